@@ -1,0 +1,41 @@
+#pragma once
+// File boundary helpers shared by every reader and writer of the system.
+//
+// Files on disk are single-byte Windows-1250 text; inside the program all
+// text is UTF-8. Writers never leave a half-written file: they write a
+// temporary file next to the target and rename it over the target only when
+// everything was written and flushed.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kd {
+
+// Reads the whole file as bytes. False (and `bytes` emptied) when the file
+// cannot be opened or read, or is a directory.
+bool ReadFileBytes(const std::string &path, std::string &bytes);
+
+// Writes `bytes` to `path` atomically: temporary file in the same folder,
+// flush, then rename over the target. On any failure returns false, removes
+// the temporary file and leaves an existing target exactly as it was.
+bool WriteFileAtomic(const std::string &path, std::string_view bytes);
+
+// Splits text into lines ended by CR LF, LF or a lone CR. A final line
+// without a line end is still a line; a final line end adds no empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Joins lines with CR LF after every line (the form of every file we write).
+std::string JoinLinesCrLf(const std::vector<std::string> &lines);
+
+// Windows-1250 <-> UTF-8. Bytes that Windows-1250 leaves undefined decode to
+// U+FFFD. Characters that Windows-1250 cannot hold encode to '?'; invalid
+// UTF-8 sequences encode to '?' as well.
+std::string Cp1250ToUtf8(std::string_view bytes);
+std::string Utf8ToCp1250(std::string_view text);
+
+// The folder part of a path ("" for a bare file name) and the path with its
+// extension replaced ("ext" with its dot, e.g. ".txt").
+std::string DirectoryOf(const std::string &path);
+std::string ChangeFileExt(const std::string &path, const std::string &ext);
+
+} // namespace kd
