@@ -1,0 +1,81 @@
+#pragma once
+// The language object: the one active table of numbered interface texts.
+//
+// Every text the program shows is fetched by number at the moment of use, so
+// messages always follow the active language. The table starts as the
+// built-in English set and can be replaced by a language pack file
+// ("*.pck", Windows-1250, one text per line) from the program's folder.
+// Texts are UTF-8 inside the program.
+#include <string>
+#include <vector>
+
+class TLangPack {
+public:
+  // Header every pack file must carry as its first line, exactly.
+  static constexpr const char *PackHeader = "Korvadimensio 3D 3.3.0 LangPack";
+  // Number of texts of the built-in set (and lines of a pack).
+  static constexpr int BuiltInCount = 123;
+
+  std::vector<std::string> Texts; // the active table; entry N is text N
+  int TextCount = 0;              // lines a pack must have (size of the built-in set)
+  std::string LangCode;           // code of the built-in language
+  std::vector<std::string> PackFiles; // names (without folder) of the packs found
+
+  // Starts with the built-in English set.
+  TLangPack();
+
+  // Text number n of the active table; "" for a number outside the table.
+  const std::string &Text(int n) const;
+
+  // Makes the built-in English set active.
+  void LoadBuiltIn();
+
+  // Loads the pack file at `path` (UTF-8 path). On success the pack's texts
+  // are active and true is returned. When the file is missing, unreadable,
+  // unreasonably large, has another first line than the header or another
+  // number of lines than the built-in set, the built-in English set becomes
+  // active (never the pack that was active before) and false is returned.
+  bool LoadPack(const std::string &path);
+
+  // Fills PackFiles with the names of the "*.pck" files in `folder`
+  // (regular files only), sorted by name so the list is the same on every
+  // machine. An unreadable or missing folder gives an empty list.
+  void FindPacks(const std::string &folder);
+
+  // The items of the language drop-down list: FindPacks(folder), then
+  // LangCode + "(default)" first, followed by every found pack name without
+  // its extension. The list shows its first item selected.
+  std::vector<std::string> FillLanguageList(const std::string &folder);
+
+  // The item naming the built-in set: "EN(default)".
+  std::string DefaultItem() const { return LangCode + "(default)"; }
+};
+
+// The one language object of the program (built-in English until a pack is
+// loaded).
+TLangPack &Lang();
+
+// Start-up load: tries the pack `langPackFile` (its file-name part) in the
+// program's folder. When it is empty, missing or broken, the built-in set is
+// active. Returns true when the pack was loaded. The caller then puts the
+// texts on all windows.
+bool LoadStartupPack(TLangPack &lang, const std::string &programFolder,
+                     const std::string &langPackFile);
+
+// Outcome of a language switch from the settings dialog.
+enum class TLangSwitch {
+  BuiltIn, // the built-in item was chosen: English, remembered as built-in
+  Pack,    // the pack was loaded and is remembered
+  Failed,  // no such pack or a broken one: English, remembered pack unchanged
+};
+
+// Switches the language to `choice`, the text of the language list (which
+// also accepts typed text). Choosing the built-in item makes English active
+// and clears `langPackFile`, so the next start is in English too. A pack name
+// loads "<folder>/<choice>.pck"; on success `langPackFile` := the pack's file
+// name. A failed load leaves English active and `langPackFile` unchanged.
+// Names with a folder separator are never looked up. In every case the
+// active texts have changed and the caller puts them on all windows; the
+// choice reaches the settings file only when the settings are saved.
+TLangSwitch SwitchLanguage(TLangPack &lang, const std::string &programFolder,
+                           const std::string &choice, std::string &langPackFile);
