@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/textfile.h"
+#include "settings/settingsfile.h"
 
 namespace fs = std::filesystem;
 
@@ -168,11 +169,6 @@ std::string JoinPath(const std::string &folder, const std::string &name) {
   return (fs::path(folder) / fs::path(name)).string();
 }
 
-std::string FileNamePart(const std::string &path) {
-  std::size_t p = path.find_last_of("/\\");
-  return p == std::string::npos ? path : path.substr(p + 1);
-}
-
 } // namespace
 
 TLangPack::TLangPack() : LangCode("EN") { LoadBuiltIn(); }
@@ -248,7 +244,7 @@ TLangPack &Lang() {
 
 bool LoadStartupPack(TLangPack &lang, const std::string &programFolder,
                      const std::string &langPackFile) {
-  const std::string name = FileNamePart(langPackFile);
+  const std::string name = kd::FileNamePart(langPackFile);
   if (name.empty()) {
     lang.LoadBuiltIn();
     return false;
