@@ -1,0 +1,103 @@
+#include "core/numtext.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <random>
+
+TEST(TextToNum, AcceptsPointOrCommaAndBlanks) {
+  EXPECT_EQ(TextToNum("1,5"), 1.5L);
+  EXPECT_EQ(TextToNum("1.5"), 1.5L);
+  EXPECT_EQ(TextToNum("  2.5 \t"), 2.5L);
+  EXPECT_EQ(TextToNum("2e-3"), TextToNum("0.002"));
+  EXPECT_EQ(TextToNum("-7"), -7.0L);
+  EXPECT_EQ(TextToNum("+.5"), 0.5L);
+  EXPECT_EQ(TextToNum("5."), 5.0L);
+  EXPECT_EQ(TextToNum("1E+2"), 100.0L);
+}
+
+TEST(TextToNum, RejectsWhatIsNoNumber) {
+  for (const char *bad : {"", "   ", "abc", "1,234.5", "1..2", "1.2.3", "1e", "e5", "--1", "+", ".", "1 2",
+                          "0x10", "inf", "nan", "1e99999", "12a", "1,5,"}) {
+    EXPECT_THROW(TextToNum(bad), EConvertError) << bad;
+    long double v = 42;
+    EXPECT_FALSE(TryTextToNum(bad, v)) << bad;
+    EXPECT_EQ(v, 42) << "value must be left untouched for " << bad;
+  }
+}
+
+TEST(TextToNum, DoesNotFollowTheRegionalSettings) {
+  const char *old = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = old ? old : "C";
+  // A locale with a decimal comma, when the machine has one.
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") || std::setlocale(LC_NUMERIC, "cs_CZ.UTF-8")) {
+    EXPECT_EQ(TextToNum("1.25"), 1.25L);
+    EXPECT_EQ(NumToTextFixed(1.5L, 10, 5), "1.50000");
+    EXPECT_EQ(NumToText(0.25L), "0.25");
+  }
+  std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(NumToTextFixed, RoundsToPrecisionThenPadsDecimals) {
+  EXPECT_EQ(NumToTextFixed(1, 10, 1), "1.0");
+  EXPECT_EQ(NumToTextFixed(-0.0025L, 10, 5), "-0.00250");
+  EXPECT_EQ(NumToTextFixed(0.001234L, 3, 5), "0.00123");
+  EXPECT_EQ(NumToTextFixed(0.00123456L, 3, 5), "0.00123");
+  EXPECT_EQ(NumToTextFixed(0.002L, 3, 5), "0.00200");
+  EXPECT_EQ(NumToTextFixed(1.5L, 10, 5), "1.50000");
+  EXPECT_EQ(NumToTextFixed(1.26L, 10, 1), "1.3");
+  EXPECT_EQ(NumToTextFixed(12, 10, 2), "12.00");
+  EXPECT_EQ(NumToTextFixed(0, 10, 5), "0.00000");
+  EXPECT_EQ(NumToTextFixed(0, 10, 0), "0");
+  EXPECT_EQ(NumToTextFixed(7, 14, 0), "7");
+  // Six integer digits keep four decimals, seven keep three.
+  EXPECT_EQ(NumToTextFixed(123456.123456L, 10, 5), "123456.12350");
+  EXPECT_EQ(NumToTextFixed(1234567.123456L, 10, 5), "1234567.12300");
+  // Halves go away from zero.
+  EXPECT_EQ(NumToTextFixed(0.125L, 10, 2), "0.13");
+  EXPECT_EQ(NumToTextFixed(-0.125L, 10, 2), "-0.13");
+  EXPECT_EQ(NumToTextFixed(2.5L, 10, 0), "3");
+  // Carries through all digits.
+  EXPECT_EQ(NumToTextFixed(9.9999999L, 10, 3), "10.000");
+  EXPECT_EQ(NumToTextFixed(0.00006L, 10, 4), "0.0001");
+  EXPECT_EQ(NumToTextFixed(0.00004L, 10, 4), "0.0000");
+  // A value that rounds to zero carries no sign.
+  EXPECT_EQ(NumToTextFixed(-0.000001L, 10, 3), "0.000");
+  EXPECT_EQ(NumToTextFixed(-1e-30L, 10, 2), "0.00");
+}
+
+TEST(NumToTextFixed, FallsBackToGeneralFormForLongIntegers) {
+  EXPECT_EQ(NumToTextFixed(12345678901.0L, 10, 2), "1.23456789E10");
+  EXPECT_EQ(NumToTextFixed(123456789, 8, 2), "1.2345679E8");
+  EXPECT_EQ(NumToTextFixed(1234567890, 10, 2), "1234567890.00");
+}
+
+TEST(NumToText, GeneralForm) {
+  EXPECT_EQ(NumToText(0), "0");
+  EXPECT_EQ(NumToText(1.5L), "1.5");
+  EXPECT_EQ(NumToText(-12), "-12");
+  EXPECT_EQ(NumToText(0.0001L), "0.0001");
+  EXPECT_EQ(NumToText(0.00001L), "1E-5");
+  EXPECT_EQ(NumToText(1.0L / 3), "0.333333333333333");
+  EXPECT_EQ(NumToText(123456789012345.0L), "123456789012345");
+  EXPECT_EQ(NumToText(1234567890123456.0L), "1.23456789012346E15");
+  EXPECT_EQ(NumToText(0.1L + 0.2L), "0.3");
+  EXPECT_EQ(NumToText(NAN), "NAN");
+  EXPECT_EQ(NumToText(-INFINITY), "-INF");
+}
+
+// Values written with the fixed form read back to the written digits.
+TEST(NumToTextFixed, RandomRoundTripThroughText) {
+  std::mt19937_64 rng(12345);
+  std::uniform_real_distribution<double> mag(-7, 7);
+  for (int i = 0; i < 20000; ++i) {
+    long double v = std::pow(10.0L, mag(rng)) * ((rng() & 1) ? 1 : -1);
+    std::string s = NumToTextFixed(v, 10, 5);
+    long double back = TextToNum(s);
+    // The text holds the value to 10 significant digits or 5 decimals.
+    long double tol = std::max(std::fabs(v) * 1e-9L, 0.5e-5L) * 1.000001L;
+    ASSERT_LE(std::fabs(back - v), tol) << s;
+    ASSERT_EQ(NumToTextFixed(back, 10, 5), s == "-0.00000" ? "0.00000" : s);
+  }
+}
