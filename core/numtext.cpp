@@ -87,6 +87,84 @@ std::string NonFinite(long double value) {
   return value < 0 ? "-INF" : "INF";
 }
 
+// Exact fixed-form conversion for the common case: |value| * 10^digits well
+// inside 64 bits. The value is m * 2^e with a 64-bit m, so value * 10^d =
+// m * 5^d * 2^(e+d) is computed exactly in 128 bits and rounded half away
+// from zero. False when the value is outside that range (the caller then
+// takes the general decimal route, which gives the same result).
+bool FastFixed(long double value, int precision, int digits, std::string &out) {
+  if (digits > 27)
+    return false;
+  long double a = std::fabs(value);
+  static const long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                       1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+                                       1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+  if (!(a * kPow10[digits] < 1e18L))
+    return false;
+  int exp2 = 0;
+  long double f = std::frexp(a, &exp2); // a = f * 2^exp2, f in [0.5, 1)
+  const unsigned long long m = static_cast<unsigned long long>(std::ldexp(f, 64));
+  const int e = exp2 - 64;
+  // q = trunc(a * 10^d), up = whether the dropped part is at least a half.
+  auto scaled = [&](int d, unsigned long long &q, bool &up) {
+    unsigned __int128 p = m;
+    for (int k = 0; k < d; ++k)
+      p *= 5;
+    int shift = e + d;
+    if (shift >= 0) {
+      q = static_cast<unsigned long long>(p << shift);
+      up = false;
+    } else if (-shift >= 128) {
+      q = 0;
+      up = false;
+    } else {
+      int s = -shift;
+      q = static_cast<unsigned long long>(p >> s);
+      up = ((p >> (s - 1)) & 1) != 0;
+    }
+  };
+  auto decimalLength = [](unsigned long long x) {
+    int n = 0;
+    while (x) {
+      ++n;
+      x /= 10;
+    }
+    return n;
+  };
+  unsigned long long q = 0;
+  bool up = false;
+  int d = digits;
+  scaled(d, q, up);
+  int len = decimalLength(q);
+  if (len > precision) {
+    d -= len - precision; // round within the significant digits
+    if (d < 0)
+      return false;
+    scaled(d, q, up);
+  }
+  unsigned long long n = q + (up ? 1 : 0);
+  // Digits of n, at least d + 1 of them so that an integer digit exists.
+  char buf[64];
+  int len2 = 0;
+  for (unsigned long long x = n; x; x /= 10)
+    buf[len2++] = static_cast<char>('0' + x % 10);
+  while (len2 < d + 1)
+    buf[len2++] = '0';
+  out.clear();
+  out.reserve(static_cast<std::size_t>(len2 + digits - d + 2));
+  if (n != 0 && value < 0)
+    out += '-';
+  for (int i = len2 - 1; i >= d; --i)
+    out += buf[i];
+  if (digits > 0) {
+    out += '.';
+    for (int i = d - 1; i >= 0; --i)
+      out += buf[i];
+    out.append(static_cast<std::size_t>(digits - d), '0');
+  }
+  return true;
+}
+
 } // namespace
 
 bool TryTextToNum(std::string_view text, long double &value) {
@@ -188,6 +266,16 @@ std::string NumToTextGeneral(long double value, int precision) {
 std::string NumToText(long double value) { return NumToTextGeneral(value, 15); }
 
 std::string NumToTextFixed(long double value, int precision, int digits) {
+  if (!std::isfinite(value))
+    return NonFinite(value);
+  precision = std::clamp(precision, 1, 40);
+  digits = std::max(digits, 0);
+  if (std::string fast; FastFixed(value, precision, digits, fast))
+    return fast;
+  return NumToTextFixedByDigits(value, precision, digits);
+}
+
+std::string NumToTextFixedByDigits(long double value, int precision, int digits) {
   if (!std::isfinite(value))
     return NonFinite(value);
   precision = std::clamp(precision, 1, 40);

@@ -43,3 +43,8 @@ std::string NumToTextGeneral(long double value, int precision);
 // digits than `precision`, the general form with `precision` digits is
 // written instead. A value that rounds to zero is written without a sign.
 std::string NumToTextFixed(long double value, int precision, int digits);
+
+// NumToTextFixed through the decimal digits of the value, without the exact
+// integer shortcut that NumToTextFixed takes for everyday magnitudes. Both
+// give the same text; this one is kept for cross-checking.
+std::string NumToTextFixedByDigits(long double value, int precision, int digits);

@@ -101,3 +101,27 @@ TEST(NumToTextFixed, RandomRoundTripThroughText) {
     ASSERT_EQ(NumToTextFixed(back, 10, 5), s == "-0.00000" ? "0.00000" : s);
   }
 }
+
+// The exact integer route and the decimal-digit route must agree everywhere,
+// ties and carries included.
+TEST(NumToTextFixed, BothRoutesAgree) {
+  std::mt19937_64 rng(99);
+  std::uniform_real_distribution<double> mag(-9, 12);
+  std::uniform_int_distribution<int> prec(1, 18), dig(0, 8);
+  auto check = [](long double v, int p, int d) {
+    ASSERT_EQ(NumToTextFixed(v, p, d), NumToTextFixedByDigits(v, p, d)) << static_cast<double>(v) << " " << p << " " << d;
+  };
+  for (int i = 0; i < 30000; ++i) {
+    long double v = std::pow(10.0L, mag(rng)) * ((rng() & 1) ? 1 : -1);
+    check(v, prec(rng), dig(rng));
+  }
+  // Exact halves, decimal fractions with few digits, and carries.
+  for (int i = -2000; i <= 2000; ++i) {
+    for (int d = 0; d <= 4; ++d) {
+      check(i / 8.0L, 10, d);
+      check(i / 1000.0L, 10, d);
+      check(i * 1.005L, 3, d);
+      check(9.5L + i * 1e-6L, 2, d);
+    }
+  }
+}
