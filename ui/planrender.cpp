@@ -1,0 +1,301 @@
+#include "ui/planrender.h"
+
+#include "core/grid.h"
+#include "core/numtext.h"
+#include "settings/langpack.h"
+#include "ui/plancanvas.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QString>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+
+// Canvas on the attached surface with the plan font and the background as
+// brush (labels sit on a background box, circles are filled with it).
+TPlanCanvas PlanCanvas(const TPoints &points) {
+  TPlanCanvas c(AttachedBitmap(points));
+  c.BrushColor = points.BackColor;
+  c.FontName = points.FontName;
+  c.FontSize = points.FontSize;
+  return c;
+}
+
+bool Finite(const TPixelPos &p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+} // namespace
+
+// ---- Drawing surface -------------------------------------------------------
+
+void SetBitmap(TPoints &points, QImage *image) { points.Bitmap = image; }
+
+QImage *AttachedBitmap(const TPoints &points) {
+  return static_cast<QImage *>(points.Bitmap);
+}
+
+int PlanWidth(const TPoints &points) {
+  const QImage *img = AttachedBitmap(points);
+  return img ? img->width() : 0;
+}
+
+int PlanHeight(const TPoints &points) {
+  const QImage *img = AttachedBitmap(points);
+  return img ? img->height() : 0;
+}
+
+// ---- View arithmetic -------------------------------------------------------
+
+TPixelPos WorldToPixel(const TPoints &points, long double X, long double Y) {
+  const long double halfW = PlanWidth(points) / 2.0L;
+  const long double halfH = PlanHeight(points) / 2.0L;
+  TPixelPos p;
+  p.x = (X - points.CentreX) * points.Scale + halfW + points.OffsetX;
+  p.y = (Y - points.CentreY) * points.Scale + halfH + points.OffsetY;
+  return p;
+}
+
+TPixelPos WorldToPixel(const TPoints &points, const TNetPoint &point) {
+  return WorldToPixel(points, point.X, point.Y);
+}
+
+void PixelToWorld(const TPoints &points, long double x, long double y,
+                  long double &X, long double &Y) {
+  const long double halfW = PlanWidth(points) / 2.0L;
+  const long double halfH = PlanHeight(points) / 2.0L;
+  X = (x - points.OffsetX - halfW) / points.Scale + points.CentreX;
+  Y = (y - points.OffsetY - halfH) / points.Scale + points.CentreY;
+}
+
+void FitAll(TPoints &points) {
+  points.OffsetX = 0;
+  points.OffsetY = 0;
+  points.Marked = false;
+  if (points.List.Count() == 0)
+    return;
+  const TExtent e = points.List.Extent();
+  points.CentreX = (e.MaxX + e.MinX) / 2;
+  points.CentreY = (e.MaxY + e.MinY) / 2;
+  long double spanX = e.MaxX - e.MinX;
+  long double spanY = e.MaxY - e.MinY;
+  if (std::fabs(spanX) <= 0.0001L)
+    spanX = 0.0001L;
+  if (std::fabs(spanY) <= 0.0001L)
+    spanY = 0.0001L;
+  // A 25-pixel margin on each side; a surface too small for it still gets
+  // a positive scale.
+  const int usableW = std::max(1, PlanWidth(points) - 50);
+  const int usableH = std::max(1, PlanHeight(points) - 50);
+  const long double scaleX = usableW / spanX;
+  const long double scaleY = usableH / spanY;
+  points.Scale = scaleY >= scaleX ? scaleX : scaleY;
+}
+
+void Zoom(TPoints &points, double factor) {
+  if (!(factor > 0) || !std::isfinite(factor))
+    return;
+  const long double newScale = points.Scale * factor;
+  if (!(newScale > 0) || !std::isfinite(newScale))
+    return; // the view would lose its meaning: keep it as it is
+  const int w = PlanWidth(points), h = PlanHeight(points);
+  const int cx = RoundPixel(w / 2.0L);
+  const int cy = RoundPixel(h / 2.0L);
+  long double X = 0, Y = 0;
+  PixelToWorld(points, cx, cy, X, Y);
+  points.Scale = newScale;
+  points.OffsetX = 0;
+  points.OffsetY = 0;
+  const TPixelPos p = WorldToPixel(points, X, Y);
+  points.OffsetX = w / 2.0L - p.x;
+  points.OffsetY = h / 2.0L - p.y;
+  points.Marked = false;
+}
+
+void Pan(TPoints &points, int dx, int dy) {
+  points.OffsetX += dx;
+  points.OffsetY += dy;
+  points.Marked = false;
+}
+
+long double PixelDistance(const TPixelPos &a, long double x, long double y) {
+  const long double dx = a.x - x, dy = a.y - y;
+  return std::sqrt(dx * dx + dy * dy);
+}
+
+int NearestPoint(const TPoints &points, long double x, long double y) {
+  int best = -1;
+  long double bestDist = 0;
+  for (int i = 0; i < points.List.Count(); ++i) {
+    const long double d = PixelDistance(WorldToPixel(points, points.List.Items[i]), x, y);
+    if (best < 0 || d < bestDist) {
+      best = i;
+      bestDist = d;
+    }
+  }
+  if (best >= 0 && bestDist < points.PickRadius)
+    return best;
+  return -1;
+}
+
+// ---- Drawing ---------------------------------------------------------------
+
+void ClearPlan(TPoints &points) {
+  TPlanCanvas c = PlanCanvas(points);
+  c.FillRect(0, 0, c.Width(), c.Height());
+}
+
+void DrawPointSymbol(const TPoints &points, TPlanCanvas &canvas, int x, int y,
+                     const std::string &label) {
+  canvas.TextOut(x + 2, y + 1, label);
+  const int r = points.CircleRadius;
+  canvas.Ellipse(x - r, y - r, x + r + 1, y + r + 1);
+  const int c = points.CrossSize;
+  canvas.Line(x, y - c, x, y + c + 1);
+  canvas.Line(x - c, y, x + c + 1, y);
+}
+
+void DrawAxes(TPlanCanvas &canvas) {
+  canvas.PenColor = kWhite;
+  canvas.FontColor = kWhite;
+  canvas.Line(10, 10, 50, 10);
+  canvas.Line(50, 10, 35, 5);
+  canvas.Line(50, 10, 35, 15);
+  canvas.TextOut(55, 10, "+X");
+  canvas.Line(10, 10, 10, 50);
+  canvas.Line(10, 50, 5, 35);
+  canvas.Line(10, 50, 15, 35);
+  canvas.TextOut(10, 55, "+Y");
+}
+
+void DrawPoints(TPoints &points) {
+  if (!AttachedBitmap(points))
+    return;
+  TPlanCanvas c = PlanCanvas(points);
+  for (const TNetPoint &pt : points.List.Items) {
+    const std::uint32_t color = pt.Fixed ? points.FixedColor : points.AdjustedColor;
+    c.FontColor = color;
+    c.PenColor = color;
+    const TPixelPos p = WorldToPixel(points, pt);
+    DrawPointSymbol(points, c, RoundPixel(p.x), RoundPixel(p.y), NumToText(pt.Number));
+  }
+  if (points.Marked) {
+    c.FontColor = points.MarkColor;
+    c.PenColor = points.MarkColor;
+    DrawPointSymbol(points, c, points.MarkX, points.MarkY, "???");
+  }
+  DrawAxes(c);
+}
+
+void DrawMeasurement(TPoints &points, TPlanCanvas &canvas, const TPixelPos &a,
+                     const TPixelPos &b, const std::string &label) {
+  canvas.FontColor = points.MeasColor;
+  canvas.PenColor = points.MeasColor;
+  canvas.Line(RoundPixel(a.x), RoundPixel(a.y), RoundPixel(b.x), RoundPixel(b.y));
+  canvas.TextOut(RoundPixel((a.x + b.x) / 2), RoundPixel((a.y + b.y) / 2), label);
+}
+
+void ComputePairPixels(TContainer &net) {
+  constexpr long double nan = std::numeric_limits<long double>::quiet_NaN();
+  TPoints &pts = net.Points;
+  for (TPairCount &pair : net.Measurements.Pairs) {
+    TNetPoint a, b;
+    if (pts.List.FindByNumber(pair.PointA, a) && pts.List.FindByNumber(pair.PointB, b)) {
+      pair.PixelA = WorldToPixel(pts, a);
+      pair.PixelB = WorldToPixel(pts, b);
+    } else {
+      pair.PixelA = TPixelPos{nan, nan};
+      pair.PixelB = TPixelPos{nan, nan};
+    }
+  }
+}
+
+void DrawMeasurementPlan(TContainer &net) {
+  TPoints &pts = net.Points;
+  ClearPlan(pts);
+  net.Measurements.ClearPairs();
+  net.Measurements.BuildPairs();
+  ComputePairPixels(net);
+  if (AttachedBitmap(pts)) {
+    TPlanCanvas c = PlanCanvas(pts);
+    for (const TPairCount &pair : net.Measurements.Pairs)
+      if (Finite(pair.PixelA) && Finite(pair.PixelB))
+        DrawMeasurement(pts, c, pair.PixelA, pair.PixelB, TMereni::PairLabel(pair));
+  }
+  DrawPoints(pts);
+}
+
+void WheelZoomInCoordPlan(TContainer &net) {
+  Zoom(net.Points, net.Points.ZoomStep);
+  ClearPlan(net.Points);
+  DrawPoints(net.Points);
+}
+
+void WheelZoomOutCoordPlan(TContainer &net) {
+  Zoom(net.Points, 1.0 / net.Points.ZoomStep);
+  ClearPlan(net.Points);
+  DrawPoints(net.Points);
+}
+
+void WheelZoomInMeasPlan(TContainer &net) {
+  Zoom(net.Points, net.Points.ZoomStep);
+  DrawMeasurementPlan(net);
+}
+
+void WheelZoomOutMeasPlan(TContainer &net) {
+  Zoom(net.Points, 1.0 / net.Points.ZoomStep);
+  DrawMeasurementPlan(net);
+}
+
+// ---- Tables and lists ------------------------------------------------------
+
+void FillPointGrid(const TPoints &points, TGrid &grid) {
+  const int n = points.List.Count();
+  grid.Resize(0, 0);
+  grid.Resize(n + 1, 4);
+  grid.FixedRows = 1;
+  grid.SetCell(0, 0, Lang().Text(97));
+  grid.SetCell(0, 1, "X/m");
+  grid.SetCell(0, 2, "Y/m");
+  grid.SetCell(0, 3, "Z/m");
+  for (int i = 0; i < n; ++i) {
+    const TNetPoint &p = points.List.Items[i];
+    grid.SetCell(i + 1, 0, NumToText(p.Number));
+    grid.SetCell(i + 1, 1, NumToTextFixed(p.X, 8, 3));
+    grid.SetCell(i + 1, 2, NumToTextFixed(p.Y, 8, 3));
+    grid.SetCell(i + 1, 3, NumToTextFixed(p.Z, 8, 3));
+  }
+}
+
+std::vector<std::string> NumberListItems(const TPoints &points) {
+  std::vector<std::string> items;
+  items.reserve(points.List.Items.size());
+  for (const TNetPoint &p : points.List.Items)
+    items.push_back(NumToTextFixed(p.Number, 8, 3));
+  return items;
+}
+
+void FillNumberList(const TPoints &points, QComboBox *list) {
+  if (!list)
+    return;
+  list->clear();
+  for (const std::string &s : NumberListItems(points))
+    list->addItem(QString::fromStdString(s));
+}
+
+bool AddPointAtMark(TPoints &points, long double height, double number) {
+  if (!points.Marked || points.List.IndexOfNumber(number) >= 0)
+    return false;
+  TNetPoint p;
+  p.Number = number;
+  PixelToWorld(points, points.MarkX, points.MarkY, p.X, p.Y);
+  p.Z = height;
+  p.Fixed = false;
+  p.Sc = 0;
+  p.Svp = 0;
+  points.List.Append(p);
+  return true;
+}

@@ -1,0 +1,70 @@
+#include "ui/planwidgets.h"
+
+#include "core/grid.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QTableWidget>
+
+TPlanImage::TPlanImage(QWidget *parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(false);
+  setCursor(Qt::CrossCursor);
+  SetImageSize(1, 1);
+}
+
+void TPlanImage::SetImageSize(int w, int h) {
+  w = std::max(1, w);
+  h = std::max(1, h);
+  if (FBitmap.width() != w || FBitmap.height() != h) {
+    FBitmap = QImage(w, h, QImage::Format_RGB888);
+    FBitmap.fill(Qt::black);
+  }
+  setFixedSize(w, h);
+  update();
+}
+
+void TPlanImage::paintEvent(QPaintEvent *) {
+  QPainter p(this);
+  p.drawImage(0, 0, FBitmap);
+}
+
+void TPlanImage::mousePressEvent(QMouseEvent *event) {
+  const QPoint pos = event->position().toPoint();
+  if (OnMouseDown)
+    OnMouseDown(event->button(), pos.x(), pos.y());
+  update();
+  event->accept();
+}
+
+void TPlanImage::mouseMoveEvent(QMouseEvent *event) {
+  const QPoint pos = event->position().toPoint();
+  if (OnMouseMove)
+    OnMouseMove(event->buttons(), event->modifiers(), pos.x(), pos.y());
+  update();
+  event->accept();
+}
+
+void CopyGridToTable(const TGrid &grid, QTableWidget *table) {
+  if (!table)
+    return;
+  const QSignalBlocker block(table);
+  const QSignalBlocker blockSel(table->selectionModel());
+  const int cols = grid.ColCount;
+  const int dataRows = grid.FixedRows > 0 ? std::max(0, grid.RowCount() - 1) : 0;
+  table->clearContents();
+  table->setColumnCount(cols);
+  table->setRowCount(dataRows);
+  QStringList headers;
+  for (int c = 0; c < cols; ++c)
+    headers << QString::fromStdString(grid.RowCount() > 0 ? grid.Cell(0, c) : std::string());
+  table->setHorizontalHeaderLabels(headers);
+  for (int r = 0; r < dataRows; ++r)
+    for (int c = 0; c < cols; ++c) {
+      auto *item = new QTableWidgetItem(QString::fromStdString(grid.Cell(r + 1, c)));
+      item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+      table->setItem(r, c, item);
+    }
+}

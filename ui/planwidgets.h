@@ -1,0 +1,44 @@
+#pragma once
+// Widgets shared by the plan windows: the image control that shows a plan's
+// 24-bit bitmap and reports mouse presses and moves on it, and the copy of a
+// model grid into a table widget.
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+class QTableWidget;
+class TGrid;
+
+// Shows its own 24-bit bitmap at (0, 0), one image pixel per screen pixel.
+// The bitmap is always the size of the control.
+class TPlanImage : public QWidget {
+  Q_OBJECT
+public:
+  explicit TPlanImage(QWidget *parent = nullptr);
+
+  QImage *Bitmap() { return &FBitmap; }
+  // Resizes the control and its bitmap (new pixels black).
+  void SetImageSize(int w, int h);
+
+  // Press and move on the plan, in bitmap pixels. `button` is the button
+  // pressed; `buttons` and `modifiers` the state during the event.
+  std::function<void(Qt::MouseButton button, int x, int y)> OnMouseDown;
+  std::function<void(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
+                     int x, int y)>
+      OnMouseMove;
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+  QImage FBitmap;
+};
+
+// Copies a model grid into a table widget: the grid's first (fixed) row
+// becomes the column headers, every other row a table row, so table row r
+// shows grid row r + 1. A grid without a fixed row gives headers only.
+// Cells are read-only.
+void CopyGridToTable(const TGrid &grid, QTableWidget *table);
