@@ -1,0 +1,295 @@
+#include "engine/evaluation.h"
+
+#include "core/numtext.h"
+#include "core/textfile.h"
+#include "settings/langpack.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+std::string JoinPath(const std::string &folder, const std::string &name) {
+  if (folder.empty())
+    return name;
+  if (folder.back() == '/')
+    return folder + name;
+  return folder + "/" + name;
+}
+
+} // namespace
+
+TRunFiles RunFilesForProgram(const std::string &programPath) {
+  TRunFiles f;
+  f.Input = kd::ChangeFileExt(programPath, ".gfk");
+  f.Prefix = kd::ChangeFileExt(programPath, ".");
+  f.Protocol = f.Prefix + "txt";
+  f.Results = f.Prefix + "xml";
+  return f;
+}
+
+TRunFiles RunFilesInFolder(const std::string &folder, const std::string &baseName) {
+  TRunFiles f;
+  const std::string base = JoinPath(folder, baseName);
+  f.Input = base + ".gfk";
+  f.Prefix = base + ".";
+  f.Protocol = f.Prefix + "txt";
+  f.Results = f.Prefix + "xml";
+  return f;
+}
+
+std::string EnginePathFor(const std::string &programPath) {
+  return JoinPath(kd::DirectoryOf(programPath), "gama.exe");
+}
+
+std::vector<std::string> EngineArguments(const TRunFiles &files) {
+  return {"--encoding", "cp-1250", "--language", "en", files.Input, files.Prefix};
+}
+
+std::string ProgramPath() {
+  std::vector<char> buf(4096);
+  for (;;) {
+    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n < 0)
+      return "";
+    if (static_cast<size_t>(n) < buf.size())
+      return std::string(buf.data(), static_cast<size_t>(n));
+    if (buf.size() > (1u << 20))
+      return "";
+    buf.resize(buf.size() * 2);
+  }
+}
+
+bool FileExists(const std::string &path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+TEvaluationCheck CheckBeforeEvaluation(TContainer &net, const TWarningSink &sink) {
+  TEvaluationCheck c;
+  const int before = net.Measurements.Count();
+  c.Dropped = net.CheckConsistency(true, sink);
+  c.DroppedCount = before - net.Measurements.Count();
+  c.TooSmall = net.Points.List.Count() <= 2 || net.Measurements.Count() <= 2;
+  return c;
+}
+
+bool DeleteOutputs(const TRunFiles &files) {
+  bool ok = true;
+  for (const std::string *p : {&files.Protocol, &files.Results}) {
+    if (unlink(p->c_str()) != 0 && errno != ENOENT)
+      ok = false;
+  }
+  return ok;
+}
+
+std::string StartedStatusText(bool dropped) {
+  std::string s = Lang().Text(18);
+  if (dropped)
+    s += Lang().Text(17) + ".";
+  return s;
+}
+
+std::string FailedMeasurementText(const TFailedMeasurement &failed) {
+  if (!failed.Valid)
+    return "";
+  std::string s = TMereni::TypeName(failed.MeasType);
+  s += " " + NumToTextFixed(failed.Station, 14, 2);
+  s += " -> " + NumToTextFixed(failed.Target, 14, 2);
+  if (!failed.Reason.empty())
+    s += " (" + failed.Reason + ")";
+  return s;
+}
+
+// ---- TEnginePoll
+
+void TEnginePoll::Reset() {
+  FPollCount = 0;
+  FState = TPollState::Waiting;
+  FStatus.clear();
+}
+
+bool TEnginePoll::BothFilesExist() const {
+  return FileExists(FFiles.Results) && FileExists(FFiles.Protocol);
+}
+
+TPollState TEnginePoll::Tick() {
+  if (FState != TPollState::Waiting)
+    return FState;
+  if (BothFilesExist()) {
+    FState = TPollState::Complete;
+    FStatus = Lang().Text(21);
+    return FState;
+  }
+  FStatus = Lang().Text(22) + std::to_string(FPollCount);
+  ++FPollCount;
+  if (FPollCount >= MaxPolls)
+    Fail();
+  return FState;
+}
+
+void TEnginePoll::Fail() {
+  FState = TPollState::Failed;
+  FStatus = Lang().Text(20);
+}
+
+// ---- TChildProcess
+
+TChildProcess::~TChildProcess() {
+  if (FRunning)
+    Kill();
+}
+
+bool TChildProcess::Start(const std::string &program, const std::vector<std::string> &args,
+                          std::string &error) {
+  error.clear();
+  if (FRunning) {
+    error = "a process is already running";
+    return false;
+  }
+  std::vector<std::string> argStore;
+  argStore.reserve(args.size() + 1);
+  argStore.push_back(program);
+  argStore.insert(argStore.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (auto &a : argStore)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) {
+    error = "cannot prepare the process start";
+    return false;
+  }
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    error = std::strerror(rc);
+    return false;
+  }
+  FPid = pid;
+  FRunning = true;
+  FExitCode = -1;
+  return true;
+}
+
+bool TChildProcess::Running() {
+  if (!FRunning)
+    return false;
+  int status = 0;
+  const pid_t r = waitpid(FPid, &status, WNOHANG);
+  if (r == 0)
+    return true;
+  FRunning = false;
+  if (r == FPid && WIFEXITED(status))
+    FExitCode = WEXITSTATUS(status);
+  else
+    FExitCode = -1;
+  return false;
+}
+
+void TChildProcess::Kill() {
+  if (!FRunning)
+    return;
+  kill(FPid, SIGKILL);
+  int status = 0;
+  while (waitpid(FPid, &status, 0) < 0 && errno == EINTR) {
+  }
+  FRunning = false;
+  FExitCode = -1;
+}
+
+// ---- RunEngineAndWait
+
+TRunOutcome RunEngineAndWait(const std::string &engine, const TRunFiles &files,
+                             TEnginePoll &poll,
+                             const std::function<void(const std::string &)> &status,
+                             const std::function<bool()> &stop) {
+  using Clock = std::chrono::steady_clock;
+  TRunOutcome out;
+  poll = TEnginePoll(files);
+  auto report = [&] {
+    if (status)
+      status(poll.StatusText());
+  };
+
+  // A second guard against a stale result: the results must be new.
+  if (FileExists(files.Results) && unlink(files.Results.c_str()) != 0) {
+    out.Error = "cannot delete the old results file " + files.Results;
+    poll.Fail();
+    report();
+    return out;
+  }
+
+  TChildProcess child;
+  std::string error;
+  if (!child.Start(engine, EngineArguments(files), error)) {
+    out.Error = "cannot start the engine " + engine + ": " + error;
+    poll.Fail();
+    report();
+    return out;
+  }
+  out.Started = true;
+
+  const auto interval = std::chrono::milliseconds(TEnginePoll::IntervalMs);
+  auto nextTick = Clock::now() + interval;
+  for (;;) {
+    if (stop && stop()) {
+      child.Kill();
+      out.Interrupted = true;
+      out.Error = "interrupted";
+      poll.Fail();
+      report();
+      return out;
+    }
+    if (!child.Running()) {
+      // The engine has ended: whatever it wrote is all there will be.
+      out.ExitCode = child.ExitCode();
+      if (poll.BothFilesExist()) {
+        poll.Tick();
+        out.Complete = true;
+      } else {
+        poll.Fail();
+        out.Error = "the engine ended without writing both output files";
+      }
+      report();
+      return out;
+    }
+    if (Clock::now() >= nextTick) {
+      nextTick += interval;
+      const TPollState st = poll.Tick();
+      report();
+      if (st == TPollState::Complete) {
+        // Both files are there; give the engine a moment to finish writing
+        // and exit before it is stopped.
+        const auto grace = Clock::now() + std::chrono::seconds(5);
+        while (child.Running() && Clock::now() < grace)
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        out.ExitCode = child.Running() ? -1 : child.ExitCode();
+        child.Kill();
+        out.Complete = true;
+        return out;
+      }
+      if (st == TPollState::Failed) {
+        child.Kill();
+        out.TimedOut = true;
+        out.Error = "the engine did not finish within the time-out";
+        return out;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}

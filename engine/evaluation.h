@@ -1,0 +1,159 @@
+#pragma once
+// One evaluation run without any window: the checks made before the engine
+// input is written, the names of the files of a run, starting the engine as a
+// child process with an argument list (never through a shell), and the poll
+// that waits for the engine's two output files.
+//
+// The desktop program drives the poll from its 500 ms timer (one Tick per
+// timer event); the batch command drives it from RunEngineAndWait. Both see
+// the same states, status texts and time-out.
+#include "core/container.h"
+
+#include <functional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// The files of one run. The engine writes the protocol as Prefix + "txt" and
+// the results as Prefix + "xml".
+struct TRunFiles {
+  std::string Input;    // engine input document (".gfk")
+  std::string Prefix;   // output prefix, ending with a point
+  std::string Protocol; // Prefix + "txt"
+  std::string Results;  // Prefix + "xml"
+};
+
+// The files of the desktop program: the program path with its extension
+// replaced (".gfk", "." as the prefix, ".txt", ".xml").
+TRunFiles RunFilesForProgram(const std::string &programPath);
+
+// The files of a run kept in `folder` under `baseName`: folder/base.gfk,
+// folder/base.txt, folder/base.xml.
+TRunFiles RunFilesInFolder(const std::string &folder, const std::string &baseName);
+
+// The engine executable expected in the program's folder.
+std::string EnginePathFor(const std::string &programPath);
+
+// The engine's command-line arguments after its own name: the code page and
+// language options, the input document and the output prefix.
+std::vector<std::string> EngineArguments(const TRunFiles &files);
+
+// The full path of the running program file; "" when it cannot be learnt.
+std::string ProgramPath();
+
+// True when `path` names an existing regular file.
+bool FileExists(const std::string &path);
+
+// Outcome of the checks made before the engine input is written.
+struct TEvaluationCheck {
+  bool Dropped = false;  // measurements without coordinates were removed
+  int DroppedCount = 0;  // how many
+  bool TooSmall = false; // 2 points or fewer, or 2 measurements or fewer
+};
+
+// Removes the measurements whose points are unknown (plumbing warnings go to
+// `sink`), then tells whether the network is too small to evaluate. A too
+// small network must not be evaluated: the caller shows text 19 and sets
+// the status to text 20.
+TEvaluationCheck CheckBeforeEvaluation(TContainer &net, const TWarningSink &sink);
+
+// Deletes the protocol and the results of an earlier run. Absent files are
+// fine. False when an existing file could not be removed, so that a stale
+// result can never be taken for a new one.
+bool DeleteOutputs(const TRunFiles &files);
+
+// The status text after the engine was started: text 18, followed directly
+// by text 17 and a point when measurements were dropped.
+std::string StartedStatusText(bool dropped);
+
+// Describes the measurement that made the engine input fail, for the user:
+// type, station and target, e.g. "zu 1.00 -> 2.00". "" when none is known.
+std::string FailedMeasurementText(const TFailedMeasurement &failed);
+
+// The poll for the two output files.
+enum class TPollState {
+  Waiting,  // neither complete nor timed out; StatusText is text 22 + count
+  Complete, // both files exist; StatusText is text 21
+  Failed,   // 51 ticks without both files; StatusText is text 20
+};
+
+class TEnginePoll {
+public:
+  static constexpr int MaxPolls = 51;
+  static constexpr int IntervalMs = 500;
+
+  TEnginePoll() = default;
+  explicit TEnginePoll(TRunFiles files) : FFiles(std::move(files)) {}
+
+  // Starts counting anew (PollCount 0, state Waiting).
+  void Reset();
+  // One timer event: Complete when both files exist; otherwise the waiting
+  // text with the current count, the count increases, and the 51st such
+  // tick ends in Failed. Ticks after the end change nothing.
+  TPollState Tick();
+  // Ends the run as failed at once (the engine could not be started or has
+  // ended without writing both files).
+  void Fail();
+
+  bool BothFilesExist() const;
+  int PollCount() const { return FPollCount; }
+  TPollState State() const { return FState; }
+  const std::string &StatusText() const { return FStatus; }
+  const TRunFiles &Files() const { return FFiles; }
+
+private:
+  TRunFiles FFiles;
+  int FPollCount = 0;
+  TPollState FState = TPollState::Waiting;
+  std::string FStatus;
+};
+
+// A child process started from an executable path and an argument list. Its
+// standard input and output are /dev/null; its standard error is the
+// caller's. The destructor stops a process that still runs.
+class TChildProcess {
+public:
+  TChildProcess() = default;
+  ~TChildProcess();
+  TChildProcess(const TChildProcess &) = delete;
+  TChildProcess &operator=(const TChildProcess &) = delete;
+
+  // False with `error` set when the program cannot be started (missing,
+  // not executable, no resources).
+  bool Start(const std::string &program, const std::vector<std::string> &args,
+             std::string &error);
+  // True while the process runs; collects it once it has ended.
+  bool Running();
+  // Stops the process (SIGKILL) and collects it.
+  void Kill();
+  // Valid after the process has ended: its exit code, or -1 when a signal
+  // ended it.
+  int ExitCode() const { return FExitCode; }
+  pid_t Pid() const { return FPid; }
+
+private:
+  pid_t FPid = -1;
+  bool FRunning = false;
+  int FExitCode = -1;
+};
+
+// Result of RunEngineAndWait.
+struct TRunOutcome {
+  bool Complete = false; // both output files exist
+  bool Started = false;  // the engine process could be started
+  bool TimedOut = false; // the 51 ticks passed with the engine still running
+  bool Interrupted = false; // `stop` asked to end the wait
+  int ExitCode = -1;     // the engine's exit code when it has ended
+  std::string Error;     // why it failed, for the user (English)
+};
+
+// Starts the engine and waits for both output files, ticking `poll` every
+// 500 ms like the desktop's timer. The wait ends as soon as both files exist
+// or the engine has ended (no result can come after that), and at the
+// latest after the 51st tick, when a still running engine is stopped.
+// `status` receives every status text (waiting texts included); `stop`,
+// when set, is asked between checks and ends the wait (engine stopped).
+TRunOutcome RunEngineAndWait(const std::string &engine, const TRunFiles &files,
+                             TEnginePoll &poll,
+                             const std::function<void(const std::string &)> &status,
+                             const std::function<bool()> &stop = {});

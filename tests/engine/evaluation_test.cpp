@@ -1,0 +1,220 @@
+// The evaluation run without windows: run files, checks, the poll and its
+// time-out, and starting stand-in engines.
+#include "engine/evaluation.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+  TempDir() {
+    std::string templ = fs::temp_directory_path().string() + "/kdeval-XXXXXX";
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back('\0');
+    if (mkdtemp(buf.data()))
+      FPath = buf.data();
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(FPath, ec);
+  }
+  std::string operator/(const std::string &n) const { return FPath + "/" + n; }
+  const std::string &Path() const { return FPath; }
+
+private:
+  std::string FPath;
+};
+
+void Touch(const std::string &path, const std::string &text = "x") {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Script(const TempDir &dir, const std::string &body) {
+  const std::string path = dir / "engine.sh";
+  Touch(path, "#!/bin/sh\n" + body);
+  fs::permissions(path, fs::perms::owner_all);
+  return path;
+}
+
+TContainer SmallNetwork(int points, std::vector<std::pair<double, double>> meas) {
+  TContainer net;
+  for (int i = 1; i <= points; ++i) {
+    TNetPoint p;
+    p.Number = i;
+    p.X = 1000 + 100 * i;
+    p.Y = 2000 + 37 * i * i;
+    p.Z = 300 + i;
+    p.Fixed = i == 1;
+    net.Points.List.Append(p);
+  }
+  for (auto [s, t] : meas)
+    net.Measurements.AddMeasurement(0, 0.002, t, s);
+  return net;
+}
+
+} // namespace
+
+TEST(RunFiles, DesktopFilesAreNamedAfterTheProgram) {
+  const TRunFiles f = RunFilesForProgram("/opt/kd/korvadimensio3d");
+  EXPECT_EQ(f.Input, "/opt/kd/korvadimensio3d.gfk");
+  EXPECT_EQ(f.Prefix, "/opt/kd/korvadimensio3d.");
+  EXPECT_EQ(f.Protocol, "/opt/kd/korvadimensio3d.txt");
+  EXPECT_EQ(f.Results, "/opt/kd/korvadimensio3d.xml");
+  const TRunFiles w = RunFilesForProgram("C:/Survey/tool.exe");
+  EXPECT_EQ(w.Prefix, "C:/Survey/tool.");
+  EXPECT_EQ(EnginePathFor("/opt/kd/korvadimensio3d"), "/opt/kd/gama.exe");
+
+  const TRunFiles b = RunFilesInFolder("/tmp/run/", "network");
+  EXPECT_EQ(b.Input, "/tmp/run/network.gfk");
+  EXPECT_EQ(b.Protocol, "/tmp/run/network.txt");
+  EXPECT_EQ(b.Results, "/tmp/run/network.xml");
+  EXPECT_EQ(EngineArguments(b), (std::vector<std::string>{"--encoding", "cp-1250", "--language",
+                                                          "en", "/tmp/run/network.gfk",
+                                                          "/tmp/run/network."}));
+}
+
+TEST(EvaluationCheck, TooSmallAfterDroppingMeasurementsWithoutPoints) {
+  // 3 points and 3 measurements are enough ...
+  TContainer ok = SmallNetwork(3, {{1, 2}, {1, 3}, {2, 3}});
+  TEvaluationCheck c = CheckBeforeEvaluation(ok, {});
+  EXPECT_FALSE(c.TooSmall);
+  EXPECT_FALSE(c.Dropped);
+  // ... but not when one of the three has an unknown point,
+  TContainer dropped = SmallNetwork(3, {{1, 2}, {1, 3}, {2, 9}});
+  c = CheckBeforeEvaluation(dropped, {});
+  EXPECT_TRUE(c.Dropped);
+  EXPECT_EQ(c.DroppedCount, 1);
+  EXPECT_TRUE(c.TooSmall);
+  EXPECT_EQ(dropped.Measurements.Count(), 2);
+  // ... nor with two points.
+  TContainer twoPoints = SmallNetwork(2, {{1, 2}, {2, 1}, {1, 2}});
+  EXPECT_TRUE(CheckBeforeEvaluation(twoPoints, {}).TooSmall);
+}
+
+TEST(EvaluationTexts, StartedTextCarriesTheDroppedNote) {
+  EXPECT_EQ(StartedStatusText(false), "Evaluation started.");
+  EXPECT_EQ(StartedStatusText(true),
+            "Evaluation started.Measurements without coordinates thrown away.");
+  TFailedMeasurement f;
+  EXPECT_EQ(FailedMeasurementText(f), "");
+  f.Valid = true;
+  f.MeasType = 2;
+  f.Station = 1;
+  f.Target = 4.5;
+  EXPECT_EQ(FailedMeasurementText(f).rfind("zu 1.00 -> 4.50", 0), 0u);
+}
+
+TEST(EnginePoll, CompleteOnTheFirstTickWhenBothFilesExist) {
+  TempDir d;
+  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  Touch(f.Protocol);
+  Touch(f.Results);
+  TEnginePoll poll(f);
+  EXPECT_EQ(poll.Tick(), TPollState::Complete);
+  EXPECT_EQ(poll.StatusText(), "Evaluation acomplished.");
+  EXPECT_EQ(poll.PollCount(), 0);
+}
+
+TEST(EnginePoll, ProtocolAloneTimesOutAfter51Ticks) {
+  TempDir d;
+  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  Touch(f.Protocol);
+  TEnginePoll poll(f);
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_EQ(poll.Tick(), TPollState::Waiting) << i;
+    EXPECT_EQ(poll.StatusText(), "Reading file: " + std::to_string(i));
+  }
+  EXPECT_EQ(poll.Tick(), TPollState::Failed); // the 51st: text 50 replaced at once
+  EXPECT_EQ(poll.StatusText(), "Evaluation fails.");
+  EXPECT_EQ(poll.PollCount(), 51);
+  Touch(f.Results); // a late result is not noticed
+  EXPECT_EQ(poll.Tick(), TPollState::Failed);
+  poll.Reset();
+  EXPECT_EQ(poll.Tick(), TPollState::Complete);
+}
+
+TEST(EnginePoll, DeleteOutputsRemovesOnlyTheOutputs) {
+  TempDir d;
+  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  Touch(f.Input);
+  Touch(f.Protocol);
+  Touch(f.Results);
+  EXPECT_TRUE(DeleteOutputs(f));
+  EXPECT_TRUE(FileExists(f.Input));
+  EXPECT_FALSE(FileExists(f.Protocol));
+  EXPECT_FALSE(FileExists(f.Results));
+  EXPECT_TRUE(DeleteOutputs(f)); // absent files are fine
+  EXPECT_FALSE(FileExists(d.Path())); // a folder is not a file
+}
+
+TEST(RunEngine, StandInThatWritesBothFiles) {
+  TempDir d;
+  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  Touch(f.Results, "stale");
+  const std::string engine = Script(d, "test \"$1$2$3$4\" = --encodingcp-1250--languageen || exit 3\n"
+                                       "test -e \"${6}xml\" && exit 4\n" // stale result deleted
+                                       "echo p > \"${6}txt\"; echo x > \"${6}xml\"\n");
+  TEnginePoll poll;
+  std::vector<std::string> texts;
+  const TRunOutcome r =
+      RunEngineAndWait(engine, f, poll, [&](const std::string &t) { texts.push_back(t); });
+  EXPECT_TRUE(r.Complete) << r.Error;
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(poll.State(), TPollState::Complete);
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.back(), "Evaluation acomplished.");
+}
+
+TEST(RunEngine, EndedEngineWithoutResultsFailsWithoutWaitingForTheTimeOut) {
+  TempDir d;
+  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  const std::string engine = Script(d, "echo failed > \"${6}txt\"\nexit 1\n");
+  TEnginePoll poll;
+  const auto start = std::chrono::steady_clock::now();
+  const TRunOutcome r = RunEngineAndWait(engine, f, poll, {});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_FALSE(r.Complete);
+  EXPECT_TRUE(r.Started);
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_EQ(poll.StatusText(), "Evaluation fails.");
+}
+
+TEST(RunEngine, MissingEngineAndInterruptedEngine) {
+  TempDir d;
+  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  TEnginePoll poll;
+  const TRunOutcome missing = RunEngineAndWait(d / "gama.exe", f, poll, {});
+  EXPECT_FALSE(missing.Started);
+  EXPECT_FALSE(missing.Complete);
+  EXPECT_NE(missing.Error.find("gama.exe"), std::string::npos);
+
+  // A hanging engine is stopped when the caller asks to stop.
+  const std::string engine = Script(d, "exec sleep 60\n");
+  int asked = 0;
+  const auto start = std::chrono::steady_clock::now();
+  const TRunOutcome stopped =
+      RunEngineAndWait(engine, f, poll, {}, [&] { return ++asked > 30; });
+  EXPECT_TRUE(stopped.Interrupted);
+  EXPECT_FALSE(stopped.Complete);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST(ChildProcess, ExitCodesAreCollected) {
+  TempDir d;
+  TChildProcess p;
+  std::string err;
+  ASSERT_TRUE(p.Start(Script(d, "exit 7\n"), {}, err)) << err;
+  while (p.Running())
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(p.ExitCode(), 7);
+  EXPECT_FALSE(p.Start(d / "missing", {}, err));
+  EXPECT_FALSE(err.empty());
+}
