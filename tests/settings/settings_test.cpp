@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "core/pointset.h"
@@ -218,4 +219,22 @@ TEST_F(SettingsFile, DialogDefaultsThenCancelOrApply) {
   fs::create_directories(ini);
   EXPECT_FALSE(edit.Apply(p, "CZ.pck", ini));
   EXPECT_EQ(p.ScSvpMode, 0);
+}
+
+TEST_F(SettingsFile, RandomBytesNeverBreakLoading) {
+  std::mt19937 rng(1234);
+  for (int round = 0; round < 300; ++round) {
+    // Mostly line ends and text-like bytes so that some files get far.
+    std::string bytes = round % 2 ? DefaultFile.substr(0, rng() % DefaultFile.size()) : "";
+    const std::size_t n = rng() % 200;
+    for (std::size_t i = 0; i < n; ++i)
+      bytes += static_cast<char>(rng() % 4 == 0 ? "\r\n$-0T"[rng() % 6] : rng() % 256);
+    Write(bytes);
+    TPoints p;
+    std::string pack;
+    const TSettingsLoad r = Load(p, pack);
+    EXPECT_TRUE(r == TSettingsLoad::Loaded || r == TSettingsLoad::Defaults);
+    EXPECT_LE(p.ScSvpMode, 2);
+    EXPECT_GE(p.FontSize, 1);
+  }
 }
