@@ -1,0 +1,224 @@
+#include "engine/inputdoc.h"
+
+#include "core/numtext.h"
+#include "engine/docnum.h"
+#include "core/textfile.h"
+
+#include <cmath>
+#include <exception>
+
+namespace {
+
+// Every number of the document: fixed form, at most 14 significant digits.
+std::string Num(long double value, int decimals) { return DocNumber(value, decimals); }
+
+// Adds a finished line. No decimal comma may reach the file, whatever a
+// number conversion produced.
+void AddLine(TContainer &net, std::string line) {
+  for (char &c : line)
+    if (c == ',')
+      c = '.';
+  net.Document.push_back(std::move(line));
+}
+
+void SetFailure(TContainer &net, int pos, const std::string &reason) {
+  const TMeasurement &m = net.Measurements.Items[static_cast<std::size_t>(pos)];
+  net.LastWriteFailure.Valid = true;
+  net.LastWriteFailure.Index = pos;
+  net.LastWriteFailure.Station = m.Station;
+  net.LastWriteFailure.Target = m.Target;
+  net.LastWriteFailure.MeasType = m.MeasType;
+  net.LastWriteFailure.Reason = reason;
+}
+
+std::string PointLine(const std::string &id, long double x, long double y,
+                      long double z, bool fixed) {
+  std::string s;
+  s.reserve(96);
+  s += "<point id= \"";
+  s += id;
+  s += "\" x=\"";
+  s += Num(x, 5);
+  s += "\" y=\"";
+  s += Num(y, 5);
+  s += "\" z=\"";
+  s += Num(z, 5);
+  s += fixed ? "\" fix=\"XYZ\" />" : "\" adj=\"XYZ\" />";
+  return s;
+}
+
+std::string ObsLine(const char *opening, const std::string &target,
+                    const std::string &value, const std::string &stdev) {
+  std::string s;
+  s.reserve(80);
+  s += opening;
+  s += target;
+  s += "\" val= \"";
+  s += value;
+  s += "\" stdev=\"";
+  s += stdev;
+  s += "\" />";
+  return s;
+}
+
+} // namespace
+
+std::string DocPointId(double number) { return Num(number, 2); }
+
+std::string GyroRefId(int pos) { return "090" + std::to_string(pos); }
+
+void WriteHeader(TContainer &net) {
+  net.Document.clear();
+  AddLine(net, "<?xml version=\"1.0\" ?>");
+  AddLine(net, "<!DOCTYPE gama-xml SYSTEM \"gama-xml.dtd\">");
+  AddLine(net, "<gama-xml version=\"2.0\">");
+  AddLine(net, "<network axes-xy=\"sw\" angles=\"right-handed\">");
+  AddLine(net, "<description> korvadim </description>");
+  AddLine(net, "<parameters sigma-apr=\"1.00\" conf-pr=\"0.95\" ");
+  AddLine(net, "tol-abs=\"1000\" sigma-act=\"apriori\" />");
+  AddLine(net, "<points-observations >");
+  AddLine(net, "");
+}
+
+bool WritePoints(TContainer &net) {
+  const TSeznam3D &list = net.Points.List;
+  for (const TNetPoint &p : list.Items) {
+    if (!std::isfinite(p.X) || !std::isfinite(p.Y) || !std::isfinite(p.Z) ||
+        !std::isfinite(p.Number)) {
+      net.LastWriteFailure.Valid = false;
+      net.LastWriteFailure.Station = p.Number;
+      net.LastWriteFailure.Reason = "point " + NumToText(p.Number) +
+                                    " has a coordinate that is not a finite number";
+      return false;
+    }
+    AddLine(net, PointLine(DocPointId(p.Number), p.X, p.Y, p.Z, p.Fixed));
+  }
+  const TNumberIndex index(list);
+  const auto &items = net.Measurements.Items;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].MeasType != mtGd)
+      continue;
+    const int si = index.IndexOf(items[i].Station);
+    if (si < 0) {
+      SetFailure(net, static_cast<int>(i), "station point missing");
+      return false;
+    }
+    const TNetPoint &s = list.Items[static_cast<std::size_t>(si)];
+    AddLine(net, PointLine(GyroRefId(static_cast<int>(i)), s.X + 10000.0L, s.Y, s.Z, true));
+  }
+  return true;
+}
+
+bool WriteObservations(TContainer &net) {
+  TMereni &meas = net.Measurements;
+  AddLine(net, "");
+  meas.BuildIndexLists();
+
+  if (!meas.OrdinaryIdx.empty()) {
+    double current = meas.Items[static_cast<std::size_t>(meas.OrdinaryIdx.front())].Station;
+    AddLine(net, "<obs from=\"" + DocPointId(current) + "\">");
+    for (int pos : meas.OrdinaryIdx) {
+      const TMeasurement &m = meas.Items[static_cast<std::size_t>(pos)];
+      if (m.Station != current) {
+        current = m.Station;
+        AddLine(net, "</obs>");
+        AddLine(net, "");
+        AddLine(net, "<obs from=\"" + DocPointId(current) + "\">");
+      }
+      const std::string value = Num(m.Value, 4);
+      const std::string stdev = Num(m.EngineStdDev, 2);
+      switch (m.MeasType) {
+      case mtSd:
+        AddLine(net, ObsLine("<s-distance to= \"", DocPointId(m.Target), value, stdev));
+        break;
+      case mtHd:
+        AddLine(net, ObsLine("<distance to= \"", DocPointId(m.Target), value, stdev));
+        break;
+      case mtZu:
+        AddLine(net, ObsLine("<z-angle to= \"", DocPointId(m.Target), value, stdev));
+        break;
+      case mtDi:
+        AddLine(net, ObsLine("<direction to= \"", DocPointId(m.Target), value, stdev));
+        break;
+      case mtVd:
+        AddLine(net, ObsLine(("<dh from=\"" + DocPointId(m.Station) + "\" to=\"").c_str(),
+                             DocPointId(m.Target), value, stdev));
+        break;
+      default:
+        SetFailure(net, pos, "unknown measurement type");
+        return false;
+      }
+    }
+    AddLine(net, "</obs>");
+  }
+
+  if (!meas.SpecialIdx.empty()) {
+    for (int pos : meas.SpecialIdx) {
+      const TMeasurement &m = meas.Items[static_cast<std::size_t>(pos)];
+      if (m.MeasType == mtGd) {
+        AddLine(net, "");
+        AddLine(net, "<obs from=\"" + DocPointId(m.Station) + "\">");
+        AddLine(net, ObsLine("<direction to= \"", GyroRefId(pos), "0.0000", "0.01"));
+        AddLine(net, ObsLine("<direction to= \"", DocPointId(m.Target), Num(m.Value, 4),
+                             Num(m.EngineStdDev, 2)));
+        AddLine(net, "</obs>");
+      } else {
+        // Plumbing: the horizontal components are the plumbing's own
+        // variance, the vertical one the network's PlumbSigma; no
+        // covariances.
+        const long double s = static_cast<long double>(m.EngineStdDev) * m.EngineStdDev;
+        const long double pz = static_cast<long double>(net.PlumbSigma) * 1000.0L;
+        const long double vz = pz * pz;
+        if (!std::isfinite(vz) || !(vz > 0)) {
+          SetFailure(net, pos, "vertical standard deviation of plumbing is not positive");
+          return false;
+        }
+        AddLine(net, "");
+        AddLine(net, "<vectors>");
+        AddLine(net, "<vec from=\"" + DocPointId(m.Station) + "\" to=\"" +
+                         DocPointId(m.Target) + "\" dx=\"0.00001\" dy=\"0.00001\" dz=\"" +
+                         Num(m.Value, 5) + "\" />");
+        AddLine(net, "<cov-mat dim=\"3\" band=\"2\" >");
+        AddLine(net, Num(s, 4) + " 0 0");
+        AddLine(net, Num(s, 4) + " 0");
+        AddLine(net, Num(vz, 4));
+        AddLine(net, "</cov-mat>");
+        AddLine(net, "</vectors>");
+      }
+    }
+    AddLine(net, "");
+  }
+  return true;
+}
+
+void WriteFooter(TContainer &net) {
+  AddLine(net, "</points-observations>");
+  AddLine(net, "</network>");
+  AddLine(net, "</gama-xml>");
+}
+
+bool TContainer::WriteEngineInput(const std::string &fileName) {
+  LastWriteFailure = TFailedMeasurement();
+  try {
+    // Sorting first makes the gyro reference ids written with the points
+    // agree with the list positions used in the observation sets, also when
+    // the caller did not sort.
+    Measurements.Sort();
+    WriteHeader(*this);
+    if (!WritePoints(*this) || !ComputeObservations() || !WriteObservations(*this)) {
+      Document.clear();
+      return false;
+    }
+    WriteFooter(*this);
+    const std::string bytes = kd::Utf8ToCp1250(kd::JoinLinesCrLf(Document));
+    if (!kd::WriteFileAtomic(fileName, bytes)) {
+      LastWriteFailure.Reason = "the file could not be written: " + fileName;
+      return false;
+    }
+    return true;
+  } catch (const std::exception &e) {
+    Document.clear();
+    LastWriteFailure.Reason = e.what();
+    return false;
+  }
+}
