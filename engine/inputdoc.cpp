@@ -1,7 +1,6 @@
 #include "engine/inputdoc.h"
 
 #include "core/numtext.h"
-#include "engine/docnum.h"
 #include "core/textfile.h"
 
 #include <cmath>
@@ -10,7 +9,9 @@
 namespace {
 
 // Every number of the document: fixed form, at most 14 significant digits.
-std::string Num(long double value, int decimals) { return DocNumber(value, decimals); }
+std::string Num(long double value, int decimals) {
+  return NumToTextFixed(value, 14, decimals);
+}
 
 // Adds a finished line. No decimal comma may reach the file, whatever a
 // number conversion produced.
