@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <exception>
+#include <unordered_map>
 
 namespace {
 
@@ -83,6 +84,8 @@ void WriteHeader(TContainer &net) {
 
 bool WritePoints(TContainer &net) {
   const TSeznam3D &list = net.Points.List;
+  std::unordered_map<std::string, double> ids;
+  ids.reserve(list.Items.size());
   for (const TNetPoint &p : list.Items) {
     if (!std::isfinite(p.X) || !std::isfinite(p.Y) || !std::isfinite(p.Z) ||
         !std::isfinite(p.Number)) {
@@ -92,7 +95,21 @@ bool WritePoints(TContainer &net) {
                                     " has a coordinate that is not a finite number";
       return false;
     }
-    AddLine(net, PointLine(DocPointId(p.Number), p.X, p.Y, p.Z, p.Fixed));
+    // Two points under one id would be merged or refused by the engine, and
+    // its results could not be told apart: refuse such a network.
+    std::string id = DocPointId(p.Number);
+    const auto [seen, fresh] = ids.emplace(id, p.Number);
+    if (!fresh) {
+      net.LastWriteFailure.Valid = false;
+      net.LastWriteFailure.Station = p.Number;
+      net.LastWriteFailure.Reason =
+          seen->second == p.Number
+              ? "point number " + NumToText(p.Number) + " is listed twice"
+              : "point numbers " + NumToText(seen->second) + " and " + NumToText(p.Number) +
+                    " both become the id " + id;
+      return false;
+    }
+    AddLine(net, PointLine(id, p.X, p.Y, p.Z, p.Fixed));
   }
   const TNumberIndex index(list);
   const auto &items = net.Measurements.Items;

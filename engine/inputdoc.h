@@ -21,8 +21,9 @@ std::string GyroRefId(int pos);
 // Clears Document and adds the header lines.
 void WriteHeader(TContainer &net);
 // Adds one line per point and one fixed reference point per gyro direction.
-// False (LastWriteFailure set) when a coordinate is not a finite number or a
-// gyro direction's station is not in the point list.
+// False (LastWriteFailure set) when a coordinate is not a finite number, two
+// points would get the same id, or a gyro direction's station is not in the
+// point list.
 bool WritePoints(TContainer &net);
 // Adds the observation sets (one per run of equal stations), then the gyro
 // direction sets and plumbing vectors. Needs values and engine standard
