@@ -20,6 +20,10 @@ long double RoundDecimals(long double value, int decimals) {
   return r;
 }
 
+long double AngleStdDev(long double n, long double sigma1) {
+  return RoundDecimals(sigma1 / std::sqrt(n), 5);
+}
+
 long double DistStdDev(long double n, long double a, long double b,
                        long double D) {
   return RoundDecimals((a + b * D / 1000.0L) / std::sqrt(n), 5);

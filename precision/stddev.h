@@ -7,6 +7,11 @@
 // divided back. Non-finite values pass unchanged.
 long double RoundDecimals(long double value, int decimals);
 
+// Standard deviation of an angle (direction, zenith angle or gyro direction)
+// observed in n sets with σ1 gon for one set: σ1/√n, rounded to 0.00001 gon.
+// Needs n > 0.
+long double AngleStdDev(long double n, long double sigma1);
+
 // Standard deviation of a distance of D metres measured n times with an
 // instrument of precision a + b·D (a in metres, b in metres per kilometre):
 // (a + b·D/1000)/√n, rounded to 0.00001 m. Needs n > 0.

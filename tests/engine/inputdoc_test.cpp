@@ -267,19 +267,6 @@ TEST_F(InputDoc, OnlySpecialMeasurementsOrNoneAtAll) {
       kFooter}));
 }
 
-TEST_F(InputDoc, ModeOneStandardDeviationsReachTheDocument) {
-  TContainer net;
-  net.Points.ScSvpMode = 1;
-  AddPoint(net, 1, 0, 0, 0);
-  AddPoint(net, 2, 100, 0, 0);
-  net.Points.List.Items[1].Sc = 0.004;
-  AddMeas(net, mtHd, 1, 2, 0.003);
-  AddMeas(net, mtVd, 1, 2, 0.003);
-  ASSERT_TRUE(net.WriteEngineInput(file));
-  EXPECT_EQ(net.Document[13], "<distance to= \"2.00\" val= \"100.0000\" stdev=\"5.00\" />");
-  EXPECT_EQ(net.Document[14], "<dh from=\"1.00\" to=\"2.00\" val= \"0.0000\" stdev=\"3.00\" />");
-}
-
 // Whatever makes the document unusable leaves an older document exactly as
 // it was, returns false and names the measurement.
 TEST_F(InputDoc, FailuresKeepTheOldDocument) {
@@ -331,12 +318,4 @@ TEST_F(InputDoc, UnwritableTargetFailsWithoutDamage) {
     fs::permissions(dir, fs::perms::owner_all);
   }
   EXPECT_EQ(Read(), "old");
-}
-
-TEST(DocIds, PointAndGyroReferenceIds) {
-  EXPECT_EQ(DocPointId(7), "7.00");
-  EXPECT_EQ(DocPointId(1001.5), "1001.50");
-  EXPECT_EQ(DocPointId(-3.25), "-3.25");
-  EXPECT_EQ(GyroRefId(3), "0903");
-  EXPECT_EQ(GyroRefId(12345), "09012345");
 }

@@ -195,6 +195,11 @@ TEST(UndefinedObservations, AreRefusedInEveryModeWithTheirMeasurement) {
       EXPECT_EQ(f.Target, 2.0);
       EXPECT_EQ(f.MeasType, c.type);
       EXPECT_FALSE(f.Reason.empty());
+      const bool formulaRefuses = c.type == mtSd   ? !SigmaSlopeDist(net, 1)
+                                  : c.type == mtZu ? !SigmaZenith(net, 1)
+                                  : c.type == mtHd ? !SigmaHorizDist(net, 1)
+                                                   : !SigmaDirection(net, 1);
+      EXPECT_TRUE(formulaRefuses);
     }
   }
   // The same geometry still allows height differences and plumbings.
@@ -206,24 +211,6 @@ TEST(UndefinedObservations, AreRefusedInEveryModeWithTheirMeasurement) {
   EXPECT_TRUE(net.ComputeObservations());
 }
 
-TEST(UndefinedObservations, FormulaFunctionsGiveNoValue) {
-  TContainer net;
-  AddPoint(net, 1, 0, 0, 0);
-  AddPoint(net, 2, 0, 0, 5);
-  AddPoint(net, 3, 0, 0, 0);
-  AddMeas(net, mtDi, 1, 2, 0.001);
-  AddMeas(net, mtZu, 1, 3, 0.001);
-  AddMeas(net, mtSd, 1, 3, 0.001);
-  AddMeas(net, mtHd, 1, 9, 0.001); // point 9 does not exist
-  EXPECT_FALSE(SigmaDirection(net, 0).has_value());
-  EXPECT_FALSE(SigmaZenith(net, 0).has_value()); // vertical sight
-  EXPECT_FALSE(SigmaZenith(net, 1).has_value());
-  EXPECT_FALSE(SigmaSlopeDist(net, 2).has_value());
-  EXPECT_FALSE(SigmaHorizDist(net, 3).has_value());
-  EXPECT_FALSE(SigmaHorizDist(net, 4).has_value()); // no such measurement
-  EXPECT_FALSE(SigmaHorizDist(net, -1).has_value());
-}
-
 TEST(UndefinedObservations, MissingPointsAndBadSigmasAreNamed) {
   TContainer net;
   net.Points.ScSvpMode = 0;
@@ -233,6 +220,8 @@ TEST(UndefinedObservations, MissingPointsAndBadSigmasAreNamed) {
   EXPECT_FALSE(net.ComputeObservations());
   EXPECT_EQ(net.LastWriteFailure.Target, 7.0);
   EXPECT_NE(net.LastWriteFailure.Reason.find("target"), std::string::npos);
+  EXPECT_FALSE(SigmaSlopeDist(net, 0).has_value());
+  EXPECT_FALSE(SigmaSlopeDist(net, 1).has_value()); // no such measurement
 
   // Zero, negative and NaN standard deviations would give the engine an
   // infinite or meaningless weight.

@@ -6,24 +6,24 @@
 #include <cmath>
 #include <limits>
 
-TEST(RoundDecimals, HalvesGoToTheEvenNeighbour) {
+TEST(RoundDecimals, HalvesGoToTheEvenNeighbourWhateverTheRoundingMode) {
   // Binary-exact halves, so the tie really is a tie.
   EXPECT_EQ(RoundDecimals(2.5L, 0), 2.0L);
-  EXPECT_EQ(RoundDecimals(3.5L, 0), 4.0L);
-  EXPECT_EQ(RoundDecimals(-2.5L, 0), -2.0L);
-  EXPECT_DOUBLE_EQ(static_cast<double>(RoundDecimals(0.125L, 2)), 0.12);
-  EXPECT_DOUBLE_EQ(static_cast<double>(RoundDecimals(0.375L, 2)), 0.38);
-}
-
-TEST(RoundDecimals, IgnoresTheCallersRoundingModeAndPassesNonFinite) {
+  EXPECT_EQ(RoundDecimals(-3.5L, 0), -4.0L);
   std::fesetround(FE_UPWARD);
   const long double r = RoundDecimals(0.125L, 2);
   const int mode = std::fegetround();
   std::fesetround(FE_TONEAREST);
   EXPECT_DOUBLE_EQ(static_cast<double>(r), 0.12);
   EXPECT_EQ(mode, FE_UPWARD); // the caller's mode is restored
+  EXPECT_DOUBLE_EQ(static_cast<double>(RoundDecimals(0.375L, 2)), 0.38);
   EXPECT_TRUE(std::isnan(RoundDecimals(std::numeric_limits<long double>::quiet_NaN(), 5)));
-  EXPECT_TRUE(std::isinf(RoundDecimals(std::numeric_limits<long double>::infinity(), 5)));
+}
+
+TEST(AngleStdDev, RepetitionsShrinkItBySquareRoot) {
+  EXPECT_DOUBLE_EQ(static_cast<double>(AngleStdDev(1, 0.0005L)), 0.0005);
+  EXPECT_DOUBLE_EQ(static_cast<double>(AngleStdDev(4, 0.0005L)), 0.00025);
+  EXPECT_DOUBLE_EQ(static_cast<double>(AngleStdDev(3, 0.0010L)), 0.00058);
 }
 
 TEST(DistStdDev, GuideExamples) {
