@@ -14,6 +14,13 @@ std::string Num(long double value, int decimals) {
   return NumToTextFixed(value, 14, decimals);
 }
 
+// A standard deviation or variance that the document would carry as zero
+// gives the observation an infinite weight (or a singular covariance
+// matrix): such a measurement is refused rather than written.
+const char *const kZeroStdDev = "0.00";
+const char *const kZeroVariance = "0.0000";
+const char *const kTooSmall = "standard deviation too small to be written";
+
 // Adds a finished line. No decimal comma may reach the file, whatever a
 // number conversion produced.
 void AddLine(TContainer &net, std::string line) {
@@ -145,6 +152,10 @@ bool WriteObservations(TContainer &net) {
       }
       const std::string value = Num(m.Value, 4);
       const std::string stdev = Num(m.EngineStdDev, 2);
+      if (stdev == kZeroStdDev) {
+        SetFailure(net, pos, kTooSmall);
+        return false;
+      }
       switch (m.MeasType) {
       case mtSd:
         AddLine(net, ObsLine("<s-distance to= \"", DocPointId(m.Target), value, stdev));
@@ -174,20 +185,29 @@ bool WriteObservations(TContainer &net) {
     for (int pos : meas.SpecialIdx) {
       const TMeasurement &m = meas.Items[static_cast<std::size_t>(pos)];
       if (m.MeasType == mtGd) {
+        const std::string stdev = Num(m.EngineStdDev, 2);
+        if (stdev == kZeroStdDev) {
+          SetFailure(net, pos, kTooSmall);
+          return false;
+        }
         AddLine(net, "");
         AddLine(net, "<obs from=\"" + DocPointId(m.Station) + "\">");
         AddLine(net, ObsLine("<direction to= \"", GyroRefId(pos), "0.0000", "0.01"));
-        AddLine(net, ObsLine("<direction to= \"", DocPointId(m.Target), Num(m.Value, 4),
-                             Num(m.EngineStdDev, 2)));
+        AddLine(net, ObsLine("<direction to= \"", DocPointId(m.Target), Num(m.Value, 4), stdev));
         AddLine(net, "</obs>");
       } else {
         // Plumbing: the horizontal components are the plumbing's own
         // variance, the vertical one the network's PlumbSigma; no
         // covariances.
-        const long double s = static_cast<long double>(m.EngineStdDev) * m.EngineStdDev;
+        const long double sd = m.EngineStdDev;
+        const std::string s = Num(sd * sd, 4);
         const long double pz = static_cast<long double>(net.PlumbSigma) * 1000.0L;
-        const long double vz = pz * pz;
-        if (!std::isfinite(vz) || !(vz > 0)) {
+        const std::string vz = Num(pz * pz, 4);
+        if (s == kZeroVariance) {
+          SetFailure(net, pos, kTooSmall);
+          return false;
+        }
+        if (!std::isfinite(pz) || vz == kZeroVariance) {
           SetFailure(net, pos, "vertical standard deviation of plumbing is not positive");
           return false;
         }
@@ -197,9 +217,9 @@ bool WriteObservations(TContainer &net) {
                          DocPointId(m.Target) + "\" dx=\"0.00001\" dy=\"0.00001\" dz=\"" +
                          Num(m.Value, 5) + "\" />");
         AddLine(net, "<cov-mat dim=\"3\" band=\"2\" >");
-        AddLine(net, Num(s, 4) + " 0 0");
-        AddLine(net, Num(s, 4) + " 0");
-        AddLine(net, Num(vz, 4));
+        AddLine(net, s + " 0 0");
+        AddLine(net, s + " 0");
+        AddLine(net, vz);
         AddLine(net, "</cov-mat>");
         AddLine(net, "</vectors>");
       }

@@ -28,7 +28,8 @@ bool WritePoints(TContainer &net);
 // Adds the observation sets (one per run of equal stations), then the gyro
 // direction sets and plumbing vectors. Needs values and engine standard
 // deviations from ComputeObservations. False (LastWriteFailure set) when a
-// plumbing's covariance matrix would not be positive definite.
+// standard deviation would be written as zero, or a plumbing's covariance
+// matrix would not be positive definite.
 bool WriteObservations(TContainer &net);
 // Adds the three closing lines.
 void WriteFooter(TContainer &net);

@@ -295,6 +295,16 @@ TEST_F(InputDoc, FailuresKeepTheOldDocument) {
   EXPECT_FALSE(plumb.WriteEngineInput(file));
   EXPECT_EQ(plumb.LastWriteFailure.MeasType, mtPr);
   EXPECT_EQ(Read(), "old document\r\n");
+  // Standard deviations that the document would write as zero.
+  for (std::uint8_t type : {mtSd, mtGd, mtPr}) {
+    TContainer tiny = Example();
+    for (TMeasurement &m : tiny.Measurements.Items)
+      if (m.MeasType == type)
+        m.StdDev = 0.0000004; // 0.0004 mm or 0.004 cc
+    EXPECT_FALSE(tiny.WriteEngineInput(file)) << int(type);
+    EXPECT_EQ(tiny.LastWriteFailure.MeasType, type);
+  }
+  EXPECT_EQ(Read(), "old document\r\n");
   // A later good write clears the failure.
   TContainer good = Example();
   good.LastWriteFailure.Valid = true;
