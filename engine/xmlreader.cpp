@@ -413,6 +413,13 @@ bool TXMLReader::ReadCovariance() {
   return true;
 }
 
+void TXMLReader::ReleaseDocument() {
+  FLoaded = false;
+  FDocument.reset();
+  std::string().swap(FBuffer);
+  std::string().swap(CovText);
+}
+
 bool TXMLReader::ResultsAre3d() {
   if (!CoordsOk || !CovOk) {
     if (Error.empty())
@@ -696,6 +703,7 @@ TResultsOutcome ReadResults(TXMLReader &reader, const std::string &fileName, int
   const bool coords = reader.ReadCoordinates();
   const std::string coordError = reader.Error;
   const bool cov = reader.ReadCovariance();
+  reader.ReleaseDocument();
   // The first failure is the one worth telling.
   if (!coords || !reader.CoordsOk)
     reader.Error = coordError;

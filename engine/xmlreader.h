@@ -87,6 +87,11 @@ public:
   // a negative variance on the diagonal.
   bool ReadCovariance();
 
+  // Frees the parsed document, its file bytes and CovText once the points
+  // and the matrix have been read (ReadResults does it), so that a large
+  // results file does not stay in memory while its results are shown.
+  void ReleaseDocument();
+
   // Whether the results can be shown: both readings succeeded, at least one
   // point, and the matrix has exactly three rows per point. When false the
   // caller shows text 23 "All point have to be 3d. "; Error names the cause.

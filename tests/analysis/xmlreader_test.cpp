@@ -461,3 +461,48 @@ TEST_F(ReaderTest, CovarianceNumbersEqualTextToNumExactly) {
       EXPECT_EQ(r.Cov.Row(j)[i], expect) << tokens[t];
     }
 }
+
+TEST_F(ReaderTest, MutatedFilesFailCleanlyOrRead) {
+  // Truncations, byte changes and insertions of a valid file: every outcome
+  // is either a full table or a failure with a reason and nothing filled.
+  const std::vector<std::vector<double>> cov = {
+      {4, 1, 0, 0, 0, 0, 0, 0, 0}, {1, 9, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0},
+      {0, 0, 0, 2, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 2, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 2, 0, 0, 0},
+      {0, 0, 0, 0, 0, 0, 3, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 3, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 3}};
+  const std::string good = ResultsXml(
+      {{"1", "10.5", "20", "3"}, {"2", "11", "21", "4"}, {"3", "12", "22", "5"}}, "9",
+      Triangle(cov));
+  std::mt19937 gen(2024);
+  const std::string alphabet = "<>/=\"' 0123456789.,-+eEx\n\t&;!?[]";
+  TSeznam3D network;
+  network.Append({2, 0, 0, 0, false, 0.001, 0.001});
+  for (int round = 0; round < 250; ++round) {
+    std::string xml = good;
+    const int edits = 1 + static_cast<int>(gen() % 3);
+    for (int e = 0; e < edits && !xml.empty(); ++e) {
+      const std::size_t at = gen() % xml.size();
+      switch (gen() % 4) {
+      case 0: xml.resize(at); break;
+      case 1: xml[at] = alphabet[gen() % alphabet.size()]; break;
+      case 2: xml.insert(at, 1, alphabet[gen() % alphabet.size()]); break;
+      default: xml.erase(at, 1 + gen() % 8); break;
+      }
+    }
+    TXMLReader r;
+    TGrid grid;
+    std::vector<std::string> c1, c2;
+    const TResultsOutcome out =
+        ReadResults(r, Write(xml, "m.xml"), 2, network, grid, c1, c2);
+    if (out == TResultsOutcome::Shown) {
+      EXPECT_EQ(grid.RowCount(), r.Results.Count() + 1);
+      EXPECT_EQ(static_cast<int>(c1.size()), r.Results.Count());
+      for (std::size_t row = 1; row < grid.Rows.size(); ++row)
+        for (const auto &cell : grid.Rows[row])
+          EXPECT_EQ(cell.find_first_of("NnIi"), std::string::npos) << cell << "\n" << xml;
+    } else {
+      EXPECT_FALSE(r.Error.empty()) << xml;
+      EXPECT_EQ(grid.RowCount(), 0);
+      EXPECT_TRUE(c1.empty());
+    }
+  }
+}
