@@ -160,13 +160,23 @@ pugi::xml_node LastElementChild(const pugi::xml_node &node) {
   return {};
 }
 
-// Text content of an element: all its character data, in order.
-std::string ElementText(const pugi::xml_node &node) {
-  std::string text;
-  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-      text += c.value();
-  return text;
+// Text content of an element: the character data of all its descendants,
+// in document order.
+std::string ElementText(pugi::xml_node node) {
+  struct Collect : pugi::xml_tree_walker {
+    std::string Text;
+    bool for_each(pugi::xml_node &n) override {
+      if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+        Text += n.value();
+      return true;
+    }
+  } collect;
+  // A single text node (the usual case) is taken without a second copy.
+  if (node.first_child() && !node.first_child().next_sibling() &&
+      node.first_child().type() == pugi::node_pcdata)
+    return node.first_child().value();
+  node.traverse(collect);
+  return std::move(collect.Text);
 }
 
 // Whether a matrix of `bytes` could be held: never more than the machine's
@@ -207,7 +217,10 @@ bool TXMLReader::Bind(const std::string &fileName) {
     return false;
   }
   const pugi::xml_parse_result res =
-      FDocument.load_buffer_inplace(FBuffer.data(), FBuffer.size());
+      FDocument.load_buffer_inplace(FBuffer.data(), FBuffer.size(),
+                                    // Blank text between parts of the covariance text
+                                    // still separates two numbers.
+                                    pugi::parse_default | pugi::parse_ws_pcdata);
   if (!res) {
     // Line and column of the offset, for a message a user can act on.
     const std::size_t off = std::min<std::size_t>(static_cast<std::size_t>(res.offset),

@@ -138,7 +138,10 @@ TEST_F(ReaderTest, TableFromPointChildrenByPosition) {
 TEST_F(ReaderTest, SeparatorsDecimalCommasAndExponentsReadAlike) {
   const std::string plain = Triangle(kTwoPoints);
   // The same values: line ends, tabs, runs of blanks, commas, exponents.
-  const std::string odd = "4,0\n\n0\t\t0   0 0 0\r\n9E0;0 0 0 0 1.0e+0 0,0 0 0 1 0 0 0,01e2 0 1";
+  // Text split by a comment, a CDATA section and a nested element counts as
+  // one text.
+  const std::string odd = "4,0\n\n0\t\t0   0 0 0\r\n9E0;0 0 0 0 1.0e+0 0,0 <!-- x -->0 0 1 "
+                          "0 0 <![CDATA[0,01e2]]> <r>0</r> 1";
   TXMLReader a, b;
   TGrid ga, gb;
   std::vector<std::string> c1, c2;
