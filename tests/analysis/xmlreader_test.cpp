@@ -509,3 +509,38 @@ TEST_F(ReaderTest, MutatedFilesFailCleanlyOrRead) {
     }
   }
 }
+
+TEST_F(ReaderTest, ExportedNumbersAreTheGeneralForm) {
+  // Values of every magnitude, including ones next to rounding and notation
+  // boundaries, are written exactly as NumToText writes them.
+  std::mt19937_64 gen(99);
+  std::uniform_real_distribution<double> mant(1.0, 10.0);
+  std::uniform_int_distribution<int> expo(-8, 16);
+  const long double edges[] = {0, 1e-3L, 9.99999999999999e-4L, 0.00099999999999999999L,
+                               9.999999999999995L, 99999999999999.95L, 1e13L, 123456789012.3456L,
+                               0.5L, -2.5e-7L, 1e15L, 0.1L};
+  const std::size_t n = 60;
+  TXMLReader r;
+  r.Cov = Matice(n, n);
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = i; j < n; ++j, ++k) {
+      long double v = k < std::size(edges)
+                          ? edges[k]
+                          : static_cast<long double>(mant(gen)) * std::pow(10.0L, expo(gen)) / 3;
+      if (gen() % 4 == 0)
+        v = -v;
+      r.Cov.Row(i)[j] = r.Cov.Row(j)[i] = v;
+    }
+  r.CoordsOk = r.CovOk = true;
+  const std::string file = (Dir / "cov.txt").string();
+  ASSERT_TRUE(r.SaveCov(file));
+  const auto lines = kd::SplitLines(Slurp(file));
+  ASSERT_EQ(lines.size(), n);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::string expect;
+    for (std::size_t j = 0; j < n; ++j)
+      expect += NumToText(r.Cov.Row(i)[j]) + " ";
+    EXPECT_EQ(lines[i], expect) << "row " << i;
+  }
+}
