@@ -1,0 +1,41 @@
+#pragma once
+// Dense symmetric positive (semi)definite kernels on one n×n matrix, done in
+// place so that the largest network needs a single n×n buffer.
+//
+// Storage convention: the symmetric matrix N lives in the full square. The
+// factorisation writes its lower-triangular factor L over the lower triangle
+// and diagonal and leaves the strict upper triangle untouched, so N can be
+// restored from the upper triangle and a saved copy of its diagonal.
+#include <vector>
+
+#include <Eigen/Dense>
+
+namespace kd::adj {
+
+using Matrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic>;
+using Vector = Eigen::VectorXd;
+
+// Blocked Cholesky factorisation N = L Lᵀ in place. A column whose pivot
+// falls to `relTol` times its original diagonal entry `diag` or below is
+// dependent on the columns before it: it is left out (its row and column of
+// L are zero, its diagonal 1), so L is the factor of N with those unknowns
+// removed. Returns the dependent columns in ascending order.
+std::vector<int> FactorInPlace(Matrix &a, const Vector &diag, double relTol);
+
+// Solves N x = b with the factor in the lower triangle of `a`; `b` is
+// overwritten by x. Dependent unknowns (identity rows of L) keep b's value,
+// so callers zero those entries first.
+void SolveWithFactor(const Matrix &a, Vector &b);
+
+// Replaces the factor L in the lower triangle by N⁻¹ = L⁻ᵀ L⁻¹ and then
+// mirrors it, so that `a` holds the full symmetric inverse.
+void InvertFromFactorInPlace(Matrix &a);
+
+// Copies the strict lower triangle over the strict upper one.
+void MirrorLowerToUpper(Matrix &a);
+
+// Rebuilds the full symmetric N from the untouched strict upper triangle and
+// the saved diagonal.
+void RestoreFromUpper(Matrix &a, const Vector &diag);
+
+}  // namespace kd::adj

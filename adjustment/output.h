@@ -1,0 +1,38 @@
+#pragma once
+// The two output files of a run: the XML results (adjusted points and the
+// covariance of their coordinates) and the text protocol for the surveyor.
+#include <string>
+#include <vector>
+
+#include "adjustment/adjust.h"
+#include "adjustment/network.h"
+
+namespace kd::adj {
+
+// XML results. The document element's children are, in this order: one
+// summary element (more than four attributes, the first a number), one
+// element per point with an adjusted coordinate with exactly the four
+// attributes id, x, y, z (input order), and last the covariance element whose
+// first attribute is its dimension (3 per point) and whose text is the upper
+// triangle row by row, X, Y, Z per point, in mm². Constant coordinates of a
+// partly adjusted point have zero rows. All text is ASCII.
+std::string ResultsXml(const Network &net, const AdjustmentResult &res);
+
+// What the protocol reports about the run itself.
+struct RunInfo {
+  std::string inputPath;
+  std::string encoding;
+  std::string language;
+  std::vector<std::string> notes;  // remarks about the command line
+};
+
+// Protocol of an adjusted network, or of a failed adjustment.
+std::vector<std::string> ProtocolLines(const RunInfo &run, const Network &net,
+                                       const AdjustmentResult &res);
+
+// Protocol of a run that stopped before the adjustment (unreadable file,
+// faulty document). `line` 0 means the fault has no line.
+std::vector<std::string> ErrorProtocolLines(const RunInfo &run, const std::string &what,
+                                            int line);
+
+}  // namespace kd::adj
