@@ -68,7 +68,7 @@ class Adjuster {
     used_.assign(net_.observations.size(), true);
 
     if (!Linearise()) return Fail(Outcome::Geometry);
-    ApproximateOrientations();
+    ApproximateOrientations(false);
     Linearise();
     RejectByTolerance();
     BuildGroups();
@@ -76,9 +76,10 @@ class Adjuster {
       R_.failure = "No observation is left after the absolute-term test.";
       return Fail(Outcome::Singular);
     }
-    ApproximateOrientations();
+    ApproximateOrientations(true);
     if (!Iterate()) return std::move(R_);
     Finish();
+    if (R_.outcome != Outcome::Adjusted) R_.cov.resize(0, 0);
     return std::move(R_);
   }
 
@@ -154,9 +155,9 @@ class Adjuster {
   }
 
   // Orientation of every set from its active directions: the median of the
-  // differences bearing − observed (robust against one gross error), then
-  // refined to their mean.
-  void ApproximateOrientations() {
+  // differences bearing − observed, robust against gross errors for the
+  // absolute-term test, and their mean once those are left out.
+  void ApproximateOrientations(bool mean) {
     std::vector<std::vector<double>> diffs(net_.clusters.size());
     for (size_t i = 0; i < net_.observations.size(); ++i) {
       const Observation &o = net_.observations[i];
@@ -172,7 +173,8 @@ class Adjuster {
       std::nth_element(s.begin(), s.begin() + s.size() / 2, s.end());
       const double med = s[s.size() / 2];
       double sum = 0;
-      for (double x : d) sum += ReduceGon(x - med);
+      if (mean)
+        for (double x : d) sum += ReduceGon(x - med);
       double o = ref + med + sum / d.size();
       o = std::fmod(o, 400.0);
       if (o < 0) o += 400.0;
@@ -572,6 +574,12 @@ class Adjuster {
     if (E_.cols() > 0) A_.noalias() -= (E_ * (1.0 / lambda_)) * E_.transpose();
     const double s2 = R_.sigmaUsed * R_.sigmaUsed;
     A_ *= s2;
+    if (!A_.allFinite()) {
+      R_.outcome = Outcome::Singular;
+      R_.failure = "The covariance matrix cannot be computed: the normal equations are "
+                   "numerically singular.";
+      return;
+    }
     Quality(s2);
     PointResults();
     R_.cov = std::move(A_);

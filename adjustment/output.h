@@ -26,6 +26,9 @@ struct RunInfo {
   std::vector<std::string> notes;  // remarks about the command line
 };
 
+// Number text of the covariance entries: 12 significant digits.
+std::string FormatCovarianceEntry(double v);
+
 // Protocol of an adjusted network, or of a failed adjustment.
 std::vector<std::string> ProtocolLines(const RunInfo &run, const Network &net,
                                        const AdjustmentResult &res);

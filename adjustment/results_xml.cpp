@@ -44,6 +44,73 @@ void AppendFixed(std::string &out, double v, int decimals) {
   out.append(buf, r.ptr);
 }
 
+// Powers of ten 10^-30 .. 10^30 for the fast formatter.
+struct Pow10Table {
+  double v[61];
+  Pow10Table() {
+    for (int k = -30; k <= 30; ++k) v[k + 30] = std::pow(10.0, k);
+  }
+};
+const Pow10Table kPow10;
+
+// Writes v with 12 significant digits, trailing zeros dropped: plain
+// decimals for 1e-5 <= |v| < 1e12, otherwise mantissa and exponent. About
+// five times faster than the general library formatting, which matters for
+// the tens of millions of covariance entries of a large network.
+char *FormatG12(char *p, double v) {
+  if (v == 0) {
+    *p++ = '0';
+    return p;
+  }
+  if (v < 0) {
+    *p++ = '-';
+    v = -v;
+  }
+  int e = static_cast<int>(std::floor(std::log10(v)));
+  if (e < -18 || e > 18) {
+    return std::to_chars(p, p + 32, v, std::chars_format::general, 12).ptr;
+  }
+  const long long lo = 100000000000LL, hi = 1000000000000LL;
+  long long m = std::llround(v * kPow10.v[11 - e + 30]);
+  if (m >= hi) {
+    m = (m + 5) / 10;
+    ++e;
+  } else if (m < lo) {
+    --e;
+    m = std::llround(v * kPow10.v[11 - e + 30]);
+    if (m >= hi) {
+      m = (m + 5) / 10;
+      ++e;
+    }
+  }
+  char d[16];
+  char *de = std::to_chars(d, d + 16, m).ptr;  // 12 digits
+  int nd = static_cast<int>(de - d);
+  while (nd > 1 && d[nd - 1] == '0') --nd;
+  if (e >= -5 && e < 12) {
+    if (e < 0) {
+      *p++ = '0';
+      *p++ = '.';
+      for (int k = -1; k > e; --k) *p++ = '0';
+      for (int k = 0; k < nd; ++k) *p++ = d[k];
+    } else {
+      for (int k = 0; k <= e; ++k) *p++ = k < nd ? d[k] : '0';
+      if (nd > e + 1) {
+        *p++ = '.';
+        for (int k = e + 1; k < nd; ++k) *p++ = d[k];
+      }
+    }
+    return p;
+  }
+  *p++ = d[0];
+  if (nd > 1) {
+    *p++ = '.';
+    for (int k = 1; k < nd; ++k) *p++ = d[k];
+  }
+  *p++ = 'e';
+  return std::to_chars(p, p + 8, e).ptr;
+}
+
 }  // namespace
 
 std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
@@ -77,16 +144,11 @@ std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
   std::vector<int> u(dim);
   for (size_t k = 0; k < m; ++k)
     for (int c = 0; c < 3; ++c) u[3 * k + c] = res.unknownOf[res.points[k].point][c];
-  char num[40];
+  char num[48];
   for (size_t i = 0; i < dim; ++i) {
     for (size_t j = i; j < dim; ++j) {
       double v = (u[i] >= 0 && u[j] >= 0) ? res.cov(u[i], u[j]) : 0.0;
-      if (v == 0) {
-        out += '0';
-      } else {
-        auto r = std::to_chars(num, num + sizeof num, v, std::chars_format::general, 12);
-        out.append(num, r.ptr);
-      }
+      out.append(num, FormatG12(num, v));
       out += (j + 1 == dim) ? '\n' : ' ';
     }
   }
@@ -94,4 +156,11 @@ std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
   return out;
 }
 
+}  // namespace kd::adj
+
+namespace kd::adj {
+std::string FormatCovarianceEntry(double v) {
+  char buf[48];
+  return std::string(buf, FormatG12(buf, v));
+}
 }  // namespace kd::adj
