@@ -1,0 +1,61 @@
+// The whole chain: the desktop's document writer, the engine, and the
+// desktop's results reader.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "adjustment/run.h"
+#include "core/container.h"
+#include "engine/xmlreader.h"
+
+namespace {
+
+TEST(Pipeline, DesktopDocumentAdjustsAndItsResultsReadBack) {
+  char tmpl[] = "/tmp/kd_pipelineXXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  TContainer net;
+  const double xyz[6][3] = {{1000, 2000, 300}, {1100, 2000, 310}, {1000, 2100, 290},
+                            {1100, 2000, 250}, {1080, 2130, 305}, {950, 2060, 296}};
+  for (int i = 0; i < 6; ++i) {
+    TNetPoint p;
+    p.Number = i + 1;
+    p.X = xyz[i][0];
+    p.Y = xyz[i][1];
+    p.Z = xyz[i][2];
+    p.Fixed = i == 0 || i == 5;
+    net.Points.List.Append(p);
+  }
+  // Every planned kind: sd, hd, zu, di, vd, plumbing, gyro direction.
+  const int pairs[][2] = {{1, 2}, {1, 3}, {1, 5}, {6, 2}, {6, 3}, {6, 5}, {2, 5}, {3, 5}};
+  for (auto [s, t] : pairs) {
+    net.Measurements.AddMeasurement(0, 0.002, t, s);
+    net.Measurements.AddMeasurement(2, 0.0005, t, s);
+    net.Measurements.AddMeasurement(3, 0.0003, t, s);
+  }
+  net.Measurements.AddMeasurement(1, 0.003, 3, 2);
+  net.Measurements.AddMeasurement(4, 0.001, 3, 2);
+  net.Measurements.AddMeasurement(7, 0.003, 4, 2);
+  net.Measurements.AddMeasurement(8, 0.001, 3, 1);
+  net.Measurements.Sort();
+  const std::string in = dir + "/net.gfk", prefix = dir + "/net.";
+  ASSERT_TRUE(net.WriteEngineInput(in));
+
+  std::ostringstream err;
+  ASSERT_EQ(kd::adj::RunEngine({"--encoding", "cp-1250", "--language", "en", in, prefix}, err), 0)
+      << err.str();
+  TXMLReader r;
+  ASSERT_TRUE(r.Bind(prefix + "xml")) << r.Error;
+  EXPECT_TRUE(r.ReadCoordinates()) << r.Error;
+  EXPECT_TRUE(r.ReadCovariance()) << r.Error;
+  EXPECT_TRUE(r.ResultsAre3d()) << r.Error;
+  EXPECT_EQ(r.Dim, 12);
+  ASSERT_EQ(r.Results.Items.size(), 4u);
+  EXPECT_EQ(r.Results.Items[0].Number, 2);
+  EXPECT_NEAR(static_cast<double>(r.Results.Items[3].Z), 305, 1e-4);
+  for (const char *f : {"net.gfk", "net.txt", "net.xml"}) std::remove((dir + "/" + f).c_str());
+  rmdir(dir.c_str());
+}
+
+}  // namespace
