@@ -1,0 +1,47 @@
+// korvadimensio3d-batch: evaluates a planned network from the command line.
+#include "cli/batch.h"
+#include "cli/options.h"
+#include "engine/evaluation.h"
+
+#include <csignal>
+#include <iostream>
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+
+} // namespace
+
+int main(int argc, char **argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  TBatchOptions opts;
+  std::string error;
+  switch (ParseBatchOptions(args, opts, error)) {
+  case TParseOutcome::Help:
+    std::cout << BatchUsage(kBatchProgramName);
+    return beOk;
+  case TParseOutcome::Error:
+    std::cerr << kBatchProgramName << ": " << error << "\n"
+              << "Try '" << kBatchProgramName << " --help' for more information.\n";
+    return beBadInput;
+  case TParseOutcome::Run:
+    break;
+  }
+
+  // Ctrl+C or a termination request while the engine runs stops the engine
+  // and removes the temporary files before the command ends.
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+
+  std::string programPath = ProgramPath();
+  if (programPath.empty())
+    programPath = argv[0];
+  const int code = RunBatch(opts, programPath, std::cout, std::cerr, &gInterrupted);
+  std::cout.flush();
+  return code;
+}

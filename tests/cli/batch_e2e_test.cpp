@@ -1,0 +1,435 @@
+// End-to-end runs of korvadimensio3d-batch: the bundled sample network with
+// our engine, and bad input of every kind.
+#include "run_helper.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <regex>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBatch = std::string(KD_BIN_DIR) + "/korvadimensio3d-batch";
+const std::string kEngine = std::string(KD_BIN_DIR) + "/gama.exe";
+const std::string kCoords = std::string(KD_SOURCE_DIR) + "/data/shaft_coords.txt";
+const std::string kMeas = std::string(KD_SOURCE_DIR) + "/data/shaft_meas.txt";
+
+// Number of adjusted points of the sample network.
+constexpr int kSampleAdjusted = 9;
+
+void WriteText(const std::string &path, const std::string &text) {
+  std::ofstream f(path, std::ios::binary);
+  f << text;
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+  std::vector<std::string> out;
+  std::string line;
+  std::istringstream in(text);
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    out.push_back(line);
+  }
+  return out;
+}
+
+bool Contains(const std::string &text, const std::string &part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The table rows printed by the command: point number -> cells.
+std::map<std::string, std::vector<std::string>> TableRows(const std::string &out) {
+  std::map<std::string, std::vector<std::string>> rows;
+  bool inTable = false;
+  for (const auto &line : Lines(out)) {
+    std::istringstream in(line);
+    std::vector<std::string> cells;
+    std::string c;
+    while (in >> c)
+      cells.push_back(c);
+    if (!cells.empty() && cells[0] == "P.No.") {
+      inTable = true;
+      continue;
+    }
+    if (inTable && cells.size() == 16)
+      rows[cells[0]] = cells;
+    else if (inTable)
+      inTable = false;
+  }
+  return rows;
+}
+
+// A folder holding a copy of the batch command and, as its engine, either our
+// engine or a stand-in shell script; optionally the desktop settings file.
+struct TInstall {
+  TTempFolder Folder;
+  std::string Batch;
+  explicit TInstall(const std::string &engineScript = "") {
+    Batch = Folder / "korvadimensio3d-batch";
+    fs::copy_file(kBatch, Batch);
+    if (engineScript.empty()) {
+      fs::copy_file(kEngine, Folder / "gama.exe");
+    } else if (engineScript != "none") {
+      WriteText(Folder / "gama.exe", "#!/bin/sh\n" + engineScript);
+      fs::permissions(Folder / "gama.exe", fs::perms::owner_all);
+    }
+  }
+  void Settings(int mode) {
+    WriteText(Folder / "korvadimensio3d.ini", "clYellow\r\nclLime\r\nclSilver\r\nclRed\r\nclBlack\r\n"
+                                              "Times New Roman\r\n10\r\n" +
+                                                  std::to_string(mode) + "\r\nT\r\nEN.pck\r\n");
+  }
+};
+
+} // namespace
+
+// ---- The sample network
+
+TEST(BatchSample, EvaluatesWithStatusTextsTableAndDistances) {
+  TTempFolder tmp; // the command's temporary folder must be gone afterwards
+  const TRunResult r =
+      RunProgram(kBatch,
+                 {"--mode", "1", "--distance", "104", "404", "slope", "--distance", "404", "104",
+                  "slope", "--distance", "401", "401", "horizontal", "--distance", "301", "302",
+                  "horizontal", kCoords, kMeas},
+                 {"TMPDIR=" + tmp.Path()});
+  ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
+  EXPECT_TRUE(r.Err.empty()) << r.Err;
+  const auto lines = Lines(r.Out);
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "Number of loaded points: 12");
+  EXPECT_EQ(lines[1], "Loaded measurements:60");
+  EXPECT_EQ(lines[2], "Evaluation started.");
+  EXPECT_TRUE(Contains(r.Out, "\nEvaluation acomplished.\n"));
+
+  const auto rows = TableRows(r.Out);
+  ASSERT_EQ(rows.size(), static_cast<size_t>(kSampleAdjusted)) << r.Out;
+  for (const char *p : {"104", "201", "202", "301", "302", "401", "402", "403", "404"})
+    EXPECT_EQ(rows.count(p), 1u) << p;
+  EXPECT_EQ(rows.count("101"), 0u); // fixed points have no adjusted coordinates
+  // Realistic figures: millimetres near the shaft, growing along the tunnel.
+  const double sx104 = std::stod(rows.at("104")[4]);
+  const double sy404 = std::stod(rows.at("404")[5]);
+  EXPECT_GT(sx104, 0.05);
+  EXPECT_LT(sx104, 5.0);
+  EXPECT_GT(std::stod(rows.at("404")[7]), std::stod(rows.at("401")[7]));
+  EXPECT_LT(sy404, 100.0);
+
+  // Swapping the points gives the same distance and standard deviation; the
+  // same point twice gives zeros.
+  std::smatch m1, m2;
+  const std::regex fwd(R"(Distance \(slope\) 104 - 404: (\S+) m, Std\. dev\. (\S+) mm)");
+  const std::regex bwd(R"(Distance \(slope\) 404 - 104: (\S+) m, Std\. dev\. (\S+) mm)");
+  ASSERT_TRUE(std::regex_search(r.Out, m1, fwd)) << r.Out;
+  ASSERT_TRUE(std::regex_search(r.Out, m2, bwd)) << r.Out;
+  EXPECT_EQ(m1[1], m2[1]);
+  EXPECT_EQ(m1[2], m2[2]);
+  EXPECT_NEAR(std::stod(m1[1]), 320.30, 0.05);
+  EXPECT_GT(std::stod(m1[2]), 0.0);
+  EXPECT_TRUE(Contains(r.Out, "Distance (horizontal) 401 - 401: 0.000000 m, Std. dev. 0.000000 mm"));
+  EXPECT_TRUE(std::regex_search(r.Out, std::regex(R"(Distance \(horizontal\) 301 - 302: 4\.48)")));
+
+  EXPECT_TRUE(fs::is_empty(tmp.Path())) << "temporary run folder left behind";
+}
+
+TEST(BatchSample, KeepsRunFilesAndSavesTableAndMatrix) {
+  TTempFolder tmp;
+  const std::string work = tmp / "run/deeper";
+  const TRunResult r = RunProgram(kBatch, {"--mode", "2", "--workdir", work, "--table",
+                                           tmp / "table.txt", "--cov", tmp / "cov.txt", kCoords,
+                                           kMeas});
+  ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
+  for (const char *f : {"network.gfk", "network.txt", "network.xml"})
+    EXPECT_TRUE(fs::is_regular_file(work + "/" + f)) << f;
+  EXPECT_TRUE(Contains(ReadWholeFile(work + "/network.gfk"), "<gama-xml version=\"2.0\">\r\n"));
+
+  // The table: header + one line per adjusted point, 16 tab-ended cells, CR LF.
+  const std::string table = ReadWholeFile(tmp / "table.txt");
+  const auto tl = Lines(table);
+  ASSERT_EQ(tl.size(), static_cast<size_t>(kSampleAdjusted + 1));
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'),
+            std::count(table.begin(), table.end(), '\r'));
+  for (const auto &l : tl) {
+    EXPECT_EQ(std::count(l.begin(), l.end(), '\t'), 16) << l;
+    EXPECT_EQ(l.back(), '\t');
+  }
+  EXPECT_EQ(tl[0].rfind("P.No.\tX/m\tY/m\tZ/m\ts(x)/mm", 0), 0u) << tl[0];
+
+  // The matrix: 3n lines of 3n blank-ended numbers, symmetric.
+  const auto cl = Lines(ReadWholeFile(tmp / "cov.txt"));
+  const size_t dim = 3 * kSampleAdjusted;
+  ASSERT_EQ(cl.size(), dim);
+  std::vector<std::vector<double>> c;
+  for (const auto &l : cl) {
+    EXPECT_EQ(l.back(), ' ');
+    std::istringstream in(l);
+    std::vector<double> row;
+    double v;
+    while (in >> v)
+      row.push_back(v);
+    ASSERT_EQ(row.size(), dim);
+    c.push_back(row);
+  }
+  for (size_t i = 0; i < dim; ++i) {
+    EXPECT_GT(c[i][i], 0.0);
+    for (size_t j = 0; j < i; ++j)
+      EXPECT_NEAR(c[i][j], c[j][i], 1e-9 * (1 + std::abs(c[i][j])));
+  }
+}
+
+TEST(BatchSample, ModesChangeTheResultsAsTheirMeaningSays) {
+  auto run = [](const std::string &mode) {
+    const TRunResult r = RunProgram(kBatch, {"--mode", mode, kCoords, kMeas});
+    EXPECT_EQ(r.Code, 0) << r.Out << r.Err;
+    return TableRows(r.Out);
+  };
+  const auto m0 = run("0"), m1 = run("1"), m2 = run("2");
+  ASSERT_EQ(m0.size(), static_cast<size_t>(kSampleAdjusted));
+  ASSERT_EQ(m2.size(), static_cast<size_t>(kSampleAdjusted));
+  // Mode 2 adds Sc^2 to the X and Y variances and Svp^2 to Z of each point
+  // (401: Sc 0.5 mm, Svp 0.8 mm); points without Sc/Svp keep mode 0 figures.
+  auto col = [](const auto &rows, const char *p, int c) { return std::stod(rows.at(p)[c]); };
+  for (int c = 4; c <= 6; ++c) {
+    const double add = c == 6 ? 0.8 : 0.5;
+    EXPECT_NEAR(col(m2, "401", c),
+                std::sqrt(col(m0, "401", c) * col(m0, "401", c) + add * add), 0.0015)
+        << "column " << c;
+    EXPECT_EQ(m2.at("301")[c], m0.at("301")[c]);
+  }
+  // Mode 1 makes the observations less precise, so no point gets better.
+  for (const auto &[p, cells] : m1)
+    for (int c = 4; c <= 6; ++c)
+      EXPECT_GE(std::stod(cells[c]) + 0.0005, col(m0, p.c_str(), c)) << p << " column " << c;
+  EXPECT_GT(col(m1, "402", 4), col(m0, "402", 4));
+}
+
+TEST(BatchSample, ModeDefaultsToTheDesktopSettingsFile) {
+  const auto explicitMode0 = RunProgram(kBatch, {"--mode", "0", kCoords, kMeas});
+  const auto explicitMode1 = RunProgram(kBatch, {"--mode", "1", kCoords, kMeas});
+  ASSERT_EQ(explicitMode0.Code, 0);
+  TInstall inst;
+  const auto noSettings = RunProgram(inst.Batch, {kCoords, kMeas});
+  EXPECT_EQ(noSettings.Code, 0) << noSettings.Err;
+  EXPECT_EQ(TableRows(noSettings.Out), TableRows(explicitMode1.Out)); // default 1
+  inst.Settings(0);
+  const auto fromSettings = RunProgram(inst.Batch, {kCoords, kMeas});
+  EXPECT_EQ(TableRows(fromSettings.Out), TableRows(explicitMode0.Out));
+  const auto overridden = RunProgram(inst.Batch, {"--mode", "1", kCoords, kMeas});
+  EXPECT_EQ(TableRows(overridden.Out), TableRows(explicitMode1.Out));
+}
+
+TEST(BatchSample, SimpleFormatReadsNumberAndCoordinatesOnly) {
+  TTempFolder tmp;
+  // Labelled, comma-separated simple lines: every point adjusted, so with
+  // the gyro directions left out the engine adjusts a free network.
+  std::string simple, meas;
+  for (const auto &l : Lines(ReadWholeFile(kCoords))) {
+    std::istringstream in(l);
+    std::string n, x, y, z;
+    in >> n >> x >> y >> z;
+    simple += "P" + n + ", " + x + ", " + y + ", " + z + "\r\n";
+  }
+  for (const auto &l : Lines(ReadWholeFile(kMeas)))
+    if (l.rfind("gd", 0) != 0)
+      meas += l + "\r\n";
+  WriteText(tmp / "simple.txt", simple);
+  WriteText(tmp / "meas.txt", meas);
+  const TRunResult free = RunProgram(kBatch, {"--simple", tmp / "simple.txt", tmp / "meas.txt"});
+  ASSERT_EQ(free.Code, 0) << free.Out << free.Err;
+  EXPECT_EQ(TableRows(free.Out).size(), 12u);
+
+  // The full file read as simple loses the fixed marks; the gyro reference
+  // points alone leave the network singular: the engine's reason is shown.
+  const TRunResult r = RunProgram(kBatch, {"--simple", kCoords, kMeas});
+  EXPECT_EQ(r.Code, 2);
+  EXPECT_TRUE(Contains(r.Out, "Number of loaded points: 12")) << r.Out;
+  EXPECT_TRUE(Contains(r.Out, "Evaluation fails.")) << r.Out;
+  EXPECT_TRUE(Contains(r.Err, "singular")) << r.Err;
+}
+
+// ---- Bad input: a clear message, exit status 1, nothing written
+
+TEST(BatchBadInput, CommandLineErrors) {
+  const auto unknown = RunProgram(kBatch, {"--verbose", kCoords, kMeas});
+  EXPECT_EQ(unknown.Code, 1);
+  EXPECT_TRUE(Contains(unknown.Err, "unknown option '--verbose'")) << unknown.Err;
+  EXPECT_TRUE(Contains(unknown.Err, "--help"));
+  EXPECT_TRUE(unknown.Out.empty());
+  const auto missing = RunProgram(kBatch, {kCoords});
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_TRUE(Contains(missing.Err, "missing argument")) << missing.Err;
+  const auto help = RunProgram(kBatch, {"--help"});
+  EXPECT_EQ(help.Code, 0);
+  EXPECT_TRUE(Contains(help.Out, "Usage: korvadimensio3d-batch [options] COORDS MEASUREMENTS"));
+}
+
+TEST(BatchBadInput, UnreadableOrTooSmallCoordinateFiles) {
+  TTempFolder tmp;
+  const auto missing = RunProgram(kBatch, {tmp / "nope.txt", kMeas});
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_TRUE(Contains(missing.Err, "cannot read the coordinate file")) << missing.Err;
+
+  const auto folder = RunProgram(kBatch, {tmp.Path(), kMeas});
+  EXPECT_EQ(folder.Code, 1);
+
+  WriteText(tmp / "one.txt", "header without digits\r\n1 1000 2000 300 0.001 0.001 f\r\n");
+  const auto one = RunProgram(kBatch, {tmp / "one.txt", kMeas});
+  EXPECT_EQ(one.Code, 1);
+  EXPECT_TRUE(Contains(one.Err, "At least two points are needed.")) << one.Err;
+  EXPECT_FALSE(Contains(one.Out, "Number of loaded points"));
+}
+
+TEST(BatchBadInput, MeasurementFileProblems) {
+  TTempFolder tmp;
+  const auto missing = RunProgram(kBatch, {kCoords, tmp / "nope.txt"});
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_TRUE(Contains(missing.Err, "cannot read the measurement file")) << missing.Err;
+
+  // A decimal comma stops the reading: the command refuses instead of going
+  // on with a shortened list.
+  WriteText(tmp / "comma.txt", "sd 101 104 0.002\r\nsd 104 201 0,002\r\nsd 104 202 0.002\r\n");
+  const auto comma = RunProgram(kBatch, {kCoords, tmp / "comma.txt"});
+  EXPECT_EQ(comma.Code, 1);
+  EXPECT_TRUE(Contains(comma.Err, "line 2")) << comma.Err;
+
+  // Every measurement refers to unknown points: reported, then too small.
+  WriteText(tmp / "unknown.txt", "sd 1 2 0.002\r\nzu 1 3 0.0005\r\ndi 9 2 0.0003\r\n");
+  const auto unknown = RunProgram(kBatch, {kCoords, tmp / "unknown.txt"});
+  EXPECT_EQ(unknown.Code, 1);
+  EXPECT_TRUE(Contains(unknown.Out,
+                       "Loaded measurements:0 Measurements without coordinates thrown away (3).\n"))
+      << unknown.Out;
+  EXPECT_TRUE(Contains(unknown.Err, "Too few coordinates or measurements.")) << unknown.Err;
+  EXPECT_TRUE(Contains(unknown.Out, "Evaluation fails.")) << unknown.Out;
+}
+
+TEST(BatchBadInput, PlumbingOffTheVerticalWarnsButEvaluates) {
+  TTempFolder tmp;
+  std::string coords = ReadWholeFile(kCoords);
+  // Move the bottom of wire 1 by 2 cm.
+  const std::string from = "301.0 5153.51200";
+  ASSERT_NE(coords.find(from), std::string::npos);
+  coords.replace(coords.find(from), from.size(), "301.0 5153.53200");
+  WriteText(tmp / "coords.txt", coords);
+  const auto r = RunProgram(kBatch, {"--mode", "0", tmp / "coords.txt", kMeas});
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  EXPECT_TRUE(Contains(r.Err, "Position transmition/plumbing is beyond vertical! (201.00-301.00: 0.020 m)."))
+      << r.Err;
+}
+
+TEST(BatchBadInput, UndefinedMeasurementIsNamed) {
+  TTempFolder tmp;
+  WriteText(tmp / "c.txt", "1 1000 2000 300 0 0 f\r\n2 1100 2000 310 0 0 a\r\n"
+                           "3 1000 2100 290 0 0 a\r\n4 1000 2000 300 0 0 a\r\n");
+  WriteText(tmp / "m.txt", "sd 1 2 0.002\r\nsd 1 3 0.002\r\nzu 1 4 0.0005\r\nsd 2 3 0.002\r\n");
+  const auto r = RunProgram(kBatch, {"--workdir", tmp / "w", tmp / "c.txt", tmp / "m.txt"});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_TRUE(Contains(r.Out, "Evaluation fails.")) << r.Out;
+  EXPECT_TRUE(Contains(r.Err, "zu 1.00 -> 4.00")) << r.Err;
+  EXPECT_FALSE(fs::exists(tmp / "w/network.gfk")); // no half-written document
+}
+
+TEST(BatchBadInput, OutputsNeverReplaceInputs) {
+  TTempFolder tmp;
+  fs::copy_file(kCoords, tmp / "coords.txt");
+  fs::copy_file(kMeas, tmp / "meas.txt");
+  const std::string before = ReadWholeFile(tmp / "coords.txt");
+  const auto same = RunProgram(kBatch, {"--table", tmp / "coords.txt", tmp / "coords.txt",
+                                        tmp / "meas.txt"});
+  EXPECT_EQ(same.Code, 1);
+  EXPECT_TRUE(Contains(same.Err, "is one of the input files")) << same.Err;
+  EXPECT_EQ(ReadWholeFile(tmp / "coords.txt"), before);
+
+  // The run's protocol would land on the coordinate file.
+  fs::copy_file(kCoords, tmp / "network.txt");
+  const auto clash = RunProgram(kBatch, {"--workdir", tmp.Path(), tmp / "network.txt",
+                                         tmp / "meas.txt"});
+  EXPECT_EQ(clash.Code, 1);
+  EXPECT_EQ(ReadWholeFile(tmp / "network.txt"), before);
+
+  const auto noFolder = RunProgram(kBatch, {"--cov", tmp / "no/such/cov.txt", kCoords, kMeas});
+  EXPECT_EQ(noFolder.Code, 1);
+  EXPECT_TRUE(Contains(noFolder.Err, "does not exist")) << noFolder.Err;
+  EXPECT_FALSE(Contains(noFolder.Out, "Evaluation started.")); // refused before the run
+
+  const auto both = RunProgram(kBatch, {"--cov", tmp / "x.txt", "--table", tmp / "x.txt",
+                                        kCoords, kMeas});
+  EXPECT_EQ(both.Code, 1);
+
+  WriteText(tmp / "afile", "x");
+  const auto workFile = RunProgram(kBatch, {"--workdir", tmp / "afile", kCoords, kMeas});
+  EXPECT_EQ(workFile.Code, 1);
+  EXPECT_TRUE(Contains(workFile.Err, "is not a folder")) << workFile.Err;
+}
+
+TEST(BatchBadInput, DistanceBetweenPointsThatAreNotAdjusted) {
+  const auto fixed = RunProgram(kBatch, {"--distance", "101", "404", "slope", kCoords, kMeas});
+  EXPECT_EQ(fixed.Code, 1);
+  EXPECT_TRUE(Contains(fixed.Err, "point 101 is fixed")) << fixed.Err;
+  const auto unknown = RunProgram(kBatch, {"--distance", "104", "999", "slope", kCoords, kMeas});
+  EXPECT_EQ(unknown.Code, 1);
+  EXPECT_TRUE(Contains(unknown.Err, "point 999 is not in the coordinate file")) << unknown.Err;
+}
+
+// ---- Engine failures: exit status 2
+
+TEST(BatchEngineFails, MissingEngine) {
+  TInstall inst("none");
+  const auto r = RunProgram(inst.Batch, {kCoords, kMeas});
+  EXPECT_EQ(r.Code, 2);
+  EXPECT_TRUE(Contains(r.Err, "gama.exe")) << r.Err;
+  EXPECT_TRUE(Contains(r.Out, "Evaluation fails.")) << r.Out;
+}
+
+TEST(BatchEngineFails, ProtocolOnlyIsReportedAtOnceWithItsError) {
+  // The stand-in writes the protocol of a failed adjustment and no results.
+  TInstall inst("printf 'Adjustment protocol\\nError: the network is singular (point 404)\\n' > \"${6}txt\"\n"
+                "exit 1\n");
+  TTempFolder tmp;
+  const auto start = std::chrono::steady_clock::now();
+  const auto r = RunProgram(inst.Batch, {"--workdir", tmp.Path(), kCoords, kMeas});
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(r.Code, 2);
+  EXPECT_TRUE(Contains(r.Err, "Error: the network is singular (point 404)")) << r.Err;
+  EXPECT_TRUE(Contains(r.Out, "Evaluation fails.")) << r.Out;
+  EXPECT_FALSE(Contains(r.Out, "Evaluation acomplished."));
+  EXPECT_LT(took, std::chrono::seconds(20)); // no waiting for the time-out
+}
+
+TEST(BatchEngineFails, ResultsThatCannotBeUsed) {
+  // Well-formed, but a point without its covariance block: text 23.
+  TInstall wrongLayout("echo protocol > \"${6}txt\"\n"
+                       "echo '<r><p n=\"1\" x=\"1\" y=\"2\" z=\"3\"/><c d=\"6\">1 0 0 0 0 0 1 0 0 0 0 1 0 0 0 1 0 0 1 0 1</c></r>' > \"${6}xml\"\n");
+  const auto r = RunProgram(wrongLayout.Batch, {kCoords, kMeas});
+  EXPECT_EQ(r.Code, 2);
+  EXPECT_TRUE(Contains(r.Out, "Evaluation acomplished.")) << r.Out;
+  EXPECT_TRUE(Contains(r.Err, "All point have to be 3d.")) << r.Err;
+  EXPECT_TRUE(Contains(r.Err, "Engine protocol:\n  protocol\n")) << r.Err;
+
+  // Not XML at all: the parser's complaint.
+  TInstall broken("echo protocol > \"${6}txt\"\necho '<results><broken' > \"${6}xml\"\n");
+  const auto b = RunProgram(broken.Batch, {kCoords, kMeas});
+  EXPECT_EQ(b.Code, 2);
+  EXPECT_TRUE(Contains(b.Err, "cannot use the results")) << b.Err;
+}
+
+TEST(BatchEngineFails, EngineGetsTheContractCommandLine) {
+  TTempFolder tmp;
+  TInstall inst("printf '%s\\n' \"$@\" > \"" + tmp.Path() + "/args\"\n");
+  const auto r = RunProgram(inst.Batch, {"--workdir", tmp / "w", kCoords, kMeas});
+  EXPECT_EQ(r.Code, 2);
+  const auto args = Lines(ReadWholeFile(tmp / "args"));
+  ASSERT_EQ(args.size(), 6u);
+  EXPECT_EQ(args[0], "--encoding");
+  EXPECT_EQ(args[1], "cp-1250");
+  EXPECT_EQ(args[2], "--language");
+  EXPECT_EQ(args[3], "en");
+  EXPECT_EQ(args[4], tmp / "w/network.gfk");
+  EXPECT_EQ(args[5], tmp / "w/network.");
+}

@@ -1,0 +1,112 @@
+// Command-line parsing and the aligned table of the batch command.
+#include "cli/batch.h"
+#include "cli/options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TParseOutcome Parse(std::vector<std::string> args, TBatchOptions &o, std::string &err) {
+  return ParseBatchOptions(args, o, err);
+}
+
+} // namespace
+
+TEST(BatchOptions, AllOptionsAreRead) {
+  TBatchOptions o;
+  std::string err;
+  ASSERT_EQ(Parse({"--simple", "--mode", "2", "--workdir", "w", "--table=t.txt", "--cov", "c.txt",
+                   "--distance", "1", "2.5", "horizontal", "--distance", "3", "4,5", "vertical",
+                   "k.txt", "m.txt"},
+                  o, err),
+            TParseOutcome::Run)
+      << err;
+  EXPECT_TRUE(o.Simple);
+  EXPECT_EQ(o.Mode, 2);
+  EXPECT_EQ(o.WorkDir, "w");
+  EXPECT_EQ(o.TableFile, "t.txt");
+  EXPECT_EQ(o.CovFile, "c.txt");
+  ASSERT_EQ(o.Distances.size(), 2u);
+  EXPECT_EQ(o.Distances[0].From, 1.0);
+  EXPECT_EQ(o.Distances[0].To, 2.5);
+  EXPECT_EQ(o.Distances[0].Kind, TDistanceKind::Horizontal);
+  EXPECT_EQ(o.Distances[1].To, 4.5); // a decimal comma is taken in point numbers
+  EXPECT_EQ(o.Distances[1].Kind, TDistanceKind::Vertical);
+  EXPECT_EQ(o.CoordFile, "k.txt");
+  EXPECT_EQ(o.MeasFile, "m.txt");
+}
+
+TEST(BatchOptions, DefaultsAndPositionalAfterDoubleDash) {
+  TBatchOptions o;
+  std::string err;
+  ASSERT_EQ(Parse({"--", "-coords.txt", "--meas.txt"}, o, err), TParseOutcome::Run) << err;
+  EXPECT_FALSE(o.Simple);
+  EXPECT_EQ(o.Mode, -1); // taken from the settings later
+  EXPECT_TRUE(o.WorkDir.empty());
+  EXPECT_EQ(o.CoordFile, "-coords.txt");
+  EXPECT_EQ(o.MeasFile, "--meas.txt");
+}
+
+TEST(BatchOptions, HelpWinsOverEverythingElse) {
+  TBatchOptions o;
+  std::string err;
+  EXPECT_EQ(Parse({"--help"}, o, err), TParseOutcome::Help);
+  EXPECT_EQ(Parse({"a", "--bogus", "-h"}, o, err), TParseOutcome::Error); // bad option first
+  EXPECT_EQ(Parse({"a", "b", "-h"}, o, err), TParseOutcome::Help);
+  EXPECT_NE(BatchUsage("korvadimensio3d-batch").find("--distance FROM TO"), std::string::npos);
+}
+
+TEST(BatchOptions, BadCommandLinesSayWhatIsWrong) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string expected; // part of the message
+  } cases[] = {
+      {{}, "missing arguments"},
+      {{"coords.txt"}, "missing argument: MEASUREMENTS"},
+      {{"a", "b", "c"}, "unexpected argument 'c'"},
+      {{"--frobnicate", "a", "b"}, "unknown option '--frobnicate'"},
+      {{"-x", "a", "b"}, "unknown option '-x'"},
+      {{"a", "b", "--mode"}, "--mode needs a value"},
+      {{"--mode", "3", "a", "b"}, "0, 1 or 2"},
+      {{"--mode", "1x", "a", "b"}, "0, 1 or 2"},
+      {{"--mode=", "a", "b"}, "--mode needs a value"},
+      {{"--mode", "1", "--mode", "2", "a", "b"}, "given twice"},
+      {{"--table", "x", "--table", "y", "a", "b"}, "given twice"},
+      {{"a", "b", "--workdir"}, "--workdir needs a value"},
+      {{"a", "b", "--distance", "1", "2"}, "three values"},
+      {{"--distance", "1", "2", "diagonal", "a", "b"}, "slope, horizontal or vertical"},
+      {{"--distance", "P1", "2", "slope", "a", "b"}, "'P1' is not a point number"},
+      {{"--distance", "1", "", "slope", "a", "b"}, "'' is not a point number"},
+      {{"--simple=1", "a", "b"}, "unknown option"},
+  };
+  for (const auto &c : cases) {
+    TBatchOptions o;
+    std::string err;
+    EXPECT_EQ(Parse(c.args, o, err), TParseOutcome::Error) << c.expected;
+    EXPECT_NE(err.find(c.expected), std::string::npos) << "message: " << err;
+  }
+}
+
+TEST(AlignedTable, ColumnsAreRightAlignedByCharactersNotBytes) {
+  TGrid g;
+  g.Resize(3, 3);
+  g.SetCell(0, 0, "Č.b."); // 4 characters, 5 bytes
+  g.SetCell(0, 1, "X/m");
+  g.SetCell(0, 2, "s(x)/mm");
+  g.SetCell(1, 0, "12");
+  g.SetCell(1, 1, "1000.000000");
+  g.SetCell(1, 2, "1.5");
+  g.SetCell(2, 0, "3");
+  g.SetCell(2, 1, "5.000000");
+  g.SetCell(2, 2, "");
+  const auto lines = FormatAlignedTable(g);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "Č.b.          X/m  s(x)/mm");
+  EXPECT_EQ(lines[1], "  12  1000.000000      1.5");
+  EXPECT_EQ(lines[2], "   3     5.000000"); // no trailing blanks
+}
+
+TEST(AlignedTable, EmptyGridGivesNoLines) {
+  TGrid g;
+  EXPECT_TRUE(FormatAlignedTable(g).empty());
+}

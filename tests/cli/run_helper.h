@@ -1,0 +1,109 @@
+#pragma once
+// Runs a program with an argument list and collects its exit code and output,
+// for the end-to-end tests of the batch command.
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+struct TRunResult {
+  int Code = -1; // exit code; -1 when killed or not started
+  std::string Out;
+  std::string Err;
+};
+
+inline std::string ReadWholeFile(const std::string &path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TTempFolder {
+public:
+  TTempFolder() {
+    std::string templ = std::filesystem::temp_directory_path().string() + "/kdtest-XXXXXX";
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back('\0');
+    if (mkdtemp(buf.data()))
+      FPath = buf.data();
+  }
+  ~TTempFolder() {
+    std::error_code ec;
+    if (!FPath.empty())
+      std::filesystem::remove_all(FPath, ec);
+  }
+  const std::string &Path() const { return FPath; }
+  std::string operator/(const std::string &name) const { return FPath + "/" + name; }
+
+private:
+  std::string FPath;
+};
+
+// Runs `program` with `args`; `env` entries ("NAME=value") are added to the
+// environment. The run is stopped after `limit` so that a fault can never
+// hang the test suite.
+inline TRunResult RunProgram(const std::string &program, const std::vector<std::string> &args,
+                             const std::vector<std::string> &env = {},
+                             std::chrono::seconds limit = std::chrono::seconds(120)) {
+  TRunResult r;
+  TTempFolder io;
+  const std::string outPath = io / "out", errPath = io / "err";
+  std::vector<std::string> argStore{program};
+  argStore.insert(argStore.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (auto &a : argStore)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envStore;
+  for (char **e = environ; *e; ++e)
+    envStore.emplace_back(*e);
+  envStore.insert(envStore.end(), env.begin(), env.end());
+  std::vector<char *> envp;
+  for (auto &e : envStore)
+    envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&fa, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  const int rc = posix_spawn(&pid, program.c_str(), &fa, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&fa);
+  if (rc != 0) {
+    r.Err = "cannot start " + program;
+    return r;
+  }
+  const auto end = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  for (;;) {
+    const pid_t w = waitpid(pid, &status, WNOHANG);
+    if (w == pid)
+      break;
+    if (std::chrono::steady_clock::now() > end) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      r.Err = "killed after the time limit";
+      return r;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  r.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.Out = ReadWholeFile(outPath);
+  r.Err = ReadWholeFile(errPath);
+  return r;
+}
