@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kBatch = std::string(KD_BIN_DIR) + "/korvadimensio3d-batch";
+const std::string kBuiltBatch = std::string(KD_BIN_DIR) + "/korvadimensio3d-batch";
 const std::string kEngine = std::string(KD_BIN_DIR) + "/gama.exe";
 const std::string kCoords = std::string(KD_SOURCE_DIR) + "/data/shaft_coords.txt";
 const std::string kMeas = std::string(KD_SOURCE_DIR) + "/data/shaft_meas.txt";
@@ -72,7 +72,7 @@ struct TInstall {
   std::string Batch;
   explicit TInstall(const std::string &engineScript = "") {
     Batch = Folder / "korvadimensio3d-batch";
-    fs::copy_file(kBatch, Batch);
+    fs::copy_file(kBuiltBatch, Batch);
     if (engineScript.empty()) {
       fs::copy_file(kEngine, Folder / "gama.exe");
     } else if (engineScript != "none") {
@@ -87,6 +87,13 @@ struct TInstall {
   }
 };
 
+// The command with our engine in a folder of its own, so that a settings
+// file left beside the built programs cannot change the mode or language.
+const std::string &Batch() {
+  static TInstall install;
+  return install.Batch;
+}
+
 } // namespace
 
 // ---- The sample network
@@ -94,7 +101,7 @@ struct TInstall {
 TEST(BatchSample, EvaluatesWithStatusTextsTableAndDistances) {
   TTempFolder tmp; // the command's temporary folder must be gone afterwards
   const TRunResult r =
-      RunProgram(kBatch,
+      RunProgram(Batch(),
                  {"--mode", "1", "--distance", "104", "404", "slope", "--distance", "404", "104",
                   "slope", "--distance", "401", "401", "horizontal", "--distance", "301", "302",
                   "horizontal", kCoords, kMeas},
@@ -141,7 +148,7 @@ TEST(BatchSample, EvaluatesWithStatusTextsTableAndDistances) {
 TEST(BatchSample, KeepsRunFilesAndSavesTableAndMatrix) {
   TTempFolder tmp;
   const std::string work = tmp / "run/deeper";
-  const TRunResult r = RunProgram(kBatch, {"--mode", "2", "--workdir", work, "--table",
+  const TRunResult r = RunProgram(Batch(), {"--mode", "2", "--workdir", work, "--table",
                                            tmp / "table.txt", "--cov", tmp / "cov.txt", kCoords,
                                            kMeas});
   ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
@@ -185,7 +192,7 @@ TEST(BatchSample, KeepsRunFilesAndSavesTableAndMatrix) {
 
 TEST(BatchSample, ModesChangeTheResultsAsTheirMeaningSays) {
   auto run = [](const std::string &mode) {
-    const TRunResult r = RunProgram(kBatch, {"--mode", mode, kCoords, kMeas});
+    const TRunResult r = RunProgram(Batch(), {"--mode", mode, kCoords, kMeas});
     EXPECT_EQ(r.Code, 0) << r.Out << r.Err;
     return TableRows(r.Out);
   };
@@ -210,8 +217,8 @@ TEST(BatchSample, ModesChangeTheResultsAsTheirMeaningSays) {
 }
 
 TEST(BatchSample, ModeDefaultsToTheDesktopSettingsFile) {
-  const auto explicitMode0 = RunProgram(kBatch, {"--mode", "0", kCoords, kMeas});
-  const auto explicitMode1 = RunProgram(kBatch, {"--mode", "1", kCoords, kMeas});
+  const auto explicitMode0 = RunProgram(Batch(), {"--mode", "0", kCoords, kMeas});
+  const auto explicitMode1 = RunProgram(Batch(), {"--mode", "1", kCoords, kMeas});
   ASSERT_EQ(explicitMode0.Code, 0);
   TInstall inst;
   const auto noSettings = RunProgram(inst.Batch, {kCoords, kMeas});
@@ -240,13 +247,13 @@ TEST(BatchSample, SimpleFormatReadsNumberAndCoordinatesOnly) {
       meas += l + "\r\n";
   WriteText(tmp / "simple.txt", simple);
   WriteText(tmp / "meas.txt", meas);
-  const TRunResult free = RunProgram(kBatch, {"--simple", tmp / "simple.txt", tmp / "meas.txt"});
+  const TRunResult free = RunProgram(Batch(), {"--simple", tmp / "simple.txt", tmp / "meas.txt"});
   ASSERT_EQ(free.Code, 0) << free.Out << free.Err;
   EXPECT_EQ(TableRows(free.Out).size(), 12u);
 
   // The full file read as simple loses the fixed marks; the gyro reference
   // points alone leave the network singular: the engine's reason is shown.
-  const TRunResult r = RunProgram(kBatch, {"--simple", kCoords, kMeas});
+  const TRunResult r = RunProgram(Batch(), {"--simple", kCoords, kMeas});
   EXPECT_EQ(r.Code, 2);
   EXPECT_TRUE(Contains(r.Out, "Number of loaded points: 12")) << r.Out;
   EXPECT_TRUE(Contains(r.Out, "Evaluation fails.")) << r.Out;
@@ -256,30 +263,30 @@ TEST(BatchSample, SimpleFormatReadsNumberAndCoordinatesOnly) {
 // ---- Bad input: a clear message, exit status 1, nothing written
 
 TEST(BatchBadInput, CommandLineErrors) {
-  const auto unknown = RunProgram(kBatch, {"--verbose", kCoords, kMeas});
+  const auto unknown = RunProgram(Batch(), {"--verbose", kCoords, kMeas});
   EXPECT_EQ(unknown.Code, 1);
   EXPECT_TRUE(Contains(unknown.Err, "unknown option '--verbose'")) << unknown.Err;
   EXPECT_TRUE(Contains(unknown.Err, "--help"));
   EXPECT_TRUE(unknown.Out.empty());
-  const auto missing = RunProgram(kBatch, {kCoords});
+  const auto missing = RunProgram(Batch(), {kCoords});
   EXPECT_EQ(missing.Code, 1);
   EXPECT_TRUE(Contains(missing.Err, "missing argument")) << missing.Err;
-  const auto help = RunProgram(kBatch, {"--help"});
+  const auto help = RunProgram(Batch(), {"--help"});
   EXPECT_EQ(help.Code, 0);
   EXPECT_TRUE(Contains(help.Out, "Usage: korvadimensio3d-batch [options] COORDS MEASUREMENTS"));
 }
 
 TEST(BatchBadInput, UnreadableOrTooSmallCoordinateFiles) {
   TTempFolder tmp;
-  const auto missing = RunProgram(kBatch, {tmp / "nope.txt", kMeas});
+  const auto missing = RunProgram(Batch(), {tmp / "nope.txt", kMeas});
   EXPECT_EQ(missing.Code, 1);
   EXPECT_TRUE(Contains(missing.Err, "cannot read the coordinate file")) << missing.Err;
 
-  const auto folder = RunProgram(kBatch, {tmp.Path(), kMeas});
+  const auto folder = RunProgram(Batch(), {tmp.Path(), kMeas});
   EXPECT_EQ(folder.Code, 1);
 
   WriteText(tmp / "one.txt", "header without digits\r\n1 1000 2000 300 0.001 0.001 f\r\n");
-  const auto one = RunProgram(kBatch, {tmp / "one.txt", kMeas});
+  const auto one = RunProgram(Batch(), {tmp / "one.txt", kMeas});
   EXPECT_EQ(one.Code, 1);
   EXPECT_TRUE(Contains(one.Err, "At least two points are needed.")) << one.Err;
   EXPECT_FALSE(Contains(one.Out, "Number of loaded points"));
@@ -287,20 +294,20 @@ TEST(BatchBadInput, UnreadableOrTooSmallCoordinateFiles) {
 
 TEST(BatchBadInput, MeasurementFileProblems) {
   TTempFolder tmp;
-  const auto missing = RunProgram(kBatch, {kCoords, tmp / "nope.txt"});
+  const auto missing = RunProgram(Batch(), {kCoords, tmp / "nope.txt"});
   EXPECT_EQ(missing.Code, 1);
   EXPECT_TRUE(Contains(missing.Err, "cannot read the measurement file")) << missing.Err;
 
   // A decimal comma stops the reading: the command refuses instead of going
   // on with a shortened list.
   WriteText(tmp / "comma.txt", "sd 101 104 0.002\r\nsd 104 201 0,002\r\nsd 104 202 0.002\r\n");
-  const auto comma = RunProgram(kBatch, {kCoords, tmp / "comma.txt"});
+  const auto comma = RunProgram(Batch(), {kCoords, tmp / "comma.txt"});
   EXPECT_EQ(comma.Code, 1);
   EXPECT_TRUE(Contains(comma.Err, "line 2")) << comma.Err;
 
   // Every measurement refers to unknown points: reported, then too small.
   WriteText(tmp / "unknown.txt", "sd 1 2 0.002\r\nzu 1 3 0.0005\r\ndi 9 2 0.0003\r\n");
-  const auto unknown = RunProgram(kBatch, {kCoords, tmp / "unknown.txt"});
+  const auto unknown = RunProgram(Batch(), {kCoords, tmp / "unknown.txt"});
   EXPECT_EQ(unknown.Code, 1);
   EXPECT_TRUE(Contains(unknown.Out,
                        "Loaded measurements:0 Measurements without coordinates thrown away (3).\n"))
@@ -317,7 +324,7 @@ TEST(BatchBadInput, PlumbingOffTheVerticalWarnsButEvaluates) {
   ASSERT_NE(coords.find(from), std::string::npos);
   coords.replace(coords.find(from), from.size(), "301.0 5153.53200");
   WriteText(tmp / "coords.txt", coords);
-  const auto r = RunProgram(kBatch, {"--mode", "0", tmp / "coords.txt", kMeas});
+  const auto r = RunProgram(Batch(), {"--mode", "0", tmp / "coords.txt", kMeas});
   EXPECT_EQ(r.Code, 0) << r.Err;
   EXPECT_TRUE(Contains(r.Err, "Position transmition/plumbing is beyond vertical! (201.00-301.00: 0.020 m)."))
       << r.Err;
@@ -328,7 +335,7 @@ TEST(BatchBadInput, UndefinedMeasurementIsNamed) {
   WriteText(tmp / "c.txt", "1 1000 2000 300 0 0 f\r\n2 1100 2000 310 0 0 a\r\n"
                            "3 1000 2100 290 0 0 a\r\n4 1000 2000 300 0 0 a\r\n");
   WriteText(tmp / "m.txt", "sd 1 2 0.002\r\nsd 1 3 0.002\r\nzu 1 4 0.0005\r\nsd 2 3 0.002\r\n");
-  const auto r = RunProgram(kBatch, {"--workdir", tmp / "w", tmp / "c.txt", tmp / "m.txt"});
+  const auto r = RunProgram(Batch(), {"--workdir", tmp / "w", tmp / "c.txt", tmp / "m.txt"});
   EXPECT_EQ(r.Code, 1);
   EXPECT_TRUE(Contains(r.Out, "Evaluation fails.")) << r.Out;
   EXPECT_TRUE(Contains(r.Err, "zu 1.00 -> 4.00")) << r.Err;
@@ -340,7 +347,7 @@ TEST(BatchBadInput, OutputsNeverReplaceInputs) {
   fs::copy_file(kCoords, tmp / "coords.txt");
   fs::copy_file(kMeas, tmp / "meas.txt");
   const std::string before = ReadWholeFile(tmp / "coords.txt");
-  const auto same = RunProgram(kBatch, {"--table", tmp / "coords.txt", tmp / "coords.txt",
+  const auto same = RunProgram(Batch(), {"--table", tmp / "coords.txt", tmp / "coords.txt",
                                         tmp / "meas.txt"});
   EXPECT_EQ(same.Code, 1);
   EXPECT_TRUE(Contains(same.Err, "is one of the input files")) << same.Err;
@@ -348,31 +355,31 @@ TEST(BatchBadInput, OutputsNeverReplaceInputs) {
 
   // The run's protocol would land on the coordinate file.
   fs::copy_file(kCoords, tmp / "network.txt");
-  const auto clash = RunProgram(kBatch, {"--workdir", tmp.Path(), tmp / "network.txt",
+  const auto clash = RunProgram(Batch(), {"--workdir", tmp.Path(), tmp / "network.txt",
                                          tmp / "meas.txt"});
   EXPECT_EQ(clash.Code, 1);
   EXPECT_EQ(ReadWholeFile(tmp / "network.txt"), before);
 
-  const auto noFolder = RunProgram(kBatch, {"--cov", tmp / "no/such/cov.txt", kCoords, kMeas});
+  const auto noFolder = RunProgram(Batch(), {"--cov", tmp / "no/such/cov.txt", kCoords, kMeas});
   EXPECT_EQ(noFolder.Code, 1);
   EXPECT_TRUE(Contains(noFolder.Err, "does not exist")) << noFolder.Err;
   EXPECT_FALSE(Contains(noFolder.Out, "Evaluation started.")); // refused before the run
 
-  const auto both = RunProgram(kBatch, {"--cov", tmp / "x.txt", "--table", tmp / "x.txt",
+  const auto both = RunProgram(Batch(), {"--cov", tmp / "x.txt", "--table", tmp / "x.txt",
                                         kCoords, kMeas});
   EXPECT_EQ(both.Code, 1);
 
   WriteText(tmp / "afile", "x");
-  const auto workFile = RunProgram(kBatch, {"--workdir", tmp / "afile", kCoords, kMeas});
+  const auto workFile = RunProgram(Batch(), {"--workdir", tmp / "afile", kCoords, kMeas});
   EXPECT_EQ(workFile.Code, 1);
   EXPECT_TRUE(Contains(workFile.Err, "is not a folder")) << workFile.Err;
 }
 
 TEST(BatchBadInput, DistanceBetweenPointsThatAreNotAdjusted) {
-  const auto fixed = RunProgram(kBatch, {"--distance", "101", "404", "slope", kCoords, kMeas});
+  const auto fixed = RunProgram(Batch(), {"--distance", "101", "404", "slope", kCoords, kMeas});
   EXPECT_EQ(fixed.Code, 1);
   EXPECT_TRUE(Contains(fixed.Err, "point 101 is fixed")) << fixed.Err;
-  const auto unknown = RunProgram(kBatch, {"--distance", "104", "999", "slope", kCoords, kMeas});
+  const auto unknown = RunProgram(Batch(), {"--distance", "104", "999", "slope", kCoords, kMeas});
   EXPECT_EQ(unknown.Code, 1);
   EXPECT_TRUE(Contains(unknown.Err, "point 999 is not in the coordinate file")) << unknown.Err;
 }

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -205,16 +204,4 @@ TEST(RunEngine, MissingEngineAndInterruptedEngine) {
   EXPECT_TRUE(stopped.Interrupted);
   EXPECT_FALSE(stopped.Complete);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-}
-
-TEST(ChildProcess, ExitCodesAreCollected) {
-  TempDir d;
-  TChildProcess p;
-  std::string err;
-  ASSERT_TRUE(p.Start(Script(d, "exit 7\n"), {}, err)) << err;
-  while (p.Running())
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_EQ(p.ExitCode(), 7);
-  EXPECT_FALSE(p.Start(d / "missing", {}, err));
-  EXPECT_FALSE(err.empty());
 }
