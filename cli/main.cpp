@@ -37,6 +37,10 @@ int main(int argc, char **argv) {
   sigemptyset(&sa.sa_mask);
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
+  // A reader that goes away (e.g. "| head") must not end the command before
+  // it has removed its temporary folder; the output is simply lost.
+  signal(SIGPIPE, SIG_IGN);
 
   std::string programPath = ProgramPath();
   if (programPath.empty())

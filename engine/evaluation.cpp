@@ -173,8 +173,19 @@ bool TChildProcess::Start(const std::string &program, const std::vector<std::str
   }
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  // Signals the caller ignores or catches start with their default action in
+  // the engine, so that it can always be interrupted and stopped.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
+    sigaddset(&defaults, sig);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+  posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     error = std::strerror(rc);

@@ -440,3 +440,16 @@ TEST(BatchEngineFails, EngineGetsTheContractCommandLine) {
   EXPECT_EQ(args[4], tmp / "w/network.gfk");
   EXPECT_EQ(args[5], tmp / "w/network.");
 }
+
+TEST(BatchEngineFails, InterruptStopsTheEngineAndRemovesTheTemporaryFolder) {
+  TInstall inst("exec sleep 30\n");
+  TTempFolder tmp;
+  const auto start = std::chrono::steady_clock::now();
+  const auto r = RunProgram(inst.Batch, {kCoords, kMeas}, {"TMPDIR=" + tmp.Path()},
+                            std::chrono::milliseconds(700));
+  EXPECT_EQ(r.Code, 130) << r.Out << r.Err;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_TRUE(Contains(r.Out, "Reading file: 0")) << r.Out; // it was waiting
+  EXPECT_TRUE(Contains(r.Err, "interrupted")) << r.Err;
+  EXPECT_TRUE(fs::is_empty(tmp.Path()));
+}

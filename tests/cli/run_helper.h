@@ -53,10 +53,12 @@ private:
 };
 
 // Runs `program` with `args`; `env` entries ("NAME=value") are added to the
-// environment. The run is stopped after `limit` so that a fault can never
-// hang the test suite.
+// environment. With `interruptAfter` set, SIGINT is sent once after that
+// time. The run is stopped after `limit` so that a fault can never hang the
+// test suite.
 inline TRunResult RunProgram(const std::string &program, const std::vector<std::string> &args,
                              const std::vector<std::string> &env = {},
+                             std::chrono::milliseconds interruptAfter = {},
                              std::chrono::seconds limit = std::chrono::seconds(120)) {
   TRunResult r;
   TTempFolder io;
@@ -88,12 +90,19 @@ inline TRunResult RunProgram(const std::string &program, const std::vector<std::
     r.Err = "cannot start " + program;
     return r;
   }
-  const auto end = std::chrono::steady_clock::now() + limit;
+  const auto start = std::chrono::steady_clock::now();
+  const auto end = start + limit;
+  bool interrupted = false;
   int status = 0;
   for (;;) {
     const pid_t w = waitpid(pid, &status, WNOHANG);
     if (w == pid)
       break;
+    if (interruptAfter.count() > 0 && !interrupted &&
+        std::chrono::steady_clock::now() - start >= interruptAfter) {
+      kill(pid, SIGINT);
+      interrupted = true;
+    }
     if (std::chrono::steady_clock::now() > end) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
