@@ -9,6 +9,7 @@
 #include "settings/inifile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <ostream>

@@ -429,7 +429,9 @@ TEST(BatchEngineFails, ResultsThatCannotBeUsed) {
 TEST(BatchEngineFails, EngineGetsTheContractCommandLine) {
   TTempFolder tmp;
   TInstall inst("printf '%s\\n' \"$@\" > \"" + tmp.Path() + "/args\"\n");
-  const auto r = RunProgram(inst.Batch, {"--workdir", tmp / "w", kCoords, kMeas});
+  // A folder name with a blank and a quote reaches the engine unchanged.
+  const std::string work = tmp / "w \"dir\"";
+  const auto r = RunProgram(inst.Batch, {"--workdir", work, kCoords, kMeas});
   EXPECT_EQ(r.Code, 2);
   const auto args = Lines(ReadWholeFile(tmp / "args"));
   ASSERT_EQ(args.size(), 6u);
@@ -437,8 +439,8 @@ TEST(BatchEngineFails, EngineGetsTheContractCommandLine) {
   EXPECT_EQ(args[1], "cp-1250");
   EXPECT_EQ(args[2], "--language");
   EXPECT_EQ(args[3], "en");
-  EXPECT_EQ(args[4], tmp / "w/network.gfk");
-  EXPECT_EQ(args[5], tmp / "w/network.");
+  EXPECT_EQ(args[4], work + "/network.gfk");
+  EXPECT_EQ(args[5], work + "/network.");
 }
 
 TEST(BatchEngineFails, InterruptStopsTheEngineAndRemovesTheTemporaryFolder) {
