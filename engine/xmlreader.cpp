@@ -440,9 +440,21 @@ bool TXMLReader::ReadCovariance() {
       }
       ++read;
       row[j] = v;
-      m.Row(j)[i] = v;
     }
   }
+  // Mirror the upper triangle into the lower one tile by tile: writing
+  // column-wise during the scan would touch a new memory page per number.
+  constexpr std::size_t kTile = 64;
+  for (std::size_t i0 = 0; i0 < dim; i0 += kTile)
+    for (std::size_t j0 = i0; j0 < dim; j0 += kTile) {
+      const std::size_t i1 = std::min<std::size_t>(i0 + kTile, dim);
+      const std::size_t j1 = std::min<std::size_t>(j0 + kTile, dim);
+      for (std::size_t j = j0; j < j1; ++j) {
+        long double *dst = m.Row(j);
+        for (std::size_t i = i0; i < i1 && i < j; ++i)
+          dst[i] = m.Row(i)[j];
+      }
+    }
   Cov = std::move(m);
   CovOk = true;
   return true;
