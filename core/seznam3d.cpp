@@ -100,7 +100,8 @@ namespace {
 // format (number, X, Y, Z, Sc, Svp and the f mark) and 4 for the simple one.
 int LoadCoordinates(TSeznam3D &list, const std::string &fileName, bool full) {
   std::string bytes;
-  if (!kd::ReadFileBytes(fileName, bytes)) {
+  list.LastLoadError = !kd::ReadFileBytes(fileName, bytes);
+  if (list.LastLoadError) {
     list.Items.clear();
     list.FillCount = 0;
     list.FileName.clear();

@@ -73,6 +73,9 @@ public:
   // 0 when the file could not be written (the previous file is then left
   // exactly as it was).
   int LoadFull(const std::string &fileName);
+  // True when the last LoadFull/LoadSimple could not read its file (as
+  // opposed to a readable file without point lines).
+  bool LastLoadError = false;
   int LoadSimple(const std::string &fileName);
   int Save();
 

@@ -190,6 +190,7 @@ TEST(CoordinateFiles, ReadFailuresEmptyTheList) {
   l.Append(P(1));
   l.FileName = "old";
   EXPECT_EQ(l.LoadFull(dir.File("missing.txt")), 0);
+  EXPECT_TRUE(l.LastLoadError);
   EXPECT_EQ(l.Count(), 0);
   EXPECT_EQ(l.FileName, "");
   l.Append(P(1));
@@ -197,6 +198,7 @@ TEST(CoordinateFiles, ReadFailuresEmptyTheList) {
   EXPECT_EQ(l.Count(), 0);
   WriteRaw(dir.File("empty.txt"), "");
   EXPECT_EQ(l.LoadFull(dir.File("empty.txt")), 0);
+  EXPECT_FALSE(l.LastLoadError);
   EXPECT_EQ(l.FileName, dir.File("empty.txt"));
 }
 
