@@ -29,6 +29,11 @@ TEST(Measurements, AddExpandsPseudoTypesAndRefusesSelfMeasurements) {
     EXPECT_EQ(x.Value, 0);
     EXPECT_EQ(x.EngineStdDev, 0);
   }
+  // The dialog's texts select the pseudo-types; unknown text means sd.
+  EXPECT_EQ(TMereni::TypeCodeOf("vše"), mtAll);
+  EXPECT_EQ(TMereni::TypeCodeOf("úhly"), mtAngles);
+  EXPECT_EQ(TMereni::TypeCodeOf("SD?"), mtSd);
+  EXPECT_EQ(TMereni::TypeName(mtAngles), "");
   m.AddMeasurement(mtAngles, 0.001, 2, 1);
   ASSERT_EQ(m.Count(), 5);
   EXPECT_EQ(m.Items[3].MeasType, mtZu);
@@ -42,21 +47,6 @@ TEST(Measurements, AddExpandsPseudoTypesAndRefusesSelfMeasurements) {
   EXPECT_EQ(m.Count(), 5);
   m.Delete(0);
   EXPECT_EQ(m.Items[0].MeasType, mtDi);
-}
-
-TEST(Measurements, TypeTexts) {
-  EXPECT_EQ(TMereni::TypeName(mtZu), "zu");
-  EXPECT_EQ(TMereni::TypeName(mtGd), "gd");
-  EXPECT_EQ(TMereni::TypeName(mtAngles), "");
-  EXPECT_EQ(TMereni::TypeCodeOf("pr"), mtPr);
-  EXPECT_EQ(TMereni::TypeCodeOf("vše"), mtAll);
-  EXPECT_EQ(TMereni::TypeCodeOf("úhly"), mtAngles);
-  EXPECT_EQ(TMereni::TypeCodeOf("xx"), mtSd);
-  EXPECT_TRUE(TMereni::IsFileTypeCode("vd"));
-  EXPECT_FALSE(TMereni::IsFileTypeCode("SD"));
-  EXPECT_FALSE(TMereni::IsFileTypeCode("vše"));
-  EXPECT_FALSE(TMereni::IsFileTypeCode("sd "));
-  EXPECT_EQ(TMereni::DialogTypeTexts().size(), 9u);
 }
 
 TEST(Measurements, SortIsStableByStation) {

@@ -87,21 +87,6 @@ TEST(NumToText, GeneralForm) {
   EXPECT_EQ(NumToText(-INFINITY), "-INF");
 }
 
-// Values written with the fixed form read back to the written digits.
-TEST(NumToTextFixed, RandomRoundTripThroughText) {
-  std::mt19937_64 rng(12345);
-  std::uniform_real_distribution<double> mag(-7, 7);
-  for (int i = 0; i < 20000; ++i) {
-    long double v = std::pow(10.0L, mag(rng)) * ((rng() & 1) ? 1 : -1);
-    std::string s = NumToTextFixed(v, 10, 5);
-    long double back = TextToNum(s);
-    // The text holds the value to 10 significant digits or 5 decimals.
-    long double tol = std::max(std::fabs(v) * 1e-9L, 0.5e-5L) * 1.000001L;
-    ASSERT_LE(std::fabs(back - v), tol) << s;
-    ASSERT_EQ(NumToTextFixed(back, 10, 5), s == "-0.00000" ? "0.00000" : s);
-  }
-}
-
 // The exact integer route and the decimal-digit route must agree everywhere,
 // ties and carries included.
 TEST(NumToTextFixed, BothRoutesAgree) {
