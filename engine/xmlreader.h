@@ -57,6 +57,7 @@ public:
   std::string FileName;   // the results file given to Bind
   int Dim = 0;            // dimension stated by the covariance element
   std::string CovText;    // covariance text, every "." replaced by ","
+                          // (emptied again by ReleaseDocument)
   Matice Cov;             // Dim x Dim covariance, mm^2 (0 x 0 until read)
   Matice PairCov{6, 6};   // joint block of the last pair (BuildPairCov)
   bool CoordsOk = false;  // points read without failure, at least one
