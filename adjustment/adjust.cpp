@@ -89,19 +89,121 @@ class Adjuster {
     return std::move(R_);
   }
 
+  // Points with an adjusted coordinate are numbered in reverse Cuthill–McKee
+  // order of the graph of the normal matrix (observations join their two
+  // points; a direction set or a vector cluster joins all of its points),
+  // which keeps the nonzeros of N and of its factor near the diagonal.
   void NumberUnknowns() {
-    int col = 0;
-    R_.unknownOf.assign(net_.points.size(), {-1, -1, -1});
-    for (size_t i = 0; i < net_.points.size(); ++i) {
+    const int np = static_cast<int>(net_.points.size());
+    R_.unknownOf.assign(np, {-1, -1, -1});
+    std::vector<int> node(np, -1);
+    for (int i = 0; i < np; ++i) {
       const Point &p = net_.points[i];
+      if (p.fixed[0] || p.fixed[1] || p.fixed[2]) anyFixed_ = true;
       if (!(p.adjusted[0] || p.adjusted[1] || p.adjusted[2])) continue;
-      R_.resultPoints.push_back(static_cast<int>(i));
-      for (int k = 0; k < 3; ++k)
-        if (p.adjusted[k]) R_.unknownOf[i][k] = col++;
-      if (p.fixed[0] || p.fixed[1] || p.fixed[2]) anyFixed_ = true;
+      node[i] = static_cast<int>(R_.resultPoints.size());
+      R_.resultPoints.push_back(i);
     }
-    for (const Point &p : net_.points)
-      if (p.fixed[0] || p.fixed[1] || p.fixed[2]) anyFixed_ = true;
+    const int m = static_cast<int>(R_.resultPoints.size());
+    std::vector<std::vector<int>> adj(m);
+    for (const Cluster &c : net_.clusters) {
+      std::vector<int> members;
+      auto add = [&](int point) {
+        if (point >= 0 && node[point] >= 0) members.push_back(node[point]);
+      };
+      add(c.station);
+      for (int o : c.obs) {
+        add(net_.observations[o].from);
+        add(net_.observations[o].to);
+      }
+      std::sort(members.begin(), members.end());
+      members.erase(std::unique(members.begin(), members.end()), members.end());
+      const bool whole = c.kind != ClusterKind::HeightDiffs;
+      if (whole) {
+        for (int a : members)
+          for (int b : members)
+            if (a != b) adj[a].push_back(b);
+      } else {
+        for (int o : c.obs) {
+          const int a = node[net_.observations[o].from], b = node[net_.observations[o].to];
+          if (a >= 0 && b >= 0) {
+            adj[a].push_back(b);
+            adj[b].push_back(a);
+          }
+        }
+      }
+    }
+    for (auto &l : adj) {
+      std::sort(l.begin(), l.end());
+      l.erase(std::unique(l.begin(), l.end()), l.end());
+    }
+    auto byDegree = [&](int a, int b) {
+      return adj[a].size() != adj[b].size() ? adj[a].size() < adj[b].size() : a < b;
+    };
+    std::vector<int> order;
+    order.reserve(m);
+    std::vector<char> seen(m, 0);
+    std::vector<int> level(m, -1);
+    // Breadth-first levels from `start` within its component; returns the
+    // visiting order (neighbours by ascending degree).
+    auto bfs = [&](int start, std::vector<int> &visit) {
+      visit.clear();
+      visit.push_back(start);
+      level[start] = 0;
+      for (size_t h = 0; h < visit.size(); ++h) {
+        std::vector<int> next;
+        for (int v : adj[visit[h]])
+          if (level[v] < 0) next.push_back(v);
+        std::sort(next.begin(), next.end(), byDegree);
+        for (int v : next) {
+          level[v] = level[visit[h]] + 1;
+          visit.push_back(v);
+        }
+      }
+      for (int v : visit) level[v] = -1;
+    };
+    std::vector<int> nodesByDegree(m);
+    for (int i = 0; i < m; ++i) nodesByDegree[i] = i;
+    std::sort(nodesByDegree.begin(), nodesByDegree.end(), byDegree);
+    std::vector<int> visit;
+    for (int s : nodesByDegree) {
+      if (seen[s]) continue;
+      // A pseudo-peripheral start: a node of least degree in the last level.
+      int start = s;
+      size_t depth = 0;
+      for (int round = 0; round < 4; ++round) {
+        bfs(start, visit);
+        // Recompute levels of the visit to find the last one.
+        std::vector<int> lv(m, -1);
+        lv[start] = 0;
+        int maxLevel = 0;
+        for (int v : visit)
+          for (int w : adj[v])
+            if (lv[w] < 0) {
+              lv[w] = lv[v] + 1;
+              maxLevel = std::max(maxLevel, lv[w]);
+            }
+        if (round > 0 && static_cast<size_t>(maxLevel) <= depth) break;
+        depth = maxLevel;
+        int best = -1;
+        for (int v : visit)
+          if (lv[v] == maxLevel && (best < 0 || byDegree(v, best))) best = v;
+        if (best < 0 || best == start) break;
+        start = best;
+      }
+      bfs(start, visit);
+      for (int v : visit) {
+        seen[v] = 1;
+        order.push_back(v);
+      }
+    }
+    std::reverse(order.begin(), order.end());
+    int col = 0;
+    for (int v : order) {
+      const int p = R_.resultPoints[v];
+      for (int k = 0; k < 3; ++k)
+        if (net_.points[p].adjusted[k]) R_.unknownOf[p][k] = col++;
+    }
     n_ = col;
     R_.coordUnknowns = n_;
   }
@@ -383,7 +485,8 @@ class Adjuster {
       }
     }
     const Vector diag = A_.diagonal();
-    const std::vector<int> deps = FactorInPlace(A_, diag, kPivotTol);
+    envelope_ = Envelope(A_);
+    const std::vector<int> deps = FactorInPlace(A_, diag, kPivotTol, envelope_);
     if (!deps.empty()) {
       ExplainDefect(deps, diag);
       R_.outcome = Outcome::Singular;
@@ -570,7 +673,7 @@ class Adjuster {
       R_.aposterioriUsed = true;
     }
     // Cofactor matrix, then covariance in mm².
-    InvertFromFactorInPlace(A_);
+    InvertFromFactorInPlace(A_, envelope_);
     if (E_.cols() > 0) A_.noalias() -= (E_ * (1.0 / lambda_)) * E_.transpose();
     const double s2 = R_.sigmaUsed * R_.sigmaUsed;
     A_ *= s2;
@@ -708,6 +811,7 @@ class Adjuster {
   double minSightMm_ = 1e300;
   Matrix A_;      // normal matrix, its factor, and finally the covariance
   Matrix E_;      // orthonormal datum null space of a free network
+  std::vector<int> envelope_;  // of the normal matrix last factorised
   double lambda_ = 1;
 };
 

@@ -48,12 +48,36 @@ void MirrorLowerToUpper(Matrix &a) {
   }
 }
 
-std::vector<int> FactorInPlace(Matrix &a, const Vector &diag, double relTol) {
+std::vector<int> Envelope(const Matrix &a) {
+  const int n = static_cast<int>(a.rows());
+  std::vector<int> last(n);
+  for (int c = 0; c < n; ++c) last[c] = c;
+  // Row c's first nonzero column f(c) is the first nonzero of column c.
+  for (int c = 0; c < n; ++c) {
+    int f = 0;
+    while (f < c && a(f, c) == 0) ++f;
+    last[f] = std::max(last[f], c);
+  }
+  for (int c = 1; c < n; ++c) last[c] = std::max(last[c], last[c - 1]);
+  return last;
+}
+
+namespace {
+
+// Last row touched by the columns [k, k + kb).
+int BlockLastRow(const std::vector<int> &lastRow, int k, int kb, int n) {
+  return lastRow.empty() ? n - 1 : std::max(k + kb - 1, lastRow[k + kb - 1]);
+}
+
+}  // namespace
+
+std::vector<int> FactorInPlace(Matrix &a, const Vector &diag, double relTol,
+                               const std::vector<int> &lastRow) {
   const int n = static_cast<int>(a.rows());
   std::vector<int> dependent;
   for (int k = 0; k < n; k += kBlock) {
     const int kb = std::min(kBlock, n - k);
-    const int rest = n - k - kb;
+    const int rest = BlockLastRow(lastRow, k, kb, n) - (k + kb) + 1;
     const size_t before = dependent.size();
     FactorDiagonalBlock(a, k, kb, diag, relTol, dependent);
     if (rest > 0) {
@@ -77,45 +101,45 @@ void SolveWithFactor(const Matrix &a, Vector &b) {
   a.triangularView<Eigen::Lower>().transpose().solveInPlace(b);
 }
 
-void InvertFromFactorInPlace(Matrix &a) {
+void InvertFromFactorInPlace(Matrix &a, const std::vector<int> &lastRow) {
   const int n = static_cast<int>(a.rows());
-  // 1. L := L⁻¹ (lower), block columns from the last to the first.
-  const int nblocks = (n + kBlock - 1) / kBlock;
-  for (int bi = nblocks - 1; bi >= 0; --bi) {
-    const int j = bi * kBlock;
-    const int jb = std::min(kBlock, n - j);
-    const int rest = n - j - jb;
-    if (rest > 0) {
-      auto a21 = a.block(j + jb, j, rest, jb);
-      // A21 := -inv(L22) * A21 * inv(L11); inv(L22) is already in place.
-      Matrix t = a.block(j + jb, j + jb, rest, rest).triangularView<Eigen::Lower>() * a21;
-      a21 = -t;
-      a.block(j, j, jb, jb).triangularView<Eigen::Lower>().solveInPlace<Eigen::OnTheRight>(a21);
-    }
-    Matrix inv = Matrix::Identity(jb, jb);
-    a.block(j, j, jb, jb).triangularView<Eigen::Lower>().solveInPlace(inv);
-    a.block(j, j, jb, jb).triangularView<Eigen::Lower>() = inv;
+  const int nb = (n + kBlock - 1) / kBlock;
+  // The factor, block column by block column, from the diagonal down to the
+  // envelope: the square it lives in is overwritten by the inverse.
+  std::vector<Matrix> panel(nb);
+  std::vector<int> last(nb);
+  for (int K = 0; K < nb; ++K) {
+    const int k = K * kBlock, kb = std::min(kBlock, n - k);
+    last[K] = BlockLastRow(lastRow, k, kb, n);
+    panel[K] = a.block(k, k, last[K] - k + 1, kb);
+    panel[K].topRows(kb).triangularView<Eigen::StrictlyUpper>().setZero();
   }
-  // 2. lower(A) := (L⁻¹)ᵀ L⁻¹, block rows from the first to the last; rows
-  // below the current block still hold L⁻¹.
-  for (int i = 0; i < n; i += kBlock) {
-    const int ib = std::min(kBlock, n - i);
-    const int rest = n - i - ib;
-    Matrix lii = a.block(i, i, ib, ib).triangularView<Eigen::Lower>();
-    if (i > 0) {
-      Matrix t = lii.transpose() * a.block(i, 0, ib, i);
-      a.block(i, 0, ib, i) = t;
-    }
-    Matrix d = lii.transpose() * lii;
-    a.block(i, i, ib, ib).triangularView<Eigen::Lower>() = d;
-    if (rest > 0) {
-      if (i > 0) {
-        a.block(i, 0, ib, i).noalias() +=
-            a.block(i + ib, i, rest, ib).transpose() * a.block(i + ib, 0, rest, i);
+  for (int J = 0; J < nb; ++J) {
+    const int j = J * kBlock, jb = std::min(kBlock, n - j);
+    // Column block of N⁻¹ from row j down: solve L Y = [I 0]ᵀ, then Lᵀ X = Y.
+    a.block(j, j, n - j, jb).setZero();
+    a.block(j, j, jb, jb).setIdentity();
+    int extent = j + jb - 1;  // last row of Y that can be nonzero
+    int lastBlock = J;
+    for (int I = J; I < nb; ++I) {
+      const int i0 = I * kBlock, ib = std::min(kBlock, n - i0);
+      if (i0 > extent) break;
+      lastBlock = I;
+      auto y = a.block(i0, j, ib, jb);
+      panel[I].topRows(ib).triangularView<Eigen::Lower>().solveInPlace(y);
+      const int below = last[I] - (i0 + ib) + 1;
+      if (below > 0) {
+        a.block(i0 + ib, j, below, jb).noalias() -= panel[I].bottomRows(below) * y;
+        extent = std::max(extent, last[I]);
       }
-      a.block(i, i, ib, ib)
-          .selfadjointView<Eigen::Lower>()
-          .rankUpdate(a.block(i + ib, i, rest, ib).transpose(), 1.0);
+    }
+    for (int I = lastBlock; I >= J; --I) {
+      const int i0 = I * kBlock, ib = std::min(kBlock, n - i0);
+      auto x = a.block(i0, j, ib, jb);
+      const int below = last[I] - (i0 + ib) + 1;
+      if (below > 0)
+        x.noalias() -= panel[I].bottomRows(below).transpose() * a.block(i0 + ib, j, below, jb);
+      panel[I].topRows(ib).triangularView<Eigen::Lower>().transpose().solveInPlace(x);
     }
   }
   MirrorLowerToUpper(a);

@@ -15,21 +15,32 @@ namespace kd::adj {
 using Matrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic>;
 using Vector = Eigen::VectorXd;
 
+// Envelope of a symmetric matrix: lastRow[c] is the last row r >= c with a
+// nonzero entry N(r, c') for some c' <= c. The Cholesky factor has no fill
+// outside it, and neither has any update of the factorisation or of the
+// banded solves below, so the work falls from n³ to about n·w² and n²·w for
+// an envelope of width w (networks numbered with a bandwidth-reducing
+// ordering). An empty vector stands for the full matrix.
+std::vector<int> Envelope(const Matrix &a);
+
 // Blocked Cholesky factorisation N = L Lᵀ in place. A column whose pivot
 // falls to `relTol` times its original diagonal entry `diag` or below is
 // dependent on the columns before it: it is left out (its row and column of
 // L are zero, its diagonal 1), so L is the factor of N with those unknowns
 // removed. Returns the dependent columns in ascending order.
-std::vector<int> FactorInPlace(Matrix &a, const Vector &diag, double relTol);
+std::vector<int> FactorInPlace(Matrix &a, const Vector &diag, double relTol,
+                               const std::vector<int> &lastRow = {});
 
 // Solves N x = b with the factor in the lower triangle of `a`; `b` is
 // overwritten by x. Dependent unknowns (identity rows of L) keep b's value,
 // so callers zero those entries first.
 void SolveWithFactor(const Matrix &a, Vector &b);
 
-// Replaces the factor L in the lower triangle by N⁻¹ = L⁻ᵀ L⁻¹ and then
-// mirrors it, so that `a` holds the full symmetric inverse.
-void InvertFromFactorInPlace(Matrix &a);
+// Replaces the factor L in the lower triangle by N⁻¹ = L⁻ᵀ L⁻¹, solved
+// column block by column block with the banded factor, and mirrors it, so
+// that `a` holds the full symmetric inverse. `lastRow` is the envelope the
+// factor was computed with.
+void InvertFromFactorInPlace(Matrix &a, const std::vector<int> &lastRow = {});
 
 // Copies the strict lower triangle over the strict upper one.
 void MirrorLowerToUpper(Matrix &a);

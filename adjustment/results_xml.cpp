@@ -66,26 +66,33 @@ char *FormatG12(char *p, double v) {
     *p++ = '-';
     v = -v;
   }
-  int e = static_cast<int>(std::floor(std::log10(v)));
+  // Decimal exponent from the binary one; off by at most one, which the
+  // range checks of the scaled mantissa below correct.
+  int b2 = 0;
+  std::frexp(v, &b2);
+  int e = static_cast<int>(std::floor((b2 - 1) * 0.30102999566398120));
   if (e < -18 || e > 18) {
     return std::to_chars(p, p + 32, v, std::chars_format::general, 12).ptr;
   }
   const long long lo = 100000000000LL, hi = 1000000000000LL;
   long long m = std::llround(v * kPow10.v[11 - e + 30]);
   if (m >= hi) {
-    m = (m + 5) / 10;
     ++e;
+    m = std::llround(v * kPow10.v[11 - e + 30]);
   } else if (m < lo) {
     --e;
     m = std::llround(v * kPow10.v[11 - e + 30]);
-    if (m >= hi) {
-      m = (m + 5) / 10;
-      ++e;
-    }
   }
-  char d[16];
-  char *de = std::to_chars(d, d + 16, m).ptr;  // 12 digits
-  int nd = static_cast<int>(de - d);
+  if (m >= hi) {  // rounding carried into a thirteenth digit
+    m = (m + 5) / 10;
+    ++e;
+  }
+  char d[12];
+  for (int k = 11; k >= 0; --k) {
+    d[k] = static_cast<char>('0' + m % 10);
+    m /= 10;
+  }
+  int nd = 12;
   while (nd > 1 && d[nd - 1] == '0') --nd;
   if (e >= -5 && e < 12) {
     if (e < 0) {
@@ -144,13 +151,20 @@ std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
   std::vector<int> u(dim);
   for (size_t k = 0; k < m; ++k)
     for (int c = 0; c < 3; ++c) u[3 * k + c] = res.unknownOf[res.points[k].point][c];
-  char num[48];
+  // One row at a time into a buffer: the symmetric matrix is read down its
+  // columns (contiguous in memory) and the text grows by one append per row.
+  std::string row;
+  row.resize(dim * 24 + 1);
   for (size_t i = 0; i < dim; ++i) {
+    char *p = row.data();
+    const bool ri = u[i] >= 0;
     for (size_t j = i; j < dim; ++j) {
-      double v = (u[i] >= 0 && u[j] >= 0) ? res.cov(u[i], u[j]) : 0.0;
-      out.append(num, FormatG12(num, v));
-      out += (j + 1 == dim) ? '\n' : ' ';
+      const double v = (ri && u[j] >= 0) ? res.cov(u[j], u[i]) : 0.0;
+      p = FormatG12(p, v);
+      *p++ = ' ';
     }
+    p[-1] = '\n';
+    out.append(row.data(), p);
   }
   out += "</covariance>\n</adjustment-results>\n";
   return out;
