@@ -5,6 +5,8 @@
 #include <map>
 #include <numbers>
 
+#include <unistd.h>
+
 namespace kd::adj {
 
 namespace {
@@ -67,6 +69,7 @@ class Adjuster {
     R_.obs.resize(net_.observations.size());
     used_.assign(net_.observations.size(), true);
 
+    if (!FitsInMemory()) return Fail(Outcome::TooLarge);
     if (!Linearise()) return Fail(Outcome::Geometry);
     ApproximateOrientations(false);
     Linearise();
@@ -84,6 +87,23 @@ class Adjuster {
   }
 
  private:
+  // The dense normal matrix, its covariance and the results text need about
+  // three n×n matrices of doubles; refuse networks that cannot fit rather
+  // than be stopped by the system halfway.
+  bool FitsInMemory() {
+    const double need = 3.0 * 8.0 * n_ * static_cast<double>(n_);
+    const double have = static_cast<double>(sysconf(_SC_PHYS_PAGES)) *
+                        static_cast<double>(sysconf(_SC_PAGE_SIZE));
+    if (have <= 0 || need < 0.8 * have) return true;
+    char buf[300];
+    std::snprintf(buf, sizeof buf,
+                  "The network has %d coordinate unknowns: its covariance matrix and results "
+                  "need about %.1f GiB, more than the %.1f GiB of memory of this computer.",
+                  n_, need / 1073741824.0, have / 1073741824.0);
+    R_.failure = buf;
+    return false;
+  }
+
   AdjustmentResult Fail(Outcome o) {
     R_.outcome = o;
     return std::move(R_);
@@ -118,8 +138,15 @@ class Adjuster {
       }
       std::sort(members.begin(), members.end());
       members.erase(std::unique(members.begin(), members.end()), members.end());
+      // A set joins all of its points; a very large one is joined as a star,
+      // which keeps the ordering cheap (the envelope is measured anyway).
       const bool whole = c.kind != ClusterKind::HeightDiffs;
-      if (whole) {
+      if (whole && members.size() > 64) {
+        for (size_t a = 1; a < members.size(); ++a) {
+          adj[members[0]].push_back(members[a]);
+          adj[members[a]].push_back(members[0]);
+        }
+      } else if (whole) {
         for (int a : members)
           for (int b : members)
             if (a != b) adj[a].push_back(b);

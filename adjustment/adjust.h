@@ -24,6 +24,7 @@ enum class Outcome {
   Singular,        // configuration defect or incomplete datum: no results
   NotConverged,    // the iteration did not settle
   Geometry,        // an observation cannot be computed from the coordinates
+  TooLarge,        // the dense matrices would not fit in memory
 };
 
 struct ObsResult {

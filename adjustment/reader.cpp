@@ -182,7 +182,16 @@ class Reader {
   double Sigma(pugi::xml_node node) const {
     const double s = Number(node, "stdev");
     if (!(s > 0)) Fail(node, "the standard deviation \"stdev\" must be greater than zero");
+    if (s > 1e9) Fail(node, "the standard deviation \"stdev\" is out of range");
     return s;
+  }
+
+  // An observed value within the range any survey can produce.
+  double Value(pugi::xml_node node, const char *name) const {
+    const double v = Number(node, name);
+    if (std::fabs(v) > 1e9)
+      Fail(node, std::string("attribute \"") + name + "\" is out of range (more than 1e9)");
+    return v;
   }
 
   static std::string Trim(const std::string &s) {
@@ -291,6 +300,9 @@ class Reader {
       if (p.attribute(names[k])) {
         pt.coord[k] = Number(p, names[k]);
         pt.given[k] = true;
+        // Far beyond any survey; such values would only overflow the geometry.
+        if (std::fabs(pt.coord[k]) > 1e9)
+          Fail(p, std::string("coordinate \"") + names[k] + "\" is out of range (more than 1e9 m)");
       }
     }
     CoordFlags(p, "fix", pt.fixed);
@@ -361,10 +373,10 @@ class Reader {
       if (kind == ObsKind::HeightDiff) {
         CheckAttributes(c, {"from", "to", "val", "stdev"});
         const std::string from = c.attribute("from") ? Trim(c.attribute("from").value()) : station;
-        AddObservation(c, kind, from, Trim(Required(c, "to")), Number(c, "val"), Sigma(c), cl);
+        AddObservation(c, kind, from, Trim(Required(c, "to")), Value(c, "val"), Sigma(c), cl);
       } else {
         CheckAttributes(c, {"to", "val", "stdev"});
-        const double val = Number(c, "val");
+        const double val = Value(c, "val");
         if ((kind == ObsKind::Distance || kind == ObsKind::SlopeDistance) && !(val > 0))
           Fail(c, "a distance must be greater than zero");
         AddObservation(c, kind, station, Trim(Required(c, "to")), val, Sigma(c), cl);
@@ -388,7 +400,7 @@ class Reader {
       for (pugi::xml_node g : c.children())
         if (g.type() == pugi::node_element) Unknown(g, c);
       AddObservation(c, ObsKind::HeightDiff, Trim(Required(c, "from")), Trim(Required(c, "to")),
-                     Number(c, "val"), Sigma(c), cl);
+                     Value(c, "val"), Sigma(c), cl);
     }
   }
 
@@ -409,7 +421,7 @@ class Reader {
           if (g.type() == pugi::node_element) Unknown(g, c);
         const std::string from = Trim(Required(c, "from"));
         const std::string to = Trim(Required(c, "to"));
-        const double dx = Number(c, "dx"), dy = Number(c, "dy"), dz = Number(c, "dz");
+        const double dx = Value(c, "dx"), dy = Value(c, "dy"), dz = Value(c, "dz");
         // The components carry their standard deviations in the covariance matrix.
         AddObservation(c, ObsKind::VecX, from, to, dx, 1, cl);
         AddObservation(c, ObsKind::VecY, from, to, dy, 1, cl);
@@ -451,6 +463,7 @@ class Reader {
       double v = 0;
       if (!ParseNumber(std::string_view(text).substr(i, j - i), v))
         Fail(cm, "covariance entry \"" + Shorten(text.substr(i, j - i)) + "\" is not a number");
+      if (std::fabs(v) > 1e12) Fail(cm, "covariance entry \"" + Shorten(text.substr(i, j - i)) + "\" is out of range");
       values.push_back(v);
       i = j;
     }

@@ -141,6 +141,9 @@ int main(int argc, char **argv) {
     std::remove((prefix + "txt").c_str());
     std::remove((prefix + "xml").c_str());
   }
+  // Other work on the machine stretches the wall times: show how busy it was.
+  std::string load;
+  if (kd::ReadFileBytes("/proc/loadavg", load)) std::printf("load average: %s", load.c_str());
   if (std::getenv("KD_BENCH_KEEP")) std::printf("files kept in %s\n", dir.c_str());
   else rmdir(dir.c_str());
   return failures == 0 ? 0 : 1;

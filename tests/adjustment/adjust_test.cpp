@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <random>
 
 #include "adjustment/adjust.h"
@@ -315,6 +317,30 @@ TEST(Parameters, ConfidenceCoefficients) {
   EXPECT_NEAR(k1, 1.959964, 1e-6);
   EXPECT_NEAR(k2, 2.447747, 1e-6);
   EXPECT_NEAR(k3, 2.795483, 1e-5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Limits, NetworkTooLargeForMemoryIsRefusedBeforeAllocating) {
+  // Enough points to exceed this computer's memory, whatever its size.
+  const double have = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE);
+  const int points = static_cast<int>(std::sqrt(have / 24 / 0.8) * 1.2 / 3) + 1;
+  if (points > 60000) GTEST_SKIP() << "too much memory to exceed in a test";
+  NetBuilder b;
+  b.Point("0", 0, 0, 0, "fix=\"XYZ\"");
+  std::string obs;
+  for (int i = 1; i <= points; ++i) {
+    b.Point(std::to_string(i), i, 0, 0, "adj=\"XYZ\"");
+    obs += "<dh from=\"" + std::to_string(i - 1) + "\" to=\"" + std::to_string(i) +
+           "\" val=\"0\" stdev=\"1\"/>\n";
+  }
+  b.Raw("<height-differences>" + obs + "</height-differences>\n");
+  const AdjustmentResult r = Adjust(b.Net());
+  ASSERT_EQ(r.outcome, Outcome::TooLarge);
+  EXPECT_NE(r.failure.find(std::to_string(3 * points) + " coordinate unknowns"), std::string::npos)
+      << r.failure;
 }
 
 }  // namespace

@@ -92,6 +92,8 @@ TEST(Reader, FaultsNameTheElementAndLine) {
       {"<point id=\"3\" x=\"1\" y=\"1\" adj=\"XYZ\"/>\n", 6, "no value of coordinate Z"},
       {"<point id=\"3\" x=\"1\" y=\"1\" z=\"1\" adj=\"XQ\"/>\n", 6, "only the coordinates"},
       {"stray text\n", 3, "unexpected text"},
+      {"<point id=\"3\" x=\"1e300\" y=\"1\" z=\"1\" adj=\"XYZ\"/>\n", 6, "out of range"},
+      {"<obs from=\"1\"><distance to=\"2\" val=\"1e15\" stdev=\"1\"/></obs>\n", 6, "out of range"},
   };
   for (const Case &c : cases) {
     try {
