@@ -27,6 +27,25 @@ std::string Col(const std::string &s, size_t w) {
 
 const char *kCoordName[3] = {"X", "Y", "Z"};
 
+// Keeps every line within the 100 columns of the protocol window: long
+// lines break at a blank, continuations are indented.
+constexpr size_t kWidth = 100;
+std::vector<std::string> Wrapped(const std::vector<std::string> &in) {
+  std::vector<std::string> out;
+  out.reserve(in.size());
+  for (const std::string &line : in) {
+    std::string rest = line;
+    while (rest.size() > kWidth) {
+      size_t cut = rest.rfind(' ', kWidth);
+      if (cut == std::string::npos || cut < 20) cut = kWidth;
+      out.push_back(rest.substr(0, cut));
+      rest = "    " + rest.substr(rest[cut] == ' ' ? cut + 1 : cut);
+    }
+    out.push_back(rest);
+  }
+  return out;
+}
+
 void Header(std::vector<std::string> &out, const RunInfo &run) {
   out.push_back("Korvadimensio 3D - least-squares adjustment of a 3D network");
   out.push_back("============================================================");
@@ -105,7 +124,7 @@ std::vector<std::string> ErrorProtocolLines(const RunInfo &run, const std::strin
   else out.push_back("Error: " + what);
   out.push_back("");
   out.push_back("No results were written.");
-  return out;
+  return Wrapped(out);
 }
 
 std::vector<std::string> ProtocolLines(const RunInfo &run, const Network &net,
@@ -123,7 +142,7 @@ std::vector<std::string> ProtocolLines(const RunInfo &run, const Network &net,
     if (!res.undetermined.empty()) UndeterminedList(out, net, res);
     out.push_back("");
     out.push_back("No results were written.");
-    return out;
+    return Wrapped(out);
   }
 
   out.push_back(Fmt("Redundancy                : %d", res.redundancy));
@@ -197,7 +216,7 @@ std::vector<std::string> ProtocolLines(const RunInfo &run, const Network &net,
   }
 
   Section(out, "Observations");
-  out.push_back("Station    Target     Type      Observed  Resid.  s apr.  s adj.      r      MDB  Line");
+  out.push_back("Station    Target     Type      Observed  Resid.  s apr.  s adj.      r       MDB  Line");
   int weakObs = -1;
   for (size_t i = 0; i < net.observations.size(); ++i) {
     const Observation &o = net.observations[i];
@@ -211,14 +230,14 @@ std::vector<std::string> ProtocolLines(const RunInfo &run, const Network &net,
                     Fmt(" %5d", o.line));
       continue;
     }
-    std::string mdb = r.mdb >= 0 ? Fmt("%8.2f", r.mdb) : std::string(" unchckd");
+    std::string mdb = r.mdb >= 0 ? Fmt("%9.2f", r.mdb) : std::string("unchecked");
     out.push_back(head + Fmt(" %7.2f %7.2f %7.2f %6.3f %s %5d", r.residual, r.sigmaApr, r.sigmaAdj,
                              r.redundancy, mdb.c_str(), o.line));
     if (weakObs < 0 || r.redundancy < res.obs[weakObs].redundancy) weakObs = static_cast<int>(i);
   }
   out.push_back("(values in m and gon; residuals, standard deviations and MDB in mm and cc;");
   out.push_back(Fmt(" r is the redundancy number, MDB the minimal detectable bias for alpha 0.1 %%"));
-  out.push_back(" and power 80 %; \"unchckd\": r below 0.001, a fault would go unnoticed)");
+  out.push_back(" and power 80 %; \"unchecked\": r below 0.001, a fault would go unnoticed)");
 
   Section(out, "Weakest parts");
   if (weakest >= 0) {
@@ -236,7 +255,7 @@ std::vector<std::string> ProtocolLines(const RunInfo &run, const Network &net,
   }
   out.push_back("");
   out.push_back("End of protocol.");
-  return out;
+  return Wrapped(out);
 }
 
 }  // namespace kd::adj

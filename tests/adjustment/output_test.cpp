@@ -152,6 +152,16 @@ TEST(Protocol, FitsAHundredColumnsAndReportsTheEssentials) {
   for (const char *s : {"Redundancy", "Adjusted coordinates", "Error ellipses", "Orientations",
                         "MDB", "Weakest parts", "Datum", "axes-xy"})
     EXPECT_NE(all.find(s), std::string::npos) << s;
+  // Long messages of failed runs are wrapped, nothing is lost.
+  const std::string longWhy = "element <direction>: attribute \"stdev\" is not a number: " +
+                              std::string(150, 'x') + " and more words after it";
+  std::string joined;
+  for (const auto &l : ErrorProtocolLines(info, longWhy, 12)) {
+    EXPECT_LE(l.size(), 100u) << l;
+    joined += l;
+  }
+  EXPECT_NE(joined.find("and more words after it"), std::string::npos);
+  EXPECT_NE(joined.find("line 12"), std::string::npos);
 }
 
 // End-to-end runs in a scratch folder.
