@@ -344,3 +344,25 @@ TEST(Limits, NetworkTooLargeForMemoryIsRefusedBeforeAllocating) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FreeNetwork, LevellingWithoutAFixedHeightFloatsAsAWhole) {
+  NetBuilder b;
+  b.Point("A", 0, 0, 100, "adj=\"Z\"");
+  b.Point("B", 500, 0, 101, "adj=\"Z\"");
+  b.Point("C", 900, 300, 99, "adj=\"Z\"");
+  b.Dh("A", "B", 1);
+  b.Dh("B", "C", 1);
+  b.Dh("C", "A", 1);
+  const AdjustmentResult r = Adjust(b.Net());
+  ASSERT_EQ(r.outcome, Outcome::Adjusted) << r.failure;
+  EXPECT_TRUE(r.freeNetwork);
+  EXPECT_EQ(r.defect, 1);
+  EXPECT_EQ(r.redundancy, 1);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(r.cov.row(i).sum(), 0, 1e-12);
+  // By symmetry every height gets the same variance: 2/9 mm² for a loop of three.
+  EXPECT_NEAR(r.cov(0, 0), 2.0 / 9, 1e-12);
+}
+
+}  // namespace
