@@ -524,21 +524,29 @@ class Adjuster {
     return true;
   }
 
-  std::string MotionNames(const Matrix &G, const Vector &v) const {
-    static const char *names[7] = {"translation along X", "translation along Y",
-                                   "translation along Z", "rotation about Z",
-                                   "rotation about X",    "rotation about Y",
+  // Movements of the whole network that the null space `E` allows: a pure
+  // translation, or a rotation or scale change about some axis or centre
+  // (the motion together with any translation that moves its axis).
+  std::vector<std::string> FreeMotions(const Matrix &G, const Matrix &E) const {
+    static const char *names[7] = {"translation along X",
+                                   "translation along Y",
+                                   "translation along Z",
+                                   "rotation about a vertical axis",
+                                   "rotation about an axis parallel to X",
+                                   "rotation about an axis parallel to Y",
                                    "change of scale"};
-    const Vector c = G.colPivHouseholderQr().solve(v);
-    std::string out;
-    const double vn = v.norm();
+    static const std::vector<int> helpers[7] = {{}, {}, {}, {0, 1}, {1, 2}, {0, 2}, {0, 1, 2}};
+    std::vector<std::string> out;
     for (int k = 0; k < 7; ++k) {
-      if (std::fabs(c(k)) * G.col(k).norm() > 0.2 * vn) {
-        if (!out.empty()) out += ", ";
-        out += names[k];
-      }
+      const Vector g = G.col(k);
+      if (g.norm() == 0) continue;
+      Matrix M(G.rows(), E.cols() + static_cast<int>(helpers[k].size()));
+      M.leftCols(E.cols()) = E;
+      for (size_t h = 0; h < helpers[k].size(); ++h) M.col(E.cols() + h) = G.col(helpers[k][h]);
+      const Matrix Q = OrthonormalBasis(M);
+      if ((g - Q * (Q.transpose() * g)).norm() <= 1e-6 * g.norm()) out.push_back(names[k]);
     }
-    return out.empty() ? "a combined movement" : out;
+    return out;
   }
 
   // The factor is singular: find the null vectors from the dependent
@@ -580,23 +588,18 @@ class Adjuster {
     // Datum or configuration?
     const Matrix G = DatumVectors();
     const Matrix Qg = OrthonormalBasis(G);
-    std::vector<std::string> motions;
     bool config = false;
     for (int c = 0; c < V.cols(); ++c) {
       const Vector v = V.col(c);
       const Vector resid = v - Qg * (Qg.transpose() * v);
-      if (Qg.cols() > 0 && resid.norm() <= 1e-6 * v.norm()) {
-        const std::string m = MotionNames(G, v);
-        if (std::find(motions.begin(), motions.end(), m) == motions.end()) motions.push_back(m);
-      } else {
-        config = true;
-      }
+      if (Qg.cols() == 0 || resid.norm() > 1e-6 * v.norm()) config = true;
     }
+    const std::vector<std::string> motions = FreeMotions(G, E);
     R_.failure = "The normal equations are singular (defect " + std::to_string(deps.size()) +
                  "): the network cannot be adjusted as it stands.";
     if (!motions.empty()) {
       std::string all;
-      for (const auto &m : motions) all += (all.empty() ? "" : "; ") + m;
+      for (const auto &m : motions) all += (all.empty() ? "" : ", ") + m;
       R_.defectNotes.push_back("The fixed coordinates do not complete the datum: the network can "
                                "still move as a whole (" + all + ").");
       R_.defectNotes.push_back("Fix more coordinates (for example X, Y and Z of two or three "

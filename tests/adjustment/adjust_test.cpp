@@ -263,7 +263,8 @@ TEST(Singular, IncompleteDatumIsNamedAsAMovementOfTheWholeNetwork) {
   ASSERT_EQ(r.outcome, Outcome::Singular);
   std::string notes;
   for (const auto &s : r.defectNotes) notes += s;
-  EXPECT_NE(notes.find("rotation about Z"), std::string::npos) << notes;
+  EXPECT_NE(notes.find("rotation about a vertical axis"), std::string::npos) << notes;
+  EXPECT_EQ(notes.find("translation"), std::string::npos) << notes;
   EXPECT_EQ(r.undetermined.size(), 2u * 7);  // X and Y of the 7 other points
 }
 
