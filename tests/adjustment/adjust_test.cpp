@@ -367,3 +367,21 @@ TEST(FreeNetwork, LevellingWithoutAFixedHeightFloatsAsAWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Limits, SightStraightUpIsReportedWithItsLine) {
+  NetBuilder b;
+  b.Point("A", 0, 0, 0, "fix=\"XYZ\"");
+  b.Point("B", 0, 0, 30, "adj=\"XYZ\"");
+  b.Point("C", 50, 0, 0, "fix=\"XYZ\"");
+  b.Set("C");
+  b.SDist("B", 1);
+  b.EndSet();
+  b.Raw("<obs from=\"A\">\n<z-angle to=\"B\" val=\"0\" stdev=\"5\"/>\n</obs>\n");
+  const AdjustmentResult r = Adjust(b.Net());
+  ASSERT_EQ(r.outcome, Outcome::Geometry);
+  EXPECT_NE(r.failure.find("zenith from \"A\" to \"B\" (line 13)"), std::string::npos) << r.failure;
+}
+
+}  // namespace
