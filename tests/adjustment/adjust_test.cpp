@@ -200,7 +200,10 @@ TEST(Invariance, MirroringTheNetworkReversesEveryDirection) {
 }
 
 TEST(Quality, RedundancyNumbersSumToTheRedundancy) {
-  const AdjustmentResult r = Adjust(Ring(true).Net());
+  NetBuilder b = Ring(true);
+  const double c[6] = {16, 3, -2, 9, 1, 25};  // a correlated vector as well
+  b.Vec("C", "3", c);
+  const AdjustmentResult r = Adjust(b.Net());
   double sum = 0;
   for (const ObsResult &o : r.obs) {
     EXPECT_GE(o.redundancy, 0);
