@@ -1,0 +1,16 @@
+#pragma once
+// The protocol window: the engine's text protocol, read-only, as it stands.
+#include <QDialog>
+
+class QPlainTextEdit;
+
+class TForm5 : public QDialog {
+  Q_OBJECT
+public:
+  explicit TForm5(QWidget *parent = nullptr);
+  void ApplyTexts();
+  // Shows the protocol text; its lines are kept exactly as given.
+  void SetProtocol(const QString &text);
+
+  QPlainTextEdit *Memo1 = nullptr;
+};

@@ -1,0 +1,20 @@
+// Korvadimensio 3D: the desktop program.
+#include "core/version.h"
+#include "ui/form1.h"
+#include "ui/globals.h"
+#include "ui/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(kd::ApplicationTitle));
+  QApplication::setApplicationDisplayName(QString::fromUtf8(kd::ApplicationTitle));
+  // The main window closes the program; dialogs closing never do.
+  QApplication::setQuitOnLastWindowClosed(false);
+  StartUp();
+  Form1->show();
+  const int code = app.exec();
+  DestroyAllForms();
+  return code;
+}

@@ -1,0 +1,120 @@
+#pragma once
+// Everything the windows need from the desktop platform goes through this
+// seam: file dialogs, message boxes, the font dialog, the program's own path,
+// starting a program, file existence and deletion, and the poll timer.
+// The program installs TQtPlatform; the window tests install TFakePlatform,
+// which answers dialogs from queues and never blocks.
+#include <QFont>
+#include <QString>
+#include <QList>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QDialog;
+class QWidget;
+
+// A repeating timer. OnTimer runs on the user-interface thread.
+class TTimer {
+public:
+  virtual ~TTimer() = default;
+  virtual void SetEnabled(bool on) = 0;
+  virtual bool Enabled() const = 0;
+  virtual int Interval() const = 0;
+  std::function<void()> OnTimer;
+};
+
+class TPlatform {
+public:
+  virtual ~TPlatform() = default;
+
+  // File dialogs. An empty result means the user cancelled.
+  virtual QString OpenFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+  virtual QString SaveFileName(QWidget *parent, const QString &title) = 0;
+  // A message box with one OK button.
+  virtual void Message(QWidget *parent, const QString &text) = 0;
+  // The system font dialog, starting from `font`. True and `font` replaced
+  // when the user confirms.
+  virtual bool ChooseFont(QWidget *parent, QFont &font) = 0;
+  // Full path of the running program file; the program's own files lie next
+  // to it, named after it.
+  virtual QString ProgramPath() = 0;
+  // Starts a program without a window and without waiting for it, with an
+  // argument list (never through a shell). False and `error` filled when the
+  // program could not be started.
+  virtual bool StartProcess(const QString &program, const QStringList &args, QString &error) = 0;
+  virtual std::unique_ptr<TTimer> CreateTimer(int intervalMs) = 0;
+  // Shows a dialog modally and returns its result when it closes.
+  virtual int ShowModal(QDialog *dialog) = 0;
+
+  // A file exists when its last-write time can be read.
+  virtual bool FileExists(const QString &path);
+  // Deletes a file; a failure (absent file included) is ignored.
+  virtual void DeleteFile(const QString &path);
+};
+
+// The platform in use. SetPlatform takes ownership and returns the previous one.
+TPlatform &Platform();
+std::unique_ptr<TPlatform> SetPlatform(std::unique_ptr<TPlatform> platform);
+
+// The real desktop.
+class TQtPlatform : public TPlatform {
+public:
+  QString OpenFileName(QWidget *parent, const QString &title, const QString &filter) override;
+  QString SaveFileName(QWidget *parent, const QString &title) override;
+  void Message(QWidget *parent, const QString &text) override;
+  bool ChooseFont(QWidget *parent, QFont &font) override;
+  QString ProgramPath() override;
+  bool StartProcess(const QString &program, const QStringList &args, QString &error) override;
+  std::unique_ptr<TTimer> CreateTimer(int intervalMs) override;
+  int ShowModal(QDialog *dialog) override;
+};
+
+// Test stand-in: dialogs answer from queues, messages are recorded, timers
+// fire only when the test says so, and starting a program calls OnStart.
+class TFakeTimer : public TTimer {
+public:
+  explicit TFakeTimer(int interval) : interval_(interval) {}
+  void SetEnabled(bool on) override { enabled_ = on; }
+  bool Enabled() const override { return enabled_; }
+  int Interval() const override { return interval_; }
+  // One tick, as the real timer would deliver it; nothing when disabled.
+  void Fire() {
+    if (enabled_ && OnTimer)
+      OnTimer();
+  }
+
+private:
+  int interval_;
+  bool enabled_ = false;
+};
+
+class TFakePlatform : public TPlatform {
+public:
+  QString OpenFileName(QWidget *parent, const QString &title, const QString &filter) override;
+  QString SaveFileName(QWidget *parent, const QString &title) override;
+  void Message(QWidget *parent, const QString &text) override;
+  bool ChooseFont(QWidget *parent, QFont &font) override;
+  QString ProgramPath() override { return programPath; }
+  bool StartProcess(const QString &program, const QStringList &args, QString &error) override;
+  std::unique_ptr<TTimer> CreateTimer(int intervalMs) override;
+  // Records the dialog and calls onModal (while the dialog counts as open)
+  // instead of blocking; returns onModal's result, else 0 (rejected).
+  int ShowModal(QDialog *dialog) override;
+
+  QString programPath;
+  QStringList openAnswers;   // consumed front first; "" or empty queue = cancel
+  QStringList saveAnswers;
+  QStringList dialogTitles;  // titles of every file dialog shown
+  QStringList messages;      // texts of every message box shown
+  bool fontAnswer = false;   // whether the font dialog is confirmed
+  QFont fontChosen;
+  // Called for every start; the default refuses with "not found".
+  std::function<bool(const QString &, const QStringList &, QString &)> onStart;
+  QString lastProgram;
+  QStringList lastArgs;
+  int starts = 0;
+  std::vector<TFakeTimer *> timers; // owned by their users
+  std::function<int(QDialog *)> onModal;
+  QList<QDialog *> modalShown;       // every dialog shown modally, in order
+};

@@ -1,0 +1,7 @@
+#pragma once
+// Start-up of the program: creates every window in order (the main window
+// first, which creates the network container and loads the settings), puts
+// the language pack named in the settings (or the built-in English texts) on
+// all windows and fills the settings dialog's language list. The caller
+// then shows Form1 and runs the event loop, and calls DestroyAllForms after.
+void StartUp();
