@@ -1,9 +1,9 @@
 #include "ui/form1.h"
 
 #include "core/container.h"
-#include "core/numtext.h"
 #include "core/textfile.h"
 #include "core/version.h"
+#include "engine/evaluation.h"
 #include "engine/xmlreader.h"
 #include "settings/inifile.h"
 #include "ui/form2.h"
@@ -95,7 +95,8 @@ QPushButton *TForm1::MakeButton(int left, int top, int width, int height, const 
   button->setGeometry(left, top, width, height);
   button->setFont(DesignFont("Tahoma", 9, true));
   QPalette palette = button->palette();
-  palette.setColor(QPalette::ButtonText, QColor(0, 0, 128));
+  palette.setColor(QPalette::Active, QPalette::ButtonText, QColor(0, 0, 128));
+  palette.setColor(QPalette::Inactive, QPalette::ButtonText, QColor(0, 0, 128));
   button->setPalette(palette);
   return button;
 }
@@ -124,11 +125,6 @@ void TForm1::closeEvent(QCloseEvent *event) {
 QString TForm1::StatusText() const { return StatusLabel->text(); }
 void TForm1::SetStatusText(const QString &text) { StatusLabel->setText(text); }
 
-QString TForm1::InputDocumentPath() { return ProgramFileWithExt(".gfk"); }
-QString TForm1::ProtocolPath() { return ProgramFileWithExt(".txt"); }
-QString TForm1::ResultsPath() { return ProgramFileWithExt(".xml"); }
-QString TForm1::OutputPrefix() { return ProgramFileWithExt("."); }
-QString TForm1::EnginePath() { return ProgramFolder() + "gama.exe"; }
 
 void TForm1::ApplyTexts() {
   BitBtn1->setText(Txt(3));
@@ -216,7 +212,7 @@ void TForm1::BitBtn6Click() {
 void TForm1::BitBtn8Click() {
   Form5->Memo1->clear();
   std::string bytes;
-  const QString path = ProtocolPath();
+  const QString path = Q(RunFiles().Protocol);
   if (!kd::ReadFileBytes(S(path), bytes)) {
     Platform().Message(this, QStringLiteral("Cannot open file \"%1\".").arg(path));
     return;
@@ -228,53 +224,56 @@ void TForm1::BitBtn8Click() {
 // ---- evaluation ----
 
 bool TForm1::CheckConsistency() {
-  return Container->CheckConsistency(
-      true, [this](const std::string &warning) { Platform().Message(this, Q(warning)); });
+  return Container->CheckConsistency(true, WarningSink());
 }
 
-QString TForm1::FailedMeasurementText() const {
-  const TFailedMeasurement &f = Container->LastWriteFailure;
-  if (!f.Valid)
-    return "(" + InputDocumentPath() + ")";
-  return "(" + Q(TMereni::TypeName(f.MeasType)) + " " + Q(NumToText(f.Station)) + " - " +
-         Q(NumToText(f.Target)) + ")";
+TWarningSink TForm1::WarningSink() {
+  return [this](const std::string &warning) { Platform().Message(this, Q(warning)); };
 }
 
 void TForm1::BitBtn4Click() {
-  const bool dropped = CheckConsistency();
-  if (Container->Points.List.Count() <= 2 || Container->Measurements.Count() <= 2) {
+  const TEvaluationCheck check = CheckBeforeEvaluation(*Container, WarningSink());
+  if (check.TooSmall) {
     Platform().Message(this, Txt(19));
     SetStatusText(Txt(20));
     return;
   }
-  Platform().DeleteFile(ProtocolPath());
-  Platform().DeleteFile(ResultsPath());
-  Container->Measurements.Sort();
-  Form3->RefreshGrid();
-  if (!Container->WriteEngineInput(S(InputDocumentPath()))) {
-    BitBtn4->setEnabled(true);
-    BitBtn8->setEnabled(false);
-    BitBtn9->setEnabled(false);
-    SetStatusText(Txt(20));
-    Platform().Message(this, Txt(20) + " " + FailedMeasurementText());
+  const TRunFiles files = RunFiles();
+  if (!DeleteOutputs(files)) {
+    // An old result that cannot be removed could be taken for the new one.
+    EndRun(false);
+    Platform().Message(this, Txt(20) + " (" + Q(files.Results) + ")");
     return;
   }
+  Container->Measurements.Sort();
+  Form3->RefreshGrid();
+  if (!Container->WriteEngineInput(files.Input)) {
+    EndRun(false);
+    const std::string failed = FailedMeasurementText(Container->LastWriteFailure);
+    Platform().Message(this, Txt(20) + " (" + Q(failed.empty() ? files.Input : failed) + ")");
+    return;
+  }
+  Poll = TEnginePoll(files);
   PollCount = 0;
   if (StartEngine())
     SetStatusText(Txt(18));
-  if (dropped)
+  if (check.Dropped)
     SetStatusText(StatusText() + Txt(17) + ".");
 }
+
+TRunFiles TForm1::RunFiles() { return RunFilesForProgram(S(Platform().ProgramPath())); }
 
 bool TForm1::StartEngine() {
   BitBtn4->setEnabled(false);
   BitBtn8->setEnabled(false);
   BitBtn9->setEnabled(false);
-  const QString engine = EnginePath();
-  const QStringList args = {"--encoding", "cp-1250", "--language", "en",
-                            InputDocumentPath(), OutputPrefix()};
-  if (Platform().FileExists(ResultsPath()))
-    Platform().DeleteFile(ResultsPath());
+  const TRunFiles files = RunFiles();
+  const QString engine = Q(EnginePathFor(S(Platform().ProgramPath())));
+  QStringList args;
+  for (const std::string &arg : EngineArguments(files))
+    args << Q(arg);
+  if (Platform().FileExists(Q(files.Results)))
+    Platform().DeleteFile(Q(files.Results));
   QString error;
   const bool started = Platform().StartProcess(engine, args, error);
   if (!started)
@@ -285,25 +284,21 @@ bool TForm1::StartEngine() {
 }
 
 void TForm1::Timer1Timer() {
-  const bool results = Platform().FileExists(ResultsPath());
-  const bool protocol = Platform().FileExists(ProtocolPath());
-  if (results && protocol) {
-    BitBtn4->setEnabled(true);
-    BitBtn8->setEnabled(true);
-    BitBtn9->setEnabled(true);
-    Timer1->SetEnabled(false);
-    SetStatusText(Txt(21));
-    return;
-  }
-  SetStatusText(Txt(22) + QString::number(PollCount));
-  ++PollCount;
-  if (PollCount == 51) {
-    BitBtn4->setEnabled(true);
-    BitBtn8->setEnabled(false);
-    BitBtn9->setEnabled(false);
-    Timer1->SetEnabled(false);
-    SetStatusText(Txt(20));
-  }
+  const TPollState state = Poll.Tick();
+  PollCount = Poll.PollCount();
+  SetStatusText(Q(Poll.StatusText()));
+  if (state == TPollState::Complete)
+    EndRun(true);
+  else if (state == TPollState::Failed)
+    EndRun(false);
+}
+
+void TForm1::EndRun(bool complete) {
+  BitBtn4->setEnabled(true);
+  BitBtn8->setEnabled(complete);
+  BitBtn9->setEnabled(complete);
+  Timer1->SetEnabled(false);
+  SetStatusText(Txt(complete ? 21 : 20));
 }
 
 // ---- calculations ----
@@ -311,27 +306,25 @@ void TForm1::Timer1Timer() {
 void TForm1::BitBtn9Click() {
   delete XMLReader;
   XMLReader = new TXMLReader();
-  std::string error;
-  if (!XMLReader->Bind(S(ResultsPath()), error)) {
-    // The results file cannot be loaded or parsed: say why and stop; the
-    // reader stays without results.
-    Platform().Message(this, Q(error));
-    return;
-  }
-  const bool coords = XMLReader->ReadCoordinates();
-  const bool cov = XMLReader->ReadCovariance();
-  if (coords && cov && XMLReader->CoordsOk &&
-      XMLReader->Cov.Rows() == 3 * XMLReader->Results.Count()) {
-    if (Container->Points.ScSvpMode == 2)
-      XMLReader->AddNetworkCentring(Container->Points.List);
-    TGrid grid;
-    std::vector<std::string> choices1, choices2;
-    XMLReader->FillResultsTable(grid, choices1, choices2);
-    Form6->ShowResults(grid, choices1);
+  std::vector<std::string> choices1, choices2;
+  const TResultsOutcome outcome =
+      ReadResults(*XMLReader, RunFiles().Results, Container->Points.ScSvpMode,
+                  Container->Points.List, Form6->Table, choices1, choices2);
+  switch (outcome) {
+  case TResultsOutcome::Shown:
+    Form6->ShowResults(choices1);
     Platform().ShowModal(Form6);
-  } else {
+    break;
+  case TResultsOutcome::Not3d:
     Platform().Message(this, Txt(23));
     SetStatusText(Txt(23));
+    break;
+  case TResultsOutcome::LoadFailed:
+  case TResultsOutcome::TableFailed:
+    // The file cannot be read or parsed, or an ellipsoid cannot be
+    // computed: say why; the reader stays without a table.
+    Platform().Message(this, Q(XMLReader->Error));
+    break;
   }
 }
 

@@ -3,6 +3,7 @@
 // reports the outcome of the last step. It creates the network container,
 // loads the files into it, runs the evaluation (engine start and poll) and
 // opens the other windows.
+#include "engine/evaluation.h"
 #include "ui/platform.h"
 
 #include <QWidget>
@@ -37,11 +38,7 @@ public:
   void SetStatusText(const QString &text);
 
   // Files of a run, next to the program and named after it.
-  static QString InputDocumentPath();  // ".gfk"
-  static QString ProtocolPath();       // ".txt"
-  static QString ResultsPath();        // ".xml"
-  static QString OutputPrefix();       // program path with a bare point as extension
-  static QString EnginePath();         // "gama.exe" in the program's folder
+  static TRunFiles RunFiles();
 
   // Starts the engine on the written input document; true when it started.
   bool StartEngine();
@@ -59,7 +56,8 @@ public:
   QStatusBar *StatusBar1 = nullptr;
   TOpenDialog OpenDialog1;
   std::unique_ptr<TTimer> Timer1;
-  int32_t PollCount = 0;
+  int32_t PollCount = 0; // waiting ticks of the current run
+  TEnginePoll Poll;
 
 public slots:
   void BitBtn1Click();
@@ -83,8 +81,9 @@ private:
   void LoadProgramSettings();
   // Consistency check with removal; plumbing warnings go to message boxes.
   bool CheckConsistency();
-  // Names the measurement that made the last engine input write fail.
-  QString FailedMeasurementText() const;
+  TWarningSink WarningSink();
+  // Ends a watched run: complete (both outputs there) or failed.
+  void EndRun(bool complete);
   QPushButton *MakeButton(int left, int top, int width, int height, const QString &caption);
 
   QLabel *StatusLabel = nullptr;

@@ -106,8 +106,8 @@ void TForm6::resizeEvent(QResizeEvent *event) {
   QDialog::resizeEvent(event);
 }
 
-void TForm6::ShowResults(const TGrid &grid, const std::vector<std::string> &choices) {
-  Shown = grid;
+void TForm6::ShowResults(const std::vector<std::string> &choices) {
+  const TGrid &grid = Table;
   const int rows = grid.RowCount();
   const int cols = grid.ColCount;
   StringGrid1->clear();
@@ -128,7 +128,7 @@ void TForm6::ShowResults(const TGrid &grid, const std::vector<std::string> &choi
       StringGrid1->setItem(r - 1, c, item);
     }
   for (int c = 0; c < cols; ++c)
-    StringGrid1->setColumnWidth(c, c == 0 ? 90 : (c <= 3 ? 128 : 66));
+    StringGrid1->setColumnWidth(c, c < TXMLReader::ResultColumns ? TXMLReader::ResultColWidths[c] : 66);
 
   ComboBox1->clear();
   ComboBox2->clear();
@@ -152,35 +152,24 @@ static int ChosenPosition(const QComboBox *box) {
 void TForm6::BitBtn1Click() {
   if (!XMLReader)
     return;
-  const int from = ChosenPosition(ComboBox1);
-  const int to = ChosenPosition(ComboBox2);
-  const int count = XMLReader->Results.Count();
-  if (from < 0 || to < 0 || from >= count || to >= count) {
-    // A typed text that is no point number: nothing to compute.
+  std::string distance, sigma;
+  if (XMLReader->CalculateDistance(ChosenPosition(ComboBox1), ChosenPosition(ComboBox2),
+                                   ComboBox3->currentIndex(), distance, sigma)) {
+    Label4->setText(Q(distance));
+    Label5->setText(Q(sigma));
+  } else {
+    // A typed text that names no point, or a matrix that is no covariance:
+    // nothing to show.
     Label4->setText(kNoValue);
     Label5->setText(kNoValue);
-    return;
   }
-  const int kind = ComboBox3->currentIndex();
-  long double d = 0;
-  if (kind == 0)
-    d = XMLReader->ResultSlopeDist(from, to);
-  else if (kind == 1)
-    d = XMLReader->ResultHorizDist(from, to);
-  else if (kind == 2)
-    d = XMLReader->ResultVertDist(from, to);
-  long double sigma = 0;
-  if (d != 0)
-    sigma = XMLReader->RelPrecision(from, to, d, kind);
-  Label4->setText(Q(NumToTextFixed(d, 15, 6)) + " m");
-  Label5->setText(Q(NumToTextFixed(sigma, 15, 6)) + " mm");
 }
 
 void TForm6::BitBtn2Click() {
   const QString file = Platform().SaveFileName(this, QString());
   if (file.isEmpty())
     return;
-  if (!SaveResultsTable(Shown, S(file)))
+  if (!TXMLReader::SaveGrid(Table, S(file)))
     Platform().Message(this, Txt(53) + " (" + file + ")");
 }
 

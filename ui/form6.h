@@ -19,12 +19,12 @@ public:
   explicit TForm6(QWidget *parent = nullptr);
   void ApplyTexts();
 
-  // Shows a filled results table (first row: the header; first column: the
-  // point numbers) and offers `choices` in both point choosers, the first
-  // one chosen. The distance and its deviation go back to "--------".
-  void ShowResults(const TGrid &grid, const std::vector<std::string> &choices);
-  // The table as shown, header row first (what Save table writes).
-  const TGrid &Table() const { return Shown; }
+  // The results table (first row: the header; first column: the point
+  // numbers) that "+Calculations+" fills and Save table writes.
+  TGrid Table;
+  // Shows Table and offers `choices` in both point choosers, the first one
+  // chosen. The distance and its deviation go back to "--------".
+  void ShowResults(const std::vector<std::string> &choices);
 
   QTableWidget *StringGrid1 = nullptr;
   QLabel *Label1 = nullptr;
@@ -46,7 +46,4 @@ public slots:
 
 protected:
   void resizeEvent(QResizeEvent *event) override;
-
-private:
-  TGrid Shown;
 };

@@ -19,6 +19,8 @@
 #include "ui/precguide.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>

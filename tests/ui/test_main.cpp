@@ -263,7 +263,7 @@ private slots:
     QCOMPARE(F.Fake->starts, 0);
     QVERIFY(Failed());
     QCOMPARE(F.Fake->messages.size(), 1);
-    QVERIFY2(F.Fake->messages[0].contains("zu 3 - 4"), qPrintable(F.Fake->messages[0]));
+    QVERIFY2(F.Fake->messages[0].contains("zu 3.00 -> 4.00"), qPrintable(F.Fake->messages[0]));
   }
 
   void protocolIsShownAsItStands() {

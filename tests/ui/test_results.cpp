@@ -181,6 +181,7 @@ private slots:
 
   void windowKeepsItsMinimumWidth() {
     Form6->resize(500, 300);
+    QApplication::processEvents();
     QVERIFY(Form6->width() >= 715);
   }
 
