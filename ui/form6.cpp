@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QGuiApplication>
+#include <algorithm>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -24,7 +27,11 @@ TForm6::TForm6(QWidget *parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8("Výsledky a výpočty"));
   setFont(DesignFont("Tahoma", 8));
   setMinimumWidth(kMinWidth);
-  resize(980, 520);
+  // Wide enough for every column of the results table where the screen allows.
+  int width = 1300;
+  if (const QScreen *screen = QGuiApplication::primaryScreen())
+    width = std::min(width, screen->availableGeometry().width() - 40);
+  resize(std::max(width, kMinWidth), 520);
   setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
   auto *main = new QVBoxLayout(this);
@@ -56,6 +63,9 @@ TForm6::TForm6(QWidget *parent) : QDialog(parent) {
   Label5->setMinimumWidth(150);
   BitBtn2 = new QPushButton(this);
   BitBtn3 = new QPushButton(this);
+  BitBtn1->setMinimumWidth(130);
+  BitBtn2->setMinimumWidth(130);
+  BitBtn3->setMinimumWidth(130);
 
   controls->addWidget(Label1, 0, 0);
   controls->addWidget(ComboBox3, 0, 1);

@@ -13,7 +13,7 @@ if [ -f adjustment/CMakeLists.txt ]; then
   cmake --build build -j2 --target gama || true
 fi
 if command -v xvfb-run >/dev/null 2>&1; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/ui_screenshots "$out"
+  xvfb-run -a -s "-screen 0 1600x1200x24" build/tests/ui_screenshots "$out"
 else
   QT_QPA_PLATFORM=offscreen build/tests/ui_screenshots "$out"
 fi
