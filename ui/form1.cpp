@@ -173,6 +173,12 @@ void TForm1::BitBtn3Click() {
   if (dropped)
     line += " " + Txt(17) + " (" + QString::number(before - after) + ").";
   SetStatusText(line);
+  // The reader keeps what it read before a fault; say where the file went
+  // wrong so the user knows the list is incomplete.
+  if (meas.LoadResult == TMereni::lfFormatError)
+    Platform().Message(this, Txt(53) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")");
+  else if (meas.LoadResult == TMereni::lfCannotRead)
+    Platform().Message(this, Txt(53) + " (" + path + ")");
 }
 
 // ---- plans and settings ----

@@ -142,6 +142,20 @@ private slots:
     QCOMPARE(Form3->windowTitle(), "Measurement plan - [" + F.Path("empty.txt") + "]");
   }
 
+  void faultyMeasurementFileKeepsWhatWasReadAndSaysWhere() {
+    F.Write("c.txt", CoordinateFile(3));
+    F.Write("m.txt", "sd 1.00 2.00 0.002\r\nsd 1.00 3.00 0.002\r\nsd 2.00 x3.00 0.002\r\n");
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt") << F.Path("missing.txt");
+    Form1->BitBtn1Click();
+    Form1->BitBtn3Click();
+    QCOMPARE(Form1->StatusText(), QString("Loaded measurements:2"));
+    QCOMPARE(F.Fake->messages, QStringList{"Error (" + F.Path("m.txt") + ":3)"});
+    // An unreadable file leaves the list as it was.
+    Form1->BitBtn3Click();
+    QCOMPARE(Form1->StatusText(), QString("Loaded measurements:2"));
+    QCOMPARE(F.Fake->messages.size(), 2);
+  }
+
   void plansOpenModallyAndWarnAboutDroppedMeasurements() {
     LoadNetwork(3, MeasurementFile(3));
     // A measurement to an unknown point added after loading.
