@@ -220,7 +220,7 @@ void TForm1::BitBtn8Click() {
   std::string bytes;
   const QString path = Q(RunFiles().Protocol);
   if (!kd::ReadFileBytes(S(path), bytes)) {
-    Platform().Message(this, QStringLiteral("Cannot open file \"%1\".").arg(path));
+    Platform().Message(this, Txt(53) + " (" + path + ")");
     return;
   }
   Form5->SetProtocol(Q(kd::Cp1250ToUtf8(bytes)));
@@ -283,7 +283,7 @@ bool TForm1::StartEngine() {
   QString error;
   const bool started = Platform().StartProcess(engine, args, error);
   if (!started)
-    Platform().Message(this, error);
+    Platform().Message(this, error + " (" + engine + ")");
   // A failed start ends through the time-out of the poll.
   Timer1->SetEnabled(true);
   return started;

@@ -139,7 +139,5 @@ bool TFakePlatform::StartProcess(const QString &program, const QStringList &args
 }
 
 std::unique_ptr<TTimer> TFakePlatform::CreateTimer(int intervalMs) {
-  auto timer = std::make_unique<TFakeTimer>(intervalMs);
-  timers.push_back(timer.get());
-  return timer;
+  return std::make_unique<TFakeTimer>(intervalMs);
 }

@@ -114,7 +114,6 @@ public:
   QString lastProgram;
   QStringList lastArgs;
   int starts = 0;
-  std::vector<TFakeTimer *> timers; // owned by their users
   std::function<int(QDialog *)> onModal;
   QList<QDialog *> modalShown;       // every dialog shown modally, in order
 };

@@ -203,7 +203,8 @@ private slots:
     LoadNetwork(4, MeasurementFile(4));
     const QString before = Form1->StatusText();
     Form1->BitBtn4Click(); // the fake refuses every start by default
-    QCOMPARE(F.Fake->messages, QStringList{"The system cannot find the file specified."});
+    QCOMPARE(F.Fake->messages,
+             QStringList{"The system cannot find the file specified. (" + F.Path("gama.exe") + ")"});
     QCOMPARE(Form1->StatusText(), before);
     QVERIFY(Running());
     for (int i = 0; i < 51; ++i)
@@ -296,7 +297,7 @@ private slots:
 
   void missingProtocolIsReportedAndNotShown() {
     Form1->BitBtn8Click();
-    QCOMPARE(F.Fake->messages.size(), 1);
+    QCOMPARE(F.Fake->messages, QStringList{"Error (" + F.Path("korvadimensio3d.txt") + ")"});
     QVERIFY(F.Fake->modalShown.isEmpty());
   }
 };
