@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QWheelEvent>
 
 TPlanImage::TPlanImage(QWidget *parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -43,6 +44,16 @@ void TPlanImage::mouseMoveEvent(QMouseEvent *event) {
   const QPoint pos = event->position().toPoint();
   if (OnMouseMove)
     OnMouseMove(event->buttons(), event->modifiers(), pos.x(), pos.y());
+  update();
+  event->accept();
+}
+
+void TPlanImage::wheelEvent(QWheelEvent *event) {
+  if (!OnWheel) {
+    event->ignore();
+    return;
+  }
+  OnWheel(event->angleDelta().y());
   update();
   event->accept();
 }

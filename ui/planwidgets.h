@@ -27,11 +27,14 @@ public:
   std::function<void(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
                      int x, int y)>
       OnMouseMove;
+  // The wheel turned over the plan (vertical angle delta).
+  std::function<void(int delta)> OnWheel;
 
 protected:
   void paintEvent(QPaintEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void mouseMoveEvent(QMouseEvent *event) override;
+  void wheelEvent(QWheelEvent *event) override;
 
 private:
   QImage FBitmap;
