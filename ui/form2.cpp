@@ -197,6 +197,10 @@ void TForm2::RefillGrid() {
   TGrid grid;
   FillPointGrid(Net().Points, grid);
   CopyGridToTable(grid, StringGrid1);
+  // Number and the three coordinates fit the column without scrolling.
+  const int widths[3] = {56, 72, 72};
+  for (int c = 0; c < 3 && c < StringGrid1->columnCount(); ++c)
+    StringGrid1->setColumnWidth(c, widths[c]);
   ShowSelection();
 }
 

@@ -207,6 +207,9 @@ void TForm3::RefreshGrid() {
   TGrid grid;
   Net().Measurements.FillGrid(grid);
   CopyGridToTable(grid, StringGrid2);
+  const int widths[3] = {42, 78, 78};
+  for (int c = 0; c < 3 && c < StringGrid2->columnCount(); ++c)
+    StringGrid2->setColumnWidth(c, widths[c]);
   ShowSelection();
 }
 

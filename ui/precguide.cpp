@@ -78,114 +78,110 @@ TFPrecGuide::TFPrecGuide(QWidget *parent) : QDialog(parent) {
   };
 
   // Rows of the upper part: directions, zenith angles, slope distances,
-  // horizontal distances, height differences; each row sits at the same
-  // height in every group. Coordinates inside a group are relative to it.
-  const int rowY[5] = {22, 72, 122, 172, 262};
+  // horizontal distances, height differences. Each row's label and fields
+  // sit at the same height in every group (coordinates relative to the
+  // group); the height differences line up with the levelling instrument.
+  const int labelY[5] = {22, 72, 122, 172, 264};
   const int top = 6;
+  auto fieldY = [&](int row) { return labelY[row] + 18; };
 
   GroupBox1 = new QGroupBox(this);
-  GroupBox1->setGeometry(8, top, 300, 226);
-  Label4 = label(GroupBox1, 10, rowY[0], 280);
-  ComboBox4 = combo(GroupBox1, kAngleItems, 6, 10, rowY[0] + 18, 120);
-  Label1 = label(GroupBox1, 10, rowY[1], 280);
-  ComboBox1 = combo(GroupBox1, kAngleItems, 6, 10, rowY[1] + 18, 120);
-  Label2 = label(GroupBox1, 10, rowY[2], 280);
-  ComboBox2 = combo(GroupBox1, kDistItems, 3, 10, rowY[2] + 18, 120);
-  ComboBox3 = combo(GroupBox1, kDistItems, 3, 140, rowY[2] + 18, 120);
-  Label18 = label(GroupBox1, 10, rowY[3], 280);
-  ComboBox12 = combo(GroupBox1, kDistItems, 3, 10, rowY[3] + 18, 120);
-  ComboBox11 = combo(GroupBox1, kDistItems, 3, 140, rowY[3] + 18, 120);
+  GroupBox1->setGeometry(8, top, 300, 222);
+  Label4 = label(GroupBox1, 10, labelY[0], 280);
+  ComboBox4 = combo(GroupBox1, kAngleItems, 6, 10, fieldY(0), 120);
+  Label1 = label(GroupBox1, 10, labelY[1], 280);
+  ComboBox1 = combo(GroupBox1, kAngleItems, 6, 10, fieldY(1), 120);
+  Label2 = label(GroupBox1, 10, labelY[2], 280);
+  ComboBox2 = combo(GroupBox1, kDistItems, 3, 10, fieldY(2), 120);
+  ComboBox3 = combo(GroupBox1, kDistItems, 3, 140, fieldY(2), 120);
+  Label18 = label(GroupBox1, 10, labelY[3], 280);
+  ComboBox12 = combo(GroupBox1, kDistItems, 3, 10, fieldY(3), 120);
+  ComboBox11 = combo(GroupBox1, kDistItems, 3, 140, fieldY(3), 120);
 
   GroupBox2 = new QGroupBox(this);
-  GroupBox2->setGeometry(8, top + 232, 300, 84);
-  Label11 = label(GroupBox2, 10, 20, 285);
-  ComboBox8 = combo(GroupBox2, kLevelItems, 4, 10, 38, 120);
-  Label12 = new QLabel(GroupBox2);
-  Label12->setGeometry(140, 32, 155, 30);
-  Label12->setWordWrap(true);
-  ComboBox9 = combo(GroupBox2, kRouteItems, 1, 140, 56, 70);
-  // The second row of the levelling group: k sits below its label.
-  Label12->setGeometry(140, 18, 155, 36);
-  ComboBox9->setGeometry(220, 56, 70, 22);
-  ComboBox8->setGeometry(10, 56, 120, 22);
-  Label11->setGeometry(10, 18, 125, 36);
+  GroupBox2->setGeometry(8, top + 236, 300, 82);
+  Label11 = new QLabel(GroupBox2);
+  Label11->setGeometry(10, 16, 125, 34);
   Label11->setWordWrap(true);
+  ComboBox8 = combo(GroupBox2, kLevelItems, 4, 10, fieldY(4) - 236, 120);
+  Label12 = new QLabel(GroupBox2);
+  Label12->setGeometry(140, 16, 155, 34);
+  Label12->setWordWrap(true);
+  ComboBox9 = combo(GroupBox2, kRouteItems, 1, 140, fieldY(4) - 236, 70);
 
   GroupBox3 = new QGroupBox(this);
-  GroupBox3->setGeometry(316, top, 250, 310);
-  Label5 = label(GroupBox3, 10, rowY[0], 230);
-  ComboBox5 = combo(GroupBox3, kCountItems, 0, 10, rowY[0] + 18, 60);
-  Label6 = label(GroupBox3, 10, rowY[1], 230);
-  ComboBox6 = combo(GroupBox3, kCountItems, 0, 10, rowY[1] + 18, 60);
-  Label7 = label(GroupBox3, 10, rowY[2], 90);
-  ComboBox7 = combo(GroupBox3, kCountItems, 0, 10, rowY[2] + 18, 60);
-  Label15 = label(GroupBox3, 100, rowY[2], 140);
-  Edit5 = edit(GroupBox3, "100", 100, rowY[2] + 18, 100);
-  BitBtn4 = button(GroupBox3, "+", 206, rowY[2] + 17, 32);
-  Label20 = label(GroupBox3, 10, rowY[3], 90);
-  ComboBox13 = combo(GroupBox3, kCountItems, 0, 10, rowY[3] + 18, 60);
-  Label21 = label(GroupBox3, 100, rowY[3], 140);
-  Edit6 = edit(GroupBox3, "100", 100, rowY[3] + 18, 100);
-  BitBtn10 = button(GroupBox3, "+", 206, rowY[3] + 17, 32);
-  Label13 = label(GroupBox3, 10, rowY[4] - 36, 90);
-  ComboBox10 = combo(GroupBox3, kCountItems, 0, 10, rowY[4] - 18, 60);
-  Label22 = label(GroupBox3, 100, rowY[4] - 36, 140);
-  Edit7 = edit(GroupBox3, "100", 100, rowY[4] - 18, 100);
-  BitBtn11 = button(GroupBox3, "+", 206, rowY[4] - 19, 32);
+  GroupBox3->setGeometry(316, top, 262, 318);
+  Label5 = label(GroupBox3, 10, labelY[0], 240);
+  ComboBox5 = combo(GroupBox3, kCountItems, 0, 10, fieldY(0), 60);
+  Label6 = label(GroupBox3, 10, labelY[1], 240);
+  ComboBox6 = combo(GroupBox3, kCountItems, 0, 10, fieldY(1), 60);
+  Label7 = label(GroupBox3, 10, labelY[2], 100);
+  ComboBox7 = combo(GroupBox3, kCountItems, 0, 10, fieldY(2), 60);
+  Label15 = label(GroupBox3, 114, labelY[2], 140);
+  Edit5 = edit(GroupBox3, "100", 114, fieldY(2), 100);
+  BitBtn4 = button(GroupBox3, "+", 220, fieldY(2) - 1, 32);
+  Label20 = label(GroupBox3, 10, labelY[3], 100);
+  ComboBox13 = combo(GroupBox3, kCountItems, 0, 10, fieldY(3), 60);
+  Label21 = label(GroupBox3, 114, labelY[3], 140);
+  Edit6 = edit(GroupBox3, "100", 114, fieldY(3), 100);
+  BitBtn10 = button(GroupBox3, "+", 220, fieldY(3) - 1, 32);
+  Label13 = label(GroupBox3, 10, labelY[4], 100);
+  ComboBox10 = combo(GroupBox3, kCountItems, 0, 10, fieldY(4), 60);
+  Label22 = label(GroupBox3, 114, labelY[4], 140);
+  Edit7 = edit(GroupBox3, "100", 114, fieldY(4), 100);
+  BitBtn11 = button(GroupBox3, "+", 220, fieldY(4) - 1, 32);
 
   GroupBox5 = new QGroupBox(this);
-  GroupBox5->setGeometry(574, top, 200, 310);
-  Label8 = label(GroupBox5, 10, rowY[0], 180);
-  BitBtn5 = button(GroupBox5, "->", 10, rowY[0] + 17, 36);
-  Edit1 = edit(GroupBox5, "", 52, rowY[0] + 18, 136);
-  Label9 = label(GroupBox5, 10, rowY[1], 180);
-  BitBtn6 = button(GroupBox5, "->", 10, rowY[1] + 17, 36);
-  Edit2 = edit(GroupBox5, "", 52, rowY[1] + 18, 136);
-  Label10 = label(GroupBox5, 10, rowY[2], 180);
-  BitBtn7 = button(GroupBox5, "->", 10, rowY[2] + 17, 36);
-  Edit3 = edit(GroupBox5, "", 52, rowY[2] + 18, 136);
-  Label23 = label(GroupBox5, 10, rowY[3], 180);
-  BitBtn12 = button(GroupBox5, "->", 10, rowY[3] + 17, 36);
-  Edit8 = edit(GroupBox5, "", 52, rowY[3] + 18, 136);
-  Label14 = label(GroupBox5, 10, rowY[4] - 36, 180);
-  BitBtn8 = button(GroupBox5, "->", 10, rowY[4] - 19, 36);
-  Edit4 = edit(GroupBox5, "", 52, rowY[4] - 18, 136);
+  GroupBox5->setGeometry(586, top, 200, 318);
+  Label8 = label(GroupBox5, 10, labelY[0], 180);
+  BitBtn5 = button(GroupBox5, "->", 10, fieldY(0) - 1, 36);
+  Edit1 = edit(GroupBox5, "", 52, fieldY(0), 136);
+  Label9 = label(GroupBox5, 10, labelY[1], 180);
+  BitBtn6 = button(GroupBox5, "->", 10, fieldY(1) - 1, 36);
+  Edit2 = edit(GroupBox5, "", 52, fieldY(1), 136);
+  Label10 = label(GroupBox5, 10, labelY[2], 180);
+  BitBtn7 = button(GroupBox5, "->", 10, fieldY(2) - 1, 36);
+  Edit3 = edit(GroupBox5, "", 52, fieldY(2), 136);
+  Label23 = label(GroupBox5, 10, labelY[3], 180);
+  BitBtn12 = button(GroupBox5, "->", 10, fieldY(3) - 1, 36);
+  Edit8 = edit(GroupBox5, "", 52, fieldY(3), 136);
+  Label14 = label(GroupBox5, 10, labelY[4], 180);
+  BitBtn8 = button(GroupBox5, "->", 10, fieldY(4) - 1, 36);
+  Edit4 = edit(GroupBox5, "", 52, fieldY(4), 136);
 
   GroupBox4 = new QGroupBox(this);
-  GroupBox4->setGeometry(782, top, 250, 310);
-  BitBtn2 = button(GroupBox4, "", 10, rowY[0] + 17, 130);
-  BitBtn1 = button(GroupBox4, "", 10, rowY[1] + 17, 130);
-  BitBtn3 = button(GroupBox4, "", 10, rowY[2] + 17, 130);
-  BitBtn14 = button(GroupBox4, "", 146, rowY[2] + 17, 94);
-  BitBtn13 = button(GroupBox4, "", 10, rowY[3] + 17, 130);
-  BitBtn15 = button(GroupBox4, "", 146, rowY[3] + 17, 94);
-  BitBtn9 = button(GroupBox4, "", 10, rowY[4] - 19, 130);
-  BitBtn16 = button(GroupBox4, "", 146, rowY[4] - 19, 94);
+  GroupBox4->setGeometry(794, top, 246, 318);
+  BitBtn2 = button(GroupBox4, "", 10, fieldY(0) - 1, 128);
+  BitBtn1 = button(GroupBox4, "", 10, fieldY(1) - 1, 128);
+  BitBtn3 = button(GroupBox4, "", 10, fieldY(2) - 1, 128);
+  BitBtn14 = button(GroupBox4, "", 144, fieldY(2) - 1, 92);
+  BitBtn13 = button(GroupBox4, "", 10, fieldY(3) - 1, 128);
+  BitBtn15 = button(GroupBox4, "", 144, fieldY(3) - 1, 92);
+  BitBtn9 = button(GroupBox4, "", 10, fieldY(4) - 1, 128);
+  BitBtn16 = button(GroupBox4, "", 144, fieldY(4) - 1, 92);
 
-  const int low = top + 318;
+  const int low = top + 340;
   GroupBox6 = new QGroupBox(this);
-  GroupBox6->setGeometry(8, low, 512, 104);
-  Label16 = label(GroupBox6, 10, 22, 150);
+  GroupBox6->setGeometry(8, low, 480, 112);
+  Label16 = label(GroupBox6, 10, 22, 136);
   ComboBox14 = combo(GroupBox6, kAngleItems, 5, 10, 40, 110);
-  Label17 = label(GroupBox6, 166, 22, 150);
-  ComboBox15 = combo(GroupBox6, kGyroCountItems, 0, 166, 40, 60);
+  Label17 = label(GroupBox6, 150, 22, 140);
+  ComboBox15 = combo(GroupBox6, kGyroCountItems, 0, 150, 40, 60);
   ComboBox15->setEditText("1");
-  BitBtn17 = button(GroupBox6, "->", 256, 39, 36);
-  Label24 = label(GroupBox6, 298, 22, 200);
-  Edit9 = edit(GroupBox6, "", 298, 40, 120);
-  BitBtn18 = button(GroupBox6, "", 298, 70, 120);
+  BitBtn17 = button(GroupBox6, "->", 240, 39, 36);
+  Label24 = label(GroupBox6, 300, 22, 174);
+  Edit9 = edit(GroupBox6, "", 300, 40, 136);
+  BitBtn18 = button(GroupBox6, "", 300, 72, 136);
 
   GroupBox7 = new QGroupBox(this);
-  GroupBox7->setGeometry(528, low, 504, 104);
-  Label25 = label(GroupBox7, 10, 22, 300);
-  ComboBox16 = combo(GroupBox7, kAngleItems, 5, 10, 40, 110);
+  GroupBox7->setGeometry(496, low, 544, 112);
+  Label25 = label(GroupBox7, 10, 20, 520);
+  ComboBox16 = combo(GroupBox7, kAngleItems, 5, 10, 38, 110);
   ComboBox16->setEditText("0.0010");
-  BitBtn19 = button(GroupBox7, "", 126, 39, 110);
-  Label26 = label(GroupBox7, 256, 22, 240);
-  ComboBox17 = combo(GroupBox7, kAngleItems, 5, 256, 40, 110);
-  BitBtn20 = button(GroupBox7, "", 372, 39, 110);
-  Label25->setGeometry(10, 18, 236, 20);
-  Label26->setGeometry(256, 18, 240, 20);
+  BitBtn19 = button(GroupBox7, "", 126, 37, 120);
+  Label26 = label(GroupBox7, 10, 66, 520);
+  ComboBox17 = combo(GroupBox7, kAngleItems, 5, 10, 84, 110);
+  BitBtn20 = button(GroupBox7, "", 126, 83, 120);
 
   connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
   connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
@@ -209,7 +205,7 @@ TFPrecGuide::TFPrecGuide(QWidget *parent) : QDialog(parent) {
   connect(BitBtn16, &QPushButton::clicked, this, [this] { BitBtn16Click(); });
 
   ApplyTexts();
-  setFixedSize(1040, low + 112);
+  setFixedSize(1048, low + 120);
 }
 
 void TFPrecGuide::ApplyTexts() {
