@@ -1,8 +1,5 @@
 #include "precision/guide.h"
 
-#include "precision/stddev.h"
-
-#include <cmath>
 #include <limits>
 
 bool ReadCount(std::string_view text, int &n) {
@@ -30,6 +27,3 @@ bool ReadCount(std::string_view text, int &n) {
   return true;
 }
 
-long double AngleStdDev(long double sigma1, int n) {
-  return RoundDecimals(sigma1 / std::sqrt(static_cast<long double>(n)), 5);
-}

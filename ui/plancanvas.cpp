@@ -10,6 +10,9 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -20,11 +23,6 @@ const std::uint32_t kSystemRgb[31] = {
     0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF,
     0x696969, 0xE3E3E3, 0x000000, 0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9,
     0xF2E4D7, 0xD77800, 0xF0F0F0};
-
-QColor ToQColor(std::uint32_t color) {
-  const std::uint32_t rgb = TPlanCanvas::ToRgb(color);
-  return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
-}
 
 QFont MakeFont(const std::string &name, int points) {
   QFont f(QString::fromStdString(name));
@@ -77,17 +75,28 @@ int TPlanCanvas::PointsToPixels(int points) {
   return (points * 96 + 36) / 72;
 }
 
-void TPlanCanvas::Plot(int x, int y, std::uint32_t rgb) {
-  if (!Image || x < 0 || y < 0 || x >= Image->width() || y >= Image->height())
+TPlanCanvas::TSurface TPlanCanvas::Surface() const {
+  TSurface s;
+  if (Image && !Image->isNull()) {
+    s.Bits = Image->bits();
+    s.Bpl = Image->bytesPerLine();
+    s.W = Image->width();
+    s.H = Image->height();
+  }
+  return s;
+}
+
+void TPlanCanvas::Plot(const TSurface &s, int x, int y, std::uint32_t rgb) {
+  if (x < 0 || y < 0 || x >= s.W || y >= s.H)
     return;
-  uchar *p = Image->scanLine(y) + 3 * x;
+  uchar *p = s.Bits + y * s.Bpl + 3 * x;
   p[0] = uchar(rgb & 0xFF);
   p[1] = uchar((rgb >> 8) & 0xFF);
   p[2] = uchar((rgb >> 16) & 0xFF);
 }
 
 void TPlanCanvas::SetPixel(int x, int y, std::uint32_t color) {
-  Plot(x, y, ToRgb(color));
+  Plot(Surface(), x, y, ToRgb(color));
 }
 
 std::uint32_t TPlanCanvas::Pixel(int x, int y) const {
@@ -105,21 +114,22 @@ void TPlanCanvas::FillRect(int x1, int y1, int x2, int y2) {
   const int r = std::min(Image->width(), std::max(x1, x2));
   const int t = std::max(0, std::min(y1, y2));
   const int b = std::min(Image->height(), std::max(y1, y2));
+  const TSurface s = Surface();
   const std::uint32_t rgb = ToRgb(BrushColor);
   for (int y = t; y < b; ++y)
     for (int x = l; x < r; ++x)
-      Plot(x, y, rgb);
+      Plot(s, x, y, rgb);
 }
 
-void TPlanCanvas::Bresenham(long long x1, long long y1, long long x2,
-                            long long y2, std::uint32_t rgb) {
+void TPlanCanvas::Bresenham(const TSurface &s, long long x1, long long y1,
+                            long long x2, long long y2, std::uint32_t rgb) {
   // Walks from (x1, y1) to (x2, y2) and plots every pixel but the last.
   const long long dx = std::llabs(x2 - x1), sx = x1 < x2 ? 1 : -1;
   const long long dy = -std::llabs(y2 - y1), sy = y1 < y2 ? 1 : -1;
   long long err = dx + dy;
   long long x = x1, y = y1;
   while (!(x == x2 && y == y2)) {
-    Plot(int(x), int(y), rgb);
+    Plot(s, int(x), int(y), rgb);
     const long long e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;
@@ -135,14 +145,15 @@ void TPlanCanvas::Bresenham(long long x1, long long y1, long long x2,
 void TPlanCanvas::Line(int x1, int y1, int x2, int y2) {
   if (!Image)
     return;
+  const TSurface s = Surface();
   const std::uint32_t rgb = ToRgb(PenColor);
-  const int w = Image->width(), h = Image->height();
+  const int w = s.W, h = s.H;
   auto near = [&](int x, int y) {
     return x > -kWalkLimit && y > -kWalkLimit && x < w + kWalkLimit &&
            y < h + kWalkLimit;
   };
   if (near(x1, y1) && near(x2, y2)) {
-    Bresenham(x1, y1, x2, y2, rgb);
+    Bresenham(s, x1, y1, x2, y2, rgb);
     return;
   }
   // Clip the segment to the image widened by two pixels (Liang-Barsky),
@@ -170,9 +181,9 @@ void TPlanCanvas::Line(int x1, int y1, int x2, int y2) {
   const long long cy1 = std::llround(ay + t0 * ddy);
   long long cx2 = std::llround(ax + t1 * ddx);
   long long cy2 = std::llround(ay + t1 * ddy);
-  Bresenham(cx1, cy1, cx2, cy2, rgb);
+  Bresenham(s, cx1, cy1, cx2, cy2, rgb);
   if (t1 < 1)
-    Plot(int(cx2), int(cy2), rgb); // the real end lies further on
+    Plot(s, int(cx2), int(cy2), rgb); // the real end lies further on
 }
 
 void TPlanCanvas::Ellipse(int x1, int y1, int x2, int y2) {
@@ -198,6 +209,7 @@ void TPlanCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   const long long r = std::min<long long>(x2, Image->width() + 1);
   const long long t = std::max<long long>(y1, -1);
   const long long bt = std::min<long long>(y2, Image->height() + 1);
+  const TSurface s = Surface();
   const std::uint32_t pen = ToRgb(PenColor), brush = ToRgb(BrushColor);
   for (long long y = t; y < bt; ++y)
     for (long long x = l; x < r; ++x) {
@@ -205,14 +217,90 @@ void TPlanCanvas::Ellipse(int x1, int y1, int x2, int y2) {
         continue;
       const bool edge = !inside(x - 1, y) || !inside(x + 1, y) ||
                         !inside(x, y - 1) || !inside(x, y + 1);
-      Plot(int(x), int(y), edge ? pen : brush);
+      Plot(s, int(x), int(y), edge ? pen : brush);
     }
 }
 
+// Texts are rendered once per font into a one-bit mask and then copied
+// pixel by pixel: a plan repeats the same labels many times, and painting
+// text directly on a 24-bit image is slow.
+struct TTextMask {
+  int W = 0;
+  int H = 0;
+  std::vector<std::uint8_t> Bits; // W * H, 1 where the glyphs are
+};
+
+namespace {
+
+class TTextCache {
+public:
+  const TTextMask &Mask(const std::string &fontName, int fontSize, const std::string &text) {
+    SelectFont(fontName, fontSize);
+    auto it = Masks.find(text);
+    if (it != Masks.end())
+      return it->second;
+    if (Masks.size() >= kMaxEntries)
+      Masks.clear();
+    return Masks.emplace(text, Render(text)).first->second;
+  }
+
+private:
+  static constexpr std::size_t kMaxEntries = 100000;
+
+  void SelectFont(const std::string &name, int size) {
+    if (Metrics && name == FontName && size == FontSize)
+      return;
+    FontName = name;
+    FontSize = size;
+    Font = MakeFont(name, size);
+    Metrics = std::make_unique<QFontMetrics>(Font);
+    Masks.clear();
+  }
+
+  TTextMask Render(const std::string &text) const {
+    const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    TTextMask m;
+    m.W = std::max(0, Metrics->horizontalAdvance(s));
+    m.H = std::max(0, Metrics->height());
+    m.Bits.assign(std::size_t(m.W) * std::size_t(m.H), 0);
+    if (m.W == 0 || m.H == 0)
+      return m;
+    QImage scratch(m.W, m.H, QImage::Format_RGB32);
+    scratch.fill(Qt::black);
+    {
+      QPainter p(&scratch);
+      p.setRenderHint(QPainter::Antialiasing, false);
+      p.setRenderHint(QPainter::TextAntialiasing, false);
+      p.setFont(Font);
+      p.setPen(Qt::white);
+      p.drawText(0, Metrics->ascent(), s);
+    }
+    for (int y = 0; y < m.H; ++y) {
+      const QRgb *line = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
+      for (int x = 0; x < m.W; ++x)
+        m.Bits[std::size_t(y) * m.W + x] = qRed(line[x]) > 127 ? 1 : 0;
+    }
+    return m;
+  }
+
+  std::string FontName;
+  int FontSize = 0;
+  QFont Font;
+  std::unique_ptr<QFontMetrics> Metrics;
+  std::unordered_map<std::string, TTextMask> Masks;
+};
+
+TTextCache &TextCache() {
+  static TTextCache cache;
+  return cache;
+}
+
+} // namespace
+
 void TPlanCanvas::TextExtent(const std::string &text, int &w, int &h) const {
-  const QFontMetrics fm(MakeFont(FontName, FontSize));
-  w = fm.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
-  h = fm.height();
+  const TTextMask &m = TextCache().Mask(FontName, FontSize, text);
+  w = m.W;
+  h = m.H;
 }
 
 void TPlanCanvas::TextOut(int x, int y, const std::string &text) {
@@ -220,18 +308,16 @@ void TPlanCanvas::TextOut(int x, int y, const std::string &text) {
     return;
   if (x >= Image->width() || y >= Image->height())
     return;
-  int tw = 0, th = 0;
-  TextExtent(text, tw, th);
-  if ((long long)x + tw <= 0 || (long long)y + th <= 0)
+  const TTextMask &m = TextCache().Mask(FontName, FontSize, text);
+  if ((long long)x + m.W <= 0 || (long long)y + m.H <= 0)
     return;
-  FillRect(x, y, x + tw, y + th);
-  QPainter painter(Image);
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setRenderHint(QPainter::TextAntialiasing, false);
-  const QFont font = MakeFont(FontName, FontSize);
-  painter.setFont(font);
-  painter.setPen(ToQColor(FontColor));
-  const QFontMetrics fm(font);
-  painter.drawText(x, y + fm.ascent(),
-                   QString::fromUtf8(text.data(), qsizetype(text.size())));
+  const TSurface s = Surface();
+  const std::uint32_t brush = ToRgb(BrushColor), ink = ToRgb(FontColor);
+  const int i0 = std::max(0, -x), i1 = std::min(m.W, s.W - x);
+  const int j0 = std::max(0, -y), j1 = std::min(m.H, s.H - y);
+  for (int j = j0; j < j1; ++j) {
+    const std::uint8_t *bit = m.Bits.data() + std::size_t(j) * m.W;
+    for (int i = i0; i < i1; ++i)
+      Plot(s, x + i, y + j, bit[i] ? ink : brush);
+  }
 }

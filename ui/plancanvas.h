@@ -60,10 +60,19 @@ public:
   static int PointsToPixels(int points);
 
 private:
+  // The image's pixels, taken once per drawing call.
+  struct TSurface {
+    unsigned char *Bits = nullptr;
+    long long Bpl = 0;
+    int W = 0;
+    int H = 0;
+  };
+  TSurface Surface() const;
+  static void Plot(const TSurface &s, int x, int y, std::uint32_t rgb);
+  static void Bresenham(const TSurface &s, long long x1, long long y1,
+                        long long x2, long long y2, std::uint32_t rgb);
+
   QImage *Image;
-  void Plot(int x, int y, std::uint32_t rgb);
-  void Bresenham(long long x1, long long y1, long long x2, long long y2,
-                 std::uint32_t rgb);
 };
 
 // Rounds a pixel position to the nearest integer, halves to the even

@@ -303,7 +303,7 @@ bool TFPrecGuide::BitBtn5Click() {
     WrongInput();
     return false;
   }
-  Edit1->setText(Shown(AngleStdDev(s1, n)));
+  Edit1->setText(Shown(AngleStdDev(n, s1)));
   return true;
 }
 
@@ -316,7 +316,7 @@ bool TFPrecGuide::BitBtn6Click() {
     WrongInput();
     return false;
   }
-  Edit2->setText(Shown(AngleStdDev(s1, n)));
+  Edit2->setText(Shown(AngleStdDev(n, s1)));
   return true;
 }
 
@@ -368,7 +368,7 @@ bool TFPrecGuide::BitBtn17Click() {
   const bool ok2 = ReadCountField(ComboBox15, n);
   if (!ok1 || !ok2 || n <= 0)
     return false;
-  Edit9->setText(Shown(AngleStdDev(s1, n)));
+  Edit9->setText(Shown(AngleStdDev(n, s1)));
   return true;
 }
 
