@@ -78,7 +78,8 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent) {
   StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   StringGrid1->verticalHeader()->setVisible(false);
   StringGrid1->verticalHeader()->setDefaultSectionSize(20);
-  StringGrid1->horizontalHeader()->setStretchLastSection(true);
+  // The four columns share the table's width: no sideways scrolling.
+  StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   StringGrid1->viewport()->installEventFilter(this);
   connect(StringGrid1, &QTableWidget::currentCellChanged, this,
@@ -197,10 +198,6 @@ void TForm2::RefillGrid() {
   TGrid grid;
   FillPointGrid(Net().Points, grid);
   CopyGridToTable(grid, StringGrid1);
-  // Number and the three coordinates fit the column without scrolling.
-  const int widths[3] = {56, 72, 72};
-  for (int c = 0; c < 3 && c < StringGrid1->columnCount(); ++c)
-    StringGrid1->setColumnWidth(c, widths[c]);
   ShowSelection();
 }
 

@@ -71,7 +71,8 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent) {
   StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
   StringGrid2->verticalHeader()->setVisible(false);
   StringGrid2->verticalHeader()->setDefaultSectionSize(20);
-  StringGrid2->horizontalHeader()->setStretchLastSection(true);
+  // The four columns share the table's width: no sideways scrolling.
+  StringGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   StringGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
   StringGrid2->viewport()->installEventFilter(this);
   connect(StringGrid2, &QTableWidget::currentCellChanged, this,
@@ -207,9 +208,6 @@ void TForm3::RefreshGrid() {
   TGrid grid;
   Net().Measurements.FillGrid(grid);
   CopyGridToTable(grid, StringGrid2);
-  const int widths[3] = {42, 78, 78};
-  for (int c = 0; c < 3 && c < StringGrid2->columnCount(); ++c)
-    StringGrid2->setColumnWidth(c, widths[c]);
   ShowSelection();
 }
 
