@@ -112,6 +112,7 @@ void TTPointProp::Fill(const TNetPoint &point, int index) {
   LabeledEdit6->setText(Q(NumToText(point.Svp)));
   CheckBox1->setChecked(point.Fixed);
   FIndex = index;
+  LabeledEdit2->setFocus(); // the number is read-only: start at X
 }
 
 bool TTPointProp::BitBtn2Click() {
