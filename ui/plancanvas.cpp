@@ -315,9 +315,17 @@ void TPlanCanvas::TextOut(int x, int y, const std::string &text) {
   const std::uint32_t brush = ToRgb(BrushColor), ink = ToRgb(FontColor);
   const int i0 = std::max(0, -x), i1 = std::min(m.W, s.W - x);
   const int j0 = std::max(0, -y), j1 = std::min(m.H, s.H - y);
+  const uchar inkB[3] = {uchar(ink & 0xFF), uchar((ink >> 8) & 0xFF), uchar((ink >> 16) & 0xFF)};
+  const uchar brushB[3] = {uchar(brush & 0xFF), uchar((brush >> 8) & 0xFF),
+                           uchar((brush >> 16) & 0xFF)};
   for (int j = j0; j < j1; ++j) {
     const std::uint8_t *bit = m.Bits.data() + std::size_t(j) * m.W;
-    for (int i = i0; i < i1; ++i)
-      Plot(s, x + i, y + j, bit[i] ? ink : brush);
+    uchar *p = s.Bits + (y + j) * s.Bpl + 3 * (x + i0);
+    for (int i = i0; i < i1; ++i, p += 3) {
+      const uchar *c = bit[i] ? inkB : brushB;
+      p[0] = c[0];
+      p[1] = c[1];
+      p[2] = c[2];
+    }
   }
 }

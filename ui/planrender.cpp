@@ -201,11 +201,15 @@ void DrawMeasurement(TPoints &points, TPlanCanvas &canvas, const TPixelPos &a,
 void ComputePairPixels(TContainer &net) {
   constexpr long double nan = std::numeric_limits<long double>::quiet_NaN();
   TPoints &pts = net.Points;
+  // One lookup table for all pairs: the same first-match rule as a scan of
+  // the list, without scanning it twice per pair.
+  const TNumberIndex index(pts.List);
   for (TPairCount &pair : net.Measurements.Pairs) {
-    TNetPoint a, b;
-    if (pts.List.FindByNumber(pair.PointA, a) && pts.List.FindByNumber(pair.PointB, b)) {
-      pair.PixelA = WorldToPixel(pts, a);
-      pair.PixelB = WorldToPixel(pts, b);
+    const int ia = index.IndexOf(pair.PointA);
+    const int ib = index.IndexOf(pair.PointB);
+    if (ia >= 0 && ib >= 0) {
+      pair.PixelA = WorldToPixel(pts, pts.List.Items[ia]);
+      pair.PixelB = WorldToPixel(pts, pts.List.Items[ib]);
     } else {
       pair.PixelA = TPixelPos{nan, nan};
       pair.PixelB = TPixelPos{nan, nan};
