@@ -13,6 +13,8 @@
 #include "ui/planwidgets.h"
 #include "ui/platform.h"
 #include "ui/pointprop.h"
+#include "ui/precguide.h"
+#include "settings/langpack.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -100,6 +102,7 @@ private slots:
   }
 
   void cleanup() {
+    Lang().LoadBuiltIn();
     DestroyAllForms();
     SetPlatform(std::move(Previous));
     Fake = nullptr;
@@ -561,6 +564,29 @@ private slots:
     Form7->ComboBox4->setEditText("zero");
     QVERIFY(!Form7->BitBtn17Click());
     QCOMPARE(meas.Items[1].StdDev, 0.0002);
+  }
+
+  void textsFollowTheLanguageAndCaptionsKeepTheirFile() {
+    Form3->PreparePlan();
+    Form3->setWindowTitle("Measurement plan - [/data/m.txt]");
+    Lang().Texts[7] = "Mapa měření";
+    Lang().Texts[41] = "-> šd";
+    Lang().Texts[101] = "Typ";
+    Lang().Texts[78] = "Průvodce";
+    Form3->ApplyTexts();
+    FPrecGuide->ApplyTexts();
+    QCOMPARE(Form3->windowTitle(), QString::fromUtf8("Mapa měření - [/data/m.txt]"));
+    QCOMPARE(Form3->BitBtn12->text(), QString::fromUtf8("-> šd"));
+    QCOMPARE(Form3->StringGrid2->horizontalHeaderItem(0)->text(), QString("Typ"));
+    QCOMPARE(FPrecGuide->windowTitle(), QString::fromUtf8("Průvodce"));
+    QCOMPARE(Form3->BitBtn20->text(), QString("-> GD"));
+  }
+
+  void addDialogIsAToolWindowOfThePlan() {
+    Form3->PreparePlan();
+    QCOMPARE(Form4->parentWidget(), static_cast<QWidget *>(Form3));
+    QVERIFY(Form4->windowFlags() & Qt::Tool);
+    QVERIFY(!Form4->isModal());
   }
 };
 
