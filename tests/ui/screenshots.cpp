@@ -19,6 +19,7 @@
 #include "ui/precguide.h"
 
 #include <QApplication>
+#include <QTableWidget>
 #include <QComboBox>
 #include <QPushButton>
 #include <QDir>
@@ -57,7 +58,7 @@ int main(int argc, char *argv[]) {
   QDir().mkpath(OutDir);
 
   TUiFixture f;
-  f.Start({"EN.pck", "CZ.pck"});
+  f.Start({"EN.pck", "CZ.pck", "shaft_coords.txt", "shaft_meas.txt"});
   const QString engine = QStringLiteral(KD_BIN_DIR "/gama.exe");
   if (QFile::exists(engine))
     QFile::link(engine, f.Path("gama.exe"));
@@ -95,12 +96,32 @@ int main(int argc, char *argv[]) {
   }
   Form9->FormShow();
   Shot(Form9, "settings");
+
+  // The plans and their dialogs with the bundled sample network.
+  f.Fake->openAnswers << f.Path("shaft_coords.txt") << f.Path("shaft_meas.txt");
+  Form1->BitBtn1Click();
+  Form1->BitBtn3Click();
+  Container->Points.AutoSave = false; // the shots save nothing
+  Form2->PreparePlan();
+  Form2->StringGrid1->selectRow(3);
+  Form2->Image1MouseDown(Qt::LeftButton, 330, 140); // a marked position
   Shot(Form2, "coordinate_plan");
+  Form3->PreparePlan();
+  Form3->show();
+  Form3->BitBtn1Click(); // "->3d pol." opens the add dialog
   Shot(Form3, "measurement_plan");
+  Form3->BitBtn16Click();
   Shot(Form4, "add_measurement");
+  Form3->StringGrid2->selectRow(4);
   Shot(Form7, "change_precision");
   Shot(Form8, "change_all_sc_svp");
+  TPointProp->Fill(Container->Points.List.Items[3], 3);
   Shot(TPointProp, "point_properties");
+  FPrecGuide->BitBtn5Click();
+  FPrecGuide->BitBtn6Click();
+  FPrecGuide->BitBtn4Click();
+  FPrecGuide->BitBtn7Click();
+  FPrecGuide->BitBtn8Click();
   Shot(FPrecGuide, "precision_guide");
 
   // The same main and settings windows in Czech.
