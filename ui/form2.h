@@ -4,19 +4,12 @@
 // a right click near a point opens its properties; the middle button drags
 // the view; the wheel zooms. The table's menu makes all points fixed or
 // adjusted, changes all Sc/Svp and opens a point's properties.
-#include <QDialog>
+#include "ui/planform.h"
 
 class QAction;
-class QFrame;
-class QLabel;
 class QLineEdit;
-class QMenu;
-class QPushButton;
-class QTableWidget;
-class TPlanImage;
-class TContainer;
 
-class TForm2 : public QDialog {
+class TForm2 : public TPlanForm {
   Q_OBJECT
 public:
   explicit TForm2(QWidget *parent = nullptr);
@@ -30,13 +23,10 @@ public:
   void PreparePlan();
 
   // Clears the plan and draws the points again.
-  void Redraw();
+  void Redraw() override;
   // Refills the point table from the point list.
   void RefillGrid();
-  // The table row last selected (data rows start at 1; 0 before any).
-  int SelectedRow() const { return FSelectedRow; }
 
-  TPlanImage *Image1 = nullptr;
   QLabel *Label1 = nullptr;
   QTableWidget *StringGrid1 = nullptr;
   QPushButton *BitBtn12 = nullptr; // save as
@@ -48,7 +38,6 @@ public:
   QLineEdit *Edit2 = nullptr;      // height of a point to add
   QPushButton *BitBtn10 = nullptr; // delete point
   QPushButton *BitBtn8 = nullptr;  // add point
-  QFrame *Panel1 = nullptr;        // zoom / pan
   QPushButton *BitBtn1 = nullptr;  // fit all
   QPushButton *BitBtn9 = nullptr;  // redraw
   QPushButton *BitBtn2 = nullptr;  // zoom in
@@ -57,15 +46,10 @@ public:
   QPushButton *BitBtn7 = nullptr;  // pan right
   QPushButton *BitBtn5 = nullptr;  // pan up
   QPushButton *BitBtn6 = nullptr;  // pan down
-  QMenu *PopupMenu1 = nullptr;
   QAction *Vechnyvyrovnvan1 = nullptr; // all points adjusted
   QAction *Vechnyfixn1 = nullptr;      // all points fixed
   QAction *ZmnitvechnySc1 = nullptr;   // change all Sc/Svp
   QAction *Vlastnosti1 = nullptr;      // properties
-
-  // Design size; the window is never smaller.
-  static constexpr int DesignWidth = 892;
-  static constexpr int DesignHeight = 618;
 
 public slots:
   void BitBtn1Click();
@@ -87,32 +71,21 @@ public slots:
   void Edit1Change();
   void Edit2Change();
   void StringGrid1SelectCell(int row);
-  void Image1MouseDown(Qt::MouseButton button, int x, int y);
-  void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
-  // Wheel delta above 0 zooms in, otherwise out.
-  void FormMouseWheel(int delta);
   void StringGrid1MouseWheelUp();
   void StringGrid1MouseWheelDown();
   // Places the controls for the current size and redraws.
-  void FormResize();
+  void FormResize() override;
   // Runs when the window closes: saves the point list when the
   // automatic-save setting is on.
-  void FormClose();
-
-  void done(int result) override;
+  void FormClose() override;
 
 protected:
-  void wheelEvent(QWheelEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
-  bool eventFilter(QObject *watched, QEvent *event) override;
+  // Left click: marks the position for a new point; right click near a
+  // point: its properties.
+  void PlanMouseDown(Qt::MouseButton button, int x, int y) override;
+  void TableWheel(bool up) override;
 
 private:
-  TContainer &Net() const;
   // Saves the point list to `path`; reports a failure to the user.
   bool SaveTo(const QString &path);
-  void ShowSelection();
-
-  int FSelectedRow = 0;
-  int FDragX = 0;
-  int FDragY = 0;
 };

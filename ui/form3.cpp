@@ -13,111 +13,42 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QEvent>
 #include <QFile>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QTableWidget>
-#include <QWheelEvent>
 
-namespace {
+TForm3::TForm3(QWidget *parent) : TPlanForm(7, parent) {
+  const int colX = ColumnX();
+  Label4 = NewLabel(this, Txt(45), colX, 4, kColumnWidth, 18);
 
-constexpr int kColumnWidth = 289;
-constexpr int kRightGap = 19;
-constexpr int kImageGapW = kColumnWidth + 27;
-constexpr int kImageGapH = 45;
-
-QPushButton *Button(QWidget *parent, const QString &text, int x, int y, int w, int h) {
-  auto *b = new QPushButton(text, parent);
-  b->setAutoDefault(false);
-  b->setDefault(false);
-  b->setGeometry(x, y, w, h);
-  return b;
-}
-
-QString CaptionSuffix(const QString &caption) {
-  const int at = caption.indexOf(QStringLiteral(" - ["));
-  return at >= 0 ? caption.mid(at) : QString();
-}
-
-} // namespace
-
-TForm3::TForm3(QWidget *parent) : QDialog(parent) {
-  setWindowTitle(Txt(7));
-  setMinimumSize(DesignWidth, DesignHeight);
-  setSizeGripEnabled(true);
-
-  Image1 = new TPlanImage(this);
-  Image1->move(4, 4);
-  Image1->SetImageSize(DesignWidth - kImageGapW, DesignHeight - kImageGapH);
-  Image1->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { Image1MouseDown(b, x, y); };
-  Image1->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, int x, int y) {
-    Image1MouseMove(b, m, x, y);
-  };
-  Image1->OnWheel = [this](int delta) { FormMouseWheel(delta); };
-
-  const int colX = DesignWidth - kColumnWidth - kRightGap;
-  Label4 = new QLabel(Txt(45), this);
-  Label4->setGeometry(colX, 4, kColumnWidth, 18);
-
-  StringGrid2 = new QTableWidget(this);
-  StringGrid2->setGeometry(colX, 24, kColumnWidth, 318);
-  StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-  StringGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
-  StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  StringGrid2->verticalHeader()->setVisible(false);
-  StringGrid2->verticalHeader()->setDefaultSectionSize(20);
-  // The four columns share the table's width: no sideways scrolling.
-  StringGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  StringGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
-  StringGrid2->viewport()->installEventFilter(this);
-  connect(StringGrid2, &QTableWidget::currentCellChanged, this,
-          [this](int row, int, int, int) {
-            if (row >= 0)
-              StringGrid2SelectCell(row + 1);
-          });
+  StringGrid2 = MakeTable(318);
 
   Panel3 = new QFrame(this);
   Panel3->setFrameShape(QFrame::StyledPanel);
   Panel3->setGeometry(colX, 348, kColumnWidth, 176);
   const int bw = 89, bh = 26;
-  BitBtn12 = Button(Panel3, Txt(41), 6, 6, bw, bh);
-  BitBtn11 = Button(Panel3, Txt(39), 100, 6, bw, bh);
-  BitBtn13 = Button(Panel3, Txt(40), 194, 6, bw, bh);
-  BitBtn16 = Button(Panel3, Txt(37), 6, 36, bw, bh);
-  BitBtn14 = Button(Panel3, Txt(36), 100, 36, bw, bh);
-  BitBtn18 = Button(Panel3, Txt(38), 194, 36, bw, bh);
-  BitBtn1 = Button(Panel3, Txt(42), 6, 66, bw, bh);
-  BitBtn20 = Button(Panel3, QStringLiteral("-> GD"), 100, 66, bw, bh);
-  BitBtn21 = Button(Panel3, QStringLiteral("-> PR"), 194, 66, bw, bh);
-  BitBtn17 = Button(Panel3, Txt(43), 6, 104, 136, 28);
-  BitBtn15 = Button(Panel3, Txt(44), 147, 104, 136, 28);
-  BitBtn19 = Button(Panel3, Txt(26), 6, 140, 136, 28);
-  BitBtn10 = Button(Panel3, Txt(27), 147, 140, 136, 28);
+  BitBtn12 = NewButton(Panel3, Txt(41), 6, 6, bw, bh);
+  BitBtn11 = NewButton(Panel3, Txt(39), 100, 6, bw, bh);
+  BitBtn13 = NewButton(Panel3, Txt(40), 194, 6, bw, bh);
+  BitBtn16 = NewButton(Panel3, Txt(37), 6, 36, bw, bh);
+  BitBtn14 = NewButton(Panel3, Txt(36), 100, 36, bw, bh);
+  BitBtn18 = NewButton(Panel3, Txt(38), 194, 36, bw, bh);
+  BitBtn1 = NewButton(Panel3, Txt(42), 6, 66, bw, bh);
+  BitBtn20 = NewButton(Panel3, QStringLiteral("-> GD"), 100, 66, bw, bh);
+  BitBtn21 = NewButton(Panel3, QStringLiteral("-> PR"), 194, 66, bw, bh);
+  BitBtn17 = NewButton(Panel3, Txt(43), 6, 104, 136, 28);
+  BitBtn15 = NewButton(Panel3, Txt(44), 147, 104, 136, 28);
+  BitBtn19 = NewButton(Panel3, Txt(26), 6, 140, 136, 28);
+  BitBtn10 = NewButton(Panel3, Txt(27), 147, 140, 136, 28);
 
-  Panel1 = new QFrame(this);
-  Panel1->setFrameShape(QFrame::StyledPanel);
-  Panel1->setGeometry(colX, 532, kColumnWidth, 73);
-  BitBtn2 = Button(Panel1, Txt(32), 8, 8, 80, 26);
-  BitBtn9 = Button(Panel1, Txt(33), 8, 39, 80, 26);
-  BitBtn3 = Button(Panel1, QStringLiteral("+"), 100, 8, 36, 26);
-  BitBtn4 = Button(Panel1, QStringLiteral("--"), 100, 39, 36, 26);
-  BitBtn6 = Button(Panel1, QStringLiteral("^"), 196, 8, 36, 26);
-  BitBtn5 = Button(Panel1, QStringLiteral("<"), 156, 39, 36, 26);
-  BitBtn7 = Button(Panel1, QStringLiteral("v"), 196, 39, 36, 26);
-  BitBtn8 = Button(Panel1, QStringLiteral(">"), 236, 39, 36, 26);
+  MakeNavPanel(BitBtn2, BitBtn9, BitBtn3, BitBtn4, BitBtn5, BitBtn8, BitBtn6, BitBtn7);
 
-  PopupMenu1 = new QMenu(this);
   Zmnitpesnostmen1 = PopupMenu1->addAction(Txt(76));
   Zmnitpesnostvechmentohototypu1 = PopupMenu1->addAction(Txt(77));
   Prvodcepesnostmi1 = PopupMenu1->addAction(Txt(78));
-  connect(StringGrid2, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-    PopupMenu1->popup(StringGrid2->viewport()->mapToGlobal(pos));
-  });
 
   connect(BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
   connect(BitBtn9, &QPushButton::clicked, this, &TForm3::BitBtn9Click);
@@ -148,22 +79,10 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent) {
   resize(DesignWidth, DesignHeight);
 }
 
-TForm3::~TForm3() {
-  if (Container && AttachedBitmap(Container->Points) == Image1->Bitmap())
-    SetBitmap(Container->Points, nullptr);
-}
-
-TContainer &TForm3::Net() const {
-  static TContainer detached; // only before the main window made the network
-  return Container ? *Container : detached;
-}
-
-bool TForm3::OwnsSurface() const {
-  return AttachedBitmap(Net().Points) == Image1->Bitmap();
-}
+TForm3::~TForm3() = default;
 
 void TForm3::ApplyTexts() {
-  setWindowTitle(Txt(7) + CaptionSuffix(windowTitle()));
+  ApplyCaption();
   Label4->setText(Txt(45));
   BitBtn12->setText(Txt(41));
   BitBtn11->setText(Txt(39));
@@ -211,62 +130,16 @@ void TForm3::RefreshGrid() {
   ShowSelection();
 }
 
-void TForm3::ShowSelection() {
-  const QSignalBlocker block(StringGrid2);
-  const int row = FSelectedRow - 1;
-  if (row >= 0 && row < StringGrid2->rowCount())
-    StringGrid2->selectRow(row);
-  else
-    StringGrid2->clearSelection();
-}
-
 // ---- view ----
 
-void TForm3::BitBtn2Click() {
-  FitAll(Net().Points);
-  Redraw();
-}
-
-void TForm3::BitBtn9Click() {
-  Net().Points.Marked = false;
-  Redraw();
-}
-
-void TForm3::BitBtn3Click() {
-  Zoom(Net().Points, Net().Points.ZoomStep);
-  Redraw();
-}
-
-void TForm3::BitBtn4Click() {
-  Zoom(Net().Points, 0.8);
-  Redraw();
-}
-
-void TForm3::BitBtn5Click() {
-  Pan(Net().Points, -10, 0);
-  Redraw();
-}
-
-void TForm3::BitBtn8Click() {
-  Pan(Net().Points, 10, 0);
-  Redraw();
-}
-
-void TForm3::BitBtn6Click() {
-  Pan(Net().Points, 0, -10);
-  Redraw();
-}
-
-void TForm3::BitBtn7Click() {
-  Pan(Net().Points, 0, 10);
-  Redraw();
-}
-
-void TForm3::FormMouseWheel(int delta) {
-  const double step = Net().Points.ZoomStep;
-  Zoom(Net().Points, delta > 0 ? step : 1.0 / step);
-  Redraw();
-}
+void TForm3::BitBtn2Click() { ViewFitAll(); }
+void TForm3::BitBtn9Click() { ViewClearMark(); }
+void TForm3::BitBtn3Click() { ViewZoomIn(); }
+void TForm3::BitBtn4Click() { ViewZoom(0.8); }
+void TForm3::BitBtn5Click() { ViewPan(-10, 0); }
+void TForm3::BitBtn8Click() { ViewPan(10, 0); }
+void TForm3::BitBtn6Click() { ViewPan(0, -10); }
+void TForm3::BitBtn7Click() { ViewPan(0, 10); }
 
 void TForm3::StringGrid2MouseWheelUp() {
   if (!OwnsSurface())
@@ -282,29 +155,16 @@ void TForm3::StringGrid2MouseWheelDown() {
   Image1->update();
 }
 
-void TForm3::wheelEvent(QWheelEvent *event) {
-  FormMouseWheel(event->angleDelta().y());
-  event->accept();
-}
-
-bool TForm3::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == StringGrid2->viewport() && event->type() == QEvent::Wheel) {
-    if (static_cast<QWheelEvent *>(event)->angleDelta().y() > 0)
-      StringGrid2MouseWheelUp();
-    else
-      StringGrid2MouseWheelDown();
-    return true;
-  }
-  return QDialog::eventFilter(watched, event);
+void TForm3::TableWheel(bool up) {
+  if (up)
+    StringGrid2MouseWheelUp();
+  else
+    StringGrid2MouseWheelDown();
 }
 
 // ---- mouse ----
 
-void TForm3::Image1MouseDown(Qt::MouseButton button, int x, int y) {
-  if (button == Qt::MiddleButton) {
-    FDragX = x;
-    FDragY = y;
-  }
+void TForm3::PlanMouseDown(Qt::MouseButton button, int x, int y) {
   if (!Form4 || !Form4->isVisible())
     return;
   if (button == Qt::LeftButton) {
@@ -315,16 +175,6 @@ void TForm3::Image1MouseDown(Qt::MouseButton button, int x, int y) {
   }
   Form4->raise();
   Form4->activateWindow();
-}
-
-void TForm3::Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
-                             int x, int y) {
-  if (buttons != Qt::MiddleButton || modifiers != Qt::NoModifier)
-    return;
-  Pan(Net().Points, x - FDragX, y - FDragY);
-  Redraw();
-  FDragX = x;
-  FDragY = y;
 }
 
 // ---- table ----
@@ -393,7 +243,7 @@ void TForm3::BitBtn19Click() {
   if (path.isEmpty())
     return;
   if (SaveTo(path))
-    setWindowTitle(Txt(7) + QStringLiteral(" - [") + path + QStringLiteral("]"));
+    ShowPathInCaption(path);
 }
 
 void TForm3::FormClose() {
@@ -401,12 +251,6 @@ void TForm3::FormClose() {
   if (!net.Points.AutoSave || net.Measurements.Count() == 0)
     return;
   BitBtn10Click();
-}
-
-void TForm3::done(int result) {
-  if (isVisible())
-    FormClose();
-  QDialog::done(result);
 }
 
 void TForm3::hideEvent(QHideEvent *event) {
@@ -438,19 +282,7 @@ void TForm3::Prvodcepesnostmi1Click() {
 
 // ---- size ----
 
-void TForm3::resizeEvent(QResizeEvent *event) {
-  QDialog::resizeEvent(event);
-  FormResize();
-}
-
 void TForm3::FormResize() {
-  const int w = std::max(width(), DesignWidth);
-  const int h = std::max(height(), DesignHeight);
-  const int colX = w - kColumnWidth - kRightGap;
-  Panel1->move(colX, Panel1->y());
-  Panel3->move(colX, Panel3->y());
-  StringGrid2->move(colX, StringGrid2->y());
-  Label4->move(colX, Label4->y());
-  Image1->SetImageSize(w - kImageGapW, h - kImageGapH);
+  PlaceColumn({Panel3, Label4});
   Redraw();
 }

@@ -4,18 +4,11 @@
 // add-measurement tool window, whose station and target are picked by
 // clicking points on the plan; measurements are deleted, sorted, saved, and
 // their precisions changed by hand or with the precision guide.
-#include <QDialog>
+#include "ui/planform.h"
 
 class QAction;
-class QFrame;
-class QLabel;
-class QMenu;
-class QPushButton;
-class QTableWidget;
-class TPlanImage;
-class TContainer;
 
-class TForm3 : public QDialog {
+class TForm3 : public TPlanForm {
   Q_OBJECT
 public:
   explicit TForm3(QWidget *parent = nullptr);
@@ -30,11 +23,8 @@ public:
   // Refills the measurement table from the measurement list.
   void RefreshGrid();
   // Draws the measurement plan again (when this window owns the surface).
-  void Redraw();
-  // The table row last selected (data rows start at 1; 0 before any).
-  int SelectedRow() const { return FSelectedRow; }
+  void Redraw() override;
 
-  TPlanImage *Image1 = nullptr;
   QLabel *Label4 = nullptr;
   QTableWidget *StringGrid2 = nullptr;
   QFrame *Panel3 = nullptr;        // type buttons, delete, sort, save
@@ -51,7 +41,6 @@ public:
   QPushButton *BitBtn15 = nullptr; // sort
   QPushButton *BitBtn19 = nullptr; // save as
   QPushButton *BitBtn10 = nullptr; // save
-  QFrame *Panel1 = nullptr;        // zoom / pan
   QPushButton *BitBtn2 = nullptr;  // fit all
   QPushButton *BitBtn9 = nullptr;  // redraw
   QPushButton *BitBtn3 = nullptr;  // zoom in
@@ -60,13 +49,9 @@ public:
   QPushButton *BitBtn8 = nullptr;  // pan right
   QPushButton *BitBtn6 = nullptr;  // pan up
   QPushButton *BitBtn7 = nullptr;  // pan down
-  QMenu *PopupMenu1 = nullptr;
   QAction *Zmnitpesnostmen1 = nullptr;              // one measurement
   QAction *Zmnitpesnostvechmentohototypu1 = nullptr; // all of the type
   QAction *Prvodcepesnostmi1 = nullptr;             // precision guide
-
-  static constexpr int DesignWidth = 892;
-  static constexpr int DesignHeight = 618;
 
 public slots:
   void BitBtn2Click();
@@ -94,33 +79,22 @@ public slots:
   void Zmnitpesnostvechmentohototypu1Click();
   void Prvodcepesnostmi1Click();
   void StringGrid2SelectCell(int row);
-  void Image1MouseDown(Qt::MouseButton button, int x, int y);
-  void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
-  void FormMouseWheel(int delta);
   void StringGrid2MouseWheelUp();
   void StringGrid2MouseWheelDown();
-  void FormResize();
+  void FormResize() override;
   // Runs when the window closes: saves a non-empty measurement list when
   // the automatic-save setting is on.
-  void FormClose();
-
-  void done(int result) override;
+  void FormClose() override;
 
 protected:
-  void wheelEvent(QWheelEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
+  // While the add dialog is open, a left click picks the point nearest to
+  // it for the dialog's station or target field.
+  void PlanMouseDown(Qt::MouseButton button, int x, int y) override;
+  void TableWheel(bool up) override;
   void hideEvent(QHideEvent *event) override;
-  bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  TContainer &Net() const;
-  bool OwnsSurface() const;
   // The type buttons: open the add dialog for one type.
   void OpenAddDialog(int typeItem, int precisionItem);
   bool SaveTo(const QString &path);
-  void ShowSelection();
-
-  int FSelectedRow = 0;
-  int FDragX = 0;
-  int FDragY = 0;
 };

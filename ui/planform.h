@@ -1,0 +1,117 @@
+#pragma once
+// The frame both plan windows share: the plan image on the left with its
+// mouse and wheel hooks, a right-hand column holding the table and the zoom /
+// pan panel, drag-pan with the middle button, wheel zoom over the plan and
+// over the table, the remembered table row, the resize rules and the caption
+// that shows the file last saved. Each plan adds its own controls, drawing
+// and clicks.
+#include <QDialog>
+
+#include <initializer_list>
+
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+class TPlanImage;
+class TContainer;
+
+class TPlanForm : public QDialog {
+  Q_OBJECT
+public:
+  ~TPlanForm() override;
+
+  // Draws the plan again (only while this window owns the drawing surface).
+  virtual void Redraw() = 0;
+  // The table row last selected (data rows start at 1; 0 before any).
+  int SelectedRow() const { return FSelectedRow; }
+
+  TPlanImage *Image1 = nullptr;
+  QFrame *Panel1 = nullptr; // zoom / pan
+  QMenu *PopupMenu1 = nullptr;
+
+  // Design size; the window is never smaller.
+  static constexpr int DesignWidth = 892;
+  static constexpr int DesignHeight = 618;
+
+public slots:
+  // A press on the plan: the middle button starts a drag, then the plan
+  // handles the press itself.
+  void Image1MouseDown(Qt::MouseButton button, int x, int y);
+  // A move with only the middle button held pans the plan by the drag.
+  void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+  // Wheel delta above 0 zooms in, otherwise out.
+  void FormMouseWheel(int delta);
+  // Places the controls for the current size and redraws.
+  virtual void FormResize() = 0;
+  // Runs when the window closes (the automatic save).
+  virtual void FormClose() = 0;
+
+  void done(int result) override;
+
+protected:
+  // `captionText` is the language text number of the window's name.
+  TPlanForm(int captionText, QWidget *parent);
+
+  // The right-hand column.
+  static constexpr int kColumnWidth = 289;
+  static constexpr int kRightGap = 19; // from the column to the window's right edge
+  static constexpr int kImageGapW = kColumnWidth + 27;
+  static constexpr int kImageGapH = 45;
+  static constexpr int ColumnX() { return DesignWidth - kColumnWidth - kRightGap; }
+
+  static QPushButton *NewButton(QWidget *parent, const QString &text, int x, int y, int w,
+                                int h);
+  static QLabel *NewLabel(QWidget *parent, const QString &text, int x, int y, int w, int h);
+
+  // Makes the column's table (`height` pixels high below the heading): whole
+  // rows selected, read-only, the wheel zooming the plan instead of
+  // scrolling, a right click opening PopupMenu1 (created here, empty).
+  QTableWidget *MakeTable(int height);
+  // Makes Panel1 at the foot of the column with the fit-all, redraw, zoom
+  // and pan buttons; the plan connects them to its handlers.
+  void MakeNavPanel(QPushButton *&all, QPushButton *&redraw, QPushButton *&zoomIn,
+                    QPushButton *&zoomOut, QPushButton *&left, QPushButton *&right,
+                    QPushButton *&up, QPushButton *&down);
+
+  // The view buttons' work.
+  void ViewFitAll();
+  void ViewZoom(double factor);
+  void ViewZoomIn();
+  void ViewPan(int dx, int dy);
+  void ViewClearMark();
+
+  // Moves Panel1, the table and `column` to the column's place for the
+  // current size and fits the plan image; returns the width laid out for.
+  int PlaceColumn(std::initializer_list<QWidget *> column);
+
+  // The window's name in the active language; the " - [path]" part of the
+  // caption stays.
+  void ApplyCaption();
+  // The window's name followed by " - [path]".
+  void ShowPathInCaption(const QString &path);
+
+  TContainer &Net() const;
+  bool OwnsSurface() const;
+  // Shows the remembered row in the table again, without counting as a new
+  // selection.
+  void ShowSelection();
+
+  // The plan's own part of a press on the image.
+  virtual void PlanMouseDown(Qt::MouseButton button, int x, int y) = 0;
+  // The wheel turned over the table.
+  virtual void TableWheel(bool up) = 0;
+
+  void wheelEvent(QWheelEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+  int FSelectedRow = 0;
+
+private:
+  int FCaptionText;
+  QTableWidget *FTable = nullptr;
+  int FDragX = 0;
+  int FDragY = 0;
+};
