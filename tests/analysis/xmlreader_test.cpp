@@ -1,6 +1,7 @@
 // Reading engine results, the results table, distance precision and the
 // exports, driven by hand-written results files.
 #include <gtest/gtest.h>
+#include "tests/support/scratch.h"
 
 #include <cmath>
 #include <filesystem>
@@ -45,14 +46,8 @@ std::string Triangle(const std::vector<std::vector<double>> &m) {
 class ReaderTest : public ::testing::Test {
 protected:
   fs::path Dir;
-  void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("kd_reader_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-           "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(Dir);
-    fs::create_directories(Dir);
-  }
-  void TearDown() override { fs::remove_all(Dir); }
+  TScratchDir Scratch;
+  void SetUp() override { Dir = Scratch.Path; }
 
   std::string Write(const std::string &content, const std::string &name = "r.xml") {
     const std::string path = (Dir / name).string();

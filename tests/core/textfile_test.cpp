@@ -1,4 +1,5 @@
 #include "core/textfile.h"
+#include "tests/support/scratch.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,14 +10,6 @@
 namespace fs = std::filesystem;
 using namespace kd;
 
-namespace {
-fs::path FreshDir(const char *name) {
-  auto d = fs::temp_directory_path() / (std::string("kd_textfile_") + name + "_" + std::to_string(::getpid()));
-  fs::remove_all(d);
-  fs::create_directories(d);
-  return d;
-}
-} // namespace
 
 TEST(SplitLines, AcceptsEveryLineEndAndNoFinalEnd) {
   EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
@@ -53,7 +46,8 @@ TEST(Cp1250, UndefinedAndUnmappableCharacters) {
 }
 
 TEST(WriteFileAtomic, ReplacesWholeFileAndLeavesNoTemporary) {
-  const auto dir = FreshDir("ok");
+  const TScratchDir scratch;
+  const auto dir = scratch.Path;
   const auto f = (dir / "a.txt").string();
   ASSERT_TRUE(WriteFileAtomic(f, "first version, long text"));
   ASSERT_TRUE(WriteFileAtomic(f, "second"));
@@ -61,11 +55,11 @@ TEST(WriteFileAtomic, ReplacesWholeFileAndLeavesNoTemporary) {
   ASSERT_TRUE(ReadFileBytes(f, got));
   EXPECT_EQ(got, "second");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
-  fs::remove_all(dir);
 }
 
 TEST(WriteFileAtomic, FailureKeepsThePreviousFile) {
-  const auto dir = FreshDir("fail");
+  const TScratchDir scratch;
+  const auto dir = scratch.Path;
   const auto f = (dir / "keep.txt").string();
   ASSERT_TRUE(WriteFileAtomic(f, "precious"));
   // A folder that cannot be written to (skipped when running as a user that
@@ -83,7 +77,6 @@ TEST(WriteFileAtomic, FailureKeepsThePreviousFile) {
   std::string got;
   ASSERT_TRUE(ReadFileBytes(f, got));
   EXPECT_EQ(got, "precious");
-  fs::remove_all(dir);
 }
 
 TEST(ReadFileBytes, MissingFileAndDirectoryFail) {

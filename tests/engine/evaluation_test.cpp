@@ -1,6 +1,7 @@
 // The evaluation run without windows: run files, checks, the poll and its
 // time-out, and starting stand-in engines.
 #include "engine/evaluation.h"
+#include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -12,25 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-  TempDir() {
-    std::string templ = fs::temp_directory_path().string() + "/kdeval-XXXXXX";
-    std::vector<char> buf(templ.begin(), templ.end());
-    buf.push_back('\0');
-    if (mkdtemp(buf.data()))
-      FPath = buf.data();
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(FPath, ec);
-  }
-  std::string operator/(const std::string &n) const { return FPath + "/" + n; }
-  const std::string &Path() const { return FPath; }
-
-private:
-  std::string FPath;
-};
+using TempDir = TScratchDir;
 
 void Touch(const std::string &path, const std::string &text = "x") {
   std::ofstream(path, std::ios::binary) << text;
@@ -113,7 +96,7 @@ TEST(EvaluationTexts, StartedTextCarriesTheDroppedNote) {
 
 TEST(EnginePoll, CompleteOnTheFirstTickWhenBothFilesExist) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   Touch(f.Protocol);
   Touch(f.Results);
   TEnginePoll poll(f);
@@ -124,7 +107,7 @@ TEST(EnginePoll, CompleteOnTheFirstTickWhenBothFilesExist) {
 
 TEST(EnginePoll, ProtocolAloneTimesOutAfter51Ticks) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   Touch(f.Protocol);
   TEnginePoll poll(f);
   for (int i = 0; i < 50; ++i) {
@@ -142,7 +125,7 @@ TEST(EnginePoll, ProtocolAloneTimesOutAfter51Ticks) {
 
 TEST(EnginePoll, DeleteOutputsRemovesOnlyTheOutputs) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   Touch(f.Input);
   Touch(f.Protocol);
   Touch(f.Results);
@@ -151,12 +134,12 @@ TEST(EnginePoll, DeleteOutputsRemovesOnlyTheOutputs) {
   EXPECT_FALSE(FileExists(f.Protocol));
   EXPECT_FALSE(FileExists(f.Results));
   EXPECT_TRUE(DeleteOutputs(f)); // absent files are fine
-  EXPECT_FALSE(FileExists(d.Path())); // a folder is not a file
+  EXPECT_FALSE(FileExists(d.Path.string())); // a folder is not a file
 }
 
 TEST(RunEngine, StandInThatWritesBothFiles) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   Touch(f.Results, "stale");
   const std::string engine = Script(d, "test \"$1$2$3$4\" = --encodingcp-1250--languageen || exit 3\n"
                                        "test -e \"${6}xml\" && exit 4\n" // stale result deleted
@@ -174,7 +157,7 @@ TEST(RunEngine, StandInThatWritesBothFiles) {
 
 TEST(RunEngine, EndedEngineWithoutResultsFailsWithoutWaitingForTheTimeOut) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   const std::string engine = Script(d, "echo failed > \"${6}txt\"\nexit 1\n");
   TEnginePoll poll;
   const auto start = std::chrono::steady_clock::now();
@@ -188,7 +171,7 @@ TEST(RunEngine, EndedEngineWithoutResultsFailsWithoutWaitingForTheTimeOut) {
 
 TEST(RunEngine, MissingEngineAndInterruptedEngine) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path(), "n");
+  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   TEnginePoll poll;
   const TRunOutcome missing = RunEngineAndWait(d / "gama.exe", f, poll, {});
   EXPECT_FALSE(missing.Started);

@@ -3,6 +3,7 @@
 // well-formed document whose references all resolve, or refuses for a reason
 // that really is in the network and leaves the older document alone.
 #include "core/container.h"
+#include "tests/support/scratch.h"
 #include "core/textfile.h"
 
 #include <gtest/gtest.h>
@@ -58,8 +59,8 @@ bool HasDuplicateIds(const TContainer &net) {
 } // namespace
 
 TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
-  const fs::path dir = fs::temp_directory_path() / ("kd_inputdoc_random_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const TScratchDir scratch;
+  const fs::path dir = scratch.Path;
   const std::string file = (dir / "net.gfk").string();
   const std::string old = "older document\r\n";
 
@@ -168,12 +169,11 @@ TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
   EXPECT_GT(written, 40);
   EXPECT_GT(refused, 40);
   std::printf("random networks: %d written, %d refused\n", written, refused);
-  fs::remove_all(dir);
 }
 
 TEST(InputDocRandom, DuplicatePointIdsAreRefused) {
-  const fs::path dir = fs::temp_directory_path() / ("kd_inputdoc_dup_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const TScratchDir scratch;
+  const fs::path dir = scratch.Path;
   const std::string file = (dir / "net.gfk").string();
   for (double second : {1.0, 1.004}) { // the same number, or the same id
     TContainer net;
@@ -189,5 +189,4 @@ TEST(InputDocRandom, DuplicatePointIdsAreRefused) {
         << net.LastWriteFailure.Reason;
     EXPECT_FALSE(fs::exists(file));
   }
-  fs::remove_all(dir);
 }

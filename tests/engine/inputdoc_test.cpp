@@ -1,4 +1,5 @@
 #include "engine/inputdoc.h"
+#include "tests/support/scratch.h"
 
 #include "core/textfile.h"
 
@@ -33,18 +34,10 @@ void AddMeas(TContainer &net, std::uint8_t type, double station, double target, 
 class InputDoc : public ::testing::Test {
 protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("kd_inputdoc_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = scratch.Path;
     file = (dir / "net.gfk").string();
   }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(dir, fs::perms::owner_all, ec);
-    fs::remove_all(dir, ec);
-  }
+  TScratchDir scratch;
   std::string Read() const {
     std::string bytes;
     EXPECT_TRUE(kd::ReadFileBytes(file, bytes));

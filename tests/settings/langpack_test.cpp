@@ -1,4 +1,5 @@
 #include "settings/langpack.h"
+#include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +16,8 @@ namespace {
 
 class PackFolder : public ::testing::Test {
 protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          (std::string("kd_lang_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  void SetUp() override { dir = scratch.Path; }
+  TScratchDir scratch;
 
   std::string Write(const std::string &name, const std::string &bytes) {
     std::ofstream((dir / name), std::ios::binary) << bytes;

@@ -1,4 +1,5 @@
 #include "settings/colortext.h"
+#include "tests/support/scratch.h"
 #include "settings/inifile.h"
 #include "settings/settingsedit.h"
 
@@ -26,13 +27,10 @@ std::string Replaced(std::string s, const std::string &what, const std::string &
 class SettingsFile : public ::testing::Test {
 protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          (std::string("kd_ini_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = scratch.Path;
     ini = (dir / "korvadimensio.ini").string();
   }
-  void TearDown() override { fs::remove_all(dir); }
+  TScratchDir scratch;
 
   void Write(const std::string &bytes) { std::ofstream(ini, std::ios::binary) << bytes; }
   std::string Read() {
