@@ -90,7 +90,8 @@ std::string NonFinite(long double value) {
 // Exact fixed-form conversion for the common case: |value| * 10^digits well
 // inside 64 bits. The value is m * 2^e with a 64-bit m, so value * 10^d =
 // m * 5^d * 2^(e+d) is computed exactly in 128 bits and rounded half away
-// from zero. False when the value is outside that range (the caller then
+// from zero, first to `precision` significant digits, then to `digits`
+// decimals. False when the value is outside that range (the caller then
 // takes the general decimal route, which gives the same result).
 bool FastFixed(long double value, int precision, int digits, std::string &out) {
   if (digits > 27)
@@ -136,13 +137,32 @@ bool FastFixed(long double value, int precision, int digits, std::string &out) {
   int d = digits;
   scaled(d, q, up);
   int len = decimalLength(q);
+  unsigned long long n = 0;
   if (len > precision) {
     d -= len - precision; // round within the significant digits
     if (d < 0)
       return false;
     scaled(d, q, up);
+    n = q + (up ? 1 : 0);
+  } else if (len < precision) {
+    // Round to the significant digits first (more of them than decimals),
+    // then to the decimals. Below one unit of the last decimal the leading
+    // digit is not known here; the digit route takes those.
+    if (len == 0 || precision > 18)
+      return false;
+    const int extra = precision - len;
+    if (digits + extra > 27)
+      return false;
+    unsigned long long fine = 0;
+    scaled(digits + extra, fine, up);
+    fine += up ? 1 : 0;
+    unsigned long long unit = 1;
+    for (int k = 0; k < extra; ++k)
+      unit *= 10;
+    n = fine / unit + (fine % unit >= unit / 2 ? 1 : 0);
+  } else {
+    n = q + (up ? 1 : 0);
   }
-  unsigned long long n = q + (up ? 1 : 0);
   // Digits of n, at least d + 1 of them so that an integer digit exists.
   char buf[64];
   int len2 = 0;
@@ -285,7 +305,12 @@ std::string NumToTextFixedByDigits(long double value, int precision, int digits)
     d = Decompose(value);
     if (d.Exp10 + 1 > precision)
       return NumToTextGeneral(value, precision);
-    RoundDigits(d, std::min(precision, d.Exp10 + 1 + digits));
+    // Two roundings: to the significant digits, then to the decimals. At a
+    // tie hidden below the precision (…4999999 written as …5) the second
+    // rounding goes away from zero, as the shorter decimal text says.
+    RoundDigits(d, precision);
+    if (!d.Digits.empty())
+      RoundDigits(d, d.Exp10 + 1 + digits);
   }
   const int n = static_cast<int>(d.Digits.size());
   auto digitAt = [&](int pos) { // pos = power of ten position index from the first digit

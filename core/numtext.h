@@ -37,8 +37,9 @@ std::string NumToText(long double value);
 // General form with `precision` significant digits instead of 15.
 std::string NumToTextGeneral(long double value, int precision);
 
-// Fixed form: the value rounded to `precision` significant digits and written
-// with exactly `digits` decimals (halves rounded away from zero). Digits
+// Fixed form: the value rounded to `precision` significant digits, that
+// result rounded to `digits` decimals (halves away from zero both times), and
+// written with exactly `digits` decimals. Digits
 // beyond the precision are written as 0. When the integer part has more
 // digits than `precision`, the general form with `precision` digits is
 // written instead. A value that rounds to zero is written without a sign.

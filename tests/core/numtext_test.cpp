@@ -67,6 +67,32 @@ TEST(NumToTextFixed, RoundsToPrecisionThenPadsDecimals) {
   EXPECT_EQ(NumToTextFixed(-1e-30L, 10, 2), "0.00");
 }
 
+// Ties that only the rounding to the significant digits makes: the value is
+// a hair below the half, and its shorter text is the half itself.
+TEST(NumToTextFixed, RoundsToThePrecisionBeforeTheDecimals) {
+  // A height difference of two coordinates with five decimals: in 80 bits it
+  // is -28.99374999999999999944, a hair short of the tie.
+  const long double dh = 214.86278L - 243.85653L;
+  EXPECT_EQ(NumToTextFixed(dh, 14, 4), "-28.9938");
+  EXPECT_EQ(NumToTextFixed(243.85653L - 214.86278L, 14, 4), "28.9938");
+  // Just below a half by less than the precision resolves: up.
+  EXPECT_EQ(NumToTextFixed(1.2344999999999999L, 14, 3), "1.235");
+  EXPECT_EQ(NumToTextFixed(-0.0004999999999999L, 10, 3), "-0.001");
+  EXPECT_EQ(NumToTextFixed(2.4999999999L, 10, 0), "3");
+  EXPECT_EQ(NumToTextFixed(99.9949999999999L, 14, 2), "100.00");
+  EXPECT_EQ(NumToTextFixed(0.000124999999L, 8, 6), "0.000125");
+  EXPECT_EQ(NumToTextFixed(0.00001249999999L, 8, 6), "0.000013");
+  // Below a half by more than the precision resolves: down, as before.
+  EXPECT_EQ(NumToTextFixed(1.2344999L, 14, 3), "1.234");
+  EXPECT_EQ(NumToTextFixed(-28.993749L, 14, 4), "-28.9937");
+  EXPECT_EQ(NumToTextFixed(2.4999999999L, 11, 0), "2");
+  for (long double v : {dh, 1.2344999999999999L, -0.0004999999999999L, 0.00001249999999L})
+    for (int p : {8, 10, 14, 15})
+      for (int d : {0, 2, 3, 4, 6})
+        EXPECT_EQ(NumToTextFixed(v, p, d), NumToTextFixedByDigits(v, p, d))
+            << static_cast<double>(v) << " " << p << " " << d;
+}
+
 TEST(NumToTextFixed, FallsBackToGeneralFormForLongIntegers) {
   EXPECT_EQ(NumToTextFixed(12345678901.0L, 10, 2), "1.23456789E10");
   EXPECT_EQ(NumToTextFixed(123456789, 8, 2), "1.2345679E8");
