@@ -79,7 +79,9 @@ class Adjuster {
       R_.failure = "No observation is left after the absolute-term test.";
       return Fail(Outcome::Singular);
     }
+    // The rows must agree with the orientations the first iteration corrects.
     ApproximateOrientations(true);
+    Linearise();
     if (!Iterate()) return std::move(R_);
     Finish();
     if (R_.outcome != Outcome::Adjusted) R_.cov.resize(0, 0);
