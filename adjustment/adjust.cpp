@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <numbers>
 
@@ -75,9 +76,19 @@ class Adjuster {
     Linearise();
     RejectByTolerance();
     BuildGroups();
-    if (R_.observationsUsed == 0) {
-      R_.failure = "No observation is left after the absolute-term test.";
-      return Fail(Outcome::Singular);
+    // A tolerance that leaves out most observations is itself the fault:
+    // what remains could only be reported as a singular or meaningless net.
+    if (R_.observationsRejected * 2 > static_cast<int>(net_.observations.size())) {
+      char buf[400];
+      std::snprintf(buf, sizeof buf,
+                    "\"tol-abs\" %.6g mm%s leaves out %d of the %zu observations: their "
+                    "absolute terms exceed it. The tolerance is too small for these "
+                    "observations and approximate coordinates.",
+                    net_.params.tolAbs, net_.params.line > 0 ? "" : " (the default)",
+                    R_.observationsRejected, net_.observations.size());
+      R_.failure = buf;
+      R_.failureLine = net_.params.line;
+      return Fail(Outcome::BadValue);
     }
     // The rows must agree with the orientations the first iteration corrects.
     ApproximateOrientations(true);
@@ -518,6 +529,10 @@ class Adjuster {
     const std::vector<int> deps = FactorInPlace(A_, diag, kPivotTol, envelope_);
     if (!deps.empty()) {
       ExplainDefect(deps, diag);
+      if (R_.observationsRejected > 0)
+        R_.defectNotes.push_back(std::to_string(R_.observationsRejected) +
+                                 " observations were left out because their absolute terms "
+                                 "exceed \"tol-abs\"; they may be the ones missing.");
       R_.outcome = Outcome::Singular;
       return false;
     }

@@ -25,6 +25,7 @@ enum class Outcome {
   NotConverged,    // the iteration did not settle
   Geometry,        // an observation cannot be computed from the coordinates
   TooLarge,        // the dense matrices would not fit in memory
+  BadValue,        // a parameter of the document makes the adjustment meaningless
 };
 
 struct ObsResult {
@@ -63,6 +64,7 @@ struct Undetermined {
 struct AdjustmentResult {
   Outcome outcome = Outcome::Adjusted;
   std::string failure;                 // what went wrong, for the protocol
+  int failureLine = 0;                 // BadValue: line of the value, 0 if none
 
   int observationsUsed = 0;
   int observationsRejected = 0;

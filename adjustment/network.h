@@ -38,6 +38,7 @@ struct Observation {
   int from = -1;       // index of the station point
   int to = -1;         // index of the target point
   double value = 0;    // m or gon
+  std::string valueText;  // the value as written in the document
   double sigma = 0;    // a-priori standard deviation, mm or cc
   int cluster = -1;    // index of its cluster
   int line = 0;
@@ -62,6 +63,7 @@ struct Parameters {
   double confPr = 0.95;       // confidence probability
   double tolAbs = 1000.0;     // tolerance of absolute terms, mm
   bool aposteriori = false;   // sigma-act
+  int line = 0;               // of the parameters element, 0 when absent
 };
 
 struct Network {

@@ -18,6 +18,15 @@ namespace kd::adj {
 // partly adjusted point have zero rows. All text is ASCII.
 std::string ResultsXml(const Network &net, const AdjustmentResult &res);
 
+// Observation table, UTF-8 CSV with CR LF line ends: a header row and one
+// row per observation in document order with the columns type (the
+// document's element name; dx, dy, dz for vector components), from, to,
+// value (as written in the document), stdev_apriori and stdev_adjusted (mm
+// or cc), redundancy (0..1), mdb (mm or cc; empty when the observation is
+// not checked) and rejected (1 when left out by the absolute-term test; its
+// adjusted columns are then empty).
+std::string ObservationTableCsv(const Network &net, const AdjustmentResult &res);
+
 // What the protocol reports about the run itself.
 struct RunInfo {
   std::string inputPath;

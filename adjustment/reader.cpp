@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
@@ -183,7 +184,30 @@ class Reader {
     const double s = Number(node, "stdev");
     if (!(s > 0)) Fail(node, "the standard deviation \"stdev\" must be greater than zero");
     if (s > 1e9) Fail(node, "the standard deviation \"stdev\" is out of range");
+    if (!WeightScaleFits(s))
+      Fail(node, "the standard deviation \"stdev\" " + Quoted(node, "stdev") +
+                     " is too small: its square, and with it the weight, is not a number the "
+                     "adjustment can compute with");
     return s;
+  }
+
+  // Weights are (sigma-apr / stdev)²; both squares and their ratio must be
+  // ordinary floating-point numbers, far from overflow and underflow, or the
+  // normal equations fill with infinities and zeros.
+  static bool WeightScaleFits(double s) {
+    const double s2 = s * s;
+    return std::isnormal(s2) && s2 >= 1e-150 && s2 <= 1e150;
+  }
+  static bool WeightFits(double w) { return std::isnormal(w) && w >= 1e-100 && w <= 1e100; }
+
+  static std::string G(double v) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.6g", v);
+    return b;
+  }
+
+  std::string Quoted(pugi::xml_node node, const char *name) const {
+    return "\"" + Shorten(node.attribute(name).value()) + "\"";
   }
 
   // An observed value within the range any survey can produce.
@@ -235,9 +259,15 @@ class Reader {
     for (pugi::xml_node c : p.children())
       if (c.type() == pugi::node_element) Unknown(c, p);
     Parameters &pr = net_.params;
+    pr.line = Line(p);
     if (p.attribute("sigma-apr")) {
       pr.sigmaApr = Number(p, "sigma-apr");
       if (!(pr.sigmaApr > 0)) Fail(p, "\"sigma-apr\" must be greater than zero");
+      if (!WeightScaleFits(pr.sigmaApr))
+        Fail(p, "\"sigma-apr\" " + Quoted(p, "sigma-apr") + " is too " +
+                    (pr.sigmaApr < 1 ? "small" : "large") +
+                    ": its square, which scales every weight, is not a number the adjustment "
+                    "can compute with");
     }
     if (p.attribute("conf-pr")) {
       pr.confPr = Number(p, "conf-pr");
@@ -329,6 +359,11 @@ class Reader {
     Observation o;
     o.kind = kind;
     o.value = value;
+    const char *valueAttr = kind == ObsKind::VecX   ? "dx"
+                            : kind == ObsKind::VecY ? "dy"
+                            : kind == ObsKind::VecZ ? "dz"
+                                                    : "val";
+    o.valueText = Trim(node.attribute(valueAttr).value());
     o.sigma = sigma;
     o.cluster = cluster;
     o.line = Line(node);
@@ -443,11 +478,13 @@ class Reader {
     for (pugi::xml_node g : cm.children())
       if (g.type() == pugi::node_element) Unknown(g, cm);
     double dimV = Number(cm, "dim"), bandV = Number(cm, "band");
-    if (dimV != std::floor(dimV) || bandV != std::floor(bandV) || bandV < 0)
-      Fail(cm, "\"dim\" and \"band\" must be whole numbers");
+    if (dimV != std::floor(dimV) || dimV < 0 || dimV > 1e9)
+      Fail(cm, "\"dim\" " + Quoted(cm, "dim") + " is not a whole number of components");
+    if (bandV != std::floor(bandV) || bandV < 0 || bandV > 1e9)
+      Fail(cm, "\"band\" " + Quoted(cm, "band") + " is not a whole number of side diagonals");
     if (dimV != expectedDim)
-      Fail(cm, "\"dim\" is " + std::to_string(static_cast<long long>(dimV)) +
-                   " but the vectors have " + std::to_string(expectedDim) + " components");
+      Fail(cm, "\"dim\" is " + Quoted(cm, "dim") + " but the vectors have " +
+                   std::to_string(expectedDim) + " components");
     const int dim = expectedDim;
     if (bandV > dim - 1) Fail(cm, "\"band\" must be less than \"dim\"");
     const int band = static_cast<int>(bandV);
@@ -534,10 +571,42 @@ class Reader {
   void CheckContent(pugi::xml_node root) {
     if (net_.points.empty()) Fail(root, "the network has no points");
     if (net_.observations.empty()) Fail(root, "the network has no observations");
+    CheckWeights();
     bool anyAdjusted = false;
     for (const Point &p : net_.points)
       anyAdjusted = anyAdjusted || p.adjusted[0] || p.adjusted[1] || p.adjusted[2];
     if (!anyAdjusted) Fail(root, "the network has no adjusted coordinate");
+  }
+
+  // With sigma-apr known (the parameters may follow the observations),
+  // every weight must be an ordinary number: (sigma-apr / stdev)² for an
+  // observation, sigma-apr² / variance for a vector component.
+  void CheckWeights() const {
+    const double s2 = net_.params.sigmaApr * net_.params.sigmaApr;
+    const std::string apr = "sigma-apr " + G(net_.params.sigmaApr);
+    for (size_t k = 0; k < nodes_.size(); ++k) {
+      const Observation &o = net_.observations[refs_[k].obs];
+      if (o.kind == ObsKind::VecX || o.kind == ObsKind::VecY || o.kind == ObsKind::VecZ) continue;
+      const double w = s2 / (o.sigma * o.sigma);
+      if (!WeightFits(w))
+        Fail(nodes_[k], "the standard deviation \"stdev\" " + Quoted(nodes_[k], "stdev") +
+                            " is too " + (w > 1 ? "small" : "large") + " for the " + apr +
+                            ": the weight of the observation cannot be computed with");
+    }
+    for (const Cluster &c : net_.clusters) {
+      if (c.kind != ClusterKind::Vectors) continue;
+      const size_t dim = c.obs.size();
+      for (size_t k = 0; k < dim; ++k) {
+        const double var = c.cov[k * dim + k];
+        const double w = s2 / var;
+        if (!WeightFits(w) || !WeightScaleFits(std::sqrt(var)))
+          throw InputError("element <cov-mat>: the variance " + G(var) +
+                               " of component " + std::to_string(k + 1) + " is too " +
+                               (w > 1 ? "small" : "large") + " for the " + apr +
+                               ": its weight cannot be computed with",
+                           c.covLine);
+      }
+    }
   }
 
   std::string text_;

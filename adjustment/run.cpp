@@ -1,9 +1,12 @@
 #include "adjustment/run.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 #include "adjustment/adjust.h"
+#include "adjustment/outfile.h"
 #include "adjustment/output.h"
 #include "adjustment/reader.h"
 #include "core/textfile.h"
@@ -14,13 +17,39 @@ namespace {
 
 const char *kUsage =
     "usage: gama.exe [--encoding cp-1250|utf-8] [--language en] INPUT OUTPUT-PREFIX\n"
-    "  writes OUTPUT-PREFIX + \"txt\" (protocol) and OUTPUT-PREFIX + \"xml\" (results)\n";
+    "  writes OUTPUT-PREFIX + \"txt\" (protocol), OUTPUT-PREFIX + \"obs.csv\" (observation\n"
+    "  table) and OUTPUT-PREFIX + \"xml\" (results)\n";
+
+// The output files, named by appending these to the prefix.
+const char *const kOutputs[] = {"txt", "obs.csv", "xml"};
 
 struct Options {
   std::string input, prefix;
   bool cp1250 = true;
   RunInfo info;
 };
+
+// True when the two names denote the same file, however spelled: the same
+// file on disk when both exist, else the same absolute path with ".", ".."
+// and symbolic links resolved.
+bool SameFile(const std::string &a, const std::string &b) {
+  namespace fs = std::filesystem;
+  std::error_code ea, eb;
+  if (fs::exists(a, ea) && fs::exists(b, eb)) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+  }
+  std::error_code ca, cb;
+  const fs::path pa = fs::weakly_canonical(fs::absolute(a, ca), ca);
+  const fs::path pb = fs::weakly_canonical(fs::absolute(b, cb), cb);
+  return !ca && !cb && pa == pb;
+}
+
+const char *OutputName(const std::string &ext) {
+  if (ext == "txt") return "the protocol";
+  if (ext == "xml") return "the results";
+  return "the observation table";
+}
 
 // False with a message when the command line is faulty.
 bool ParseArgs(const std::vector<std::string> &args, Options &opt, std::string &error) {
@@ -50,7 +79,9 @@ bool ParseArgs(const std::vector<std::string> &args, Options &opt, std::string &
         if (v != "en")
           opt.info.notes.push_back("language \"" + v + "\" is not available; English is used");
       }
-    } else if (a.size() > 2 && a.rfind("--", 0) == 0 && paths.empty()) {
+    } else if (!a.empty() && a[0] == '-') {
+      // Never taken as a file name: a mistyped option must not become the
+      // output prefix.
       error = "unknown option " + a;
       return false;
     } else {
@@ -65,6 +96,13 @@ bool ParseArgs(const std::vector<std::string> &args, Options &opt, std::string &
   opt.input = paths[0];
   opt.prefix = paths[1];
   opt.info.inputPath = opt.input;
+  for (const char *ext : kOutputs) {
+    if (SameFile(opt.input, opt.prefix + ext)) {
+      error = "the output prefix \"" + opt.prefix + "\" would overwrite the input file " +
+              opt.input + " with " + OutputName(ext) + "; choose another prefix";
+      return false;
+    }
+  }
   return true;
 }
 
@@ -73,19 +111,61 @@ std::string Encode(const Options &opt, const std::vector<std::string> &lines) {
   return opt.cp1250 ? Utf8ToCp1250(text) : text;
 }
 
-// Writes the protocol of a failed run; its exit code.
+// Removes a protocol that could not be completed.
+void RemoveProtocol(const Options &opt, std::ostream &err) {
+  const std::string path = opt.prefix + "txt";
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return;
+  std::string reason;
+  if (RemoveOutputFile(path, reason))
+    err << "gama.exe: the protocol " << path << " was removed: it could not be completed\n";
+  else
+    err << "gama.exe: cannot remove the protocol " << path << ": " << reason << "\n";
+}
+
+// Writes the protocol of a failed run; its exit code. A protocol that
+// cannot be written is removed, so that none of an earlier run remains to
+// be taken for this one's.
 int FailWith(const Options &opt, const std::vector<std::string> &lines, int code,
              std::ostream &err) {
-  if (!WriteFileAtomic(opt.prefix + "txt", Encode(opt, lines))) {
-    err << "gama.exe: cannot write the protocol " << opt.prefix << "txt\n";
+  const std::string path = opt.prefix + "txt";
+  std::string reason;
+  if (!WriteOutputFile(path, Encode(opt, lines), reason)) {
+    err << "gama.exe: cannot write the protocol " << path << ": " << reason << "\n";
+    RemoveProtocol(opt, err);
     return kExitSystem;
   }
   return code;
 }
 
+// Removes the outputs of this run that must not outlive a failure.
+void RemoveOutputs(const Options &opt, std::initializer_list<const char *> exts,
+                   std::ostream &err) {
+  for (const char *ext : exts) {
+    std::string reason;
+    if (!RemoveOutputFile(opt.prefix + ext, reason))
+      err << "gama.exe: cannot remove " << opt.prefix << ext << ": " << reason << "\n";
+  }
+}
+
+
+// A file after the protocol failed: the protocol, written as a success, is
+// rewritten to say so, or removed when even that fails.
+int OutputFailed(const Options &opt, const std::vector<std::string> &protocol,
+                 const std::string &what, const std::string &path, const std::string &reason,
+                 std::ostream &err) {
+  err << "gama.exe: cannot write " << what << " " << path << ": " << reason << "\n";
+  RemoveOutputs(opt, {"obs.csv", "xml"}, err);
+  std::vector<std::string> lines = protocol;
+  lines.push_back("");
+  lines.push_back("ERROR: " + what + " " + path + " could not be written (" + reason +
+                  "). No results were written.");
+  return FailWith(opt, lines, kExitSystem, err);
+}
+
 int Run(const Options &opt, std::ostream &err) {
-  // A results file of an earlier run must never pair with this protocol.
-  std::remove((opt.prefix + "xml").c_str());
+  // Outputs of an earlier run must never pair with this protocol.
+  RemoveOutputs(opt, {"xml", "obs.csv"}, err);
 
   std::string bytes;
   if (!ReadFileBytes(opt.input, bytes)) {
@@ -100,22 +180,31 @@ int Run(const Options &opt, std::ostream &err) {
     return FailWith(opt, ErrorProtocolLines(opt.info, e.what(), e.line()), kExitInput, err);
   }
   AdjustmentResult res = Adjust(net);
+  if (res.outcome == Outcome::BadValue) {
+    return FailWith(opt, ErrorProtocolLines(opt.info, res.failure, res.failureLine), kExitInput,
+                    err);
+  }
   const std::vector<std::string> protocol = ProtocolLines(opt.info, net, res);
   if (res.outcome != Outcome::Adjusted) return FailWith(opt, protocol, kExitAdjust, err);
 
   std::string xml = ResultsXml(net, res);
   res.cov.resize(0, 0);  // the text holds it now; give the memory back
-  if (!WriteFileAtomic(opt.prefix + "txt", Encode(opt, protocol))) {
-    err << "gama.exe: cannot write the protocol " << opt.prefix << "txt\n";
+  const std::string table = ObservationTableCsv(net, res);
+  // The protocol first and the results last: a reader that waits for the
+  // results finds the other two complete.
+  std::string reason;
+  const std::string protocolPath = opt.prefix + "txt";
+  if (!WriteOutputFile(protocolPath, Encode(opt, protocol), reason)) {
+    err << "gama.exe: cannot write the protocol " << protocolPath << ": " << reason << "\n";
+    RemoveProtocol(opt, err);
     return kExitSystem;
   }
-  if (!WriteFileAtomic(opt.prefix + "xml", xml)) {
-    std::vector<std::string> lines = protocol;
-    lines.push_back("");
-    lines.push_back("ERROR: the results file " + opt.prefix + "xml could not be written.");
-    FailWith(opt, lines, kExitSystem, err);
-    return kExitSystem;
-  }
+  const std::string tablePath = opt.prefix + "obs.csv";
+  if (!WriteOutputFile(tablePath, table, reason))
+    return OutputFailed(opt, protocol, "the observation table", tablePath, reason, err);
+  const std::string resultsPath = opt.prefix + "xml";
+  if (!WriteOutputFile(resultsPath, xml, reason))
+    return OutputFailed(opt, protocol, "the results file", resultsPath, reason, err);
   return kExitOk;
 }
 
@@ -131,11 +220,11 @@ int RunEngine(const std::vector<std::string> &args, std::ostream &err) {
   try {
     return Run(opt, err);
   } catch (const std::bad_alloc &) {
-    std::remove((opt.prefix + "xml").c_str());
+    RemoveOutputs(opt, {"xml", "obs.csv"}, err);
     return FailWith(opt, ErrorProtocolLines(opt.info, "not enough memory for this network", 0),
                     kExitSystem, err);
   } catch (const std::exception &e) {
-    std::remove((opt.prefix + "xml").c_str());
+    RemoveOutputs(opt, {"xml", "obs.csv"}, err);
     return FailWith(opt, ErrorProtocolLines(opt.info, std::string("internal error: ") + e.what(), 0),
                     kExitSystem, err);
   }

@@ -173,7 +173,7 @@ class EngineRun : public ::testing::Test {
     dir_ = tmpl;
   }
   void TearDown() override {
-    for (const char *f : {"in.gfk", "out.txt", "out.xml"}) std::remove((dir_ + "/" + f).c_str());
+    for (const char *f : {"in.gfk", "out.txt", "out.xml", "out.obs.csv"}) std::remove((dir_ + "/" + f).c_str());
     rmdir(dir_.c_str());
   }
   int Run(const std::string &doc, std::vector<std::string> args = {}) {
