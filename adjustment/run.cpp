@@ -158,8 +158,10 @@ int OutputFailed(const Options &opt, const std::vector<std::string> &protocol,
   RemoveOutputs(opt, {"obs.csv", "xml"}, err);
   std::vector<std::string> lines = protocol;
   lines.push_back("");
-  lines.push_back("ERROR: " + what + " " + path + " could not be written (" + reason +
-                  "). No results were written.");
+  // Short lines: the path may be long, the protocol window is 100 columns.
+  lines.push_back("ERROR: " + what + " could not be written (" + reason + "):");
+  lines.push_back("    " + path);
+  lines.push_back("No results were written.");
   return FailWith(opt, lines, kExitSystem, err);
 }
 
