@@ -4,7 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
-TElipsoid::TElipsoid(const Matice &covariance, std::size_t first) {
+ErrorEllipsoid::ErrorEllipsoid(const DenseMatrix &covariance, std::size_t first) {
   if (first + 3 > covariance.Rows() || first + 3 > covariance.Cols())
     throw std::out_of_range("covariance block outside the matrix");
   for (std::size_t r = 0; r < 3; ++r)
@@ -13,8 +13,8 @@ TElipsoid::TElipsoid(const Matice &covariance, std::size_t first) {
 
   // Decompose a copy so that the block itself survives; the copy becomes U.
   auto u = Copy(Block);
-  std::unique_ptr<Matice> w, v;
-  Converged = Svdcmp(*u, w, v);
+  std::unique_ptr<DenseMatrix> w, v;
+  Converged = SingularValueDecomposition(*u, w, v);
 
   long double largest = 0.0L;
   for (std::size_t i = 1; i <= 3; ++i)

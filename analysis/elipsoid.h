@@ -16,14 +16,14 @@
 
 #include "analysis/matice.h"
 
-class TElipsoid {
+class ErrorEllipsoid {
 public:
   // Copies block(r, c) = covariance(first + r, first + c), r, c = 0..2 counted
   // from 0, and computes everything. Throws std::out_of_range when the block
   // does not lie inside the matrix.
-  TElipsoid(const Matice &covariance, std::size_t first);
+  ErrorEllipsoid(const DenseMatrix &covariance, std::size_t first);
 
-  Matice Block{3, 3};                       // the block as copied, unchanged
+  DenseMatrix Block{3, 3};                       // the block as copied, unchanged
   std::array<long double, 3> SemiAxes{};   // a, b, c
   std::array<long double, 3> Directions{}; // w(a), w(b), w(c), radians
   std::array<long double, 3> Zeniths{};    // z(a), z(b), z(c), radians

@@ -7,48 +7,48 @@
 namespace {
 
 void CheckCounts(std::size_t rows, std::size_t cols) {
-  if (rows > Matice::MaxSize || cols > Matice::MaxSize)
+  if (rows > DenseMatrix::MaxSize || cols > DenseMatrix::MaxSize)
     throw std::length_error("matrix larger than 65535 rows or columns");
 }
 
 } // namespace
 
-Matice::Matice(std::size_t rows, std::size_t cols) {
+DenseMatrix::DenseMatrix(std::size_t rows, std::size_t cols) {
   CheckCounts(rows, cols);
-  FData.assign(rows * cols, 0.0L);
-  FRows = static_cast<std::uint16_t>(rows);
-  FCols = static_cast<std::uint16_t>(cols);
+  Elements.assign(rows * cols, 0.0L);
+  RowCount = static_cast<std::uint16_t>(rows);
+  ColumnCount = static_cast<std::uint16_t>(cols);
 }
 
-void Matice::SetSize(std::size_t rows, std::size_t cols) {
+void DenseMatrix::SetSize(std::size_t rows, std::size_t cols) {
   CheckCounts(rows, cols);
-  if (rows == FRows && cols == FCols)
+  if (rows == RowCount && cols == ColumnCount)
     return;
   std::vector<long double> data(rows * cols, 0.0L);
-  const std::size_t keepRows = std::min<std::size_t>(rows, FRows);
-  const std::size_t keepCols = std::min<std::size_t>(cols, FCols);
+  const std::size_t keepRows = std::min<std::size_t>(rows, RowCount);
+  const std::size_t keepCols = std::min<std::size_t>(cols, ColumnCount);
   for (std::size_t r = 0; r < keepRows; ++r)
-    std::copy_n(FData.data() + r * FCols, keepCols, data.data() + r * cols);
-  FData.swap(data);
-  FRows = static_cast<std::uint16_t>(rows);
-  FCols = static_cast<std::uint16_t>(cols);
+    std::copy_n(Elements.data() + r * ColumnCount, keepCols, data.data() + r * cols);
+  Elements.swap(data);
+  RowCount = static_cast<std::uint16_t>(rows);
+  ColumnCount = static_cast<std::uint16_t>(cols);
 }
 
-bool Matice::GetElement(std::size_t i, std::size_t j, long double &value) const {
-  if (i < 1 || j < 1 || i > FRows || j > FCols)
+bool DenseMatrix::GetElement(std::size_t i, std::size_t j, long double &value) const {
+  if (i < 1 || j < 1 || i > RowCount || j > ColumnCount)
     return false;
   value = At(i, j);
   return true;
 }
 
-bool Matice::SetElement(std::size_t i, std::size_t j, long double value) {
-  if (i < 1 || j < 1 || i > FRows || j > FCols)
+bool DenseMatrix::SetElement(std::size_t i, std::size_t j, long double value) {
+  if (i < 1 || j < 1 || i > RowCount || j > ColumnCount)
     return false;
   At(i, j) = value;
   return true;
 }
 
-bool GetSize(const Matice *m, std::size_t &rows, std::size_t &cols) {
+bool GetSize(const DenseMatrix *m, std::size_t &rows, std::size_t &cols) {
   if (!m)
     return false;
   rows = m->Rows();
@@ -56,8 +56,8 @@ bool GetSize(const Matice *m, std::size_t &rows, std::size_t &cols) {
   return true;
 }
 
-std::unique_ptr<Matice> Copy(const Matice &a) {
-  auto c = std::make_unique<Matice>(a.Rows(), a.Cols());
+std::unique_ptr<DenseMatrix> Copy(const DenseMatrix &a) {
+  auto c = std::make_unique<DenseMatrix>(a.Rows(), a.Cols());
   long double x = 0;
   for (std::size_t i = 1; i <= a.Rows(); ++i)
     for (std::size_t j = 1; j <= a.Cols(); ++j)
@@ -66,8 +66,8 @@ std::unique_ptr<Matice> Copy(const Matice &a) {
   return c;
 }
 
-std::unique_ptr<Matice> Transpose(const Matice &a) {
-  auto t = std::make_unique<Matice>(a.Cols(), a.Rows());
+std::unique_ptr<DenseMatrix> Transpose(const DenseMatrix &a) {
+  auto t = std::make_unique<DenseMatrix>(a.Cols(), a.Rows());
   long double x = 0;
   for (std::size_t i = 1; i <= a.Rows(); ++i)
     for (std::size_t j = 1; j <= a.Cols(); ++j)
@@ -76,10 +76,10 @@ std::unique_ptr<Matice> Transpose(const Matice &a) {
   return t;
 }
 
-std::unique_ptr<Matice> Multiply(const Matice &a, const Matice &b) {
+std::unique_ptr<DenseMatrix> Multiply(const DenseMatrix &a, const DenseMatrix &b) {
   if (a.Cols() != b.Rows())
     return nullptr;
-  auto c = std::make_unique<Matice>(a.Rows(), b.Cols());
+  auto c = std::make_unique<DenseMatrix>(a.Rows(), b.Cols());
   long double x = 0, y = 0;
   for (std::size_t i = 1; i <= a.Rows(); ++i)
     for (std::size_t j = 1; j <= b.Cols(); ++j) {
@@ -92,11 +92,11 @@ std::unique_ptr<Matice> Multiply(const Matice &a, const Matice &b) {
   return c;
 }
 
-double SIGN(double a, double b) { return b >= 0.0 ? std::fabs(a) : -std::fabs(a); }
+double SignOf(double a, double b) { return b >= 0.0 ? std::fabs(a) : -std::fabs(a); }
 
-double FMAX(double a, double b) { return a > b ? a : b; }
+double MaxOf(double a, double b) { return a > b ? a : b; }
 
-long double PYTHAG(long double a, long double b) {
+long double Hypotenuse(long double a, long double b) {
   const long double absa = std::fabs(a);
   const long double absb = std::fabs(b);
   if (absa > absb) {
@@ -109,13 +109,13 @@ long double PYTHAG(long double a, long double b) {
   return absb * std::sqrt(1.0L + r * r);
 }
 
-bool Svdcmp(Matice &a, std::unique_ptr<Matice> &wOut, std::unique_ptr<Matice> &vOut) {
+bool SingularValueDecomposition(DenseMatrix &a, std::unique_ptr<DenseMatrix> &wOut, std::unique_ptr<DenseMatrix> &vOut) {
   const int m = a.Rows();
   const int n = a.Cols();
-  wOut = std::make_unique<Matice>(n, 1);
-  vOut = std::make_unique<Matice>(n, n);
-  Matice &W = *wOut;
-  Matice &V = *vOut;
+  wOut = std::make_unique<DenseMatrix>(n, 1);
+  vOut = std::make_unique<DenseMatrix>(n, n);
+  DenseMatrix &W = *wOut;
+  DenseMatrix &V = *vOut;
   std::vector<long double> rv1Store(static_cast<std::size_t>(n) + 1, 0.0L);
 
   // 1-based views without index checks; every loop below stays in range.
@@ -145,7 +145,7 @@ bool Svdcmp(Matice &a, std::unique_ptr<Matice> &wOut, std::unique_ptr<Matice> &v
           s += A(k, i) * A(k, i);
         }
         f = A(i, i);
-        g = -SIGN(static_cast<double>(std::sqrt(s)), static_cast<double>(f));
+        g = -SignOf(static_cast<double>(std::sqrt(s)), static_cast<double>(f));
         h = f * g - s;
         A(i, i) = f - g;
         for (int j = l; j <= n; ++j) {
@@ -171,7 +171,7 @@ bool Svdcmp(Matice &a, std::unique_ptr<Matice> &wOut, std::unique_ptr<Matice> &v
           s += A(i, k) * A(i, k);
         }
         f = A(i, l);
-        g = -SIGN(static_cast<double>(std::sqrt(s)), static_cast<double>(f));
+        g = -SignOf(static_cast<double>(std::sqrt(s)), static_cast<double>(f));
         h = f * g - s;
         A(i, l) = f - g;
         for (int k = l; k <= n; ++k)
@@ -187,7 +187,7 @@ bool Svdcmp(Matice &a, std::unique_ptr<Matice> &wOut, std::unique_ptr<Matice> &v
           A(i, k) *= scale;
       }
     }
-    anorm = FMAX(static_cast<double>(anorm),
+    anorm = MaxOf(static_cast<double>(anorm),
                  static_cast<double>(std::fabs(w(i)) + std::fabs(rv1[i])));
   }
 
@@ -266,7 +266,7 @@ bool Svdcmp(Matice &a, std::unique_ptr<Matice> &wOut, std::unique_ptr<Matice> &v
           if (std::fabs(f) + anorm == anorm)
             break;
           g = w(i);
-          h = PYTHAG(f, g);
+          h = Hypotenuse(f, g);
           w(i) = h;
           h = 1.0L / h;
           c = g * h;
@@ -298,9 +298,9 @@ bool Svdcmp(Matice &a, std::unique_ptr<Matice> &wOut, std::unique_ptr<Matice> &v
       g = rv1[nm];
       h = rv1[k];
       f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0L * h * y);
-      g = PYTHAG(f, 1.0L);
+      g = Hypotenuse(f, 1.0L);
       f = ((x - z) * (x + z) +
-           h * ((y / (f + SIGN(static_cast<double>(g), static_cast<double>(f)))) - h)) /
+           h * ((y / (f + SignOf(static_cast<double>(g), static_cast<double>(f)))) - h)) /
           x;
       // Next QR transformation.
       c = s = 1.0L;
@@ -310,7 +310,7 @@ bool Svdcmp(Matice &a, std::unique_ptr<Matice> &wOut, std::unique_ptr<Matice> &v
         y = w(i);
         h = s * g;
         g = c * g;
-        z = PYTHAG(f, h);
+        z = Hypotenuse(f, h);
         rv1[j] = z;
         c = f / z;
         s = h / z;
@@ -324,7 +324,7 @@ bool Svdcmp(Matice &a, std::unique_ptr<Matice> &wOut, std::unique_ptr<Matice> &v
           v(jj, j) = x * c + z * s;
           v(jj, i) = z * c - x * s;
         }
-        z = PYTHAG(f, h);
+        z = Hypotenuse(f, h);
         w(j) = z;
         // The rotation may be arbitrary when z = 0.
         if (z != 0.0L) {

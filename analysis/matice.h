@@ -14,24 +14,24 @@
 #include <memory>
 #include <vector>
 
-class Matice {
+class DenseMatrix {
 public:
   // The largest row or column count a matrix may have.
   static constexpr std::size_t MaxSize = 65535;
 
   // An empty 0 x 0 matrix.
-  Matice() = default;
+  DenseMatrix() = default;
   // A rows x cols matrix of zeros (`Create`). Throws std::length_error when
   // a count exceeds MaxSize and std::bad_alloc when the storage cannot be
   // obtained.
-  Matice(std::size_t rows, std::size_t cols);
+  DenseMatrix(std::size_t rows, std::size_t cols);
 
   // Reshapes the storage to rows x cols. Elements in the overlapping part
   // keep their values, new ones are 0. Throws like the constructor.
   void SetSize(std::size_t rows, std::size_t cols);
 
-  std::uint16_t Rows() const { return FRows; }
-  std::uint16_t Cols() const { return FCols; }
+  std::uint16_t Rows() const { return RowCount; }
+  std::uint16_t Cols() const { return ColumnCount; }
 
   // Checked 1-based access: false (and nothing read or written) when i or j
   // is 0 or beyond the matrix.
@@ -39,36 +39,36 @@ public:
   bool SetElement(std::size_t i, std::size_t j, long double value);
 
   // Unchecked 1-based access, for loops that keep within the bounds.
-  long double &At(std::size_t i, std::size_t j) { return FData[(i - 1) * FCols + (j - 1)]; }
-  long double At(std::size_t i, std::size_t j) const { return FData[(i - 1) * FCols + (j - 1)]; }
+  long double &At(std::size_t i, std::size_t j) { return Elements[(i - 1) * ColumnCount + (j - 1)]; }
+  long double At(std::size_t i, std::size_t j) const { return Elements[(i - 1) * ColumnCount + (j - 1)]; }
 
   // Row r counted from 0, as a contiguous array of Cols() values.
-  long double *Row(std::size_t r) { return FData.data() + r * FCols; }
-  const long double *Row(std::size_t r) const { return FData.data() + r * FCols; }
+  long double *Row(std::size_t r) { return Elements.data() + r * ColumnCount; }
+  const long double *Row(std::size_t r) const { return Elements.data() + r * ColumnCount; }
 
 private:
-  std::uint16_t FRows = 0;
-  std::uint16_t FCols = 0;
-  std::vector<long double> FData;
+  std::uint16_t RowCount = 0;
+  std::uint16_t ColumnCount = 0;
+  std::vector<long double> Elements;
 };
 
 // False when `m` is null; otherwise true and the two counts.
-bool GetSize(const Matice *m, std::size_t &rows, std::size_t &cols);
+bool GetSize(const DenseMatrix *m, std::size_t &rows, std::size_t &cols);
 
 // A new matrix with A's size and elements.
-std::unique_ptr<Matice> Copy(const Matice &a);
+std::unique_ptr<DenseMatrix> Copy(const DenseMatrix &a);
 // A new cols x rows matrix with element (j, i) = A(i, j).
-std::unique_ptr<Matice> Transpose(const Matice &a);
+std::unique_ptr<DenseMatrix> Transpose(const DenseMatrix &a);
 // The product A . B, or null when A's column count differs from B's row
 // count. Sums run in extended precision over increasing k.
-std::unique_ptr<Matice> Multiply(const Matice &a, const Matice &b);
+std::unique_ptr<DenseMatrix> Multiply(const DenseMatrix &a, const DenseMatrix &b);
 
 // |a| when b >= 0, else -|a| (double precision).
-double SIGN(double a, double b);
+double SignOf(double a, double b);
 // a when a > b, else b (double precision).
-double FMAX(double a, double b);
+double MaxOf(double a, double b);
 // sqrt(a^2 + b^2) without overflow or underflow of the squares.
-long double PYTHAG(long double a, long double b);
+long double Hypotenuse(long double a, long double b);
 
 // Singular value decomposition a = U . diag(w) . V^T by Householder
 // bidiagonalisation and implicitly shifted QR (Golub-Kahan-Reinsch).
@@ -83,4 +83,4 @@ long double PYTHAG(long double a, long double b);
 // the values of the unconverged entries are not reliable and a caller must
 // not present them as results. Nothing is read from or written to the
 // standard streams.
-bool Svdcmp(Matice &a, std::unique_ptr<Matice> &w, std::unique_ptr<Matice> &v);
+bool SingularValueDecomposition(DenseMatrix &a, std::unique_ptr<DenseMatrix> &w, std::unique_ptr<DenseMatrix> &v);

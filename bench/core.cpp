@@ -43,13 +43,13 @@ int main(int argc, char **argv) {
 
   // Generate: points on a 10 km square with 300 m of relief, numbered from
   // 1001; each measurement between a random station and a nearby target.
-  TContainer net;
+  SurveyNetwork net;
   std::mt19937_64 rng(20261206);
   std::uniform_real_distribution<double> xy(0, 10000), z(200, 500);
   double gen = TimeIt([&] {
     net.Points.List.Items.reserve(static_cast<std::size_t>(nPoints));
     for (int i = 0; i < nPoints; ++i) {
-      TNetPoint p;
+      NetworkPoint p;
       p.Number = 1001 + i;
       p.X = 1000000 + xy(rng);
       p.Y = 500000 + xy(rng);
@@ -77,7 +77,7 @@ int main(int argc, char **argv) {
   double tSave = TimeIt([&] { saved = net.Points.List.Save(); });
   double tSaveM = TimeIt([&] { savedM = net.Measurements.SaveToFile(measFile); });
 
-  TContainer back;
+  SurveyNetwork back;
   double tLoad = TimeIt([&] { loaded = back.Points.List.LoadFull(coordFile); });
   double tLoadM = TimeIt([&] { loadedM = back.Measurements.LoadFromFile(measFile); });
   double tCheck = TimeIt([&] { invalid = back.CheckConsistency(true); });
@@ -86,7 +86,7 @@ int main(int argc, char **argv) {
     back.Measurements.ClearPairs();
     back.Measurements.BuildPairs();
   });
-  TGrid grid;
+  TextGrid grid;
   double tGrid = TimeIt([&] { back.Measurements.FillGrid(grid); });
 
   std::printf("network: %d points, %d measurements (generated in %.3f s)\n", nPoints, nMeas, gen);

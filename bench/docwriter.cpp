@@ -13,13 +13,13 @@ namespace {
 constexpr int kPoints = 5000;
 constexpr int kMeasurements = 50000;
 
-void Generate(TContainer &net) {
+void Generate(SurveyNetwork &net) {
   std::mt19937_64 rng(20261206);
   std::uniform_real_distribution<double> xy(-5000.0, 5000.0), z(100.0, 900.0);
   std::uniform_int_distribution<int> pick(0, kPoints - 1);
   net.Points.List.Items.reserve(kPoints);
   for (int i = 0; i < kPoints; ++i) {
-    TNetPoint p;
+    NetworkPoint p;
     p.Number = 1000 + i;
     p.X = 1000000.0L + xy(rng);
     p.Y = 5000000.0L + xy(rng);
@@ -58,7 +58,7 @@ int main() {
   const std::string file = (dir / "net.gfk").string();
 
   auto t0 = std::chrono::steady_clock::now();
-  TContainer net;
+  SurveyNetwork net;
   Generate(net);
   std::printf("network: %d points, %d measurements (generated in %.3f s)\n",
               net.Points.PointCount(), net.Measurements.Count(), Seconds(t0));

@@ -79,9 +79,9 @@ bool WriteResults(const std::string &path, int n) {
 int ReadOnce(const std::string &path) {
   const double cpu0 = CpuSeconds();
   const auto t0 = std::chrono::steady_clock::now();
-  TXMLReader reader;
-  TSeznam3D network;
-  TGrid grid;
+  ResultsReader reader;
+  PointList network;
+  TextGrid grid;
   std::vector<std::string> from, to;
   // The steps of ReadResults, timed one by one.
   bool ok = reader.Bind(path);

@@ -50,13 +50,13 @@ bool OutputFolderExists(const std::string &file) {
 
 // A folder for the run's files that is removed at the end unless the user
 // asked to keep them.
-class TWorkFolder {
+class WorkFolder {
 public:
-  ~TWorkFolder() {
-    if (!FTemporary || FPath.empty())
+  ~WorkFolder() {
+    if (!IsTemporary || FolderPath.empty())
       return;
     std::error_code ec;
-    fs::remove_all(FPath, ec);
+    fs::remove_all(FolderPath, ec);
   }
   bool MakeTemporary(std::string &error) {
     const char *tmp = std::getenv("TMPDIR");
@@ -68,8 +68,8 @@ public:
       error = "cannot create a temporary folder in " + base;
       return false;
     }
-    FPath = buf.data();
-    FTemporary = true;
+    FolderPath = buf.data();
+    IsTemporary = true;
     return true;
   }
   bool UseFolder(const std::string &dir, std::string &error) {
@@ -83,16 +83,16 @@ public:
       error = "cannot create the folder " + dir + (ec ? ": " + ec.message() : "");
       return false;
     }
-    FPath = dir;
-    FTemporary = false;
+    FolderPath = dir;
+    IsTemporary = false;
     return true;
   }
-  const std::string &Path() const { return FPath; }
-  bool Temporary() const { return FTemporary; }
+  const std::string &Path() const { return FolderPath; }
+  bool Temporary() const { return IsTemporary; }
 
 private:
-  std::string FPath;
-  bool FTemporary = false;
+  std::string FolderPath;
+  bool IsTemporary = false;
 };
 
 // The desktop program's settings file beside the program gives the Sc/Svp
@@ -100,12 +100,12 @@ private:
 // desktop program's start. A missing file leaves mode 1 and English; a
 // damaged one gives all defaults.
 void ApplyDesktopSettings(const std::string &programFolder, int commandLineMode,
-                          TPoints &points) {
+                          PointSet &points) {
   const std::string path =
       programFolder.empty() ? kDesktopSettingsName : programFolder + "/" + kDesktopSettingsName;
   std::string packFile;
-  inifile ini;
-  if (ini.LoadSettings(points, packFile, path) != TSettingsLoad::Missing)
+  IniFile ini;
+  if (ini.LoadSettings(points, packFile, path) != SettingsLoad::Missing)
     LoadStartupPack(Lang(), programFolder, packFile);
   if (commandLineMode >= 0)
     points.ScSvpMode = static_cast<std::uint8_t>(commandLineMode);
@@ -155,7 +155,7 @@ void PrintProtocol(const std::string &path, std::ostream &err) {
 
 } // namespace
 
-std::vector<std::string> FormatAlignedTable(const TGrid &grid) {
+std::vector<std::string> FormatAlignedTable(const TextGrid &grid) {
   std::vector<size_t> width(static_cast<size_t>(std::max(grid.ColCount, 0)), 0);
   for (const auto &row : grid.Rows)
     for (size_t c = 0; c < row.size() && c < width.size(); ++c)
@@ -178,7 +178,7 @@ std::vector<std::string> FormatAlignedTable(const TGrid &grid) {
   return lines;
 }
 
-int RunBatch(const TBatchOptions &opts, const std::string &programPath, std::ostream &out,
+int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostream &out,
              std::ostream &err, const volatile std::sig_atomic_t *interrupted) {
   const std::string programFolder = kd::DirectoryOf(programPath);
   auto fail = [&](const std::string &message, int code) {
@@ -198,10 +198,10 @@ int RunBatch(const TBatchOptions &opts, const std::string &programPath, std::ost
   if (!opts.TableFile.empty() && !opts.CovFile.empty() && SamePath(opts.TableFile, opts.CovFile))
     return fail("--table and --cov name the same file", beBadInput);
 
-  TContainer net;
+  SurveyNetwork net;
   ApplyDesktopSettings(programFolder, opts.Mode, net.Points);
   const int mode = net.Points.ScSvpMode;
-  const TWarningSink warn = [&err](const std::string &text) { err << text << "\n"; };
+  const WarningCallback warn = [&err](const std::string &text) { err << text << "\n"; };
 
   // Coordinates.
   {
@@ -221,9 +221,9 @@ int RunBatch(const TBatchOptions &opts, const std::string &programPath, std::ost
 
   // Measurements.
   net.Measurements.LoadFromFile(opts.MeasFile);
-  if (net.Measurements.LoadResult == TMereni::lfCannotRead)
+  if (net.Measurements.LoadResult == MeasurementList::lfCannotRead)
     return fail("cannot read the measurement file " + opts.MeasFile, beBadInput);
-  if (net.Measurements.LoadResult == TMereni::lfFormatError)
+  if (net.Measurements.LoadResult == MeasurementList::lfFormatError)
     return fail("the measurement file " + opts.MeasFile + " has a faulty number on line " +
                     std::to_string(net.Measurements.LoadErrorLine),
                 beBadInput);
@@ -241,7 +241,7 @@ int RunBatch(const TBatchOptions &opts, const std::string &programPath, std::ost
   for (const auto &d : opts.Distances) {
     for (const auto *num : {&d.From, &d.To}) {
       const std::string &text = num == &d.From ? d.FromText : d.ToText;
-      TNetPoint p;
+      NetworkPoint p;
       if (!net.Points.List.FindByNumber(*num, p))
         return fail("--distance: point " + text + " is not in the coordinate file", beBadInput);
       if (p.Fixed)
@@ -252,18 +252,18 @@ int RunBatch(const TBatchOptions &opts, const std::string &programPath, std::ost
   }
 
   // The folder of the run.
-  TWorkFolder work;
+  WorkFolder work;
   std::string error;
   if (opts.WorkDir.empty() ? !work.MakeTemporary(error) : !work.UseFolder(opts.WorkDir, error))
     return fail(error, beBadInput);
-  const TRunFiles files = RunFilesInFolder(work.Path(), "network");
+  const EngineRunFiles files = RunFilesInFolder(work.Path(), "network");
   for (const std::string *f : {&files.Input, &files.Protocol, &files.Results})
     for (const std::string *in : {&opts.CoordFile, &opts.MeasFile})
       if (SamePath(*f, *in))
         return fail("the input file " + *in + " lies where the run writes " + *f, beBadInput);
 
   // The evaluation's own checks.
-  const TEvaluationCheck check = CheckBeforeEvaluation(net, warn);
+  const EvaluationCheck check = CheckBeforeEvaluation(net, warn);
   if (check.TooSmall) {
     err << Lang().Text(19) << "\n";
     out << Lang().Text(20) << "\n";
@@ -291,8 +291,8 @@ int RunBatch(const TBatchOptions &opts, const std::string &programPath, std::ost
     return fail("interrupted", beInterrupted);
   out << StartedStatusText(check.Dropped) << "\n";
 
-  TEnginePoll poll;
-  const TRunOutcome run = RunEngineAndWait(
+  EnginePoll poll;
+  const RunOutcome run = RunEngineAndWait(
       engine, files, poll,
       [&out](const std::string &text) { out << text << "\n" << std::flush; },
       [interrupted] { return interrupted && *interrupted != 0; });
@@ -305,17 +305,17 @@ int RunBatch(const TBatchOptions &opts, const std::string &programPath, std::ost
   }
 
   // Results, with the whole-network centring in mode 2.
-  TXMLReader reader;
-  TGrid grid;
+  ResultsReader reader;
+  TextGrid grid;
   std::vector<std::string> chooser1, chooser2;
   switch (ReadResults(reader, files.Results, mode, net.Points.List, grid, chooser1, chooser2)) {
-  case TResultsOutcome::Shown:
+  case ResultsOutcome::Shown:
     break;
-  case TResultsOutcome::Not3d:
+  case ResultsOutcome::Not3d:
     err << Lang().Text(23) << "\n";
     [[fallthrough]];
-  case TResultsOutcome::LoadFailed:
-  case TResultsOutcome::TableFailed:
+  case ResultsOutcome::LoadFailed:
+  case ResultsOutcome::TableFailed:
     err << kBatchProgramName << ": cannot use the results " << files.Results << ": "
         << reader.Error << "\n";
     PrintProtocol(files.Protocol, err);

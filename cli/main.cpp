@@ -16,17 +16,17 @@ extern "C" void OnInterrupt(int) { gInterrupted = 1; }
 
 int main(int argc, char **argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  TBatchOptions opts;
+  BatchOptions opts;
   std::string error;
   switch (ParseBatchOptions(args, opts, error)) {
-  case TParseOutcome::Help:
+  case ParseOutcome::Help:
     std::cout << BatchUsage(kBatchProgramName);
     return beOk;
-  case TParseOutcome::Error:
+  case ParseOutcome::Error:
     std::cerr << kBatchProgramName << ": " << error << "\n"
               << "Try '" << kBatchProgramName << " --help' for more information.\n";
     return beBadInput;
-  case TParseOutcome::Run:
+  case ParseOutcome::Run:
     break;
   }
 

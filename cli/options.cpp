@@ -28,9 +28,9 @@ bool ParsePointNumber(const std::string &text, double &number) {
 
 } // namespace
 
-TParseOutcome ParseBatchOptions(const std::vector<std::string> &args, TBatchOptions &opts,
+ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOptions &opts,
                                 std::string &error) {
-  opts = TBatchOptions{};
+  opts = BatchOptions{};
   error.clear();
   std::vector<std::string> positional;
   bool modeSeen = false;
@@ -47,7 +47,7 @@ TParseOutcome ParseBatchOptions(const std::vector<std::string> &args, TBatchOpti
       continue;
     }
     if (arg == "--help" || arg == "-h")
-      return TParseOutcome::Help;
+      return ParseOutcome::Help;
     if (arg == "--simple") {
       opts.Simple = true;
       continue;
@@ -81,70 +81,70 @@ TParseOutcome ParseBatchOptions(const std::vector<std::string> &args, TBatchOpti
     if (name == "--mode") {
       std::string v;
       if (!once(modeSeen) || !takeValue(v))
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
       if (v != "0" && v != "1" && v != "2") {
         error = "option --mode takes 0, 1 or 2, not '" + v + "'";
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
       }
       opts.Mode = v[0] - '0';
       modeSeen = true;
     } else if (name == "--workdir") {
       if (!once(!opts.WorkDir.empty()) || !takeValue(opts.WorkDir))
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
     } else if (name == "--table") {
       if (!once(!opts.TableFile.empty()) || !takeValue(opts.TableFile))
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
     } else if (name == "--cov") {
       if (!once(!opts.CovFile.empty()) || !takeValue(opts.CovFile))
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
     } else if (name == "--distance" && !inlineValue) {
       if (i + 3 >= args.size()) {
         error = "option --distance needs three values: FROM TO slope|horizontal|vertical";
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
       }
-      TDistanceRequest r;
+      DistanceRequest r;
       r.FromText = args[i + 1];
       r.ToText = args[i + 2];
       r.KindText = args[i + 3];
       i += 3;
       if (!ParsePointNumber(r.FromText, r.From)) {
         error = "--distance: '" + r.FromText + "' is not a point number";
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
       }
       if (!ParsePointNumber(r.ToText, r.To)) {
         error = "--distance: '" + r.ToText + "' is not a point number";
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
       }
       if (r.KindText == "slope")
-        r.Kind = TDistanceKind::Slope;
+        r.Kind = DistanceKind::Slope;
       else if (r.KindText == "horizontal")
-        r.Kind = TDistanceKind::Horizontal;
+        r.Kind = DistanceKind::Horizontal;
       else if (r.KindText == "vertical")
-        r.Kind = TDistanceKind::Vertical;
+        r.Kind = DistanceKind::Vertical;
       else {
         error = "--distance: the kind must be slope, horizontal or vertical, not '" +
                 r.KindText + "'";
-        return TParseOutcome::Error;
+        return ParseOutcome::Error;
       }
       opts.Distances.push_back(r);
     } else {
       error = "unknown option '" + arg + "'";
-      return TParseOutcome::Error;
+      return ParseOutcome::Error;
     }
   }
 
   if (positional.size() < 2) {
     error = positional.empty() ? "missing arguments: COORDS MEASUREMENTS"
                                : "missing argument: MEASUREMENTS";
-    return TParseOutcome::Error;
+    return ParseOutcome::Error;
   }
   if (positional.size() > 2) {
     error = "unexpected argument '" + positional[2] + "'";
-    return TParseOutcome::Error;
+    return ParseOutcome::Error;
   }
   opts.CoordFile = positional[0];
   opts.MeasFile = positional[1];
-  return TParseOutcome::Run;
+  return ParseOutcome::Run;
 }
 
 std::string BatchUsage(const std::string &programName) {

@@ -5,31 +5,31 @@
 
 // Kind of distance between two points, in the order of the results window's
 // distance list: slope, horizontal, vertical.
-enum class TDistanceKind { Slope = 0, Horizontal = 1, Vertical = 2 };
+enum class DistanceKind { Slope = 0, Horizontal = 1, Vertical = 2 };
 
-struct TDistanceRequest {
+struct DistanceRequest {
   double From = 0;
   double To = 0;
-  TDistanceKind Kind = TDistanceKind::Slope;
+  DistanceKind Kind = DistanceKind::Slope;
   std::string FromText, ToText, KindText; // as typed, for messages
 };
 
-struct TBatchOptions {
+struct BatchOptions {
   bool Simple = false;      // coordinates in the simple format (number X Y Z)
   int Mode = -1;            // Sc/Svp mode 0..2; -1: from the settings file
   std::string WorkDir;      // keep the run's files there; "" = temporary folder
   std::string TableFile;    // save the results table; "" = no
   std::string CovFile;      // save the covariance matrix; "" = no
-  std::vector<TDistanceRequest> Distances;
+  std::vector<DistanceRequest> Distances;
   std::string CoordFile;
   std::string MeasFile;
 };
 
-enum class TParseOutcome { Run, Help, Error };
+enum class ParseOutcome { Run, Help, Error };
 
 // Reads the arguments after the program name. On Error, `error` says what is
 // wrong in one line.
-TParseOutcome ParseBatchOptions(const std::vector<std::string> &args, TBatchOptions &opts,
+ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOptions &opts,
                                 std::string &error);
 
 // The text printed by --help.

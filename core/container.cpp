@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-std::string TContainer::PlumbingWarningText(double station, double target, long double offset) {
+std::string SurveyNetwork::PlumbingWarningText(double station, double target, long double offset) {
   return Lang().Text(122) + " (" + NumToTextFixed(station, 14, 2) + "-" + NumToTextFixed(target, 14, 2) + ": " +
          NumToTextFixed(offset, 14, 3) + " m).";
 }
@@ -17,14 +17,14 @@ namespace {
 constexpr long double kPlumbLimit = 0.01L + 1e-12L;
 } // namespace
 
-bool TContainer::CheckConsistency(bool removeInvalid) { return CheckConsistency(removeInvalid, WarningSink); }
+bool SurveyNetwork::CheckConsistency(bool removeInvalid) { return CheckConsistency(removeInvalid, WarningSink); }
 
-bool TContainer::CheckConsistency(bool removeInvalid, const TWarningSink &sink) {
-  const TWarningSink &out = sink ? sink : WarningSink;
+bool SurveyNetwork::CheckConsistency(bool removeInvalid, const WarningCallback &sink) {
+  const WarningCallback &out = sink ? sink : WarningSink;
   // One lookup table for the whole check: the same answers as looking every
   // number up in the list, in linear time for large networks.
-  TNumberIndex index(Points.List);
-  std::vector<TMeasurement> &items = Measurements.Items;
+  PointNumberIndex index(Points.List);
+  std::vector<Measurement> &items = Measurements.Items;
   std::vector<char> bad(items.size(), 0);
   int badCount = 0;
   for (std::size_t i = 0; i < items.size(); ++i) {
@@ -45,7 +45,7 @@ bool TContainer::CheckConsistency(bool removeInvalid, const TWarningSink &sink) 
   // Plumbing transfers a position along the vertical: warn when the
   // approximate coordinates put its points more than a centimetre apart.
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const TMeasurement &m = items[i];
+    const Measurement &m = items[i];
     if (m.MeasType != mtPr)
       continue;
     int s = index.IndexOf(m.Station), t = index.IndexOf(m.Target);

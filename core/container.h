@@ -10,11 +10,11 @@
 #include <vector>
 
 // Receives one warning text (UTF-8) for the user.
-using TWarningSink = std::function<void(const std::string &)>;
+using WarningCallback = std::function<void(const std::string &)>;
 
 // The measurement that made the last WriteEngineInput (or
 // ComputeObservations) fail, and why.
-struct TFailedMeasurement {
+struct FailedMeasurement {
   bool Valid = false;       // false: the last write did not fail on a measurement
   int Index = -1;           // position in the measurement list at that moment
   double Station = 0;
@@ -23,16 +23,16 @@ struct TFailedMeasurement {
   std::string Reason;       // short English description, for logs and tests
 };
 
-class TContainer {
+class SurveyNetwork {
 public:
-  TPoints Points;
-  TMereni Measurements;
+  PointSet Points;
+  MeasurementList Measurements;
   std::vector<std::string> Document; // engine input lines being written
   double PlumbSigma = 0.005;         // m, vertical sigma of every plumbing vector
 
   // Default receiver of the plumbing warnings of CheckConsistency (the main
   // window sets it to a message box). Empty: warnings are dropped.
-  TWarningSink WarningSink;
+  WarningCallback WarningSink;
 
   // Number of measurements found without points by the last CheckConsistency.
   int LastInvalidCount = 0;
@@ -43,7 +43,7 @@ public:
   // produces one warning (to `sink`, or to WarningSink when `sink` is empty),
   // in list order. Warnings never change the result.
   bool CheckConsistency(bool removeInvalid);
-  bool CheckConsistency(bool removeInvalid, const TWarningSink &sink);
+  bool CheckConsistency(bool removeInvalid, const WarningCallback &sink);
 
   // The text of the plumbing warning for one measurement and its offset.
   static std::string PlumbingWarningText(double station, double target, long double offset);
@@ -58,7 +58,7 @@ public:
   // fileName atomically. False on any failure, leaving an older file as it
   // was; LastWriteFailure names the measurement when one was the cause.
   bool WriteEngineInput(const std::string &fileName);
-  TFailedMeasurement LastWriteFailure;
+  FailedMeasurement LastWriteFailure;
 
   // StdDev := value for every measurement of that type code.
   void SetStdDevOfType(std::uint8_t type, double value);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-void TGrid::Resize(int rowCount, int colCount) {
+void TextGrid::Resize(int rowCount, int colCount) {
   rowCount = std::max(rowCount, 0);
   colCount = std::max(colCount, 0);
   Rows.resize(static_cast<std::size_t>(rowCount));
@@ -12,20 +12,20 @@ void TGrid::Resize(int rowCount, int colCount) {
   FixedRows = std::min(FixedRows, rowCount);
 }
 
-const std::string &TGrid::Cell(int row, int col) const {
+const std::string &TextGrid::Cell(int row, int col) const {
   static const std::string empty;
   if (row < 0 || row >= RowCount() || col < 0 || col >= ColCount)
     return empty;
   return Rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
 }
 
-void TGrid::SetCell(int row, int col, std::string text) {
+void TextGrid::SetCell(int row, int col, std::string text) {
   if (row < 0 || row >= RowCount() || col < 0 || col >= ColCount)
     return;
   Rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = std::move(text);
 }
 
-void TGrid::ClearCells() {
+void TextGrid::ClearCells() {
   for (auto &row : Rows)
     for (auto &cell : row)
       cell.clear();

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-class TGrid {
+class TextGrid {
 public:
   // Rows[row][col]; every row has ColCount cells.
   std::vector<std::vector<std::string>> Rows;

@@ -30,29 +30,29 @@ int PairIndexOfType(std::uint8_t code) {
 
 // Key of an unordered pair of point numbers; +0.0 folds -0 into 0 so that
 // equal numbers give equal keys.
-struct TPairKey {
+struct PairKey {
   double Lo, Hi;
-  bool operator==(const TPairKey &o) const { return Lo == o.Lo && Hi == o.Hi; }
+  bool operator==(const PairKey &o) const { return Lo == o.Lo && Hi == o.Hi; }
 };
-struct TPairKeyHash {
-  std::size_t operator()(const TPairKey &k) const {
+struct PairKeyHash {
+  std::size_t operator()(const PairKey &k) const {
     std::size_t h1 = std::hash<double>()(k.Lo), h2 = std::hash<double>()(k.Hi);
     return h1 ^ (h2 + 0x9e3779b97f4a7c15ULL + (h1 << 6) + (h1 >> 2));
   }
 };
-TPairKey MakePairKey(double a, double b) {
+PairKey MakePairKey(double a, double b) {
   a += 0.0;
   b += 0.0;
-  return a < b ? TPairKey{a, b} : TPairKey{b, a};
+  return a < b ? PairKey{a, b} : PairKey{b, a};
 }
 
 } // namespace
 
-void TMereni::AddMeasurement(std::uint8_t type, double stdDev, double target, double station) {
+void MeasurementList::AddMeasurement(std::uint8_t type, double stdDev, double target, double station) {
   if (station == target)
     return;
   auto append = [&](std::uint8_t code) {
-    TMeasurement m;
+    Measurement m;
     m.Station = station;
     m.Target = target;
     m.MeasType = code;
@@ -71,45 +71,45 @@ void TMereni::AddMeasurement(std::uint8_t type, double stdDev, double target, do
   }
 }
 
-void TMereni::Delete(int index) {
+void MeasurementList::Delete(int index) {
   if (index < 0 || index >= Count())
     return;
   Items.erase(Items.begin() + index);
 }
 
-void TMereni::Sort() {
+void MeasurementList::Sort() {
   if (Items.size() <= 2)
     return;
   std::stable_sort(Items.begin(), Items.end(),
-                   [](const TMeasurement &a, const TMeasurement &b) { return a.Station < b.Station; });
+                   [](const Measurement &a, const Measurement &b) { return a.Station < b.Station; });
 }
 
-std::string TMereni::TypeName(std::uint8_t code) {
+std::string MeasurementList::TypeName(std::uint8_t code) {
   if (!IsStoredType(code))
     return std::string();
   return kTypeTexts[code];
 }
 
-std::uint8_t TMereni::TypeCodeOf(std::string_view text) {
+std::uint8_t MeasurementList::TypeCodeOf(std::string_view text) {
   for (std::uint8_t c = 0; c < 9; ++c)
     if (text == kTypeTexts[c])
       return c;
   return mtSd;
 }
 
-bool TMereni::IsFileTypeCode(std::string_view text) {
+bool MeasurementList::IsFileTypeCode(std::string_view text) {
   for (std::uint8_t c = 0; c < 9; ++c)
     if (IsStoredType(c) && text == kTypeTexts[c])
       return true;
   return false;
 }
 
-const std::vector<std::string> &TMereni::DialogTypeTexts() {
+const std::vector<std::string> &MeasurementList::DialogTypeTexts() {
   static const std::vector<std::string> texts(std::begin(kTypeTexts), std::end(kTypeTexts));
   return texts;
 }
 
-void TMereni::FillGrid(TGrid &grid) const {
+void MeasurementList::FillGrid(TextGrid &grid) const {
   grid.Rows.clear();
   grid.FixedRows = 0;
   grid.Resize(1, 4);
@@ -122,7 +122,7 @@ void TMereni::FillGrid(TGrid &grid) const {
   grid.Resize(Count() + 1, 4);
   grid.FixedRows = 1;
   for (int i = 0; i < Count(); ++i) {
-    const TMeasurement &m = Items[static_cast<std::size_t>(i)];
+    const Measurement &m = Items[static_cast<std::size_t>(i)];
     auto &row = grid.Rows[static_cast<std::size_t>(i) + 1];
     row[0] = TypeName(m.MeasType);
     row[1] = NumToTextFixed(m.Station, 8, 2);
@@ -131,14 +131,14 @@ void TMereni::FillGrid(TGrid &grid) const {
   }
 }
 
-void TMereni::BuildPairs() {
+void MeasurementList::BuildPairs() {
   // A hash of the pairs already met keeps this linear for large networks;
   // the result is the same as looking every measurement up with FindPair.
-  std::unordered_map<TPairKey, int, TPairKeyHash> index;
+  std::unordered_map<PairKey, int, PairKeyHash> index;
   index.reserve(Pairs.size() + Items.size());
   for (std::size_t i = 0; i < Pairs.size(); ++i)
     index.emplace(MakePairKey(Pairs[i].PointA, Pairs[i].PointB), static_cast<int>(i));
-  for (const TMeasurement &m : Items) {
+  for (const Measurement &m : Items) {
     int slot = PairIndexOfType(m.MeasType);
     int p;
     if (m.Station != m.Station || m.Target != m.Target) {
@@ -148,7 +148,7 @@ void TMereni::BuildPairs() {
       p = it == index.end() ? -1 : it->second;
     }
     if (p < 0) {
-      TPairCount pc;
+      MeasuredPair pc;
       pc.PointA = m.Station;
       pc.PointB = m.Target;
       Pairs.push_back(pc);
@@ -161,16 +161,16 @@ void TMereni::BuildPairs() {
   }
 }
 
-int TMereni::FindPair(double a, double b) const {
+int MeasurementList::FindPair(double a, double b) const {
   for (std::size_t i = 0; i < Pairs.size(); ++i) {
-    const TPairCount &p = Pairs[i];
+    const MeasuredPair &p = Pairs[i];
     if ((p.PointA == a && p.PointB == b) || (p.PointA == b && p.PointB == a))
       return static_cast<int>(i);
   }
   return -1;
 }
 
-std::string TMereni::PairLabel(const TPairCount &pair) {
+std::string MeasurementList::PairLabel(const MeasuredPair &pair) {
   static const struct {
     int Slot;
     const char *Text;
@@ -182,7 +182,7 @@ std::string TMereni::PairLabel(const TPairCount &pair) {
   return label;
 }
 
-void TMereni::BuildIndexLists() {
+void MeasurementList::BuildIndexLists() {
   OrdinaryIdx.clear();
   SpecialIdx.clear();
   for (int i = 0; i < Count(); ++i) {
@@ -194,7 +194,7 @@ void TMereni::BuildIndexLists() {
   }
 }
 
-std::string TMereni::FileLine(const TMeasurement &m) {
+std::string MeasurementList::FileLine(const Measurement &m) {
   std::string line = TypeName(m.MeasType);
   line += ' ';
   line += NumToTextFixed(m.Station, 10, 2);
@@ -209,10 +209,10 @@ std::string TMereni::FileLine(const TMeasurement &m) {
   return line;
 }
 
-int TMereni::SaveToFile(const std::string &fileName) {
+int MeasurementList::SaveToFile(const std::string &fileName) {
   std::string text;
   text.reserve(Items.size() * 32);
-  for (const TMeasurement &m : Items) {
+  for (const Measurement &m : Items) {
     text += FileLine(m);
     text += "\r\n";
   }
@@ -226,25 +226,25 @@ namespace {
 
 // Free-format reading of a measurement file: a cursor over the bytes that
 // knows line ends (CR LF, LF or a lone CR) and the current line number.
-class TFieldReader {
+class FieldReader {
 public:
-  explicit TFieldReader(std::string_view text) : FText(text) {}
+  explicit FieldReader(std::string_view text) : TextValue(text) {}
 
-  bool AtEnd() const { return FPos >= FText.size(); }
-  int Line() const { return FLine; }
+  bool AtEnd() const { return Position >= TextValue.size(); }
+  int Line() const { return LineNumber; }
 
   // Up to two characters of the current line.
   std::string_view ReadCode() {
-    std::size_t start = FPos;
-    while (FPos < FText.size() && FPos - start < 2 && !IsLineEnd(FText[FPos]))
-      ++FPos;
-    return FText.substr(start, FPos - start);
+    std::size_t start = Position;
+    while (Position < TextValue.size() && Position - start < 2 && !IsLineEnd(TextValue[Position]))
+      ++Position;
+    return TextValue.substr(start, Position - start);
   }
 
   // Moves past the rest of the current line and its line end.
   void SkipLine() {
-    while (FPos < FText.size() && !IsLineEnd(FText[FPos]))
-      ++FPos;
+    while (Position < TextValue.size() && !IsLineEnd(TextValue[Position]))
+      ++Position;
     SkipOneLineEnd();
   }
 
@@ -252,10 +252,10 @@ public:
   // when nothing but blanks and line ends is left reads as 0. False when
   // the next text is not a number.
   bool ReadNumber(long double &value) {
-    while (FPos < FText.size()) {
-      char c = FText[FPos];
+    while (Position < TextValue.size()) {
+      char c = TextValue[Position];
       if (c == ' ' || c == '\t')
-        ++FPos;
+        ++Position;
       else if (IsLineEnd(c))
         SkipOneLineEnd();
       else
@@ -265,10 +265,10 @@ public:
       value = 0;
       return true;
     }
-    std::size_t start = FPos;
-    while (FPos < FText.size() && FText[FPos] != ' ' && FText[FPos] != '\t' && !IsLineEnd(FText[FPos]))
-      ++FPos;
-    std::string_view token = FText.substr(start, FPos - start);
+    std::size_t start = Position;
+    while (Position < TextValue.size() && TextValue[Position] != ' ' && TextValue[Position] != '\t' && !IsLineEnd(TextValue[Position]))
+      ++Position;
+    std::string_view token = TextValue.substr(start, Position - start);
     // Only the point is a decimal separator here: a comma is a format error.
     if (token.find(',') != std::string_view::npos)
       return false;
@@ -278,23 +278,23 @@ public:
 private:
   static bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
   void SkipOneLineEnd() {
-    if (FPos >= FText.size())
+    if (Position >= TextValue.size())
       return;
-    if (FText[FPos] == '\r' && FPos + 1 < FText.size() && FText[FPos + 1] == '\n')
-      FPos += 2;
+    if (TextValue[Position] == '\r' && Position + 1 < TextValue.size() && TextValue[Position + 1] == '\n')
+      Position += 2;
     else
-      ++FPos;
-    ++FLine;
+      ++Position;
+    ++LineNumber;
   }
 
-  std::string_view FText;
-  std::size_t FPos = 0;
-  int FLine = 1;
+  std::string_view TextValue;
+  std::size_t Position = 0;
+  int LineNumber = 1;
 };
 
 } // namespace
 
-int TMereni::LoadFromFile(const std::string &fileName) {
+int MeasurementList::LoadFromFile(const std::string &fileName) {
   LoadErrorLine = 0;
   std::string bytes;
   if (!kd::ReadFileBytes(fileName, bytes)) {
@@ -305,7 +305,7 @@ int TMereni::LoadFromFile(const std::string &fileName) {
   Items.clear();
   // Only ASCII carries meaning; the type codes are ASCII, so the Windows-1250
   // bytes are read as they are.
-  TFieldReader reader(bytes);
+  FieldReader reader(bytes);
   while (!reader.AtEnd()) {
     std::string_view code = reader.ReadCode();
     if (!IsFileTypeCode(code)) {

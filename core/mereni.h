@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-class TGrid;
+class TextGrid;
 
 // Measurement type codes. 5 and 6 are pseudo-types that exist only when
 // measurements are added: they expand into several records.
-enum TMeasType : std::uint8_t {
+enum MeasurementType : std::uint8_t {
   mtSd = 0,     // slope distance
   mtHd = 1,     // horizontal distance
   mtZu = 2,     // zenith angle
@@ -22,7 +22,7 @@ enum TMeasType : std::uint8_t {
   mtGd = 8,     // gyro direction
 };
 
-struct TMeasurement {
+struct Measurement {
   double Station = 0;      // point number of the instrument's point
   double Target = 0;       // point number of the target
   std::uint8_t MeasType = 0;
@@ -32,27 +32,27 @@ struct TMeasurement {
 };
 
 // An unrounded pixel position on the measurement plan.
-struct TPixelPos {
+struct PixelPosition {
   long double x = 0;
   long double y = 0;
 };
 
-// Index of each type's count in TPairCount::Counts.
-enum TPairCountIndex { pcSd = 0, pcHd, pcZu, pcDi, pcVd, pcPr, pcGd, pcCount };
+// Index of each type's count in MeasuredPair::Counts.
+enum PairCountSlot { pcSd = 0, pcHd, pcZu, pcDi, pcVd, pcPr, pcGd, pcCount };
 
 // Statistics of one unordered pair of points that has measurements.
-struct TPairCount {
+struct MeasuredPair {
   double PointA = 0; // station of the first measurement seen for the pair
   double PointB = 0; // its target
   int Counts[pcCount] = {0, 0, 0, 0, 0, 0, 0}; // sd, hd, zu, di, vd, pr, gd
-  TPixelPos PixelA;  // filled by the plan drawing
-  TPixelPos PixelB;
+  PixelPosition PixelA;  // filled by the plan drawing
+  PixelPosition PixelB;
 };
 
-class TMereni {
+class MeasurementList {
 public:
-  std::vector<TMeasurement> Items;
-  std::vector<TPairCount> Pairs;
+  std::vector<Measurement> Items;
+  std::vector<MeasuredPair> Pairs;
   std::string FileName;
   std::vector<int> OrdinaryIdx; // indices of sd, hd, zu, di, vd
   std::vector<int> SpecialIdx;  // indices of pr and gd
@@ -81,7 +81,7 @@ public:
 
   // Shows the list in a four-column grid: header row (type, station,
   // target, precision) and one row per measurement, row i+1 = measurement i.
-  void FillGrid(TGrid &grid) const;
+  void FillGrid(TextGrid &grid) const;
 
   void ClearPairs() { Pairs.clear(); }
   // Counts every measurement into Pairs (appending new pairs as met).
@@ -90,7 +90,7 @@ public:
   int FindPair(double a, double b) const;
   int PairCount() const { return static_cast<int>(Pairs.size()); }
   // Label of a pair line, e.g. "1sd2ze" (order sd, hd, ze, di, vd, gd, pr).
-  static std::string PairLabel(const TPairCount &pair);
+  static std::string PairLabel(const MeasuredPair &pair);
 
   void BuildIndexLists();
   int OrdinaryCount() const { return static_cast<int>(OrdinaryIdx.size()); }
@@ -106,10 +106,10 @@ public:
 
   // Outcome of the last LoadFromFile: lfOk, or why it stopped. For a format
   // error, LoadErrorLine is the 1-based line where the bad field stands.
-  enum TLoadResult { lfOk = 0, lfCannotRead, lfFormatError };
-  TLoadResult LoadResult = lfOk;
+  enum LoadStatus { lfOk = 0, lfCannotRead, lfFormatError };
+  LoadStatus LoadResult = lfOk;
   int LoadErrorLine = 0;
 
   // The line SaveToFile writes for one measurement (no line end).
-  static std::string FileLine(const TMeasurement &m);
+  static std::string FileLine(const Measurement &m);
 };

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <locale.h>
 
-EConvertError::EConvertError(const std::string &text)
-    : std::runtime_error("'" + text + "' is not a valid number"), FText(text) {}
+NumberFormatError::NumberFormatError(const std::string &text)
+    : std::runtime_error("'" + text + "' is not a valid number"), TextValue(text) {}
 
 namespace {
 
@@ -32,17 +32,17 @@ bool ConvertDecimal(const std::string &text, long double &value) {
 
 // Decimal digits of |value| correctly rounded to `count` significant digits:
 // value = 0.D * 10^(exp10 + 1), i.e. exp10 is the exponent of the first digit.
-struct TDecimal {
+struct DecimalDigits {
   std::string Digits;
   int Exp10 = 0;
 };
 
 // The first 41 significant digits of |value| (value finite and non-zero).
-TDecimal Decompose(long double value) {
+DecimalDigits Decompose(long double value) {
   char buf[128];
   auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 40);
   std::string s(buf, res.ptr);
-  TDecimal d;
+  DecimalDigits d;
   std::size_t e = s.find('e');
   for (std::size_t i = 0; i < e; ++i)
     if (IsDigit(s[i]))
@@ -54,7 +54,7 @@ TDecimal Decompose(long double value) {
 // Keeps `keep` significant digits, rounding half away from zero. keep may be
 // 0 (the result is then 0 or one unit at the next higher position) or
 // negative (the result is 0). An empty Digits means zero.
-void RoundDigits(TDecimal &d, int keep) {
+void RoundDigits(DecimalDigits &d, int keep) {
   if (keep < 0) {
     d.Digits.clear();
     return;
@@ -240,7 +240,7 @@ bool TryTextToNum(std::string_view text, long double &value) {
 long double TextToNum(std::string_view text) {
   long double v = 0;
   if (!TryTextToNum(text, v))
-    throw EConvertError(std::string(text));
+    throw NumberFormatError(std::string(text));
   return v;
 }
 
@@ -250,7 +250,7 @@ std::string NumToTextGeneral(long double value, int precision) {
   if (value == 0)
     return "0";
   precision = std::clamp(precision, 1, 40);
-  TDecimal d = Decompose(value);
+  DecimalDigits d = Decompose(value);
   RoundDigits(d, precision);
   if (d.Digits.empty())
     return "0";
@@ -300,7 +300,7 @@ std::string NumToTextFixedByDigits(long double value, int precision, int digits)
     return NonFinite(value);
   precision = std::clamp(precision, 1, 40);
   digits = std::max(digits, 0);
-  TDecimal d;
+  DecimalDigits d;
   if (value != 0) {
     d = Decompose(value);
     if (d.Exp10 + 1 > precision)

@@ -9,20 +9,20 @@
 #include <string_view>
 
 // Raised by TextToNum for text that is not a number.
-class EConvertError : public std::runtime_error {
+class NumberFormatError : public std::runtime_error {
 public:
-  explicit EConvertError(const std::string &text);
+  explicit NumberFormatError(const std::string &text);
   // The offending text as it was given.
-  const std::string &Text() const { return FText; }
+  const std::string &Text() const { return TextValue; }
 
 private:
-  std::string FText;
+  std::string TextValue;
 };
 
 // Reads a decimal number: optional sign, digits with at most one decimal
 // separator (point or comma), optional exponent "E"/"e" with optional sign.
 // Blanks (spaces, tabs) around the number are ignored. Anything else, and
-// values too large for an extended float, raise EConvertError.
+// values too large for an extended float, raise NumberFormatError.
 long double TextToNum(std::string_view text);
 
 // Same as TextToNum, but reports failure instead of raising; `value` is left

@@ -10,24 +10,24 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Membership table of the number characters, built once.
-struct TNumberCharTable {
+struct NumberCharTable {
   bool In[256] = {};
-  TNumberCharTable() {
+  NumberCharTable() {
     for (char c : std::string_view("0123456789.+-"))
       In[static_cast<unsigned char>(c)] = true;
   }
 };
-const TNumberCharTable kNumberCharTable;
+const NumberCharTable kNumberCharTable;
 
 } // namespace
 
-TParser::TParser() {
+CoordinateLineParser::CoordinateLineParser() {
   const char chars[13] = {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '+', '-'};
   for (int i = 0; i < 13; ++i)
     NumberChars[i] = chars[i];
 }
 
-long double TParser::TokenValue(std::string_view token) {
+long double CoordinateLineParser::TokenValue(std::string_view token) {
   // Well formed: optional sign, then digits with at most one point and at
   // least one digit.
   std::size_t i = 0;
@@ -53,7 +53,7 @@ long double TParser::TokenValue(std::string_view token) {
   return v;
 }
 
-void TParser::Parse(std::string_view line) {
+void CoordinateLineParser::Parse(std::string_view line) {
   Values.clear();
   bool hasF = false;
   std::size_t start = 0;

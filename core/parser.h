@@ -4,14 +4,14 @@
 #include <string_view>
 #include <vector>
 
-class TParser {
+class CoordinateLineParser {
 public:
   std::vector<long double> Values; // numbers of the last line, in order
   char Flag = 'a';                 // 'f' when the last line holds an 'f'
   int ValueCount = 0;
   char NumberChars[13];            // "0".."9", ".", "+", "-"
 
-  TParser();
+  CoordinateLineParser();
 
   // Scans one line. Each maximal run of number characters is one value; a
   // run that is not a well-formed decimal number (lone sign or point, two

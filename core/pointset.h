@@ -21,13 +21,13 @@ constexpr std::uint8_t ColorBlue(std::uint32_t c) { return (c >> 16) & 0xFF; }
 
 // Raised by the geometric operations for a point number that is not in the
 // point list.
-class EMissingPoint : public std::runtime_error {
+class MissingPointError : public std::runtime_error {
 public:
-  explicit EMissingPoint(double number);
-  double Number() const { return FNumber; }
+  explicit MissingPointError(double number);
+  double Number() const { return MissingNumber; }
 
 private:
-  double FNumber;
+  double MissingNumber;
 };
 
 // Extended constants: the long double values nearest to pi and its multiples.
@@ -36,9 +36,9 @@ inline constexpr long double kHalfPi = kPi / 2;
 inline constexpr long double kThreeHalfPi = 3 * kPi / 2;
 inline constexpr long double kTwoPi = 2 * kPi;
 
-class TPoints {
+class PointSet {
 public:
-  TSeznam3D List;
+  PointList List;
 
   // Plan view state (pixels per metre, world centre, pan offsets, mark).
   long double Scale = 1;
@@ -77,22 +77,22 @@ public:
   void SetAllSvp(double svp);
 
   // Observation geometry between a station and a target given by point
-  // number. A number not in the list raises EMissingPoint. Distances in
+  // number. A number not in the list raises MissingPointError. Distances in
   // metres, angles in radians. d runs from station to target.
-  TXYZ CoordDelta(double station, double target) const;
+  Vector3 CoordDelta(double station, double target) const;
   // sqrt of the sum of squares of components first..last (0 X, 1 Y, 2 Z).
-  static long double ComponentNorm(const TXYZ &d, int first, int last);
+  static long double ComponentNorm(const Vector3 &d, int first, int last);
   long double ObsHorizDist(double station, double target) const;
   long double ObsSlopeDist(double station, double target) const;
   long double ObsDeltaZ(double station, double target) const;
   long double ObsHeightDiff(double station, double target) const;
   // Bearing from +X towards +Y in [0, 2 pi); 0 with defined=false when dX
   // and dY are both 0.
-  static long double BearingOf(const TXYZ &d, bool *defined = nullptr);
+  static long double BearingOf(const Vector3 &d, bool *defined = nullptr);
   long double ObsDirection(double station, double target, bool *defined = nullptr) const;
   // Angle from the upward vertical in [0, pi]; defined=false (and 0) when the
   // two points coincide in space.
-  static long double ZenithOf(const TXYZ &d, bool *defined = nullptr);
+  static long double ZenithOf(const Vector3 &d, bool *defined = nullptr);
   long double ObsZenith(double station, double target, bool *defined = nullptr) const;
 
   // While a lookup index is active the geometric operations find points
@@ -102,7 +102,7 @@ public:
   void DropLookupIndex();
 
 private:
-  const TNetPoint &PointOf(double number) const;
-  bool FIndexed = false;
-  TNumberIndex FIndex;
+  const NetworkPoint &PointOf(double number) const;
+  bool LookupIndexBuilt = false;
+  PointNumberIndex NumberLookup;
 };

@@ -6,31 +6,31 @@
 
 #include <cmath>
 
-bool TSeznam3D::Get(int index, TNetPoint &point) const {
+bool PointList::Get(int index, NetworkPoint &point) const {
   if (index < 0 || index >= Count())
     return false;
   point = Items[static_cast<std::size_t>(index)];
   return true;
 }
 
-bool TSeznam3D::FindByNumber(double number, TNetPoint &point) const {
+bool PointList::FindByNumber(double number, NetworkPoint &point) const {
   return Get(IndexOfNumber(number), point);
 }
 
-int TSeznam3D::IndexOfNumber(double number) const {
+int PointList::IndexOfNumber(double number) const {
   for (std::size_t i = 0; i < Items.size(); ++i)
     if (Items[i].Number == number)
       return static_cast<int>(i);
   return -1;
 }
 
-void TSeznam3D::Resize(int newLength) {
+void PointList::Resize(int newLength) {
   if (newLength < 0)
     return;
   Items.resize(static_cast<std::size_t>(newLength));
 }
 
-void TSeznam3D::Add(const TNetPoint &point) {
+void PointList::Add(const NetworkPoint &point) {
   if (FillCount < 0)
     FillCount = 0;
   if (FillCount >= Count())
@@ -39,30 +39,30 @@ void TSeznam3D::Add(const TNetPoint &point) {
   ++FillCount;
 }
 
-void TSeznam3D::Append(const TNetPoint &point) { Items.push_back(point); }
+void PointList::Append(const NetworkPoint &point) { Items.push_back(point); }
 
-bool TSeznam3D::AddUnique(const TNetPoint &point) {
+bool PointList::AddUnique(const NetworkPoint &point) {
   if (IndexOfNumber(point.Number) >= 0)
     return false;
   Append(point);
   return true;
 }
 
-void TSeznam3D::Delete(int index) {
+void PointList::Delete(int index) {
   if (Count() <= 2 || index < 0 || index >= Count())
     return;
   Items.erase(Items.begin() + index);
 }
 
-TExtent TSeznam3D::Extent() const {
-  TExtent e;
+BoundingBox PointList::Extent() const {
+  BoundingBox e;
   if (Items.empty())
     return e;
-  const TNetPoint &f = Items.front();
+  const NetworkPoint &f = Items.front();
   e.MaxX = e.MinX = f.X;
   e.MaxY = e.MinY = f.Y;
   e.MaxZ = e.MinZ = f.Z;
-  for (const TNetPoint &p : Items) {
+  for (const NetworkPoint &p : Items) {
     if (p.X > e.MaxX) e.MaxX = p.X;
     if (p.Y > e.MaxY) e.MaxY = p.Y;
     if (p.Z > e.MaxZ) e.MaxZ = p.Z;
@@ -73,24 +73,24 @@ TExtent TSeznam3D::Extent() const {
   return e;
 }
 
-TXYZ TSeznam3D::Centre() const {
-  TExtent e = Extent();
+Vector3 PointList::Centre() const {
+  BoundingBox e = Extent();
   return {(e.MaxX + e.MinX) / 2, (e.MaxY + e.MinY) / 2, (e.MaxZ + e.MinZ) / 2};
 }
 
-TXYZ TSeznam3D::DeltaXYZ(int i, int j) const {
-  const TNetPoint &a = Items[static_cast<std::size_t>(i)];
-  const TNetPoint &b = Items[static_cast<std::size_t>(j)];
+Vector3 PointList::DeltaXYZ(int i, int j) const {
+  const NetworkPoint &a = Items[static_cast<std::size_t>(i)];
+  const NetworkPoint &b = Items[static_cast<std::size_t>(j)];
   return {b.X - a.X, b.Y - a.Y, b.Z - a.Z};
 }
 
-long double TSeznam3D::HorizDist(int i, int j) const {
-  TXYZ d = DeltaXYZ(i, j);
+long double PointList::HorizDist(int i, int j) const {
+  Vector3 d = DeltaXYZ(i, j);
   return std::sqrt(d.X * d.X + d.Y * d.Y);
 }
 
-long double TSeznam3D::SlopeDist(int i, int j) const {
-  TXYZ d = DeltaXYZ(i, j);
+long double PointList::SlopeDist(int i, int j) const {
+  Vector3 d = DeltaXYZ(i, j);
   return std::sqrt(d.X * d.X + d.Y * d.Y + d.Z * d.Z);
 }
 
@@ -98,7 +98,7 @@ namespace {
 
 // Shared body of the two coordinate readers: minValues is 6 for the full
 // format (number, X, Y, Z, Sc, Svp and the f mark) and 4 for the simple one.
-int LoadCoordinates(TSeznam3D &list, const std::string &fileName, bool full) {
+int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
   std::string bytes;
   list.LastLoadError = !kd::ReadFileBytes(fileName, bytes);
   if (list.LastLoadError) {
@@ -114,13 +114,13 @@ int LoadCoordinates(TSeznam3D &list, const std::string &fileName, bool full) {
   bytes.shrink_to_fit();
   list.Resize(static_cast<int>(lines.size()));
   list.ResetFill();
-  TParser parser;
+  CoordinateLineParser parser;
   const int minValues = full ? 6 : 4;
   for (const std::string &line : lines) {
     parser.Parse(line);
     if (parser.ValueCount < minValues)
       continue;
-    TNetPoint p;
+    NetworkPoint p;
     p.Number = static_cast<double>(parser.Values[0]);
     p.X = parser.Values[1];
     p.Y = parser.Values[2];
@@ -139,11 +139,11 @@ int LoadCoordinates(TSeznam3D &list, const std::string &fileName, bool full) {
 
 } // namespace
 
-int TSeznam3D::LoadFull(const std::string &fileName) { return LoadCoordinates(*this, fileName, true); }
+int PointList::LoadFull(const std::string &fileName) { return LoadCoordinates(*this, fileName, true); }
 
-int TSeznam3D::LoadSimple(const std::string &fileName) { return LoadCoordinates(*this, fileName, false); }
+int PointList::LoadSimple(const std::string &fileName) { return LoadCoordinates(*this, fileName, false); }
 
-std::string TSeznam3D::FullFormatLine(const TNetPoint &p) {
+std::string PointList::FullFormatLine(const NetworkPoint &p) {
   std::string line;
   line.reserve(80);
   line += NumToTextFixed(p.Number, 10, 1);
@@ -166,15 +166,15 @@ std::string TSeznam3D::FullFormatLine(const TNetPoint &p) {
   return line;
 }
 
-std::vector<std::string> TSeznam3D::FullFormatLines() const {
+std::vector<std::string> PointList::FullFormatLines() const {
   std::vector<std::string> lines;
   lines.reserve(Items.size());
-  for (const TNetPoint &p : Items)
+  for (const NetworkPoint &p : Items)
     lines.push_back(FullFormatLine(p));
   return lines;
 }
 
-int TSeznam3D::Save() {
+int PointList::Save() {
   if (FileName.empty())
     return 0;
   if (!kd::WriteFileAtomic(FileName, kd::Utf8ToCp1250(kd::JoinLinesCrLf(FullFormatLines()))))
@@ -182,16 +182,16 @@ int TSeznam3D::Save() {
   return Count();
 }
 
-void TNumberIndex::Build(const TSeznam3D &list) {
-  FIndex.clear();
-  FIndex.reserve(list.Items.size());
+void PointNumberIndex::Build(const PointList &list) {
+  NumberLookup.clear();
+  NumberLookup.reserve(list.Items.size());
   for (std::size_t i = 0; i < list.Items.size(); ++i)
-    FIndex.emplace(list.Items[i].Number + 0.0, static_cast<int>(i)); // keeps the first
+    NumberLookup.emplace(list.Items[i].Number + 0.0, static_cast<int>(i)); // keeps the first
 }
 
-int TNumberIndex::IndexOf(double number) const {
+int PointNumberIndex::IndexOf(double number) const {
   if (number != number)
     return -1; // NaN equals nothing
-  auto it = FIndex.find(number + 0.0);
-  return it == FIndex.end() ? -1 : it->second;
+  auto it = NumberLookup.find(number + 0.0);
+  return it == NumberLookup.end() ? -1 : it->second;
 }

@@ -7,7 +7,7 @@
 
 // One point. Point numbers are floating-point values; two numbers are the
 // same point only when exactly equal.
-struct TNetPoint {
+struct NetworkPoint {
   double Number = 0;
   long double X = 0; // m
   long double Y = 0; // m
@@ -18,30 +18,30 @@ struct TNetPoint {
 };
 
 // Three extended values (a position, a centre or a difference vector).
-struct TXYZ {
+struct Vector3 {
   long double X = 0;
   long double Y = 0;
   long double Z = 0;
 };
 
 // Largest and smallest coordinates over a set of points.
-struct TExtent {
+struct BoundingBox {
   long double MaxX = 0, MaxY = 0, MaxZ = 0;
   long double MinX = 0, MinY = 0, MinZ = 0;
 };
 
-class TSeznam3D {
+class PointList {
 public:
-  std::vector<TNetPoint> Items; // file order, then later additions
+  std::vector<NetworkPoint> Items; // file order, then later additions
   int FillCount = 0;            // next slot written by Add during a fill
   std::string FileName;         // file last loaded, or the Save-as name
 
   int Count() const { return static_cast<int>(Items.size()); }
 
   // False (and `point` untouched) for an index outside 0..Count-1.
-  bool Get(int index, TNetPoint &point) const;
+  bool Get(int index, NetworkPoint &point) const;
   // First point whose Number equals `number` exactly.
-  bool FindByNumber(double number, TNetPoint &point) const;
+  bool FindByNumber(double number, NetworkPoint &point) const;
   // Index of the first point with that number, -1 when there is none.
   int IndexOfNumber(double number) const;
 
@@ -49,21 +49,21 @@ public:
   void Resize(int newLength);
   // Fill protocol: Resize(expected); ResetFill(); Add(...)...; Resize(FillCount).
   void ResetFill() { FillCount = 0; }
-  void Add(const TNetPoint &point);
+  void Add(const NetworkPoint &point);
   // Puts the point last; FillCount is not changed.
-  void Append(const TNetPoint &point);
+  void Append(const NetworkPoint &point);
   // False and nothing changes when a point with that number exists.
-  bool AddUnique(const TNetPoint &point);
+  bool AddUnique(const NetworkPoint &point);
   // Removes one point; never shrinks the list below two points. Bad indices
   // change nothing.
   void Delete(int index);
 
   // Extent and centre (per axis (max+min)/2). An empty list gives zeros.
-  TExtent Extent() const;
-  TXYZ Centre() const;
+  BoundingBox Extent() const;
+  Vector3 Centre() const;
   // Coordinates of point j minus those of point i. Indices are not checked:
   // callers pass indices from IndexOfNumber or a loop over the list.
-  TXYZ DeltaXYZ(int i, int j) const;
+  Vector3 DeltaXYZ(int i, int j) const;
   long double HorizDist(int i, int j) const;
   long double SlopeDist(int i, int j) const;
 
@@ -81,20 +81,20 @@ public:
 
   // The lines that Save writes (UTF-8 text, no line ends).
   std::vector<std::string> FullFormatLines() const;
-  static std::string FullFormatLine(const TNetPoint &point);
+  static std::string FullFormatLine(const NetworkPoint &point);
 };
 
 // A lookup table from point number to the index of the first point with that
 // number, built once for bulk work (checking or writing large networks).
 // It is a snapshot: rebuild it after the list changes.
-class TNumberIndex {
+class PointNumberIndex {
 public:
-  TNumberIndex() = default;
-  explicit TNumberIndex(const TSeznam3D &list) { Build(list); }
-  void Build(const TSeznam3D &list);
-  // Same result as TSeznam3D::IndexOfNumber on the list it was built from.
+  PointNumberIndex() = default;
+  explicit PointNumberIndex(const PointList &list) { Build(list); }
+  void Build(const PointList &list);
+  // Same result as PointList::IndexOfNumber on the list it was built from.
   int IndexOf(double number) const;
 
 private:
-  std::unordered_map<double, int> FIndex;
+  std::unordered_map<double, int> NumberLookup;
 };

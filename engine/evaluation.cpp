@@ -29,8 +29,8 @@ std::string JoinPath(const std::string &folder, const std::string &name) {
 
 } // namespace
 
-TRunFiles RunFilesForProgram(const std::string &programPath) {
-  TRunFiles f;
+EngineRunFiles RunFilesForProgram(const std::string &programPath) {
+  EngineRunFiles f;
   f.Input = kd::ChangeFileExt(programPath, ".gfk");
   f.Prefix = kd::ChangeFileExt(programPath, ".");
   f.Protocol = f.Prefix + "txt";
@@ -38,8 +38,8 @@ TRunFiles RunFilesForProgram(const std::string &programPath) {
   return f;
 }
 
-TRunFiles RunFilesInFolder(const std::string &folder, const std::string &baseName) {
-  TRunFiles f;
+EngineRunFiles RunFilesInFolder(const std::string &folder, const std::string &baseName) {
+  EngineRunFiles f;
   const std::string base = JoinPath(folder, baseName);
   f.Input = base + ".gfk";
   f.Prefix = base + ".";
@@ -52,7 +52,7 @@ std::string EnginePathFor(const std::string &programPath) {
   return JoinPath(kd::DirectoryOf(programPath), "gama.exe");
 }
 
-std::vector<std::string> EngineArguments(const TRunFiles &files) {
+std::vector<std::string> EngineArguments(const EngineRunFiles &files) {
   return {"--encoding", "cp-1250", "--language", "en", files.Input, files.Prefix};
 }
 
@@ -75,8 +75,8 @@ bool FileExists(const std::string &path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-TEvaluationCheck CheckBeforeEvaluation(TContainer &net, const TWarningSink &sink) {
-  TEvaluationCheck c;
+EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback &sink) {
+  EvaluationCheck c;
   const int before = net.Measurements.Count();
   c.Dropped = net.CheckConsistency(true, sink);
   c.DroppedCount = before - net.Measurements.Count();
@@ -84,7 +84,7 @@ TEvaluationCheck CheckBeforeEvaluation(TContainer &net, const TWarningSink &sink
   return c;
 }
 
-bool DeleteOutputs(const TRunFiles &files) {
+bool DeleteOutputs(const EngineRunFiles &files) {
   bool ok = true;
   for (const std::string *p : {&files.Protocol, &files.Results}) {
     if (unlink(p->c_str()) != 0 && errno != ENOENT)
@@ -100,10 +100,10 @@ std::string StartedStatusText(bool dropped) {
   return s;
 }
 
-std::string FailedMeasurementText(const TFailedMeasurement &failed) {
+std::string FailedMeasurementText(const FailedMeasurement &failed) {
   if (!failed.Valid)
     return "";
-  std::string s = TMereni::TypeName(failed.MeasType);
+  std::string s = MeasurementList::TypeName(failed.MeasType);
   s += " " + NumToTextFixed(failed.Station, 14, 2);
   s += " -> " + NumToTextFixed(failed.Target, 14, 2);
   if (!failed.Reason.empty())
@@ -111,49 +111,49 @@ std::string FailedMeasurementText(const TFailedMeasurement &failed) {
   return s;
 }
 
-// ---- TEnginePoll
+// ---- EnginePoll
 
-void TEnginePoll::Reset() {
-  FPollCount = 0;
-  FState = TPollState::Waiting;
-  FStatus.clear();
+void EnginePoll::Reset() {
+  TickCount = 0;
+  CurrentState = PollState::Waiting;
+  CurrentStatusText.clear();
 }
 
-bool TEnginePoll::BothFilesExist() const {
-  return FileExists(FFiles.Results) && FileExists(FFiles.Protocol);
+bool EnginePoll::BothFilesExist() const {
+  return FileExists(WatchedFiles.Results) && FileExists(WatchedFiles.Protocol);
 }
 
-TPollState TEnginePoll::Tick() {
-  if (FState != TPollState::Waiting)
-    return FState;
+PollState EnginePoll::Tick() {
+  if (CurrentState != PollState::Waiting)
+    return CurrentState;
   if (BothFilesExist()) {
-    FState = TPollState::Complete;
-    FStatus = Lang().Text(21);
-    return FState;
+    CurrentState = PollState::Complete;
+    CurrentStatusText = Lang().Text(21);
+    return CurrentState;
   }
-  FStatus = Lang().Text(22) + std::to_string(FPollCount);
-  ++FPollCount;
-  if (FPollCount >= MaxPolls)
+  CurrentStatusText = Lang().Text(22) + std::to_string(TickCount);
+  ++TickCount;
+  if (TickCount >= MaxPolls)
     Fail();
-  return FState;
+  return CurrentState;
 }
 
-void TEnginePoll::Fail() {
-  FState = TPollState::Failed;
-  FStatus = Lang().Text(20);
+void EnginePoll::Fail() {
+  CurrentState = PollState::Failed;
+  CurrentStatusText = Lang().Text(20);
 }
 
-// ---- TChildProcess
+// ---- ChildProcess
 
-TChildProcess::~TChildProcess() {
-  if (FRunning)
+ChildProcess::~ChildProcess() {
+  if (ProcessRunning)
     Kill();
 }
 
-bool TChildProcess::Start(const std::string &program, const std::vector<std::string> &args,
+bool ChildProcess::Start(const std::string &program, const std::vector<std::string> &args,
                           std::string &error) {
   error.clear();
-  if (FRunning) {
+  if (ProcessRunning) {
     error = "a process is already running";
     return false;
   }
@@ -191,47 +191,47 @@ bool TChildProcess::Start(const std::string &program, const std::vector<std::str
     error = std::strerror(rc);
     return false;
   }
-  FPid = pid;
-  FRunning = true;
-  FExitCode = -1;
+  ProcessId = pid;
+  ProcessRunning = true;
+  ExitStatus = -1;
   return true;
 }
 
-bool TChildProcess::Running() {
-  if (!FRunning)
+bool ChildProcess::Running() {
+  if (!ProcessRunning)
     return false;
   int status = 0;
-  const pid_t r = waitpid(FPid, &status, WNOHANG);
+  const pid_t r = waitpid(ProcessId, &status, WNOHANG);
   if (r == 0)
     return true;
-  FRunning = false;
-  if (r == FPid && WIFEXITED(status))
-    FExitCode = WEXITSTATUS(status);
+  ProcessRunning = false;
+  if (r == ProcessId && WIFEXITED(status))
+    ExitStatus = WEXITSTATUS(status);
   else
-    FExitCode = -1;
+    ExitStatus = -1;
   return false;
 }
 
-void TChildProcess::Kill() {
-  if (!FRunning)
+void ChildProcess::Kill() {
+  if (!ProcessRunning)
     return;
-  kill(FPid, SIGKILL);
+  kill(ProcessId, SIGKILL);
   int status = 0;
-  while (waitpid(FPid, &status, 0) < 0 && errno == EINTR) {
+  while (waitpid(ProcessId, &status, 0) < 0 && errno == EINTR) {
   }
-  FRunning = false;
-  FExitCode = -1;
+  ProcessRunning = false;
+  ExitStatus = -1;
 }
 
 // ---- RunEngineAndWait
 
-TRunOutcome RunEngineAndWait(const std::string &engine, const TRunFiles &files,
-                             TEnginePoll &poll,
+RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &files,
+                             EnginePoll &poll,
                              const std::function<void(const std::string &)> &status,
                              const std::function<bool()> &stop) {
   using Clock = std::chrono::steady_clock;
-  TRunOutcome out;
-  poll = TEnginePoll(files);
+  RunOutcome out;
+  poll = EnginePoll(files);
   auto report = [&] {
     if (status)
       status(poll.StatusText());
@@ -245,7 +245,7 @@ TRunOutcome RunEngineAndWait(const std::string &engine, const TRunFiles &files,
     return out;
   }
 
-  TChildProcess child;
+  ChildProcess child;
   std::string error;
   if (!child.Start(engine, EngineArguments(files), error)) {
     out.Error = "cannot start the engine " + engine + ": " + error;
@@ -255,7 +255,7 @@ TRunOutcome RunEngineAndWait(const std::string &engine, const TRunFiles &files,
   }
   out.Started = true;
 
-  const auto interval = std::chrono::milliseconds(TEnginePoll::IntervalMs);
+  const auto interval = std::chrono::milliseconds(EnginePoll::IntervalMs);
   auto nextTick = Clock::now() + interval;
   for (;;) {
     if (stop && stop()) {
@@ -281,9 +281,9 @@ TRunOutcome RunEngineAndWait(const std::string &engine, const TRunFiles &files,
     }
     if (Clock::now() >= nextTick) {
       nextTick += interval;
-      const TPollState st = poll.Tick();
+      const PollState st = poll.Tick();
       report();
-      if (st == TPollState::Complete) {
+      if (st == PollState::Complete) {
         // Both files are there; give the engine a moment to finish writing
         // and exit before it is stopped.
         const auto grace = Clock::now() + std::chrono::seconds(5);
@@ -294,7 +294,7 @@ TRunOutcome RunEngineAndWait(const std::string &engine, const TRunFiles &files,
         out.Complete = true;
         return out;
       }
-      if (st == TPollState::Failed) {
+      if (st == PollState::Failed) {
         child.Kill();
         out.TimedOut = true;
         out.Error = "the engine did not finish within the time-out";

@@ -16,7 +16,7 @@
 
 // The files of one run. The engine writes the protocol as Prefix + "txt" and
 // the results as Prefix + "xml".
-struct TRunFiles {
+struct EngineRunFiles {
   std::string Input;    // engine input document (".gfk")
   std::string Prefix;   // output prefix, ending with a point
   std::string Protocol; // Prefix + "txt"
@@ -25,18 +25,18 @@ struct TRunFiles {
 
 // The files of the desktop program: the program path with its extension
 // replaced (".gfk", "." as the prefix, ".txt", ".xml").
-TRunFiles RunFilesForProgram(const std::string &programPath);
+EngineRunFiles RunFilesForProgram(const std::string &programPath);
 
 // The files of a run kept in `folder` under `baseName`: folder/base.gfk,
 // folder/base.txt, folder/base.xml.
-TRunFiles RunFilesInFolder(const std::string &folder, const std::string &baseName);
+EngineRunFiles RunFilesInFolder(const std::string &folder, const std::string &baseName);
 
 // The engine executable expected in the program's folder.
 std::string EnginePathFor(const std::string &programPath);
 
 // The engine's command-line arguments after its own name: the code page and
 // language options, the input document and the output prefix.
-std::vector<std::string> EngineArguments(const TRunFiles &files);
+std::vector<std::string> EngineArguments(const EngineRunFiles &files);
 
 // The full path of the running program file; "" when it cannot be learnt.
 std::string ProgramPath();
@@ -45,7 +45,7 @@ std::string ProgramPath();
 bool FileExists(const std::string &path);
 
 // Outcome of the checks made before the engine input is written.
-struct TEvaluationCheck {
+struct EvaluationCheck {
   bool Dropped = false;  // measurements without coordinates were removed
   int DroppedCount = 0;  // how many
   bool TooSmall = false; // 2 points or fewer, or 2 measurements or fewer
@@ -55,12 +55,12 @@ struct TEvaluationCheck {
 // `sink`), then tells whether the network is too small to evaluate. A too
 // small network must not be evaluated: the caller shows text 19 and sets
 // the status to text 20.
-TEvaluationCheck CheckBeforeEvaluation(TContainer &net, const TWarningSink &sink);
+EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback &sink);
 
 // Deletes the protocol and the results of an earlier run. Absent files are
 // fine. False when an existing file could not be removed, so that a stale
 // result can never be taken for a new one.
-bool DeleteOutputs(const TRunFiles &files);
+bool DeleteOutputs(const EngineRunFiles &files);
 
 // The status text after the engine was started: text 18, followed directly
 // by text 17 and a point when measurements were dropped.
@@ -68,55 +68,55 @@ std::string StartedStatusText(bool dropped);
 
 // Describes the measurement that made the engine input fail, for the user:
 // type, station and target, e.g. "zu 1.00 -> 2.00". "" when none is known.
-std::string FailedMeasurementText(const TFailedMeasurement &failed);
+std::string FailedMeasurementText(const FailedMeasurement &failed);
 
 // The poll for the two output files.
-enum class TPollState {
+enum class PollState {
   Waiting,  // neither complete nor timed out; StatusText is text 22 + count
   Complete, // both files exist; StatusText is text 21
   Failed,   // 51 ticks without both files; StatusText is text 20
 };
 
-class TEnginePoll {
+class EnginePoll {
 public:
   static constexpr int MaxPolls = 51;
   static constexpr int IntervalMs = 500;
 
-  TEnginePoll() = default;
-  explicit TEnginePoll(TRunFiles files) : FFiles(std::move(files)) {}
+  EnginePoll() = default;
+  explicit EnginePoll(EngineRunFiles files) : WatchedFiles(std::move(files)) {}
 
   // Starts counting anew (PollCount 0, state Waiting).
   void Reset();
   // One timer event: Complete when both files exist; otherwise the waiting
   // text with the current count, the count increases, and the 51st such
   // tick ends in Failed. Ticks after the end change nothing.
-  TPollState Tick();
+  PollState Tick();
   // Ends the run as failed at once (the engine could not be started or has
   // ended without writing both files).
   void Fail();
 
   bool BothFilesExist() const;
-  int PollCount() const { return FPollCount; }
-  TPollState State() const { return FState; }
-  const std::string &StatusText() const { return FStatus; }
-  const TRunFiles &Files() const { return FFiles; }
+  int PollCount() const { return TickCount; }
+  PollState State() const { return CurrentState; }
+  const std::string &StatusText() const { return CurrentStatusText; }
+  const EngineRunFiles &Files() const { return WatchedFiles; }
 
 private:
-  TRunFiles FFiles;
-  int FPollCount = 0;
-  TPollState FState = TPollState::Waiting;
-  std::string FStatus;
+  EngineRunFiles WatchedFiles;
+  int TickCount = 0;
+  PollState CurrentState = PollState::Waiting;
+  std::string CurrentStatusText;
 };
 
 // A child process started from an executable path and an argument list. Its
 // standard input and output are /dev/null; its standard error is the
 // caller's. The destructor stops a process that still runs.
-class TChildProcess {
+class ChildProcess {
 public:
-  TChildProcess() = default;
-  ~TChildProcess();
-  TChildProcess(const TChildProcess &) = delete;
-  TChildProcess &operator=(const TChildProcess &) = delete;
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess &) = delete;
+  ChildProcess &operator=(const ChildProcess &) = delete;
 
   // False with `error` set when the program cannot be started (missing,
   // not executable, no resources).
@@ -128,17 +128,17 @@ public:
   void Kill();
   // Valid after the process has ended: its exit code, or -1 when a signal
   // ended it.
-  int ExitCode() const { return FExitCode; }
-  pid_t Pid() const { return FPid; }
+  int ExitCode() const { return ExitStatus; }
+  pid_t Pid() const { return ProcessId; }
 
 private:
-  pid_t FPid = -1;
-  bool FRunning = false;
-  int FExitCode = -1;
+  pid_t ProcessId = -1;
+  bool ProcessRunning = false;
+  int ExitStatus = -1;
 };
 
 // Result of RunEngineAndWait.
-struct TRunOutcome {
+struct RunOutcome {
   bool Complete = false; // both output files exist
   bool Started = false;  // the engine process could be started
   bool TimedOut = false; // the 51 ticks passed with the engine still running
@@ -153,7 +153,7 @@ struct TRunOutcome {
 // latest after the 51st tick, when a still running engine is stopped.
 // `status` receives every status text (waiting texts included); `stop`,
 // when set, is asked between checks and ends the wait (engine stopped).
-TRunOutcome RunEngineAndWait(const std::string &engine, const TRunFiles &files,
-                             TEnginePoll &poll,
+RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &files,
+                             EnginePoll &poll,
                              const std::function<void(const std::string &)> &status,
                              const std::function<bool()> &stop = {});

@@ -23,15 +23,15 @@ const char *const kTooSmall = "standard deviation too small to be written";
 
 // Adds a finished line. No decimal comma may reach the file, whatever a
 // number conversion produced.
-void AddLine(TContainer &net, std::string line) {
+void AddLine(SurveyNetwork &net, std::string line) {
   for (char &c : line)
     if (c == ',')
       c = '.';
   net.Document.push_back(std::move(line));
 }
 
-void SetFailure(TContainer &net, int pos, const std::string &reason) {
-  const TMeasurement &m = net.Measurements.Items[static_cast<std::size_t>(pos)];
+void SetFailure(SurveyNetwork &net, int pos, const std::string &reason) {
+  const Measurement &m = net.Measurements.Items[static_cast<std::size_t>(pos)];
   net.LastWriteFailure.Valid = true;
   net.LastWriteFailure.Index = pos;
   net.LastWriteFailure.Station = m.Station;
@@ -76,7 +76,7 @@ std::string DocPointId(double number) { return Num(number, 2); }
 
 std::string GyroRefId(int pos) { return "090" + std::to_string(pos); }
 
-void WriteHeader(TContainer &net) {
+void WriteHeader(SurveyNetwork &net) {
   net.Document.clear();
   AddLine(net, "<?xml version=\"1.0\" ?>");
   AddLine(net, "<!DOCTYPE gama-xml SYSTEM \"gama-xml.dtd\">");
@@ -89,11 +89,11 @@ void WriteHeader(TContainer &net) {
   AddLine(net, "");
 }
 
-bool WritePoints(TContainer &net) {
-  const TSeznam3D &list = net.Points.List;
+bool WritePoints(SurveyNetwork &net) {
+  const PointList &list = net.Points.List;
   std::unordered_map<std::string, double> ids;
   ids.reserve(list.Items.size());
-  for (const TNetPoint &p : list.Items) {
+  for (const NetworkPoint &p : list.Items) {
     if (!std::isfinite(p.X) || !std::isfinite(p.Y) || !std::isfinite(p.Z) ||
         !std::isfinite(p.Number)) {
       net.LastWriteFailure.Valid = false;
@@ -118,7 +118,7 @@ bool WritePoints(TContainer &net) {
     }
     AddLine(net, PointLine(id, p.X, p.Y, p.Z, p.Fixed));
   }
-  const TNumberIndex index(list);
+  const PointNumberIndex index(list);
   const auto &items = net.Measurements.Items;
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (items[i].MeasType != mtGd)
@@ -128,14 +128,14 @@ bool WritePoints(TContainer &net) {
       SetFailure(net, static_cast<int>(i), "station point missing");
       return false;
     }
-    const TNetPoint &s = list.Items[static_cast<std::size_t>(si)];
+    const NetworkPoint &s = list.Items[static_cast<std::size_t>(si)];
     AddLine(net, PointLine(GyroRefId(static_cast<int>(i)), s.X + 10000.0L, s.Y, s.Z, true));
   }
   return true;
 }
 
-bool WriteObservations(TContainer &net) {
-  TMereni &meas = net.Measurements;
+bool WriteObservations(SurveyNetwork &net) {
+  MeasurementList &meas = net.Measurements;
   AddLine(net, "");
   meas.BuildIndexLists();
 
@@ -143,7 +143,7 @@ bool WriteObservations(TContainer &net) {
     double current = meas.Items[static_cast<std::size_t>(meas.OrdinaryIdx.front())].Station;
     AddLine(net, "<obs from=\"" + DocPointId(current) + "\">");
     for (int pos : meas.OrdinaryIdx) {
-      const TMeasurement &m = meas.Items[static_cast<std::size_t>(pos)];
+      const Measurement &m = meas.Items[static_cast<std::size_t>(pos)];
       if (m.Station != current) {
         current = m.Station;
         AddLine(net, "</obs>");
@@ -183,7 +183,7 @@ bool WriteObservations(TContainer &net) {
 
   if (!meas.SpecialIdx.empty()) {
     for (int pos : meas.SpecialIdx) {
-      const TMeasurement &m = meas.Items[static_cast<std::size_t>(pos)];
+      const Measurement &m = meas.Items[static_cast<std::size_t>(pos)];
       if (m.MeasType == mtGd) {
         const std::string stdev = Num(m.EngineStdDev, 2);
         if (stdev == kZeroStdDev) {
@@ -229,14 +229,14 @@ bool WriteObservations(TContainer &net) {
   return true;
 }
 
-void WriteFooter(TContainer &net) {
+void WriteFooter(SurveyNetwork &net) {
   AddLine(net, "</points-observations>");
   AddLine(net, "</network>");
   AddLine(net, "</gama-xml>");
 }
 
-bool TContainer::WriteEngineInput(const std::string &fileName) {
-  LastWriteFailure = TFailedMeasurement();
+bool SurveyNetwork::WriteEngineInput(const std::string &fileName) {
+  LastWriteFailure = FailedMeasurement();
   try {
     // Sorting first makes the gyro reference ids written with the points
     // agree with the list positions used in the observation sets, also when

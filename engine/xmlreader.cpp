@@ -222,33 +222,33 @@ std::string Gon(long double radians) {
 
 } // namespace
 
-bool TXMLReader::IsNumberChar(char c) { return NumberChar(c); }
+bool ResultsReader::IsNumberChar(char c) { return NumberChar(c); }
 
-std::string TXMLReader::NextNumberToken(std::string_view text, std::size_t &pos) {
+std::string ResultsReader::NextNumberToken(std::string_view text, std::size_t &pos) {
   return std::string(NextToken(text, pos));
 }
 
-bool TXMLReader::Bind(const std::string &fileName) {
+bool ResultsReader::Bind(const std::string &fileName) {
   FileName = fileName;
-  FLoaded = false;
-  FDocument.reset();
-  FBuffer.clear();
+  DocumentLoaded = false;
+  ParsedDocument.reset();
+  FileBytes.clear();
   Error.clear();
-  if (!kd::ReadFileBytes(fileName, FBuffer)) {
+  if (!kd::ReadFileBytes(fileName, FileBytes)) {
     Error = "The results file " + fileName + " cannot be read.";
     return false;
   }
   const pugi::xml_parse_result res =
-      FDocument.load_buffer_inplace(FBuffer.data(), FBuffer.size(),
+      ParsedDocument.load_buffer_inplace(FileBytes.data(), FileBytes.size(),
                                     // Blank text between parts of the covariance text
                                     // still separates two numbers.
                                     pugi::parse_default | pugi::parse_ws_pcdata);
   if (!res) {
     // Line and column of the offset, for a message a user can act on.
     const std::size_t off = std::min<std::size_t>(static_cast<std::size_t>(res.offset),
-                                                  FBuffer.size());
+                                                  FileBytes.size());
     std::string copy;
-    kd::ReadFileBytes(fileName, copy); // the in-place parse altered FBuffer
+    kd::ReadFileBytes(fileName, copy); // the in-place parse altered FileBytes
     std::size_t line = 1, col = 1;
     for (std::size_t i = 0; i < off && i < copy.size(); ++i) {
       if (copy[i] == '\n') {
@@ -261,20 +261,20 @@ bool TXMLReader::Bind(const std::string &fileName) {
     Error = "The results file " + fileName + " is not valid XML: " + res.description() +
             " at line " + std::to_string(line) + ", column " + std::to_string(col) +
             " (byte " + std::to_string(res.offset) + ").";
-    FDocument.reset();
-    FBuffer.clear();
-    FBuffer.shrink_to_fit();
+    ParsedDocument.reset();
+    FileBytes.clear();
+    FileBytes.shrink_to_fit();
     return false;
   }
-  FLoaded = true;
+  DocumentLoaded = true;
   return true;
 }
 
-bool TXMLReader::ReadCoordinates() {
+bool ResultsReader::ReadCoordinates() {
   CoordsOk = false;
   Results.Resize(0);
-  const pugi::xml_node root = FDocument.document_element();
-  if (!FLoaded || !root) {
+  const pugi::xml_node root = ParsedDocument.document_element();
+  if (!DocumentLoaded || !root) {
     Error = "No results document is loaded.";
     return false;
   }
@@ -312,7 +312,7 @@ bool TXMLReader::ReadCoordinates() {
     }
     if (count != 4)
       continue;
-    TNetPoint p;
+    NetworkPoint p;
     p.Number = static_cast<double>(number);
     long double *xyz[3] = {&p.X, &p.Y, &p.Z};
     for (int c = 0; c < 3 && !failed; ++c) {
@@ -337,13 +337,13 @@ bool TXMLReader::ReadCoordinates() {
   return true;
 }
 
-bool TXMLReader::ReadCovariance() {
+bool ResultsReader::ReadCovariance() {
   CovOk = false;
-  Cov = Matice();
+  Cov = DenseMatrix();
   CovText.clear();
   Dim = 0;
-  const pugi::xml_node root = FDocument.document_element();
-  if (!FLoaded || !root) {
+  const pugi::xml_node root = ParsedDocument.document_element();
+  if (!DocumentLoaded || !root) {
     Error = "No results document is loaded.";
     return false;
   }
@@ -377,7 +377,7 @@ bool TXMLReader::ReadCovariance() {
     Error = "The covariance dimension " + Quote(dimAttr.value()) + " is not a whole number.";
     return false;
   }
-  if (dim > Matice::MaxSize) {
+  if (dim > DenseMatrix::MaxSize) {
     Error = "The covariance dimension " + std::to_string(dim) + " is too large.";
     return false;
   }
@@ -405,9 +405,9 @@ bool TXMLReader::ReadCovariance() {
 
   std::replace(CovText.begin(), CovText.end(), '.', ',');
 
-  Matice m;
+  DenseMatrix m;
   try {
-    m = Matice(dim, dim);
+    m = DenseMatrix(dim, dim);
   } catch (const std::bad_alloc &) {
     Error = "Not enough memory for the covariance matrix of dimension " + std::to_string(dim) + ".";
     return false;
@@ -460,14 +460,14 @@ bool TXMLReader::ReadCovariance() {
   return true;
 }
 
-void TXMLReader::ReleaseDocument() {
-  FLoaded = false;
-  FDocument.reset();
-  std::string().swap(FBuffer);
+void ResultsReader::ReleaseDocument() {
+  DocumentLoaded = false;
+  ParsedDocument.reset();
+  std::string().swap(FileBytes);
   std::string().swap(CovText);
 }
 
-bool TXMLReader::ResultsAre3d() {
+bool ResultsReader::ResultsAre3d() {
   if (!CoordsOk || !CovOk) {
     if (Error.empty())
       Error = "The results are incomplete.";
@@ -481,20 +481,20 @@ bool TXMLReader::ResultsAre3d() {
   return true;
 }
 
-int TXMLReader::AddNetworkCentring(const TSeznam3D &network) {
+int ResultsReader::AddNetworkCentring(const PointList &network) {
   if (!CoordsOk || !CovOk ||
       static_cast<std::size_t>(Cov.Rows()) != 3 * static_cast<std::size_t>(Results.Count()))
     return 0;
-  const TNumberIndex index(network);
+  const PointNumberIndex index(network);
   int missing = 0;
   for (int k = 0; k < Results.Count(); ++k) {
-    TNetPoint &p = Results.Items[static_cast<std::size_t>(k)];
+    NetworkPoint &p = Results.Items[static_cast<std::size_t>(k)];
     const int at = index.IndexOf(p.Number);
     if (at < 0) {
       ++missing;
       continue;
     }
-    const TNetPoint &q = network.Items[static_cast<std::size_t>(at)];
+    const NetworkPoint &q = network.Items[static_cast<std::size_t>(at)];
     p.Sc = q.Sc;
     p.Svp = q.Svp;
     const double a = p.Sc * 1000.0;
@@ -507,12 +507,12 @@ int TXMLReader::AddNetworkCentring(const TSeznam3D &network) {
   return missing;
 }
 
-bool TXMLReader::FillResultsTable(TGrid &grid, std::vector<std::string> &chooser1,
+bool ResultsReader::FillResultsTable(TextGrid &grid, std::vector<std::string> &chooser1,
                                   std::vector<std::string> &chooser2) {
   if (!ResultsAre3d())
     return false;
   const int n = Results.Count();
-  TGrid g;
+  TextGrid g;
   g.Resize(n + 1, ResultColumns);
   g.FixedRows = 1;
   static const char *const kHeads[ResultColumns] = {
@@ -526,7 +526,7 @@ bool TXMLReader::FillResultsTable(TGrid &grid, std::vector<std::string> &chooser
   std::vector<std::string> numbers;
   numbers.reserve(static_cast<std::size_t>(n));
   for (int k = 0; k < n; ++k) {
-    const TNetPoint &p = Results.Items[static_cast<std::size_t>(k)];
+    const NetworkPoint &p = Results.Items[static_cast<std::size_t>(k)];
     const int row = k + 1;
     const std::size_t first = 3 * static_cast<std::size_t>(k);
     const std::string number = NumToText(p.Number);
@@ -543,7 +543,7 @@ bool TXMLReader::FillResultsTable(TGrid &grid, std::vector<std::string> &chooser
       }
       g.SetCell(row, 4 + static_cast<int>(a), NumToTextFixed(std::sqrt(var), 8, 3));
     }
-    const TElipsoid e(Cov, first);
+    const ErrorEllipsoid e(Cov, first);
     if (!e.Converged) {
       Error = "The error ellipsoid of point " + number +
               " cannot be computed: no convergence in 30 SVD iterations.";
@@ -567,28 +567,28 @@ bool TXMLReader::FillResultsTable(TGrid &grid, std::vector<std::string> &chooser
   return true;
 }
 
-long double TXMLReader::ResultSlopeDist(int F, int T) const {
+long double ResultsReader::ResultSlopeDist(int F, int T) const {
   if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())
     return std::numeric_limits<long double>::quiet_NaN();
-  const TXYZ d = Results.DeltaXYZ(T, F); // F minus T
+  const Vector3 d = Results.DeltaXYZ(T, F); // F minus T
   return std::sqrt(d.X * d.X + d.Y * d.Y + d.Z * d.Z);
 }
 
-long double TXMLReader::ResultHorizDist(int F, int T) const {
+long double ResultsReader::ResultHorizDist(int F, int T) const {
   if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())
     return std::numeric_limits<long double>::quiet_NaN();
-  const TXYZ d = Results.DeltaXYZ(T, F);
+  const Vector3 d = Results.DeltaXYZ(T, F);
   return std::sqrt(d.X * d.X + d.Y * d.Y);
 }
 
-long double TXMLReader::ResultVertDist(int F, int T) const {
+long double ResultsReader::ResultVertDist(int F, int T) const {
   if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())
     return std::numeric_limits<long double>::quiet_NaN();
-  const TXYZ d = Results.DeltaXYZ(T, F);
+  const Vector3 d = Results.DeltaXYZ(T, F);
   return std::sqrt(d.Z * d.Z);
 }
 
-bool TXMLReader::BuildPairCov(int F, int T) {
+bool ResultsReader::BuildPairCov(int F, int T) {
   const std::size_t rows = Cov.Rows();
   if (F < 0 || T < 0 || 3 * static_cast<std::size_t>(F) + 3 > rows ||
       3 * static_cast<std::size_t>(T) + 3 > rows || Cov.Cols() != rows)
@@ -598,7 +598,7 @@ bool TXMLReader::BuildPairCov(int F, int T) {
     idx[a] = 3 * static_cast<std::size_t>(F) + a;
     idx[a + 3] = 3 * static_cast<std::size_t>(T) + a;
   }
-  Matice d(6, 6);
+  DenseMatrix d(6, 6);
   for (std::size_t r = 0; r < 6; ++r)
     for (std::size_t c = 0; c < 6; ++c)
       d.At(r + 1, c + 1) = Cov.Row(idx[c])[idx[r]];
@@ -606,7 +606,7 @@ bool TXMLReader::BuildPairCov(int F, int T) {
   return true;
 }
 
-long double TXMLReader::RelPrecision(int F, int T, long double d, int k) {
+long double ResultsReader::RelPrecision(int F, int T, long double d, int k) {
   constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
   if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())
     return kNaN;
@@ -616,9 +616,9 @@ long double TXMLReader::RelPrecision(int F, int T, long double d, int k) {
     return kNaN;
   if (!BuildPairCov(F, T))
     return kNaN;
-  const TXYZ delta = Results.DeltaXYZ(T, F); // F minus T
+  const Vector3 delta = Results.DeltaXYZ(T, F); // F minus T
   const long double gx = delta.X / d, gy = delta.Y / d, gz = delta.Z / d;
-  Matice j(6, 1);
+  DenseMatrix j(6, 1);
   const long double col[3][6] = {{gx, gy, gz, -gx, -gy, -gz},
                                  {gx, gy, 0, -gx, -gy, 0},
                                  {0, 0, gz, 0, 0, -gz}};
@@ -645,7 +645,7 @@ long double TXMLReader::RelPrecision(int F, int T, long double d, int k) {
   return kNaN;
 }
 
-bool TXMLReader::CalculateDistance(int F, int T, int k, std::string &distanceText,
+bool ResultsReader::CalculateDistance(int F, int T, int k, std::string &distanceText,
                                    std::string &sigmaText) {
   if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count()) {
     Error = "Choose two points of the results.";
@@ -672,7 +672,7 @@ bool TXMLReader::CalculateDistance(int F, int T, int k, std::string &distanceTex
   return true;
 }
 
-bool TXMLReader::SaveGrid(const TGrid &grid, const std::string &fileName) {
+bool ResultsReader::SaveGrid(const TextGrid &grid, const std::string &fileName) {
   std::string text;
   for (const auto &row : grid.Rows) {
     for (int c = 0; c < grid.ColCount; ++c) {
@@ -684,7 +684,7 @@ bool TXMLReader::SaveGrid(const TGrid &grid, const std::string &fileName) {
   return kd::WriteFileAtomic(fileName, kd::Utf8ToCp1250(text));
 }
 
-bool TXMLReader::SaveTable(const std::string &fileName) {
+bool ResultsReader::SaveTable(const std::string &fileName) {
   if (!Grid) {
     Error = "There is no results table to save.";
     return false;
@@ -696,7 +696,7 @@ bool TXMLReader::SaveTable(const std::string &fileName) {
   return true;
 }
 
-bool TXMLReader::SaveCov(const std::string &fileName) {
+bool ResultsReader::SaveCov(const std::string &fileName) {
   if (!CovOk || !CoordsOk)
     return false;
   std::string text;
@@ -742,12 +742,12 @@ bool TXMLReader::SaveCov(const std::string &fileName) {
   return true;
 }
 
-TResultsOutcome ReadResults(TXMLReader &reader, const std::string &fileName, int scSvpMode,
-                            const TSeznam3D &network, TGrid &grid,
+ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, int scSvpMode,
+                            const PointList &network, TextGrid &grid,
                             std::vector<std::string> &chooser1,
                             std::vector<std::string> &chooser2) {
   if (!reader.Bind(fileName))
-    return TResultsOutcome::LoadFailed;
+    return ResultsOutcome::LoadFailed;
   const bool coords = reader.ReadCoordinates();
   const std::string coordError = reader.Error;
   const bool cov = reader.ReadCovariance();
@@ -756,10 +756,10 @@ TResultsOutcome ReadResults(TXMLReader &reader, const std::string &fileName, int
   if (!coords || !reader.CoordsOk)
     reader.Error = coordError;
   if (!coords || !cov || !reader.ResultsAre3d())
-    return TResultsOutcome::Not3d;
+    return ResultsOutcome::Not3d;
   if (scSvpMode == 2)
     reader.AddNetworkCentring(network);
   if (!reader.FillResultsTable(grid, chooser1, chooser2))
-    return TResultsOutcome::TableFailed;
-  return TResultsOutcome::Shown;
+    return ResultsOutcome::TableFailed;
+  return ResultsOutcome::Shown;
 }

@@ -18,7 +18,7 @@
 //
 // Typical use by the "+Calculations+" command (see ReadResults below, which
 // does all of it):
-//   TXMLReader r;
+//   ResultsReader r;
 //   r.Bind(path);                     // false: show r.Error, stop
 //   r.ReadCoordinates(); r.ReadCovariance();
 //   if (!r.ResultsAre3d()) -> text 23 "All point have to be 3d. " (+ r.Error)
@@ -40,7 +40,7 @@
 #include "core/grid.h"
 #include "core/seznam3d.h"
 
-class TXMLReader {
+class ResultsReader {
 public:
   // Layout of the results grid: 16 columns, one header row, one fixed column
   // (point numbers). Column widths and row height in pixels for the window.
@@ -49,21 +49,21 @@ public:
   static constexpr std::array<int, ResultColumns> ResultColWidths = {
       90, 128, 128, 128, 66, 66, 66, 66, 66, 66, 66, 66, 66, 66, 66, 66};
 
-  TXMLReader() = default;
-  TXMLReader(const TXMLReader &) = delete;
-  TXMLReader &operator=(const TXMLReader &) = delete;
+  ResultsReader() = default;
+  ResultsReader(const ResultsReader &) = delete;
+  ResultsReader &operator=(const ResultsReader &) = delete;
 
   // ---- State (read freely by the caller) ----
   std::string FileName;   // the results file given to Bind
   int Dim = 0;            // dimension stated by the covariance element
   std::string CovText;    // covariance text, every "." replaced by ","
                           // (emptied again by ReleaseDocument)
-  Matice Cov;             // Dim x Dim covariance, mm^2 (0 x 0 until read)
-  Matice PairCov{6, 6};   // joint block of the last pair (BuildPairCov)
+  DenseMatrix Cov;             // Dim x Dim covariance, mm^2 (0 x 0 until read)
+  DenseMatrix PairCov{6, 6};   // joint block of the last pair (BuildPairCov)
   bool CoordsOk = false;  // points read without failure, at least one
   bool CovOk = false;     // covariance read without failure
-  TGrid *Grid = nullptr;  // the grid last filled (not owned)
-  TSeznam3D Results;      // adjusted points: Number, X, Y, Z; Fixed false;
+  TextGrid *Grid = nullptr;  // the grid last filled (not owned)
+  PointList Results;      // adjusted points: Number, X, Y, Z; Fixed false;
                           // Sc/Svp 0 unless AddNetworkCentring filled them
   std::string Error;      // description of the last failure ("" if none)
 
@@ -74,7 +74,7 @@ public:
   // error the parser's description with line, column and byte offset).
   bool Bind(const std::string &fileName);
 
-  // Fills Results from the point children (fill protocol of TSeznam3D) and
+  // Fills Results from the point children (fill protocol of PointList) and
   // sets CoordsOk. False on a failure: no document, a child without
   // attributes, an attribute that is not a finite number. The walk stops at
   // the first failure.
@@ -104,7 +104,7 @@ public:
   // (mm^2). Does nothing unless the results are complete (ResultsAre3d).
   // Result points with no network point keep Sc = Svp = 0 and no addition;
   // their count is returned (0 when all were found).
-  int AddNetworkCentring(const TSeznam3D &network);
+  int AddNetworkCentring(const PointList &network);
 
   // Fills the results table and the two point choosers (point numbers in
   // table order; the caller selects item 0 of each). Returns false, with
@@ -112,7 +112,7 @@ public:
   // complete or an error ellipsoid cannot be computed (no convergence, or a
   // covariance block that is not positive semi-definite). Remembers the
   // grid in `Grid`.
-  bool FillResultsTable(TGrid &grid, std::vector<std::string> &chooser1,
+  bool FillResultsTable(TextGrid &grid, std::vector<std::string> &chooser1,
                         std::vector<std::string> &chooser2);
 
   // The 16 characters that can belong to a number: "1234567890+-eE,.".
@@ -153,7 +153,7 @@ public:
 
   // Writes every row of `grid`, header first: each cell followed by a tab,
   // each line followed by CR LF, Windows-1250. False when writing failed.
-  static bool SaveGrid(const TGrid &grid, const std::string &fileName);
+  static bool SaveGrid(const TextGrid &grid, const std::string &fileName);
   // SaveGrid of the grid last filled; false when there is none.
   bool SaveTable(const std::string &fileName);
 
@@ -163,13 +163,13 @@ public:
   bool SaveCov(const std::string &fileName);
 
 private:
-  std::string FBuffer;          // file bytes, parsed in place
-  pugi::xml_document FDocument; // the parsed results
-  bool FLoaded = false;
+  std::string FileBytes;          // file bytes, parsed in place
+  pugi::xml_document ParsedDocument; // the parsed results
+  bool DocumentLoaded = false;
 };
 
 // Outcome of ReadResults.
-enum class TResultsOutcome {
+enum class ResultsOutcome {
   Shown,       // table and choosers filled: show the results window
   LoadFailed,  // file missing or not XML: show reader.Error, stop
   Not3d,       // show text 23 "All point have to be 3d. " (detail in Error)
@@ -179,7 +179,7 @@ enum class TResultsOutcome {
 // The whole "+Calculations+" reading on a fresh reader: Bind, both
 // readings, the check, the whole-network centring when scSvpMode is 2
 // (network = the network's point list), and the table.
-TResultsOutcome ReadResults(TXMLReader &reader, const std::string &fileName,
-                            int scSvpMode, const TSeznam3D &network, TGrid &grid,
+ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName,
+                            int scSvpMode, const PointList &network, TextGrid &grid,
                             std::vector<std::string> &chooser1,
                             std::vector<std::string> &chooser2);

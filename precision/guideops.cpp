@@ -7,8 +7,8 @@
 #include <cmath>
 #include <vector>
 
-void TContainer::SetStdDevOfType(std::uint8_t type, double value) {
-  for (TMeasurement &m : Measurements.Items)
+void SurveyNetwork::SetStdDevOfType(std::uint8_t type, double value) {
+  for (Measurement &m : Measurements.Items)
     if (m.MeasType == type)
       m.StdDev = value;
 }
@@ -18,12 +18,12 @@ namespace {
 // Mean of the slope (or horizontal) distances of all measurements of one
 // type, summed in list order. Measurements whose points are missing from
 // the point list have no length and are left out of the mean.
-long double AverageLength(const TContainer &net, std::uint8_t type, bool slope) {
-  const TSeznam3D &list = net.Points.List;
-  const TNumberIndex index(list);
+long double AverageLength(const SurveyNetwork &net, std::uint8_t type, bool slope) {
+  const PointList &list = net.Points.List;
+  const PointNumberIndex index(list);
   long double sum = 0;
   long long count = 0;
-  for (const TMeasurement &m : net.Measurements.Items) {
+  for (const Measurement &m : net.Measurements.Items) {
     if (m.MeasType != type)
       continue;
     const int si = index.IndexOf(m.Station);
@@ -40,15 +40,15 @@ long double AverageLength(const TContainer &net, std::uint8_t type, bool slope) 
 // values are computed first; when any cannot be (a point missing, a result
 // that is negative or not a number) nothing is changed.
 template <typename F>
-bool ApplyOneByOne(TContainer &net, std::uint8_t type, int n, bool slope, F formula) {
+bool ApplyOneByOne(SurveyNetwork &net, std::uint8_t type, int n, bool slope, F formula) {
   if (n < 1)
     return false;
-  const TNumberIndex index(net.Points.List);
+  const PointNumberIndex index(net.Points.List);
   std::vector<std::pair<std::size_t, double>> updates;
   for (std::size_t i = 0; i < net.Measurements.Items.size(); ++i) {
     if (net.Measurements.Items[i].MeasType != type)
       continue;
-    TObsGeometry g;
+    ObservationGeometry g;
     if (!ObsGeometryOf(net, static_cast<int>(i), g, &index))
       return false;
     const long double sd = formula(static_cast<long double>(n), slope ? g.Sd : g.Hd);
@@ -64,23 +64,23 @@ bool ApplyOneByOne(TContainer &net, std::uint8_t type, int n, bool slope, F form
 
 } // namespace
 
-long double TContainer::AverageLengthSd() const { return AverageLength(*this, mtSd, true); }
-long double TContainer::AverageLengthHd() const { return AverageLength(*this, mtHd, false); }
-long double TContainer::AverageLengthVd() const { return AverageLength(*this, mtVd, false); }
+long double SurveyNetwork::AverageLengthSd() const { return AverageLength(*this, mtSd, true); }
+long double SurveyNetwork::AverageLengthHd() const { return AverageLength(*this, mtHd, false); }
+long double SurveyNetwork::AverageLengthVd() const { return AverageLength(*this, mtVd, false); }
 
-bool TContainer::ApplyOneByOneSd(int n, long double a, long double b) {
+bool SurveyNetwork::ApplyOneByOneSd(int n, long double a, long double b) {
   return ApplyOneByOne(*this, mtSd, n, true, [a, b](long double cnt, long double d) {
     return DistStdDev(cnt, a, b, d);
   });
 }
 
-bool TContainer::ApplyOneByOneHd(int n, long double a, long double b) {
+bool SurveyNetwork::ApplyOneByOneHd(int n, long double a, long double b) {
   return ApplyOneByOne(*this, mtHd, n, false, [a, b](long double cnt, long double d) {
     return DistStdDev(cnt, a, b, d);
   });
 }
 
-bool TContainer::ApplyOneByOneVd(int n, long double sigmaKm, long double k) {
+bool SurveyNetwork::ApplyOneByOneVd(int n, long double sigmaKm, long double k) {
   // The levelling route is the horizontal distance between the two points.
   return ApplyOneByOne(*this, mtVd, n, false, [sigmaKm, k](long double cnt, long double d) {
     return LevelStdDev(cnt, sigmaKm, k, d);

@@ -6,22 +6,22 @@
 long double RadToGon(long double rad) { return rad * 200.0L / kPi; }
 long double GonToRad(long double gon) { return kPi * gon / 200.0L; }
 
-bool ObsGeometryOf(const TContainer &net, int pos, TObsGeometry &g,
-                   const TNumberIndex *index) {
-  const TMereni &m = net.Measurements;
+bool ObsGeometryOf(const SurveyNetwork &net, int pos, ObservationGeometry &g,
+                   const PointNumberIndex *index) {
+  const MeasurementList &m = net.Measurements;
   if (pos < 0 || pos >= m.Count())
     return false;
-  const TMeasurement &meas = m.Items[static_cast<std::size_t>(pos)];
-  const TSeznam3D &list = net.Points.List;
+  const Measurement &meas = m.Items[static_cast<std::size_t>(pos)];
+  const PointList &list = net.Points.List;
   const int si = index ? index->IndexOf(meas.Station) : list.IndexOfNumber(meas.Station);
   const int ti = index ? index->IndexOf(meas.Target) : list.IndexOfNumber(meas.Target);
   if (si < 0 || ti < 0 || si >= list.Count() || ti >= list.Count())
     return false;
-  const TNetPoint &s = list.Items[static_cast<std::size_t>(si)];
-  const TNetPoint &t = list.Items[static_cast<std::size_t>(ti)];
+  const NetworkPoint &s = list.Items[static_cast<std::size_t>(si)];
+  const NetworkPoint &t = list.Items[static_cast<std::size_t>(ti)];
   g.D = {t.X - s.X, t.Y - s.Y, t.Z - s.Z};
-  g.Hd = TPoints::ComponentNorm(g.D, 0, 1);
-  g.Sd = TPoints::ComponentNorm(g.D, 0, 2);
+  g.Hd = PointSet::ComponentNorm(g.D, 0, 1);
+  g.Sd = PointSet::ComponentNorm(g.D, 0, 2);
   g.Dh = t.Z - s.Z;
   g.ScStation = s.Sc;
   g.SvpStation = s.Svp;
@@ -30,7 +30,7 @@ bool ObsGeometryOf(const TContainer &net, int pos, TObsGeometry &g,
   return true;
 }
 
-const char *UndefinedGeometryReason(std::uint8_t type, const TObsGeometry &g) {
+const char *UndefinedGeometryReason(std::uint8_t type, const ObservationGeometry &g) {
   const bool samePlan = g.D.X == 0 && g.D.Y == 0;
   const bool samePlace = samePlan && g.D.Z == 0;
   switch (type) {
@@ -58,12 +58,12 @@ const char *UndefinedGeometryReason(std::uint8_t type, const TObsGeometry &g) {
   }
 }
 
-long double SigmaHorizDistOf(long double sigma, const TObsGeometry &g) {
+long double SigmaHorizDistOf(long double sigma, const ObservationGeometry &g) {
   const long double sct = g.ScTarget, scs = g.ScStation;
   return std::sqrt(sigma * sigma + sct * sct + scs * scs);
 }
 
-long double SigmaSlopeDistOf(long double sigma, const TObsGeometry &g) {
+long double SigmaSlopeDistOf(long double sigma, const ObservationGeometry &g) {
   // Centring projects on the line of sight with hd/sd, the height error
   // with dh/sd.
   auto e = [&g](long double sc, long double svp) {
@@ -76,14 +76,14 @@ long double SigmaSlopeDistOf(long double sigma, const TObsGeometry &g) {
   return std::sqrt(sigma * sigma + et * et + es * es);
 }
 
-long double SigmaDirectionOf(long double sigma, const TObsGeometry &g) {
+long double SigmaDirectionOf(long double sigma, const ObservationGeometry &g) {
   const long double sr = GonToRad(sigma);
   const long double cs = g.ScStation / g.Hd;
   const long double ct = g.ScTarget / g.Hd;
   return std::sqrt(sr * sr + cs * cs + ct * ct);
 }
 
-long double SigmaZenithOf(long double sigma, const TObsGeometry &g) {
+long double SigmaZenithOf(long double sigma, const ObservationGeometry &g) {
   const long double sr = GonToRad(sigma);
   const long double sd2 = g.Sd * g.Sd;
   const long double gc = g.Dh / sd2;                           // horizontal shift
@@ -100,11 +100,11 @@ long double SigmaZenithOf(long double sigma, const TObsGeometry &g) {
 
 namespace {
 
-using TSigmaOf = long double (*)(long double, const TObsGeometry &);
+using SigmaFormula = long double (*)(long double, const ObservationGeometry &);
 
-std::optional<long double> SigmaAt(const TContainer &net, int pos,
-                                   std::uint8_t type, TSigmaOf formula) {
-  TObsGeometry g;
+std::optional<long double> SigmaAt(const SurveyNetwork &net, int pos,
+                                   std::uint8_t type, SigmaFormula formula) {
+  ObservationGeometry g;
   if (!ObsGeometryOf(net, pos, g))
     return std::nullopt;
   if (UndefinedGeometryReason(type, g))
@@ -118,22 +118,22 @@ std::optional<long double> SigmaAt(const TContainer &net, int pos,
 
 } // namespace
 
-std::optional<long double> SigmaHorizDist(const TContainer &net, int pos) {
+std::optional<long double> SigmaHorizDist(const SurveyNetwork &net, int pos) {
   return SigmaAt(net, pos, mtHd, SigmaHorizDistOf);
 }
-std::optional<long double> SigmaSlopeDist(const TContainer &net, int pos) {
+std::optional<long double> SigmaSlopeDist(const SurveyNetwork &net, int pos) {
   return SigmaAt(net, pos, mtSd, SigmaSlopeDistOf);
 }
-std::optional<long double> SigmaDirection(const TContainer &net, int pos) {
+std::optional<long double> SigmaDirection(const SurveyNetwork &net, int pos) {
   return SigmaAt(net, pos, mtDi, SigmaDirectionOf);
 }
-std::optional<long double> SigmaZenith(const TContainer &net, int pos) {
+std::optional<long double> SigmaZenith(const SurveyNetwork &net, int pos) {
   return SigmaAt(net, pos, mtZu, SigmaZenithOf);
 }
 
-bool TContainer::ComputeObservations() {
-  LastWriteFailure = TFailedMeasurement();
-  TNumberIndex index;
+bool SurveyNetwork::ComputeObservations() {
+  LastWriteFailure = FailedMeasurement();
+  PointNumberIndex index;
   try {
     index.Build(Points.List);
   } catch (const std::bad_alloc &) {
@@ -143,7 +143,7 @@ bool TContainer::ComputeObservations() {
   const bool mode1 = Points.ScSvpMode == 1;
 
   for (int i = 0; i < Measurements.Count(); ++i) {
-    TMeasurement &m = Measurements.Items[static_cast<std::size_t>(i)];
+    Measurement &m = Measurements.Items[static_cast<std::size_t>(i)];
     auto fail = [this, i, &m](const std::string &reason) {
       LastWriteFailure.Valid = true;
       LastWriteFailure.Index = i;
@@ -154,7 +154,7 @@ bool TContainer::ComputeObservations() {
       return false;
     };
 
-    TObsGeometry g;
+    ObservationGeometry g;
     if (!ObsGeometryOf(*this, i, g, &index))
       return fail(index.IndexOf(m.Station) < 0 ? "station point missing"
                                                : "target point missing");
@@ -174,12 +174,12 @@ bool TContainer::ComputeObservations() {
       engineSd = kMetresToMm * (mode1 ? SigmaHorizDistOf(sigma, g) : sigma);
       break;
     case mtZu:
-      value = RadToGon(TPoints::ZenithOf(g.D));
+      value = RadToGon(PointSet::ZenithOf(g.D));
       engineSd = mode1 ? RadToGon(SigmaZenithOf(sigma, g)) * kGonToCc : kGonToCc * sigma;
       break;
     case mtDi:
     case mtGd:
-      value = RadToGon(TPoints::BearingOf(g.D));
+      value = RadToGon(PointSet::BearingOf(g.D));
       engineSd = mode1 ? RadToGon(SigmaDirectionOf(sigma, g)) * kGonToCc : kGonToCc * sigma;
       break;
     default: // mtVd, mtPr: never augmented

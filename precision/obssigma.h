@@ -17,8 +17,8 @@ long double RadToGon(long double rad); // rad × 200 / π
 long double GonToRad(long double gon); // π × gon / 200
 
 // The geometry of one measurement from the approximate coordinates.
-struct TObsGeometry {
-  TXYZ D;               // target minus station, metres
+struct ObservationGeometry {
+  Vector3 D;               // target minus station, metres
   long double Hd = 0;   // horizontal distance
   long double Sd = 0;   // slope distance
   long double Dh = 0;   // height difference, target minus station
@@ -29,8 +29,8 @@ struct TObsGeometry {
 // Looks up the two points of the measurement at `pos` (through `index`, or
 // by scanning the point list when `index` is null) and fills `g`. False when
 // the position or either point does not exist.
-bool ObsGeometryOf(const TContainer &net, int pos, TObsGeometry &g,
-                   const TNumberIndex *index = nullptr);
+bool ObsGeometryOf(const SurveyNetwork &net, int pos, ObservationGeometry &g,
+                   const PointNumberIndex *index = nullptr);
 
 // Mode-1 standard deviations of the measurement at `pos`: metres for the two
 // distances, radians for the two angles. Empty when the measurement or one
@@ -38,19 +38,19 @@ bool ObsGeometryOf(const TContainer &net, int pos, TObsGeometry &g,
 // undefined: a direction or horizontal distance between points at the same
 // plan position, a zenith angle on a vertical sight or between coincident
 // points, a slope distance between coincident points.
-std::optional<long double> SigmaHorizDist(const TContainer &net, int pos);
-std::optional<long double> SigmaSlopeDist(const TContainer &net, int pos);
-std::optional<long double> SigmaDirection(const TContainer &net, int pos);
-std::optional<long double> SigmaZenith(const TContainer &net, int pos);
+std::optional<long double> SigmaHorizDist(const SurveyNetwork &net, int pos);
+std::optional<long double> SigmaSlopeDist(const SurveyNetwork &net, int pos);
+std::optional<long double> SigmaDirection(const SurveyNetwork &net, int pos);
+std::optional<long double> SigmaZenith(const SurveyNetwork &net, int pos);
 
 // The same formulas on a geometry already at hand; σ is the measurement's
 // own standard deviation (metres or gons). They assume the geometry checks
 // above passed.
-long double SigmaHorizDistOf(long double sigma, const TObsGeometry &g);
-long double SigmaSlopeDistOf(long double sigma, const TObsGeometry &g);
-long double SigmaDirectionOf(long double sigma, const TObsGeometry &g);
-long double SigmaZenithOf(long double sigma, const TObsGeometry &g);
+long double SigmaHorizDistOf(long double sigma, const ObservationGeometry &g);
+long double SigmaSlopeDistOf(long double sigma, const ObservationGeometry &g);
+long double SigmaDirectionOf(long double sigma, const ObservationGeometry &g);
+long double SigmaZenithOf(long double sigma, const ObservationGeometry &g);
 
 // Why the geometry of a measurement of `type` leaves its value or its
 // sensitivity to the coordinates undefined; nullptr when it is fine.
-const char *UndefinedGeometryReason(std::uint8_t type, const TObsGeometry &g);
+const char *UndefinedGeometryReason(std::uint8_t type, const ObservationGeometry &g);

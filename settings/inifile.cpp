@@ -19,8 +19,8 @@ constexpr std::uintmax_t MaxSettingsBytes = 64 * 1024;
 
 namespace kd {
 
-TSettings SettingsOf(const TPoints &points, const std::string &langPackFile) {
-  TSettings s;
+Settings SettingsOf(const PointSet &points, const std::string &langPackFile) {
+  Settings s;
   s.FixedColor = points.FixedColor;
   s.AdjustedColor = points.AdjustedColor;
   s.MeasColor = points.MeasColor;
@@ -34,7 +34,7 @@ TSettings SettingsOf(const TPoints &points, const std::string &langPackFile) {
   return s;
 }
 
-void ApplySettings(const TSettings &s, TPoints &points) {
+void ApplySettings(const Settings &s, PointSet &points) {
   points.FixedColor = s.FixedColor;
   points.AdjustedColor = s.AdjustedColor;
   points.MeasColor = s.MeasColor;
@@ -48,32 +48,32 @@ void ApplySettings(const TSettings &s, TPoints &points) {
 
 } // namespace kd
 
-std::string inifile::FileName(const std::string &programPath) {
+std::string IniFile::FileName(const std::string &programPath) {
   return kd::ChangeFileExt(programPath, ".ini");
 }
 
-TSettingsLoad inifile::LoadSettings(TPoints &points, std::string &langPackFile,
+SettingsLoad IniFile::LoadSettings(PointSet &points, std::string &langPackFile,
                                     const std::string &fileName) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const fs::file_status st = fs::status(fileName, ec);
   if (fileName.empty() || st.type() == fs::file_type::not_found)
-    return TSettingsLoad::Missing;
+    return SettingsLoad::Missing;
 
-  kd::TSettings s;
+  kd::Settings s;
   std::string bytes;
   bool ok = !ec && fs::is_regular_file(st) && fs::file_size(fileName, ec) <= MaxSettingsBytes &&
             !ec && kd::ReadFileBytes(fileName, bytes);
   if (ok)
     ok = kd::ParseSettings(kd::SplitLines(kd::Cp1250ToUtf8(bytes)), s);
   if (!ok)
-    s = kd::TSettings{};
+    s = kd::Settings{};
   kd::ApplySettings(s, points);
   langPackFile = s.LangPackFile;
-  return ok ? TSettingsLoad::Loaded : TSettingsLoad::Defaults;
+  return ok ? SettingsLoad::Loaded : SettingsLoad::Defaults;
 }
 
-bool inifile::SaveSettings(const TPoints &points, const std::string &langPackFile,
+bool IniFile::SaveSettings(const PointSet &points, const std::string &langPackFile,
                            const std::string &fileName) {
   const std::vector<std::string> lines = kd::FormatSettings(kd::SettingsOf(points, langPackFile));
   std::vector<std::string> encoded;

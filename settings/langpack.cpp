@@ -14,7 +14,7 @@ namespace {
 
 // The built-in English set. Texts 13, 22, 23 and 80 end with a blank so that
 // a value can follow them directly.
-const char *const BuiltInTexts[TLangPack::BuiltInCount] = {
+const char *const BuiltInTexts[LanguagePack::BuiltInCount] = {
     "Korvadimensio 3D 3.3.0 LangPack", // 0
     "[ver EN]", // 1
     "Built-in English texts", // 2
@@ -171,21 +171,21 @@ std::string JoinPath(const std::string &folder, const std::string &name) {
 
 } // namespace
 
-TLangPack::TLangPack() : LangCode("EN") { LoadBuiltIn(); }
+LanguagePack::LanguagePack() : LangCode("EN") { LoadBuiltIn(); }
 
-const std::string &TLangPack::Text(int n) const {
+const std::string &LanguagePack::Text(int n) const {
   static const std::string empty;
   if (n < 0 || static_cast<std::size_t>(n) >= Texts.size())
     return empty;
   return Texts[static_cast<std::size_t>(n)];
 }
 
-void TLangPack::LoadBuiltIn() {
+void LanguagePack::LoadBuiltIn() {
   Texts.assign(std::begin(BuiltInTexts), std::end(BuiltInTexts));
   TextCount = static_cast<int>(Texts.size());
 }
 
-bool TLangPack::LoadPack(const std::string &path) {
+bool LanguagePack::LoadPack(const std::string &path) {
   std::error_code ec;
   const fs::path p(path);
   if (path.empty() || !fs::is_regular_file(p, ec) ||
@@ -208,7 +208,7 @@ bool TLangPack::LoadPack(const std::string &path) {
   return true;
 }
 
-void TLangPack::FindPacks(const std::string &folder) {
+void LanguagePack::FindPacks(const std::string &folder) {
   PackFiles.clear();
   std::error_code ec;
   fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
@@ -227,7 +227,7 @@ void TLangPack::FindPacks(const std::string &folder) {
   std::sort(PackFiles.begin(), PackFiles.end());
 }
 
-std::vector<std::string> TLangPack::FillLanguageList(const std::string &folder) {
+std::vector<std::string> LanguagePack::FillLanguageList(const std::string &folder) {
   FindPacks(folder);
   std::vector<std::string> items;
   items.reserve(PackFiles.size() + 1);
@@ -237,12 +237,12 @@ std::vector<std::string> TLangPack::FillLanguageList(const std::string &folder) 
   return items;
 }
 
-TLangPack &Lang() {
-  static TLangPack lang;
+LanguagePack &Lang() {
+  static LanguagePack lang;
   return lang;
 }
 
-bool LoadStartupPack(TLangPack &lang, const std::string &programFolder,
+bool LoadStartupPack(LanguagePack &lang, const std::string &programFolder,
                      const std::string &langPackFile) {
   const std::string name = kd::FileNamePart(langPackFile);
   if (name.empty()) {
@@ -252,16 +252,16 @@ bool LoadStartupPack(TLangPack &lang, const std::string &programFolder,
   return lang.LoadPack(JoinPath(programFolder, name));
 }
 
-TLangSwitch SwitchLanguage(TLangPack &lang, const std::string &programFolder,
+LanguageSwitch SwitchLanguage(LanguagePack &lang, const std::string &programFolder,
                            const std::string &choice, std::string &langPackFile) {
   if (choice == lang.DefaultItem()) {
     lang.LoadBuiltIn();
     langPackFile.clear();
-    return TLangSwitch::BuiltIn;
+    return LanguageSwitch::BuiltIn;
   }
   if (choice.empty() || HasSeparator(choice)) {
     lang.LoadBuiltIn();
-    return TLangSwitch::Failed;
+    return LanguageSwitch::Failed;
   }
   // The list shows pack names without their extension; a pack found with
   // another letter case of the extension is loaded under its real name.
@@ -273,7 +273,7 @@ TLangSwitch SwitchLanguage(TLangPack &lang, const std::string &programFolder,
         break;
       }
   if (!lang.LoadPack(JoinPath(programFolder, fileName)))
-    return TLangSwitch::Failed;
+    return LanguageSwitch::Failed;
   langPackFile = fileName;
-  return TLangSwitch::Pack;
+  return LanguageSwitch::Pack;
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-class TLangPack {
+class LanguagePack {
 public:
   // Header every pack file must carry as its first line, exactly.
   static constexpr const char *PackHeader = "Korvadimensio 3D 3.3.0 LangPack";
@@ -22,7 +22,7 @@ public:
   std::vector<std::string> PackFiles; // names (without folder) of the packs found
 
   // Starts with the built-in English set.
-  TLangPack();
+  LanguagePack();
 
   // Text number n of the active table; "" for a number outside the table.
   const std::string &Text(int n) const;
@@ -53,17 +53,17 @@ public:
 
 // The one language object of the program (built-in English until a pack is
 // loaded).
-TLangPack &Lang();
+LanguagePack &Lang();
 
 // Start-up load: tries the pack `langPackFile` (its file-name part) in the
 // program's folder. When it is empty, missing or broken, the built-in set is
 // active. Returns true when the pack was loaded. The caller then puts the
 // texts on all windows.
-bool LoadStartupPack(TLangPack &lang, const std::string &programFolder,
+bool LoadStartupPack(LanguagePack &lang, const std::string &programFolder,
                      const std::string &langPackFile);
 
 // Outcome of a language switch from the settings dialog.
-enum class TLangSwitch {
+enum class LanguageSwitch {
   BuiltIn, // the built-in item was chosen: English, remembered as built-in
   Pack,    // the pack was loaded and is remembered
   Failed,  // no such pack or a broken one: English, remembered pack unchanged
@@ -77,5 +77,5 @@ enum class TLangSwitch {
 // Names with a folder separator are never looked up. In every case the
 // active texts have changed and the caller puts them on all windows; the
 // choice reaches the settings file only when the settings are saved.
-TLangSwitch SwitchLanguage(TLangPack &lang, const std::string &programFolder,
+LanguageSwitch SwitchLanguage(LanguagePack &lang, const std::string &programFolder,
                            const std::string &choice, std::string &langPackFile);

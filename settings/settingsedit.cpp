@@ -3,12 +3,12 @@
 #include "core/pointset.h"
 #include "settings/inifile.h"
 
-void TSettingsEdit::Show(const TPoints &points, const std::string &langPackFile) {
+void SettingsEdit::Show(const PointSet &points, const std::string &langPackFile) {
   Values = kd::SettingsOf(points, langPackFile);
 }
 
-void TSettingsEdit::Defaults() {
-  const kd::TSettings d;
+void SettingsEdit::Defaults() {
+  const kd::Settings d;
   Values.FixedColor = d.FixedColor;
   Values.AdjustedColor = d.AdjustedColor;
   Values.MeasColor = d.MeasColor;
@@ -18,8 +18,8 @@ void TSettingsEdit::Defaults() {
   Values.FontSize = d.FontSize;
 }
 
-bool TSettingsEdit::Apply(TPoints &points, const std::string &langPackFile,
+bool SettingsEdit::Apply(PointSet &points, const std::string &langPackFile,
                           const std::string &iniFile) const {
   kd::ApplySettings(Values, points);
-  return inifile().SaveSettings(points, langPackFile, iniFile);
+  return IniFile().SaveSettings(points, langPackFile, iniFile);
 }

@@ -5,15 +5,15 @@
 
 #include "settings/settingsfile.h"
 
-class TPoints;
+class PointSet;
 
-class TSettingsEdit {
+class SettingsEdit {
 public:
   // What the dialog shows: colours, font, Sc/Svp mode, automatic save.
-  kd::TSettings Values;
+  kd::Settings Values;
 
   // Dialog shown: start from the values in use.
-  void Show(const TPoints &points, const std::string &langPackFile);
+  void Show(const PointSet &points, const std::string &langPackFile);
 
   // "Default settings": default colours and font; the Sc/Svp mode, the
   // automatic-save flag and the language stay as they are in the dialog.
@@ -23,5 +23,5 @@ public:
   // `iniFile` is written with them and `langPackFile`. False when the file
   // could not be written (the values are in use all the same, and an
   // existing file is left as it was).
-  bool Apply(TPoints &points, const std::string &langPackFile, const std::string &iniFile) const;
+  bool Apply(PointSet &points, const std::string &langPackFile, const std::string &iniFile) const;
 };

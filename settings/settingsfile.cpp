@@ -4,10 +4,10 @@
 
 namespace kd {
 
-bool ParseSettings(const std::vector<std::string> &lines, TSettings &out) {
+bool ParseSettings(const std::vector<std::string> &lines, Settings &out) {
   if (lines.size() < static_cast<std::size_t>(SettingsLineCount))
     return false;
-  TSettings s;
+  Settings s;
   std::uint32_t *const colors[] = {&s.FixedColor, &s.AdjustedColor, &s.MeasColor,
                                    &s.MarkColor, &s.BackColor};
   for (int i = 0; i < 5; ++i)
@@ -39,7 +39,7 @@ std::string OneLine(std::string text) {
 
 } // namespace
 
-std::vector<std::string> FormatSettings(const TSettings &s) {
+std::vector<std::string> FormatSettings(const Settings &s) {
   return {ColorToText(s.FixedColor),
           ColorToText(s.AdjustedColor),
           ColorToText(s.MeasColor),

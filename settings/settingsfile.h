@@ -11,7 +11,7 @@
 
 namespace kd {
 
-struct TSettings {
+struct Settings {
   std::uint32_t FixedColor = 0x0000FFFF;    // yellow
   std::uint32_t AdjustedColor = 0x0000FF00; // lime
   std::uint32_t MeasColor = 0x00C0C0C0;     // silver
@@ -31,12 +31,12 @@ inline constexpr int SettingsLineCount = 10;
 // neither a name nor an integer, the font size is not an integer from 1 to
 // 255 or the mode not one of 0, 1, 2; `out` is then unchanged. Lines after
 // the tenth are ignored.
-bool ParseSettings(const std::vector<std::string> &lines, TSettings &out);
+bool ParseSettings(const std::vector<std::string> &lines, Settings &out);
 
 // The ten lines (UTF-8) for `s`: colours as colour texts, numbers in
 // decimal, "T"/"F", and only the file-name part of the pack. Line breaks
 // inside the font name become blanks so that the file keeps its ten lines.
-std::vector<std::string> FormatSettings(const TSettings &s);
+std::vector<std::string> FormatSettings(const Settings &s);
 
 // The file-name part of a path (after the last '/' or '\').
 std::string FileNamePart(const std::string &path);

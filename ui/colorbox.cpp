@@ -30,7 +30,7 @@ QString DisplayName(std::uint32_t color) {
 
 } // namespace
 
-const std::vector<std::uint32_t> &ColorBoxValues() {
+const std::vector<std::uint32_t> &ColorComboValues() {
   static const std::vector<std::uint32_t> values = [] {
     std::vector<std::uint32_t> v = {
         // standard colours
@@ -47,7 +47,7 @@ const std::vector<std::uint32_t> &ColorBoxValues() {
   return values;
 }
 
-QColor TColorBox::ToQColor(std::uint32_t color) {
+QColor ColorCombo::ToQColor(std::uint32_t color) {
   if ((color & 0xFF000000u) == 0xFF000000u) {
     const QPalette p = QApplication::palette();
     switch (color & 0xFFu) {
@@ -70,17 +70,17 @@ QColor TColorBox::ToQColor(std::uint32_t color) {
   return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
-TColorBox::TColorBox(QWidget *parent) : QComboBox(parent) {
+ColorCombo::ColorCombo(QWidget *parent) : QComboBox(parent) {
   setMaxVisibleItems(16);
-  for (std::uint32_t value : ColorBoxValues())
+  for (std::uint32_t value : ColorComboValues())
     addItem(Swatch(ToQColor(value)), DisplayName(value), QVariant::fromValue<uint>(value));
 }
 
-std::uint32_t TColorBox::Selected() const {
+std::uint32_t ColorCombo::Selected() const {
   return currentIndex() < 0 ? 0 : currentData().toUInt();
 }
 
-void TColorBox::Select(std::uint32_t color) {
+void ColorCombo::Select(std::uint32_t color) {
   int index = findData(QVariant::fromValue<uint>(color));
   if (index < 0) {
     addItem(Swatch(ToQColor(color)), Q(kd::ColorToText(color)), QVariant::fromValue<uint>(color));

@@ -6,10 +6,10 @@
 #include <QComboBox>
 #include <cstdint>
 
-class TColorBox : public QComboBox {
+class ColorCombo : public QComboBox {
   Q_OBJECT
 public:
-  explicit TColorBox(QWidget *parent = nullptr);
+  explicit ColorCombo(QWidget *parent = nullptr);
   std::uint32_t Selected() const;
   void Select(std::uint32_t color);
 
@@ -19,4 +19,4 @@ public:
 };
 
 // Every colour the box offers, in list order.
-const std::vector<std::uint32_t> &ColorBoxValues();
+const std::vector<std::uint32_t> &ColorComboValues();

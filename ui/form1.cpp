@@ -32,7 +32,7 @@ constexpr int kStatusHeight = 19;
 const char *const kInfoLine = "Korvadimensio 3D 3.3.0 - precision pre-analysis of 3D geodetic networks";
 } // namespace
 
-bool TOpenDialog::Execute(QWidget *parent) {
+bool FileOpenDialog::Execute(QWidget *parent) {
   const QString chosen = Platform().OpenFileName(parent, Title, Filter);
   if (chosen.isEmpty())
     return false;
@@ -40,57 +40,57 @@ bool TOpenDialog::Execute(QWidget *parent) {
   return true;
 }
 
-TForm1::TForm1(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool) {
+MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool) {
   setWindowTitle(QString::fromUtf8(kd::MainWindowCaption));
   setFont(DesignFont("Tahoma", 8));
   setFixedSize(kClientWidth, kClientHeight);
 
-  BitBtn1 = MakeButton(8, 8, 153, 33, QString::fromUtf8("Načíst souřadnice"));
-  BitBtn7 = MakeButton(168, 8, 57, 33, "*.txt");
-  BitBtn2 = MakeButton(232, 8, 217, 33, "Mapa souřadnic");
-  BitBtn3 = MakeButton(8, 48, 217, 33, QString::fromUtf8("Načíst měření"));
-  BitBtn5 = MakeButton(232, 48, 217, 33, QString::fromUtf8("Mapa měření"));
-  BitBtn6 = MakeButton(120, 96, 217, 33, QString::fromUtf8("- Nastavení - "));
-  Bevel1 = new QFrame(this);
-  Bevel1->setFrameShape(QFrame::HLine);
-  Bevel1->setFrameShadow(QFrame::Sunken);
-  Bevel1->setGeometry(8, 136, 441, 9);
-  BitBtn4 = MakeButton(8, 160, 217, 33, QString::fromUtf8("- Výpočet - "));
-  BitBtn8 = MakeButton(232, 160, 105, 33, "+ Protokol + ");
-  BitBtn9 = MakeButton(344, 160, 105, 33, QString::fromUtf8("+ Výpočty + "));
-  BitBtn8->setEnabled(false);
-  BitBtn9->setEnabled(false);
+  LoadFullCoordinatesButton = MakeButton(8, 8, 153, 33, QString::fromUtf8("Načíst souřadnice"));
+  LoadSimpleCoordinatesButton = MakeButton(168, 8, 57, 33, "*.txt");
+  CoordinatePlanButton = MakeButton(232, 8, 217, 33, "Mapa souřadnic");
+  LoadMeasurementsButton = MakeButton(8, 48, 217, 33, QString::fromUtf8("Načíst měření"));
+  MeasurementPlanButton = MakeButton(232, 48, 217, 33, QString::fromUtf8("Mapa měření"));
+  SettingsButton = MakeButton(120, 96, 217, 33, QString::fromUtf8("- Nastavení - "));
+  SeparatorLine = new QFrame(this);
+  SeparatorLine->setFrameShape(QFrame::HLine);
+  SeparatorLine->setFrameShadow(QFrame::Sunken);
+  SeparatorLine->setGeometry(8, 136, 441, 9);
+  EvaluateButton = MakeButton(8, 160, 217, 33, QString::fromUtf8("- Výpočet - "));
+  ProtocolButton = MakeButton(232, 160, 105, 33, "+ Protokol + ");
+  CalculationsButton = MakeButton(344, 160, 105, 33, QString::fromUtf8("+ Výpočty + "));
+  ProtocolButton->setEnabled(false);
+  CalculationsButton->setEnabled(false);
 
-  StatusBar1 = new QStatusBar(this);
-  StatusBar1->setSizeGripEnabled(false);
-  StatusBar1->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
-  StatusLabel = new QLabel(StatusBar1);
+  StatusBar = new QStatusBar(this);
+  StatusBar->setSizeGripEnabled(false);
+  StatusBar->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
+  StatusLabel = new QLabel(StatusBar);
   StatusLabel->setObjectName("StatusText");
-  StatusBar1->addWidget(StatusLabel, 1);
+  StatusBar->addWidget(StatusLabel, 1);
 
-  OpenDialog1.DefaultExt = "*.txt";
-  OpenDialog1.Filter = "Text files (*.txt);;All files (*)";
+  OpenDialog.DefaultExt = "*.txt";
+  OpenDialog.Filter = "Text files (*.txt);;All files (*)";
 
-  Timer1 = Platform().CreateTimer(500);
-  Timer1->SetEnabled(false);
-  Timer1->OnTimer = [this] { Timer1Timer(); };
+  PollTimer = Platform().CreateTimer(500);
+  PollTimer->SetEnabled(false);
+  PollTimer->OnTimer = [this] { PollEngine(); };
 
-  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
-  connect(BitBtn7, &QPushButton::clicked, this, &TForm1::BitBtn7Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
-  connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
-  connect(BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
-  connect(BitBtn6, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
-  connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
-  connect(BitBtn8, &QPushButton::clicked, this, &TForm1::BitBtn8Click);
-  connect(BitBtn9, &QPushButton::clicked, this, &TForm1::BitBtn9Click);
+  connect(LoadFullCoordinatesButton, &QPushButton::clicked, this, &MainWindow::LoadFullCoordinates);
+  connect(LoadSimpleCoordinatesButton, &QPushButton::clicked, this, &MainWindow::LoadSimpleCoordinates);
+  connect(CoordinatePlanButton, &QPushButton::clicked, this, &MainWindow::ShowCoordinatePlan);
+  connect(LoadMeasurementsButton, &QPushButton::clicked, this, &MainWindow::LoadMeasurements);
+  connect(MeasurementPlanButton, &QPushButton::clicked, this, &MainWindow::ShowMeasurementPlan);
+  connect(SettingsButton, &QPushButton::clicked, this, &MainWindow::ShowSettings);
+  connect(EvaluateButton, &QPushButton::clicked, this, &MainWindow::Evaluate);
+  connect(ProtocolButton, &QPushButton::clicked, this, &MainWindow::ShowProtocol);
+  connect(CalculationsButton, &QPushButton::clicked, this, &MainWindow::ShowCalculations);
 
-  FormCreate();
+  OnCreate();
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+MainWindow::~MainWindow() { OnDestroy(); }
 
-QPushButton *TForm1::MakeButton(int left, int top, int width, int height, const QString &caption) {
+QPushButton *MainWindow::MakeButton(int left, int top, int width, int height, const QString &caption) {
   auto *button = new QPushButton(caption, this);
   button->setGeometry(left, top, width, height);
   button->setFont(DesignFont("Tahoma", 9, true));
@@ -101,165 +101,165 @@ QPushButton *TForm1::MakeButton(int left, int top, int width, int height, const 
   return button;
 }
 
-void TForm1::FormCreate() {
-  Container = new TContainer();
+void MainWindow::OnCreate() {
+  TheNetwork = new SurveyNetwork();
   SetStatusText(QString::fromUtf8(kInfoLine));
   LoadProgramSettings();
 }
 
-void TForm1::FormDestroy() {
-  Timer1->SetEnabled(false);
-  delete XMLReader;
-  XMLReader = nullptr;
-  delete Container;
-  Container = nullptr;
+void MainWindow::OnDestroy() {
+  PollTimer->SetEnabled(false);
+  delete TheResultsReader;
+  TheResultsReader = nullptr;
+  delete TheNetwork;
+  TheNetwork = nullptr;
 }
 
-void TForm1::closeEvent(QCloseEvent *event) {
+void MainWindow::closeEvent(QCloseEvent *event) {
   event->accept();
   // Closing the main window ends the program, even while a dialog of
   // another window would otherwise keep the event loop running.
   QCoreApplication::quit();
 }
 
-QString TForm1::StatusText() const { return StatusLabel->text(); }
-void TForm1::SetStatusText(const QString &text) { StatusLabel->setText(text); }
+QString MainWindow::StatusText() const { return StatusLabel->text(); }
+void MainWindow::SetStatusText(const QString &text) { StatusLabel->setText(text); }
 
 
-void TForm1::ApplyTexts() {
-  BitBtn1->setText(Txt(3));
-  BitBtn7->setText(Txt(4));
-  BitBtn2->setText(Txt(5));
-  BitBtn3->setText(Txt(6));
-  BitBtn5->setText(Txt(7));
-  BitBtn6->setText(Txt(8));
-  BitBtn4->setText(Txt(9));
-  BitBtn8->setText(Txt(10));
-  BitBtn9->setText(Txt(11));
+void MainWindow::ApplyTexts() {
+  LoadFullCoordinatesButton->setText(Txt(3));
+  LoadSimpleCoordinatesButton->setText(Txt(4));
+  CoordinatePlanButton->setText(Txt(5));
+  LoadMeasurementsButton->setText(Txt(6));
+  MeasurementPlanButton->setText(Txt(7));
+  SettingsButton->setText(Txt(8));
+  EvaluateButton->setText(Txt(9));
+  ProtocolButton->setText(Txt(10));
+  CalculationsButton->setText(Txt(11));
 }
 
 // ---- loading files ----
 
-void TForm1::LoadCoordinates(bool full) {
-  OpenDialog1.Title = Txt(full ? 3 : 24);
-  if (!OpenDialog1.Execute(this))
+void MainWindow::LoadCoordinates(bool full) {
+  OpenDialog.Title = Txt(full ? 3 : 24);
+  if (!OpenDialog.Execute(this))
     return;
-  const QString path = OpenDialog1.FileName;
-  TSeznam3D &list = Container->Points.List;
+  const QString path = OpenDialog.FileName;
+  PointList &list = TheNetwork->Points.List;
   const int count = full ? list.LoadFull(S(path)) : list.LoadSimple(S(path));
   if (count >= 2) {
     SetStatusText(Txt(13) + QString::number(count));
-    Form2->setWindowTitle(Txt(5) + " - [" + path + "]");
+    TheCoordinatePlan->setWindowTitle(Txt(5) + " - [" + path + "]");
   } else {
     Platform().Message(this, Txt(12));
   }
 }
 
-void TForm1::BitBtn1Click() { LoadCoordinates(true); }
-void TForm1::BitBtn7Click() { LoadCoordinates(false); }
+void MainWindow::LoadFullCoordinates() { LoadCoordinates(true); }
+void MainWindow::LoadSimpleCoordinates() { LoadCoordinates(false); }
 
-void TForm1::BitBtn3Click() {
-  OpenDialog1.Title = Txt(6);
-  if (!OpenDialog1.Execute(this))
+void MainWindow::LoadMeasurements() {
+  OpenDialog.Title = Txt(6);
+  if (!OpenDialog.Execute(this))
     return;
-  const QString path = OpenDialog1.FileName;
-  TMereni &meas = Container->Measurements;
+  const QString path = OpenDialog.FileName;
+  MeasurementList &meas = TheNetwork->Measurements;
   meas.LoadFromFile(S(path));
   const int before = meas.Count();
   const bool dropped = CheckConsistency();
   const int after = meas.Count();
-  Form3->setWindowTitle(Txt(7) + " - [" + path + "]");
+  TheMeasurementPlan->setWindowTitle(Txt(7) + " - [" + path + "]");
   QString line = Txt(16) + QString::number(after);
   if (dropped)
     line += " " + Txt(17) + " (" + QString::number(before - after) + ").";
   SetStatusText(line);
   // The reader keeps what it read before a fault; say where the file went
   // wrong so the user knows the list is incomplete.
-  if (meas.LoadResult == TMereni::lfFormatError)
+  if (meas.LoadResult == MeasurementList::lfFormatError)
     Platform().Message(this, Txt(53) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")");
-  else if (meas.LoadResult == TMereni::lfCannotRead)
+  else if (meas.LoadResult == MeasurementList::lfCannotRead)
     Platform().Message(this, Txt(53) + " (" + path + ")");
 }
 
 // ---- plans and settings ----
 
-void TForm1::BitBtn2Click() {
-  if (Container->Points.List.Count() < 2) {
+void MainWindow::ShowCoordinatePlan() {
+  if (TheNetwork->Points.List.Count() < 2) {
     Platform().Message(this, Txt(14));
     return;
   }
-  Form2->PreparePlan();
+  TheCoordinatePlan->PreparePlan();
   hide();
-  Platform().ShowModal(Form2);
+  Platform().ShowModal(TheCoordinatePlan);
   show();
 }
 
-void TForm1::BitBtn5Click() {
-  if (Container->Points.List.Count() < 2) {
+void MainWindow::ShowMeasurementPlan() {
+  if (TheNetwork->Points.List.Count() < 2) {
     Platform().Message(this, Txt(14));
     return;
   }
   if (CheckConsistency())
     Platform().Message(this, Txt(15));
-  Form3->PreparePlan();
-  Form4->ActivateStationField();
+  TheMeasurementPlan->PreparePlan();
+  TheAddMeasurementWindow->ActivateStationField();
   hide();
-  Platform().ShowModal(Form3);
+  Platform().ShowModal(TheMeasurementPlan);
   show();
 }
 
-void TForm1::BitBtn6Click() {
-  Form9->FormShow();
-  Platform().ShowModal(Form9);
+void MainWindow::ShowSettings() {
+  TheSettingsDialog->OnShow();
+  Platform().ShowModal(TheSettingsDialog);
 }
 
 // ---- protocol ----
 
-void TForm1::BitBtn8Click() {
-  Form5->Memo1->clear();
+void MainWindow::ShowProtocol() {
+  TheProtocolWindow->ProtocolText->clear();
   std::string bytes;
   const QString path = Q(RunFiles().Protocol);
   if (!kd::ReadFileBytes(S(path), bytes)) {
     Platform().Message(this, Txt(53) + " (" + path + ")");
     return;
   }
-  Form5->SetProtocol(Q(kd::Cp1250ToUtf8(bytes)));
-  Platform().ShowModal(Form5);
+  TheProtocolWindow->SetProtocol(Q(kd::Cp1250ToUtf8(bytes)));
+  Platform().ShowModal(TheProtocolWindow);
 }
 
 // ---- evaluation ----
 
-bool TForm1::CheckConsistency() {
-  return Container->CheckConsistency(true, WarningSink());
+bool MainWindow::CheckConsistency() {
+  return TheNetwork->CheckConsistency(true, WarningSink());
 }
 
-TWarningSink TForm1::WarningSink() {
+WarningCallback MainWindow::WarningSink() {
   return [this](const std::string &warning) { Platform().Message(this, Q(warning)); };
 }
 
-void TForm1::BitBtn4Click() {
-  const TEvaluationCheck check = CheckBeforeEvaluation(*Container, WarningSink());
+void MainWindow::Evaluate() {
+  const EvaluationCheck check = CheckBeforeEvaluation(*TheNetwork, WarningSink());
   if (check.TooSmall) {
     Platform().Message(this, Txt(19));
     SetStatusText(Txt(20));
     return;
   }
-  const TRunFiles files = RunFiles();
+  const EngineRunFiles files = RunFiles();
   if (!DeleteOutputs(files)) {
     // An old result that cannot be removed could be taken for the new one.
     EndRun(false);
     Platform().Message(this, Txt(20) + " (" + Q(files.Results) + ")");
     return;
   }
-  Container->Measurements.Sort();
-  Form3->RefreshGrid();
-  if (!Container->WriteEngineInput(files.Input)) {
+  TheNetwork->Measurements.Sort();
+  TheMeasurementPlan->RefreshGrid();
+  if (!TheNetwork->WriteEngineInput(files.Input)) {
     EndRun(false);
-    const std::string failed = FailedMeasurementText(Container->LastWriteFailure);
+    const std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
     Platform().Message(this, Txt(20) + " (" + Q(failed.empty() ? files.Input : failed) + ")");
     return;
   }
-  Poll = TEnginePoll(files);
+  Poll = EnginePoll(files);
   PollCount = 0;
   if (StartEngine())
     SetStatusText(Txt(18));
@@ -267,13 +267,13 @@ void TForm1::BitBtn4Click() {
     SetStatusText(StatusText() + Txt(17) + ".");
 }
 
-TRunFiles TForm1::RunFiles() { return RunFilesForProgram(S(Platform().ProgramPath())); }
+EngineRunFiles MainWindow::RunFiles() { return RunFilesForProgram(S(Platform().ProgramPath())); }
 
-bool TForm1::StartEngine() {
-  BitBtn4->setEnabled(false);
-  BitBtn8->setEnabled(false);
-  BitBtn9->setEnabled(false);
-  const TRunFiles files = RunFiles();
+bool MainWindow::StartEngine() {
+  EvaluateButton->setEnabled(false);
+  ProtocolButton->setEnabled(false);
+  CalculationsButton->setEnabled(false);
+  const EngineRunFiles files = RunFiles();
   const QString engine = Q(EnginePathFor(S(Platform().ProgramPath())));
   QStringList args;
   for (const std::string &arg : EngineArguments(files))
@@ -285,56 +285,56 @@ bool TForm1::StartEngine() {
   if (!started)
     Platform().Message(this, error + " (" + engine + ")");
   // A failed start ends through the time-out of the poll.
-  Timer1->SetEnabled(true);
+  PollTimer->SetEnabled(true);
   return started;
 }
 
-void TForm1::Timer1Timer() {
-  const TPollState state = Poll.Tick();
+void MainWindow::PollEngine() {
+  const PollState state = Poll.Tick();
   PollCount = Poll.PollCount();
   SetStatusText(Q(Poll.StatusText()));
-  if (state == TPollState::Complete)
+  if (state == PollState::Complete)
     EndRun(true);
-  else if (state == TPollState::Failed)
+  else if (state == PollState::Failed)
     EndRun(false);
 }
 
-void TForm1::EndRun(bool complete) {
-  BitBtn4->setEnabled(true);
-  BitBtn8->setEnabled(complete);
-  BitBtn9->setEnabled(complete);
-  Timer1->SetEnabled(false);
+void MainWindow::EndRun(bool complete) {
+  EvaluateButton->setEnabled(true);
+  ProtocolButton->setEnabled(complete);
+  CalculationsButton->setEnabled(complete);
+  PollTimer->SetEnabled(false);
   SetStatusText(Txt(complete ? 21 : 20));
 }
 
 // ---- calculations ----
 
-void TForm1::BitBtn9Click() {
-  delete XMLReader;
-  XMLReader = new TXMLReader();
+void MainWindow::ShowCalculations() {
+  delete TheResultsReader;
+  TheResultsReader = new ResultsReader();
   std::vector<std::string> choices1, choices2;
-  const TResultsOutcome outcome =
-      ReadResults(*XMLReader, RunFiles().Results, Container->Points.ScSvpMode,
-                  Container->Points.List, Form6->Table, choices1, choices2);
+  const ResultsOutcome outcome =
+      ReadResults(*TheResultsReader, RunFiles().Results, TheNetwork->Points.ScSvpMode,
+                  TheNetwork->Points.List, TheResultsWindow->Table, choices1, choices2);
   switch (outcome) {
-  case TResultsOutcome::Shown:
-    Form6->ShowResults(choices1);
-    Platform().ShowModal(Form6);
+  case ResultsOutcome::Shown:
+    TheResultsWindow->ShowResults(choices1);
+    Platform().ShowModal(TheResultsWindow);
     break;
-  case TResultsOutcome::Not3d:
+  case ResultsOutcome::Not3d:
     Platform().Message(this, Txt(23));
     SetStatusText(Txt(23));
     break;
-  case TResultsOutcome::LoadFailed:
-  case TResultsOutcome::TableFailed:
+  case ResultsOutcome::LoadFailed:
+  case ResultsOutcome::TableFailed:
     // The file cannot be read or parsed, or an ellipsoid cannot be
     // computed: say why; the reader stays without a table.
-    Platform().Message(this, Q(XMLReader->Error));
+    Platform().Message(this, Q(TheResultsReader->Error));
     break;
   }
 }
 
-void TForm1::LoadProgramSettings() {
-  inifile settings;
-  settings.LoadSettings(Container->Points, S(ProgramFileWithExt(".ini")));
+void MainWindow::LoadProgramSettings() {
+  IniFile settings;
+  settings.LoadSettings(TheNetwork->Points, S(ProgramFileWithExt(".ini")));
 }

@@ -17,7 +17,7 @@ class QStatusBar;
 
 // A file-open dialog as the main window designs it: a title, a filter and a
 // default extension; Execute runs it through the platform.
-struct TOpenDialog {
+struct FileOpenDialog {
   QString Title;
   QString Filter;
   QString DefaultExt;
@@ -25,11 +25,11 @@ struct TOpenDialog {
   bool Execute(QWidget *parent);
 };
 
-class TForm1 : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
 public:
-  explicit TForm1(QWidget *parent = nullptr);
-  ~TForm1() override;
+  explicit MainWindow(QWidget *parent = nullptr);
+  ~MainWindow() override;
 
   void ApplyTexts();
 
@@ -38,50 +38,50 @@ public:
   void SetStatusText(const QString &text);
 
   // Files of a run, next to the program and named after it.
-  static TRunFiles RunFiles();
+  static EngineRunFiles RunFiles();
 
   // Starts the engine on the written input document; true when it started.
   bool StartEngine();
 
-  QPushButton *BitBtn1 = nullptr; // load coordinates (full format)
-  QPushButton *BitBtn7 = nullptr; // load coordinates (simple format)
-  QPushButton *BitBtn2 = nullptr; // coordinate plan
-  QPushButton *BitBtn3 = nullptr; // load measurements
-  QPushButton *BitBtn5 = nullptr; // measurement plan
-  QPushButton *BitBtn6 = nullptr; // settings
-  QFrame *Bevel1 = nullptr;
-  QPushButton *BitBtn4 = nullptr; // evaluation
-  QPushButton *BitBtn8 = nullptr; // protocol
-  QPushButton *BitBtn9 = nullptr; // calculations
-  QStatusBar *StatusBar1 = nullptr;
-  TOpenDialog OpenDialog1;
-  std::unique_ptr<TTimer> Timer1;
+  QPushButton *LoadFullCoordinatesButton = nullptr; // load coordinates (full format)
+  QPushButton *LoadSimpleCoordinatesButton = nullptr; // load coordinates (simple format)
+  QPushButton *CoordinatePlanButton = nullptr; // coordinate plan
+  QPushButton *LoadMeasurementsButton = nullptr; // load measurements
+  QPushButton *MeasurementPlanButton = nullptr; // measurement plan
+  QPushButton *SettingsButton = nullptr; // settings
+  QFrame *SeparatorLine = nullptr;
+  QPushButton *EvaluateButton = nullptr; // evaluation
+  QPushButton *ProtocolButton = nullptr; // protocol
+  QPushButton *CalculationsButton = nullptr; // calculations
+  QStatusBar *StatusBar = nullptr;
+  FileOpenDialog OpenDialog;
+  std::unique_ptr<RepeatingTimer> PollTimer;
   int32_t PollCount = 0; // waiting ticks of the current run
-  TEnginePoll Poll;
+  EnginePoll Poll;
 
 public slots:
-  void BitBtn1Click();
-  void BitBtn7Click();
-  void BitBtn2Click();
-  void BitBtn3Click();
-  void BitBtn5Click();
-  void BitBtn6Click();
-  void BitBtn4Click();
-  void BitBtn8Click();
-  void BitBtn9Click();
-  void Timer1Timer();
+  void LoadFullCoordinates();
+  void LoadSimpleCoordinates();
+  void ShowCoordinatePlan();
+  void LoadMeasurements();
+  void ShowMeasurementPlan();
+  void ShowSettings();
+  void Evaluate();
+  void ShowProtocol();
+  void ShowCalculations();
+  void PollEngine();
 
 protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
-  void FormCreate();
-  void FormDestroy();
+  void OnCreate();
+  void OnDestroy();
   void LoadCoordinates(bool full);
   void LoadProgramSettings();
   // Consistency check with removal; plumbing warnings go to message boxes.
   bool CheckConsistency();
-  TWarningSink WarningSink();
+  WarningCallback WarningSink();
   // Ends a watched run: complete (both outputs there) or failed.
   void EndRun(bool complete);
   QPushButton *MakeButton(int left, int top, int width, int height, const QString &caption);

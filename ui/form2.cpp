@@ -19,118 +19,118 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-TForm2::TForm2(QWidget *parent) : TPlanForm(5, parent) {
+CoordinatePlanWindow::CoordinatePlanWindow(QWidget *parent) : PlanWindow(5, parent) {
   const int colX = ColumnX();
-  Label1 = NewLabel(this, Txt(25), colX, 4, kColumnWidth, 18);
+  CoordinatesLabel = NewLabel(this, Txt(25), colX, 4, kColumnWidth, 18);
 
-  StringGrid1 = MakeTable(345);
+  PointTable = MakeTable(345);
 
-  BitBtn12 = NewButton(this, Txt(26), colX, 374, 120, 28);
-  BitBtn11 = NewButton(this, Txt(27), 0, 374, 120, 28);
-  BitBtn11->move(DesignWidth - BitBtn11->width() - kRightGap, 374);
+  SaveAsButton = NewButton(this, Txt(26), colX, 374, 120, 28);
+  SaveButton = NewButton(this, Txt(27), 0, 374, 120, 28);
+  SaveButton->move(DesignWidth - SaveButton->width() - kRightGap, 374);
 
-  Panel2 = new QFrame(this);
-  Panel2->setFrameShape(QFrame::StyledPanel);
-  Panel2->setGeometry(colX, 408, kColumnWidth, 118);
-  Label2 = NewLabel(Panel2, Txt(28), 8, 6, 130, 18);
-  Edit1 = new QLineEdit(Panel2);
-  Edit1->setGeometry(8, 26, 130, 24);
-  Label3 = NewLabel(Panel2, Txt(29), 150, 6, 130, 18);
-  Edit2 = new QLineEdit(Panel2);
-  Edit2->setGeometry(150, 26, 130, 24);
-  BitBtn8 = NewButton(Panel2, Txt(31), 8, 58, 130, 28);
-  BitBtn10 = NewButton(Panel2, Txt(30), 150, 58, 130, 28);
+  PointEditPanel = new QFrame(this);
+  PointEditPanel->setFrameShape(QFrame::StyledPanel);
+  PointEditPanel->setGeometry(colX, 408, kColumnWidth, 118);
+  PointNumberLabel = NewLabel(PointEditPanel, Txt(28), 8, 6, 130, 18);
+  PointNumberEdit = new QLineEdit(PointEditPanel);
+  PointNumberEdit->setGeometry(8, 26, 130, 24);
+  HeightLabel = NewLabel(PointEditPanel, Txt(29), 150, 6, 130, 18);
+  HeightEdit = new QLineEdit(PointEditPanel);
+  HeightEdit->setGeometry(150, 26, 130, 24);
+  AddPointButton = NewButton(PointEditPanel, Txt(31), 8, 58, 130, 28);
+  DeletePointButton = NewButton(PointEditPanel, Txt(30), 150, 58, 130, 28);
 
-  MakeNavPanel(BitBtn1, BitBtn9, BitBtn2, BitBtn3, BitBtn4, BitBtn7, BitBtn5, BitBtn6);
+  MakeNavPanel(FitAllButton, RedrawButton, ZoomInButton, ZoomOutButton, PanLeftButton, PanRightButton, PanUpButton, PanDownButton);
 
-  Vechnyvyrovnvan1 = PopupMenu1->addAction(Txt(72));
-  Vechnyfixn1 = PopupMenu1->addAction(Txt(73));
-  ZmnitvechnySc1 = PopupMenu1->addAction(Txt(74) + QStringLiteral(" Sc/Svp"));
-  Vlastnosti1 = PopupMenu1->addAction(Txt(75));
+  AllAdjustedAction = TableMenu->addAction(Txt(72));
+  AllFixedAction = TableMenu->addAction(Txt(73));
+  ChangeAllScSvpAction = TableMenu->addAction(Txt(74) + QStringLiteral(" Sc/Svp"));
+  PropertiesAction = TableMenu->addAction(Txt(75));
 
-  connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
-  connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
-  connect(BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
-  connect(BitBtn7, &QPushButton::clicked, this, &TForm2::BitBtn7Click);
-  connect(BitBtn5, &QPushButton::clicked, this, &TForm2::BitBtn5Click);
-  connect(BitBtn6, &QPushButton::clicked, this, &TForm2::BitBtn6Click);
-  connect(BitBtn9, &QPushButton::clicked, this, &TForm2::BitBtn9Click);
-  connect(BitBtn8, &QPushButton::clicked, this, &TForm2::BitBtn8Click);
-  connect(BitBtn10, &QPushButton::clicked, this, &TForm2::BitBtn10Click);
-  connect(BitBtn11, &QPushButton::clicked, this, &TForm2::BitBtn11Click);
-  connect(BitBtn12, &QPushButton::clicked, this, &TForm2::BitBtn12Click);
-  connect(Vechnyvyrovnvan1, &QAction::triggered, this, &TForm2::Vechnyvyrovnvan1Click);
-  connect(Vechnyfixn1, &QAction::triggered, this, &TForm2::Vechnyfixn1Click);
-  connect(ZmnitvechnySc1, &QAction::triggered, this, &TForm2::ZmnitvechnySc1Click);
-  connect(Vlastnosti1, &QAction::triggered, this, &TForm2::Vlastnosti1Click);
-  connect(Edit1, &QLineEdit::textChanged, this, &TForm2::Edit1Change);
-  connect(Edit2, &QLineEdit::textChanged, this, &TForm2::Edit2Change);
+  connect(FitAllButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ShowAllPoints);
+  connect(ZoomInButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ZoomIn);
+  connect(ZoomOutButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ZoomOut);
+  connect(PanLeftButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanLeft);
+  connect(PanRightButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanRight);
+  connect(PanUpButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanUp);
+  connect(PanDownButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanDown);
+  connect(RedrawButton, &QPushButton::clicked, this, &CoordinatePlanWindow::RedrawPlan);
+  connect(AddPointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::AddPoint);
+  connect(DeletePointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::DeletePoint);
+  connect(SaveButton, &QPushButton::clicked, this, &CoordinatePlanWindow::SavePoints);
+  connect(SaveAsButton, &QPushButton::clicked, this, &CoordinatePlanWindow::SavePointsAs);
+  connect(AllAdjustedAction, &QAction::triggered, this, &CoordinatePlanWindow::MakeAllAdjusted);
+  connect(AllFixedAction, &QAction::triggered, this, &CoordinatePlanWindow::MakeAllFixed);
+  connect(ChangeAllScSvpAction, &QAction::triggered, this, &CoordinatePlanWindow::ChangeAllScSvp);
+  connect(PropertiesAction, &QAction::triggered, this, &CoordinatePlanWindow::ShowPointProperties);
+  connect(PointNumberEdit, &QLineEdit::textChanged, this, &CoordinatePlanWindow::ValidatePointNumber);
+  connect(HeightEdit, &QLineEdit::textChanged, this, &CoordinatePlanWindow::ValidateHeight);
 
   resize(DesignWidth, DesignHeight);
 }
 
-TForm2::~TForm2() = default;
+CoordinatePlanWindow::~CoordinatePlanWindow() = default;
 
-void TForm2::ApplyTexts() {
+void CoordinatePlanWindow::ApplyTexts() {
   ApplyCaption();
-  Label1->setText(Txt(25));
-  BitBtn12->setText(Txt(26));
-  BitBtn11->setText(Txt(27));
-  Label2->setText(Txt(28));
-  Label3->setText(Txt(29));
-  BitBtn10->setText(Txt(30));
-  BitBtn8->setText(Txt(31));
-  BitBtn1->setText(Txt(32));
-  BitBtn9->setText(Txt(33));
-  Vechnyvyrovnvan1->setText(Txt(72));
-  Vechnyfixn1->setText(Txt(73));
-  ZmnitvechnySc1->setText(Txt(74) + QStringLiteral(" Sc/Svp"));
-  Vlastnosti1->setText(Txt(75));
-  if (StringGrid1->columnCount() > 0)
-    StringGrid1->setHorizontalHeaderItem(0, new QTableWidgetItem(Txt(97)));
+  CoordinatesLabel->setText(Txt(25));
+  SaveAsButton->setText(Txt(26));
+  SaveButton->setText(Txt(27));
+  PointNumberLabel->setText(Txt(28));
+  HeightLabel->setText(Txt(29));
+  DeletePointButton->setText(Txt(30));
+  AddPointButton->setText(Txt(31));
+  FitAllButton->setText(Txt(32));
+  RedrawButton->setText(Txt(33));
+  AllAdjustedAction->setText(Txt(72));
+  AllFixedAction->setText(Txt(73));
+  ChangeAllScSvpAction->setText(Txt(74) + QStringLiteral(" Sc/Svp"));
+  PropertiesAction->setText(Txt(75));
+  if (PointTable->columnCount() > 0)
+    PointTable->setHorizontalHeaderItem(0, new QTableWidgetItem(Txt(97)));
 }
 
-void TForm2::PreparePlan() {
-  TPoints &pts = Net().Points;
-  SetBitmap(pts, Image1->Bitmap());
+void CoordinatePlanWindow::PreparePlan() {
+  PointSet &pts = Net().Points;
+  SetBitmap(pts, PlanImage->Bitmap());
   RefillGrid();
   FitAll(pts);
   Redraw();
 }
 
-void TForm2::Redraw() {
+void CoordinatePlanWindow::Redraw() {
   // Only while the plan owns the drawing surface: the measurement plan may
   // have it.
   if (!OwnsSurface())
     return;
   ClearPlan(Net().Points);
   DrawPoints(Net().Points);
-  Image1->update();
+  PlanImage->update();
 }
 
-void TForm2::RefillGrid() {
-  TGrid grid;
+void CoordinatePlanWindow::RefillGrid() {
+  TextGrid grid;
   FillPointGrid(Net().Points, grid);
-  CopyGridToTable(grid, StringGrid1);
+  CopyGridToTable(grid, PointTable);
   ShowSelection();
 }
 
 // ---- view buttons ----
 
-void TForm2::BitBtn1Click() { ViewFitAll(); }
-void TForm2::BitBtn2Click() { ViewZoomIn(); }
-void TForm2::BitBtn3Click() { ViewZoom(1.0 / Net().Points.ZoomStep); }
-void TForm2::BitBtn4Click() { ViewPan(-10, 0); }
-void TForm2::BitBtn7Click() { ViewPan(10, 0); }
-void TForm2::BitBtn5Click() { ViewPan(0, -10); }
-void TForm2::BitBtn6Click() { ViewPan(0, 10); }
-void TForm2::BitBtn9Click() { ViewClearMark(); }
+void CoordinatePlanWindow::ShowAllPoints() { ViewFitAll(); }
+void CoordinatePlanWindow::ZoomIn() { ViewZoomIn(); }
+void CoordinatePlanWindow::ZoomOut() { ViewZoom(1.0 / Net().Points.ZoomStep); }
+void CoordinatePlanWindow::PanLeft() { ViewPan(-10, 0); }
+void CoordinatePlanWindow::PanRight() { ViewPan(10, 0); }
+void CoordinatePlanWindow::PanUp() { ViewPan(0, -10); }
+void CoordinatePlanWindow::PanDown() { ViewPan(0, 10); }
+void CoordinatePlanWindow::RedrawPlan() { ViewClearMark(); }
 
 // ---- mouse ----
 
-void TForm2::PlanMouseDown(Qt::MouseButton button, int x, int y) {
-  TPoints &pts = Net().Points;
+void CoordinatePlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) {
+  PointSet &pts = Net().Points;
   if (button == Qt::LeftButton) {
     pts.MarkX = x;
     pts.MarkY = y;
@@ -138,72 +138,72 @@ void TForm2::PlanMouseDown(Qt::MouseButton button, int x, int y) {
     Redraw();
   } else if (button == Qt::RightButton) {
     const int i = NearestPoint(pts, x, y);
-    if (i >= 0 && TPointProp) {
-      TPointProp->Fill(pts.List.Items[i], i);
-      Platform().ShowModal(TPointProp);
+    if (i >= 0 && ThePointPropertiesDialog) {
+      ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
+      Platform().ShowModal(ThePointPropertiesDialog);
     }
   }
 }
 
-void TForm2::StringGrid1MouseWheelUp() {
+void CoordinatePlanWindow::WheelZoomIn() {
   if (!OwnsSurface())
     return;
   WheelZoomInCoordPlan(Net());
-  Image1->update();
+  PlanImage->update();
 }
 
-void TForm2::StringGrid1MouseWheelDown() {
+void CoordinatePlanWindow::WheelZoomOut() {
   if (!OwnsSurface())
     return;
   WheelZoomOutCoordPlan(Net());
-  Image1->update();
+  PlanImage->update();
 }
 
-void TForm2::TableWheel(bool up) {
+void CoordinatePlanWindow::TableWheel(bool up) {
   if (up)
-    StringGrid1MouseWheelUp();
+    WheelZoomIn();
   else
-    StringGrid1MouseWheelDown();
+    WheelZoomOut();
 }
 
 // ---- table ----
 
-void TForm2::StringGrid1SelectCell(int row) { FSelectedRow = row; }
+void CoordinatePlanWindow::SelectPointRow(int row) { LastSelectedRow = row; }
 
 // ---- add and delete ----
 
-void TForm2::Edit1Change() {
+void CoordinatePlanWindow::ValidatePointNumber() {
   long double v;
-  if (!Edit1->text().isEmpty() && !TryTextToNum(S(Edit1->text()), v))
-    Edit1->clear();
+  if (!PointNumberEdit->text().isEmpty() && !TryTextToNum(S(PointNumberEdit->text()), v))
+    PointNumberEdit->clear();
 }
 
-void TForm2::Edit2Change() {
+void CoordinatePlanWindow::ValidateHeight() {
   long double v;
-  if (!Edit2->text().isEmpty() && !TryTextToNum(S(Edit2->text()), v))
-    Edit2->clear();
+  if (!HeightEdit->text().isEmpty() && !TryTextToNum(S(HeightEdit->text()), v))
+    HeightEdit->clear();
 }
 
-void TForm2::BitBtn8Click() {
+void CoordinatePlanWindow::AddPoint() {
   long double number = 0, height = 0;
-  if (!TryTextToNum(S(Edit1->text()), number) || !TryTextToNum(S(Edit2->text()), height))
+  if (!TryTextToNum(S(PointNumberEdit->text()), number) || !TryTextToNum(S(HeightEdit->text()), height))
     return;
-  TPoints &pts = Net().Points;
+  PointSet &pts = Net().Points;
   const bool added = AddPointAtMark(pts, height, double(number));
   pts.Marked = false;
   RefillGrid();
   Redraw();
   if (added)
-    Edit1->setText(Q(NumToText(double(number) + 1)));
+    PointNumberEdit->setText(Q(NumToText(double(number) + 1)));
 }
 
-void TForm2::BitBtn10Click() {
-  TContainer &net = Net();
+void CoordinatePlanWindow::DeletePoint() {
+  SurveyNetwork &net = Net();
   if (net.Points.List.Count() < 3) {
     Platform().Message(this, Txt(34));
     return;
   }
-  net.Points.List.Delete(FSelectedRow - 1);
+  net.Points.List.Delete(LastSelectedRow - 1);
   net.Points.Marked = false;
   RefillGrid();
   Redraw();
@@ -213,13 +213,13 @@ void TForm2::BitBtn10Click() {
   if (removed)
     Platform().Message(this, Txt(17) + QStringLiteral(" (") + QString::number(before - after) +
                                  QStringLiteral(")."));
-  StringGrid1->setFocus();
+  PointTable->setFocus();
 }
 
 // ---- files ----
 
-bool TForm2::SaveTo(const QString &path) {
-  TSeznam3D &list = Net().Points.List;
+bool CoordinatePlanWindow::SaveTo(const QString &path) {
+  PointList &list = Net().Points.List;
   const std::string previous = list.FileName;
   list.FileName = S(path);
   if (list.Save() > 0)
@@ -229,16 +229,16 @@ bool TForm2::SaveTo(const QString &path) {
   return false;
 }
 
-void TForm2::BitBtn11Click() {
+void CoordinatePlanWindow::SavePoints() {
   const QString path = Q(Net().Points.List.FileName);
   if (path.isEmpty()) {
-    BitBtn12Click();
+    SavePointsAs();
     return;
   }
   SaveTo(path);
 }
 
-void TForm2::BitBtn12Click() {
+void CoordinatePlanWindow::SavePointsAs() {
   const QString path = Platform().SaveFileName(this, Txt(35));
   if (path.isEmpty())
     return;
@@ -246,43 +246,43 @@ void TForm2::BitBtn12Click() {
     ShowPathInCaption(path);
 }
 
-void TForm2::FormClose() {
-  TContainer &net = Net();
+void CoordinatePlanWindow::OnClose() {
+  SurveyNetwork &net = Net();
   if (!net.Points.AutoSave || net.Points.List.Count() == 0)
     return;
-  BitBtn11Click();
+  SavePoints();
 }
 
 // ---- menu ----
 
-void TForm2::Vechnyvyrovnvan1Click() {
+void CoordinatePlanWindow::MakeAllAdjusted() {
   Net().Points.SetAllFixed(false);
   Redraw();
 }
 
-void TForm2::Vechnyfixn1Click() {
+void CoordinatePlanWindow::MakeAllFixed() {
   Net().Points.SetAllFixed(true);
   Redraw();
 }
 
-void TForm2::ZmnitvechnySc1Click() {
-  if (Form8)
-    Platform().ShowModal(Form8);
+void CoordinatePlanWindow::ChangeAllScSvp() {
+  if (TheAllPointsScSvpDialog)
+    Platform().ShowModal(TheAllPointsScSvpDialog);
 }
 
-void TForm2::Vlastnosti1Click() {
-  TPoints &pts = Net().Points;
-  const int i = FSelectedRow - 1;
-  if (i < 0 || i >= pts.List.Count() || !TPointProp)
+void CoordinatePlanWindow::ShowPointProperties() {
+  PointSet &pts = Net().Points;
+  const int i = LastSelectedRow - 1;
+  if (i < 0 || i >= pts.List.Count() || !ThePointPropertiesDialog)
     return;
-  TPointProp->Fill(pts.List.Items[i], i);
-  Platform().ShowModal(TPointProp);
+  ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
+  Platform().ShowModal(ThePointPropertiesDialog);
 }
 
 // ---- size ----
 
-void TForm2::FormResize() {
-  const int w = PlaceColumn({Panel2, Label1, BitBtn12});
-  BitBtn11->move(w - BitBtn11->width() - kRightGap, BitBtn11->y());
+void CoordinatePlanWindow::OnResize() {
+  const int w = PlaceColumn({PointEditPanel, CoordinatesLabel, SaveAsButton});
+  SaveButton->move(w - SaveButton->width() - kRightGap, SaveButton->y());
   Redraw();
 }

@@ -9,11 +9,11 @@
 class QAction;
 class QLineEdit;
 
-class TForm2 : public TPlanForm {
+class CoordinatePlanWindow : public PlanWindow {
   Q_OBJECT
 public:
-  explicit TForm2(QWidget *parent = nullptr);
-  ~TForm2() override;
+  explicit CoordinatePlanWindow(QWidget *parent = nullptr);
+  ~CoordinatePlanWindow() override;
 
   // Puts the active language's texts on the window's controls; a file path
   // shown in the caption stays.
@@ -27,57 +27,57 @@ public:
   // Refills the point table from the point list.
   void RefillGrid();
 
-  QLabel *Label1 = nullptr;
-  QTableWidget *StringGrid1 = nullptr;
-  QPushButton *BitBtn12 = nullptr; // save as
-  QPushButton *BitBtn11 = nullptr; // save
-  QFrame *Panel2 = nullptr;        // add / delete
-  QLabel *Label2 = nullptr;
-  QLineEdit *Edit1 = nullptr;      // number of a point to add
-  QLabel *Label3 = nullptr;
-  QLineEdit *Edit2 = nullptr;      // height of a point to add
-  QPushButton *BitBtn10 = nullptr; // delete point
-  QPushButton *BitBtn8 = nullptr;  // add point
-  QPushButton *BitBtn1 = nullptr;  // fit all
-  QPushButton *BitBtn9 = nullptr;  // redraw
-  QPushButton *BitBtn2 = nullptr;  // zoom in
-  QPushButton *BitBtn3 = nullptr;  // zoom out
-  QPushButton *BitBtn4 = nullptr;  // pan left
-  QPushButton *BitBtn7 = nullptr;  // pan right
-  QPushButton *BitBtn5 = nullptr;  // pan up
-  QPushButton *BitBtn6 = nullptr;  // pan down
-  QAction *Vechnyvyrovnvan1 = nullptr; // all points adjusted
-  QAction *Vechnyfixn1 = nullptr;      // all points fixed
-  QAction *ZmnitvechnySc1 = nullptr;   // change all Sc/Svp
-  QAction *Vlastnosti1 = nullptr;      // properties
+  QLabel *CoordinatesLabel = nullptr;
+  QTableWidget *PointTable = nullptr;
+  QPushButton *SaveAsButton = nullptr; // save as
+  QPushButton *SaveButton = nullptr; // save
+  QFrame *PointEditPanel = nullptr;        // add / delete
+  QLabel *PointNumberLabel = nullptr;
+  QLineEdit *PointNumberEdit = nullptr;      // number of a point to add
+  QLabel *HeightLabel = nullptr;
+  QLineEdit *HeightEdit = nullptr;      // height of a point to add
+  QPushButton *DeletePointButton = nullptr; // delete point
+  QPushButton *AddPointButton = nullptr;  // add point
+  QPushButton *FitAllButton = nullptr;  // fit all
+  QPushButton *RedrawButton = nullptr;  // redraw
+  QPushButton *ZoomInButton = nullptr;  // zoom in
+  QPushButton *ZoomOutButton = nullptr;  // zoom out
+  QPushButton *PanLeftButton = nullptr;  // pan left
+  QPushButton *PanRightButton = nullptr;  // pan right
+  QPushButton *PanUpButton = nullptr;  // pan up
+  QPushButton *PanDownButton = nullptr;  // pan down
+  QAction *AllAdjustedAction = nullptr; // all points adjusted
+  QAction *AllFixedAction = nullptr;      // all points fixed
+  QAction *ChangeAllScSvpAction = nullptr;   // change all Sc/Svp
+  QAction *PropertiesAction = nullptr;      // properties
 
 public slots:
-  void BitBtn1Click();
-  void BitBtn2Click();
-  void BitBtn3Click();
-  void BitBtn4Click();
-  void BitBtn7Click();
-  void BitBtn5Click();
-  void BitBtn6Click();
-  void BitBtn9Click();
-  void BitBtn8Click();
-  void BitBtn10Click();
-  void BitBtn11Click();
-  void BitBtn12Click();
-  void Vechnyvyrovnvan1Click();
-  void Vechnyfixn1Click();
-  void ZmnitvechnySc1Click();
-  void Vlastnosti1Click();
-  void Edit1Change();
-  void Edit2Change();
-  void StringGrid1SelectCell(int row);
-  void StringGrid1MouseWheelUp();
-  void StringGrid1MouseWheelDown();
+  void ShowAllPoints();
+  void ZoomIn();
+  void ZoomOut();
+  void PanLeft();
+  void PanRight();
+  void PanUp();
+  void PanDown();
+  void RedrawPlan();
+  void AddPoint();
+  void DeletePoint();
+  void SavePoints();
+  void SavePointsAs();
+  void MakeAllAdjusted();
+  void MakeAllFixed();
+  void ChangeAllScSvp();
+  void ShowPointProperties();
+  void ValidatePointNumber();
+  void ValidateHeight();
+  void SelectPointRow(int row);
+  void WheelZoomIn();
+  void WheelZoomOut();
   // Places the controls for the current size and redraws.
-  void FormResize() override;
+  void OnResize() override;
   // Runs when the window closes: saves the point list when the
   // automatic-save setting is on.
-  void FormClose() override;
+  void OnClose() override;
 
 protected:
   // Left click: marks the position for a new point; right click near a

@@ -8,11 +8,11 @@
 
 class QAction;
 
-class TForm3 : public TPlanForm {
+class MeasurementPlanWindow : public PlanWindow {
   Q_OBJECT
 public:
-  explicit TForm3(QWidget *parent = nullptr);
-  ~TForm3() override;
+  explicit MeasurementPlanWindow(QWidget *parent = nullptr);
+  ~MeasurementPlanWindow() override;
 
   // Puts the active language's texts on the window's controls; a file path
   // shown in the caption stays.
@@ -25,66 +25,66 @@ public:
   // Draws the measurement plan again (when this window owns the surface).
   void Redraw() override;
 
-  QLabel *Label4 = nullptr;
-  QTableWidget *StringGrid2 = nullptr;
-  QFrame *Panel3 = nullptr;        // type buttons, delete, sort, save
-  QPushButton *BitBtn12 = nullptr; // -> sd
-  QPushButton *BitBtn11 = nullptr; // -> hd
-  QPushButton *BitBtn13 = nullptr; // -> vd
-  QPushButton *BitBtn16 = nullptr; // -> zen.
-  QPushButton *BitBtn14 = nullptr; // -> dir.
-  QPushButton *BitBtn18 = nullptr; // -> angles
-  QPushButton *BitBtn1 = nullptr;  // ->3d pol.
-  QPushButton *BitBtn20 = nullptr; // -> GD
-  QPushButton *BitBtn21 = nullptr; // -> PR
-  QPushButton *BitBtn17 = nullptr; // delete measurement
-  QPushButton *BitBtn15 = nullptr; // sort
-  QPushButton *BitBtn19 = nullptr; // save as
-  QPushButton *BitBtn10 = nullptr; // save
-  QPushButton *BitBtn2 = nullptr;  // fit all
-  QPushButton *BitBtn9 = nullptr;  // redraw
-  QPushButton *BitBtn3 = nullptr;  // zoom in
-  QPushButton *BitBtn4 = nullptr;  // zoom out
-  QPushButton *BitBtn5 = nullptr;  // pan left
-  QPushButton *BitBtn8 = nullptr;  // pan right
-  QPushButton *BitBtn6 = nullptr;  // pan up
-  QPushButton *BitBtn7 = nullptr;  // pan down
-  QAction *Zmnitpesnostmen1 = nullptr;              // one measurement
-  QAction *Zmnitpesnostvechmentohototypu1 = nullptr; // all of the type
-  QAction *Prvodcepesnostmi1 = nullptr;             // precision guide
+  QLabel *MeasurementsLabel = nullptr;
+  QTableWidget *MeasurementTable = nullptr;
+  QFrame *TypeButtonPanel = nullptr;        // type buttons, delete, sort, save
+  QPushButton *AddSlopeDistanceButton = nullptr; // -> sd
+  QPushButton *AddHorizontalDistanceButton = nullptr; // -> hd
+  QPushButton *AddHeightDifferenceButton = nullptr; // -> vd
+  QPushButton *AddZenithAngleButton = nullptr; // -> zen.
+  QPushButton *AddDirectionButton = nullptr; // -> dir.
+  QPushButton *AddAnglesButton = nullptr; // -> angles
+  QPushButton *AddPolar3DButton = nullptr;  // ->3d pol.
+  QPushButton *AddGyroDirectionButton = nullptr; // -> GD
+  QPushButton *AddPlumbingButton = nullptr; // -> PR
+  QPushButton *DeleteMeasurementButton = nullptr; // delete measurement
+  QPushButton *SortButton = nullptr; // sort
+  QPushButton *SaveAsButton = nullptr; // save as
+  QPushButton *SaveButton = nullptr; // save
+  QPushButton *FitAllButton = nullptr;  // fit all
+  QPushButton *RedrawButton = nullptr;  // redraw
+  QPushButton *ZoomInButton = nullptr;  // zoom in
+  QPushButton *ZoomOutButton = nullptr;  // zoom out
+  QPushButton *PanLeftButton = nullptr;  // pan left
+  QPushButton *PanRightButton = nullptr;  // pan right
+  QPushButton *PanUpButton = nullptr;  // pan up
+  QPushButton *PanDownButton = nullptr;  // pan down
+  QAction *ChangePrecisionAction = nullptr;              // one measurement
+  QAction *ChangeTypePrecisionAction = nullptr; // all of the type
+  QAction *PrecisionGuideAction = nullptr;             // precision guide
 
 public slots:
-  void BitBtn2Click();
-  void BitBtn9Click();
-  void BitBtn3Click();
-  void BitBtn4Click();
-  void BitBtn5Click();
-  void BitBtn8Click();
-  void BitBtn6Click();
-  void BitBtn7Click();
-  void BitBtn12Click();
-  void BitBtn11Click();
-  void BitBtn13Click();
-  void BitBtn16Click();
-  void BitBtn14Click();
-  void BitBtn18Click();
-  void BitBtn1Click();
-  void BitBtn20Click();
-  void BitBtn21Click();
-  void BitBtn17Click();
-  void BitBtn15Click();
-  void BitBtn10Click();
-  void BitBtn19Click();
-  void Zmnitpesnostmen1Click();
-  void Zmnitpesnostvechmentohototypu1Click();
-  void Prvodcepesnostmi1Click();
-  void StringGrid2SelectCell(int row);
-  void StringGrid2MouseWheelUp();
-  void StringGrid2MouseWheelDown();
-  void FormResize() override;
+  void ShowAllPoints();
+  void RedrawPlan();
+  void ZoomIn();
+  void ZoomOut();
+  void PanLeft();
+  void PanRight();
+  void PanUp();
+  void PanDown();
+  void AddSlopeDistance();
+  void AddHorizontalDistance();
+  void AddHeightDifference();
+  void AddZenithAngle();
+  void AddDirection();
+  void AddAngles();
+  void AddPolar3D();
+  void AddGyroDirection();
+  void AddPlumbing();
+  void DeleteMeasurement();
+  void SortMeasurements();
+  void SaveMeasurements();
+  void SaveMeasurementsAs();
+  void ChangePrecision();
+  void ChangeTypePrecision();
+  void OpenPrecisionGuide();
+  void SelectMeasurementRow(int row);
+  void WheelZoomIn();
+  void WheelZoomOut();
+  void OnResize() override;
   // Runs when the window closes: saves a non-empty measurement list when
   // the automatic-save setting is on.
-  void FormClose() override;
+  void OnClose() override;
 
 protected:
   // While the add dialog is open, a left click picks the point nearest to

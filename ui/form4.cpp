@@ -14,81 +14,81 @@
 
 #include <cmath>
 
-TForm4::TForm4(QWidget *parent) : QDialog(parent) {
+AddMeasurementWindow::AddMeasurementWindow(QWidget *parent) : QDialog(parent) {
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   setModal(false);
 
-  Label1 = new QLabel(Txt(48), this);
-  Label1->setGeometry(10, 8, 200, 18);
-  ComboBox1 = new QComboBox(this);
+  TypeLabel = new QLabel(Txt(48), this);
+  TypeLabel->setGeometry(10, 8, 200, 18);
+  TypeCombo = new QComboBox(this);
   // Fixed items in the order of the dialog: indices 0..8.
-  ComboBox1->addItems({"sd", "hd", "vd", "zu", "di", QString::fromUtf8("vše"),
+  TypeCombo->addItems({"sd", "hd", "vd", "zu", "di", QString::fromUtf8("vše"),
                        QString::fromUtf8("úhly"), "gd", "pr"});
-  ComboBox1->setGeometry(10, 28, 200, 26);
+  TypeCombo->setGeometry(10, 28, 200, 26);
 
-  Label2 = new QLabel(Txt(49), this);
-  Label2->setGeometry(10, 60, 200, 18);
-  ComboBox2 = new QComboBox(this);
-  ComboBox2->setGeometry(10, 80, 200, 26);
+  StationLabel = new QLabel(Txt(49), this);
+  StationLabel->setGeometry(10, 60, 200, 18);
+  StationCombo = new QComboBox(this);
+  StationCombo->setGeometry(10, 80, 200, 26);
 
-  Label3 = new QLabel(Txt(50), this);
-  Label3->setGeometry(10, 112, 200, 18);
-  ComboBox3 = new QComboBox(this);
-  ComboBox3->setGeometry(10, 132, 200, 26);
+  TargetLabel = new QLabel(Txt(50), this);
+  TargetLabel->setGeometry(10, 112, 200, 18);
+  TargetCombo = new QComboBox(this);
+  TargetCombo->setGeometry(10, 132, 200, 26);
 
-  Label4 = new QLabel(Txt(51) + QStringLiteral(" /m /gon"), this);
-  Label4->setGeometry(10, 164, 200, 18);
-  ComboBox4 = new QComboBox(this);
-  ComboBox4->setEditable(true);
-  ComboBox4->addItems({"0.01", "0.005", "0.004", "0.003", "0.002", "0.001", "0.0005", "0.0004",
+  PrecisionLabel = new QLabel(Txt(51) + QStringLiteral(" /m /gon"), this);
+  PrecisionLabel->setGeometry(10, 164, 200, 18);
+  PrecisionCombo = new QComboBox(this);
+  PrecisionCombo->setEditable(true);
+  PrecisionCombo->addItems({"0.01", "0.005", "0.004", "0.003", "0.002", "0.001", "0.0005", "0.0004",
                        "0.0003"});
-  ComboBox4->setCurrentIndex(5);
-  ComboBox4->setGeometry(10, 184, 200, 26);
+  PrecisionCombo->setCurrentIndex(5);
+  PrecisionCombo->setGeometry(10, 184, 200, 26);
 
-  BitBtn17 = new QPushButton(Txt(52), this);
-  BitBtn17->setAutoDefault(false);
-  BitBtn17->setGeometry(10, 222, 200, 30);
-  connect(BitBtn17, &QPushButton::clicked, this, [this] { BitBtn17Click(); });
+  InsertButton = new QPushButton(Txt(52), this);
+  InsertButton->setAutoDefault(false);
+  InsertButton->setGeometry(10, 222, 200, 30);
+  connect(InsertButton, &QPushButton::clicked, this, [this] { InsertMeasurement(); });
 
   setWindowTitle(Txt(47));
   setFixedSize(220, 262);
 }
 
-void TForm4::ApplyTexts() {
+void AddMeasurementWindow::ApplyTexts() {
   setWindowTitle(Txt(47));
-  Label1->setText(Txt(48));
-  Label2->setText(Txt(49));
-  Label3->setText(Txt(50));
-  Label4->setText(Txt(51) + QStringLiteral(" /m /gon"));
-  BitBtn17->setText(Txt(52));
+  TypeLabel->setText(Txt(48));
+  StationLabel->setText(Txt(49));
+  TargetLabel->setText(Txt(50));
+  PrecisionLabel->setText(Txt(51) + QStringLiteral(" /m /gon"));
+  InsertButton->setText(Txt(52));
 }
 
-void TForm4::TogglePickTarget() {
-  FPickTarget = FPickTarget == ptStation ? ptTarget : ptStation;
+void AddMeasurementWindow::TogglePickTarget() {
+  ActivePickField = ActivePickField == StationField ? TargetField : StationField;
 }
 
-QComboBox *TForm4::PickList() const {
-  return FPickTarget == ptStation ? ComboBox2 : ComboBox3;
+QComboBox *AddMeasurementWindow::PickList() const {
+  return ActivePickField == StationField ? StationCombo : TargetCombo;
 }
 
-void TForm4::OpenFor(int typeItem, int precisionItem) {
-  if (Container) {
-    FillNumberList(Container->Points, ComboBox2);
-    FillNumberList(Container->Points, ComboBox3);
+void AddMeasurementWindow::OpenFor(int typeItem, int precisionItem) {
+  if (TheNetwork) {
+    FillNumberList(TheNetwork->Points, StationCombo);
+    FillNumberList(TheNetwork->Points, TargetCombo);
   }
   setWindowTitle(Txt(46));
-  ComboBox1->setCurrentIndex(typeItem);
-  ComboBox2->setCurrentIndex(ComboBox2->count() > 0 ? 0 : -1);
-  ComboBox3->setCurrentIndex(ComboBox3->count() > 1 ? 1 : -1);
-  ComboBox4->setCurrentIndex(precisionItem);
+  TypeCombo->setCurrentIndex(typeItem);
+  StationCombo->setCurrentIndex(StationCombo->count() > 0 ? 0 : -1);
+  TargetCombo->setCurrentIndex(TargetCombo->count() > 1 ? 1 : -1);
+  PrecisionCombo->setCurrentIndex(precisionItem);
   show();
   raise();
 }
 
-bool TForm4::ChosenNumber(const QComboBox *list, double &number) const {
+bool AddMeasurementWindow::ChosenNumber(const QComboBox *list, double &number) const {
   const int i = list->currentIndex();
-  if (i >= 0 && Container && i < Container->Points.List.Count()) {
-    const TNetPoint &p = Container->Points.List.Items[i];
+  if (i >= 0 && TheNetwork && i < TheNetwork->Points.List.Count()) {
+    const NetworkPoint &p = TheNetwork->Points.List.Items[i];
     if (Q(NumToTextFixed(p.Number, 8, 3)) == list->currentText()) {
       number = p.Number;
       return true;
@@ -101,17 +101,17 @@ bool TForm4::ChosenNumber(const QComboBox *list, double &number) const {
   return true;
 }
 
-bool TForm4::BitBtn17Click() {
+bool AddMeasurementWindow::InsertMeasurement() {
   bool added = false;
   long double precision = 0;
   double station = 0, target = 0;
-  if (!TryTextToNum(S(ComboBox4->currentText()), precision) || !(precision > 0) ||
-      !std::isfinite(double(precision)) || !ChosenNumber(ComboBox2, station) ||
-      !ChosenNumber(ComboBox3, target)) {
+  if (!TryTextToNum(S(PrecisionCombo->currentText()), precision) || !(precision > 0) ||
+      !std::isfinite(double(precision)) || !ChosenNumber(StationCombo, station) ||
+      !ChosenNumber(TargetCombo, target)) {
     Platform().Message(this, Txt(53));
-  } else if (station != target && Container) {
-    const std::uint8_t type = TMereni::TypeCodeOf(S(ComboBox1->currentText()));
-    TContainer &net = *Container;
+  } else if (station != target && TheNetwork) {
+    const std::uint8_t type = MeasurementList::TypeCodeOf(S(TypeCombo->currentText()));
+    SurveyNetwork &net = *TheNetwork;
     net.Measurements.AddMeasurement(type, double(precision), target, station);
     added = true;
     if (type == mtPr) {
@@ -120,14 +120,14 @@ bool TForm4::BitBtn17Click() {
         if (d > 0.01L)
           Platform().Message(this, Txt(122) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
                                        QStringLiteral(" m)."));
-      } catch (const EMissingPoint &) {
+      } catch (const MissingPointError &) {
         // A typed number that is not a point: the consistency check drops
         // the measurement before it is used.
       }
     }
-    if (Form3) {
-      Form3->RefreshGrid();
-      Form3->Redraw();
+    if (TheMeasurementPlan) {
+      TheMeasurementPlan->RefreshGrid();
+      TheMeasurementPlan->Redraw();
     }
   }
   ActivateStationField();

@@ -9,21 +9,21 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-class TForm4 : public QDialog {
+class AddMeasurementWindow : public QDialog {
   Q_OBJECT
 public:
-  explicit TForm4(QWidget *parent = nullptr);
+  explicit AddMeasurementWindow(QWidget *parent = nullptr);
 
   // Puts the active language's texts on the window's controls.
   void ApplyTexts();
 
   // Which list the next click on the plan fills.
-  enum TPickTarget { ptStation, ptTarget };
-  TPickTarget PickTarget() const { return FPickTarget; }
+  enum PickField { StationField, TargetField };
+  PickField PickTarget() const { return ActivePickField; }
   // Makes the station field the one a click on a plan point fills.
-  void ActivateStationField() { FPickTarget = ptStation; }
+  void ActivateStationField() { ActivePickField = StationField; }
   void TogglePickTarget();
-  // The list the next click fills (ComboBox2 or ComboBox3).
+  // The list the next click fills (StationCombo or TargetCombo).
   QComboBox *PickList() const;
 
   // Fills both point lists from the point list, selects the type, the first
@@ -31,19 +31,19 @@ public:
   // blocking.
   void OpenFor(int typeItem, int precisionItem);
 
-  QLabel *Label1 = nullptr;
-  QComboBox *ComboBox1 = nullptr; // type
-  QLabel *Label2 = nullptr;
-  QComboBox *ComboBox2 = nullptr; // station
-  QLabel *Label3 = nullptr;
-  QComboBox *ComboBox3 = nullptr; // target
-  QLabel *Label4 = nullptr;
-  QComboBox *ComboBox4 = nullptr; // precision, editable
-  QPushButton *BitBtn17 = nullptr; // insert
+  QLabel *TypeLabel = nullptr;
+  QComboBox *TypeCombo = nullptr; // type
+  QLabel *StationLabel = nullptr;
+  QComboBox *StationCombo = nullptr; // station
+  QLabel *TargetLabel = nullptr;
+  QComboBox *TargetCombo = nullptr; // target
+  QLabel *PrecisionLabel = nullptr;
+  QComboBox *PrecisionCombo = nullptr; // precision, editable
+  QPushButton *InsertButton = nullptr; // insert
 
 public slots:
   // Inserts the measurement(s); true when something was added.
-  bool BitBtn17Click();
+  bool InsertMeasurement();
 
 private:
   // The point number a point list shows: the exact number of the point at
@@ -51,5 +51,5 @@ private:
   // kept. False when nothing usable is chosen.
   bool ChosenNumber(const QComboBox *list, double &number) const;
 
-  TPickTarget FPickTarget = ptStation;
+  PickField ActivePickField = StationField;
 };

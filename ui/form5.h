@@ -4,13 +4,13 @@
 
 class QPlainTextEdit;
 
-class TForm5 : public QDialog {
+class ProtocolWindow : public QDialog {
   Q_OBJECT
 public:
-  explicit TForm5(QWidget *parent = nullptr);
+  explicit ProtocolWindow(QWidget *parent = nullptr);
   void ApplyTexts();
   // Shows the protocol text; its lines are kept exactly as given.
   void SetProtocol(const QString &text);
 
-  QPlainTextEdit *Memo1 = nullptr;
+  QPlainTextEdit *ProtocolText = nullptr;
 };

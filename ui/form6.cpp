@@ -23,7 +23,7 @@ constexpr int kMinWidth = 715;
 const char *const kNoValue = "--------";
 } // namespace
 
-TForm6::TForm6(QWidget *parent) : QDialog(parent) {
+ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8("Výsledky a výpočty"));
   setFont(DesignFont("Tahoma", 8));
   setMinimumWidth(kMinWidth);
@@ -36,97 +36,97 @@ TForm6::TForm6(QWidget *parent) : QDialog(parent) {
 
   auto *main = new QVBoxLayout(this);
   auto *controls = new QGridLayout();
-  Label1 = new QLabel(this);
-  ComboBox3 = new QComboBox(this);
-  Label6 = new QLabel(this);
-  ComboBox1 = new QComboBox(this);
-  Label7 = new QLabel(this);
-  ComboBox2 = new QComboBox(this);
-  ComboBox1->setEditable(true);
-  ComboBox2->setEditable(true);
-  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox2->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox1->setMinimumWidth(110);
-  ComboBox2->setMinimumWidth(110);
-  ComboBox3->setMinimumWidth(110);
-  BitBtn1 = new QPushButton(this);
-  Label2 = new QLabel(this);
-  Label4 = new QLabel(kNoValue, this);
-  Label3 = new QLabel(this);
-  Label5 = new QLabel(kNoValue, this);
+  DistanceKindLabel = new QLabel(this);
+  DistanceKindCombo = new QComboBox(this);
+  FromPointLabel = new QLabel(this);
+  FromPointCombo = new QComboBox(this);
+  ToPointLabel = new QLabel(this);
+  ToPointCombo = new QComboBox(this);
+  FromPointCombo->setEditable(true);
+  ToPointCombo->setEditable(true);
+  FromPointCombo->setInsertPolicy(QComboBox::NoInsert);
+  ToPointCombo->setInsertPolicy(QComboBox::NoInsert);
+  FromPointCombo->setMinimumWidth(110);
+  ToPointCombo->setMinimumWidth(110);
+  DistanceKindCombo->setMinimumWidth(110);
+  CalculateButton = new QPushButton(this);
+  DistanceLabel = new QLabel(this);
+  DistanceValueLabel = new QLabel(kNoValue, this);
+  StdDevLabel = new QLabel(this);
+  StdDevValueLabel = new QLabel(kNoValue, this);
   QFont valueFont = DesignFont("Tahoma", 9, true);
-  Label4->setFont(valueFont);
-  Label5->setFont(valueFont);
-  Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  Label5->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  Label4->setMinimumWidth(150);
-  Label5->setMinimumWidth(150);
-  BitBtn2 = new QPushButton(this);
-  BitBtn3 = new QPushButton(this);
-  BitBtn1->setMinimumWidth(130);
-  BitBtn2->setMinimumWidth(130);
-  BitBtn3->setMinimumWidth(130);
+  DistanceValueLabel->setFont(valueFont);
+  StdDevValueLabel->setFont(valueFont);
+  DistanceValueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  StdDevValueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  DistanceValueLabel->setMinimumWidth(150);
+  StdDevValueLabel->setMinimumWidth(150);
+  SaveTableButton = new QPushButton(this);
+  SaveCovarianceMatrixButton = new QPushButton(this);
+  CalculateButton->setMinimumWidth(130);
+  SaveTableButton->setMinimumWidth(130);
+  SaveCovarianceMatrixButton->setMinimumWidth(130);
 
-  controls->addWidget(Label1, 0, 0);
-  controls->addWidget(ComboBox3, 0, 1);
-  controls->addWidget(Label6, 0, 2);
-  controls->addWidget(ComboBox1, 0, 3);
-  controls->addWidget(Label7, 0, 4);
-  controls->addWidget(ComboBox2, 0, 5);
-  controls->addWidget(BitBtn1, 0, 6);
-  controls->addWidget(Label2, 1, 0);
-  controls->addWidget(Label4, 1, 1);
-  controls->addWidget(Label3, 1, 2);
-  controls->addWidget(Label5, 1, 3);
-  controls->addWidget(BitBtn2, 1, 5);
-  controls->addWidget(BitBtn3, 1, 6);
+  controls->addWidget(DistanceKindLabel, 0, 0);
+  controls->addWidget(DistanceKindCombo, 0, 1);
+  controls->addWidget(FromPointLabel, 0, 2);
+  controls->addWidget(FromPointCombo, 0, 3);
+  controls->addWidget(ToPointLabel, 0, 4);
+  controls->addWidget(ToPointCombo, 0, 5);
+  controls->addWidget(CalculateButton, 0, 6);
+  controls->addWidget(DistanceLabel, 1, 0);
+  controls->addWidget(DistanceValueLabel, 1, 1);
+  controls->addWidget(StdDevLabel, 1, 2);
+  controls->addWidget(StdDevValueLabel, 1, 3);
+  controls->addWidget(SaveTableButton, 1, 5);
+  controls->addWidget(SaveCovarianceMatrixButton, 1, 6);
   controls->setColumnStretch(7, 1);
   main->addLayout(controls);
 
-  StringGrid1 = new QTableWidget(this);
-  StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  StringGrid1->verticalHeader()->setVisible(false);
-  StringGrid1->verticalHeader()->setDefaultSectionSize(18);
-  StringGrid1->setFont(DesignFont("Tahoma", 8));
-  main->addWidget(StringGrid1, 1);
+  ResultsTable = new QTableWidget(this);
+  ResultsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ResultsTable->verticalHeader()->setVisible(false);
+  ResultsTable->verticalHeader()->setDefaultSectionSize(18);
+  ResultsTable->setFont(DesignFont("Tahoma", 8));
+  main->addWidget(ResultsTable, 1);
 
-  connect(BitBtn1, &QPushButton::clicked, this, &TForm6::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &TForm6::BitBtn2Click);
-  connect(BitBtn3, &QPushButton::clicked, this, &TForm6::BitBtn3Click);
+  connect(CalculateButton, &QPushButton::clicked, this, &ResultsWindow::ComputeDistance);
+  connect(SaveTableButton, &QPushButton::clicked, this, &ResultsWindow::SaveResultsTable);
+  connect(SaveCovarianceMatrixButton, &QPushButton::clicked, this, &ResultsWindow::SaveCovarianceMatrix);
 }
 
-void TForm6::ApplyTexts() {
+void ResultsWindow::ApplyTexts() {
   setWindowTitle(Txt(55));
-  Label1->setText(Txt(56));
-  Label6->setText(Txt(57));
-  Label7->setText(Txt(58));
-  BitBtn1->setText(Txt(59));
-  Label2->setText(Txt(60));
-  Label3->setText(Txt(61));
-  BitBtn2->setText(Txt(62));
-  BitBtn3->setText(Txt(63));
-  ComboBox3->clear();
-  ComboBox3->addItems({Txt(64), Txt(65), Txt(66)});
-  ComboBox3->setCurrentIndex(0);
+  DistanceKindLabel->setText(Txt(56));
+  FromPointLabel->setText(Txt(57));
+  ToPointLabel->setText(Txt(58));
+  CalculateButton->setText(Txt(59));
+  DistanceLabel->setText(Txt(60));
+  StdDevLabel->setText(Txt(61));
+  SaveTableButton->setText(Txt(62));
+  SaveCovarianceMatrixButton->setText(Txt(63));
+  DistanceKindCombo->clear();
+  DistanceKindCombo->addItems({Txt(64), Txt(65), Txt(66)});
+  DistanceKindCombo->setCurrentIndex(0);
 }
 
-void TForm6::resizeEvent(QResizeEvent *event) {
+void ResultsWindow::resizeEvent(QResizeEvent *event) {
   if (event->size().width() < kMinWidth)
     resize(kMinWidth, event->size().height());
   QDialog::resizeEvent(event);
 }
 
-void TForm6::ShowResults(const std::vector<std::string> &choices) {
-  const TGrid &grid = Table;
+void ResultsWindow::ShowResults(const std::vector<std::string> &choices) {
+  const TextGrid &grid = Table;
   const int rows = grid.RowCount();
   const int cols = grid.ColCount;
-  StringGrid1->clear();
-  StringGrid1->setColumnCount(cols);
-  StringGrid1->setRowCount(rows > 0 ? rows - 1 : 0);
+  ResultsTable->clear();
+  ResultsTable->setColumnCount(cols);
+  ResultsTable->setRowCount(rows > 0 ? rows - 1 : 0);
   QStringList header;
   for (int c = 0; c < cols; ++c)
     header << (rows > 0 ? Q(grid.Cell(0, c)) : QString());
-  StringGrid1->setHorizontalHeaderLabels(header);
+  ResultsTable->setHorizontalHeaderLabels(header);
   const QBrush fixedBrush = palette().brush(QPalette::Button);
   for (int r = 1; r < rows; ++r)
     for (int c = 0; c < cols; ++c) {
@@ -135,21 +135,21 @@ void TForm6::ShowResults(const std::vector<std::string> &choices) {
                                     : (Qt::AlignRight | Qt::AlignVCenter));
       if (c == 0)
         item->setBackground(fixedBrush);
-      StringGrid1->setItem(r - 1, c, item);
+      ResultsTable->setItem(r - 1, c, item);
     }
   for (int c = 0; c < cols; ++c)
-    StringGrid1->setColumnWidth(c, c < TXMLReader::ResultColumns ? TXMLReader::ResultColWidths[c] : 66);
+    ResultsTable->setColumnWidth(c, c < ResultsReader::ResultColumns ? ResultsReader::ResultColWidths[c] : 66);
 
-  ComboBox1->clear();
-  ComboBox2->clear();
+  FromPointCombo->clear();
+  ToPointCombo->clear();
   for (const std::string &choice : choices) {
-    ComboBox1->addItem(Q(choice));
-    ComboBox2->addItem(Q(choice));
+    FromPointCombo->addItem(Q(choice));
+    ToPointCombo->addItem(Q(choice));
   }
-  ComboBox1->setCurrentIndex(choices.empty() ? -1 : 0);
-  ComboBox2->setCurrentIndex(choices.empty() ? -1 : 0);
-  Label4->setText(kNoValue);
-  Label5->setText(kNoValue);
+  FromPointCombo->setCurrentIndex(choices.empty() ? -1 : 0);
+  ToPointCombo->setCurrentIndex(choices.empty() ? -1 : 0);
+  DistanceValueLabel->setText(kNoValue);
+  StdDevValueLabel->setText(kNoValue);
 }
 
 // Position of the chooser's text in its list: typed text that names no point
@@ -159,36 +159,36 @@ static int ChosenPosition(const QComboBox *box) {
   return index;
 }
 
-void TForm6::BitBtn1Click() {
-  if (!XMLReader)
+void ResultsWindow::ComputeDistance() {
+  if (!TheResultsReader)
     return;
   std::string distance, sigma;
-  if (XMLReader->CalculateDistance(ChosenPosition(ComboBox1), ChosenPosition(ComboBox2),
-                                   ComboBox3->currentIndex(), distance, sigma)) {
-    Label4->setText(Q(distance));
-    Label5->setText(Q(sigma));
+  if (TheResultsReader->CalculateDistance(ChosenPosition(FromPointCombo), ChosenPosition(ToPointCombo),
+                                   DistanceKindCombo->currentIndex(), distance, sigma)) {
+    DistanceValueLabel->setText(Q(distance));
+    StdDevValueLabel->setText(Q(sigma));
   } else {
     // A typed text that names no point, or a matrix that is no covariance:
     // nothing to show.
-    Label4->setText(kNoValue);
-    Label5->setText(kNoValue);
+    DistanceValueLabel->setText(kNoValue);
+    StdDevValueLabel->setText(kNoValue);
   }
 }
 
-void TForm6::BitBtn2Click() {
+void ResultsWindow::SaveResultsTable() {
   const QString file = Platform().SaveFileName(this, QString());
   if (file.isEmpty())
     return;
-  if (!TXMLReader::SaveGrid(Table, S(file)))
+  if (!ResultsReader::SaveGrid(Table, S(file)))
     Platform().Message(this, Txt(53) + " (" + file + ")");
 }
 
-void TForm6::BitBtn3Click() {
-  if (!XMLReader || !XMLReader->CovOk || !XMLReader->CoordsOk)
+void ResultsWindow::SaveCovarianceMatrix() {
+  if (!TheResultsReader || !TheResultsReader->CovOk || !TheResultsReader->CoordsOk)
     return;
   const QString file = Platform().SaveFileName(this, QString());
   if (file.isEmpty())
     return;
-  if (!XMLReader->SaveCov(S(file)))
+  if (!TheResultsReader->SaveCov(S(file)))
     Platform().Message(this, Txt(53) + " (" + file + ")");
 }

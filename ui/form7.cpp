@@ -13,59 +13,59 @@
 
 #include <cmath>
 
-TForm7::TForm7(QWidget *parent) : QDialog(parent) {
+ChangePrecisionDialog::ChangePrecisionDialog(QWidget *parent) : QDialog(parent) {
   setModal(true);
-  Label4 = new QLabel(this);
-  Label4->setGeometry(12, 12, 220, 18);
-  ComboBox4 = new QComboBox(this);
-  ComboBox4->setEditable(true);
-  ComboBox4->addItems({"0.01", "0.005", "0.004", "0.003", "0.002", "0.001", "0.0005", "0.0004",
+  PrecisionLabel = new QLabel(this);
+  PrecisionLabel->setGeometry(12, 12, 220, 18);
+  PrecisionCombo = new QComboBox(this);
+  PrecisionCombo->setEditable(true);
+  PrecisionCombo->addItems({"0.01", "0.005", "0.004", "0.003", "0.002", "0.001", "0.0005", "0.0004",
                        "0.0003"});
-  ComboBox4->setCurrentIndex(5);
-  ComboBox4->setGeometry(12, 32, 220, 26);
-  Label1 = new QLabel(this);
-  Label1->setGeometry(12, 68, 220, 18);
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setGeometry(12, 88, 220, 26);
-  BitBtn17 = new QPushButton(this);
-  BitBtn17->setAutoDefault(false);
-  BitBtn17->setGeometry(12, 128, 220, 30);
-  connect(BitBtn17, &QPushButton::clicked, this, [this] { BitBtn17Click(); });
+  PrecisionCombo->setCurrentIndex(5);
+  PrecisionCombo->setGeometry(12, 32, 220, 26);
+  ScopeLabel = new QLabel(this);
+  ScopeLabel->setGeometry(12, 68, 220, 18);
+  ScopeCombo = new QComboBox(this);
+  ScopeCombo->setGeometry(12, 88, 220, 26);
+  ApplyButton = new QPushButton(this);
+  ApplyButton->setAutoDefault(false);
+  ApplyButton->setGeometry(12, 128, 220, 30);
+  connect(ApplyButton, &QPushButton::clicked, this, [this] { ApplyPrecision(); });
   ApplyTexts();
   setFixedSize(244, 170);
 }
 
-void TForm7::ApplyTexts() {
+void ChangePrecisionDialog::ApplyTexts() {
   setWindowTitle(Txt(67));
-  Label4->setText(Txt(51) + QStringLiteral(" /m /gon"));
-  Label1->setText(Txt(68));
-  ComboBox1->clear();
-  ComboBox1->addItems({Txt(70), Txt(71)});
-  ComboBox1->setCurrentIndex(0);
-  BitBtn17->setText(Txt(69));
+  PrecisionLabel->setText(Txt(51) + QStringLiteral(" /m /gon"));
+  ScopeLabel->setText(Txt(68));
+  ScopeCombo->clear();
+  ScopeCombo->addItems({Txt(70), Txt(71)});
+  ScopeCombo->setCurrentIndex(0);
+  ApplyButton->setText(Txt(69));
 }
 
-bool TForm7::BitBtn17Click() {
+bool ChangePrecisionDialog::ApplyPrecision() {
   bool changed = false;
   long double v = 0;
-  const int index = Form3 ? Form3->SelectedRow() - 1 : -1;
-  TMereni *meas = Container ? &Container->Measurements : nullptr;
+  const int index = TheMeasurementPlan ? TheMeasurementPlan->SelectedRow() - 1 : -1;
+  MeasurementList *meas = TheNetwork ? &TheNetwork->Measurements : nullptr;
   // A value that is no positive number, or no measurement selected, is
   // refused: nothing would be changed, or the network could not be adjusted.
-  if (!meas || !TryTextToNum(S(ComboBox4->currentText()), v) || !(v > 0) ||
+  if (!meas || !TryTextToNum(S(PrecisionCombo->currentText()), v) || !(v > 0) ||
       !std::isfinite(double(v)) || index < 0 || index >= meas->Count()) {
     Platform().Message(this, Txt(100));
-  } else if (ComboBox1->currentIndex() == 0) {
+  } else if (ScopeCombo->currentIndex() == 0) {
     meas->Items[index].StdDev = double(v);
     changed = true;
   } else {
     const std::uint8_t type = meas->Items[index].MeasType;
-    for (TMeasurement &m : meas->Items)
+    for (Measurement &m : meas->Items)
       if (m.MeasType == type)
         m.StdDev = double(v);
     changed = true;
   }
-  if (Form3)
-    Form3->RefreshGrid();
+  if (TheMeasurementPlan)
+    TheMeasurementPlan->RefreshGrid();
   return changed;
 }

@@ -27,61 +27,61 @@ bool ReadSigma(const QComboBox *box, double &value) {
 
 } // namespace
 
-TForm8::TForm8(QWidget *parent) : QDialog(parent) {
+AllPointsScSvpDialog::AllPointsScSvpDialog(QWidget *parent) : QDialog(parent) {
   setModal(true);
-  Label4 = new QLabel(QStringLiteral("Sc / m"), this);
-  Label4->setGeometry(12, 12, 120, 18);
-  ComboBox4 = new QComboBox(this);
-  ComboBox4->setEditable(true);
-  ComboBox4->addItems(kValues);
-  ComboBox4->setCurrentIndex(5);
-  ComboBox4->setGeometry(12, 32, 140, 26);
-  BitBtn1 = new QPushButton(Txt(79), this);
-  BitBtn1->setAutoDefault(false);
-  BitBtn1->setGeometry(164, 31, 150, 28);
+  ScLabel = new QLabel(QStringLiteral("Sc / m"), this);
+  ScLabel->setGeometry(12, 12, 120, 18);
+  ScCombo = new QComboBox(this);
+  ScCombo->setEditable(true);
+  ScCombo->addItems(kValues);
+  ScCombo->setCurrentIndex(5);
+  ScCombo->setGeometry(12, 32, 140, 26);
+  ApplyScButton = new QPushButton(Txt(79), this);
+  ApplyScButton->setAutoDefault(false);
+  ApplyScButton->setGeometry(164, 31, 150, 28);
 
-  Label1 = new QLabel(QStringLiteral("Svp / m"), this);
-  Label1->setGeometry(12, 70, 120, 18);
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setEditable(true);
-  ComboBox1->addItems(kValues);
-  ComboBox1->addItem(QString());
-  ComboBox1->setCurrentIndex(3);
-  ComboBox1->setGeometry(12, 90, 140, 26);
-  BitBtn2 = new QPushButton(Txt(79), this);
-  BitBtn2->setAutoDefault(false);
-  BitBtn2->setGeometry(164, 89, 150, 28);
+  SvpLabel = new QLabel(QStringLiteral("Svp / m"), this);
+  SvpLabel->setGeometry(12, 70, 120, 18);
+  SvpCombo = new QComboBox(this);
+  SvpCombo->setEditable(true);
+  SvpCombo->addItems(kValues);
+  SvpCombo->addItem(QString());
+  SvpCombo->setCurrentIndex(3);
+  SvpCombo->setGeometry(12, 90, 140, 26);
+  ApplySvpButton = new QPushButton(Txt(79), this);
+  ApplySvpButton->setAutoDefault(false);
+  ApplySvpButton->setGeometry(164, 89, 150, 28);
 
-  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+  connect(ApplyScButton, &QPushButton::clicked, this, [this] { SetScOfAllPoints(); });
+  connect(ApplySvpButton, &QPushButton::clicked, this, [this] { SetSvpOfAllPoints(); });
   ApplyTexts();
   setFixedSize(326, 130);
 }
 
-void TForm8::ApplyTexts() {
+void AllPointsScSvpDialog::ApplyTexts() {
   setWindowTitle(Txt(74) + QStringLiteral(" Sc/Svp"));
-  BitBtn1->setText(Txt(79));
-  BitBtn2->setText(Txt(79));
+  ApplyScButton->setText(Txt(79));
+  ApplySvpButton->setText(Txt(79));
 }
 
-bool TForm8::BitBtn1Click() {
+bool AllPointsScSvpDialog::SetScOfAllPoints() {
   double v = 0;
-  if (!ReadSigma(ComboBox4, v)) {
+  if (!ReadSigma(ScCombo, v)) {
     Platform().Message(this, Txt(80) + QStringLiteral(" Sc!"));
     return false;
   }
-  if (Container)
-    Container->Points.SetAllSc(v);
+  if (TheNetwork)
+    TheNetwork->Points.SetAllSc(v);
   return true;
 }
 
-bool TForm8::BitBtn2Click() {
+bool AllPointsScSvpDialog::SetSvpOfAllPoints() {
   double v = 0;
-  if (!ReadSigma(ComboBox1, v)) {
+  if (!ReadSigma(SvpCombo, v)) {
     Platform().Message(this, Txt(80) + QStringLiteral(" Svp!"));
     return false;
   }
-  if (Container)
-    Container->Points.SetAllSvp(v);
+  if (TheNetwork)
+    TheNetwork->Points.SetAllSvp(v);
   return true;
 }

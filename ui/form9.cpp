@@ -20,7 +20,7 @@
 
 // ---- radio group ----
 
-TRadioGroup::TRadioGroup(QWidget *parent) : QWidget(parent) {
+RadioGroup::RadioGroup(QWidget *parent) : QWidget(parent) {
   auto *outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
   Box = new QGroupBox(this);
@@ -28,9 +28,9 @@ TRadioGroup::TRadioGroup(QWidget *parent) : QWidget(parent) {
   outer->addWidget(Box);
 }
 
-void TRadioGroup::SetCaption(const QString &caption) { Box->setTitle(caption); }
+void RadioGroup::SetCaption(const QString &caption) { Box->setTitle(caption); }
 
-void TRadioGroup::SetItems(const QStringList &items) {
+void RadioGroup::SetItems(const QStringList &items) {
   qDeleteAll(Buttons);
   Buttons.clear();
   for (const QString &item : items) {
@@ -40,138 +40,138 @@ void TRadioGroup::SetItems(const QStringList &items) {
   }
 }
 
-QStringList TRadioGroup::Items() const {
+QStringList RadioGroup::Items() const {
   QStringList items;
   for (auto *b : Buttons)
     items << b->text();
   return items;
 }
 
-int TRadioGroup::ItemIndex() const {
+int RadioGroup::ItemIndex() const {
   for (int i = 0; i < Buttons.size(); ++i)
     if (Buttons[i]->isChecked())
       return i;
   return -1;
 }
 
-void TRadioGroup::SetItemIndex(int index) {
+void RadioGroup::SetItemIndex(int index) {
   if (index >= 0 && index < Buttons.size())
     Buttons[index]->setChecked(true);
 }
 
 // ---- settings dialog ----
 
-TForm9::TForm9(QWidget *parent) : QDialog(parent) {
+SettingsDialog::SettingsDialog(QWidget *parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8("- Nastavení - "));
   setFont(DesignFont("Tahoma", 8));
   auto *main = new QVBoxLayout(this);
 
   auto *langRow = new QHBoxLayout();
-  Label7 = new QLabel("Language", this);
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setEditable(true);
-  ComboBox1->setMinimumWidth(140);
-  BitBtn6 = new QPushButton("->", this);
-  BitBtn6->setFixedWidth(40);
-  langRow->addWidget(Label7);
-  langRow->addWidget(ComboBox1, 1);
-  langRow->addWidget(BitBtn6);
+  LanguageLabel = new QLabel("Language", this);
+  LanguageCombo = new QComboBox(this);
+  LanguageCombo->setEditable(true);
+  LanguageCombo->setMinimumWidth(140);
+  ChangeLanguageButton = new QPushButton("->", this);
+  ChangeLanguageButton->setFixedWidth(40);
+  langRow->addWidget(LanguageLabel);
+  langRow->addWidget(LanguageCombo, 1);
+  langRow->addWidget(ChangeLanguageButton);
   main->addLayout(langRow);
 
-  CheckBox1 = new QCheckBox(this);
-  main->addWidget(CheckBox1);
+  AutoSaveCheckBox = new QCheckBox(this);
+  main->addWidget(AutoSaveCheckBox);
 
-  GroupBox1 = new QGroupBox(this);
-  auto *grid = new QGridLayout(GroupBox1);
-  auto addRow = [&](int row, QLabel *&label, TColorBox *&box) {
-    label = new QLabel(GroupBox1);
-    box = new TColorBox(GroupBox1);
+  PlanColorsGroup = new QGroupBox(this);
+  auto *grid = new QGridLayout(PlanColorsGroup);
+  auto addRow = [&](int row, QLabel *&label, ColorCombo *&box) {
+    label = new QLabel(PlanColorsGroup);
+    box = new ColorCombo(PlanColorsGroup);
     box->setMinimumWidth(150);
     grid->addWidget(label, row, 0);
     grid->addWidget(box, row, 1);
   };
-  addRow(0, Label1, ColorBox1);
-  addRow(1, Label2, ColorBox2);
-  addRow(2, Label3, ColorBox3);
-  addRow(3, Label4, ColorBox4);
-  addRow(4, Label6, ColorBox5);
-  BitBtn4 = new QPushButton(GroupBox1);
-  Label5 = new QLabel(GroupBox1);
-  Label5->setMinimumHeight(36);
-  grid->addWidget(BitBtn4, 5, 0);
-  grid->addWidget(Label5, 5, 1);
-  BitBtn5 = new QPushButton(GroupBox1);
-  grid->addWidget(BitBtn5, 6, 0, 1, 2);
-  main->addWidget(GroupBox1);
+  addRow(0, FixedPointColorLabel, FixedPointColorCombo);
+  addRow(1, AdjustedPointColorLabel, AdjustedPointColorCombo);
+  addRow(2, MeasurementColorLabel, MeasurementColorCombo);
+  addRow(3, MarkColorLabel, MarkColorCombo);
+  addRow(4, BackgroundColorLabel, BackgroundColorCombo);
+  ChooseFontButton = new QPushButton(PlanColorsGroup);
+  FontSampleLabel = new QLabel(PlanColorsGroup);
+  FontSampleLabel->setMinimumHeight(36);
+  grid->addWidget(ChooseFontButton, 5, 0);
+  grid->addWidget(FontSampleLabel, 5, 1);
+  DefaultSettingsButton = new QPushButton(PlanColorsGroup);
+  grid->addWidget(DefaultSettingsButton, 6, 0, 1, 2);
+  main->addWidget(PlanColorsGroup);
 
-  RadioGroup1 = new TRadioGroup(this);
-  main->addWidget(RadioGroup1);
+  ScSvpModeGroup = new RadioGroup(this);
+  main->addWidget(ScSvpModeGroup);
 
   auto *buttons = new QHBoxLayout();
-  BitBtn1 = new QPushButton(this);
-  BitBtn2 = new QPushButton(this);
-  BitBtn3 = new QPushButton(this);
+  OkButton = new QPushButton(this);
+  CancelButton = new QPushButton(this);
+  ApplyButton = new QPushButton(this);
   buttons->addStretch(1);
-  buttons->addWidget(BitBtn1);
-  buttons->addWidget(BitBtn2);
-  buttons->addWidget(BitBtn3);
+  buttons->addWidget(OkButton);
+  buttons->addWidget(CancelButton);
+  buttons->addWidget(ApplyButton);
   main->addLayout(buttons);
 
-  connect(BitBtn4, &QPushButton::clicked, this, &TForm9::BitBtn4Click);
-  connect(BitBtn5, &QPushButton::clicked, this, &TForm9::BitBtn5Click);
-  connect(BitBtn3, &QPushButton::clicked, this, &TForm9::BitBtn3Click);
-  connect(BitBtn1, &QPushButton::clicked, this, &TForm9::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &TForm9::BitBtn2Click);
-  connect(BitBtn6, &QPushButton::clicked, this, &TForm9::BitBtn6Click);
-  BitBtn1->setDefault(true);
+  connect(ChooseFontButton, &QPushButton::clicked, this, &SettingsDialog::ChooseFont);
+  connect(DefaultSettingsButton, &QPushButton::clicked, this, &SettingsDialog::RestoreDefaults);
+  connect(ApplyButton, &QPushButton::clicked, this, &SettingsDialog::Apply);
+  connect(OkButton, &QPushButton::clicked, this, &SettingsDialog::ApplyAndClose);
+  connect(CancelButton, &QPushButton::clicked, this, &SettingsDialog::Cancel);
+  connect(ChangeLanguageButton, &QPushButton::clicked, this, &SettingsDialog::ChangeLanguage);
+  OkButton->setDefault(true);
 }
 
-void TForm9::ApplyTexts() {
+void SettingsDialog::ApplyTexts() {
   setWindowTitle(Txt(8));
-  CheckBox1->setText(Txt(81));
-  GroupBox1->setTitle(Txt(82));
-  Label1->setText(Txt(83));
-  Label2->setText(Txt(84));
-  Label3->setText(Txt(85));
-  Label4->setText(Txt(86));
-  Label6->setText(Txt(87));
-  BitBtn4->setText(Txt(88));
-  BitBtn5->setText(Txt(89));
-  RadioGroup1->SetCaption(Txt(90));
-  RadioGroup1->SetItems({Txt(91), Txt(92), Txt(116)});
-  RadioGroup1->SetItemIndex(1);
-  BitBtn1->setText(Txt(93));
-  BitBtn2->setText(Txt(94));
-  BitBtn3->setText(Txt(69));
+  AutoSaveCheckBox->setText(Txt(81));
+  PlanColorsGroup->setTitle(Txt(82));
+  FixedPointColorLabel->setText(Txt(83));
+  AdjustedPointColorLabel->setText(Txt(84));
+  MeasurementColorLabel->setText(Txt(85));
+  MarkColorLabel->setText(Txt(86));
+  BackgroundColorLabel->setText(Txt(87));
+  ChooseFontButton->setText(Txt(88));
+  DefaultSettingsButton->setText(Txt(89));
+  ScSvpModeGroup->SetCaption(Txt(90));
+  ScSvpModeGroup->SetItems({Txt(91), Txt(92), Txt(116)});
+  ScSvpModeGroup->SetItemIndex(1);
+  OkButton->setText(Txt(93));
+  CancelButton->setText(Txt(94));
+  ApplyButton->setText(Txt(69));
 }
 
-void TForm9::FillLanguageList() {
-  ComboBox1->clear();
+void SettingsDialog::FillLanguageList() {
+  LanguageCombo->clear();
   for (const std::string &item : Lang().FillLanguageList(S(ProgramFolder())))
-    ComboBox1->addItem(Q(item));
-  ComboBox1->setCurrentIndex(0);
+    LanguageCombo->addItem(Q(item));
+  LanguageCombo->setCurrentIndex(0);
 }
 
-void TForm9::FormShow() {
-  const TPoints &p = Container->Points;
-  ColorBox1->Select(p.FixedColor);
-  ColorBox2->Select(p.AdjustedColor);
-  ColorBox3->Select(p.MeasColor);
-  ColorBox4->Select(p.MarkColor);
-  ColorBox5->Select(p.BackColor);
+void SettingsDialog::OnShow() {
+  const PointSet &p = TheNetwork->Points;
+  FixedPointColorCombo->Select(p.FixedColor);
+  AdjustedPointColorCombo->Select(p.AdjustedColor);
+  MeasurementColorCombo->Select(p.MeasColor);
+  MarkColorCombo->Select(p.MarkColor);
+  BackgroundColorCombo->Select(p.BackColor);
   FontName = Q(p.FontName);
   FontSize = p.FontSize;
   ShowFontSample();
-  RadioGroup1->SetItemIndex(p.ScSvpMode);
-  CheckBox1->setChecked(p.AutoSave);
+  ScSvpModeGroup->SetItemIndex(p.ScSvpMode);
+  AutoSaveCheckBox->setChecked(p.AutoSave);
 }
 
-void TForm9::ShowFontSample() {
-  Label5->setText(FontName);
-  Label5->setFont(DesignFont(FontName, FontSize));
+void SettingsDialog::ShowFontSample() {
+  FontSampleLabel->setText(FontName);
+  FontSampleLabel->setFont(DesignFont(FontName, FontSize));
 }
 
-void TForm9::BitBtn4Click() {
+void SettingsDialog::ChooseFont() {
   QFont font = DesignFont(FontName, FontSize);
   if (!Platform().ChooseFont(this, font))
     return;
@@ -180,43 +180,43 @@ void TForm9::BitBtn4Click() {
   ShowFontSample();
 }
 
-void TForm9::BitBtn5Click() {
-  const kd::TSettings defaults;
-  ColorBox1->Select(defaults.FixedColor);
-  ColorBox2->Select(defaults.AdjustedColor);
-  ColorBox3->Select(defaults.MeasColor);
-  ColorBox4->Select(defaults.MarkColor);
-  ColorBox5->Select(defaults.BackColor);
+void SettingsDialog::RestoreDefaults() {
+  const kd::Settings defaults;
+  FixedPointColorCombo->Select(defaults.FixedColor);
+  AdjustedPointColorCombo->Select(defaults.AdjustedColor);
+  MeasurementColorCombo->Select(defaults.MeasColor);
+  MarkColorCombo->Select(defaults.MarkColor);
+  BackgroundColorCombo->Select(defaults.BackColor);
   FontName = Q(defaults.FontName);
   FontSize = defaults.FontSize;
   ShowFontSample();
 }
 
-void TForm9::BitBtn3Click() {
-  TPoints &p = Container->Points;
-  p.FixedColor = ColorBox1->Selected();
-  p.AdjustedColor = ColorBox2->Selected();
-  p.MeasColor = ColorBox3->Selected();
-  p.MarkColor = ColorBox4->Selected();
-  p.BackColor = ColorBox5->Selected();
+void SettingsDialog::Apply() {
+  PointSet &p = TheNetwork->Points;
+  p.FixedColor = FixedPointColorCombo->Selected();
+  p.AdjustedColor = AdjustedPointColorCombo->Selected();
+  p.MeasColor = MeasurementColorCombo->Selected();
+  p.MarkColor = MarkColorCombo->Selected();
+  p.BackColor = BackgroundColorCombo->Selected();
   p.FontName = S(FontName);
   p.FontSize = static_cast<std::uint8_t>(std::clamp(FontSize, 1, 255));
-  if (RadioGroup1->ItemIndex() >= 0)
-    p.ScSvpMode = static_cast<std::uint8_t>(RadioGroup1->ItemIndex());
-  p.AutoSave = CheckBox1->isChecked();
+  if (ScSvpModeGroup->ItemIndex() >= 0)
+    p.ScSvpMode = static_cast<std::uint8_t>(ScSvpModeGroup->ItemIndex());
+  p.AutoSave = AutoSaveCheckBox->isChecked();
   const QString file = ProgramFileWithExt(".ini");
-  if (!inifile().SaveSettings(p, S(file)))
+  if (!IniFile().SaveSettings(p, S(file)))
     Platform().Message(this, Txt(53) + " (" + file + ")");
 }
 
-void TForm9::BitBtn1Click() {
-  BitBtn3Click();
+void SettingsDialog::ApplyAndClose() {
+  Apply();
   accept();
 }
 
-void TForm9::BitBtn2Click() { reject(); }
+void SettingsDialog::Cancel() { reject(); }
 
-void TForm9::BitBtn6Click() {
-  SwitchLanguage(Lang(), S(ProgramFolder()), S(ComboBox1->currentText()), LangPackFile);
-  ApplyTextsToAllForms();
+void SettingsDialog::ChangeLanguage() {
+  SwitchLanguage(Lang(), S(ProgramFolder()), S(LanguageCombo->currentText()), LangPackFile);
+  ApplyTextsToAllWindows();
 }

@@ -18,81 +18,81 @@
 #include "ui/startup.h"
 #include "ui/uitext.h"
 
-TForm1 *Form1 = nullptr;
-TForm2 *Form2 = nullptr;
-TForm3 *Form3 = nullptr;
-TForm4 *Form4 = nullptr;
-TForm5 *Form5 = nullptr;
-TForm6 *Form6 = nullptr;
-TForm7 *Form7 = nullptr;
-TTPointProp *TPointProp = nullptr;
-TForm8 *Form8 = nullptr;
-TForm9 *Form9 = nullptr;
-TFPrecGuide *FPrecGuide = nullptr;
-TContainer *Container = nullptr;
-TXMLReader *XMLReader = nullptr;
+MainWindow *TheMainWindow = nullptr;
+CoordinatePlanWindow *TheCoordinatePlan = nullptr;
+MeasurementPlanWindow *TheMeasurementPlan = nullptr;
+AddMeasurementWindow *TheAddMeasurementWindow = nullptr;
+ProtocolWindow *TheProtocolWindow = nullptr;
+ResultsWindow *TheResultsWindow = nullptr;
+ChangePrecisionDialog *TheChangePrecisionDialog = nullptr;
+PointPropertiesDialog *ThePointPropertiesDialog = nullptr;
+AllPointsScSvpDialog *TheAllPointsScSvpDialog = nullptr;
+SettingsDialog *TheSettingsDialog = nullptr;
+PrecisionGuideDialog *ThePrecisionGuide = nullptr;
+SurveyNetwork *TheNetwork = nullptr;
+ResultsReader *TheResultsReader = nullptr;
 
-void CreateAllForms() {
-  Form1 = new TForm1();
-  Form2 = new TForm2();
-  Form3 = new TForm3();
-  Form4 = new TForm4();
-  Form5 = new TForm5();
-  Form6 = new TForm6();
-  Form7 = new TForm7();
-  TPointProp = new TTPointProp();
-  Form8 = new TForm8();
-  Form9 = new TForm9();
-  FPrecGuide = new TFPrecGuide();
+void CreateAllWindows() {
+  TheMainWindow = new MainWindow();
+  TheCoordinatePlan = new CoordinatePlanWindow();
+  TheMeasurementPlan = new MeasurementPlanWindow();
+  TheAddMeasurementWindow = new AddMeasurementWindow();
+  TheProtocolWindow = new ProtocolWindow();
+  TheResultsWindow = new ResultsWindow();
+  TheChangePrecisionDialog = new ChangePrecisionDialog();
+  ThePointPropertiesDialog = new PointPropertiesDialog();
+  TheAllPointsScSvpDialog = new AllPointsScSvpDialog();
+  TheSettingsDialog = new SettingsDialog();
+  ThePrecisionGuide = new PrecisionGuideDialog();
 }
 
-void DestroyAllForms() {
-  delete FPrecGuide;
-  FPrecGuide = nullptr;
-  delete Form9;
-  Form9 = nullptr;
-  delete Form8;
-  Form8 = nullptr;
-  delete TPointProp;
-  TPointProp = nullptr;
-  delete Form7;
-  Form7 = nullptr;
-  delete Form6;
-  Form6 = nullptr;
-  delete Form5;
-  Form5 = nullptr;
-  delete Form4;
-  Form4 = nullptr;
-  delete Form3;
-  Form3 = nullptr;
-  delete Form2;
-  Form2 = nullptr;
-  // The main window last: its FormDestroy frees the container, which the
+void DestroyAllWindows() {
+  delete ThePrecisionGuide;
+  ThePrecisionGuide = nullptr;
+  delete TheSettingsDialog;
+  TheSettingsDialog = nullptr;
+  delete TheAllPointsScSvpDialog;
+  TheAllPointsScSvpDialog = nullptr;
+  delete ThePointPropertiesDialog;
+  ThePointPropertiesDialog = nullptr;
+  delete TheChangePrecisionDialog;
+  TheChangePrecisionDialog = nullptr;
+  delete TheResultsWindow;
+  TheResultsWindow = nullptr;
+  delete TheProtocolWindow;
+  TheProtocolWindow = nullptr;
+  delete TheAddMeasurementWindow;
+  TheAddMeasurementWindow = nullptr;
+  delete TheMeasurementPlan;
+  TheMeasurementPlan = nullptr;
+  delete TheCoordinatePlan;
+  TheCoordinatePlan = nullptr;
+  // The main window last: its OnDestroy frees the container, which the
   // other windows may still refer to while they close.
-  delete Form1;
-  Form1 = nullptr;
+  delete TheMainWindow;
+  TheMainWindow = nullptr;
 }
 
-void ApplyTextsToAllForms() {
-  if (Form1) Form1->ApplyTexts();
-  if (Form2) Form2->ApplyTexts();
-  if (Form3) Form3->ApplyTexts();
-  if (Form4) Form4->ApplyTexts();
-  if (Form5) Form5->ApplyTexts();
-  if (Form6) Form6->ApplyTexts();
-  if (Form7) Form7->ApplyTexts();
-  if (TPointProp) TPointProp->ApplyTexts();
-  if (Form8) Form8->ApplyTexts();
-  if (Form9) Form9->ApplyTexts();
-  if (FPrecGuide) FPrecGuide->ApplyTexts();
+void ApplyTextsToAllWindows() {
+  if (TheMainWindow) TheMainWindow->ApplyTexts();
+  if (TheCoordinatePlan) TheCoordinatePlan->ApplyTexts();
+  if (TheMeasurementPlan) TheMeasurementPlan->ApplyTexts();
+  if (TheAddMeasurementWindow) TheAddMeasurementWindow->ApplyTexts();
+  if (TheProtocolWindow) TheProtocolWindow->ApplyTexts();
+  if (TheResultsWindow) TheResultsWindow->ApplyTexts();
+  if (TheChangePrecisionDialog) TheChangePrecisionDialog->ApplyTexts();
+  if (ThePointPropertiesDialog) ThePointPropertiesDialog->ApplyTexts();
+  if (TheAllPointsScSvpDialog) TheAllPointsScSvpDialog->ApplyTexts();
+  if (TheSettingsDialog) TheSettingsDialog->ApplyTexts();
+  if (ThePrecisionGuide) ThePrecisionGuide->ApplyTexts();
 }
 
 void StartUp() {
-  CreateAllForms();
+  CreateAllWindows();
   // The language object starts with the built-in English texts; the pack
   // named in the settings replaces them when it is sound.
   Lang().LoadBuiltIn();
   LoadStartupPack(Lang(), S(ProgramFolder()), LangPackFile);
-  ApplyTextsToAllForms();
-  Form9->FillLanguageList();
+  ApplyTextsToAllWindows();
+  TheSettingsDialog->FillLanguageList();
 }

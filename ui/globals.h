@@ -2,42 +2,42 @@
 // The objects that live for the whole run and that every window reaches:
 // the windows themselves, the one network container and the engine output
 // reader of the latest "+Calculations+". main.cpp creates the windows in a
-// fixed order (CreateAllForms); the main window creates the container.
-class TForm1;
-class TForm2;
-class TForm3;
-class TForm4;
-class TForm5;
-class TForm6;
-class TForm7;
-class TTPointProp;
-class TForm8;
-class TForm9;
-class TFPrecGuide;
-class TContainer;
-class TXMLReader;
+// fixed order (CreateAllWindows); the main window creates the container.
+class MainWindow;
+class CoordinatePlanWindow;
+class MeasurementPlanWindow;
+class AddMeasurementWindow;
+class ProtocolWindow;
+class ResultsWindow;
+class ChangePrecisionDialog;
+class PointPropertiesDialog;
+class AllPointsScSvpDialog;
+class SettingsDialog;
+class PrecisionGuideDialog;
+class SurveyNetwork;
+class ResultsReader;
 
-extern TForm1 *Form1;
-extern TForm2 *Form2;
-extern TForm3 *Form3;
-extern TForm4 *Form4;
-extern TForm5 *Form5;
-extern TForm6 *Form6;
-extern TForm7 *Form7;
-extern TTPointProp *TPointProp;
-extern TForm8 *Form8;
-extern TForm9 *Form9;
-extern TFPrecGuide *FPrecGuide;
+extern MainWindow *TheMainWindow;
+extern CoordinatePlanWindow *TheCoordinatePlan;
+extern MeasurementPlanWindow *TheMeasurementPlan;
+extern AddMeasurementWindow *TheAddMeasurementWindow;
+extern ProtocolWindow *TheProtocolWindow;
+extern ResultsWindow *TheResultsWindow;
+extern ChangePrecisionDialog *TheChangePrecisionDialog;
+extern PointPropertiesDialog *ThePointPropertiesDialog;
+extern AllPointsScSvpDialog *TheAllPointsScSvpDialog;
+extern SettingsDialog *TheSettingsDialog;
+extern PrecisionGuideDialog *ThePrecisionGuide;
 
-// The network; created by Form1's FormCreate, freed by its FormDestroy.
-extern TContainer *Container;
+// The network; created by TheMainWindow's OnCreate, freed by its OnDestroy.
+extern SurveyNetwork *TheNetwork;
 // The engine output reader of the latest "+Calculations+" (null before).
-extern TXMLReader *XMLReader;
+extern ResultsReader *TheResultsReader;
 
-// Creates every window in start-up order (Form1 first) and stores them in the
-// globals above. DestroyAllForms frees them in reverse order.
-void CreateAllForms();
-void DestroyAllForms();
+// Creates every window in start-up order (TheMainWindow first) and stores them in the
+// globals above. DestroyAllWindows frees them in reverse order.
+void CreateAllWindows();
+void DestroyAllWindows();
 
 // Puts the active language's texts on every window that exists.
-void ApplyTextsToAllForms();
+void ApplyTextsToAllWindows();

@@ -13,8 +13,8 @@ int main(int argc, char *argv[]) {
   // The main window closes the program; dialogs closing never do.
   QApplication::setQuitOnLastWindowClosed(false);
   StartUp();
-  Form1->show();
+  TheMainWindow->show();
   const int code = app.exec();
-  DestroyAllForms();
+  DestroyAllWindows();
   return code;
 }

@@ -26,7 +26,7 @@ const std::uint32_t kSystemRgb[31] = {
 
 QFont MakeFont(const std::string &name, int points) {
   QFont f(QString::fromStdString(name));
-  f.setPixelSize(TPlanCanvas::PointsToPixels(points));
+  f.setPixelSize(PlanCanvas::PointsToPixels(points));
   f.setStyleStrategy(QFont::NoAntialias);
   f.setHintingPreference(QFont::PreferFullHinting);
   return f;
@@ -55,12 +55,12 @@ int RoundPixel(long double v) {
   return int(r);
 }
 
-TPlanCanvas::TPlanCanvas(QImage *image) : Image(image) {}
+PlanCanvas::PlanCanvas(QImage *image) : Image(image) {}
 
-int TPlanCanvas::Width() const { return Image ? Image->width() : 0; }
-int TPlanCanvas::Height() const { return Image ? Image->height() : 0; }
+int PlanCanvas::Width() const { return Image ? Image->width() : 0; }
+int PlanCanvas::Height() const { return Image ? Image->height() : 0; }
 
-std::uint32_t TPlanCanvas::ToRgb(std::uint32_t color) {
+std::uint32_t PlanCanvas::ToRgb(std::uint32_t color) {
   if ((color >> 24) == 0xFF) {
     const std::uint32_t n = color & 0xFFFFFF;
     return n < 31 ? kSystemRgb[n] : 0x000000;
@@ -68,15 +68,15 @@ std::uint32_t TPlanCanvas::ToRgb(std::uint32_t color) {
   return color & 0xFFFFFF;
 }
 
-int TPlanCanvas::PointsToPixels(int points) {
+int PlanCanvas::PointsToPixels(int points) {
   // A 96 dpi screen: 10 pt are 13 pixels (rounded half up like the desktop).
   if (points < 1)
     points = 1;
   return (points * 96 + 36) / 72;
 }
 
-TPlanCanvas::TSurface TPlanCanvas::Surface() const {
-  TSurface s;
+PlanCanvas::PixelBuffer PlanCanvas::Surface() const {
+  PixelBuffer s;
   if (Image && !Image->isNull()) {
     s.Bits = Image->bits();
     s.Bpl = Image->bytesPerLine();
@@ -86,7 +86,7 @@ TPlanCanvas::TSurface TPlanCanvas::Surface() const {
   return s;
 }
 
-void TPlanCanvas::Plot(const TSurface &s, int x, int y, std::uint32_t rgb) {
+void PlanCanvas::Plot(const PixelBuffer &s, int x, int y, std::uint32_t rgb) {
   if (x < 0 || y < 0 || x >= s.W || y >= s.H)
     return;
   uchar *p = s.Bits + y * s.Bpl + 3 * x;
@@ -95,11 +95,11 @@ void TPlanCanvas::Plot(const TSurface &s, int x, int y, std::uint32_t rgb) {
   p[2] = uchar((rgb >> 16) & 0xFF);
 }
 
-void TPlanCanvas::SetPixel(int x, int y, std::uint32_t color) {
+void PlanCanvas::SetPixel(int x, int y, std::uint32_t color) {
   Plot(Surface(), x, y, ToRgb(color));
 }
 
-std::uint32_t TPlanCanvas::Pixel(int x, int y) const {
+std::uint32_t PlanCanvas::Pixel(int x, int y) const {
   if (!Image || x < 0 || y < 0 || x >= Image->width() || y >= Image->height())
     return 0;
   const uchar *p = Image->constScanLine(y) + 3 * x;
@@ -107,21 +107,21 @@ std::uint32_t TPlanCanvas::Pixel(int x, int y) const {
          (std::uint32_t(p[2]) << 16);
 }
 
-void TPlanCanvas::FillRect(int x1, int y1, int x2, int y2) {
+void PlanCanvas::FillRect(int x1, int y1, int x2, int y2) {
   if (!Image)
     return;
   const int l = std::max(0, std::min(x1, x2));
   const int r = std::min(Image->width(), std::max(x1, x2));
   const int t = std::max(0, std::min(y1, y2));
   const int b = std::min(Image->height(), std::max(y1, y2));
-  const TSurface s = Surface();
+  const PixelBuffer s = Surface();
   const std::uint32_t rgb = ToRgb(BrushColor);
   for (int y = t; y < b; ++y)
     for (int x = l; x < r; ++x)
       Plot(s, x, y, rgb);
 }
 
-void TPlanCanvas::Bresenham(const TSurface &s, long long x1, long long y1,
+void PlanCanvas::Bresenham(const PixelBuffer &s, long long x1, long long y1,
                             long long x2, long long y2, std::uint32_t rgb) {
   // Walks from (x1, y1) to (x2, y2) and plots every pixel but the last.
   const long long dx = std::llabs(x2 - x1), sx = x1 < x2 ? 1 : -1;
@@ -142,10 +142,10 @@ void TPlanCanvas::Bresenham(const TSurface &s, long long x1, long long y1,
   }
 }
 
-void TPlanCanvas::Line(int x1, int y1, int x2, int y2) {
+void PlanCanvas::Line(int x1, int y1, int x2, int y2) {
   if (!Image)
     return;
-  const TSurface s = Surface();
+  const PixelBuffer s = Surface();
   const std::uint32_t rgb = ToRgb(PenColor);
   const int w = s.W, h = s.H;
   auto near = [&](int x, int y) {
@@ -186,7 +186,7 @@ void TPlanCanvas::Line(int x1, int y1, int x2, int y2) {
     Plot(s, int(cx2), int(cy2), rgb); // the real end lies further on
 }
 
-void TPlanCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+void PlanCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (!Image)
     return;
   if (x2 < x1)
@@ -209,7 +209,7 @@ void TPlanCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   const long long r = std::min<long long>(x2, Image->width() + 1);
   const long long t = std::max<long long>(y1, -1);
   const long long bt = std::min<long long>(y2, Image->height() + 1);
-  const TSurface s = Surface();
+  const PixelBuffer s = Surface();
   const std::uint32_t pen = ToRgb(PenColor), brush = ToRgb(BrushColor);
   for (long long y = t; y < bt; ++y)
     for (long long x = l; x < r; ++x) {
@@ -224,7 +224,7 @@ void TPlanCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 // Texts are rendered once per font into a one-bit mask and then copied
 // pixel by pixel: a plan repeats the same labels many times, and painting
 // text directly on a 24-bit image is slow.
-struct TTextMask {
+struct TextMask {
   int W = 0;
   int H = 0;
   std::vector<std::uint8_t> Bits; // W * H, 1 where the glyphs are
@@ -232,9 +232,9 @@ struct TTextMask {
 
 namespace {
 
-class TTextCache {
+class TextMaskCache {
 public:
-  const TTextMask &Mask(const std::string &fontName, int fontSize, const std::string &text) {
+  const TextMask &Mask(const std::string &fontName, int fontSize, const std::string &text) {
     SelectFont(fontName, fontSize);
     auto it = Masks.find(text);
     if (it != Masks.end())
@@ -257,9 +257,9 @@ private:
     Masks.clear();
   }
 
-  TTextMask Render(const std::string &text) const {
+  TextMask Render(const std::string &text) const {
     const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    TTextMask m;
+    TextMask m;
     m.W = std::max(0, Metrics->horizontalAdvance(s));
     m.H = std::max(0, Metrics->height());
     m.Bits.assign(std::size_t(m.W) * std::size_t(m.H), 0);
@@ -287,31 +287,31 @@ private:
   int FontSize = 0;
   QFont Font;
   std::unique_ptr<QFontMetrics> Metrics;
-  std::unordered_map<std::string, TTextMask> Masks;
+  std::unordered_map<std::string, TextMask> Masks;
 };
 
-TTextCache &TextCache() {
-  static TTextCache cache;
+TextMaskCache &TextCache() {
+  static TextMaskCache cache;
   return cache;
 }
 
 } // namespace
 
-void TPlanCanvas::TextExtent(const std::string &text, int &w, int &h) const {
-  const TTextMask &m = TextCache().Mask(FontName, FontSize, text);
+void PlanCanvas::TextExtent(const std::string &text, int &w, int &h) const {
+  const TextMask &m = TextCache().Mask(FontName, FontSize, text);
   w = m.W;
   h = m.H;
 }
 
-void TPlanCanvas::TextOut(int x, int y, const std::string &text) {
+void PlanCanvas::TextOut(int x, int y, const std::string &text) {
   if (!Image || text.empty())
     return;
   if (x >= Image->width() || y >= Image->height())
     return;
-  const TTextMask &m = TextCache().Mask(FontName, FontSize, text);
+  const TextMask &m = TextCache().Mask(FontName, FontSize, text);
   if ((long long)x + m.W <= 0 || (long long)y + m.H <= 0)
     return;
-  const TSurface s = Surface();
+  const PixelBuffer s = Surface();
   const std::uint32_t brush = ToRgb(BrushColor), ink = ToRgb(FontColor);
   const int i0 = std::max(0, -x), i1 = std::min(m.W, s.W - x);
   const int j0 = std::max(0, -y), j1 = std::min(m.H, s.H - y);

@@ -20,9 +20,9 @@
 
 class QImage;
 
-class TPlanCanvas {
+class PlanCanvas {
 public:
-  explicit TPlanCanvas(QImage *image = nullptr);
+  explicit PlanCanvas(QImage *image = nullptr);
 
   // The image that is painted; not owned. With no image every call is a
   // no-op and the size is 0 x 0.
@@ -61,15 +61,15 @@ public:
 
 private:
   // The image's pixels, taken once per drawing call.
-  struct TSurface {
+  struct PixelBuffer {
     unsigned char *Bits = nullptr;
     long long Bpl = 0;
     int W = 0;
     int H = 0;
   };
-  TSurface Surface() const;
-  static void Plot(const TSurface &s, int x, int y, std::uint32_t rgb);
-  static void Bresenham(const TSurface &s, long long x1, long long y1,
+  PixelBuffer Surface() const;
+  static void Plot(const PixelBuffer &s, int x, int y, std::uint32_t rgb);
+  static void Bresenham(const PixelBuffer &s, long long x1, long long y1,
                         long long x2, long long y2, std::uint32_t rgb);
 
   QImage *Image;

@@ -18,40 +18,40 @@
 
 #include <algorithm>
 
-TPlanForm::TPlanForm(int captionText, QWidget *parent)
-    : QDialog(parent), FCaptionText(captionText) {
+PlanWindow::PlanWindow(int captionText, QWidget *parent)
+    : QDialog(parent), CaptionText(captionText) {
   setWindowTitle(Txt(captionText));
   setMinimumSize(DesignWidth, DesignHeight);
   setSizeGripEnabled(true);
 
   // The plan image with a 24-bit bitmap of its size.
-  Image1 = new TPlanImage(this);
-  Image1->move(4, 4);
-  Image1->SetImageSize(DesignWidth - kImageGapW, DesignHeight - kImageGapH);
-  Image1->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { Image1MouseDown(b, x, y); };
-  Image1->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, int x, int y) {
-    Image1MouseMove(b, m, x, y);
+  PlanImage = new PlanImageWidget(this);
+  PlanImage->move(4, 4);
+  PlanImage->SetImageSize(DesignWidth - kImageGapW, DesignHeight - kImageGapH);
+  PlanImage->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { PlanImageMouseDown(b, x, y); };
+  PlanImage->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, int x, int y) {
+    PlanImageMouseMove(b, m, x, y);
   };
-  Image1->OnWheel = [this](int delta) { FormMouseWheel(delta); };
+  PlanImage->OnWheel = [this](int delta) { OnMouseWheel(delta); };
 }
 
-TPlanForm::~TPlanForm() {
-  if (Container && AttachedBitmap(Container->Points) == Image1->Bitmap())
-    SetBitmap(Container->Points, nullptr);
+PlanWindow::~PlanWindow() {
+  if (TheNetwork && AttachedBitmap(TheNetwork->Points) == PlanImage->Bitmap())
+    SetBitmap(TheNetwork->Points, nullptr);
 }
 
-TContainer &TPlanForm::Net() const {
-  static TContainer detached; // only before the main window made the network
-  return Container ? *Container : detached;
+SurveyNetwork &PlanWindow::Net() const {
+  static SurveyNetwork detached; // only before the main window made the network
+  return TheNetwork ? *TheNetwork : detached;
 }
 
-bool TPlanForm::OwnsSurface() const {
-  return AttachedBitmap(Net().Points) == Image1->Bitmap();
+bool PlanWindow::OwnsSurface() const {
+  return AttachedBitmap(Net().Points) == PlanImage->Bitmap();
 }
 
 // ---- controls ----
 
-QPushButton *TPlanForm::NewButton(QWidget *parent, const QString &text, int x, int y, int w,
+QPushButton *PlanWindow::NewButton(QWidget *parent, const QString &text, int x, int y, int w,
                                   int h) {
   auto *b = new QPushButton(text, parent);
   b->setAutoDefault(false);
@@ -60,128 +60,128 @@ QPushButton *TPlanForm::NewButton(QWidget *parent, const QString &text, int x, i
   return b;
 }
 
-QLabel *TPlanForm::NewLabel(QWidget *parent, const QString &text, int x, int y, int w, int h) {
+QLabel *PlanWindow::NewLabel(QWidget *parent, const QString &text, int x, int y, int w, int h) {
   auto *l = new QLabel(text, parent);
   l->setGeometry(x, y, w, h);
   return l;
 }
 
-QTableWidget *TPlanForm::MakeTable(int height) {
-  FTable = new QTableWidget(this);
-  FTable->setGeometry(ColumnX(), 24, kColumnWidth, height);
-  FTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-  FTable->setSelectionMode(QAbstractItemView::SingleSelection);
-  FTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  FTable->verticalHeader()->setVisible(false);
-  FTable->verticalHeader()->setDefaultSectionSize(20);
+QTableWidget *PlanWindow::MakeTable(int height) {
+  Table = new QTableWidget(this);
+  Table->setGeometry(ColumnX(), 24, kColumnWidth, height);
+  Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  Table->setSelectionMode(QAbstractItemView::SingleSelection);
+  Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Table->verticalHeader()->setVisible(false);
+  Table->verticalHeader()->setDefaultSectionSize(20);
   // The four columns share the table's width: no sideways scrolling.
-  FTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  FTable->setContextMenuPolicy(Qt::CustomContextMenu);
-  FTable->viewport()->installEventFilter(this);
-  connect(FTable, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
+  Table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  Table->setContextMenuPolicy(Qt::CustomContextMenu);
+  Table->viewport()->installEventFilter(this);
+  connect(Table, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
     if (row >= 0)
-      FSelectedRow = row + 1;
+      LastSelectedRow = row + 1;
   });
 
-  PopupMenu1 = new QMenu(this);
-  connect(FTable, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-    PopupMenu1->popup(FTable->viewport()->mapToGlobal(pos));
+  TableMenu = new QMenu(this);
+  connect(Table, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+    TableMenu->popup(Table->viewport()->mapToGlobal(pos));
   });
-  return FTable;
+  return Table;
 }
 
-void TPlanForm::MakeNavPanel(QPushButton *&all, QPushButton *&redraw, QPushButton *&zoomIn,
+void PlanWindow::MakeNavPanel(QPushButton *&all, QPushButton *&redraw, QPushButton *&zoomIn,
                              QPushButton *&zoomOut, QPushButton *&left, QPushButton *&right,
                              QPushButton *&up, QPushButton *&down) {
-  Panel1 = new QFrame(this);
-  Panel1->setFrameShape(QFrame::StyledPanel);
-  Panel1->setGeometry(ColumnX(), 532, kColumnWidth, 73);
-  all = NewButton(Panel1, Txt(32), 8, 8, 80, 26);
-  redraw = NewButton(Panel1, Txt(33), 8, 39, 80, 26);
-  zoomIn = NewButton(Panel1, QStringLiteral("+"), 100, 8, 36, 26);
-  zoomOut = NewButton(Panel1, QStringLiteral("--"), 100, 39, 36, 26);
-  up = NewButton(Panel1, QStringLiteral("^"), 196, 8, 36, 26);
-  left = NewButton(Panel1, QStringLiteral("<"), 156, 39, 36, 26);
-  down = NewButton(Panel1, QStringLiteral("v"), 196, 39, 36, 26);
-  right = NewButton(Panel1, QStringLiteral(">"), 236, 39, 36, 26);
+  NavigationPanel = new QFrame(this);
+  NavigationPanel->setFrameShape(QFrame::StyledPanel);
+  NavigationPanel->setGeometry(ColumnX(), 532, kColumnWidth, 73);
+  all = NewButton(NavigationPanel, Txt(32), 8, 8, 80, 26);
+  redraw = NewButton(NavigationPanel, Txt(33), 8, 39, 80, 26);
+  zoomIn = NewButton(NavigationPanel, QStringLiteral("+"), 100, 8, 36, 26);
+  zoomOut = NewButton(NavigationPanel, QStringLiteral("--"), 100, 39, 36, 26);
+  up = NewButton(NavigationPanel, QStringLiteral("^"), 196, 8, 36, 26);
+  left = NewButton(NavigationPanel, QStringLiteral("<"), 156, 39, 36, 26);
+  down = NewButton(NavigationPanel, QStringLiteral("v"), 196, 39, 36, 26);
+  right = NewButton(NavigationPanel, QStringLiteral(">"), 236, 39, 36, 26);
 }
 
-void TPlanForm::ShowSelection() {
-  const QSignalBlocker block(FTable);
-  const int row = FSelectedRow - 1;
-  if (row >= 0 && row < FTable->rowCount())
-    FTable->selectRow(row);
+void PlanWindow::ShowSelection() {
+  const QSignalBlocker block(Table);
+  const int row = LastSelectedRow - 1;
+  if (row >= 0 && row < Table->rowCount())
+    Table->selectRow(row);
   else
-    FTable->clearSelection();
+    Table->clearSelection();
 }
 
 // ---- caption ----
 
-void TPlanForm::ApplyCaption() {
+void PlanWindow::ApplyCaption() {
   const QString caption = windowTitle();
   const int at = caption.indexOf(QStringLiteral(" - ["));
-  setWindowTitle(Txt(FCaptionText) + (at >= 0 ? caption.mid(at) : QString()));
+  setWindowTitle(Txt(CaptionText) + (at >= 0 ? caption.mid(at) : QString()));
 }
 
-void TPlanForm::ShowPathInCaption(const QString &path) {
-  setWindowTitle(Txt(FCaptionText) + QStringLiteral(" - [") + path + QStringLiteral("]"));
+void PlanWindow::ShowPathInCaption(const QString &path) {
+  setWindowTitle(Txt(CaptionText) + QStringLiteral(" - [") + path + QStringLiteral("]"));
 }
 
 // ---- view ----
 
-void TPlanForm::ViewFitAll() {
+void PlanWindow::ViewFitAll() {
   FitAll(Net().Points);
   Redraw();
 }
 
-void TPlanForm::ViewZoom(double factor) {
+void PlanWindow::ViewZoom(double factor) {
   Zoom(Net().Points, factor);
   Redraw();
 }
 
-void TPlanForm::ViewZoomIn() { ViewZoom(Net().Points.ZoomStep); }
+void PlanWindow::ViewZoomIn() { ViewZoom(Net().Points.ZoomStep); }
 
-void TPlanForm::ViewPan(int dx, int dy) {
+void PlanWindow::ViewPan(int dx, int dy) {
   Pan(Net().Points, dx, dy);
   Redraw();
 }
 
-void TPlanForm::ViewClearMark() {
+void PlanWindow::ViewClearMark() {
   Net().Points.Marked = false;
   Redraw();
 }
 
 // ---- mouse and wheel ----
 
-void TPlanForm::Image1MouseDown(Qt::MouseButton button, int x, int y) {
+void PlanWindow::PlanImageMouseDown(Qt::MouseButton button, int x, int y) {
   if (button == Qt::MiddleButton) {
-    FDragX = x;
-    FDragY = y;
+    DragX = x;
+    DragY = y;
   }
   PlanMouseDown(button, x, y);
 }
 
-void TPlanForm::Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
+void PlanWindow::PlanImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
                                 int x, int y) {
   if (buttons != Qt::MiddleButton || modifiers != Qt::NoModifier)
     return;
-  ViewPan(x - FDragX, y - FDragY);
-  FDragX = x;
-  FDragY = y;
+  ViewPan(x - DragX, y - DragY);
+  DragX = x;
+  DragY = y;
 }
 
-void TPlanForm::FormMouseWheel(int delta) {
+void PlanWindow::OnMouseWheel(int delta) {
   const double step = Net().Points.ZoomStep;
   ViewZoom(delta > 0 ? step : 1.0 / step);
 }
 
-void TPlanForm::wheelEvent(QWheelEvent *event) {
-  FormMouseWheel(event->angleDelta().y());
+void PlanWindow::wheelEvent(QWheelEvent *event) {
+  OnMouseWheel(event->angleDelta().y());
   event->accept();
 }
 
-bool TPlanForm::eventFilter(QObject *watched, QEvent *event) {
-  if (FTable && watched == FTable->viewport() && event->type() == QEvent::Wheel) {
+bool PlanWindow::eventFilter(QObject *watched, QEvent *event) {
+  if (Table && watched == Table->viewport() && event->type() == QEvent::Wheel) {
     // The table never scrolls by the wheel: the wheel zooms the plan.
     TableWheel(static_cast<QWheelEvent *>(event)->angleDelta().y() > 0);
     return true;
@@ -191,25 +191,25 @@ bool TPlanForm::eventFilter(QObject *watched, QEvent *event) {
 
 // ---- closing and size ----
 
-void TPlanForm::done(int result) {
+void PlanWindow::done(int result) {
   if (isVisible())
-    FormClose();
+    OnClose();
   QDialog::done(result);
 }
 
-void TPlanForm::resizeEvent(QResizeEvent *event) {
+void PlanWindow::resizeEvent(QResizeEvent *event) {
   QDialog::resizeEvent(event);
-  FormResize();
+  OnResize();
 }
 
-int TPlanForm::PlaceColumn(std::initializer_list<QWidget *> column) {
+int PlanWindow::PlaceColumn(std::initializer_list<QWidget *> column) {
   const int w = std::max(width(), DesignWidth);
   const int h = std::max(height(), DesignHeight);
   const int colX = w - kColumnWidth - kRightGap;
-  Panel1->move(colX, Panel1->y());
-  FTable->move(colX, FTable->y());
+  NavigationPanel->move(colX, NavigationPanel->y());
+  Table->move(colX, Table->y());
   for (QWidget *widget : column)
     widget->move(colX, widget->y());
-  Image1->SetImageSize(w - kImageGapW, h - kImageGapH);
+  PlanImage->SetImageSize(w - kImageGapW, h - kImageGapH);
   return w;
 }

@@ -14,22 +14,22 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTableWidget;
-class TPlanImage;
-class TContainer;
+class PlanImageWidget;
+class SurveyNetwork;
 
-class TPlanForm : public QDialog {
+class PlanWindow : public QDialog {
   Q_OBJECT
 public:
-  ~TPlanForm() override;
+  ~PlanWindow() override;
 
   // Draws the plan again (only while this window owns the drawing surface).
   virtual void Redraw() = 0;
   // The table row last selected (data rows start at 1; 0 before any).
-  int SelectedRow() const { return FSelectedRow; }
+  int SelectedRow() const { return LastSelectedRow; }
 
-  TPlanImage *Image1 = nullptr;
-  QFrame *Panel1 = nullptr; // zoom / pan
-  QMenu *PopupMenu1 = nullptr;
+  PlanImageWidget *PlanImage = nullptr;
+  QFrame *NavigationPanel = nullptr; // zoom / pan
+  QMenu *TableMenu = nullptr;
 
   // Design size; the window is never smaller.
   static constexpr int DesignWidth = 892;
@@ -38,21 +38,21 @@ public:
 public slots:
   // A press on the plan: the middle button starts a drag, then the plan
   // handles the press itself.
-  void Image1MouseDown(Qt::MouseButton button, int x, int y);
+  void PlanImageMouseDown(Qt::MouseButton button, int x, int y);
   // A move with only the middle button held pans the plan by the drag.
-  void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+  void PlanImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
   // Wheel delta above 0 zooms in, otherwise out.
-  void FormMouseWheel(int delta);
+  void OnMouseWheel(int delta);
   // Places the controls for the current size and redraws.
-  virtual void FormResize() = 0;
+  virtual void OnResize() = 0;
   // Runs when the window closes (the automatic save).
-  virtual void FormClose() = 0;
+  virtual void OnClose() = 0;
 
   void done(int result) override;
 
 protected:
   // `captionText` is the language text number of the window's name.
-  TPlanForm(int captionText, QWidget *parent);
+  PlanWindow(int captionText, QWidget *parent);
 
   // The right-hand column.
   static constexpr int kColumnWidth = 289;
@@ -67,9 +67,9 @@ protected:
 
   // Makes the column's table (`height` pixels high below the heading): whole
   // rows selected, read-only, the wheel zooming the plan instead of
-  // scrolling, a right click opening PopupMenu1 (created here, empty).
+  // scrolling, a right click opening TableMenu (created here, empty).
   QTableWidget *MakeTable(int height);
-  // Makes Panel1 at the foot of the column with the fit-all, redraw, zoom
+  // Makes NavigationPanel at the foot of the column with the fit-all, redraw, zoom
   // and pan buttons; the plan connects them to its handlers.
   void MakeNavPanel(QPushButton *&all, QPushButton *&redraw, QPushButton *&zoomIn,
                     QPushButton *&zoomOut, QPushButton *&left, QPushButton *&right,
@@ -82,7 +82,7 @@ protected:
   void ViewPan(int dx, int dy);
   void ViewClearMark();
 
-  // Moves Panel1, the table and `column` to the column's place for the
+  // Moves NavigationPanel, the table and `column` to the column's place for the
   // current size and fits the plan image; returns the width laid out for.
   int PlaceColumn(std::initializer_list<QWidget *> column);
 
@@ -92,7 +92,7 @@ protected:
   // The window's name followed by " - [path]".
   void ShowPathInCaption(const QString &path);
 
-  TContainer &Net() const;
+  SurveyNetwork &Net() const;
   bool OwnsSurface() const;
   // Shows the remembered row in the table again, without counting as a new
   // selection.
@@ -107,11 +107,11 @@ protected:
   void resizeEvent(QResizeEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
 
-  int FSelectedRow = 0;
+  int LastSelectedRow = 0;
 
 private:
-  int FCaptionText;
-  QTableWidget *FTable = nullptr;
-  int FDragX = 0;
-  int FDragY = 0;
+  int CaptionText;
+  QTableWidget *Table = nullptr;
+  int DragX = 0;
+  int DragY = 0;
 };

@@ -18,52 +18,52 @@ constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // Canvas on the attached surface with the plan font and the background as
 // brush (labels sit on a background box, circles are filled with it).
-TPlanCanvas PlanCanvas(const TPoints &points) {
-  TPlanCanvas c(AttachedBitmap(points));
+PlanCanvas MakePlanCanvas(const PointSet &points) {
+  PlanCanvas c(AttachedBitmap(points));
   c.BrushColor = points.BackColor;
   c.FontName = points.FontName;
   c.FontSize = points.FontSize;
   return c;
 }
 
-bool Finite(const TPixelPos &p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool Finite(const PixelPosition &p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 } // namespace
 
 // ---- Drawing surface -------------------------------------------------------
 
-void SetBitmap(TPoints &points, QImage *image) { points.Bitmap = image; }
+void SetBitmap(PointSet &points, QImage *image) { points.Bitmap = image; }
 
-QImage *AttachedBitmap(const TPoints &points) {
+QImage *AttachedBitmap(const PointSet &points) {
   return static_cast<QImage *>(points.Bitmap);
 }
 
-int PlanWidth(const TPoints &points) {
+int PlanWidth(const PointSet &points) {
   const QImage *img = AttachedBitmap(points);
   return img ? img->width() : 0;
 }
 
-int PlanHeight(const TPoints &points) {
+int PlanHeight(const PointSet &points) {
   const QImage *img = AttachedBitmap(points);
   return img ? img->height() : 0;
 }
 
 // ---- View arithmetic -------------------------------------------------------
 
-TPixelPos WorldToPixel(const TPoints &points, long double X, long double Y) {
+PixelPosition WorldToPixel(const PointSet &points, long double X, long double Y) {
   const long double halfW = PlanWidth(points) / 2.0L;
   const long double halfH = PlanHeight(points) / 2.0L;
-  TPixelPos p;
+  PixelPosition p;
   p.x = (X - points.CentreX) * points.Scale + halfW + points.OffsetX;
   p.y = (Y - points.CentreY) * points.Scale + halfH + points.OffsetY;
   return p;
 }
 
-TPixelPos WorldToPixel(const TPoints &points, const TNetPoint &point) {
+PixelPosition WorldToPixel(const PointSet &points, const NetworkPoint &point) {
   return WorldToPixel(points, point.X, point.Y);
 }
 
-void PixelToWorld(const TPoints &points, long double x, long double y,
+void PixelToWorld(const PointSet &points, long double x, long double y,
                   long double &X, long double &Y) {
   const long double halfW = PlanWidth(points) / 2.0L;
   const long double halfH = PlanHeight(points) / 2.0L;
@@ -71,13 +71,13 @@ void PixelToWorld(const TPoints &points, long double x, long double y,
   Y = (y - points.OffsetY - halfH) / points.Scale + points.CentreY;
 }
 
-void FitAll(TPoints &points) {
+void FitAll(PointSet &points) {
   points.OffsetX = 0;
   points.OffsetY = 0;
   points.Marked = false;
   if (points.List.Count() == 0)
     return;
-  const TExtent e = points.List.Extent();
+  const BoundingBox e = points.List.Extent();
   points.CentreX = (e.MaxX + e.MinX) / 2;
   points.CentreY = (e.MaxY + e.MinY) / 2;
   long double spanX = e.MaxX - e.MinX;
@@ -95,7 +95,7 @@ void FitAll(TPoints &points) {
   points.Scale = scaleY >= scaleX ? scaleX : scaleY;
 }
 
-void Zoom(TPoints &points, double factor) {
+void Zoom(PointSet &points, double factor) {
   if (!(factor > 0) || !std::isfinite(factor))
     return;
   const long double newScale = points.Scale * factor;
@@ -109,24 +109,24 @@ void Zoom(TPoints &points, double factor) {
   points.Scale = newScale;
   points.OffsetX = 0;
   points.OffsetY = 0;
-  const TPixelPos p = WorldToPixel(points, X, Y);
+  const PixelPosition p = WorldToPixel(points, X, Y);
   points.OffsetX = w / 2.0L - p.x;
   points.OffsetY = h / 2.0L - p.y;
   points.Marked = false;
 }
 
-void Pan(TPoints &points, int dx, int dy) {
+void Pan(PointSet &points, int dx, int dy) {
   points.OffsetX += dx;
   points.OffsetY += dy;
   points.Marked = false;
 }
 
-long double PixelDistance(const TPixelPos &a, long double x, long double y) {
+long double PixelDistance(const PixelPosition &a, long double x, long double y) {
   const long double dx = a.x - x, dy = a.y - y;
   return std::sqrt(dx * dx + dy * dy);
 }
 
-int NearestPoint(const TPoints &points, long double x, long double y) {
+int NearestPoint(const PointSet &points, long double x, long double y) {
   int best = -1;
   long double bestDist = 0;
   for (int i = 0; i < points.List.Count(); ++i) {
@@ -143,12 +143,12 @@ int NearestPoint(const TPoints &points, long double x, long double y) {
 
 // ---- Drawing ---------------------------------------------------------------
 
-void ClearPlan(TPoints &points) {
-  TPlanCanvas c = PlanCanvas(points);
+void ClearPlan(PointSet &points) {
+  PlanCanvas c = MakePlanCanvas(points);
   c.FillRect(0, 0, c.Width(), c.Height());
 }
 
-void DrawPointSymbol(const TPoints &points, TPlanCanvas &canvas, int x, int y,
+void DrawPointSymbol(const PointSet &points, PlanCanvas &canvas, int x, int y,
                      const std::string &label) {
   canvas.TextOut(x + 2, y + 1, label);
   const int r = points.CircleRadius;
@@ -158,7 +158,7 @@ void DrawPointSymbol(const TPoints &points, TPlanCanvas &canvas, int x, int y,
   canvas.Line(x - c, y, x + c + 1, y);
 }
 
-void DrawAxes(TPlanCanvas &canvas) {
+void DrawAxes(PlanCanvas &canvas) {
   canvas.PenColor = kWhite;
   canvas.FontColor = kWhite;
   canvas.Line(10, 10, 50, 10);
@@ -171,15 +171,15 @@ void DrawAxes(TPlanCanvas &canvas) {
   canvas.TextOut(10, 55, "+Y");
 }
 
-void DrawPoints(TPoints &points) {
+void DrawPoints(PointSet &points) {
   if (!AttachedBitmap(points))
     return;
-  TPlanCanvas c = PlanCanvas(points);
-  for (const TNetPoint &pt : points.List.Items) {
+  PlanCanvas c = MakePlanCanvas(points);
+  for (const NetworkPoint &pt : points.List.Items) {
     const std::uint32_t color = pt.Fixed ? points.FixedColor : points.AdjustedColor;
     c.FontColor = color;
     c.PenColor = color;
-    const TPixelPos p = WorldToPixel(points, pt);
+    const PixelPosition p = WorldToPixel(points, pt);
     DrawPointSymbol(points, c, RoundPixel(p.x), RoundPixel(p.y), NumToText(pt.Number));
   }
   if (points.Marked) {
@@ -190,73 +190,73 @@ void DrawPoints(TPoints &points) {
   DrawAxes(c);
 }
 
-void DrawMeasurement(TPoints &points, TPlanCanvas &canvas, const TPixelPos &a,
-                     const TPixelPos &b, const std::string &label) {
+void DrawMeasurement(PointSet &points, PlanCanvas &canvas, const PixelPosition &a,
+                     const PixelPosition &b, const std::string &label) {
   canvas.FontColor = points.MeasColor;
   canvas.PenColor = points.MeasColor;
   canvas.Line(RoundPixel(a.x), RoundPixel(a.y), RoundPixel(b.x), RoundPixel(b.y));
   canvas.TextOut(RoundPixel((a.x + b.x) / 2), RoundPixel((a.y + b.y) / 2), label);
 }
 
-void ComputePairPixels(TContainer &net) {
+void ComputePairPixels(SurveyNetwork &net) {
   constexpr long double nan = std::numeric_limits<long double>::quiet_NaN();
-  TPoints &pts = net.Points;
+  PointSet &pts = net.Points;
   // One lookup table for all pairs: the same first-match rule as a scan of
   // the list, without scanning it twice per pair.
-  const TNumberIndex index(pts.List);
-  for (TPairCount &pair : net.Measurements.Pairs) {
+  const PointNumberIndex index(pts.List);
+  for (MeasuredPair &pair : net.Measurements.Pairs) {
     const int ia = index.IndexOf(pair.PointA);
     const int ib = index.IndexOf(pair.PointB);
     if (ia >= 0 && ib >= 0) {
       pair.PixelA = WorldToPixel(pts, pts.List.Items[ia]);
       pair.PixelB = WorldToPixel(pts, pts.List.Items[ib]);
     } else {
-      pair.PixelA = TPixelPos{nan, nan};
-      pair.PixelB = TPixelPos{nan, nan};
+      pair.PixelA = PixelPosition{nan, nan};
+      pair.PixelB = PixelPosition{nan, nan};
     }
   }
 }
 
-void DrawMeasurementPlan(TContainer &net) {
-  TPoints &pts = net.Points;
+void DrawMeasurementPlan(SurveyNetwork &net) {
+  PointSet &pts = net.Points;
   ClearPlan(pts);
   net.Measurements.ClearPairs();
   net.Measurements.BuildPairs();
   ComputePairPixels(net);
   if (AttachedBitmap(pts)) {
-    TPlanCanvas c = PlanCanvas(pts);
-    for (const TPairCount &pair : net.Measurements.Pairs)
+    PlanCanvas c = MakePlanCanvas(pts);
+    for (const MeasuredPair &pair : net.Measurements.Pairs)
       if (Finite(pair.PixelA) && Finite(pair.PixelB))
-        DrawMeasurement(pts, c, pair.PixelA, pair.PixelB, TMereni::PairLabel(pair));
+        DrawMeasurement(pts, c, pair.PixelA, pair.PixelB, MeasurementList::PairLabel(pair));
   }
   DrawPoints(pts);
 }
 
-void WheelZoomInCoordPlan(TContainer &net) {
+void WheelZoomInCoordPlan(SurveyNetwork &net) {
   Zoom(net.Points, net.Points.ZoomStep);
   ClearPlan(net.Points);
   DrawPoints(net.Points);
 }
 
-void WheelZoomOutCoordPlan(TContainer &net) {
+void WheelZoomOutCoordPlan(SurveyNetwork &net) {
   Zoom(net.Points, 1.0 / net.Points.ZoomStep);
   ClearPlan(net.Points);
   DrawPoints(net.Points);
 }
 
-void WheelZoomInMeasPlan(TContainer &net) {
+void WheelZoomInMeasPlan(SurveyNetwork &net) {
   Zoom(net.Points, net.Points.ZoomStep);
   DrawMeasurementPlan(net);
 }
 
-void WheelZoomOutMeasPlan(TContainer &net) {
+void WheelZoomOutMeasPlan(SurveyNetwork &net) {
   Zoom(net.Points, 1.0 / net.Points.ZoomStep);
   DrawMeasurementPlan(net);
 }
 
 // ---- Tables and lists ------------------------------------------------------
 
-void FillPointGrid(const TPoints &points, TGrid &grid) {
+void FillPointGrid(const PointSet &points, TextGrid &grid) {
   const int n = points.List.Count();
   grid.Resize(0, 0);
   grid.Resize(n + 1, 4);
@@ -266,7 +266,7 @@ void FillPointGrid(const TPoints &points, TGrid &grid) {
   grid.SetCell(0, 2, "Y/m");
   grid.SetCell(0, 3, "Z/m");
   for (int i = 0; i < n; ++i) {
-    const TNetPoint &p = points.List.Items[i];
+    const NetworkPoint &p = points.List.Items[i];
     grid.SetCell(i + 1, 0, NumToText(p.Number));
     grid.SetCell(i + 1, 1, NumToTextFixed(p.X, 8, 3));
     grid.SetCell(i + 1, 2, NumToTextFixed(p.Y, 8, 3));
@@ -274,15 +274,15 @@ void FillPointGrid(const TPoints &points, TGrid &grid) {
   }
 }
 
-std::vector<std::string> NumberListItems(const TPoints &points) {
+std::vector<std::string> NumberListItems(const PointSet &points) {
   std::vector<std::string> items;
   items.reserve(points.List.Items.size());
-  for (const TNetPoint &p : points.List.Items)
+  for (const NetworkPoint &p : points.List.Items)
     items.push_back(NumToTextFixed(p.Number, 8, 3));
   return items;
 }
 
-void FillNumberList(const TPoints &points, QComboBox *list) {
+void FillNumberList(const PointSet &points, QComboBox *list) {
   if (!list)
     return;
   list->clear();
@@ -290,10 +290,10 @@ void FillNumberList(const TPoints &points, QComboBox *list) {
     list->addItem(QString::fromStdString(s));
 }
 
-bool AddPointAtMark(TPoints &points, long double height, double number) {
+bool AddPointAtMark(PointSet &points, long double height, double number) {
   if (!points.Marked || points.List.IndexOfNumber(number) >= 0)
     return false;
-  TNetPoint p;
+  NetworkPoint p;
   p.Number = number;
   PixelToWorld(points, points.MarkX, points.MarkY, p.X, p.Y);
   p.Z = height;

@@ -9,30 +9,30 @@
 #include <QTableWidget>
 #include <QWheelEvent>
 
-TPlanImage::TPlanImage(QWidget *parent) : QWidget(parent) {
+PlanImageWidget::PlanImageWidget(QWidget *parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(false);
   setCursor(Qt::CrossCursor);
   SetImageSize(1, 1);
 }
 
-void TPlanImage::SetImageSize(int w, int h) {
+void PlanImageWidget::SetImageSize(int w, int h) {
   w = std::max(1, w);
   h = std::max(1, h);
-  if (FBitmap.width() != w || FBitmap.height() != h) {
-    FBitmap = QImage(w, h, QImage::Format_RGB888);
-    FBitmap.fill(Qt::black);
+  if (OwnBitmap.width() != w || OwnBitmap.height() != h) {
+    OwnBitmap = QImage(w, h, QImage::Format_RGB888);
+    OwnBitmap.fill(Qt::black);
   }
   setFixedSize(w, h);
   update();
 }
 
-void TPlanImage::paintEvent(QPaintEvent *) {
+void PlanImageWidget::paintEvent(QPaintEvent *) {
   QPainter p(this);
-  p.drawImage(0, 0, FBitmap);
+  p.drawImage(0, 0, OwnBitmap);
 }
 
-void TPlanImage::mousePressEvent(QMouseEvent *event) {
+void PlanImageWidget::mousePressEvent(QMouseEvent *event) {
   const QPoint pos = event->position().toPoint();
   if (OnMouseDown)
     OnMouseDown(event->button(), pos.x(), pos.y());
@@ -40,7 +40,7 @@ void TPlanImage::mousePressEvent(QMouseEvent *event) {
   event->accept();
 }
 
-void TPlanImage::mouseMoveEvent(QMouseEvent *event) {
+void PlanImageWidget::mouseMoveEvent(QMouseEvent *event) {
   const QPoint pos = event->position().toPoint();
   if (OnMouseMove)
     OnMouseMove(event->buttons(), event->modifiers(), pos.x(), pos.y());
@@ -48,7 +48,7 @@ void TPlanImage::mouseMoveEvent(QMouseEvent *event) {
   event->accept();
 }
 
-void TPlanImage::wheelEvent(QWheelEvent *event) {
+void PlanImageWidget::wheelEvent(QWheelEvent *event) {
   if (!OnWheel) {
     event->ignore();
     return;
@@ -58,7 +58,7 @@ void TPlanImage::wheelEvent(QWheelEvent *event) {
   event->accept();
 }
 
-void CopyGridToTable(const TGrid &grid, QTableWidget *table) {
+void CopyGridToTable(const TextGrid &grid, QTableWidget *table) {
   if (!table)
     return;
   const QSignalBlocker block(table);

@@ -8,16 +8,16 @@
 #include <functional>
 
 class QTableWidget;
-class TGrid;
+class TextGrid;
 
 // Shows its own 24-bit bitmap at (0, 0), one image pixel per screen pixel.
 // The bitmap is always the size of the control.
-class TPlanImage : public QWidget {
+class PlanImageWidget : public QWidget {
   Q_OBJECT
 public:
-  explicit TPlanImage(QWidget *parent = nullptr);
+  explicit PlanImageWidget(QWidget *parent = nullptr);
 
-  QImage *Bitmap() { return &FBitmap; }
+  QImage *Bitmap() { return &OwnBitmap; }
   // Resizes the control and its bitmap (new pixels black).
   void SetImageSize(int w, int h);
 
@@ -37,11 +37,11 @@ protected:
   void wheelEvent(QWheelEvent *event) override;
 
 private:
-  QImage FBitmap;
+  QImage OwnBitmap;
 };
 
 // Copies a model grid into a table widget: the grid's first (fixed) row
 // becomes the column headers, every other row a table row, so table row r
 // shows grid row r + 1. A grid without a fixed row gives headers only.
 // Cells are read-only.
-void CopyGridToTable(const TGrid &grid, QTableWidget *table);
+void CopyGridToTable(const TextGrid &grid, QTableWidget *table);

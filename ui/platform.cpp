@@ -13,14 +13,14 @@
 
 namespace {
 
-std::unique_ptr<TPlatform> &Current() {
-  static std::unique_ptr<TPlatform> platform = std::make_unique<TQtPlatform>();
+std::unique_ptr<PlatformServices> &Current() {
+  static std::unique_ptr<PlatformServices> platform = std::make_unique<QtPlatform>();
   return platform;
 }
 
-class TQtTimer : public TTimer {
+class QtTimer : public RepeatingTimer {
 public:
-  explicit TQtTimer(int interval) {
+  explicit QtTimer(int interval) {
     timer_.setInterval(interval);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       if (OnTimer)
@@ -42,36 +42,36 @@ private:
 
 } // namespace
 
-TPlatform &Platform() { return *Current(); }
+PlatformServices &Platform() { return *Current(); }
 
-std::unique_ptr<TPlatform> SetPlatform(std::unique_ptr<TPlatform> platform) {
+std::unique_ptr<PlatformServices> SetPlatform(std::unique_ptr<PlatformServices> platform) {
   auto previous = std::move(Current());
   Current() = std::move(platform);
   return previous;
 }
 
-bool TPlatform::FileExists(const QString &path) {
+bool PlatformServices::FileExists(const QString &path) {
   const QFileInfo info(path);
   return info.isFile() && info.lastModified().isValid();
 }
 
-void TPlatform::DeleteFile(const QString &path) { QFile::remove(path); }
+void PlatformServices::DeleteFile(const QString &path) { QFile::remove(path); }
 
 // ---- the real desktop ----
 
-QString TQtPlatform::OpenFileName(QWidget *parent, const QString &title, const QString &filter) {
+QString QtPlatform::OpenFileName(QWidget *parent, const QString &title, const QString &filter) {
   return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
 
-QString TQtPlatform::SaveFileName(QWidget *parent, const QString &title) {
+QString QtPlatform::SaveFileName(QWidget *parent, const QString &title) {
   return QFileDialog::getSaveFileName(parent, title);
 }
 
-void TQtPlatform::Message(QWidget *parent, const QString &text) {
+void QtPlatform::Message(QWidget *parent, const QString &text) {
   QMessageBox::information(parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
 }
 
-bool TQtPlatform::ChooseFont(QWidget *parent, QFont &font) {
+bool QtPlatform::ChooseFont(QWidget *parent, QFont &font) {
   bool ok = false;
   const QFont chosen = QFontDialog::getFont(&ok, font, parent);
   if (ok)
@@ -79,9 +79,9 @@ bool TQtPlatform::ChooseFont(QWidget *parent, QFont &font) {
   return ok;
 }
 
-QString TQtPlatform::ProgramPath() { return QCoreApplication::applicationFilePath(); }
+QString QtPlatform::ProgramPath() { return QCoreApplication::applicationFilePath(); }
 
-bool TQtPlatform::StartProcess(const QString &program, const QStringList &args, QString &error) {
+bool QtPlatform::StartProcess(const QString &program, const QStringList &args, QString &error) {
   QProcess process;
   process.setProgram(program);
   process.setArguments(args);
@@ -97,38 +97,38 @@ bool TQtPlatform::StartProcess(const QString &program, const QStringList &args, 
   return false;
 }
 
-std::unique_ptr<TTimer> TQtPlatform::CreateTimer(int intervalMs) {
-  return std::make_unique<TQtTimer>(intervalMs);
+std::unique_ptr<RepeatingTimer> QtPlatform::CreateTimer(int intervalMs) {
+  return std::make_unique<QtTimer>(intervalMs);
 }
 
-int TQtPlatform::ShowModal(QDialog *dialog) { return dialog->exec(); }
+int QtPlatform::ShowModal(QDialog *dialog) { return dialog->exec(); }
 
 // ---- the test stand-in ----
 
-int TFakePlatform::ShowModal(QDialog *dialog) {
+int FakePlatform::ShowModal(QDialog *dialog) {
   modalShown << dialog;
   return onModal ? onModal(dialog) : 0;
 }
 
-QString TFakePlatform::OpenFileName(QWidget *, const QString &title, const QString &) {
+QString FakePlatform::OpenFileName(QWidget *, const QString &title, const QString &) {
   dialogTitles << title;
   return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
 }
 
-QString TFakePlatform::SaveFileName(QWidget *, const QString &title) {
+QString FakePlatform::SaveFileName(QWidget *, const QString &title) {
   dialogTitles << title;
   return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
 }
 
-void TFakePlatform::Message(QWidget *, const QString &text) { messages << text; }
+void FakePlatform::Message(QWidget *, const QString &text) { messages << text; }
 
-bool TFakePlatform::ChooseFont(QWidget *, QFont &font) {
+bool FakePlatform::ChooseFont(QWidget *, QFont &font) {
   if (fontAnswer)
     font = fontChosen;
   return fontAnswer;
 }
 
-bool TFakePlatform::StartProcess(const QString &program, const QStringList &args, QString &error) {
+bool FakePlatform::StartProcess(const QString &program, const QStringList &args, QString &error) {
   ++starts;
   lastProgram = program;
   lastArgs = args;
@@ -138,6 +138,6 @@ bool TFakePlatform::StartProcess(const QString &program, const QStringList &args
   return false;
 }
 
-std::unique_ptr<TTimer> TFakePlatform::CreateTimer(int intervalMs) {
-  return std::make_unique<TFakeTimer>(intervalMs);
+std::unique_ptr<RepeatingTimer> FakePlatform::CreateTimer(int intervalMs) {
+  return std::make_unique<FakeTimer>(intervalMs);
 }

@@ -2,7 +2,7 @@
 // Everything the windows need from the desktop platform goes through this
 // seam: file dialogs, message boxes, the font dialog, the program's own path,
 // starting a program, file existence and deletion, and the poll timer.
-// The program installs TQtPlatform; the window tests install TFakePlatform,
+// The program installs QtPlatform; the window tests install FakePlatform,
 // which answers dialogs from queues and never blocks.
 #include <QFont>
 #include <QString>
@@ -15,18 +15,18 @@ class QDialog;
 class QWidget;
 
 // A repeating timer. OnTimer runs on the user-interface thread.
-class TTimer {
+class RepeatingTimer {
 public:
-  virtual ~TTimer() = default;
+  virtual ~RepeatingTimer() = default;
   virtual void SetEnabled(bool on) = 0;
   virtual bool Enabled() const = 0;
   virtual int Interval() const = 0;
   std::function<void()> OnTimer;
 };
 
-class TPlatform {
+class PlatformServices {
 public:
-  virtual ~TPlatform() = default;
+  virtual ~PlatformServices() = default;
 
   // File dialogs. An empty result means the user cancelled.
   virtual QString OpenFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
@@ -43,7 +43,7 @@ public:
   // argument list (never through a shell). False and `error` filled when the
   // program could not be started.
   virtual bool StartProcess(const QString &program, const QStringList &args, QString &error) = 0;
-  virtual std::unique_ptr<TTimer> CreateTimer(int intervalMs) = 0;
+  virtual std::unique_ptr<RepeatingTimer> CreateTimer(int intervalMs) = 0;
   // Shows a dialog modally and returns its result when it closes.
   virtual int ShowModal(QDialog *dialog) = 0;
 
@@ -54,11 +54,11 @@ public:
 };
 
 // The platform in use. SetPlatform takes ownership and returns the previous one.
-TPlatform &Platform();
-std::unique_ptr<TPlatform> SetPlatform(std::unique_ptr<TPlatform> platform);
+PlatformServices &Platform();
+std::unique_ptr<PlatformServices> SetPlatform(std::unique_ptr<PlatformServices> platform);
 
 // The real desktop.
-class TQtPlatform : public TPlatform {
+class QtPlatform : public PlatformServices {
 public:
   QString OpenFileName(QWidget *parent, const QString &title, const QString &filter) override;
   QString SaveFileName(QWidget *parent, const QString &title) override;
@@ -66,15 +66,15 @@ public:
   bool ChooseFont(QWidget *parent, QFont &font) override;
   QString ProgramPath() override;
   bool StartProcess(const QString &program, const QStringList &args, QString &error) override;
-  std::unique_ptr<TTimer> CreateTimer(int intervalMs) override;
+  std::unique_ptr<RepeatingTimer> CreateTimer(int intervalMs) override;
   int ShowModal(QDialog *dialog) override;
 };
 
 // Test stand-in: dialogs answer from queues, messages are recorded, timers
 // fire only when the test says so, and starting a program calls OnStart.
-class TFakeTimer : public TTimer {
+class FakeTimer : public RepeatingTimer {
 public:
-  explicit TFakeTimer(int interval) : interval_(interval) {}
+  explicit FakeTimer(int interval) : interval_(interval) {}
   void SetEnabled(bool on) override { enabled_ = on; }
   bool Enabled() const override { return enabled_; }
   int Interval() const override { return interval_; }
@@ -89,7 +89,7 @@ private:
   bool enabled_ = false;
 };
 
-class TFakePlatform : public TPlatform {
+class FakePlatform : public PlatformServices {
 public:
   QString OpenFileName(QWidget *parent, const QString &title, const QString &filter) override;
   QString SaveFileName(QWidget *parent, const QString &title) override;
@@ -97,7 +97,7 @@ public:
   bool ChooseFont(QWidget *parent, QFont &font) override;
   QString ProgramPath() override { return programPath; }
   bool StartProcess(const QString &program, const QStringList &args, QString &error) override;
-  std::unique_ptr<TTimer> CreateTimer(int intervalMs) override;
+  std::unique_ptr<RepeatingTimer> CreateTimer(int intervalMs) override;
   // Records the dialog and calls onModal (while the dialog counts as open)
   // instead of blocking; returns onModal's result, else 0 (rejected).
   int ShowModal(QDialog *dialog) override;

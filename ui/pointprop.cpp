@@ -54,111 +54,111 @@ bool Read(const QLineEdit *e, long double &v) { return TryTextToNum(S(e->text())
 
 } // namespace
 
-TTPointProp::TTPointProp(QWidget *parent) : QDialog(parent) {
+PointPropertiesDialog::PointPropertiesDialog(QWidget *parent) : QDialog(parent) {
   setWindowTitle(Txt(95));
   setModal(true);
 
-  GroupBox2 = new QGroupBox(Txt(96), this);
-  GroupBox2->setGeometry(8, 8, 344, 76);
-  LabeledEdit1 = LabeledEdit(GroupBox2, Txt(97), 12, 22, 160, &LabeledEdit1Label);
-  LabeledEdit1->setReadOnly(true);
+  PointNumberGroup = new QGroupBox(Txt(96), this);
+  PointNumberGroup->setGeometry(8, 8, 344, 76);
+  NumberEdit = LabeledEdit(PointNumberGroup, Txt(97), 12, 22, 160, &NumberLabel);
+  NumberEdit->setReadOnly(true);
 
-  GroupBox1 = new QGroupBox(Txt(98), this);
-  GroupBox1->setGeometry(8, 90, 344, 128);
-  LabeledEdit2 = LabeledEdit(GroupBox1, QStringLiteral("X / m"), 12, 22, 150);
-  LabeledEdit3 = LabeledEdit(GroupBox1, QStringLiteral("Y / m"), 180, 22, 150);
-  LabeledEdit4 = LabeledEdit(GroupBox1, QStringLiteral("Z / m"), 12, 70, 150);
-  CheckBox1 = new QCheckBox(QStringLiteral("Fix"), GroupBox1);
-  CheckBox1->setGeometry(180, 90, 70, 24);
-  BitBtn1 = Button(GroupBox1, QString(), 290, 88, 40, 28);
-  BitBtn1->setIcon(MarkIcon());
-  BitBtn1->setIconSize(QSize(20, 20));
+  CoordinatesGroup = new QGroupBox(Txt(98), this);
+  CoordinatesGroup->setGeometry(8, 90, 344, 128);
+  XEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("X / m"), 12, 22, 150);
+  YEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("Y / m"), 180, 22, 150);
+  ZEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("Z / m"), 12, 70, 150);
+  FixedCheckBox = new QCheckBox(QStringLiteral("Fix"), CoordinatesGroup);
+  FixedCheckBox->setGeometry(180, 90, 70, 24);
+  TakeFromMarkButton = Button(CoordinatesGroup, QString(), 290, 88, 40, 28);
+  TakeFromMarkButton->setIcon(MarkIcon());
+  TakeFromMarkButton->setIconSize(QSize(20, 20));
 
-  GroupBox3 = new QGroupBox(Txt(99), this);
-  GroupBox3->setGeometry(8, 224, 344, 76);
-  LabeledEdit5 = LabeledEdit(GroupBox3, QStringLiteral("Sc / m"), 12, 22, 150);
-  LabeledEdit6 = LabeledEdit(GroupBox3, QStringLiteral("Svp / m"), 180, 22, 150);
+  StandardDeviationsGroup = new QGroupBox(Txt(99), this);
+  StandardDeviationsGroup->setGeometry(8, 224, 344, 76);
+  CentringSigmaEdit = LabeledEdit(StandardDeviationsGroup, QStringLiteral("Sc / m"), 12, 22, 150);
+  HeightSigmaEdit = LabeledEdit(StandardDeviationsGroup, QStringLiteral("Svp / m"), 180, 22, 150);
 
-  BitBtn3 = Button(this, Txt(93), 8, 310, 108, 30);
-  BitBtn4 = Button(this, Txt(94), 126, 310, 108, 30);
-  BitBtn2 = Button(this, Txt(69), 244, 310, 108, 30);
-  BitBtn3->setDefault(true);
+  OkButton = Button(this, Txt(93), 8, 310, 108, 30);
+  CancelButton = Button(this, Txt(94), 126, 310, 108, 30);
+  ApplyButton = Button(this, Txt(69), 244, 310, 108, 30);
+  OkButton->setDefault(true);
 
-  connect(BitBtn1, &QPushButton::clicked, this, &TTPointProp::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-  connect(BitBtn3, &QPushButton::clicked, this, &TTPointProp::BitBtn3Click);
-  connect(BitBtn4, &QPushButton::clicked, this, &TTPointProp::BitBtn4Click);
+  connect(TakeFromMarkButton, &QPushButton::clicked, this, &PointPropertiesDialog::TakeFromMark);
+  connect(ApplyButton, &QPushButton::clicked, this, [this] { Apply(); });
+  connect(OkButton, &QPushButton::clicked, this, &PointPropertiesDialog::ApplyAndClose);
+  connect(CancelButton, &QPushButton::clicked, this, &PointPropertiesDialog::Cancel);
 
   setFixedSize(360, 348);
 }
 
-void TTPointProp::ApplyTexts() {
+void PointPropertiesDialog::ApplyTexts() {
   setWindowTitle(Txt(95));
-  GroupBox2->setTitle(Txt(96));
-  LabeledEdit1Label->setText(Txt(97));
-  GroupBox1->setTitle(Txt(98));
-  GroupBox3->setTitle(Txt(99));
-  BitBtn3->setText(Txt(93));
-  BitBtn4->setText(Txt(94));
-  BitBtn2->setText(Txt(69));
+  PointNumberGroup->setTitle(Txt(96));
+  NumberLabel->setText(Txt(97));
+  CoordinatesGroup->setTitle(Txt(98));
+  StandardDeviationsGroup->setTitle(Txt(99));
+  OkButton->setText(Txt(93));
+  CancelButton->setText(Txt(94));
+  ApplyButton->setText(Txt(69));
 }
 
-void TTPointProp::Fill(const TNetPoint &point, int index) {
-  LabeledEdit1->setText(Q(NumToText(point.Number)));
-  LabeledEdit2->setText(Q(NumToText(point.X)));
-  LabeledEdit3->setText(Q(NumToText(point.Y)));
-  LabeledEdit4->setText(Q(NumToText(point.Z)));
-  LabeledEdit5->setText(Q(NumToText(point.Sc)));
-  LabeledEdit6->setText(Q(NumToText(point.Svp)));
-  CheckBox1->setChecked(point.Fixed);
-  FIndex = index;
-  LabeledEdit2->setFocus(); // the number is read-only: start at X
+void PointPropertiesDialog::Fill(const NetworkPoint &point, int index) {
+  NumberEdit->setText(Q(NumToText(point.Number)));
+  XEdit->setText(Q(NumToText(point.X)));
+  YEdit->setText(Q(NumToText(point.Y)));
+  ZEdit->setText(Q(NumToText(point.Z)));
+  CentringSigmaEdit->setText(Q(NumToText(point.Sc)));
+  HeightSigmaEdit->setText(Q(NumToText(point.Svp)));
+  FixedCheckBox->setChecked(point.Fixed);
+  Index = index;
+  XEdit->setFocus(); // the number is read-only: start at X
 }
 
-bool TTPointProp::BitBtn2Click() {
-  if (!Container)
+bool PointPropertiesDialog::Apply() {
+  if (!TheNetwork)
     return false;
-  TSeznam3D &list = Container->Points.List;
+  PointList &list = TheNetwork->Points.List;
   long double number, x, y, z, sc, svp;
-  if (!Read(LabeledEdit1, number) || !Read(LabeledEdit2, x) || !Read(LabeledEdit3, y) ||
-      !Read(LabeledEdit4, z) || !Read(LabeledEdit5, sc) || !Read(LabeledEdit6, svp) ||
+  if (!Read(NumberEdit, number) || !Read(XEdit, x) || !Read(YEdit, y) ||
+      !Read(ZEdit, z) || !Read(CentringSigmaEdit, sc) || !Read(HeightSigmaEdit, svp) ||
       sc < 0 || svp < 0) {
     Platform().Message(this, Txt(100));
     return false;
   }
-  if (FIndex < 0 || FIndex >= list.Count())
+  if (Index < 0 || Index >= list.Count())
     return false; // the point is no longer there
-  TNetPoint &p = list.Items[FIndex];
+  NetworkPoint &p = list.Items[Index];
   p.Number = double(number);
   p.X = x;
   p.Y = y;
   p.Z = z;
-  p.Fixed = CheckBox1->isChecked();
+  p.Fixed = FixedCheckBox->isChecked();
   p.Sc = double(sc);
   p.Svp = double(svp);
-  if (Form2) {
-    Form2->Redraw();
-    Form2->RefillGrid();
+  if (TheCoordinatePlan) {
+    TheCoordinatePlan->Redraw();
+    TheCoordinatePlan->RefillGrid();
   }
   return true;
 }
 
-void TTPointProp::BitBtn3Click() {
-  BitBtn2Click();
+void PointPropertiesDialog::ApplyAndClose() {
+  Apply();
   accept();
 }
 
-void TTPointProp::BitBtn4Click() { reject(); }
+void PointPropertiesDialog::Cancel() { reject(); }
 
-void TTPointProp::BitBtn1Click() {
-  if (!Container)
+void PointPropertiesDialog::TakeFromMark() {
+  if (!TheNetwork)
     return;
-  TPoints &pts = Container->Points;
+  PointSet &pts = TheNetwork->Points;
   if (!pts.Marked)
     return;
   long double X = 0, Y = 0;
   PixelToWorld(pts, pts.MarkX, pts.MarkY, X, Y);
-  LabeledEdit2->setText(Q(NumToTextFixed(X, 10, 4)));
-  LabeledEdit3->setText(Q(NumToTextFixed(Y, 10, 4)));
+  XEdit->setText(Q(NumToTextFixed(X, 10, 4)));
+  YEdit->setText(Q(NumToTextFixed(Y, 10, 4)));
   pts.Marked = false;
 }

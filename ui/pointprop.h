@@ -9,42 +9,42 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct TNetPoint;
+struct NetworkPoint;
 
-class TTPointProp : public QDialog {
+class PointPropertiesDialog : public QDialog {
   Q_OBJECT
 public:
-  explicit TTPointProp(QWidget *parent = nullptr);
+  explicit PointPropertiesDialog(QWidget *parent = nullptr);
 
   // Puts the active language's texts on the window's controls.
   void ApplyTexts();
   // Shows the point and remembers its index in the point list.
-  void Fill(const TNetPoint &point, int index);
-  int PointIndex() const { return FIndex; }
+  void Fill(const NetworkPoint &point, int index);
+  int PointIndex() const { return Index; }
 
-  QGroupBox *GroupBox2 = nullptr; // point number
-  QLabel *LabeledEdit1Label = nullptr;
-  QLineEdit *LabeledEdit1 = nullptr; // number (read-only)
-  QGroupBox *GroupBox1 = nullptr;    // coordinates
-  QLineEdit *LabeledEdit2 = nullptr; // X
-  QLineEdit *LabeledEdit3 = nullptr; // Y
-  QLineEdit *LabeledEdit4 = nullptr; // Z
-  QCheckBox *CheckBox1 = nullptr;    // fixed
-  QPushButton *BitBtn1 = nullptr;    // take X and Y from the mark
-  QGroupBox *GroupBox3 = nullptr;    // standard deviations
-  QLineEdit *LabeledEdit5 = nullptr; // Sc
-  QLineEdit *LabeledEdit6 = nullptr; // Svp
-  QPushButton *BitBtn3 = nullptr;    // OK
-  QPushButton *BitBtn4 = nullptr;    // Cancel
-  QPushButton *BitBtn2 = nullptr;    // Apply
+  QGroupBox *PointNumberGroup = nullptr; // point number
+  QLabel *NumberLabel = nullptr;
+  QLineEdit *NumberEdit = nullptr; // number (read-only)
+  QGroupBox *CoordinatesGroup = nullptr;    // coordinates
+  QLineEdit *XEdit = nullptr; // X
+  QLineEdit *YEdit = nullptr; // Y
+  QLineEdit *ZEdit = nullptr; // Z
+  QCheckBox *FixedCheckBox = nullptr;    // fixed
+  QPushButton *TakeFromMarkButton = nullptr;    // take X and Y from the mark
+  QGroupBox *StandardDeviationsGroup = nullptr;    // standard deviations
+  QLineEdit *CentringSigmaEdit = nullptr; // Sc
+  QLineEdit *HeightSigmaEdit = nullptr; // Svp
+  QPushButton *OkButton = nullptr;    // OK
+  QPushButton *CancelButton = nullptr;    // Cancel
+  QPushButton *ApplyButton = nullptr;    // Apply
 
 public slots:
   // Writes the fields back into the point; false after "Wrong input!".
-  bool BitBtn2Click();
-  void BitBtn3Click();
-  void BitBtn4Click();
-  void BitBtn1Click();
+  bool Apply();
+  void ApplyAndClose();
+  void Cancel();
+  void TakeFromMark();
 
 private:
-  int FIndex = -1;
+  int Index = -1;
 };

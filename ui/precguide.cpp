@@ -49,7 +49,7 @@ QString Shown(long double v) { return Q(NumToText(v)); }
 
 } // namespace
 
-TFPrecGuide::TFPrecGuide(QWidget *parent) : QDialog(parent) {
+PrecisionGuideDialog::PrecisionGuideDialog(QWidget *parent) : QDialog(parent) {
   setModal(true);
 
   auto combo = [](QWidget *parent, const QStringList &items, int index, int x, int y, int w) {
@@ -85,182 +85,182 @@ TFPrecGuide::TFPrecGuide(QWidget *parent) : QDialog(parent) {
   const int top = 6;
   auto fieldY = [&](int row) { return labelY[row] + 18; };
 
-  GroupBox1 = new QGroupBox(this);
-  GroupBox1->setGeometry(8, top, 300, 222);
-  Label4 = label(GroupBox1, 10, labelY[0], 280);
-  ComboBox4 = combo(GroupBox1, kAngleItems, 6, 10, fieldY(0), 120);
-  Label1 = label(GroupBox1, 10, labelY[1], 280);
-  ComboBox1 = combo(GroupBox1, kAngleItems, 6, 10, fieldY(1), 120);
-  Label2 = label(GroupBox1, 10, labelY[2], 280);
-  ComboBox2 = combo(GroupBox1, kDistItems, 3, 10, fieldY(2), 120);
-  ComboBox3 = combo(GroupBox1, kDistItems, 3, 140, fieldY(2), 120);
-  Label18 = label(GroupBox1, 10, labelY[3], 280);
-  ComboBox12 = combo(GroupBox1, kDistItems, 3, 10, fieldY(3), 120);
-  ComboBox11 = combo(GroupBox1, kDistItems, 3, 140, fieldY(3), 120);
+  TotalStationGroup = new QGroupBox(this);
+  TotalStationGroup->setGeometry(8, top, 300, 222);
+  DirectionSigmaLabel = label(TotalStationGroup, 10, labelY[0], 280);
+  DirectionSigmaCombo = combo(TotalStationGroup, kAngleItems, 6, 10, fieldY(0), 120);
+  ZenithAngleSigmaLabel = label(TotalStationGroup, 10, labelY[1], 280);
+  ZenithAngleSigmaCombo = combo(TotalStationGroup, kAngleItems, 6, 10, fieldY(1), 120);
+  SlopeDistanceSigmaLabel = label(TotalStationGroup, 10, labelY[2], 280);
+  SlopeDistanceConstantCombo = combo(TotalStationGroup, kDistItems, 3, 10, fieldY(2), 120);
+  SlopeDistancePpmCombo = combo(TotalStationGroup, kDistItems, 3, 140, fieldY(2), 120);
+  HorizontalDistanceSigmaLabel = label(TotalStationGroup, 10, labelY[3], 280);
+  HorizontalDistanceConstantCombo = combo(TotalStationGroup, kDistItems, 3, 10, fieldY(3), 120);
+  HorizontalDistancePpmCombo = combo(TotalStationGroup, kDistItems, 3, 140, fieldY(3), 120);
 
-  GroupBox2 = new QGroupBox(this);
-  GroupBox2->setGeometry(8, top + 236, 300, 82);
-  Label11 = new QLabel(GroupBox2);
-  Label11->setGeometry(10, 16, 125, 34);
-  Label11->setWordWrap(true);
-  ComboBox8 = combo(GroupBox2, kLevelItems, 4, 10, fieldY(4) - 236, 120);
-  Label12 = new QLabel(GroupBox2);
-  Label12->setGeometry(140, 16, 155, 34);
-  Label12->setWordWrap(true);
-  ComboBox9 = combo(GroupBox2, kRouteItems, 1, 140, fieldY(4) - 236, 70);
+  LevellingGroup = new QGroupBox(this);
+  LevellingGroup->setGeometry(8, top + 236, 300, 82);
+  LevellingSigmaLabel = new QLabel(LevellingGroup);
+  LevellingSigmaLabel->setGeometry(10, 16, 125, 34);
+  LevellingSigmaLabel->setWordWrap(true);
+  LevellingSigmaCombo = combo(LevellingGroup, kLevelItems, 4, 10, fieldY(4) - 236, 120);
+  RouteCoefficientLabel = new QLabel(LevellingGroup);
+  RouteCoefficientLabel->setGeometry(140, 16, 155, 34);
+  RouteCoefficientLabel->setWordWrap(true);
+  RouteCoefficientCombo = combo(LevellingGroup, kRouteItems, 1, 140, fieldY(4) - 236, 70);
 
-  GroupBox3 = new QGroupBox(this);
-  GroupBox3->setGeometry(316, top, 262, 318);
-  Label5 = label(GroupBox3, 10, labelY[0], 240);
-  ComboBox5 = combo(GroupBox3, kCountItems, 0, 10, fieldY(0), 60);
-  Label6 = label(GroupBox3, 10, labelY[1], 240);
-  ComboBox6 = combo(GroupBox3, kCountItems, 0, 10, fieldY(1), 60);
-  Label7 = label(GroupBox3, 10, labelY[2], 100);
-  ComboBox7 = combo(GroupBox3, kCountItems, 0, 10, fieldY(2), 60);
-  Label15 = label(GroupBox3, 114, labelY[2], 140);
-  Edit5 = edit(GroupBox3, "100", 114, fieldY(2), 100);
-  BitBtn4 = button(GroupBox3, "+", 220, fieldY(2) - 1, 32);
-  Label20 = label(GroupBox3, 10, labelY[3], 100);
-  ComboBox13 = combo(GroupBox3, kCountItems, 0, 10, fieldY(3), 60);
-  Label21 = label(GroupBox3, 114, labelY[3], 140);
-  Edit6 = edit(GroupBox3, "100", 114, fieldY(3), 100);
-  BitBtn10 = button(GroupBox3, "+", 220, fieldY(3) - 1, 32);
-  Label13 = label(GroupBox3, 10, labelY[4], 100);
-  ComboBox10 = combo(GroupBox3, kCountItems, 0, 10, fieldY(4), 60);
-  Label22 = label(GroupBox3, 114, labelY[4], 140);
-  Edit7 = edit(GroupBox3, "100", 114, fieldY(4), 100);
-  BitBtn11 = button(GroupBox3, "+", 220, fieldY(4) - 1, 32);
+  RepetitionsGroup = new QGroupBox(this);
+  RepetitionsGroup->setGeometry(316, top, 262, 318);
+  DirectionRepetitionsLabel = label(RepetitionsGroup, 10, labelY[0], 240);
+  DirectionRepetitionsCombo = combo(RepetitionsGroup, kCountItems, 0, 10, fieldY(0), 60);
+  ZenithAngleRepetitionsLabel = label(RepetitionsGroup, 10, labelY[1], 240);
+  ZenithAngleRepetitionsCombo = combo(RepetitionsGroup, kCountItems, 0, 10, fieldY(1), 60);
+  SlopeDistanceRepetitionsLabel = label(RepetitionsGroup, 10, labelY[2], 100);
+  SlopeDistanceRepetitionsCombo = combo(RepetitionsGroup, kCountItems, 0, 10, fieldY(2), 60);
+  AverageSlopeDistanceLabel = label(RepetitionsGroup, 114, labelY[2], 140);
+  AverageSlopeDistanceEdit = edit(RepetitionsGroup, "100", 114, fieldY(2), 100);
+  AverageSlopeDistanceButton = button(RepetitionsGroup, "+", 220, fieldY(2) - 1, 32);
+  HorizontalDistanceRepetitionsLabel = label(RepetitionsGroup, 10, labelY[3], 100);
+  HorizontalDistanceRepetitionsCombo = combo(RepetitionsGroup, kCountItems, 0, 10, fieldY(3), 60);
+  AverageHorizontalDistanceLabel = label(RepetitionsGroup, 114, labelY[3], 140);
+  AverageHorizontalDistanceEdit = edit(RepetitionsGroup, "100", 114, fieldY(3), 100);
+  AverageHorizontalDistanceButton = button(RepetitionsGroup, "+", 220, fieldY(3) - 1, 32);
+  HeightDifferenceRepetitionsLabel = label(RepetitionsGroup, 10, labelY[4], 100);
+  HeightDifferenceRepetitionsCombo = combo(RepetitionsGroup, kCountItems, 0, 10, fieldY(4), 60);
+  AverageLevellingLengthLabel = label(RepetitionsGroup, 114, labelY[4], 140);
+  AverageLevellingLengthEdit = edit(RepetitionsGroup, "100", 114, fieldY(4), 100);
+  AverageLevellingLengthButton = button(RepetitionsGroup, "+", 220, fieldY(4) - 1, 32);
 
-  GroupBox5 = new QGroupBox(this);
-  GroupBox5->setGeometry(586, top, 200, 318);
-  Label8 = label(GroupBox5, 10, labelY[0], 180);
-  BitBtn5 = button(GroupBox5, "->", 10, fieldY(0) - 1, 36);
-  Edit1 = edit(GroupBox5, "", 52, fieldY(0), 136);
-  Label9 = label(GroupBox5, 10, labelY[1], 180);
-  BitBtn6 = button(GroupBox5, "->", 10, fieldY(1) - 1, 36);
-  Edit2 = edit(GroupBox5, "", 52, fieldY(1), 136);
-  Label10 = label(GroupBox5, 10, labelY[2], 180);
-  BitBtn7 = button(GroupBox5, "->", 10, fieldY(2) - 1, 36);
-  Edit3 = edit(GroupBox5, "", 52, fieldY(2), 136);
-  Label23 = label(GroupBox5, 10, labelY[3], 180);
-  BitBtn12 = button(GroupBox5, "->", 10, fieldY(3) - 1, 36);
-  Edit8 = edit(GroupBox5, "", 52, fieldY(3), 136);
-  Label14 = label(GroupBox5, 10, labelY[4], 180);
-  BitBtn8 = button(GroupBox5, "->", 10, fieldY(4) - 1, 36);
-  Edit4 = edit(GroupBox5, "", 52, fieldY(4), 136);
+  ResultingPrecisionGroup = new QGroupBox(this);
+  ResultingPrecisionGroup->setGeometry(586, top, 200, 318);
+  DirectionResultLabel = label(ResultingPrecisionGroup, 10, labelY[0], 180);
+  ComputeDirectionButton = button(ResultingPrecisionGroup, "->", 10, fieldY(0) - 1, 36);
+  DirectionResultEdit = edit(ResultingPrecisionGroup, "", 52, fieldY(0), 136);
+  ZenithAngleResultLabel = label(ResultingPrecisionGroup, 10, labelY[1], 180);
+  ComputeZenithAngleButton = button(ResultingPrecisionGroup, "->", 10, fieldY(1) - 1, 36);
+  ZenithAngleResultEdit = edit(ResultingPrecisionGroup, "", 52, fieldY(1), 136);
+  SlopeDistanceResultLabel = label(ResultingPrecisionGroup, 10, labelY[2], 180);
+  ComputeSlopeDistanceButton = button(ResultingPrecisionGroup, "->", 10, fieldY(2) - 1, 36);
+  SlopeDistanceResultEdit = edit(ResultingPrecisionGroup, "", 52, fieldY(2), 136);
+  HorizontalDistanceResultLabel = label(ResultingPrecisionGroup, 10, labelY[3], 180);
+  ComputeHorizontalDistanceButton = button(ResultingPrecisionGroup, "->", 10, fieldY(3) - 1, 36);
+  HorizontalDistanceResultEdit = edit(ResultingPrecisionGroup, "", 52, fieldY(3), 136);
+  HeightDifferenceResultLabel = label(ResultingPrecisionGroup, 10, labelY[4], 180);
+  ComputeHeightDifferenceButton = button(ResultingPrecisionGroup, "->", 10, fieldY(4) - 1, 36);
+  HeightDifferenceResultEdit = edit(ResultingPrecisionGroup, "", 52, fieldY(4), 136);
 
-  GroupBox4 = new QGroupBox(this);
-  GroupBox4->setGeometry(794, top, 246, 318);
-  BitBtn2 = button(GroupBox4, "", 10, fieldY(0) - 1, 128);
-  BitBtn1 = button(GroupBox4, "", 10, fieldY(1) - 1, 128);
-  BitBtn3 = button(GroupBox4, "", 10, fieldY(2) - 1, 128);
-  BitBtn14 = button(GroupBox4, "", 144, fieldY(2) - 1, 92);
-  BitBtn13 = button(GroupBox4, "", 10, fieldY(3) - 1, 128);
-  BitBtn15 = button(GroupBox4, "", 144, fieldY(3) - 1, 92);
-  BitBtn9 = button(GroupBox4, "", 10, fieldY(4) - 1, 128);
-  BitBtn16 = button(GroupBox4, "", 144, fieldY(4) - 1, 92);
+  ApplyOnGroup = new QGroupBox(this);
+  ApplyOnGroup->setGeometry(794, top, 246, 318);
+  ApplyDirectionButton = button(ApplyOnGroup, "", 10, fieldY(0) - 1, 128);
+  ApplyZenithAngleButton = button(ApplyOnGroup, "", 10, fieldY(1) - 1, 128);
+  ApplySlopeDistanceButton = button(ApplyOnGroup, "", 10, fieldY(2) - 1, 128);
+  SlopeDistanceOneByOneButton = button(ApplyOnGroup, "", 144, fieldY(2) - 1, 92);
+  ApplyHorizontalDistanceButton = button(ApplyOnGroup, "", 10, fieldY(3) - 1, 128);
+  HorizontalDistanceOneByOneButton = button(ApplyOnGroup, "", 144, fieldY(3) - 1, 92);
+  ApplyHeightDifferenceButton = button(ApplyOnGroup, "", 10, fieldY(4) - 1, 128);
+  HeightDifferenceOneByOneButton = button(ApplyOnGroup, "", 144, fieldY(4) - 1, 92);
 
   const int low = top + 340;
-  GroupBox6 = new QGroupBox(this);
-  GroupBox6->setGeometry(8, low, 480, 112);
-  Label16 = label(GroupBox6, 10, 22, 136);
-  ComboBox14 = combo(GroupBox6, kAngleItems, 5, 10, 40, 110);
-  Label17 = label(GroupBox6, 150, 22, 140);
-  ComboBox15 = combo(GroupBox6, kGyroCountItems, 0, 150, 40, 60);
-  ComboBox15->setEditText("1");
-  BitBtn17 = button(GroupBox6, "->", 240, 39, 36);
-  Label24 = label(GroupBox6, 300, 22, 174);
-  Edit9 = edit(GroupBox6, "", 300, 40, 136);
-  BitBtn18 = button(GroupBox6, "", 300, 72, 136);
+  GyroGroup = new QGroupBox(this);
+  GyroGroup->setGeometry(8, low, 480, 112);
+  GyroSigmaLabel = label(GyroGroup, 10, 22, 136);
+  GyroSigmaCombo = combo(GyroGroup, kAngleItems, 5, 10, 40, 110);
+  GyroRepetitionsLabel = label(GyroGroup, 150, 22, 140);
+  GyroRepetitionsCombo = combo(GyroGroup, kGyroCountItems, 0, 150, 40, 60);
+  GyroRepetitionsCombo->setEditText("1");
+  ComputeGyroButton = button(GyroGroup, "->", 240, 39, 36);
+  GyroResultLabel = label(GyroGroup, 300, 22, 174);
+  GyroResultEdit = edit(GyroGroup, "", 300, 40, 136);
+  ApplyGyroButton = button(GyroGroup, "", 300, 72, 136);
 
-  GroupBox7 = new QGroupBox(this);
-  GroupBox7->setGeometry(496, low, 544, 112);
-  Label25 = label(GroupBox7, 10, 20, 520);
-  ComboBox16 = combo(GroupBox7, kAngleItems, 5, 10, 38, 110);
-  ComboBox16->setEditText("0.0010");
-  BitBtn19 = button(GroupBox7, "", 126, 37, 120);
-  Label26 = label(GroupBox7, 10, 66, 520);
-  ComboBox17 = combo(GroupBox7, kAngleItems, 5, 10, 84, 110);
-  BitBtn20 = button(GroupBox7, "", 126, 83, 120);
+  PlumbingGroup = new QGroupBox(this);
+  PlumbingGroup->setGeometry(496, low, 544, 112);
+  PlumbingPositionSigmaLabel = label(PlumbingGroup, 10, 20, 520);
+  PlumbingPositionSigmaCombo = combo(PlumbingGroup, kAngleItems, 5, 10, 38, 110);
+  PlumbingPositionSigmaCombo->setEditText("0.0010");
+  ApplyPlumbingPositionButton = button(PlumbingGroup, "", 126, 37, 120);
+  PlumbingHeightSigmaLabel = label(PlumbingGroup, 10, 66, 520);
+  PlumbingHeightSigmaCombo = combo(PlumbingGroup, kAngleItems, 5, 10, 84, 110);
+  ApplyPlumbingHeightButton = button(PlumbingGroup, "", 126, 83, 120);
 
-  connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
-  connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
-  connect(BitBtn7, &QPushButton::clicked, this, [this] { BitBtn7Click(); });
-  connect(BitBtn12, &QPushButton::clicked, this, [this] { BitBtn12Click(); });
-  connect(BitBtn8, &QPushButton::clicked, this, [this] { BitBtn8Click(); });
-  connect(BitBtn17, &QPushButton::clicked, this, [this] { BitBtn17Click(); });
-  connect(BitBtn4, &QPushButton::clicked, this, &TFPrecGuide::BitBtn4Click);
-  connect(BitBtn10, &QPushButton::clicked, this, &TFPrecGuide::BitBtn10Click);
-  connect(BitBtn11, &QPushButton::clicked, this, &TFPrecGuide::BitBtn11Click);
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-  connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-  connect(BitBtn13, &QPushButton::clicked, this, [this] { BitBtn13Click(); });
-  connect(BitBtn9, &QPushButton::clicked, this, [this] { BitBtn9Click(); });
-  connect(BitBtn18, &QPushButton::clicked, this, [this] { BitBtn18Click(); });
-  connect(BitBtn19, &QPushButton::clicked, this, [this] { BitBtn19Click(); });
-  connect(BitBtn20, &QPushButton::clicked, this, [this] { BitBtn20Click(); });
-  connect(BitBtn14, &QPushButton::clicked, this, [this] { BitBtn14Click(); });
-  connect(BitBtn15, &QPushButton::clicked, this, [this] { BitBtn15Click(); });
-  connect(BitBtn16, &QPushButton::clicked, this, [this] { BitBtn16Click(); });
+  connect(ComputeDirectionButton, &QPushButton::clicked, this, [this] { ComputeDirectionSigma(); });
+  connect(ComputeZenithAngleButton, &QPushButton::clicked, this, [this] { ComputeZenithAngleSigma(); });
+  connect(ComputeSlopeDistanceButton, &QPushButton::clicked, this, [this] { ComputeSlopeDistanceSigma(); });
+  connect(ComputeHorizontalDistanceButton, &QPushButton::clicked, this, [this] { ComputeHorizontalDistanceSigma(); });
+  connect(ComputeHeightDifferenceButton, &QPushButton::clicked, this, [this] { ComputeHeightDifferenceSigma(); });
+  connect(ComputeGyroButton, &QPushButton::clicked, this, [this] { ComputeGyroSigma(); });
+  connect(AverageSlopeDistanceButton, &QPushButton::clicked, this, &PrecisionGuideDialog::FillAverageSlopeDistance);
+  connect(AverageHorizontalDistanceButton, &QPushButton::clicked, this, &PrecisionGuideDialog::FillAverageHorizontalDistance);
+  connect(AverageLevellingLengthButton, &QPushButton::clicked, this, &PrecisionGuideDialog::FillAverageLevellingLength);
+  connect(ApplyDirectionButton, &QPushButton::clicked, this, [this] { ApplyDirectionSigma(); });
+  connect(ApplyZenithAngleButton, &QPushButton::clicked, this, [this] { ApplyZenithAngleSigma(); });
+  connect(ApplySlopeDistanceButton, &QPushButton::clicked, this, [this] { ApplySlopeDistanceSigma(); });
+  connect(ApplyHorizontalDistanceButton, &QPushButton::clicked, this, [this] { ApplyHorizontalDistanceSigma(); });
+  connect(ApplyHeightDifferenceButton, &QPushButton::clicked, this, [this] { ApplyHeightDifferenceSigma(); });
+  connect(ApplyGyroButton, &QPushButton::clicked, this, [this] { ApplyGyroSigma(); });
+  connect(ApplyPlumbingPositionButton, &QPushButton::clicked, this, [this] { ApplyPlumbingPositionSigma(); });
+  connect(ApplyPlumbingHeightButton, &QPushButton::clicked, this, [this] { ApplyPlumbingHeightSigma(); });
+  connect(SlopeDistanceOneByOneButton, &QPushButton::clicked, this, [this] { ApplySlopeDistanceOneByOne(); });
+  connect(HorizontalDistanceOneByOneButton, &QPushButton::clicked, this, [this] { ApplyHorizontalDistanceOneByOne(); });
+  connect(HeightDifferenceOneByOneButton, &QPushButton::clicked, this, [this] { ApplyHeightDifferenceOneByOne(); });
 
   ApplyTexts();
   setFixedSize(1048, low + 120);
 }
 
-void TFPrecGuide::ApplyTexts() {
+void PrecisionGuideDialog::ApplyTexts() {
   const QString gon = QStringLiteral(" /gon"), m = QStringLiteral(" /m");
   const QString abD = QStringLiteral(" /m (a+b*ppm*D)");
   setWindowTitle(Txt(78));
-  GroupBox1->setTitle(Txt(102));
-  Label4->setText(Txt(103) + gon);
-  Label1->setText(Txt(104) + gon);
-  Label2->setText(Txt(105) + abD);
-  Label18->setText(Txt(106) + abD);
-  GroupBox2->setTitle(Txt(112));
-  Label11->setText(Txt(113) + m);
-  Label12->setText(Txt(114));
-  GroupBox3->setTitle(Txt(107));
-  Label5->setText(Txt(103));
-  Label6->setText(Txt(104));
-  Label7->setText(Txt(105));
-  Label20->setText(Txt(106));
-  Label13->setText(Txt(115));
-  Label15->setText(Txt(108) + m);
-  Label21->setText(Txt(108) + m);
-  Label22->setText(Txt(108) + m);
-  GroupBox5->setTitle(Txt(109));
-  Label8->setText(Txt(103) + gon);
-  Label9->setText(Txt(104) + gon);
-  Label10->setText(Txt(105) + m);
-  Label23->setText(Txt(106) + m);
-  Label14->setText(Txt(115) + m);
-  GroupBox4->setTitle(Txt(110));
-  BitBtn2->setText(Txt(103));
-  BitBtn1->setText(Txt(104));
-  BitBtn3->setText(Txt(105));
-  BitBtn13->setText(Txt(106));
-  BitBtn9->setText(Txt(115));
-  BitBtn14->setText(Txt(111) + "*");
-  BitBtn15->setText(Txt(111) + "*");
-  BitBtn16->setText(Txt(111) + "*");
-  GroupBox6->setTitle(Txt(117));
-  Label16->setText(Txt(118) + gon);
-  Label17->setText(Txt(107));
-  Label24->setText(Txt(117) + gon);
-  BitBtn18->setText(Txt(119));
-  GroupBox7->setTitle(Txt(120));
-  Label25->setText(Txt(121) + QStringLiteral(" s(xy)/m"));
-  Label26->setText(Txt(121) + QStringLiteral(" s(h)/m"));
-  BitBtn19->setText(Txt(119) + QStringLiteral(" (XY)"));
-  BitBtn20->setText(Txt(119) + QStringLiteral(" (H)"));
+  TotalStationGroup->setTitle(Txt(102));
+  DirectionSigmaLabel->setText(Txt(103) + gon);
+  ZenithAngleSigmaLabel->setText(Txt(104) + gon);
+  SlopeDistanceSigmaLabel->setText(Txt(105) + abD);
+  HorizontalDistanceSigmaLabel->setText(Txt(106) + abD);
+  LevellingGroup->setTitle(Txt(112));
+  LevellingSigmaLabel->setText(Txt(113) + m);
+  RouteCoefficientLabel->setText(Txt(114));
+  RepetitionsGroup->setTitle(Txt(107));
+  DirectionRepetitionsLabel->setText(Txt(103));
+  ZenithAngleRepetitionsLabel->setText(Txt(104));
+  SlopeDistanceRepetitionsLabel->setText(Txt(105));
+  HorizontalDistanceRepetitionsLabel->setText(Txt(106));
+  HeightDifferenceRepetitionsLabel->setText(Txt(115));
+  AverageSlopeDistanceLabel->setText(Txt(108) + m);
+  AverageHorizontalDistanceLabel->setText(Txt(108) + m);
+  AverageLevellingLengthLabel->setText(Txt(108) + m);
+  ResultingPrecisionGroup->setTitle(Txt(109));
+  DirectionResultLabel->setText(Txt(103) + gon);
+  ZenithAngleResultLabel->setText(Txt(104) + gon);
+  SlopeDistanceResultLabel->setText(Txt(105) + m);
+  HorizontalDistanceResultLabel->setText(Txt(106) + m);
+  HeightDifferenceResultLabel->setText(Txt(115) + m);
+  ApplyOnGroup->setTitle(Txt(110));
+  ApplyDirectionButton->setText(Txt(103));
+  ApplyZenithAngleButton->setText(Txt(104));
+  ApplySlopeDistanceButton->setText(Txt(105));
+  ApplyHorizontalDistanceButton->setText(Txt(106));
+  ApplyHeightDifferenceButton->setText(Txt(115));
+  SlopeDistanceOneByOneButton->setText(Txt(111) + "*");
+  HorizontalDistanceOneByOneButton->setText(Txt(111) + "*");
+  HeightDifferenceOneByOneButton->setText(Txt(111) + "*");
+  GyroGroup->setTitle(Txt(117));
+  GyroSigmaLabel->setText(Txt(118) + gon);
+  GyroRepetitionsLabel->setText(Txt(107));
+  GyroResultLabel->setText(Txt(117) + gon);
+  ApplyGyroButton->setText(Txt(119));
+  PlumbingGroup->setTitle(Txt(120));
+  PlumbingPositionSigmaLabel->setText(Txt(121) + QStringLiteral(" s(xy)/m"));
+  PlumbingHeightSigmaLabel->setText(Txt(121) + QStringLiteral(" s(h)/m"));
+  ApplyPlumbingPositionButton->setText(Txt(119) + QStringLiteral(" (XY)"));
+  ApplyPlumbingHeightButton->setText(Txt(119) + QStringLiteral(" (H)"));
 }
 
 // ---- reading fields ----
 
-void TFPrecGuide::WrongInput() { Platform().Message(this, Txt(100)); }
+void PrecisionGuideDialog::WrongInput() { Platform().Message(this, Txt(100)); }
 
-bool TFPrecGuide::ReadValue(QComboBox *box, int resetItem, long double &v) {
+bool PrecisionGuideDialog::ReadValue(QComboBox *box, int resetItem, long double &v) {
   long double x;
   if (TryTextToNum(S(box->currentText()), x) && x >= 0 && std::isfinite(double(x))) {
     v = x;
@@ -272,7 +272,7 @@ bool TFPrecGuide::ReadValue(QComboBox *box, int resetItem, long double &v) {
   return false;
 }
 
-bool TFPrecGuide::ReadValue(QLineEdit *edit, const QString &resetText, long double &v) {
+bool PrecisionGuideDialog::ReadValue(QLineEdit *edit, const QString &resetText, long double &v) {
   long double x;
   if (TryTextToNum(S(edit->text()), x) && x >= 0 && std::isfinite(double(x))) {
     v = x;
@@ -283,7 +283,7 @@ bool TFPrecGuide::ReadValue(QLineEdit *edit, const QString &resetText, long doub
   return false;
 }
 
-bool TFPrecGuide::ReadCountField(QComboBox *box, int &n) {
+bool PrecisionGuideDialog::ReadCountField(QComboBox *box, int &n) {
   if (ReadCount(S(box->currentText()), n))
     return true;
   WrongInput();
@@ -294,109 +294,109 @@ bool TFPrecGuide::ReadCountField(QComboBox *box, int &n) {
 
 // ---- "->" ----
 
-bool TFPrecGuide::BitBtn5Click() {
+bool PrecisionGuideDialog::ComputeDirectionSigma() {
   long double s1 = 0;
   int n = 0;
-  const bool ok1 = ReadValue(ComboBox4, 3, s1);
-  const bool ok2 = ReadCountField(ComboBox5, n);
+  const bool ok1 = ReadValue(DirectionSigmaCombo, 3, s1);
+  const bool ok2 = ReadCountField(DirectionRepetitionsCombo, n);
   if (!ok1 || !ok2 || n <= 0) {
     WrongInput();
     return false;
   }
-  Edit1->setText(Shown(AngleStdDev(n, s1)));
+  DirectionResultEdit->setText(Shown(AngleStdDev(n, s1)));
   return true;
 }
 
-bool TFPrecGuide::BitBtn6Click() {
+bool PrecisionGuideDialog::ComputeZenithAngleSigma() {
   long double s1 = 0;
   int n = 0;
-  const bool ok1 = ReadValue(ComboBox1, 1, s1);
-  const bool ok2 = ReadCountField(ComboBox6, n);
+  const bool ok1 = ReadValue(ZenithAngleSigmaCombo, 1, s1);
+  const bool ok2 = ReadCountField(ZenithAngleRepetitionsCombo, n);
   if (!ok1 || !ok2 || n <= 0) {
     WrongInput();
     return false;
   }
-  Edit2->setText(Shown(AngleStdDev(n, s1)));
+  ZenithAngleResultEdit->setText(Shown(AngleStdDev(n, s1)));
   return true;
 }
 
-bool TFPrecGuide::BitBtn7Click() {
+bool PrecisionGuideDialog::ComputeSlopeDistanceSigma() {
   long double a = 0, b = 0, d = 0;
   int n = 0;
-  const bool ok1 = ReadValue(ComboBox2, 1, a);
-  const bool ok2 = ReadValue(ComboBox3, 1, b);
-  const bool ok3 = ReadCountField(ComboBox7, n);
-  const bool ok4 = ReadValue(Edit5, "100", d);
+  const bool ok1 = ReadValue(SlopeDistanceConstantCombo, 1, a);
+  const bool ok2 = ReadValue(SlopeDistancePpmCombo, 1, b);
+  const bool ok3 = ReadCountField(SlopeDistanceRepetitionsCombo, n);
+  const bool ok4 = ReadValue(AverageSlopeDistanceEdit, "100", d);
   if (!ok1 || !ok2 || !ok3 || !ok4 || n <= 0) {
     WrongInput();
     return false;
   }
-  Edit3->setText(Shown(DistStdDev(n, a, b, d)));
+  SlopeDistanceResultEdit->setText(Shown(DistStdDev(n, a, b, d)));
   return true;
 }
 
-bool TFPrecGuide::BitBtn12Click() {
+bool PrecisionGuideDialog::ComputeHorizontalDistanceSigma() {
   long double a = 0, b = 0, d = 0;
   int n = 0;
-  const bool ok1 = ReadValue(ComboBox12, 1, a);
-  const bool ok2 = ReadValue(ComboBox11, 1, b);
-  const bool ok3 = ReadCountField(ComboBox13, n);
-  const bool ok4 = ReadValue(Edit6, "100", d);
+  const bool ok1 = ReadValue(HorizontalDistanceConstantCombo, 1, a);
+  const bool ok2 = ReadValue(HorizontalDistancePpmCombo, 1, b);
+  const bool ok3 = ReadCountField(HorizontalDistanceRepetitionsCombo, n);
+  const bool ok4 = ReadValue(AverageHorizontalDistanceEdit, "100", d);
   if (!ok1 || !ok2 || !ok3 || !ok4 || n <= 0)
     return false;
-  Edit8->setText(Shown(DistStdDev(n, a, b, d)));
+  HorizontalDistanceResultEdit->setText(Shown(DistStdDev(n, a, b, d)));
   return true;
 }
 
-bool TFPrecGuide::BitBtn8Click() {
+bool PrecisionGuideDialog::ComputeHeightDifferenceSigma() {
   long double s = 0, k = 0, d = 0;
   int n = 0;
-  const bool ok1 = ReadValue(ComboBox8, 1, s);
-  const bool ok2 = ReadValue(ComboBox9, 1, k);
-  const bool ok3 = ReadCountField(ComboBox10, n);
-  const bool ok4 = ReadValue(Edit7, "100", d);
+  const bool ok1 = ReadValue(LevellingSigmaCombo, 1, s);
+  const bool ok2 = ReadValue(RouteCoefficientCombo, 1, k);
+  const bool ok3 = ReadCountField(HeightDifferenceRepetitionsCombo, n);
+  const bool ok4 = ReadValue(AverageLevellingLengthEdit, "100", d);
   if (!ok1 || !ok2 || !ok3 || !ok4 || n <= 0)
     return false;
-  Edit4->setText(Shown(LevelStdDev(n, s, k, d)));
+  HeightDifferenceResultEdit->setText(Shown(LevelStdDev(n, s, k, d)));
   return true;
 }
 
-bool TFPrecGuide::BitBtn17Click() {
+bool PrecisionGuideDialog::ComputeGyroSigma() {
   long double s1 = 0;
   int n = 0;
-  const bool ok1 = ReadValue(ComboBox14, 3, s1);
-  const bool ok2 = ReadCountField(ComboBox15, n);
+  const bool ok1 = ReadValue(GyroSigmaCombo, 3, s1);
+  const bool ok2 = ReadCountField(GyroRepetitionsCombo, n);
   if (!ok1 || !ok2 || n <= 0)
     return false;
-  Edit9->setText(Shown(AngleStdDev(n, s1)));
+  GyroResultEdit->setText(Shown(AngleStdDev(n, s1)));
   return true;
 }
 
 // ---- "+" ----
 
-void TFPrecGuide::BitBtn4Click() {
-  if (Container)
-    Edit5->setText(Shown(RoundDecimals(Container->AverageLengthSd(), 3)));
+void PrecisionGuideDialog::FillAverageSlopeDistance() {
+  if (TheNetwork)
+    AverageSlopeDistanceEdit->setText(Shown(RoundDecimals(TheNetwork->AverageLengthSd(), 3)));
 }
 
-void TFPrecGuide::BitBtn10Click() {
-  if (Container)
-    Edit6->setText(Shown(RoundDecimals(Container->AverageLengthHd(), 3)));
+void PrecisionGuideDialog::FillAverageHorizontalDistance() {
+  if (TheNetwork)
+    AverageHorizontalDistanceEdit->setText(Shown(RoundDecimals(TheNetwork->AverageLengthHd(), 3)));
 }
 
-void TFPrecGuide::BitBtn11Click() {
-  if (Container)
-    Edit7->setText(Shown(RoundDecimals(Container->AverageLengthVd(), 3)));
+void PrecisionGuideDialog::FillAverageLevellingLength() {
+  if (TheNetwork)
+    AverageLevellingLengthEdit->setText(Shown(RoundDecimals(TheNetwork->AverageLengthVd(), 3)));
 }
 
 // ---- apply to all of a type ----
 
-void TFPrecGuide::RefreshMeasurementTable() {
-  if (Form3)
-    Form3->RefreshGrid();
+void PrecisionGuideDialog::RefreshMeasurementTable() {
+  if (TheMeasurementPlan)
+    TheMeasurementPlan->RefreshGrid();
 }
 
-bool TFPrecGuide::ApplyToType(QWidget *field, std::uint8_t type) {
+bool PrecisionGuideDialog::ApplyToType(QWidget *field, std::uint8_t type) {
   long double v;
   // A standard deviation of zero would give the measurement an infinite
   // weight: refused like text that is no number.
@@ -405,74 +405,74 @@ bool TFPrecGuide::ApplyToType(QWidget *field, std::uint8_t type) {
     SetFieldText(field, QStringLiteral("0.0010"));
     return false;
   }
-  if (!Container)
+  if (!TheNetwork)
     return false;
-  Container->SetStdDevOfType(type, double(v));
+  TheNetwork->SetStdDevOfType(type, double(v));
   RefreshMeasurementTable();
   return true;
 }
 
-bool TFPrecGuide::BitBtn2Click() { return ApplyToType(Edit1, mtDi); }
-bool TFPrecGuide::BitBtn1Click() { return ApplyToType(Edit2, mtZu); }
-bool TFPrecGuide::BitBtn3Click() { return ApplyToType(Edit3, mtSd); }
-bool TFPrecGuide::BitBtn13Click() { return ApplyToType(Edit8, mtHd); }
-bool TFPrecGuide::BitBtn9Click() { return ApplyToType(Edit4, mtVd); }
-bool TFPrecGuide::BitBtn18Click() { return ApplyToType(Edit9, mtGd); }
-bool TFPrecGuide::BitBtn19Click() { return ApplyToType(ComboBox16, mtPr); }
+bool PrecisionGuideDialog::ApplyDirectionSigma() { return ApplyToType(DirectionResultEdit, mtDi); }
+bool PrecisionGuideDialog::ApplyZenithAngleSigma() { return ApplyToType(ZenithAngleResultEdit, mtZu); }
+bool PrecisionGuideDialog::ApplySlopeDistanceSigma() { return ApplyToType(SlopeDistanceResultEdit, mtSd); }
+bool PrecisionGuideDialog::ApplyHorizontalDistanceSigma() { return ApplyToType(HorizontalDistanceResultEdit, mtHd); }
+bool PrecisionGuideDialog::ApplyHeightDifferenceSigma() { return ApplyToType(HeightDifferenceResultEdit, mtVd); }
+bool PrecisionGuideDialog::ApplyGyroSigma() { return ApplyToType(GyroResultEdit, mtGd); }
+bool PrecisionGuideDialog::ApplyPlumbingPositionSigma() { return ApplyToType(PlumbingPositionSigmaCombo, mtPr); }
 
-bool TFPrecGuide::BitBtn20Click() {
+bool PrecisionGuideDialog::ApplyPlumbingHeightSigma() {
   long double v;
-  if (!TryTextToNum(S(ComboBox17->currentText()), v) || !(v > 0) ||
+  if (!TryTextToNum(S(PlumbingHeightSigmaCombo->currentText()), v) || !(v > 0) ||
       !std::isfinite(double(v))) {
     WrongInput();
-    ComboBox17->setEditText(QStringLiteral("0.0010"));
+    PlumbingHeightSigmaCombo->setEditText(QStringLiteral("0.0010"));
     return false;
   }
-  if (!Container)
+  if (!TheNetwork)
     return false;
-  Container->PlumbSigma = double(v);
+  TheNetwork->PlumbSigma = double(v);
   return true;
 }
 
 // ---- one by one ----
 
-bool TFPrecGuide::ApplyOneByOne(int which) {
+bool PrecisionGuideDialog::ApplyOneByOne(int which) {
   long double p1 = 0, p2 = 0;
   int n = 0;
   bool ok1, ok2, ok3;
   if (which == 0) {
-    ok1 = ReadValue(ComboBox2, 1, p1);
-    ok2 = ReadValue(ComboBox3, 1, p2);
-    ok3 = ReadCountField(ComboBox7, n);
+    ok1 = ReadValue(SlopeDistanceConstantCombo, 1, p1);
+    ok2 = ReadValue(SlopeDistancePpmCombo, 1, p2);
+    ok3 = ReadCountField(SlopeDistanceRepetitionsCombo, n);
   } else if (which == 1) {
-    ok1 = ReadValue(ComboBox12, 1, p1);
-    ok2 = ReadValue(ComboBox11, 1, p2);
-    ok3 = ReadCountField(ComboBox13, n);
+    ok1 = ReadValue(HorizontalDistanceConstantCombo, 1, p1);
+    ok2 = ReadValue(HorizontalDistancePpmCombo, 1, p2);
+    ok3 = ReadCountField(HorizontalDistanceRepetitionsCombo, n);
   } else {
-    ok1 = ReadValue(ComboBox8, 1, p1);
-    ok2 = ReadValue(ComboBox9, 1, p2);
-    ok3 = ReadCountField(ComboBox10, n);
+    ok1 = ReadValue(LevellingSigmaCombo, 1, p1);
+    ok2 = ReadValue(RouteCoefficientCombo, 1, p2);
+    ok3 = ReadCountField(HeightDifferenceRepetitionsCombo, n);
   }
   if (!ok1 || !ok2 || !ok3)
     return false;
   if (n < 1) {
     // Fewer than one repetition has no meaning: refused like unreadable text.
     WrongInput();
-    QComboBox *count = which == 0 ? ComboBox7 : which == 1 ? ComboBox13 : ComboBox10;
+    QComboBox *count = which == 0 ? SlopeDistanceRepetitionsCombo : which == 1 ? HorizontalDistanceRepetitionsCombo : HeightDifferenceRepetitionsCombo;
     count->setCurrentIndex(0);
     count->setEditText(count->itemText(0));
     return false;
   }
-  if (!Container)
+  if (!TheNetwork)
     return false;
   bool applied = false;
   try {
     if (which == 0)
-      applied = Container->ApplyOneByOneSd(n, p1, p2);
+      applied = TheNetwork->ApplyOneByOneSd(n, p1, p2);
     else if (which == 1)
-      applied = Container->ApplyOneByOneHd(n, p1, p2);
+      applied = TheNetwork->ApplyOneByOneHd(n, p1, p2);
     else
-      applied = Container->ApplyOneByOneVd(n, p1, p2);
+      applied = TheNetwork->ApplyOneByOneVd(n, p1, p2);
   } catch (const std::exception &) {
     // A measurement whose point is missing: nothing sensible to apply.
     applied = false;
@@ -484,6 +484,6 @@ bool TFPrecGuide::ApplyOneByOne(int which) {
   return applied;
 }
 
-bool TFPrecGuide::BitBtn14Click() { return ApplyOneByOne(0); }
-bool TFPrecGuide::BitBtn15Click() { return ApplyOneByOne(1); }
-bool TFPrecGuide::BitBtn16Click() { return ApplyOneByOne(2); }
+bool PrecisionGuideDialog::ApplySlopeDistanceOneByOne() { return ApplyOneByOne(0); }
+bool PrecisionGuideDialog::ApplyHorizontalDistanceOneByOne() { return ApplyOneByOne(1); }
+bool PrecisionGuideDialog::ApplyHeightDifferenceOneByOne() { return ApplyOneByOne(2); }

@@ -12,91 +12,91 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TFPrecGuide : public QDialog {
+class PrecisionGuideDialog : public QDialog {
   Q_OBJECT
 public:
-  explicit TFPrecGuide(QWidget *parent = nullptr);
+  explicit PrecisionGuideDialog(QWidget *parent = nullptr);
 
   // Puts the active language's texts on the window's controls.
   void ApplyTexts();
 
   // Total station.
-  QGroupBox *GroupBox1 = nullptr;
-  QLabel *Label4 = nullptr, *Label1 = nullptr, *Label2 = nullptr, *Label18 = nullptr;
-  QComboBox *ComboBox4 = nullptr;  // direction, one set / gon
-  QComboBox *ComboBox1 = nullptr;  // zenith angle, one set / gon
-  QComboBox *ComboBox2 = nullptr;  // slope distance a / m
-  QComboBox *ComboBox3 = nullptr;  // slope distance b / m per km
-  QComboBox *ComboBox12 = nullptr; // horizontal distance a / m
-  QComboBox *ComboBox11 = nullptr; // horizontal distance b / m per km
+  QGroupBox *TotalStationGroup = nullptr;
+  QLabel *DirectionSigmaLabel = nullptr, *ZenithAngleSigmaLabel = nullptr, *SlopeDistanceSigmaLabel = nullptr, *HorizontalDistanceSigmaLabel = nullptr;
+  QComboBox *DirectionSigmaCombo = nullptr;  // direction, one set / gon
+  QComboBox *ZenithAngleSigmaCombo = nullptr;  // zenith angle, one set / gon
+  QComboBox *SlopeDistanceConstantCombo = nullptr;  // slope distance a / m
+  QComboBox *SlopeDistancePpmCombo = nullptr;  // slope distance b / m per km
+  QComboBox *HorizontalDistanceConstantCombo = nullptr; // horizontal distance a / m
+  QComboBox *HorizontalDistancePpmCombo = nullptr; // horizontal distance b / m per km
   // Levelling instrument.
-  QGroupBox *GroupBox2 = nullptr;
-  QLabel *Label11 = nullptr, *Label12 = nullptr;
-  QComboBox *ComboBox8 = nullptr; // sigma of 1 km levelling / m
-  QComboBox *ComboBox9 = nullptr; // route length coefficient k
+  QGroupBox *LevellingGroup = nullptr;
+  QLabel *LevellingSigmaLabel = nullptr, *RouteCoefficientLabel = nullptr;
+  QComboBox *LevellingSigmaCombo = nullptr; // sigma of 1 km levelling / m
+  QComboBox *RouteCoefficientCombo = nullptr; // route length coefficient k
   // Repetitions and average lengths.
-  QGroupBox *GroupBox3 = nullptr;
-  QLabel *Label5 = nullptr, *Label6 = nullptr, *Label7 = nullptr, *Label20 = nullptr,
-         *Label13 = nullptr, *Label15 = nullptr, *Label21 = nullptr, *Label22 = nullptr;
-  QComboBox *ComboBox5 = nullptr;  // directions
-  QComboBox *ComboBox6 = nullptr;  // zenith angles
-  QComboBox *ComboBox7 = nullptr;  // slope distances
-  QComboBox *ComboBox13 = nullptr; // horizontal distances
-  QComboBox *ComboBox10 = nullptr; // height differences
-  QLineEdit *Edit5 = nullptr, *Edit6 = nullptr, *Edit7 = nullptr; // average lengths / m
-  QPushButton *BitBtn4 = nullptr, *BitBtn10 = nullptr, *BitBtn11 = nullptr; // "+"
+  QGroupBox *RepetitionsGroup = nullptr;
+  QLabel *DirectionRepetitionsLabel = nullptr, *ZenithAngleRepetitionsLabel = nullptr, *SlopeDistanceRepetitionsLabel = nullptr, *HorizontalDistanceRepetitionsLabel = nullptr,
+         *HeightDifferenceRepetitionsLabel = nullptr, *AverageSlopeDistanceLabel = nullptr, *AverageHorizontalDistanceLabel = nullptr, *AverageLevellingLengthLabel = nullptr;
+  QComboBox *DirectionRepetitionsCombo = nullptr;  // directions
+  QComboBox *ZenithAngleRepetitionsCombo = nullptr;  // zenith angles
+  QComboBox *SlopeDistanceRepetitionsCombo = nullptr;  // slope distances
+  QComboBox *HorizontalDistanceRepetitionsCombo = nullptr; // horizontal distances
+  QComboBox *HeightDifferenceRepetitionsCombo = nullptr; // height differences
+  QLineEdit *AverageSlopeDistanceEdit = nullptr, *AverageHorizontalDistanceEdit = nullptr, *AverageLevellingLengthEdit = nullptr; // average lengths / m
+  QPushButton *AverageSlopeDistanceButton = nullptr, *AverageHorizontalDistanceButton = nullptr, *AverageLevellingLengthButton = nullptr; // "+"
   // Resulting precision.
-  QGroupBox *GroupBox5 = nullptr;
-  QLabel *Label8 = nullptr, *Label9 = nullptr, *Label10 = nullptr, *Label23 = nullptr,
-         *Label14 = nullptr;
-  QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit8 = nullptr,
-            *Edit4 = nullptr;
-  QPushButton *BitBtn5 = nullptr, *BitBtn6 = nullptr, *BitBtn7 = nullptr, *BitBtn12 = nullptr,
-              *BitBtn8 = nullptr; // "->"
+  QGroupBox *ResultingPrecisionGroup = nullptr;
+  QLabel *DirectionResultLabel = nullptr, *ZenithAngleResultLabel = nullptr, *SlopeDistanceResultLabel = nullptr, *HorizontalDistanceResultLabel = nullptr,
+         *HeightDifferenceResultLabel = nullptr;
+  QLineEdit *DirectionResultEdit = nullptr, *ZenithAngleResultEdit = nullptr, *SlopeDistanceResultEdit = nullptr, *HorizontalDistanceResultEdit = nullptr,
+            *HeightDifferenceResultEdit = nullptr;
+  QPushButton *ComputeDirectionButton = nullptr, *ComputeZenithAngleButton = nullptr, *ComputeSlopeDistanceButton = nullptr, *ComputeHorizontalDistanceButton = nullptr,
+              *ComputeHeightDifferenceButton = nullptr; // "->"
   // Apply on.
-  QGroupBox *GroupBox4 = nullptr;
-  QPushButton *BitBtn2 = nullptr, *BitBtn1 = nullptr, *BitBtn3 = nullptr, *BitBtn13 = nullptr,
-              *BitBtn9 = nullptr;
-  QPushButton *BitBtn14 = nullptr, *BitBtn15 = nullptr, *BitBtn16 = nullptr; // one by one
+  QGroupBox *ApplyOnGroup = nullptr;
+  QPushButton *ApplyDirectionButton = nullptr, *ApplyZenithAngleButton = nullptr, *ApplySlopeDistanceButton = nullptr, *ApplyHorizontalDistanceButton = nullptr,
+              *ApplyHeightDifferenceButton = nullptr;
+  QPushButton *SlopeDistanceOneByOneButton = nullptr, *HorizontalDistanceOneByOneButton = nullptr, *HeightDifferenceOneByOneButton = nullptr; // one by one
   // Gyro directions.
-  QGroupBox *GroupBox6 = nullptr;
-  QLabel *Label16 = nullptr, *Label17 = nullptr, *Label24 = nullptr;
-  QComboBox *ComboBox14 = nullptr; // one gyro direction / gon
-  QComboBox *ComboBox15 = nullptr; // repetitions
-  QLineEdit *Edit9 = nullptr;
-  QPushButton *BitBtn17 = nullptr, *BitBtn18 = nullptr;
+  QGroupBox *GyroGroup = nullptr;
+  QLabel *GyroSigmaLabel = nullptr, *GyroRepetitionsLabel = nullptr, *GyroResultLabel = nullptr;
+  QComboBox *GyroSigmaCombo = nullptr; // one gyro direction / gon
+  QComboBox *GyroRepetitionsCombo = nullptr; // repetitions
+  QLineEdit *GyroResultEdit = nullptr;
+  QPushButton *ComputeGyroButton = nullptr, *ApplyGyroButton = nullptr;
   // Plumbing.
-  QGroupBox *GroupBox7 = nullptr;
-  QLabel *Label25 = nullptr, *Label26 = nullptr;
-  QComboBox *ComboBox16 = nullptr; // s(xy) / m
-  QComboBox *ComboBox17 = nullptr; // s(h) / m
-  QPushButton *BitBtn19 = nullptr, *BitBtn20 = nullptr;
+  QGroupBox *PlumbingGroup = nullptr;
+  QLabel *PlumbingPositionSigmaLabel = nullptr, *PlumbingHeightSigmaLabel = nullptr;
+  QComboBox *PlumbingPositionSigmaCombo = nullptr; // s(xy) / m
+  QComboBox *PlumbingHeightSigmaCombo = nullptr; // s(h) / m
+  QPushButton *ApplyPlumbingPositionButton = nullptr, *ApplyPlumbingHeightButton = nullptr;
 
 public slots:
   // "->": compute a resulting precision; true when the result was written.
-  bool BitBtn5Click();
-  bool BitBtn6Click();
-  bool BitBtn7Click();
-  bool BitBtn12Click();
-  bool BitBtn8Click();
-  bool BitBtn17Click();
+  bool ComputeDirectionSigma();
+  bool ComputeZenithAngleSigma();
+  bool ComputeSlopeDistanceSigma();
+  bool ComputeHorizontalDistanceSigma();
+  bool ComputeHeightDifferenceSigma();
+  bool ComputeGyroSigma();
   // "+": average lengths of the measurements of a type.
-  void BitBtn4Click();
-  void BitBtn10Click();
-  void BitBtn11Click();
+  void FillAverageSlopeDistance();
+  void FillAverageHorizontalDistance();
+  void FillAverageLevellingLength();
   // Apply to all of a type; true when applied.
-  bool BitBtn2Click();
-  bool BitBtn1Click();
-  bool BitBtn3Click();
-  bool BitBtn13Click();
-  bool BitBtn9Click();
-  bool BitBtn18Click();
-  bool BitBtn19Click();
-  bool BitBtn20Click();
+  bool ApplyDirectionSigma();
+  bool ApplyZenithAngleSigma();
+  bool ApplySlopeDistanceSigma();
+  bool ApplyHorizontalDistanceSigma();
+  bool ApplyHeightDifferenceSigma();
+  bool ApplyGyroSigma();
+  bool ApplyPlumbingPositionSigma();
+  bool ApplyPlumbingHeightSigma();
   // One by one; true when applied.
-  bool BitBtn14Click();
-  bool BitBtn15Click();
-  bool BitBtn16Click();
+  bool ApplySlopeDistanceOneByOne();
+  bool ApplyHorizontalDistanceOneByOne();
+  bool ApplyHeightDifferenceOneByOne();
 
 private:
   void WrongInput();

@@ -3,5 +3,5 @@
 // first, which creates the network container and loads the settings), puts
 // the language pack named in the settings (or the built-in English texts) on
 // all windows and fills the settings dialog's language list. The caller
-// then shows Form1 and runs the event loop, and calls DestroyAllForms after.
+// then shows TheMainWindow and runs the event loop, and calls DestroyAllWindows after.
 void StartUp();

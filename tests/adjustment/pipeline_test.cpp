@@ -15,11 +15,11 @@ TEST(Pipeline, DesktopDocumentAdjustsAndItsResultsReadBack) {
   char tmpl[] = "/tmp/kd_pipelineXXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const std::string dir = tmpl;
-  TContainer net;
+  SurveyNetwork net;
   const double xyz[6][3] = {{1000, 2000, 300}, {1100, 2000, 310}, {1000, 2100, 290},
                             {1100, 2000, 250}, {1080, 2130, 305}, {950, 2060, 296}};
   for (int i = 0; i < 6; ++i) {
-    TNetPoint p;
+    NetworkPoint p;
     p.Number = i + 1;
     p.X = xyz[i][0];
     p.Y = xyz[i][1];
@@ -45,7 +45,7 @@ TEST(Pipeline, DesktopDocumentAdjustsAndItsResultsReadBack) {
   std::ostringstream err;
   ASSERT_EQ(kd::adj::RunEngine({"--encoding", "cp-1250", "--language", "en", in, prefix}, err), 0)
       << err.str();
-  TXMLReader r;
+  ResultsReader r;
   ASSERT_TRUE(r.Bind(prefix + "xml")) << r.Error;
   EXPECT_TRUE(r.ReadCoordinates()) << r.Error;
   EXPECT_TRUE(r.ReadCovariance()) << r.Error;

@@ -68,7 +68,7 @@ class Engine : public ::testing::Test {
   }
   std::string In() const { return dir_ / "net.gfk"; }
   std::string Prefix() const { return dir_ / "net."; }
-  TScratchDir dir_;
+  ScratchDir dir_;
   std::ostringstream err_;
 };
 
@@ -311,7 +311,7 @@ TEST_F(Engine, ObservationTableAgreesWithTheProtocol) {
 
 // The bundled sample network through the desktop's document writer.
 TEST_F(Engine, ObservationTableOfTheSampleNetwork) {
-  TContainer c;
+  SurveyNetwork c;
   ASSERT_GT(c.Points.List.LoadFull(KD_SOURCE_DIR "/data/shaft_coords.txt"), 0);
   ASSERT_GT(c.Measurements.LoadFromFile(KD_SOURCE_DIR "/data/shaft_meas.txt"), 0);
   c.CheckConsistency(true);

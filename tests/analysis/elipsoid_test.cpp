@@ -12,8 +12,8 @@ constexpr double kGon = 200.0 / std::numbers::pi;
 
 // A 6 x 6 covariance holding `block` at rows/columns 3..5 (0-based), with
 // other entries that must not leak into the ellipsoid.
-Matice WithBlock(const double block[3][3]) {
-  Matice cov(6, 6);
+DenseMatrix WithBlock(const double block[3][3]) {
+  DenseMatrix cov(6, 6);
   for (std::size_t i = 1; i <= 6; ++i)
     for (std::size_t j = 1; j <= 6; ++j)
       cov.At(i, j) = 0.25L;
@@ -27,10 +27,10 @@ double D(long double x) { return static_cast<double>(x); }
 
 } // namespace
 
-TEST(TElipsoid, DiagonalBlockKeepsDiagonalOrder) {
+TEST(ErrorEllipsoid, DiagonalBlockKeepsDiagonalOrder) {
   const double b[3][3] = {{4, 0, 0}, {0, 1, 0}, {0, 0, 9}};
-  const Matice cov = WithBlock(b);
-  TElipsoid e(cov, 3);
+  const DenseMatrix cov = WithBlock(b);
+  ErrorEllipsoid e(cov, 3);
   EXPECT_TRUE(e.Converged);
   EXPECT_TRUE(e.NonNegative);
   EXPECT_NEAR(D(e.SemiAxes[0]), 2.0, 1e-15);
@@ -51,9 +51,9 @@ TEST(TElipsoid, DiagonalBlockKeepsDiagonalOrder) {
   EXPECT_EQ(cov.At(4, 4), 4.0L);
 }
 
-TEST(TElipsoid, CorrelatedBlockLargestAxisSecond) {
+TEST(ErrorEllipsoid, CorrelatedBlockLargestAxisSecond) {
   const double b[3][3] = {{2, 1, 0}, {1, 2, 0}, {0, 0, 1}};
-  TElipsoid e(WithBlock(b), 3);
+  ErrorEllipsoid e(WithBlock(b), 3);
   EXPECT_NEAR(D(e.SemiAxes[0]), 1.0, 1e-15);
   EXPECT_NEAR(D(e.SemiAxes[1]), std::sqrt(3.0), 1e-15);
   EXPECT_NEAR(D(e.SemiAxes[2]), 1.0, 1e-15);
@@ -64,9 +64,9 @@ TEST(TElipsoid, CorrelatedBlockLargestAxisSecond) {
   EXPECT_NEAR(D(e.Zeniths[2]) * kGon, 200.0, 1e-10);
 }
 
-TEST(TElipsoid, ZeroAndIsotropicBlocks) {
+TEST(ErrorEllipsoid, ZeroAndIsotropicBlocks) {
   const double zero[3][3] = {};
-  TElipsoid z(WithBlock(zero), 3);
+  ErrorEllipsoid z(WithBlock(zero), 3);
   EXPECT_TRUE(z.Converged);
   const double expW[3] = {0, 100, 0}, expZ[3] = {100, 100, 0};
   for (int i = 0; i < 3; ++i) {
@@ -76,18 +76,18 @@ TEST(TElipsoid, ZeroAndIsotropicBlocks) {
   }
 
   const double iso[3][3] = {{2.25, 0, 0}, {0, 2.25, 0}, {0, 0, 2.25}};
-  TElipsoid s(WithBlock(iso), 3);
+  ErrorEllipsoid s(WithBlock(iso), 3);
   for (long double a : s.SemiAxes)
     EXPECT_NEAR(D(a), 1.5, 1e-15);
 }
 
-TEST(TElipsoid, ScalingScalesAxesOnly) {
+TEST(ErrorEllipsoid, ScalingScalesAxesOnly) {
   const double b[3][3] = {{3.0, 0.7, -0.4}, {0.7, 2.0, 0.3}, {-0.4, 0.3, 1.5}};
   double b9[3][3];
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c)
       b9[r][c] = 9 * b[r][c];
-  TElipsoid e1(WithBlock(b), 3), e3(WithBlock(b9), 3);
+  ErrorEllipsoid e1(WithBlock(b), 3), e3(WithBlock(b9), 3);
   for (int i = 0; i < 3; ++i) {
     EXPECT_NEAR(D(e3.SemiAxes[i]), 3 * D(e1.SemiAxes[i]), 1e-13);
     EXPECT_NEAR(D(e3.Directions[i]), D(e1.Directions[i]), 1e-12);
@@ -100,13 +100,13 @@ TEST(TElipsoid, ScalingScalesAxesOnly) {
   EXPECT_NEAR(D(sum), 6.5, 1e-14);
 }
 
-TEST(TElipsoid, IndefiniteBlockAndOutOfRange) {
+TEST(ErrorEllipsoid, IndefiniteBlockAndOutOfRange) {
   // Correlation above 1: eigenvalues 3 and -1 in the XY plane.
   const double b[3][3] = {{1, 2, 0}, {2, 1, 0}, {0, 0, 1}};
-  TElipsoid e(WithBlock(b), 3);
+  ErrorEllipsoid e(WithBlock(b), 3);
   EXPECT_FALSE(e.NonNegative);
 
-  Matice cov(6, 6);
-  EXPECT_THROW(TElipsoid(cov, 4), std::out_of_range);
-  EXPECT_NO_THROW(TElipsoid(cov, 0));
+  DenseMatrix cov(6, 6);
+  EXPECT_THROW(ErrorEllipsoid(cov, 4), std::out_of_range);
+  EXPECT_NO_THROW(ErrorEllipsoid(cov, 0));
 }

@@ -9,10 +9,10 @@
 
 namespace {
 
-Matice Filled(std::size_t rows, std::size_t cols, unsigned seed) {
+DenseMatrix Filled(std::size_t rows, std::size_t cols, unsigned seed) {
   std::mt19937 gen(seed);
   std::uniform_real_distribution<double> d(-10.0, 10.0);
-  Matice m(rows, cols);
+  DenseMatrix m(rows, cols);
   for (std::size_t i = 1; i <= rows; ++i)
     for (std::size_t j = 1; j <= cols; ++j)
       m.At(i, j) = d(gen);
@@ -21,10 +21,10 @@ Matice Filled(std::size_t rows, std::size_t cols, unsigned seed) {
 
 // Checks a = U diag(w) V^T, V orthogonal, w >= 0 and, where every singular
 // value is non-zero, U with orthonormal columns.
-void ExpectValidSvd(const Matice &orig) {
+void ExpectValidSvd(const DenseMatrix &orig) {
   auto u = Copy(orig);
-  std::unique_ptr<Matice> w, v;
-  ASSERT_TRUE(Svdcmp(*u, w, v));
+  std::unique_ptr<DenseMatrix> w, v;
+  ASSERT_TRUE(SingularValueDecomposition(*u, w, v));
   const std::size_t m = orig.Rows(), n = orig.Cols();
   ASSERT_EQ(w->Rows(), n);
   ASSERT_EQ(w->Cols(), 1u);
@@ -56,8 +56,8 @@ void ExpectValidSvd(const Matice &orig) {
 
 } // namespace
 
-TEST(Matice, CheckedAccessAndSize) {
-  Matice m(2, 3);
+TEST(DenseMatrix, CheckedAccessAndSize) {
+  DenseMatrix m(2, 3);
   long double x = 42;
   EXPECT_TRUE(m.GetElement(2, 3, x));
   EXPECT_EQ(x, 0.0L); // a new matrix is all zeros
@@ -82,13 +82,13 @@ TEST(Matice, CheckedAccessAndSize) {
   EXPECT_EQ(m.At(1, 2), 5.0L);
   EXPECT_EQ(m.At(3, 2), 0.0L);
 
-  EXPECT_THROW(Matice(65536, 1), std::length_error);
+  EXPECT_THROW(DenseMatrix(65536, 1), std::length_error);
   EXPECT_THROW(m.SetSize(1, 70000), std::length_error);
   EXPECT_EQ(m.Rows(), 3); // a refused reshape leaves the matrix as it was
 }
 
-TEST(Matice, ProductShapes) {
-  const Matice row = Filled(1, 6, 1), sq = Filled(6, 6, 2), col = Filled(6, 1, 3);
+TEST(DenseMatrix, ProductShapes) {
+  const DenseMatrix row = Filled(1, 6, 1), sq = Filled(6, 6, 2), col = Filled(6, 1, 3);
   auto p = Multiply(row, sq);
   ASSERT_TRUE(p);
   EXPECT_EQ(p->Rows(), 1);
@@ -105,8 +105,8 @@ TEST(Matice, ProductShapes) {
   EXPECT_EQ(s->At(1, 1), expect);
 }
 
-TEST(Matice, TransposeAndCopyAreIndependent) {
-  Matice col = Filled(6, 1, 4);
+TEST(DenseMatrix, TransposeAndCopyAreIndependent) {
+  DenseMatrix col = Filled(6, 1, 4);
   auto t = Transpose(col);
   ASSERT_EQ(t->Rows(), 1);
   ASSERT_EQ(t->Cols(), 6);
@@ -118,45 +118,45 @@ TEST(Matice, TransposeAndCopyAreIndependent) {
   EXPECT_NE(col.At(1, 1), 1234.0L);
 
   // Decomposing a copy leaves the original intact.
-  Matice sq = Filled(3, 3, 5);
-  const Matice keep = *Copy(sq);
+  DenseMatrix sq = Filled(3, 3, 5);
+  const DenseMatrix keep = *Copy(sq);
   auto work = Copy(sq);
-  std::unique_ptr<Matice> w, v;
-  Svdcmp(*work, w, v);
+  std::unique_ptr<DenseMatrix> w, v;
+  SingularValueDecomposition(*work, w, v);
   for (std::size_t i = 1; i <= 3; ++i)
     for (std::size_t j = 1; j <= 3; ++j)
       EXPECT_EQ(sq.At(i, j), keep.At(i, j));
 }
 
-TEST(Matice, PythagAvoidsOverflow) {
-  EXPECT_EQ(PYTHAG(-3, 4), 5.0L);
-  EXPECT_EQ(PYTHAG(0, 0), 0.0L);
+TEST(DenseMatrix, PythagAvoidsOverflow) {
+  EXPECT_EQ(Hypotenuse(-3, 4), 5.0L);
+  EXPECT_EQ(Hypotenuse(0, 0), 0.0L);
   const long double big = 1e4000L;
-  EXPECT_NEAR(static_cast<double>(PYTHAG(big, big) / big), std::sqrt(2.0), 1e-15);
+  EXPECT_NEAR(static_cast<double>(Hypotenuse(big, big) / big), std::sqrt(2.0), 1e-15);
 }
 
-TEST(Svdcmp, ReconstructsRectangularAndSquareMatrices) {
+TEST(SingularValueDecomposition, ReconstructsRectangularAndSquareMatrices) {
   ExpectValidSvd(Filled(3, 3, 11));
   ExpectValidSvd(Filled(6, 6, 12));
   ExpectValidSvd(Filled(8, 5, 13)); // more rows than columns
   ExpectValidSvd(Filled(1, 1, 14));
   // Rank-deficient: two equal rows.
-  Matice r = Filled(4, 4, 15);
+  DenseMatrix r = Filled(4, 4, 15);
   for (std::size_t j = 1; j <= 4; ++j)
     r.At(2, j) = r.At(1, j);
   ExpectValidSvd(r);
 }
 
-TEST(Svdcmp, SymmetricPositiveDefiniteGivesEigenvaluesAndUEqualsV) {
+TEST(SingularValueDecomposition, SymmetricPositiveDefiniteGivesEigenvaluesAndUEqualsV) {
   // Trace 7, determinant 10.5, no zero off-diagonal term.
-  Matice s(3, 3);
+  DenseMatrix s(3, 3);
   const double m[3][3] = {{2.5, 0.5, 0.5}, {0.5, 2.5, -0.5}, {0.5, -0.5, 2.0}};
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j)
       s.At(i + 1, j + 1) = m[i][j];
   auto u = Copy(s);
-  std::unique_ptr<Matice> w, v;
-  ASSERT_TRUE(Svdcmp(*u, w, v));
+  std::unique_ptr<DenseMatrix> w, v;
+  ASSERT_TRUE(SingularValueDecomposition(*u, w, v));
   long double sum = 0, prod = 1;
   for (std::size_t k = 1; k <= 3; ++k) {
     sum += w->At(k, 1);
@@ -174,10 +174,10 @@ TEST(Svdcmp, SymmetricPositiveDefiniteGivesEigenvaluesAndUEqualsV) {
   EXPECT_NEAR(static_cast<double>(prod), 10.5, 1e-14); // determinant
 }
 
-TEST(Svdcmp, ZeroMatrixConvergesToZeros) {
-  Matice z(3, 3);
-  std::unique_ptr<Matice> w, v;
-  EXPECT_TRUE(Svdcmp(z, w, v));
+TEST(SingularValueDecomposition, ZeroMatrixConvergesToZeros) {
+  DenseMatrix z(3, 3);
+  std::unique_ptr<DenseMatrix> w, v;
+  EXPECT_TRUE(SingularValueDecomposition(z, w, v));
   for (std::size_t k = 1; k <= 3; ++k) {
     EXPECT_EQ(w->At(k, 1), 0.0L);
     for (std::size_t r = 1; r <= 3; ++r)
@@ -185,13 +185,13 @@ TEST(Svdcmp, ZeroMatrixConvergesToZeros) {
   }
 }
 
-TEST(Svdcmp, NonFiniteInputReportsFailureWithoutCrashing) {
-  Matice bad(3, 3);
+TEST(SingularValueDecomposition, NonFiniteInputReportsFailureWithoutCrashing) {
+  DenseMatrix bad(3, 3);
   bad.At(1, 1) = 1;
   bad.At(2, 2) = NAN;
   bad.At(3, 3) = 1;
-  std::unique_ptr<Matice> w, v;
-  EXPECT_FALSE(Svdcmp(bad, w, v));
+  std::unique_ptr<DenseMatrix> w, v;
+  EXPECT_FALSE(SingularValueDecomposition(bad, w, v));
   ASSERT_TRUE(w);
   ASSERT_TRUE(v);
 }

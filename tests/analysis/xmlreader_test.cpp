@@ -46,7 +46,7 @@ std::string Triangle(const std::vector<std::vector<double>> &m) {
 class ReaderTest : public ::testing::Test {
 protected:
   fs::path Dir;
-  TScratchDir Scratch;
+  ScratchDir Scratch;
   void SetUp() override { Dir = Scratch.Path; }
 
   std::string Write(const std::string &content, const std::string &name = "r.xml") {
@@ -62,12 +62,12 @@ protected:
   }
 
   // Runs the whole reading with an empty network in mode 0.
-  TResultsOutcome Read(TXMLReader &r, const std::string &xml) {
-    TSeznam3D network;
+  ResultsOutcome Read(ResultsReader &r, const std::string &xml) {
+    PointList network;
     return ReadResults(r, Write(xml), 0, network, Grid, From, To);
   }
 
-  TGrid Grid;
+  TextGrid Grid;
   std::vector<std::string> From, To;
 };
 
@@ -80,18 +80,18 @@ const std::vector<std::vector<double>> kTwoPoints = {
 
 TEST(NumberTokens, RunsOfNumberCharacters) {
   for (char c : std::string("1234567890+-eE,."))
-    EXPECT_TRUE(TXMLReader::IsNumberChar(c)) << c;
+    EXPECT_TRUE(ResultsReader::IsNumberChar(c)) << c;
   for (char c : std::string(" \t\r\nxaf;/_"))
-    EXPECT_FALSE(TXMLReader::IsNumberChar(c)) << c;
+    EXPECT_FALSE(ResultsReader::IsNumberChar(c)) << c;
 
   const std::string text = "  1,5\t-2e-3\n\n7";
   std::size_t pos = 0;
-  EXPECT_EQ(TXMLReader::NextNumberToken(text, pos), "1,5");
-  EXPECT_EQ(TXMLReader::NextNumberToken(text, pos), "-2e-3");
-  EXPECT_EQ(TXMLReader::NextNumberToken(text, pos), "7"); // ends at the very end
+  EXPECT_EQ(ResultsReader::NextNumberToken(text, pos), "1,5");
+  EXPECT_EQ(ResultsReader::NextNumberToken(text, pos), "-2e-3");
+  EXPECT_EQ(ResultsReader::NextNumberToken(text, pos), "7"); // ends at the very end
   EXPECT_EQ(pos, text.size());
-  EXPECT_EQ(TXMLReader::NextNumberToken(text, pos), "");
-  EXPECT_EQ(TXMLReader::NextNumberToken(text, pos), "");
+  EXPECT_EQ(ResultsReader::NextNumberToken(text, pos), "");
+  EXPECT_EQ(ResultsReader::NextNumberToken(text, pos), "");
 }
 
 TEST_F(ReaderTest, TableFromPointChildrenByPosition) {
@@ -102,8 +102,8 @@ TEST_F(ReaderTest, TableFromPointChildrenByPosition) {
   const std::string xml = ResultsXml({{"101", "1000.5", "2000.25", "300"},
                                       {"102.5", "1003.5", "2004.25", "300"}},
                                      "6", tri, "  <info a=\"1\" b=\"2\"/>\n");
-  TXMLReader r;
-  ASSERT_EQ(Read(r, xml), TResultsOutcome::Shown) << r.Error;
+  ResultsReader r;
+  ASSERT_EQ(Read(r, xml), ResultsOutcome::Shown) << r.Error;
   ASSERT_EQ(Grid.RowCount(), 3);
   ASSERT_EQ(Grid.ColCount, 16);
   EXPECT_EQ(Grid.FixedRows, 1);
@@ -137,15 +137,15 @@ TEST_F(ReaderTest, SeparatorsDecimalCommasAndExponentsReadAlike) {
   // one text.
   const std::string odd = "4,0\n\n0\t\t0   0 0 0\r\n9E0;0 0 0 0 1.0e+0 0,0 <!-- x -->0 0 1 "
                           "0 0 <![CDATA[0,01e2]]> <r>0</r> 1";
-  TXMLReader a, b;
-  TGrid ga, gb;
+  ResultsReader a, b;
+  TextGrid ga, gb;
   std::vector<std::string> c1, c2;
-  TSeznam3D none;
+  PointList none;
   const std::vector<Pt> pts = {{"1", "0,5", "1", "2"}, {"2", "3", "4e1", "5"}};
   ASSERT_EQ(ReadResults(a, Write(ResultsXml(pts, "6", plain), "a.xml"), 0, none, ga, c1, c2),
-            TResultsOutcome::Shown);
+            ResultsOutcome::Shown);
   ASSERT_EQ(ReadResults(b, Write(ResultsXml(pts, " 6 ", odd), "b.xml"), 0, none, gb, c1, c2),
-            TResultsOutcome::Shown)
+            ResultsOutcome::Shown)
       << b.Error;
   EXPECT_EQ(ga.Rows, gb.Rows);
   EXPECT_EQ(a.Results.Items[0].X, 0.5L);
@@ -180,12 +180,12 @@ TEST_F(ReaderTest, FailuresGiveText23AndNoTable) {
       {"no covariance element", "<results/>"},
   };
   for (const Case &c : cases) {
-    TXMLReader r;
-    Grid = TGrid();
+    ResultsReader r;
+    Grid = TextGrid();
     Grid.Resize(1, 1);
     Grid.SetCell(0, 0, "old");
     From = {"old"};
-    EXPECT_EQ(Read(r, c.xml), TResultsOutcome::Not3d) << c.what;
+    EXPECT_EQ(Read(r, c.xml), ResultsOutcome::Not3d) << c.what;
     EXPECT_FALSE(r.Error.empty()) << c.what;
     EXPECT_EQ(Grid.Cell(0, 0), "old") << c.what;
     EXPECT_EQ(From, std::vector<std::string>{"old"}) << c.what;
@@ -196,7 +196,7 @@ TEST_F(ReaderTest, FailuresGiveText23AndNoTable) {
 TEST_F(ReaderTest, HugeDimensionIsRefusedWithoutAllocating) {
   // 60000 x 60000 extended values would need some 57 GB; the text cannot
   // hold the triangle, so the reading stops before any allocation.
-  TXMLReader r;
+  ResultsReader r;
   ASSERT_TRUE(r.Bind(Write(ResultsXml({}, "60000", "1 2 3"))));
   EXPECT_TRUE(r.ReadCoordinates());
   EXPECT_FALSE(r.CoordsOk);
@@ -211,7 +211,7 @@ TEST_F(ReaderTest, HugeDimensionIsRefusedWithoutAllocating) {
 }
 
 TEST_F(ReaderTest, UnreadableOrBrokenFileNamesTheCause) {
-  TXMLReader r;
+  ResultsReader r;
   EXPECT_FALSE(r.Bind((Dir / "missing.xml").string()));
   EXPECT_NE(r.Error.find("cannot be read"), std::string::npos);
   EXPECT_FALSE(r.ReadCoordinates());
@@ -220,15 +220,15 @@ TEST_F(ReaderTest, UnreadableOrBrokenFileNamesTheCause) {
   // Truncated in the middle of the covariance element.
   std::string xml = ResultsXml({{"1", "0", "0", "0"}}, "3", "1 0 0 1 0 1");
   xml.resize(xml.find("0 1 0 1"));
-  TSeznam3D none;
-  EXPECT_EQ(ReadResults(r, Write(xml), 0, none, Grid, From, To), TResultsOutcome::LoadFailed);
+  PointList none;
+  EXPECT_EQ(ReadResults(r, Write(xml), 0, none, Grid, From, To), ResultsOutcome::LoadFailed);
   EXPECT_NE(r.Error.find("line 4"), std::string::npos) << r.Error;
   EXPECT_EQ(Grid.RowCount(), 0);
 
   EXPECT_EQ(ReadResults(r, Write("", "empty.xml"), 0, none, Grid, From, To),
-            TResultsOutcome::LoadFailed);
+            ResultsOutcome::LoadFailed);
   EXPECT_EQ(ReadResults(r, Write("not xml at all", "t.xml"), 0, none, Grid, From, To),
-            TResultsOutcome::LoadFailed);
+            ResultsOutcome::LoadFailed);
 }
 
 TEST_F(ReaderTest, WholeNetworkCentringAddsToTheDiagonalOnly) {
@@ -237,13 +237,13 @@ TEST_F(ReaderTest, WholeNetworkCentringAddsToTheDiagonalOnly) {
       {0.5, 0, 0, 10, 0, 0}, {0, 0, 0, 0, 10, 0}, {0, 0, 0, 0, 0, 10}};
   const std::string xml =
       ResultsXml({{"1", "0", "0", "0"}, {"7", "5", "5", "5"}}, "6", Triangle(cov));
-  TSeznam3D network;
+  PointList network;
   network.Append({7, 5, 5, 5, true, 0.002, 0.001});
   network.Append({1, 0, 0, 0, false, 0.003, 0.0});
   network.Append({1, 0, 0, 0, false, 0.5, 0.5}); // duplicate: the first counts
 
-  TXMLReader r;
-  ASSERT_EQ(ReadResults(r, Write(xml), 2, network, Grid, From, To), TResultsOutcome::Shown);
+  ResultsReader r;
+  ASSERT_EQ(ReadResults(r, Write(xml), 2, network, Grid, From, To), ResultsOutcome::Shown);
   EXPECT_EQ(Grid.Cell(1, 4), "5.000");
   EXPECT_EQ(Grid.Cell(1, 5), "5.000");
   EXPECT_EQ(Grid.Cell(1, 6), "2.000");
@@ -257,13 +257,13 @@ TEST_F(ReaderTest, WholeNetworkCentringAddsToTheDiagonalOnly) {
 
   // Other modes change nothing; a point unknown to the network keeps its
   // variances and is counted.
-  TXMLReader m0;
+  ResultsReader m0;
   ASSERT_EQ(ReadResults(m0, Write(xml, "b.xml"), 1, network, Grid, From, To),
-            TResultsOutcome::Shown);
+            ResultsOutcome::Shown);
   EXPECT_EQ(Grid.Cell(1, 4), "4.000");
-  TSeznam3D partial;
+  PointList partial;
   partial.Append({7, 5, 5, 5, true, 0.002, 0.001});
-  TXMLReader m2;
+  ResultsReader m2;
   ASSERT_TRUE(m2.Bind(Write(xml, "c.xml")));
   m2.ReadCoordinates();
   m2.ReadCovariance();
@@ -274,10 +274,10 @@ TEST_F(ReaderTest, WholeNetworkCentringAddsToTheDiagonalOnly) {
 TEST_F(ReaderTest, NonCovarianceBlockGivesAClearMessage) {
   // Correlation above 1 between X and Y of the only point.
   const std::vector<std::vector<double>> bad = {{1, 2, 0}, {2, 1, 0}, {0, 0, 1}};
-  TXMLReader r;
+  ResultsReader r;
   Grid.Resize(1, 1);
   EXPECT_EQ(Read(r, ResultsXml({{"5", "0", "0", "0"}}, "3", Triangle(bad))),
-            TResultsOutcome::TableFailed);
+            ResultsOutcome::TableFailed);
   EXPECT_NE(r.Error.find("point 5"), std::string::npos) << r.Error;
   EXPECT_EQ(Grid.RowCount(), 1);
 }
@@ -289,8 +289,8 @@ TEST_F(ReaderTest, DistancePrecisionByPropagation) {
       {1.5, 0, 0, 2, 0, 0}, {0, 0, 0, 0, 3, 0.2}, {0, 0, 0.5, 0, 0.2, 2}};
   const std::string xml =
       ResultsXml({{"1", "0", "0", "0"}, {"2", "3", "4", "12"}}, "6", Triangle(cov));
-  TXMLReader r;
-  ASSERT_EQ(Read(r, xml), TResultsOutcome::Shown);
+  ResultsReader r;
+  ASSERT_EQ(Read(r, xml), ResultsOutcome::Shown);
   EXPECT_EQ(r.ResultSlopeDist(0, 1), 13.0L);
   EXPECT_EQ(r.ResultHorizDist(0, 1), 5.0L);
   EXPECT_EQ(r.ResultVertDist(0, 1), 12.0L);
@@ -349,10 +349,10 @@ TEST_F(ReaderTest, HorizontalPrecisionAlongX) {
   const std::vector<std::vector<double>> cov = {
       {4, 0, 0, 1, 0, 0}, {0, 9, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0},
       {1, 0, 0, 3, 0, 0}, {0, 0, 0, 0, 5, 0}, {0, 0, 0, 0, 0, 1}};
-  TXMLReader r;
+  ResultsReader r;
   ASSERT_EQ(Read(r, ResultsXml({{"1", "10", "0", "0"}, {"2", "0", "0", "0"}}, "6",
                                Triangle(cov))),
-            TResultsOutcome::Shown);
+            ResultsOutcome::Shown);
   EXPECT_NEAR(static_cast<double>(r.RelPrecision(0, 1, r.ResultHorizDist(0, 1), 1)),
               std::sqrt(4 + 3 - 2.0), 1e-15);
   // Perfectly correlated points: the variance vanishes up to rounding and
@@ -360,10 +360,10 @@ TEST_F(ReaderTest, HorizontalPrecisionAlongX) {
   const std::vector<std::vector<double>> same = {
       {2, 0, 0, 2, 0, 0}, {0, 2, 0, 0, 2, 0}, {0, 0, 2, 0, 0, 2},
       {2, 0, 0, 2, 0, 0}, {0, 2, 0, 0, 2, 0}, {0, 0, 2, 0, 0, 2}};
-  TXMLReader s;
+  ResultsReader s;
   ASSERT_EQ(Read(s, ResultsXml({{"1", "0.1", "0.2", "0.3"}, {"2", "0", "0", "0"}}, "6",
                                Triangle(same))),
-            TResultsOutcome::Shown);
+            ResultsOutcome::Shown);
   const long double sigma = s.RelPrecision(0, 1, s.ResultSlopeDist(0, 1), 0);
   EXPECT_FALSE(std::isnan(sigma));
   EXPECT_NEAR(static_cast<double>(sigma), 0.0, 1e-9);
@@ -372,8 +372,8 @@ TEST_F(ReaderTest, HorizontalPrecisionAlongX) {
 TEST_F(ReaderTest, SavedTableAndCovarianceLayout) {
   const std::string xml = ResultsXml({{"1", "0", "0", "0"}, {"2", "3", "4", "12"}}, "6",
                                      Triangle(kTwoPoints));
-  TXMLReader r;
-  ASSERT_EQ(Read(r, xml), TResultsOutcome::Shown);
+  ResultsReader r;
+  ASSERT_EQ(Read(r, xml), ResultsOutcome::Shown);
 
   const std::string table = (Dir / "table.txt").string();
   ASSERT_TRUE(r.SaveTable(table));
@@ -404,7 +404,7 @@ TEST_F(ReaderTest, SavedTableAndCovarianceLayout) {
   EXPECT_FALSE(r.SaveTable(blocked));
 
   // Without a covariance matrix the export does nothing.
-  TXMLReader empty;
+  ResultsReader empty;
   EXPECT_FALSE(empty.SaveCov(covFile));
   EXPECT_FALSE(empty.SaveTable(table));
   EXPECT_EQ(Slurp(covFile), c);
@@ -447,7 +447,7 @@ TEST_F(ReaderTest, CovarianceNumbersEqualTextToNumExactly) {
     ids.push_back(std::to_string(k + 1));
   for (const auto &id : ids)
     pts.push_back({id.c_str(), "0", "0", "0"});
-  TXMLReader r;
+  ResultsReader r;
   ASSERT_TRUE(r.Bind(Write(ResultsXml(pts, std::to_string(dim), text))));
   ASSERT_TRUE(r.ReadCoordinates());
   ASSERT_TRUE(r.ReadCovariance()) << r.Error;
@@ -472,7 +472,7 @@ TEST_F(ReaderTest, MutatedFilesFailCleanlyOrRead) {
       Triangle(cov));
   std::mt19937 gen(2024);
   const std::string alphabet = "<>/=\"' 0123456789.,-+eEx\n\t&;!?[]";
-  TSeznam3D network;
+  PointList network;
   network.Append({2, 0, 0, 0, false, 0.001, 0.001});
   for (int round = 0; round < 250; ++round) {
     std::string xml = good;
@@ -486,12 +486,12 @@ TEST_F(ReaderTest, MutatedFilesFailCleanlyOrRead) {
       default: xml.erase(at, 1 + gen() % 8); break;
       }
     }
-    TXMLReader r;
-    TGrid grid;
+    ResultsReader r;
+    TextGrid grid;
     std::vector<std::string> c1, c2;
-    const TResultsOutcome out =
+    const ResultsOutcome out =
         ReadResults(r, Write(xml, "m.xml"), 2, network, grid, c1, c2);
-    if (out == TResultsOutcome::Shown) {
+    if (out == ResultsOutcome::Shown) {
       EXPECT_EQ(grid.RowCount(), r.Results.Count() + 1);
       EXPECT_EQ(static_cast<int>(c1.size()), r.Results.Count());
       for (std::size_t row = 1; row < grid.Rows.size(); ++row)
@@ -515,8 +515,8 @@ TEST_F(ReaderTest, ExportedNumbersAreTheGeneralForm) {
                                9.999999999999995L, 99999999999999.95L, 1e13L, 123456789012.3456L,
                                0.5L, -2.5e-7L, 1e15L, 0.1L};
   const std::size_t n = 60;
-  TXMLReader r;
-  r.Cov = Matice(n, n);
+  ResultsReader r;
+  r.Cov = DenseMatrix(n, n);
   std::size_t k = 0;
   for (std::size_t i = 0; i < n; ++i)
     for (std::size_t j = i; j < n; ++j, ++k) {

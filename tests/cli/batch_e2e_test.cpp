@@ -67,10 +67,10 @@ std::map<std::string, std::vector<std::string>> TableRows(const std::string &out
 
 // A folder holding a copy of the batch command and, as its engine, either our
 // engine or a stand-in shell script; optionally the desktop settings file.
-struct TInstall {
-  TTempFolder Folder;
+struct InstalledPrograms {
+  TempFolder Folder;
   std::string Batch;
-  explicit TInstall(const std::string &engineScript = "") {
+  explicit InstalledPrograms(const std::string &engineScript = "") {
     Batch = Folder / "korvadimensio3d-batch";
     fs::copy_file(kBuiltBatch, Batch);
     if (engineScript.empty()) {
@@ -90,7 +90,7 @@ struct TInstall {
 // The command with our engine in a folder of its own, so that a settings
 // file left beside the built programs cannot change the mode or language.
 const std::string &Batch() {
-  static TInstall install;
+  static InstalledPrograms install;
   return install.Batch;
 }
 
@@ -99,8 +99,8 @@ const std::string &Batch() {
 // ---- The sample network
 
 TEST(BatchSample, EvaluatesWithStatusTextsTableAndDistances) {
-  TTempFolder tmp; // the command's temporary folder must be gone afterwards
-  const TRunResult r =
+  TempFolder tmp; // the command's temporary folder must be gone afterwards
+  const RunResult r =
       RunProgram(Batch(),
                  {"--mode", "1", "--distance", "104", "404", "slope", "--distance", "404", "104",
                   "slope", "--distance", "401", "401", "horizontal", "--distance", "301", "302",
@@ -146,9 +146,9 @@ TEST(BatchSample, EvaluatesWithStatusTextsTableAndDistances) {
 }
 
 TEST(BatchSample, KeepsRunFilesAndSavesTableAndMatrix) {
-  TTempFolder tmp;
+  TempFolder tmp;
   const std::string work = tmp / "run/deeper";
-  const TRunResult r = RunProgram(Batch(), {"--mode", "2", "--workdir", work, "--table",
+  const RunResult r = RunProgram(Batch(), {"--mode", "2", "--workdir", work, "--table",
                                            tmp / "table.txt", "--cov", tmp / "cov.txt", kCoords,
                                            kMeas});
   ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
@@ -192,7 +192,7 @@ TEST(BatchSample, KeepsRunFilesAndSavesTableAndMatrix) {
 
 TEST(BatchSample, ModesChangeTheResultsAsTheirMeaningSays) {
   auto run = [](const std::string &mode) {
-    const TRunResult r = RunProgram(Batch(), {"--mode", mode, kCoords, kMeas});
+    const RunResult r = RunProgram(Batch(), {"--mode", mode, kCoords, kMeas});
     EXPECT_EQ(r.Code, 0) << r.Out << r.Err;
     return TableRows(r.Out);
   };
@@ -220,7 +220,7 @@ TEST(BatchSample, ModeDefaultsToTheDesktopSettingsFile) {
   const auto explicitMode0 = RunProgram(Batch(), {"--mode", "0", kCoords, kMeas});
   const auto explicitMode1 = RunProgram(Batch(), {"--mode", "1", kCoords, kMeas});
   ASSERT_EQ(explicitMode0.Code, 0);
-  TInstall inst;
+  InstalledPrograms inst;
   const auto noSettings = RunProgram(inst.Batch, {kCoords, kMeas});
   EXPECT_EQ(noSettings.Code, 0) << noSettings.Err;
   EXPECT_EQ(TableRows(noSettings.Out), TableRows(explicitMode1.Out)); // default 1
@@ -232,7 +232,7 @@ TEST(BatchSample, ModeDefaultsToTheDesktopSettingsFile) {
 }
 
 TEST(BatchSample, SimpleFormatReadsNumberAndCoordinatesOnly) {
-  TTempFolder tmp;
+  TempFolder tmp;
   // Labelled, comma-separated simple lines: every point adjusted, so with
   // the gyro directions left out the engine adjusts a free network.
   std::string simple, meas;
@@ -247,13 +247,13 @@ TEST(BatchSample, SimpleFormatReadsNumberAndCoordinatesOnly) {
       meas += l + "\r\n";
   WriteText(tmp / "simple.txt", simple);
   WriteText(tmp / "meas.txt", meas);
-  const TRunResult free = RunProgram(Batch(), {"--simple", tmp / "simple.txt", tmp / "meas.txt"});
+  const RunResult free = RunProgram(Batch(), {"--simple", tmp / "simple.txt", tmp / "meas.txt"});
   ASSERT_EQ(free.Code, 0) << free.Out << free.Err;
   EXPECT_EQ(TableRows(free.Out).size(), 12u);
 
   // The full file read as simple loses the fixed marks; the gyro reference
   // points alone leave the network singular: the engine's reason is shown.
-  const TRunResult r = RunProgram(Batch(), {"--simple", kCoords, kMeas});
+  const RunResult r = RunProgram(Batch(), {"--simple", kCoords, kMeas});
   EXPECT_EQ(r.Code, 2);
   EXPECT_TRUE(Contains(r.Out, "Number of loaded points: 12")) << r.Out;
   EXPECT_TRUE(Contains(r.Out, "Evaluation fails.")) << r.Out;
@@ -277,7 +277,7 @@ TEST(BatchBadInput, CommandLineErrors) {
 }
 
 TEST(BatchBadInput, UnreadableOrTooSmallCoordinateFiles) {
-  TTempFolder tmp;
+  TempFolder tmp;
   const auto missing = RunProgram(Batch(), {tmp / "nope.txt", kMeas});
   EXPECT_EQ(missing.Code, 1);
   EXPECT_TRUE(Contains(missing.Err, "cannot read the coordinate file")) << missing.Err;
@@ -293,7 +293,7 @@ TEST(BatchBadInput, UnreadableOrTooSmallCoordinateFiles) {
 }
 
 TEST(BatchBadInput, MeasurementFileProblems) {
-  TTempFolder tmp;
+  TempFolder tmp;
   const auto missing = RunProgram(Batch(), {kCoords, tmp / "nope.txt"});
   EXPECT_EQ(missing.Code, 1);
   EXPECT_TRUE(Contains(missing.Err, "cannot read the measurement file")) << missing.Err;
@@ -317,7 +317,7 @@ TEST(BatchBadInput, MeasurementFileProblems) {
 }
 
 TEST(BatchBadInput, PlumbingOffTheVerticalWarnsButEvaluates) {
-  TTempFolder tmp;
+  TempFolder tmp;
   std::string coords = ReadWholeFile(kCoords);
   // Move the bottom of wire 1 by 2 cm.
   const std::string from = "301.0 5153.51200";
@@ -331,7 +331,7 @@ TEST(BatchBadInput, PlumbingOffTheVerticalWarnsButEvaluates) {
 }
 
 TEST(BatchBadInput, UndefinedMeasurementIsNamed) {
-  TTempFolder tmp;
+  TempFolder tmp;
   WriteText(tmp / "c.txt", "1 1000 2000 300 0 0 f\r\n2 1100 2000 310 0 0 a\r\n"
                            "3 1000 2100 290 0 0 a\r\n4 1000 2000 300 0 0 a\r\n");
   WriteText(tmp / "m.txt", "sd 1 2 0.002\r\nsd 1 3 0.002\r\nzu 1 4 0.0005\r\nsd 2 3 0.002\r\n");
@@ -343,7 +343,7 @@ TEST(BatchBadInput, UndefinedMeasurementIsNamed) {
 }
 
 TEST(BatchBadInput, OutputsNeverReplaceInputs) {
-  TTempFolder tmp;
+  TempFolder tmp;
   fs::copy_file(kCoords, tmp / "coords.txt");
   fs::copy_file(kMeas, tmp / "meas.txt");
   const std::string before = ReadWholeFile(tmp / "coords.txt");
@@ -387,7 +387,7 @@ TEST(BatchBadInput, DistanceBetweenPointsThatAreNotAdjusted) {
 // ---- Engine failures: exit status 2
 
 TEST(BatchEngineFails, MissingEngine) {
-  TInstall inst("none");
+  InstalledPrograms inst("none");
   const auto r = RunProgram(inst.Batch, {kCoords, kMeas});
   EXPECT_EQ(r.Code, 2);
   EXPECT_TRUE(Contains(r.Err, "gama.exe")) << r.Err;
@@ -396,9 +396,9 @@ TEST(BatchEngineFails, MissingEngine) {
 
 TEST(BatchEngineFails, ProtocolOnlyIsReportedAtOnceWithItsError) {
   // The stand-in writes the protocol of a failed adjustment and no results.
-  TInstall inst("printf 'Adjustment protocol\\nError: the network is singular (point 404)\\n' > \"${6}txt\"\n"
+  InstalledPrograms inst("printf 'Adjustment protocol\\nError: the network is singular (point 404)\\n' > \"${6}txt\"\n"
                 "exit 1\n");
-  TTempFolder tmp;
+  TempFolder tmp;
   const auto start = std::chrono::steady_clock::now();
   const auto r = RunProgram(inst.Batch, {"--workdir", tmp.Path(), kCoords, kMeas});
   const auto took = std::chrono::steady_clock::now() - start;
@@ -411,7 +411,7 @@ TEST(BatchEngineFails, ProtocolOnlyIsReportedAtOnceWithItsError) {
 
 TEST(BatchEngineFails, ResultsThatCannotBeUsed) {
   // Well-formed, but a point without its covariance block: text 23.
-  TInstall wrongLayout("echo protocol > \"${6}txt\"\n"
+  InstalledPrograms wrongLayout("echo protocol > \"${6}txt\"\n"
                        "echo '<r><p n=\"1\" x=\"1\" y=\"2\" z=\"3\"/><c d=\"6\">1 0 0 0 0 0 1 0 0 0 0 1 0 0 0 1 0 0 1 0 1</c></r>' > \"${6}xml\"\n");
   const auto r = RunProgram(wrongLayout.Batch, {kCoords, kMeas});
   EXPECT_EQ(r.Code, 2);
@@ -420,15 +420,15 @@ TEST(BatchEngineFails, ResultsThatCannotBeUsed) {
   EXPECT_TRUE(Contains(r.Err, "Engine protocol:\n  protocol\n")) << r.Err;
 
   // Not XML at all: the parser's complaint.
-  TInstall broken("echo protocol > \"${6}txt\"\necho '<results><broken' > \"${6}xml\"\n");
+  InstalledPrograms broken("echo protocol > \"${6}txt\"\necho '<results><broken' > \"${6}xml\"\n");
   const auto b = RunProgram(broken.Batch, {kCoords, kMeas});
   EXPECT_EQ(b.Code, 2);
   EXPECT_TRUE(Contains(b.Err, "cannot use the results")) << b.Err;
 }
 
 TEST(BatchEngineFails, EngineGetsTheContractCommandLine) {
-  TTempFolder tmp;
-  TInstall inst("printf '%s\\n' \"$@\" > \"" + tmp.Path() + "/args\"\n");
+  TempFolder tmp;
+  InstalledPrograms inst("printf '%s\\n' \"$@\" > \"" + tmp.Path() + "/args\"\n");
   // A folder name with a blank and a quote reaches the engine unchanged.
   const std::string work = tmp / "w \"dir\"";
   const auto r = RunProgram(inst.Batch, {"--workdir", work, kCoords, kMeas});
@@ -444,8 +444,8 @@ TEST(BatchEngineFails, EngineGetsTheContractCommandLine) {
 }
 
 TEST(BatchEngineFails, InterruptStopsTheEngineAndRemovesTheTemporaryFolder) {
-  TInstall inst("exec sleep 30\n");
-  TTempFolder tmp;
+  InstalledPrograms inst("exec sleep 30\n");
+  TempFolder tmp;
   const auto start = std::chrono::steady_clock::now();
   const auto r = RunProgram(inst.Batch, {kCoords, kMeas}, {"TMPDIR=" + tmp.Path()},
                             std::chrono::milliseconds(700));

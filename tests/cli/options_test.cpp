@@ -6,20 +6,20 @@
 
 namespace {
 
-TParseOutcome Parse(std::vector<std::string> args, TBatchOptions &o, std::string &err) {
+ParseOutcome Parse(std::vector<std::string> args, BatchOptions &o, std::string &err) {
   return ParseBatchOptions(args, o, err);
 }
 
 } // namespace
 
 TEST(BatchOptions, AllOptionsAreRead) {
-  TBatchOptions o;
+  BatchOptions o;
   std::string err;
   ASSERT_EQ(Parse({"--simple", "--mode", "2", "--workdir", "w", "--table=t.txt", "--cov", "c.txt",
                    "--distance", "1", "2.5", "horizontal", "--distance", "3", "4,5", "vertical",
                    "k.txt", "m.txt"},
                   o, err),
-            TParseOutcome::Run)
+            ParseOutcome::Run)
       << err;
   EXPECT_TRUE(o.Simple);
   EXPECT_EQ(o.Mode, 2);
@@ -29,17 +29,17 @@ TEST(BatchOptions, AllOptionsAreRead) {
   ASSERT_EQ(o.Distances.size(), 2u);
   EXPECT_EQ(o.Distances[0].From, 1.0);
   EXPECT_EQ(o.Distances[0].To, 2.5);
-  EXPECT_EQ(o.Distances[0].Kind, TDistanceKind::Horizontal);
+  EXPECT_EQ(o.Distances[0].Kind, DistanceKind::Horizontal);
   EXPECT_EQ(o.Distances[1].To, 4.5); // a decimal comma is taken in point numbers
-  EXPECT_EQ(o.Distances[1].Kind, TDistanceKind::Vertical);
+  EXPECT_EQ(o.Distances[1].Kind, DistanceKind::Vertical);
   EXPECT_EQ(o.CoordFile, "k.txt");
   EXPECT_EQ(o.MeasFile, "m.txt");
 }
 
 TEST(BatchOptions, DefaultsAndPositionalAfterDoubleDash) {
-  TBatchOptions o;
+  BatchOptions o;
   std::string err;
-  ASSERT_EQ(Parse({"--", "-coords.txt", "--meas.txt"}, o, err), TParseOutcome::Run) << err;
+  ASSERT_EQ(Parse({"--", "-coords.txt", "--meas.txt"}, o, err), ParseOutcome::Run) << err;
   EXPECT_FALSE(o.Simple);
   EXPECT_EQ(o.Mode, -1); // taken from the settings later
   EXPECT_TRUE(o.WorkDir.empty());
@@ -48,11 +48,11 @@ TEST(BatchOptions, DefaultsAndPositionalAfterDoubleDash) {
 }
 
 TEST(BatchOptions, HelpWinsOverEverythingElse) {
-  TBatchOptions o;
+  BatchOptions o;
   std::string err;
-  EXPECT_EQ(Parse({"--help"}, o, err), TParseOutcome::Help);
-  EXPECT_EQ(Parse({"a", "--bogus", "-h"}, o, err), TParseOutcome::Error); // bad option first
-  EXPECT_EQ(Parse({"a", "b", "-h"}, o, err), TParseOutcome::Help);
+  EXPECT_EQ(Parse({"--help"}, o, err), ParseOutcome::Help);
+  EXPECT_EQ(Parse({"a", "--bogus", "-h"}, o, err), ParseOutcome::Error); // bad option first
+  EXPECT_EQ(Parse({"a", "b", "-h"}, o, err), ParseOutcome::Help);
   EXPECT_NE(BatchUsage("korvadimensio3d-batch").find("--distance FROM TO"), std::string::npos);
 }
 
@@ -76,15 +76,15 @@ TEST(BatchOptions, BadCommandLinesSayWhatIsWrong) {
       {{"--simple=1", "a", "b"}, "unknown option"},
   };
   for (const auto &c : cases) {
-    TBatchOptions o;
+    BatchOptions o;
     std::string err;
-    EXPECT_EQ(Parse(c.args, o, err), TParseOutcome::Error) << c.expected;
+    EXPECT_EQ(Parse(c.args, o, err), ParseOutcome::Error) << c.expected;
     EXPECT_NE(err.find(c.expected), std::string::npos) << "message: " << err;
   }
 }
 
 TEST(AlignedTable, ColumnsAreRightAlignedByCharactersNotBytes) {
-  TGrid g;
+  TextGrid g;
   g.Resize(3, 3);
   g.SetCell(0, 0, "Č.b."); // 4 characters, 5 bytes
   g.SetCell(0, 1, "X/m");
@@ -103,6 +103,6 @@ TEST(AlignedTable, ColumnsAreRightAlignedByCharactersNotBytes) {
 }
 
 TEST(AlignedTable, EmptyGridGivesNoLines) {
-  TGrid g;
+  TextGrid g;
   EXPECT_TRUE(FormatAlignedTable(g).empty());
 }

@@ -17,7 +17,7 @@
 
 extern char **environ;
 
-struct TRunResult {
+struct RunResult {
   int Code = -1; // exit code; -1 when killed or not started
   std::string Out;
   std::string Err;
@@ -31,37 +31,37 @@ inline std::string ReadWholeFile(const std::string &path) {
 }
 
 // A fresh folder under the system's temporary folder, removed with the object.
-class TTempFolder {
+class TempFolder {
 public:
-  TTempFolder() {
+  TempFolder() {
     std::string templ = std::filesystem::temp_directory_path().string() + "/kdtest-XXXXXX";
     std::vector<char> buf(templ.begin(), templ.end());
     buf.push_back('\0');
     if (mkdtemp(buf.data()))
-      FPath = buf.data();
+      FolderPath = buf.data();
   }
-  ~TTempFolder() {
+  ~TempFolder() {
     std::error_code ec;
-    if (!FPath.empty())
-      std::filesystem::remove_all(FPath, ec);
+    if (!FolderPath.empty())
+      std::filesystem::remove_all(FolderPath, ec);
   }
-  const std::string &Path() const { return FPath; }
-  std::string operator/(const std::string &name) const { return FPath + "/" + name; }
+  const std::string &Path() const { return FolderPath; }
+  std::string operator/(const std::string &name) const { return FolderPath + "/" + name; }
 
 private:
-  std::string FPath;
+  std::string FolderPath;
 };
 
 // Runs `program` with `args`; `env` entries ("NAME=value") are added to the
 // environment. With `interruptAfter` set, SIGINT is sent once after that
 // time. The run is stopped after `limit` so that a fault can never hang the
 // test suite.
-inline TRunResult RunProgram(const std::string &program, const std::vector<std::string> &args,
+inline RunResult RunProgram(const std::string &program, const std::vector<std::string> &args,
                              const std::vector<std::string> &env = {},
                              std::chrono::milliseconds interruptAfter = {},
                              std::chrono::seconds limit = std::chrono::seconds(120)) {
-  TRunResult r;
-  TTempFolder io;
+  RunResult r;
+  TempFolder io;
   const std::string outPath = io / "out", errPath = io / "err";
   std::vector<std::string> argStore{program};
   argStore.insert(argStore.end(), args.begin(), args.end());

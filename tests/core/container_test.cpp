@@ -5,8 +5,8 @@
 #include <cmath>
 
 namespace {
-void AddPoint(TContainer &c, double n, long double x, long double y, long double z) {
-  TNetPoint p;
+void AddPoint(SurveyNetwork &c, double n, long double x, long double y, long double z) {
+  NetworkPoint p;
   p.Number = n;
   p.X = x;
   p.Y = y;
@@ -16,7 +16,7 @@ void AddPoint(TContainer &c, double n, long double x, long double y, long double
 } // namespace
 
 TEST(PointSet, DefaultsAndBulkChanges) {
-  TPoints p;
+  PointSet p;
   EXPECT_EQ(p.PointCount(), 0);
   EXPECT_EQ(p.ScSvpMode, 1);
   EXPECT_TRUE(p.AutoSave);
@@ -32,7 +32,7 @@ TEST(PointSet, DefaultsAndBulkChanges) {
   p.SetAllFixed(true); // an empty list stays empty
   EXPECT_EQ(p.PointCount(), 0);
   for (int i = 0; i < 3; ++i) {
-    TNetPoint n;
+    NetworkPoint n;
     n.Number = i;
     n.X = i * 10;
     n.Fixed = i == 1;
@@ -42,7 +42,7 @@ TEST(PointSet, DefaultsAndBulkChanges) {
   p.SetAllFixed(true);
   p.SetAllFixed(false);
   p.SetAllSc(0.003);
-  for (const TNetPoint &n : p.List.Items) {
+  for (const NetworkPoint &n : p.List.Items) {
     EXPECT_FALSE(n.Fixed);
     EXPECT_EQ(n.Sc, 0.003);
     EXPECT_EQ(n.Svp, 0.007);
@@ -53,7 +53,7 @@ TEST(PointSet, DefaultsAndBulkChanges) {
 }
 
 TEST(ObservationGeometry, ValuesOfTheSightLine) {
-  TContainer c;
+  SurveyNetwork c;
   AddPoint(c, 0, 0, 0, 0);
   AddPoint(c, 1, 10, 10, 0);
   AddPoint(c, 2, -5, 0, 0);
@@ -61,7 +61,7 @@ TEST(ObservationGeometry, ValuesOfTheSightLine) {
   AddPoint(c, 4, 1, -1, 0);
   AddPoint(c, 5, 0, 0, 7);
   AddPoint(c, 6, 0, 0, 0);
-  const TPoints &p = c.Points;
+  const PointSet &p = c.Points;
   EXPECT_NEAR(static_cast<double>(p.ObsHorizDist(0, 1)), 14.142135623730950, 1e-14);
   EXPECT_EQ(p.ObsHorizDist(0, 1), p.ObsSlopeDist(0, 1));
   EXPECT_NEAR(static_cast<double>(p.ObsDirection(0, 1)), M_PI / 4, 1e-15);
@@ -83,7 +83,7 @@ TEST(ObservationGeometry, ValuesOfTheSightLine) {
   EXPECT_FALSE(defined) << "coincident points have no zenith angle";
   // Swapping the ends.
   for (double t : {1.0, 3.0, 4.0}) {
-    TXYZ a = p.CoordDelta(0, t), b = p.CoordDelta(t, 0);
+    Vector3 a = p.CoordDelta(0, t), b = p.CoordDelta(t, 0);
     EXPECT_EQ(a.X, -b.X);
     EXPECT_EQ(p.ObsDeltaZ(0, t), -p.ObsDeltaZ(t, 0));
     EXPECT_EQ(p.ObsHeightDiff(0, t), p.ObsDeltaZ(0, t));
@@ -92,15 +92,15 @@ TEST(ObservationGeometry, ValuesOfTheSightLine) {
     EXPECT_NEAR(static_cast<double>(dd), M_PI, 1e-15);
     EXPECT_EQ(p.ObsSlopeDist(t, 0), p.ObsSlopeDist(0, t));
   }
-  EXPECT_THROW(p.ObsSlopeDist(0, 99), EMissingPoint);
+  EXPECT_THROW(p.ObsSlopeDist(0, 99), MissingPointError);
   c.Points.BuildLookupIndex();
   EXPECT_EQ(p.ObsSlopeDist(0, 3), 5);
-  EXPECT_THROW(p.ObsSlopeDist(99, 0), EMissingPoint);
+  EXPECT_THROW(p.ObsSlopeDist(99, 0), MissingPointError);
   c.Points.DropLookupIndex();
 }
 
 TEST(Consistency, DropsMeasurementsWithUnknownPoints) {
-  TContainer c;
+  SurveyNetwork c;
   EXPECT_EQ(c.PlumbSigma, 0.005);
   int warnings = 0;
   c.WarningSink = [&](const std::string &) { ++warnings; };
@@ -125,7 +125,7 @@ TEST(Consistency, DropsMeasurementsWithUnknownPoints) {
 }
 
 TEST(Consistency, WarnsAboutPlumbingOffTheVertical) {
-  TContainer c;
+  SurveyNetwork c;
   AddPoint(c, 1, 1000, 2000, 300);
   AddPoint(c, 2, 1000.009L, 2000, 250);
   AddPoint(c, 3, 1000, 2000.011L, 200);

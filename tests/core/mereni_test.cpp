@@ -7,7 +7,7 @@
 #include <filesystem>
 
 namespace {
-std::vector<double> Stations(const TMereni &m) {
+std::vector<double> Stations(const MeasurementList &m) {
   std::vector<double> s;
   for (const auto &x : m.Items)
     s.push_back(x.Station);
@@ -16,7 +16,7 @@ std::vector<double> Stations(const TMereni &m) {
 } // namespace
 
 TEST(Measurements, AddExpandsPseudoTypesAndRefusesSelfMeasurements) {
-  TMereni m;
+  MeasurementList m;
   m.AddMeasurement(mtAll, 0.002, 7, 5);
   ASSERT_EQ(m.Count(), 3);
   EXPECT_EQ(m.Items[0].MeasType, mtZu);
@@ -30,10 +30,10 @@ TEST(Measurements, AddExpandsPseudoTypesAndRefusesSelfMeasurements) {
     EXPECT_EQ(x.EngineStdDev, 0);
   }
   // The dialog's texts select the pseudo-types; unknown text means sd.
-  EXPECT_EQ(TMereni::TypeCodeOf("vše"), mtAll);
-  EXPECT_EQ(TMereni::TypeCodeOf("úhly"), mtAngles);
-  EXPECT_EQ(TMereni::TypeCodeOf("SD?"), mtSd);
-  EXPECT_EQ(TMereni::TypeName(mtAngles), "");
+  EXPECT_EQ(MeasurementList::TypeCodeOf("vše"), mtAll);
+  EXPECT_EQ(MeasurementList::TypeCodeOf("úhly"), mtAngles);
+  EXPECT_EQ(MeasurementList::TypeCodeOf("SD?"), mtSd);
+  EXPECT_EQ(MeasurementList::TypeName(mtAngles), "");
   m.AddMeasurement(mtAngles, 0.001, 2, 1);
   ASSERT_EQ(m.Count(), 5);
   EXPECT_EQ(m.Items[3].MeasType, mtZu);
@@ -50,21 +50,21 @@ TEST(Measurements, AddExpandsPseudoTypesAndRefusesSelfMeasurements) {
 }
 
 TEST(Measurements, SortIsStableByStation) {
-  TMereni m;
+  MeasurementList m;
   m.AddMeasurement(mtSd, 0, 9, 3);
   m.AddMeasurement(mtSd, 0, 9, 1);
   m.AddMeasurement(mtSd, 0, 9, 2);
   m.Sort();
   EXPECT_EQ(Stations(m), (std::vector<double>{1, 2, 3}));
 
-  TMereni two;
+  MeasurementList two;
   two.AddMeasurement(mtSd, 0, 9, 2);
   two.AddMeasurement(mtSd, 0, 9, 1);
   two.Sort();
   EXPECT_EQ(Stations(two), (std::vector<double>{2, 1})) << "two measurements are left as they are";
 
   // Equal stations keep their order: targets and types are no sort keys.
-  TMereni s;
+  MeasurementList s;
   double st[] = {5, 1, 5, 1, 3, 5};
   for (int i = 0; i < 6; ++i)
     s.AddMeasurement(static_cast<std::uint8_t>(i % 5), 0, 100 + i, st[i]);
@@ -76,7 +76,7 @@ TEST(Measurements, SortIsStableByStation) {
 }
 
 TEST(Measurements, PairsAndLabels) {
-  TMereni m;
+  MeasurementList m;
   m.AddMeasurement(mtSd, 0, 2, 1);
   m.AddMeasurement(mtZu, 0, 1, 2);
   m.AddMeasurement(mtZu, 0, 2, 1);
@@ -87,8 +87,8 @@ TEST(Measurements, PairsAndLabels) {
   ASSERT_EQ(m.PairCount(), 3);
   EXPECT_EQ(m.Pairs[0].PointA, 1);
   EXPECT_EQ(m.Pairs[0].PointB, 2);
-  EXPECT_EQ(TMereni::PairLabel(m.Pairs[0]), "1sd2ze");
-  EXPECT_EQ(TMereni::PairLabel(m.Pairs[1]), "1gd1pr") << "gd comes before pr in the label";
+  EXPECT_EQ(MeasurementList::PairLabel(m.Pairs[0]), "1sd2ze");
+  EXPECT_EQ(MeasurementList::PairLabel(m.Pairs[1]), "1gd1pr") << "gd comes before pr in the label";
   EXPECT_EQ(m.Pairs[1].Counts[pcPr], 1);
   EXPECT_EQ(m.FindPair(2, 1), 0);
   EXPECT_EQ(m.FindPair(3, 2), 2);
@@ -100,7 +100,7 @@ TEST(Measurements, PairsAndLabels) {
 }
 
 TEST(Measurements, IndexLists) {
-  TMereni m;
+  MeasurementList m;
   m.AddMeasurement(mtGd, 0, 2, 1);
   m.AddMeasurement(mtPr, 0, 2, 1);
   m.BuildIndexLists();
@@ -115,8 +115,8 @@ TEST(Measurements, IndexLists) {
 }
 
 TEST(Measurements, FillGrid) {
-  TMereni m;
-  TGrid g;
+  MeasurementList m;
+  TextGrid g;
   g.Resize(10, 7);
   g.FixedRows = 3;
   m.FillGrid(g);
@@ -142,7 +142,7 @@ TEST(Measurements, FillGrid) {
 }
 
 TEST(MeasurementFiles, ReadsFieldByField) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::string f = dir.File("m.txt");
   WriteRaw(f, "Type Station Target Precision\r\n"
               "sd 1 2 0.002\r\n"
@@ -157,9 +157,9 @@ TEST(MeasurementFiles, ReadsFieldByField) {
               "gd 4\n5\n0.001e0\n"
               "pr -1.5 +2 1E-3\n"
               "vd 1 2");
-  TMereni m;
+  MeasurementList m;
   ASSERT_EQ(m.LoadFromFile(f), 6);
-  EXPECT_EQ(m.LoadResult, TMereni::lfOk);
+  EXPECT_EQ(m.LoadResult, MeasurementList::lfOk);
   EXPECT_EQ(m.FileName, f);
   EXPECT_EQ(m.Items[0].MeasType, mtSd);
   EXPECT_EQ(m.Items[0].StdDev, 0.002);
@@ -176,13 +176,13 @@ TEST(MeasurementFiles, ReadsFieldByField) {
 }
 
 TEST(MeasurementFiles, FormatErrorStopsAndKeepsWhatWasRead) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::string f = dir.File("m.txt");
   WriteRaw(f, "sd 1 2 0.002\nsd 1 3 0,002\nsd 1 4 0.002\n");
-  TMereni m;
+  MeasurementList m;
   m.FileName = "previous";
   EXPECT_EQ(m.LoadFromFile(f), 0);
-  EXPECT_EQ(m.LoadResult, TMereni::lfFormatError);
+  EXPECT_EQ(m.LoadResult, MeasurementList::lfFormatError);
   EXPECT_EQ(m.LoadErrorLine, 2);
   ASSERT_EQ(m.Count(), 1);
   EXPECT_EQ(m.FileName, "previous");
@@ -194,32 +194,32 @@ TEST(MeasurementFiles, FormatErrorStopsAndKeepsWhatWasRead) {
 }
 
 TEST(MeasurementFiles, UnreadableFileKeepsTheList) {
-  TScratchDir dir;
-  TMereni m;
+  ScratchDir dir;
+  MeasurementList m;
   m.AddMeasurement(mtSd, 0.002, 2, 1);
   m.FileName = "previous";
   EXPECT_EQ(m.LoadFromFile(dir.File("missing.txt")), 0);
-  EXPECT_EQ(m.LoadResult, TMereni::lfCannotRead);
+  EXPECT_EQ(m.LoadResult, MeasurementList::lfCannotRead);
   EXPECT_EQ(m.Count(), 1);
   EXPECT_EQ(m.FileName, "previous");
   EXPECT_EQ(m.LoadFromFile(dir.Path.string()), 0);
   EXPECT_EQ(m.Count(), 1);
   WriteRaw(dir.File("empty.txt"), "");
   EXPECT_EQ(m.LoadFromFile(dir.File("empty.txt")), 0);
-  EXPECT_EQ(m.LoadResult, TMereni::lfOk);
+  EXPECT_EQ(m.LoadResult, MeasurementList::lfOk);
   EXPECT_EQ(m.Count(), 0);
 }
 
 TEST(MeasurementFiles, SaveWritesOneLinePerMeasurement) {
-  TScratchDir dir;
-  TMereni m;
+  ScratchDir dir;
+  MeasurementList m;
   m.AddMeasurement(mtSd, 0.002, 2, 1);
   m.AddMeasurement(mtGd, 0.0012345678, 1001.5, 12.345);
   std::string f = dir.File("out.txt");
   ASSERT_EQ(m.SaveToFile(f), 2);
   EXPECT_EQ(m.FileName, f);
   EXPECT_EQ(ReadRaw(f), "sd 1.00 2.00 0.00200 \r\ngd 12.35 1001.50 0.00123 \r\n");
-  TMereni back;
+  MeasurementList back;
   ASSERT_EQ(back.LoadFromFile(f), 2);
   EXPECT_EQ(back.Items[1].Station, 12.35);
   EXPECT_EQ(back.Items[1].StdDev, 0.00123);

@@ -20,7 +20,7 @@ TEST(TextToNum, AcceptsPointOrCommaAndBlanks) {
 TEST(TextToNum, RejectsWhatIsNoNumber) {
   for (const char *bad : {"", "   ", "abc", "1,234.5", "1..2", "1.2.3", "1e", "e5", "--1", "+", ".", "1 2",
                           "0x10", "inf", "nan", "1e99999", "12a", "1,5,"}) {
-    EXPECT_THROW(TextToNum(bad), EConvertError) << bad;
+    EXPECT_THROW(TextToNum(bad), NumberFormatError) << bad;
     long double v = 42;
     EXPECT_FALSE(TryTextToNum(bad, v)) << bad;
     EXPECT_EQ(v, 42) << "value must be left untouched for " << bad;

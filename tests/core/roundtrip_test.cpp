@@ -9,13 +9,13 @@
 #include <random>
 
 TEST(RoundTrip, GeneratedPointsSurviveSaveAndLoad) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::mt19937_64 rng(4242);
   for (int round = 0; round < 20; ++round) {
-    TSeznam3D l;
+    PointList l;
     int n = 1 + static_cast<int>(rng() % 300);
     for (int i = 0; i < n; ++i) {
-      TNetPoint p;
+      NetworkPoint p;
       // Values that the file holds exactly: one decimal for the number, five
       // for the rest, at most ten significant digits.
       p.Number = static_cast<double>(static_cast<long double>(static_cast<long long>(rng() % 2000000) - 1000000) / 10.0L);
@@ -29,33 +29,33 @@ TEST(RoundTrip, GeneratedPointsSurviveSaveAndLoad) {
     }
     l.FileName = dir.File("p.txt");
     ASSERT_EQ(l.Save(), n);
-    TSeznam3D back;
+    PointList back;
     ASSERT_EQ(back.LoadFull(l.FileName), n);
     for (int i = 0; i < n; ++i) {
-      const TNetPoint &a = l.Items[static_cast<std::size_t>(i)], &b = back.Items[static_cast<std::size_t>(i)];
+      const NetworkPoint &a = l.Items[static_cast<std::size_t>(i)], &b = back.Items[static_cast<std::size_t>(i)];
       ASSERT_EQ(a.Number, b.Number) << i;
-      ASSERT_EQ(a.X, b.X) << TSeznam3D::FullFormatLine(a);
+      ASSERT_EQ(a.X, b.X) << PointList::FullFormatLine(a);
       ASSERT_EQ(a.Y, b.Y);
       ASSERT_EQ(a.Z, b.Z);
       ASSERT_EQ(a.Sc, b.Sc);
       ASSERT_EQ(a.Svp, b.Svp);
       ASSERT_EQ(a.Fixed, b.Fixed);
     }
-    TSeznam3D simple;
+    PointList simple;
     ASSERT_EQ(simple.LoadSimple(l.FileName), n);
     EXPECT_EQ(simple.Items.back().X, l.Items.back().X);
   }
 }
 
 TEST(RoundTrip, ArbitraryValuesSettleAfterOneSave) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::mt19937_64 rng(77);
   std::uniform_real_distribution<double> mag(-6, 7);
-  TSeznam3D l;
-  TMereni m;
+  PointList l;
+  MeasurementList m;
   for (int i = 0; i < 500; ++i) {
     auto any = [&] { return std::pow(10.0L, mag(rng)) * ((rng() & 1) ? 1 : -1); };
-    TNetPoint p;
+    NetworkPoint p;
     p.Number = static_cast<double>(any());
     p.X = any();
     p.Y = any();
@@ -70,7 +70,7 @@ TEST(RoundTrip, ArbitraryValuesSettleAfterOneSave) {
   // The first save rounds; reading it back and saving again changes nothing.
   l.FileName = dir.File("p1.txt");
   ASSERT_EQ(l.Save(), 500);
-  TSeznam3D l2;
+  PointList l2;
   ASSERT_EQ(l2.LoadFull(l.FileName), 500);
   l2.FileName = dir.File("p2.txt");
   ASSERT_EQ(l2.Save(), 500);
@@ -79,7 +79,7 @@ TEST(RoundTrip, ArbitraryValuesSettleAfterOneSave) {
   // Measurements whose two numbers become equal at two decimals are dropped
   // by the first read; from then on the file is stable.
   ASSERT_EQ(m.SaveToFile(dir.File("m1.txt")), m.Count());
-  TMereni m2, m3;
+  MeasurementList m2, m3;
   int n2 = m2.LoadFromFile(dir.File("m1.txt"));
   ASSERT_GT(n2, 400);
   ASSERT_EQ(m2.SaveToFile(dir.File("m2.txt")), n2);
@@ -89,11 +89,11 @@ TEST(RoundTrip, ArbitraryValuesSettleAfterOneSave) {
 }
 
 TEST(RoundTrip, GeneratedMeasurementsSurviveSaveAndLoad) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::mt19937_64 rng(31337);
   static const std::uint8_t types[] = {mtSd, mtHd, mtZu, mtDi, mtVd, mtPr, mtGd};
   for (int round = 0; round < 20; ++round) {
-    TMereni m;
+    MeasurementList m;
     int n = static_cast<int>(rng() % 500);
     auto number = [&] {
       return static_cast<double>(static_cast<long double>(static_cast<long long>(rng() % 20000000) - 100000) / 100.0L);
@@ -103,12 +103,12 @@ TEST(RoundTrip, GeneratedMeasurementsSurviveSaveAndLoad) {
                        number(), number());
     std::string f = dir.File("m.txt");
     ASSERT_EQ(m.SaveToFile(f), m.Count());
-    TMereni back;
+    MeasurementList back;
     ASSERT_EQ(back.LoadFromFile(f), m.Count());
     for (int i = 0; i < m.Count(); ++i) {
-      const TMeasurement &a = m.Items[static_cast<std::size_t>(i)], &b = back.Items[static_cast<std::size_t>(i)];
+      const Measurement &a = m.Items[static_cast<std::size_t>(i)], &b = back.Items[static_cast<std::size_t>(i)];
       ASSERT_EQ(a.MeasType, b.MeasType);
-      ASSERT_EQ(a.Station, b.Station) << TMereni::FileLine(a);
+      ASSERT_EQ(a.Station, b.Station) << MeasurementList::FileLine(a);
       ASSERT_EQ(a.Target, b.Target);
       ASSERT_EQ(a.StdDev, b.StdDev);
     }
@@ -116,7 +116,7 @@ TEST(RoundTrip, GeneratedMeasurementsSurviveSaveAndLoad) {
 }
 
 TEST(BadInput, RandomBytesNeverCrashTheReaders) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::mt19937_64 rng(2026);
   const std::string alphabet = "sdhzuivprg0123456789.,+-eE \t\r\nf;x\x9A\xFF";
   for (int round = 0; round < 300; ++round) {
@@ -127,15 +127,15 @@ TEST(BadInput, RandomBytesNeverCrashTheReaders) {
       bytes += pure ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()];
     std::string f = dir.File("r" + std::to_string(round) + ".txt");
     WriteRaw(f, bytes);
-    TMereni m;
+    MeasurementList m;
     int n = m.LoadFromFile(f);
-    ASSERT_TRUE(n == m.Count() || (n == 0 && m.LoadResult == TMereni::lfFormatError));
-    for (const TMeasurement &x : m.Items) {
-      ASSERT_TRUE(TMereni::IsFileTypeCode(TMereni::TypeName(x.MeasType)));
+    ASSERT_TRUE(n == m.Count() || (n == 0 && m.LoadResult == MeasurementList::lfFormatError));
+    for (const Measurement &x : m.Items) {
+      ASSERT_TRUE(MeasurementList::IsFileTypeCode(MeasurementList::TypeName(x.MeasType)));
       ASSERT_NE(x.Station, x.Target);
       ASSERT_TRUE(std::isfinite(x.Station) && std::isfinite(x.Target) && std::isfinite(x.StdDev));
     }
-    TSeznam3D l;
+    PointList l;
     int full = l.LoadFull(f);
     ASSERT_EQ(full, l.Count());
     int simple = l.LoadSimple(f);
@@ -145,16 +145,16 @@ TEST(BadInput, RandomBytesNeverCrashTheReaders) {
 }
 
 TEST(BadInput, HugeMeasurementLines) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::string f = dir.File("big.txt");
   // A code, megabytes of blanks and line ends, then the numbers; then a line
   // of megabytes of text after the numbers; then a giant number token.
   std::string bytes = "sd" + std::string(2000000, ' ') + std::string(1000, '\n') + "1 2 0.002 " +
                       std::string(2000000, 'x') + "\nhd 1 2 0.003\n" + "vd 1 2 " + std::string(1000000, '7') + "\n";
   WriteRaw(f, bytes);
-  TMereni m;
+  MeasurementList m;
   EXPECT_EQ(m.LoadFromFile(f), 0) << "a number beyond the float range is a format error";
-  EXPECT_EQ(m.LoadResult, TMereni::lfFormatError);
+  EXPECT_EQ(m.LoadResult, MeasurementList::lfFormatError);
   EXPECT_EQ(m.LoadErrorLine, 1003);
   ASSERT_EQ(m.Count(), 2);
   EXPECT_EQ(m.Items[0].StdDev, 0.002);

@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 namespace {
-TNetPoint P(double n, long double x = 0, long double y = 0, long double z = 0) {
-  TNetPoint p;
+NetworkPoint P(double n, long double x = 0, long double y = 0, long double z = 0) {
+  NetworkPoint p;
   p.Number = n;
   p.X = x;
   p.Y = y;
@@ -20,8 +20,8 @@ TNetPoint P(double n, long double x = 0, long double y = 0, long double z = 0) {
 } // namespace
 
 TEST(PointList, LookupsReturnTheFirstExactMatch) {
-  TSeznam3D l;
-  TNetPoint out;
+  PointList l;
+  NetworkPoint out;
   EXPECT_FALSE(l.FindByNumber(1, out));
   EXPECT_EQ(l.IndexOfNumber(1), -1);
   l.Append(P(12.5, 1));
@@ -40,13 +40,13 @@ TEST(PointList, LookupsReturnTheFirstExactMatch) {
   EXPECT_FALSE(l.Get(4, out));
   EXPECT_FALSE(l.Get(-1, out));
   EXPECT_EQ(out.X, 2) << "a failed Get leaves the output alone";
-  TNumberIndex idx(l);
+  PointNumberIndex idx(l);
   for (double n : {12.5, 7.0, 8.0, 9.0, -0.0})
     EXPECT_EQ(idx.IndexOf(n), l.IndexOfNumber(n)) << n;
 }
 
 TEST(PointList, DeleteNeverGoesBelowTwoPoints) {
-  TSeznam3D l;
+  PointList l;
   for (int i = 1; i <= 3; ++i)
     l.Append(P(i));
   l.Delete(3);
@@ -61,7 +61,7 @@ TEST(PointList, DeleteNeverGoesBelowTwoPoints) {
 }
 
 TEST(PointList, FillProtocolGrowsOnlyWhenTheEstimateIsShort) {
-  TSeznam3D l;
+  PointList l;
   l.Resize(2);
   l.ResetFill();
   for (int i = 0; i < 3; ++i)
@@ -75,21 +75,21 @@ TEST(PointList, FillProtocolGrowsOnlyWhenTheEstimateIsShort) {
 }
 
 TEST(PointList, Geometry) {
-  TSeznam3D l;
+  PointList l;
   EXPECT_EQ(l.Extent().MaxX, 0) << "an empty list has a zero extent";
   l.Append(P(1, 0, 0, 0));
   l.Append(P(2, 3, -4, 12));
   l.Append(P(3, -1, 2, 5));
-  TExtent e = l.Extent();
+  BoundingBox e = l.Extent();
   EXPECT_EQ(e.MaxX, 3);
   EXPECT_EQ(e.MinX, -1);
   EXPECT_EQ(e.MinY, -4);
   EXPECT_EQ(e.MaxZ, 12);
-  TXYZ c = l.Centre();
+  Vector3 c = l.Centre();
   EXPECT_EQ(c.X, 1);
   EXPECT_EQ(c.Y, -1);
   EXPECT_EQ(c.Z, 6);
-  TXYZ a = l.DeltaXYZ(0, 1), b = l.DeltaXYZ(1, 0);
+  Vector3 a = l.DeltaXYZ(0, 1), b = l.DeltaXYZ(1, 0);
   EXPECT_EQ(a.X, -b.X);
   EXPECT_EQ(a.Y, -b.Y);
   EXPECT_EQ(a.Z, -b.Z);
@@ -98,7 +98,7 @@ TEST(PointList, Geometry) {
 }
 
 TEST(Parser, SplitsOnAnythingButNumberCharacters) {
-  TParser p;
+  CoordinateLineParser p;
   EXPECT_EQ(std::string(p.NumberChars, 13), "0123456789.+-");
   p.Parse("12;1000,5;2000;300;0.001;0.002");
   ASSERT_EQ(p.ValueCount, 7);
@@ -132,7 +132,7 @@ TEST(Parser, SplitsOnAnythingButNumberCharacters) {
 }
 
 TEST(CoordinateFiles, FullFormatLinesAndMarks) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::string f = dir.File("c.txt");
   WriteRaw(f, "header without digits\r\n"
               "12 1000 2000 300 0.001 0.002 f\r\n"
@@ -142,7 +142,7 @@ TEST(CoordinateFiles, FullFormatLinesAndMarks) {
               "16 1 2 3 4 5 F\n"
               "17 1 2 3 4\n"
               "18 1;2;3;4;5;6;7;8 f");
-  TSeznam3D l;
+  PointList l;
   ASSERT_EQ(l.LoadFull(f), 6);
   EXPECT_EQ(l.FileName, f);
   EXPECT_EQ(l.Items[0].Number, 12);
@@ -157,7 +157,7 @@ TEST(CoordinateFiles, FullFormatLinesAndMarks) {
   EXPECT_EQ(l.Items[5].Number, 18) << "a last line without a line end is read";
   EXPECT_EQ(l.Items[5].Svp, 5);
 
-  TSeznam3D s;
+  PointList s;
   ASSERT_EQ(s.LoadSimple(f), 7);
   EXPECT_FALSE(s.Items[0].Fixed);
   EXPECT_EQ(s.Items[0].Sc, 0);
@@ -166,9 +166,9 @@ TEST(CoordinateFiles, FullFormatLinesAndMarks) {
 }
 
 TEST(CoordinateFiles, SaveWritesTheFullFormat) {
-  TScratchDir dir;
-  TSeznam3D l;
-  TNetPoint p = P(12, 1000, 2000, 300);
+  ScratchDir dir;
+  PointList l;
+  NetworkPoint p = P(12, 1000, 2000, 300);
   p.Sc = 0.001;
   p.Svp = 0.002;
   p.Fixed = true;
@@ -178,15 +178,15 @@ TEST(CoordinateFiles, SaveWritesTheFullFormat) {
   ASSERT_EQ(l.Save(), 2);
   EXPECT_EQ(ReadRaw(l.FileName), "12.0 1000.00000 2000.00000 300.00000 0.00100 0.00200 f\r\n"
                                  "1.3 123456.12350 -0.50000 0.00000 0.00000 0.00000 a\r\n");
-  TSeznam3D back;
+  PointList back;
   ASSERT_EQ(back.LoadFull(l.FileName), 2);
   EXPECT_EQ(back.Items[1].Number, 1.3);
   EXPECT_EQ(back.IndexOfNumber(1.3), 1);
 }
 
 TEST(CoordinateFiles, ReadFailuresEmptyTheList) {
-  TScratchDir dir;
-  TSeznam3D l;
+  ScratchDir dir;
+  PointList l;
   l.Append(P(1));
   l.FileName = "old";
   EXPECT_EQ(l.LoadFull(dir.File("missing.txt")), 0);
@@ -203,7 +203,7 @@ TEST(CoordinateFiles, ReadFailuresEmptyTheList) {
 }
 
 TEST(CoordinateFiles, GarbageAndHugeLinesDoNotHurt) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::string bytes;
   std::mt19937 rng(7);
   for (int i = 0; i < 200000; ++i)
@@ -212,20 +212,20 @@ TEST(CoordinateFiles, GarbageAndHugeLinesDoNotHurt) {
   bytes += std::string(3000000, '1') + " 2 3 4 5 6\n"; // a line of megabytes
   bytes += std::string(1000000, 'x');
   WriteRaw(dir.File("g.txt"), bytes);
-  TSeznam3D l;
+  PointList l;
   int n = l.LoadFull(dir.File("g.txt"));
   EXPECT_EQ(n, l.Count());
   ASSERT_GE(n, 2);
-  TNetPoint out;
+  NetworkPoint out;
   EXPECT_TRUE(l.FindByNumber(424242.5, out));
   EXPECT_TRUE(out.Fixed);
-  for (const TNetPoint &p : l.Items)
+  for (const NetworkPoint &p : l.Items)
     EXPECT_TRUE(std::isfinite(p.Number) && std::isfinite(static_cast<double>(p.X)));
 }
 
 TEST(CoordinateFiles, SaveIntoMissingOrReadOnlyPlaceFails) {
-  TScratchDir dir;
-  TSeznam3D l;
+  ScratchDir dir;
+  PointList l;
   l.Append(P(1, 1, 2, 3));
   l.Append(P(2, 4, 5, 6));
   l.FileName = dir.File("nofolder/c.txt");

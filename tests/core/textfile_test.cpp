@@ -46,7 +46,7 @@ TEST(Cp1250, UndefinedAndUnmappableCharacters) {
 }
 
 TEST(WriteFileAtomic, ReplacesWholeFileAndLeavesNoTemporary) {
-  const TScratchDir scratch;
+  const ScratchDir scratch;
   const auto dir = scratch.Path;
   const auto f = (dir / "a.txt").string();
   ASSERT_TRUE(WriteFileAtomic(f, "first version, long text"));
@@ -58,7 +58,7 @@ TEST(WriteFileAtomic, ReplacesWholeFileAndLeavesNoTemporary) {
 }
 
 TEST(WriteFileAtomic, FailureKeepsThePreviousFile) {
-  const TScratchDir scratch;
+  const ScratchDir scratch;
   const auto dir = scratch.Path;
   const auto f = (dir / "keep.txt").string();
   ASSERT_TRUE(WriteFileAtomic(f, "precious"));

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using TempDir = TScratchDir;
+using TempDir = ScratchDir;
 
 void Touch(const std::string &path, const std::string &text = "x") {
   std::ofstream(path, std::ios::binary) << text;
@@ -26,10 +26,10 @@ std::string Script(const TempDir &dir, const std::string &body) {
   return path;
 }
 
-TContainer SmallNetwork(int points, std::vector<std::pair<double, double>> meas) {
-  TContainer net;
+SurveyNetwork SmallNetwork(int points, std::vector<std::pair<double, double>> meas) {
+  SurveyNetwork net;
   for (int i = 1; i <= points; ++i) {
-    TNetPoint p;
+    NetworkPoint p;
     p.Number = i;
     p.X = 1000 + 100 * i;
     p.Y = 2000 + 37 * i * i;
@@ -45,16 +45,16 @@ TContainer SmallNetwork(int points, std::vector<std::pair<double, double>> meas)
 } // namespace
 
 TEST(RunFiles, DesktopFilesAreNamedAfterTheProgram) {
-  const TRunFiles f = RunFilesForProgram("/opt/kd/korvadimensio3d");
+  const EngineRunFiles f = RunFilesForProgram("/opt/kd/korvadimensio3d");
   EXPECT_EQ(f.Input, "/opt/kd/korvadimensio3d.gfk");
   EXPECT_EQ(f.Prefix, "/opt/kd/korvadimensio3d.");
   EXPECT_EQ(f.Protocol, "/opt/kd/korvadimensio3d.txt");
   EXPECT_EQ(f.Results, "/opt/kd/korvadimensio3d.xml");
-  const TRunFiles w = RunFilesForProgram("C:/Survey/tool.exe");
+  const EngineRunFiles w = RunFilesForProgram("C:/Survey/tool.exe");
   EXPECT_EQ(w.Prefix, "C:/Survey/tool.");
   EXPECT_EQ(EnginePathFor("/opt/kd/korvadimensio3d"), "/opt/kd/gama.exe");
 
-  const TRunFiles b = RunFilesInFolder("/tmp/run/", "network");
+  const EngineRunFiles b = RunFilesInFolder("/tmp/run/", "network");
   EXPECT_EQ(b.Input, "/tmp/run/network.gfk");
   EXPECT_EQ(b.Protocol, "/tmp/run/network.txt");
   EXPECT_EQ(b.Results, "/tmp/run/network.xml");
@@ -65,19 +65,19 @@ TEST(RunFiles, DesktopFilesAreNamedAfterTheProgram) {
 
 TEST(EvaluationCheck, TooSmallAfterDroppingMeasurementsWithoutPoints) {
   // 3 points and 3 measurements are enough ...
-  TContainer ok = SmallNetwork(3, {{1, 2}, {1, 3}, {2, 3}});
-  TEvaluationCheck c = CheckBeforeEvaluation(ok, {});
+  SurveyNetwork ok = SmallNetwork(3, {{1, 2}, {1, 3}, {2, 3}});
+  EvaluationCheck c = CheckBeforeEvaluation(ok, {});
   EXPECT_FALSE(c.TooSmall);
   EXPECT_FALSE(c.Dropped);
   // ... but not when one of the three has an unknown point,
-  TContainer dropped = SmallNetwork(3, {{1, 2}, {1, 3}, {2, 9}});
+  SurveyNetwork dropped = SmallNetwork(3, {{1, 2}, {1, 3}, {2, 9}});
   c = CheckBeforeEvaluation(dropped, {});
   EXPECT_TRUE(c.Dropped);
   EXPECT_EQ(c.DroppedCount, 1);
   EXPECT_TRUE(c.TooSmall);
   EXPECT_EQ(dropped.Measurements.Count(), 2);
   // ... nor with two points.
-  TContainer twoPoints = SmallNetwork(2, {{1, 2}, {2, 1}, {1, 2}});
+  SurveyNetwork twoPoints = SmallNetwork(2, {{1, 2}, {2, 1}, {1, 2}});
   EXPECT_TRUE(CheckBeforeEvaluation(twoPoints, {}).TooSmall);
 }
 
@@ -85,7 +85,7 @@ TEST(EvaluationTexts, StartedTextCarriesTheDroppedNote) {
   EXPECT_EQ(StartedStatusText(false), "Evaluation started.");
   EXPECT_EQ(StartedStatusText(true),
             "Evaluation started.Measurements without coordinates thrown away.");
-  TFailedMeasurement f;
+  FailedMeasurement f;
   EXPECT_EQ(FailedMeasurementText(f), "");
   f.Valid = true;
   f.MeasType = 2;
@@ -96,36 +96,36 @@ TEST(EvaluationTexts, StartedTextCarriesTheDroppedNote) {
 
 TEST(EnginePoll, CompleteOnTheFirstTickWhenBothFilesExist) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
+  const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   Touch(f.Protocol);
   Touch(f.Results);
-  TEnginePoll poll(f);
-  EXPECT_EQ(poll.Tick(), TPollState::Complete);
+  EnginePoll poll(f);
+  EXPECT_EQ(poll.Tick(), PollState::Complete);
   EXPECT_EQ(poll.StatusText(), "Evaluation acomplished.");
   EXPECT_EQ(poll.PollCount(), 0);
 }
 
 TEST(EnginePoll, ProtocolAloneTimesOutAfter51Ticks) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
+  const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   Touch(f.Protocol);
-  TEnginePoll poll(f);
+  EnginePoll poll(f);
   for (int i = 0; i < 50; ++i) {
-    ASSERT_EQ(poll.Tick(), TPollState::Waiting) << i;
+    ASSERT_EQ(poll.Tick(), PollState::Waiting) << i;
     EXPECT_EQ(poll.StatusText(), "Reading file: " + std::to_string(i));
   }
-  EXPECT_EQ(poll.Tick(), TPollState::Failed); // the 51st: text 50 replaced at once
+  EXPECT_EQ(poll.Tick(), PollState::Failed); // the 51st: text 50 replaced at once
   EXPECT_EQ(poll.StatusText(), "Evaluation fails.");
   EXPECT_EQ(poll.PollCount(), 51);
   Touch(f.Results); // a late result is not noticed
-  EXPECT_EQ(poll.Tick(), TPollState::Failed);
+  EXPECT_EQ(poll.Tick(), PollState::Failed);
   poll.Reset();
-  EXPECT_EQ(poll.Tick(), TPollState::Complete);
+  EXPECT_EQ(poll.Tick(), PollState::Complete);
 }
 
 TEST(EnginePoll, DeleteOutputsRemovesOnlyTheOutputs) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
+  const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   Touch(f.Input);
   Touch(f.Protocol);
   Touch(f.Results);
@@ -139,29 +139,29 @@ TEST(EnginePoll, DeleteOutputsRemovesOnlyTheOutputs) {
 
 TEST(RunEngine, StandInThatWritesBothFiles) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
+  const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   Touch(f.Results, "stale");
   const std::string engine = Script(d, "test \"$1$2$3$4\" = --encodingcp-1250--languageen || exit 3\n"
                                        "test -e \"${6}xml\" && exit 4\n" // stale result deleted
                                        "echo p > \"${6}txt\"; echo x > \"${6}xml\"\n");
-  TEnginePoll poll;
+  EnginePoll poll;
   std::vector<std::string> texts;
-  const TRunOutcome r =
+  const RunOutcome r =
       RunEngineAndWait(engine, f, poll, [&](const std::string &t) { texts.push_back(t); });
   EXPECT_TRUE(r.Complete) << r.Error;
   EXPECT_EQ(r.ExitCode, 0);
-  EXPECT_EQ(poll.State(), TPollState::Complete);
+  EXPECT_EQ(poll.State(), PollState::Complete);
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.back(), "Evaluation acomplished.");
 }
 
 TEST(RunEngine, EndedEngineWithoutResultsFailsWithoutWaitingForTheTimeOut) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
+  const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
   const std::string engine = Script(d, "echo failed > \"${6}txt\"\nexit 1\n");
-  TEnginePoll poll;
+  EnginePoll poll;
   const auto start = std::chrono::steady_clock::now();
-  const TRunOutcome r = RunEngineAndWait(engine, f, poll, {});
+  const RunOutcome r = RunEngineAndWait(engine, f, poll, {});
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_FALSE(r.Complete);
   EXPECT_TRUE(r.Started);
@@ -171,9 +171,9 @@ TEST(RunEngine, EndedEngineWithoutResultsFailsWithoutWaitingForTheTimeOut) {
 
 TEST(RunEngine, MissingEngineAndInterruptedEngine) {
   TempDir d;
-  const TRunFiles f = RunFilesInFolder(d.Path.string(), "n");
-  TEnginePoll poll;
-  const TRunOutcome missing = RunEngineAndWait(d / "gama.exe", f, poll, {});
+  const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
+  EnginePoll poll;
+  const RunOutcome missing = RunEngineAndWait(d / "gama.exe", f, poll, {});
   EXPECT_FALSE(missing.Started);
   EXPECT_FALSE(missing.Complete);
   EXPECT_NE(missing.Error.find("gama.exe"), std::string::npos);
@@ -182,7 +182,7 @@ TEST(RunEngine, MissingEngineAndInterruptedEngine) {
   const std::string engine = Script(d, "exec sleep 60\n");
   int asked = 0;
   const auto start = std::chrono::steady_clock::now();
-  const TRunOutcome stopped =
+  const RunOutcome stopped =
       RunEngineAndWait(engine, f, poll, {}, [&] { return ++asked > 30; });
   EXPECT_TRUE(stopped.Interrupted);
   EXPECT_FALSE(stopped.Complete);

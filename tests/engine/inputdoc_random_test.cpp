@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const TNetPoint *Find(const TContainer &net, double number) {
-  for (const TNetPoint &p : net.Points.List.Items)
+const NetworkPoint *Find(const SurveyNetwork &net, double number) {
+  for (const NetworkPoint &p : net.Points.List.Items)
     if (p.Number == number)
       return &p;
   return nullptr;
@@ -29,9 +29,9 @@ const TNetPoint *Find(const TContainer &net, double number) {
 
 // Whether the writer must refuse this measurement: a point is missing, or
 // the geometry leaves the value or its sensitivity undefined.
-bool IsBad(const TContainer &net, const TMeasurement &m) {
-  const TNetPoint *s = Find(net, m.Station);
-  const TNetPoint *t = Find(net, m.Target);
+bool IsBad(const SurveyNetwork &net, const Measurement &m) {
+  const NetworkPoint *s = Find(net, m.Station);
+  const NetworkPoint *t = Find(net, m.Target);
   if (!s || !t)
     return true;
   const bool samePlan = s->X == t->X && s->Y == t->Y;
@@ -48,9 +48,9 @@ bool IsBad(const TContainer &net, const TMeasurement &m) {
   }
 }
 
-bool HasDuplicateIds(const TContainer &net) {
+bool HasDuplicateIds(const SurveyNetwork &net) {
   std::set<long long> ids; // numbers are whole or halves here
-  for (const TNetPoint &p : net.Points.List.Items)
+  for (const NetworkPoint &p : net.Points.List.Items)
     if (!ids.insert(std::llround(p.Number * 100)).second)
       return true;
   return false;
@@ -59,7 +59,7 @@ bool HasDuplicateIds(const TContainer &net) {
 } // namespace
 
 TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
-  const TScratchDir scratch;
+  const ScratchDir scratch;
   const fs::path dir = scratch.Path;
   const std::string file = (dir / "net.gfk").string();
   const std::string old = "older document\r\n";
@@ -71,11 +71,11 @@ TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
 
   bool oldInPlace = false;
   for (int run = 0; run < 250; ++run) {
-    TContainer net;
+    SurveyNetwork net;
     net.Points.ScSvpMode = static_cast<std::uint8_t>(uni(0, 2));
     const int nPoints = uni(2, 8);
     for (int i = 0; i < nPoints; ++i) {
-      TNetPoint p;
+      NetworkPoint p;
       p.Number = uni(0, 30) == 0 ? 1 : 1 + i + (uni(0, 3) == 0 ? 0.5 : 0.0);
       p.X = 10 * uni(0, 2); // a coarse grid: coincident plan positions are common
       p.Y = 10 * uni(0, 2);
@@ -96,7 +96,7 @@ TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
     }
     int gd = 0, pr = 0, ordinary = 0;
     bool anyBad = false;
-    for (const TMeasurement &m : net.Measurements.Items) {
+    for (const Measurement &m : net.Measurements.Items) {
       gd += m.MeasType == mtGd;
       pr += m.MeasType == mtPr;
       ordinary += m.MeasType != mtGd && m.MeasType != mtPr;
@@ -115,12 +115,12 @@ TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
     if (!ok) {
       ++refused;
       EXPECT_EQ(bytes, old);
-      const TFailedMeasurement &f = net.LastWriteFailure;
+      const FailedMeasurement &f = net.LastWriteFailure;
       EXPECT_FALSE(f.Reason.empty());
       if (f.Valid) {
         ASSERT_GE(f.Index, 0);
         ASSERT_LT(f.Index, net.Measurements.Count());
-        const TMeasurement &m = net.Measurements.Items[static_cast<std::size_t>(f.Index)];
+        const Measurement &m = net.Measurements.Items[static_cast<std::size_t>(f.Index)];
         EXPECT_EQ(m.Station, f.Station);
         EXPECT_EQ(m.Target, f.Target);
         EXPECT_EQ(m.MeasType, f.MeasType);
@@ -172,12 +172,12 @@ TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
 }
 
 TEST(InputDocRandom, DuplicatePointIdsAreRefused) {
-  const TScratchDir scratch;
+  const ScratchDir scratch;
   const fs::path dir = scratch.Path;
   const std::string file = (dir / "net.gfk").string();
   for (double second : {1.0, 1.004}) { // the same number, or the same id
-    TContainer net;
-    TNetPoint p;
+    SurveyNetwork net;
+    NetworkPoint p;
     p.Number = 1.001;
     net.Points.List.Append(p);
     p.Number = second == 1.0 ? 1.001 : second;

@@ -15,9 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void AddPoint(TContainer &net, double number, long double x, long double y,
+void AddPoint(SurveyNetwork &net, double number, long double x, long double y,
               long double z, bool fixed = false) {
-  TNetPoint p;
+  NetworkPoint p;
   p.Number = number;
   p.X = x;
   p.Y = y;
@@ -26,7 +26,7 @@ void AddPoint(TContainer &net, double number, long double x, long double y,
   net.Points.List.Append(p);
 }
 
-void AddMeas(TContainer &net, std::uint8_t type, double station, double target, double sd) {
+void AddMeas(SurveyNetwork &net, std::uint8_t type, double station, double target, double sd) {
   net.Measurements.AddMeasurement(type, sd, target, station);
 }
 
@@ -37,7 +37,7 @@ protected:
     dir = scratch.Path;
     file = (dir / "net.gfk").string();
   }
-  TScratchDir scratch;
+  ScratchDir scratch;
   std::string Read() const {
     std::string bytes;
     EXPECT_TRUE(kd::ReadFileBytes(file, bytes));
@@ -69,8 +69,8 @@ std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> 
 }
 
 // The network of the worked example, in mode 0.
-TContainer Example() {
-  TContainer net;
+SurveyNetwork Example() {
+  SurveyNetwork net;
   net.Points.ScSvpMode = 0;
   AddPoint(net, 1, 1000, 2000, 300, true);
   AddPoint(net, 2, 1100, 2000, 310);
@@ -89,7 +89,7 @@ TContainer Example() {
 } // namespace
 
 TEST_F(InputDoc, WorkedExampleByteForByte) {
-  TContainer net = Example();
+  SurveyNetwork net = Example();
   ASSERT_TRUE(net.WriteEngineInput(file));
   const std::vector<std::string> lines = Concat({kHeader, {
       "<point id= \"1.00\" x=\"1000.00000\" y=\"2000.00000\" z=\"300.00000\" fix=\"XYZ\" />",
@@ -137,7 +137,7 @@ TEST_F(InputDoc, WorkedExampleByteForByte) {
 }
 
 TEST_F(InputDoc, SetsFollowSortedStationsWithHeightDifferencesInside) {
-  TContainer net;
+  SurveyNetwork net;
   net.Points.ScSvpMode = 0;
   AddPoint(net, 5, 0, 0, 0, true);
   AddPoint(net, 1001.5, 100, 0, 10);
@@ -177,7 +177,7 @@ TEST_F(InputDoc, SetsFollowSortedStationsWithHeightDifferencesInside) {
 }
 
 TEST_F(InputDoc, GyroDirectionsGetOwnReferencePointsAndSets) {
-  TContainer net;
+  SurveyNetwork net;
   net.Points.ScSvpMode = 0;
   AddPoint(net, 2, 10, 20, 5);
   AddPoint(net, 1, 0, 0, 0, true);
@@ -229,7 +229,7 @@ TEST_F(InputDoc, GyroDirectionsGetOwnReferencePointsAndSets) {
 TEST_F(InputDoc, OnlySpecialMeasurementsOrNoneAtAll) {
   // Only plumbings: points, one empty line, then the first block with its own
   // empty line. A 2 mm plumbing has variance 4 mm².
-  TContainer net;
+  SurveyNetwork net;
   AddPoint(net, 1, 0, 0, 10);
   AddPoint(net, 2, 0.004, 0, -5.123456);
   AddMeas(net, mtPr, 1, 2, 0.002);
@@ -252,7 +252,7 @@ TEST_F(InputDoc, OnlySpecialMeasurementsOrNoneAtAll) {
   EXPECT_EQ(net.Document, expected);
 
   // No measurement at all: header, points, one empty line, footer.
-  TContainer none;
+  SurveyNetwork none;
   AddPoint(none, 1, 0, 0, 0);
   ASSERT_TRUE(none.WriteEngineInput(file));
   EXPECT_EQ(none.Document, Concat({kHeader, {
@@ -265,7 +265,7 @@ TEST_F(InputDoc, OnlySpecialMeasurementsOrNoneAtAll) {
 TEST_F(InputDoc, FailuresKeepTheOldDocument) {
   ASSERT_TRUE(kd::WriteFileAtomic(file, "old document\r\n"));
   for (std::uint8_t mode : {std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{2}}) {
-    TContainer net = Example();
+    SurveyNetwork net = Example();
     net.Points.ScSvpMode = mode;
     AddPoint(net, 9, 1000, 2000, 350); // straight above point 1
     AddMeas(net, mtDi, 9, 1, 0.0003);
@@ -277,21 +277,21 @@ TEST_F(InputDoc, FailuresKeepTheOldDocument) {
     EXPECT_EQ(Read(), "old document\r\n");
   }
   // A gyro direction from a station that is not in the point list.
-  TContainer missing = Example();
+  SurveyNetwork missing = Example();
   AddMeas(missing, mtGd, 42, 1, 0.001);
   EXPECT_FALSE(missing.WriteEngineInput(file));
   EXPECT_EQ(missing.LastWriteFailure.Station, 42.0);
   EXPECT_EQ(Read(), "old document\r\n");
   // A non-positive vertical sigma of plumbing gives a singular matrix.
-  TContainer plumb = Example();
+  SurveyNetwork plumb = Example();
   plumb.PlumbSigma = 0;
   EXPECT_FALSE(plumb.WriteEngineInput(file));
   EXPECT_EQ(plumb.LastWriteFailure.MeasType, mtPr);
   EXPECT_EQ(Read(), "old document\r\n");
   // Standard deviations that the document would write as zero.
   for (std::uint8_t type : {mtSd, mtGd, mtPr}) {
-    TContainer tiny = Example();
-    for (TMeasurement &m : tiny.Measurements.Items)
+    SurveyNetwork tiny = Example();
+    for (Measurement &m : tiny.Measurements.Items)
       if (m.MeasType == type)
         m.StdDev = 0.0000004; // 0.0004 mm or 0.004 cc
     EXPECT_FALSE(tiny.WriteEngineInput(file)) << int(type);
@@ -299,7 +299,7 @@ TEST_F(InputDoc, FailuresKeepTheOldDocument) {
   }
   EXPECT_EQ(Read(), "old document\r\n");
   // A later good write clears the failure.
-  TContainer good = Example();
+  SurveyNetwork good = Example();
   good.LastWriteFailure.Valid = true;
   EXPECT_TRUE(good.WriteEngineInput(file));
   EXPECT_FALSE(good.LastWriteFailure.Valid);
@@ -307,7 +307,7 @@ TEST_F(InputDoc, FailuresKeepTheOldDocument) {
 
 TEST_F(InputDoc, UnwritableTargetFailsWithoutDamage) {
   ASSERT_TRUE(kd::WriteFileAtomic(file, "old"));
-  TContainer net = Example();
+  SurveyNetwork net = Example();
   // A folder in place of the file.
   const std::string folder = (dir / "sub.gfk").string();
   fs::create_directories(folder);

@@ -4,8 +4,8 @@
 
 namespace {
 
-void AddPoint(TContainer &net, double number, long double x, long double y, long double z) {
-  TNetPoint p;
+void AddPoint(SurveyNetwork &net, double number, long double x, long double y, long double z) {
+  NetworkPoint p;
   p.Number = number;
   p.X = x;
   p.Y = y;
@@ -15,8 +15,8 @@ void AddPoint(TContainer &net, double number, long double x, long double y, long
 
 // Points 1..4: 1-2 is 300 m level, 1-3 is 400 m level, 1-4 is 30 m
 // horizontally and 40 m up (slope 50 m).
-TContainer Network() {
-  TContainer net;
+SurveyNetwork Network() {
+  SurveyNetwork net;
   AddPoint(net, 1, 0, 0, 0);
   AddPoint(net, 2, 300, 0, 0);
   AddPoint(net, 3, 0, 400, 0);
@@ -34,14 +34,14 @@ TContainer Network() {
   return net;
 }
 
-double Sd(const TContainer &net, int i) {
+double Sd(const SurveyNetwork &net, int i) {
   return net.Measurements.Items[static_cast<std::size_t>(i)].StdDev;
 }
 
 } // namespace
 
 TEST(SetStdDevOfType, ChangesOnlyThatType) {
-  TContainer net = Network();
+  SurveyNetwork net = Network();
   net.SetStdDevOfType(mtDi, 0.0007);
   EXPECT_EQ(Sd(net, 6), 0.0007);
   EXPECT_EQ(Sd(net, 7), 0.0010); // gyro directions are another type
@@ -52,18 +52,18 @@ TEST(SetStdDevOfType, ChangesOnlyThatType) {
 }
 
 TEST(AverageLength, PerTypeAndZeroWhenNone) {
-  TContainer net = Network();
+  SurveyNetwork net = Network();
   EXPECT_DOUBLE_EQ(static_cast<double>(net.AverageLengthSd()), (300.0 + 50.0) / 2);
   EXPECT_DOUBLE_EQ(static_cast<double>(net.AverageLengthHd()), (400.0 + 30.0) / 2);
   EXPECT_DOUBLE_EQ(static_cast<double>(net.AverageLengthVd()), (300.0 + 400.0) / 2);
-  TContainer empty;
+  SurveyNetwork empty;
   EXPECT_EQ(empty.AverageLengthSd(), 0.0L);
   EXPECT_EQ(empty.AverageLengthHd(), 0.0L);
   EXPECT_EQ(empty.AverageLengthVd(), 0.0L);
 }
 
 TEST(ApplyOneByOne, UsesEachMeasurementsOwnLength) {
-  TContainer net = Network();
+  SurveyNetwork net = Network();
   ASSERT_TRUE(net.ApplyOneByOneSd(1, 0.002L, 0.002L));
   EXPECT_DOUBLE_EQ(Sd(net, 0), 0.0026);  // 2 mm + 2 ppm of 300 m
   EXPECT_DOUBLE_EQ(Sd(net, 1), 0.0021);  // slope length 50 m
@@ -78,7 +78,7 @@ TEST(ApplyOneByOne, UsesEachMeasurementsOwnLength) {
 }
 
 TEST(ApplyOneByOne, RefusesWhatItCannotComputeAndChangesNothing) {
-  TContainer net = Network();
+  SurveyNetwork net = Network();
   EXPECT_FALSE(net.ApplyOneByOneSd(0, 0.002L, 0.002L));
   EXPECT_FALSE(net.ApplyOneByOneHd(-3, 0.002L, 0.002L));
   EXPECT_FALSE(net.ApplyOneByOneVd(0, 0.001L, 1.0L));

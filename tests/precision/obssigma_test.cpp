@@ -7,9 +7,9 @@
 
 namespace {
 
-void AddPoint(TContainer &net, double number, long double x, long double y,
+void AddPoint(SurveyNetwork &net, double number, long double x, long double y,
               long double z, double sc = 0, double svp = 0) {
-  TNetPoint p;
+  NetworkPoint p;
   p.Number = number;
   p.X = x;
   p.Y = y;
@@ -19,19 +19,19 @@ void AddPoint(TContainer &net, double number, long double x, long double y,
   net.Points.List.Append(p);
 }
 
-void AddMeas(TContainer &net, std::uint8_t type, double station, double target,
+void AddMeas(SurveyNetwork &net, std::uint8_t type, double station, double target,
              double sd) {
   net.Measurements.AddMeasurement(type, sd, target, station);
 }
 
-const TMeasurement &Meas(const TContainer &net, int i) {
+const Measurement &Meas(const SurveyNetwork &net, int i) {
   return net.Measurements.Items[static_cast<std::size_t>(i)];
 }
 
 } // namespace
 
 TEST(ObservationValues, UnitsAndRangesOfEveryType) {
-  TContainer net;
+  SurveyNetwork net;
   net.Points.ScSvpMode = 0;
   AddPoint(net, 1, 0, 0, 0);
   AddPoint(net, 2, 1, -1, 0);    // bearing 7π/4 = 350 gon
@@ -60,7 +60,7 @@ TEST(ObservationValues, UnitsAndRangesOfEveryType) {
 
 TEST(EngineStdDev, ModesZeroAndTwoWriteThePlainSigma) {
   for (std::uint8_t mode : {std::uint8_t{0}, std::uint8_t{2}}) {
-    TContainer net;
+    SurveyNetwork net;
     net.Points.ScSvpMode = mode;
     AddPoint(net, 1, 0, 0, 0, 0.005, 0.003);
     AddPoint(net, 2, 30, 40, 10, 0.004, 0.002);
@@ -79,7 +79,7 @@ TEST(EngineStdDev, ModesZeroAndTwoWriteThePlainSigma) {
 }
 
 TEST(EngineStdDev, ModeOneAddsCentringAndHeightErrors) {
-  TContainer net;
+  SurveyNetwork net;
   net.Points.ScSvpMode = 1;
   AddPoint(net, 1, 0, 0, 0, 0.0, 0.002);
   AddPoint(net, 2, 100, 0, 0, 0.004, 0.003); // level line of 100 m
@@ -143,7 +143,7 @@ TEST(EngineStdDev, ModeOneMatchesPropagationOfNumericalGradients) {
       return std::sqrt(v);
     };
 
-    TContainer net;
+    SurveyNetwork net;
     net.Points.ScSvpMode = 1;
     AddPoint(net, 1, 1000, 2000, 300, sc[0], svp[0]);
     AddPoint(net, 2, 1000 + l.dx, 2000 + l.dy, 300 + l.dz, sc[1], svp[1]);
@@ -180,7 +180,7 @@ TEST(UndefinedObservations, AreRefusedInEveryModeWithTheirMeasurement) {
   };
   for (std::uint8_t mode : {std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{2}}) {
     for (const Case &c : cases) {
-      TContainer net;
+      SurveyNetwork net;
       net.Points.ScSvpMode = mode;
       AddPoint(net, 1, 10, 20, 30, 0.001, 0.001);
       AddPoint(net, 2, c.tx, c.ty, c.tz, 0.001, 0.001);
@@ -188,7 +188,7 @@ TEST(UndefinedObservations, AreRefusedInEveryModeWithTheirMeasurement) {
       AddMeas(net, mtSd, 1, 3, 0.002); // a fine one first
       AddMeas(net, c.type, 1, 2, 0.002);
       EXPECT_FALSE(net.ComputeObservations()) << int(mode) << " " << int(c.type);
-      const TFailedMeasurement &f = net.LastWriteFailure;
+      const FailedMeasurement &f = net.LastWriteFailure;
       EXPECT_TRUE(f.Valid);
       EXPECT_EQ(f.Index, 1);
       EXPECT_EQ(f.Station, 1.0);
@@ -203,7 +203,7 @@ TEST(UndefinedObservations, AreRefusedInEveryModeWithTheirMeasurement) {
     }
   }
   // The same geometry still allows height differences and plumbings.
-  TContainer net;
+  SurveyNetwork net;
   AddPoint(net, 1, 10, 20, 30);
   AddPoint(net, 2, 10, 20, 35);
   AddMeas(net, mtVd, 1, 2, 0.001);
@@ -212,7 +212,7 @@ TEST(UndefinedObservations, AreRefusedInEveryModeWithTheirMeasurement) {
 }
 
 TEST(UndefinedObservations, MissingPointsAndBadSigmasAreNamed) {
-  TContainer net;
+  SurveyNetwork net;
   net.Points.ScSvpMode = 0;
   AddPoint(net, 1, 0, 0, 0);
   AddPoint(net, 2, 100, 0, 0);
@@ -226,7 +226,7 @@ TEST(UndefinedObservations, MissingPointsAndBadSigmasAreNamed) {
   // Zero, negative and NaN standard deviations would give the engine an
   // infinite or meaningless weight.
   for (double bad : {0.0, -0.001, std::numeric_limits<double>::quiet_NaN()}) {
-    TContainer n2;
+    SurveyNetwork n2;
     n2.Points.ScSvpMode = 0;
     AddPoint(n2, 1, 0, 0, 0);
     AddPoint(n2, 2, 100, 0, 0);

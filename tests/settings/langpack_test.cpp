@@ -17,7 +17,7 @@ namespace {
 class PackFolder : public ::testing::Test {
 protected:
   void SetUp() override { dir = scratch.Path; }
-  TScratchDir scratch;
+  ScratchDir scratch;
 
   std::string Write(const std::string &name, const std::string &bytes) {
     std::ofstream((dir / name), std::ios::binary) << bytes;
@@ -26,7 +26,7 @@ protected:
   // A valid pack (Windows-1250, CR LF): the built-in texts with text 9
   // replaced by `evaluation` (UTF-8).
   std::string WritePack(const std::string &name, const std::string &evaluation) {
-    std::vector<std::string> lines = TLangPack().Texts;
+    std::vector<std::string> lines = LanguagePack().Texts;
     lines[9] = evaluation;
     for (std::string &l : lines)
       l = kd::Utf8ToCp1250(l);
@@ -42,7 +42,7 @@ const std::string English9 = "- Evaluation -";
 } // namespace
 
 TEST(BuiltInTexts, TableAsShipped) {
-  const TLangPack lang;
+  const LanguagePack lang;
   ASSERT_EQ(lang.Texts.size(), 123u);
   EXPECT_EQ(lang.TextCount, 123);
   EXPECT_EQ(lang.LangCode, "EN");
@@ -65,7 +65,7 @@ TEST(BuiltInTexts, TableAsShipped) {
 }
 
 TEST_F(PackFolder, ValidPacksWithAnyLineEnds) {
-  std::vector<std::string> lines = TLangPack().Texts;
+  std::vector<std::string> lines = LanguagePack().Texts;
   lines[1] = "[ver XX]";
   lines[2] = "anything at all";
   lines[13] = "Počet bodů: ";
@@ -73,14 +73,14 @@ TEST_F(PackFolder, ValidPacksWithAnyLineEnds) {
   for (std::size_t i = 0; i < lines.size(); ++i)
     mixed += kd::Utf8ToCp1250(lines[i]) + (i + 1 == lines.size() ? "" : i % 3 == 0 ? "\r" : i % 3 == 1 ? "\n" : "\r\n");
 
-  TLangPack lang;
+  LanguagePack lang;
   ASSERT_TRUE(lang.LoadPack(Write("XX.pck", mixed)));
   EXPECT_EQ(lang.Texts, lines);
   EXPECT_EQ(lang.Text(13) + "5", "Počet bodů: 5");
 }
 
 TEST_F(PackFolder, BrokenPackGivesEnglishNotThePreviousPack) {
-  const std::string good = kd::JoinLinesCrLf(TLangPack().Texts);
+  const std::string good = kd::JoinLinesCrLf(LanguagePack().Texts);
   const std::string body = good.substr(good.find('\r'));
   std::string big = good;
   big.resize(3 * 1024 * 1024, 'x');
@@ -98,18 +98,18 @@ TEST_F(PackFolder, BrokenPackGivesEnglishNotThePreviousPack) {
       {"no path", ""},
       {"a folder", (dir / "folder.pck").string()},
   };
-  TLangPack lang;
+  LanguagePack lang;
   for (const auto &[what, path] : broken) {
     ASSERT_TRUE(lang.LoadPack(WritePack("good.pck", "- Výpočet -")));
     ASSERT_EQ(lang.Text(9), "- Výpočet -");
     EXPECT_FALSE(lang.LoadPack(path)) << what;
-    EXPECT_EQ(lang.Texts, TLangPack().Texts) << what;
+    EXPECT_EQ(lang.Texts, LanguagePack().Texts) << what;
   }
 }
 
 TEST(BundledPacks, EnglishIsTheBuiltInSetAndCzechIsComplete) {
-  const TLangPack en;
-  TLangPack lang;
+  const LanguagePack en;
+  LanguagePack lang;
   std::string bytes;
   ASSERT_TRUE(kd::ReadFileBytes(KD_SOURCE_DIR "/data/EN.pck", bytes));
   EXPECT_EQ(bytes, kd::JoinLinesCrLf(en.Texts));
@@ -142,24 +142,24 @@ TEST_F(PackFolder, LanguageListAndSwitching) {
   Write("notes.txt", "x");
   Write(".pck", "x");
   fs::create_directories(dir / "folder.pck");
-  TLangPack lang;
+  LanguagePack lang;
   EXPECT_EQ(lang.FillLanguageList(Folder()),
             (std::vector<std::string>{"EN(default)", "BAD", "CZ", "PL", "SK"}));
-  EXPECT_EQ(TLangPack().FillLanguageList((dir / "missing").string()),
+  EXPECT_EQ(LanguagePack().FillLanguageList((dir / "missing").string()),
             std::vector<std::string>{"EN(default)"});
 
   std::string remembered = "DE.pck";
-  EXPECT_EQ(SwitchLanguage(lang, Folder(), "CZ", remembered), TLangSwitch::Pack);
+  EXPECT_EQ(SwitchLanguage(lang, Folder(), "CZ", remembered), LanguageSwitch::Pack);
   EXPECT_EQ(remembered, "CZ.pck");
   EXPECT_EQ(lang.Text(9), "- Výpočet -");
-  EXPECT_EQ(SwitchLanguage(lang, Folder(), "PL", remembered), TLangSwitch::Pack);
+  EXPECT_EQ(SwitchLanguage(lang, Folder(), "PL", remembered), LanguageSwitch::Pack);
   EXPECT_EQ(remembered, "PL.PCK");
 
   // Broken packs and typed names that are no pack (or lie outside the
   // folder) give English and keep the remembered pack.
   for (const char *typed : {"BAD", "nothing", "", "../CZ", "sub/CZ", "CZ.pck"}) {
     SwitchLanguage(lang, Folder(), "CZ", remembered);
-    EXPECT_EQ(SwitchLanguage(lang, Folder(), typed, remembered), TLangSwitch::Failed) << typed;
+    EXPECT_EQ(SwitchLanguage(lang, Folder(), typed, remembered), LanguageSwitch::Failed) << typed;
     EXPECT_EQ(lang.Text(9), English9) << typed;
     EXPECT_EQ(remembered, "CZ.pck") << typed;
   }
@@ -172,7 +172,7 @@ TEST_F(PackFolder, LanguageListAndSwitching) {
 
   // The built-in item: English now and at the next start.
   SwitchLanguage(lang, Folder(), "CZ", remembered);
-  EXPECT_EQ(SwitchLanguage(lang, Folder(), "EN(default)", remembered), TLangSwitch::BuiltIn);
+  EXPECT_EQ(SwitchLanguage(lang, Folder(), "EN(default)", remembered), LanguageSwitch::BuiltIn);
   EXPECT_EQ(lang.Text(9), English9);
   EXPECT_EQ(remembered, "");
   EXPECT_FALSE(LoadStartupPack(lang, Folder(), remembered));

@@ -30,7 +30,7 @@ protected:
     dir = scratch.Path;
     ini = (dir / "korvadimensio.ini").string();
   }
-  TScratchDir scratch;
+  ScratchDir scratch;
 
   void Write(const std::string &bytes) { std::ofstream(ini, std::ios::binary) << bytes; }
   std::string Read() {
@@ -38,11 +38,11 @@ protected:
     kd::ReadFileBytes(ini, bytes);
     return bytes;
   }
-  TSettingsLoad Load(TPoints &p, std::string &pack) { return inifile().LoadSettings(p, pack, ini); }
+  SettingsLoad Load(PointSet &p, std::string &pack) { return IniFile().LoadSettings(p, pack, ini); }
 
   // A point set whose settings all differ from the defaults.
-  static TPoints Custom() {
-    TPoints p;
+  static PointSet Custom() {
+    PointSet p;
     p.FixedColor = 0x00010203;
     p.BackColor = 0x00FFFFFF;
     p.FontName = "Liberation Mono";
@@ -51,8 +51,8 @@ protected:
     p.AutoSave = false;
     return p;
   }
-  static void ExpectDefaults(const TPoints &p, const std::string &what = "") {
-    const TPoints d;
+  static void ExpectDefaults(const PointSet &p, const std::string &what = "") {
+    const PointSet d;
     EXPECT_EQ(p.FixedColor, d.FixedColor) << what;
     EXPECT_EQ(p.AdjustedColor, d.AdjustedColor) << what;
     EXPECT_EQ(p.MeasColor, d.MeasColor) << what;
@@ -96,25 +96,25 @@ TEST(ColorText, WritingAndReading) {
 }
 
 TEST_F(SettingsFile, DefaultsAreWrittenExactlyAndValuesSurvive) {
-  ASSERT_TRUE(inifile().SaveSettings(TPoints(), "EN.pck", ini));
+  ASSERT_TRUE(IniFile().SaveSettings(PointSet(), "EN.pck", ini));
   EXPECT_EQ(Read(), DefaultFile);
 
-  TPoints p = Custom();
+  PointSet p = Custom();
   p.FontName = "Písmo Šedé"; // UTF-8 inside, Windows-1250 in the file
   p.MarkColor = 0xFF00000F;
-  ASSERT_TRUE(inifile().SaveSettings(p, "/old/folder/CZ.pck", ini));
+  ASSERT_TRUE(IniFile().SaveSettings(p, "/old/folder/CZ.pck", ini));
   EXPECT_EQ(Read(), "$00010203\r\nclLime\r\nclSilver\r\nclBtnFace\r\nclWhite\r\n"
                     "P\xEDsmo \x8A" "ed\xE9\r\n14\r\n2\r\nF\r\nCZ.pck\r\n");
-  TPoints q;
+  PointSet q;
   std::string pack;
-  ASSERT_EQ(Load(q, pack), TSettingsLoad::Loaded);
+  ASSERT_EQ(Load(q, pack), SettingsLoad::Loaded);
   EXPECT_EQ(kd::SettingsOf(q, pack).FontName, "Písmo Šedé");
   EXPECT_EQ(kd::FormatSettings(kd::SettingsOf(q, pack)), kd::FormatSettings(kd::SettingsOf(p, "CZ.pck")));
 
   // The built-in language is remembered as an empty last line.
-  ASSERT_TRUE(inifile().SaveSettings(p, "", ini));
+  ASSERT_TRUE(IniFile().SaveSettings(p, "", ini));
   pack = "CZ.pck";
-  EXPECT_EQ(Load(q, pack), TSettingsLoad::Loaded);
+  EXPECT_EQ(Load(q, pack), SettingsLoad::Loaded);
   EXPECT_EQ(pack, "");
 }
 
@@ -122,13 +122,13 @@ TEST_F(SettingsFile, ValuesReadAsTheyStand) {
   // A hex colour reads into its channels and is written back unchanged.
   const std::string hex = Replaced(DefaultFile, "clSilver", "$00A0B0C0");
   Write(hex);
-  TPoints p;
+  PointSet p;
   std::string pack;
-  ASSERT_EQ(Load(p, pack), TSettingsLoad::Loaded);
+  ASSERT_EQ(Load(p, pack), SettingsLoad::Loaded);
   EXPECT_EQ(ColorRed(p.MeasColor), 0xC0);
   EXPECT_EQ(ColorGreen(p.MeasColor), 0xB0);
   EXPECT_EQ(ColorBlue(p.MeasColor), 0xA0);
-  ASSERT_TRUE(inifile().SaveSettings(p, pack, ini));
+  ASSERT_TRUE(IniFile().SaveSettings(p, pack, ini));
   EXPECT_EQ(Read(), hex);
 
   // Only "T" is true; LF or CR line ends, a missing final line end and an
@@ -137,20 +137,20 @@ TEST_F(SettingsFile, ValuesReadAsTheyStand) {
     std::string lf = Replaced(DefaultFile, "\r\nT\r\n", std::string("\r\n") + flag + "\r\n");
     std::erase(lf, '\r');
     Write(lf + "eleventh");
-    p = TPoints();
-    ASSERT_EQ(Load(p, pack), TSettingsLoad::Loaded) << flag;
+    p = PointSet();
+    ASSERT_EQ(Load(p, pack), SettingsLoad::Loaded) << flag;
     EXPECT_FALSE(p.AutoSave) << flag;
   }
   std::string cr = DefaultFile;
   std::erase(cr, '\n');
   Write(cr);
-  EXPECT_EQ(Load(p, pack), TSettingsLoad::Loaded);
+  EXPECT_EQ(Load(p, pack), SettingsLoad::Loaded);
 }
 
 TEST_F(SettingsFile, MissingFileChangesNothing) {
-  TPoints p = Custom();
+  PointSet p = Custom();
   std::string pack;
-  EXPECT_EQ(Load(p, pack), TSettingsLoad::Missing);
+  EXPECT_EQ(Load(p, pack), SettingsLoad::Missing);
   EXPECT_EQ(p.FontName, "Liberation Mono");
   EXPECT_EQ(p.ScSvpMode, 2);
   EXPECT_EQ(pack, "");
@@ -173,31 +173,31 @@ TEST_F(SettingsFile, AnyBadFileGivesAllDefaults) {
   };
   for (const auto &[what, bytes] : cases) {
     Write(bytes);
-    TPoints p = Custom();
+    PointSet p = Custom();
     std::string pack = "CZ.pck";
-    EXPECT_EQ(Load(p, pack), TSettingsLoad::Defaults) << what;
+    EXPECT_EQ(Load(p, pack), SettingsLoad::Defaults) << what;
     ExpectDefaults(p, what);
     EXPECT_EQ(pack, "EN.pck") << what;
   }
   fs::remove(ini);
   fs::create_directories(ini); // a folder cannot be read as the file
-  TPoints p = Custom();
+  PointSet p = Custom();
   std::string pack;
-  EXPECT_EQ(Load(p, pack), TSettingsLoad::Defaults);
+  EXPECT_EQ(Load(p, pack), SettingsLoad::Defaults);
   ExpectDefaults(p);
 }
 
 TEST_F(SettingsFile, FailedSaveIsReportedAndLeavesNothingBehind) {
-  EXPECT_FALSE(inifile().SaveSettings(TPoints(), "EN.pck", (dir / "none" / "k.ini").string()));
+  EXPECT_FALSE(IniFile().SaveSettings(PointSet(), "EN.pck", (dir / "none" / "k.ini").string()));
   fs::create_directories(ini);
-  EXPECT_FALSE(inifile().SaveSettings(TPoints(), "EN.pck", ini));
+  EXPECT_FALSE(IniFile().SaveSettings(PointSet(), "EN.pck", ini));
   EXPECT_TRUE(fs::is_directory(ini));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 TEST_F(SettingsFile, DialogDefaultsThenCancelOrApply) {
-  TPoints p = Custom();
-  TSettingsEdit edit;
+  PointSet p = Custom();
+  SettingsEdit edit;
   edit.Show(p, "CZ.pck");
   edit.Defaults();
   // Cancel closes without applying: nothing changed, nothing written.
@@ -208,7 +208,7 @@ TEST_F(SettingsFile, DialogDefaultsThenCancelOrApply) {
   ASSERT_TRUE(edit.Apply(p, "CZ.pck", ini));
   EXPECT_EQ(Read(), "clYellow\r\nclLime\r\nclSilver\r\nclRed\r\nclBlack\r\n"
                     "Times New Roman\r\n10\r\n2\r\nF\r\nCZ.pck\r\n");
-  EXPECT_EQ(p.FixedColor, TPoints().FixedColor);
+  EXPECT_EQ(p.FixedColor, PointSet().FixedColor);
   EXPECT_EQ(p.ScSvpMode, 2);
 
   // A file that cannot be written is reported; the values are in use anyway.
@@ -228,10 +228,10 @@ TEST_F(SettingsFile, RandomBytesNeverBreakLoading) {
     for (std::size_t i = 0; i < n; ++i)
       bytes += static_cast<char>(rng() % 4 == 0 ? "\r\n$-0T"[rng() % 6] : rng() % 256);
     Write(bytes);
-    TPoints p;
+    PointSet p;
     std::string pack;
-    const TSettingsLoad r = Load(p, pack);
-    EXPECT_TRUE(r == TSettingsLoad::Loaded || r == TSettingsLoad::Defaults);
+    const SettingsLoad r = Load(p, pack);
+    EXPECT_TRUE(r == SettingsLoad::Loaded || r == SettingsLoad::Defaults);
     EXPECT_LE(p.ScSvpMode, 2);
     EXPECT_GE(p.FontSize, 1);
   }

@@ -8,23 +8,23 @@
 #include <system_error>
 #include <vector>
 
-class TScratchDir {
+class ScratchDir {
 public:
-  TScratchDir() {
+  ScratchDir() {
     const std::string templ = (std::filesystem::temp_directory_path() / "kdtest-XXXXXX").string();
     std::vector<char> buf(templ.begin(), templ.end());
     buf.push_back('\0');
     if (::mkdtemp(buf.data()))
       Path = buf.data();
   }
-  ~TScratchDir() {
+  ~ScratchDir() {
     std::error_code ec;
     std::filesystem::permissions(Path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(Path, ec);
   }
-  TScratchDir(const TScratchDir &) = delete;
-  TScratchDir &operator=(const TScratchDir &) = delete;
+  ScratchDir(const ScratchDir &) = delete;
+  ScratchDir &operator=(const ScratchDir &) = delete;
 
   std::string File(const std::string &name) const { return (Path / name).string(); }
   std::string operator/(const std::string &name) const { return File(name); }

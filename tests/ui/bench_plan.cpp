@@ -34,9 +34,9 @@ int main(int argc, char **argv) {
 
   // Points scattered over about 2 km; each measurement joins a point with
   // one of its next seven neighbours in the list.
-  TContainer net;
+  SurveyNetwork net;
   for (int i = 0; i < n; ++i) {
-    TNetPoint p;
+    NetworkPoint p;
     p.Number = 1000 + i;
     p.X = 5000 + 900 * std::cos(i * 0.7) * (i % 97) / 97.0;
     p.Y = 2000 + 900 * std::sin(i * 0.7) * (i % 89) / 89.0;

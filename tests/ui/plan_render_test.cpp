@@ -16,8 +16,8 @@ namespace {
 constexpr std::uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kGreen = 0x00FF00,
                         kBlue = 0xFF0000, kRed = 0x0000FF;
 
-TNetPoint Pt(double n, long double x, long double y, long double z = 0, bool fixed = false) {
-  TNetPoint p;
+NetworkPoint Pt(double n, long double x, long double y, long double z = 0, bool fixed = false) {
+  NetworkPoint p;
   p.Number = n;
   p.X = x;
   p.Y = y;
@@ -27,7 +27,7 @@ TNetPoint Pt(double n, long double x, long double y, long double z = 0, bool fix
 }
 
 std::uint32_t At(const QImage &img, int x, int y) {
-  TPlanCanvas c(const_cast<QImage *>(&img));
+  PlanCanvas c(const_cast<QImage *>(&img));
   return c.Pixel(x, y);
 }
 
@@ -51,7 +51,7 @@ private slots:
   void lineLeavesOutItsEndPoint() {
     QImage img(20, 20, QImage::Format_RGB888);
     img.fill(Qt::black);
-    TPlanCanvas c(&img);
+    PlanCanvas c(&img);
     c.PenColor = kWhite;
     c.Line(2, 3, 7, 3);
     for (int x = 2; x <= 6; ++x)
@@ -72,7 +72,7 @@ private slots:
   void fillAndEllipseKeepTheirBoxes() {
     QImage img(30, 30, QImage::Format_RGB888);
     img.fill(Qt::black);
-    TPlanCanvas c(&img);
+    PlanCanvas c(&img);
     c.BrushColor = kBlue;
     c.FillRect(2, 2, 5, 4);
     QCOMPARE(c.Pixel(4, 3), kBlue);
@@ -99,7 +99,7 @@ private slots:
   void textSitsOnABrushBoxAtItsCorner() {
     QImage img(120, 60, QImage::Format_RGB888);
     img.fill(Qt::black);
-    TPlanCanvas c(&img);
+    PlanCanvas c(&img);
     c.BrushColor = kBlue;
     c.FontColor = kWhite;
     c.FontName = "Times New Roman";
@@ -121,7 +121,7 @@ private slots:
   void farAwayCoordinatesAreClippedNotWalked() {
     QImage img(40, 40, QImage::Format_RGB888);
     img.fill(Qt::black);
-    TPlanCanvas c(&img);
+    PlanCanvas c(&img);
     c.PenColor = kWhite;
     c.Line(-1000000000, 5, 1000000000, 5);
     for (int x = 0; x < 40; ++x)
@@ -143,9 +143,9 @@ private slots:
   }
 
   void systemColoursUseTheDesktopPalette() {
-    QCOMPARE(TPlanCanvas::ToRgb(0xFF00000F), 0xF0F0F0u); // button face
-    QCOMPARE(TPlanCanvas::ToRgb(0x00123456), 0x123456u);
-    QCOMPARE(TPlanCanvas::ToRgb(0xFF0000FF), 0x000000u); // unknown number
+    QCOMPARE(PlanCanvas::ToRgb(0xFF00000F), 0xF0F0F0u); // button face
+    QCOMPARE(PlanCanvas::ToRgb(0x00123456), 0x123456u);
+    QCOMPARE(PlanCanvas::ToRgb(0xFF0000FF), 0x000000u); // unknown number
   }
 
   // ---- symbols, axes, background ----
@@ -153,8 +153,8 @@ private slots:
   void pointSymbolCrossCircleAndLabel() {
     QImage img(200, 200, QImage::Format_RGB888);
     img.fill(Qt::black);
-    TPoints pts;
-    TPlanCanvas c(&img);
+    PointSet pts;
+    PlanCanvas c(&img);
     c.BrushColor = kBlue;
     c.PenColor = kGreen;
     c.FontColor = kGreen;
@@ -184,11 +184,11 @@ private slots:
 
   void axesAreWhiteWhateverTheColours() {
     QImage img(120, 120, QImage::Format_RGB888);
-    TPoints pts;
+    PointSet pts;
     pts.BackColor = kBlack;
     SetBitmap(pts, &img);
     ClearPlan(pts);
-    TPlanCanvas c(&img);
+    PlanCanvas c(&img);
     DrawAxes(c);
     for (int i = 10; i < 50; ++i) {
       QCOMPARE(c.Pixel(i, 10), kWhite);
@@ -210,7 +210,7 @@ private slots:
   void clearFillsEveryPixelWithTheBackground() {
     QImage img(64, 48, QImage::Format_RGB888);
     img.fill(Qt::red);
-    TPoints pts;
+    PointSet pts;
     pts.BackColor = 0xFF00000F; // system colour: button face
     SetBitmap(pts, &img);
     ClearPlan(pts);
@@ -224,16 +224,16 @@ private slots:
 
   void pointsMarkAndColours() {
     QImage img(300, 300, QImage::Format_RGB888);
-    TPoints pts;
+    PointSet pts;
     pts.List.Append(Pt(1, 0, 0, 0, true));
     pts.List.Append(Pt(2, 100, 100));
     SetBitmap(pts, &img);
     FitAll(pts);
     ClearPlan(pts);
     DrawPoints(pts);
-    const TPixelPos a = WorldToPixel(pts, pts.List.Items[0]);
-    const TPixelPos b = WorldToPixel(pts, pts.List.Items[1]);
-    TPlanCanvas c(&img);
+    const PixelPosition a = WorldToPixel(pts, pts.List.Items[0]);
+    const PixelPosition b = WorldToPixel(pts, pts.List.Items[1]);
+    PlanCanvas c(&img);
     QCOMPARE(c.Pixel(RoundPixel(a.x), RoundPixel(a.y)), pts.FixedColor);
     QCOMPARE(c.Pixel(RoundPixel(b.x), RoundPixel(b.y)), pts.AdjustedColor);
 
@@ -251,7 +251,7 @@ private slots:
 
   void fitCentresTheExtentAndKeepsTheMargin() {
     QImage img(600, 400, QImage::Format_RGB888);
-    TPoints pts;
+    PointSet pts;
     SetBitmap(pts, &img);
     pts.List.Append(Pt(1, 10, 20));
     pts.List.Append(Pt(2, 110, 40));
@@ -265,13 +265,13 @@ private slots:
     QCOMPARE(double(pts.Scale), 5.5);
     QCOMPARE(double(pts.OffsetX), 0.0);
     QVERIFY(!pts.Marked);
-    const TPixelPos left = WorldToPixel(pts, pts.List.Items[0]);
+    const PixelPosition left = WorldToPixel(pts, pts.List.Items[0]);
     QCOMPARE(double(left.x), 25.0);
   }
 
   void fitOfCollinearAndSinglePoints() {
     QImage img(573, 573, QImage::Format_RGB888);
-    TPoints pts;
+    PointSet pts;
     SetBitmap(pts, &img);
     pts.List.Append(Pt(1, 5, 0));
     pts.List.Append(Pt(2, 5, 100));
@@ -283,11 +283,11 @@ private slots:
     pts.List.Items[1] = Pt(2, 5, 0);
     FitAll(pts);
     QCOMPARE(double(pts.Scale), double(450.0L / 0.0001L));
-    const TPixelPos p = WorldToPixel(pts, pts.List.Items[0]);
+    const PixelPosition p = WorldToPixel(pts, pts.List.Items[0]);
     QCOMPARE(double(p.x), 350.0);
     QCOMPARE(double(p.y), 250.0);
 
-    TPoints empty;
+    PointSet empty;
     SetBitmap(empty, &img);
     FitAll(empty); // nothing to fit: no failure
     QCOMPARE(NearestPoint(empty, 10, 10), -1);
@@ -295,7 +295,7 @@ private slots:
 
   void zoomInAndOutRestoresTheScale() {
     QImage img(574, 572, QImage::Format_RGB888);
-    TPoints pts;
+    PointSet pts;
     SetBitmap(pts, &img);
     pts.List.Append(Pt(1, 0, 0));
     pts.List.Append(Pt(2, 300, 200));
@@ -308,7 +308,7 @@ private slots:
     QVERIFY(std::fabs(double(pts.Scale / scale) - 1.05) < 1e-15);
     Zoom(pts, 1.0 / pts.ZoomStep);
     QVERIFY(std::fabs(double(pts.Scale / scale) - 1.0) < 1e-15);
-    const TPixelPos p = WorldToPixel(pts, X0, Y0);
+    const PixelPosition p = WorldToPixel(pts, X0, Y0);
     QVERIFY(std::fabs(double(p.x) - 287) < 1e-6);
     QVERIFY(std::fabs(double(p.y) - 286) < 1e-6);
 
@@ -320,7 +320,7 @@ private slots:
     PixelToWorld(pts, RoundPixel(575 / 2.0L), RoundPixel(573 / 2.0L), X, Y);
     pts.Marked = true;
     Zoom(pts, 2.0);
-    const TPixelPos q = WorldToPixel(pts, X, Y);
+    const PixelPosition q = WorldToPixel(pts, X, Y);
     QVERIFY(std::fabs(double(q.x) - 287.5) < 1e-9);
     QVERIFY(std::fabs(double(q.y) - 286.5) < 1e-9);
     QVERIFY(!pts.Marked);
@@ -336,14 +336,14 @@ private slots:
 
   void pixelAndWorldAreInverse() {
     QImage img(400, 300, QImage::Format_RGB888);
-    TPoints pts;
+    PointSet pts;
     SetBitmap(pts, &img);
     pts.Scale = 3.25L;
     pts.CentreX = 1000.5L;
     pts.CentreY = -20;
     pts.OffsetX = 12.5L;
     pts.OffsetY = -3;
-    const TPixelPos p = WorldToPixel(pts, 1010.5L, -10);
+    const PixelPosition p = WorldToPixel(pts, 1010.5L, -10);
     QCOMPARE(double(p.x), 10 * 3.25 + 200 + 12.5);
     QCOMPARE(double(p.y), 10 * 3.25 + 150 - 3);
     long double X, Y;
@@ -357,7 +357,7 @@ private slots:
 
   void pickRadiusAndTies() {
     QImage img(400, 400, QImage::Format_RGB888);
-    TPoints pts;
+    PointSet pts;
     SetBitmap(pts, &img);
     pts.Scale = 1;
     pts.CentreX = 200;
@@ -381,8 +381,8 @@ private slots:
 
   void onePairOneLineWithItsLabel() {
     QImage img(300, 300, QImage::Format_RGB888);
-    TContainer net;
-    TPoints &pts = net.Points;
+    SurveyNetwork net;
+    PointSet &pts = net.Points;
     SetBitmap(pts, &img);
     pts.List.Append(Pt(1, 0, 0));
     pts.List.Append(Pt(2, 100, 0));
@@ -392,11 +392,11 @@ private slots:
     FitAll(pts);
     DrawMeasurementPlan(net);
     QCOMPARE(net.Measurements.PairCount(), 1);
-    QCOMPARE(TMereni::PairLabel(net.Measurements.Pairs[0]), std::string("2sd"));
-    const TPairCount &pair = net.Measurements.Pairs[0];
-    const TPixelPos a = WorldToPixel(pts, pts.List.Items[0]);
+    QCOMPARE(MeasurementList::PairLabel(net.Measurements.Pairs[0]), std::string("2sd"));
+    const MeasuredPair &pair = net.Measurements.Pairs[0];
+    const PixelPosition a = WorldToPixel(pts, pts.List.Items[0]);
     QCOMPARE(double(pair.PixelA.x), double(a.x));
-    TPlanCanvas c(&img);
+    PlanCanvas c(&img);
     const int y = RoundPixel(a.y);
     // The line runs between the points in the measurement colour (away from
     // the symbols and the label).
@@ -407,14 +407,14 @@ private slots:
     QVERIFY(Colours(img, mx, y + 1, mx + 30, y + 16).count(pts.MeasColor));
     QCOMPARE(c.Pixel(mx - 1, y + 3), pts.BackColor);
     // Point 3 has no measurement: nothing between it and the others.
-    const TPixelPos p3 = WorldToPixel(pts, pts.List.Items[2]);
+    const PixelPosition p3 = WorldToPixel(pts, pts.List.Items[2]);
     QCOMPARE(c.Pixel(RoundPixel((a.x + p3.x) / 2), RoundPixel((a.y + p3.y) / 2)),
              pts.BackColor);
   }
 
   void pairsOfMissingPointsAreNotDrawn() {
     QImage img(200, 200, QImage::Format_RGB888);
-    TContainer net;
+    SurveyNetwork net;
     SetBitmap(net.Points, &img);
     net.Points.List.Append(Pt(1, 0, 0));
     net.Points.List.Append(Pt(2, 10, 10));
@@ -428,7 +428,7 @@ private slots:
 
   void wheelOperationsZoomAndRedraw() {
     QImage img(300, 300, QImage::Format_RGB888);
-    TContainer net;
+    SurveyNetwork net;
     SetBitmap(net.Points, &img);
     net.Points.List.Append(Pt(1, 0, 0));
     net.Points.List.Append(Pt(2, 100, 50));
@@ -448,10 +448,10 @@ private slots:
   // ---- tables, lists, adding ----
 
   void pointGridAndNumberList() {
-    TPoints pts;
+    PointSet pts;
     pts.List.Append(Pt(12, 1000.12345L, -5.5L, 250.0005L));
     pts.List.Append(Pt(12.5, 0, 0, 0));
-    TGrid g;
+    TextGrid g;
     FillPointGrid(pts, g);
     QCOMPARE(g.RowCount(), 3);
     QCOMPARE(g.ColCount, 4);
@@ -459,7 +459,9 @@ private slots:
     QCOMPARE(g.Cell(0, 1), std::string("X/m"));
     QCOMPARE(g.Cell(0, 3), std::string("Z/m"));
     QCOMPARE(g.Cell(1, 0), std::string("12"));
-    QCOMPARE(g.Cell(1, 1), std::string("1000.123"));
+    // Rounded to eight significant digits first (1000.1235), then to three
+    // decimals.
+    QCOMPARE(g.Cell(1, 1), std::string("1000.124"));
     QCOMPARE(g.Cell(1, 2), std::string("-5.500"));
     QCOMPARE(g.Cell(2, 0), std::string("12.5"));
 
@@ -473,7 +475,7 @@ private slots:
 
   void addPointAtTheMark() {
     QImage img(400, 400, QImage::Format_RGB888);
-    TPoints pts;
+    PointSet pts;
     SetBitmap(pts, &img);
     pts.Scale = 2;
     pts.CentreX = 100;
@@ -488,7 +490,7 @@ private slots:
     QCOMPARE(pts.List.Count(), 2);
     QVERIFY(AddPointAtMark(pts, 5.5L, 7));
     QCOMPARE(pts.List.Count(), 3);
-    const TNetPoint &p = pts.List.Items[2];
+    const NetworkPoint &p = pts.List.Items[2];
     QCOMPARE(p.Number, 7.0);
     QCOMPARE(double(p.X), 105.0);
     QCOMPARE(double(p.Y), 90.0);

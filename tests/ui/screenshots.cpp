@@ -57,12 +57,12 @@ int main(int argc, char *argv[]) {
   OutDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath() + "/screenshots";
   QDir().mkpath(OutDir);
 
-  TUiFixture f;
+  UiFixture f;
   f.Start({"EN.pck", "CZ.pck", "shaft_coords.txt", "shaft_meas.txt"});
   const QString engine = QStringLiteral(KD_BIN_DIR "/gama.exe");
   if (QFile::exists(engine))
     QFile::link(engine, f.Path("gama.exe"));
-  TQtPlatform real;
+  QtPlatform real;
   f.Fake->onStart = [&real](const QString &program, const QStringList &args, QString &error) {
     return real.StartProcess(program, args, error);
   };
@@ -71,66 +71,66 @@ int main(int argc, char *argv[]) {
   f.Write("coords.txt", CoordinateFile(6));
   f.Write("meas.txt", MeasurementFile(6));
   f.Fake->openAnswers << f.Path("coords.txt") << f.Path("meas.txt");
-  Form1->BitBtn1Click();
-  Form1->BitBtn3Click();
-  Shot(Form1, "main");
-  Form1->BitBtn4Click();
-  auto *timer = static_cast<TFakeTimer *>(Form1->Timer1.get());
+  TheMainWindow->LoadFullCoordinates();
+  TheMainWindow->LoadMeasurements();
+  Shot(TheMainWindow, "main");
+  TheMainWindow->Evaluate();
+  auto *timer = static_cast<FakeTimer *>(TheMainWindow->PollTimer.get());
   for (int i = 0; i < 51 && timer->Enabled(); ++i) {
     QThread::msleep(500);
     timer->Fire();
   }
-  Shot(Form1, "main_evaluated");
+  Shot(TheMainWindow, "main_evaluated");
 
-  if (Form1->BitBtn8->isEnabled()) {
-    Form1->BitBtn8Click();
-    Shot(Form5, "protocol");
+  if (TheMainWindow->ProtocolButton->isEnabled()) {
+    TheMainWindow->ShowProtocol();
+    Shot(TheProtocolWindow, "protocol");
   }
-  if (Form1->BitBtn9->isEnabled()) {
-    Form1->BitBtn9Click();
-    if (!f.Fake->modalShown.isEmpty() && f.Fake->modalShown.last() == Form6) {
-      Form6->ComboBox2->setCurrentIndex(Form6->ComboBox2->count() - 1);
-      Form6->BitBtn1Click();
-      Shot(Form6, "results");
+  if (TheMainWindow->CalculationsButton->isEnabled()) {
+    TheMainWindow->ShowCalculations();
+    if (!f.Fake->modalShown.isEmpty() && f.Fake->modalShown.last() == TheResultsWindow) {
+      TheResultsWindow->ToPointCombo->setCurrentIndex(TheResultsWindow->ToPointCombo->count() - 1);
+      TheResultsWindow->ComputeDistance();
+      Shot(TheResultsWindow, "results");
     }
   }
-  Form9->FormShow();
-  Shot(Form9, "settings");
+  TheSettingsDialog->OnShow();
+  Shot(TheSettingsDialog, "settings");
 
   // The plans and their dialogs with the bundled sample network.
   f.Fake->openAnswers << f.Path("shaft_coords.txt") << f.Path("shaft_meas.txt");
-  Form1->BitBtn1Click();
-  Form1->BitBtn3Click();
-  Container->Points.AutoSave = false; // the shots save nothing
-  Form2->PreparePlan();
-  Form2->StringGrid1->selectRow(3);
-  Form2->Image1MouseDown(Qt::LeftButton, 330, 140); // a marked position
-  Shot(Form2, "coordinate_plan");
-  Form3->PreparePlan();
-  Form3->show();
-  Form3->BitBtn1Click(); // "->3d pol." opens the add dialog
-  Shot(Form3, "measurement_plan");
-  Form3->BitBtn16Click();
-  Shot(Form4, "add_measurement");
-  Form3->StringGrid2->selectRow(4);
-  Shot(Form7, "change_precision");
-  Shot(Form8, "change_all_sc_svp");
-  TPointProp->Fill(Container->Points.List.Items[3], 3);
-  Shot(TPointProp, "point_properties");
-  FPrecGuide->BitBtn5Click();
-  FPrecGuide->BitBtn6Click();
-  FPrecGuide->BitBtn4Click();
-  FPrecGuide->BitBtn7Click();
-  FPrecGuide->BitBtn8Click();
-  Shot(FPrecGuide, "precision_guide");
+  TheMainWindow->LoadFullCoordinates();
+  TheMainWindow->LoadMeasurements();
+  TheNetwork->Points.AutoSave = false; // the shots save nothing
+  TheCoordinatePlan->PreparePlan();
+  TheCoordinatePlan->PointTable->selectRow(3);
+  TheCoordinatePlan->PlanImageMouseDown(Qt::LeftButton, 330, 140); // a marked position
+  Shot(TheCoordinatePlan, "coordinate_plan");
+  TheMeasurementPlan->PreparePlan();
+  TheMeasurementPlan->show();
+  TheMeasurementPlan->AddPolar3D(); // "->3d pol." opens the add dialog
+  Shot(TheMeasurementPlan, "measurement_plan");
+  TheMeasurementPlan->AddZenithAngle();
+  Shot(TheAddMeasurementWindow, "add_measurement");
+  TheMeasurementPlan->MeasurementTable->selectRow(4);
+  Shot(TheChangePrecisionDialog, "change_precision");
+  Shot(TheAllPointsScSvpDialog, "change_all_sc_svp");
+  ThePointPropertiesDialog->Fill(TheNetwork->Points.List.Items[3], 3);
+  Shot(ThePointPropertiesDialog, "point_properties");
+  ThePrecisionGuide->ComputeDirectionSigma();
+  ThePrecisionGuide->ComputeZenithAngleSigma();
+  ThePrecisionGuide->FillAverageSlopeDistance();
+  ThePrecisionGuide->ComputeSlopeDistanceSigma();
+  ThePrecisionGuide->ComputeHeightDifferenceSigma();
+  Shot(ThePrecisionGuide, "precision_guide");
 
   // The same main and settings windows in Czech.
-  Form9->ComboBox1->setEditText("CZ");
-  Form9->BitBtn6Click();
-  Shot(Form1, "main_cz");
-  Form9->FormShow();
-  Shot(Form9, "settings_cz");
-  Shot(Form6, "results_cz");
+  TheSettingsDialog->LanguageCombo->setEditText("CZ");
+  TheSettingsDialog->ChangeLanguage();
+  Shot(TheMainWindow, "main_cz");
+  TheSettingsDialog->OnShow();
+  Shot(TheSettingsDialog, "settings_cz");
+  Shot(TheResultsWindow, "results_cz");
 
   f.Stop();
   std::printf("%d screenshots\n", Saved);

@@ -36,24 +36,24 @@ const QByteArray kResults =
 
 class TestResults : public QObject {
   Q_OBJECT
-  TUiFixture F;
+  UiFixture F;
 
   // Runs "+Calculations+" on the given results document.
   void Calculate(const QByteArray &results) {
     F.Write("korvadimensio3d.xml", results);
-    Form1->BitBtn9Click();
+    TheMainWindow->ShowCalculations();
   }
   QString Cell(int row, int col) const {
     // Row 0 of the table is the header.
     if (row == 0)
-      return Form6->StringGrid1->horizontalHeaderItem(col)->text();
-    return Form6->StringGrid1->item(row - 1, col)->text();
+      return TheResultsWindow->ResultsTable->horizontalHeaderItem(col)->text();
+    return TheResultsWindow->ResultsTable->item(row - 1, col)->text();
   }
   void Choose(int kind, int from, int to) {
-    Form6->ComboBox3->setCurrentIndex(kind);
-    Form6->ComboBox1->setCurrentIndex(from);
-    Form6->ComboBox2->setCurrentIndex(to);
-    Form6->BitBtn1Click();
+    TheResultsWindow->DistanceKindCombo->setCurrentIndex(kind);
+    TheResultsWindow->FromPointCombo->setCurrentIndex(from);
+    TheResultsWindow->ToPointCombo->setCurrentIndex(to);
+    TheResultsWindow->ComputeDistance();
   }
 
 private slots:
@@ -63,9 +63,9 @@ private slots:
   void resultsFillTheTableAndTheChoosers() {
     Calculate(kResults);
     QVERIFY(F.Fake->messages.isEmpty());
-    QCOMPARE(F.Fake->modalShown, QList<QDialog *>{Form6});
-    QCOMPARE(Form6->StringGrid1->rowCount(), 2);
-    QCOMPARE(Form6->StringGrid1->columnCount(), 16);
+    QCOMPARE(F.Fake->modalShown, QList<QDialog *>{TheResultsWindow});
+    QCOMPARE(TheResultsWindow->ResultsTable->rowCount(), 2);
+    QCOMPARE(TheResultsWindow->ResultsTable->columnCount(), 16);
     QCOMPARE(Cell(0, 0), QString("P.No."));
     QCOMPARE(Cell(0, 15), QString("z(c)/gon"));
     QCOMPARE(Cell(1, 0), QString("1"));
@@ -75,41 +75,41 @@ private slots:
     QCOMPARE(Cell(1, 6), QString("1.000"));
     QCOMPARE(Cell(2, 2), QString("204.000000"));
     QCOMPARE(Cell(2, 3), QString("62.000000"));
-    QCOMPARE(Form6->ComboBox1->count(), 2);
-    QCOMPARE(Form6->ComboBox2->itemText(1), QString("2"));
-    QCOMPARE(Form6->ComboBox1->currentIndex(), 0);
-    QCOMPARE(Form6->Label4->text(), QString("--------"));
+    QCOMPARE(TheResultsWindow->FromPointCombo->count(), 2);
+    QCOMPARE(TheResultsWindow->ToPointCombo->itemText(1), QString("2"));
+    QCOMPARE(TheResultsWindow->FromPointCombo->currentIndex(), 0);
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("--------"));
   }
 
   void distancePrecisionFollowsTheFullCovariance() {
     Calculate(kResults);
     Choose(0, 0, 0);
-    QCOMPARE(Form6->Label4->text(), QString("0.000000 m"));
-    QCOMPARE(Form6->Label5->text(), QString("0.000000 mm"));
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("0.000000 m"));
+    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("0.000000 mm"));
     // Heights correlated by 1 mm^2: sqrt(1 + 4 - 2).
     Choose(2, 0, 1);
-    QCOMPARE(Form6->Label4->text(), QString("12.000000 m"));
-    QCOMPARE(Form6->Label5->text(), QString("1.732051 mm"));
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("12.000000 m"));
+    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("1.732051 mm"));
     Choose(1, 0, 1);
-    QCOMPARE(Form6->Label4->text(), QString("5.000000 m"));
-    QCOMPARE(Form6->Label5->text(), QString("4.816638 mm"));
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("5.000000 m"));
+    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("4.816638 mm"));
     Choose(0, 1, 0); // swapped: the same
-    QCOMPARE(Form6->Label4->text(), QString("13.000000 m"));
-    const QString slope = Form6->Label5->text();
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("13.000000 m"));
+    const QString slope = TheResultsWindow->StdDevValueLabel->text();
     Choose(0, 0, 1);
-    QCOMPARE(Form6->Label5->text(), slope);
+    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), slope);
     QCOMPARE(slope, QString::number(std::sqrt(1012.0 / 169.0), 'f', 6) + " mm");
     // A typed text that names no point computes nothing.
-    Form6->ComboBox1->setEditText("99");
-    Form6->BitBtn1Click();
-    QCOMPARE(Form6->Label4->text(), QString("--------"));
+    TheResultsWindow->FromPointCombo->setEditText("99");
+    TheResultsWindow->ComputeDistance();
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("--------"));
   }
 
   void wholeNetworkCentringEntersTheDiagonal() {
     F.Write("c.txt", "1 100 200 50 0 0\r\n2 103 204 62 0.003 0\r\n");
     F.Fake->openAnswers << F.Path("c.txt");
-    Form1->BitBtn1Click();
-    Container->Points.ScSvpMode = 2;
+    TheMainWindow->LoadFullCoordinates();
+    TheNetwork->Points.ScSvpMode = 2;
     Calculate(kResults);
     QCOMPARE(Cell(2, 4), QString("5.000"));
     QCOMPARE(Cell(2, 5), QString("5.000"));
@@ -120,8 +120,8 @@ private slots:
   void savedTableAndMatrixHaveTheirShape() {
     Calculate(kResults);
     F.Fake->saveAnswers << F.Path("table.txt") << F.Path("cov.txt");
-    Form6->BitBtn2Click();
-    Form6->BitBtn3Click();
+    TheResultsWindow->SaveResultsTable();
+    TheResultsWindow->SaveCovarianceMatrix();
     const QList<QByteArray> table = F.Read("table.txt").split('\n');
     QCOMPARE(table.size(), 4); // three lines and the empty rest after the last CR LF
     QVERIFY(table[3].isEmpty());
@@ -144,10 +144,10 @@ private slots:
   void cancelledOrFailedSavesLoseNothing() {
     Calculate(kResults);
     F.Write("table.txt", "precious");
-    Form6->BitBtn2Click(); // cancelled
+    TheResultsWindow->SaveResultsTable(); // cancelled
     QCOMPARE(F.Read("table.txt"), QByteArray("precious"));
     F.Fake->saveAnswers << F.Path("no/such/folder/table.txt");
-    Form6->BitBtn2Click();
+    TheResultsWindow->SaveResultsTable();
     QCOMPARE(F.Fake->messages.size(), 1);
     QVERIFY(!QFile::exists(F.Path("no/such/folder/table.txt")));
   }
@@ -157,7 +157,7 @@ private slots:
     shortCov.replace("\n4</cov>", "</cov>"); // 20 numbers for a dimension of 6
     Calculate(shortCov);
     QCOMPARE(F.Fake->messages, QStringList{"All point have to be 3d. "});
-    QCOMPARE(Form1->StatusText(), QString("All point have to be 3d. "));
+    QCOMPARE(TheMainWindow->StatusText(), QString("All point have to be 3d. "));
     QVERIFY(F.Fake->modalShown.isEmpty());
 
     QByteArray missingPoint = kResults;
@@ -167,12 +167,12 @@ private slots:
     QVERIFY(F.Fake->modalShown.isEmpty());
     // Nothing to export from a failed reading.
     F.Fake->saveAnswers << F.Path("cov.txt");
-    Form6->BitBtn3Click();
+    TheResultsWindow->SaveCovarianceMatrix();
     QVERIFY(!QFile::exists(F.Path("cov.txt")));
   }
 
   void missingOrBrokenResultsFileIsReported() {
-    Form1->BitBtn9Click();
+    TheMainWindow->ShowCalculations();
     QCOMPARE(F.Fake->messages.size(), 1);
     Calculate("<results><point");
     QCOMPARE(F.Fake->messages.size(), 2);
@@ -180,9 +180,9 @@ private slots:
   }
 
   void windowKeepsItsMinimumWidth() {
-    Form6->resize(500, 300);
+    TheResultsWindow->resize(500, 300);
     QApplication::processEvents();
-    QVERIFY(Form6->width() >= 715);
+    QVERIFY(TheResultsWindow->width() >= 715);
   }
 
   void realEngineRunEndsInAFilledTable() {
@@ -190,27 +190,27 @@ private slots:
     if (!QFile::exists(engine))
       QSKIP("the engine has not been built");
     QVERIFY(QFile::link(engine, F.Path("gama.exe")));
-    TQtPlatform real;
+    QtPlatform real;
     F.Fake->onStart = [&real](const QString &program, const QStringList &args, QString &error) {
       return real.StartProcess(program, args, error);
     };
     F.Write("c.txt", CoordinateFile(5));
     F.Write("m.txt", MeasurementFile(5));
     F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
-    Form1->BitBtn1Click();
-    Form1->BitBtn3Click();
-    Form1->BitBtn4Click();
-    QCOMPARE(Form1->StatusText(), QString("Evaluation started."));
-    auto *timer = static_cast<TFakeTimer *>(Form1->Timer1.get());
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    TheMainWindow->Evaluate();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation started."));
+    auto *timer = static_cast<FakeTimer *>(TheMainWindow->PollTimer.get());
     for (int i = 0; i < 51 && timer->Enabled(); ++i) {
       QThread::msleep(500);
       timer->Fire();
     }
-    QCOMPARE(Form1->StatusText(), QString("Evaluation acomplished."));
-    QVERIFY(Form1->BitBtn9->isEnabled());
-    Form1->BitBtn9Click();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation acomplished."));
+    QVERIFY(TheMainWindow->CalculationsButton->isEnabled());
+    TheMainWindow->ShowCalculations();
     QVERIFY2(F.Fake->messages.isEmpty(), qPrintable(F.Fake->messages.join('|')));
-    QCOMPARE(Form6->StringGrid1->rowCount(), 3); // points 3, 4, 5 are adjusted
+    QCOMPARE(TheResultsWindow->ResultsTable->rowCount(), 3); // points 3, 4, 5 are adjusted
     for (int r = 1; r <= 3; ++r)
       for (int c = 4; c <= 9; ++c) {
         bool ok = false;
@@ -218,8 +218,8 @@ private slots:
         QVERIFY(ok && v > 0 && v < 100);
       }
     Choose(0, 0, 2);
-    QVERIFY(Form6->Label5->text().endsWith(" mm"));
-    QVERIFY(Form6->Label5->text() != "0.000000 mm");
+    QVERIFY(TheResultsWindow->StdDevValueLabel->text().endsWith(" mm"));
+    QVERIFY(TheResultsWindow->StdDevValueLabel->text() != "0.000000 mm");
   }
 };
 

@@ -9,11 +9,11 @@
 #include <QFile>
 #include <cmath>
 
-void TUiFixture::Start(const QStringList &dataFiles) {
+void UiFixture::Start(const QStringList &dataFiles) {
   Dir = std::make_unique<QTemporaryDir>();
   for (const QString &name : dataFiles)
     QFile::copy(QStringLiteral(KD_SOURCE_DIR "/data/") + name, Dir->filePath(name));
-  auto fake = std::make_unique<TFakePlatform>();
+  auto fake = std::make_unique<FakePlatform>();
   fake->programPath = Dir->filePath("korvadimensio3d");
   Fake = fake.get();
   Previous = SetPlatform(std::move(fake));
@@ -21,8 +21,8 @@ void TUiFixture::Start(const QStringList &dataFiles) {
   StartUp();
 }
 
-void TUiFixture::Stop() {
-  DestroyAllForms();
+void UiFixture::Stop() {
+  DestroyAllWindows();
   Lang().LoadBuiltIn();
   LangPackFile.clear();
   SetPlatform(std::move(Previous));
@@ -30,22 +30,22 @@ void TUiFixture::Stop() {
   Dir.reset();
 }
 
-void TUiFixture::Restart() {
-  DestroyAllForms();
+void UiFixture::Restart() {
+  DestroyAllWindows();
   Lang().LoadBuiltIn();
   LangPackFile.clear();
   StartUp();
 }
 
-QString TUiFixture::Path(const QString &name) const { return Dir->filePath(name); }
+QString UiFixture::Path(const QString &name) const { return Dir->filePath(name); }
 
-void TUiFixture::Write(const QString &name, const QByteArray &bytes) const {
+void UiFixture::Write(const QString &name, const QByteArray &bytes) const {
   QFile f(Path(name));
   if (f.open(QIODevice::WriteOnly))
     f.write(bytes);
 }
 
-QByteArray TUiFixture::Read(const QString &name) const {
+QByteArray UiFixture::Read(const QString &name) const {
   QFile f(Path(name));
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }

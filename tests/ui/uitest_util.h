@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-class TUiFixture {
+class UiFixture {
 public:
   // Installs a fake platform whose program lies in a fresh temporary folder
   // (named "korvadimensio3d"), optionally with files copied from data/, and
@@ -24,11 +24,11 @@ public:
   void Write(const QString &name, const QByteArray &bytes) const;
   QByteArray Read(const QString &name) const;
 
-  TFakePlatform *Fake = nullptr; // owned by Platform()
+  FakePlatform *Fake = nullptr; // owned by Platform()
 
 private:
   std::unique_ptr<QTemporaryDir> Dir;
-  std::unique_ptr<TPlatform> Previous;
+  std::unique_ptr<PlatformServices> Previous;
 };
 
 // A full-format coordinate file of n points: 1 and 2 fixed, the rest adjusted,
