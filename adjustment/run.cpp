@@ -9,7 +9,7 @@
 #include "adjustment/outfile.h"
 #include "adjustment/output.h"
 #include "adjustment/reader.h"
-#include "core/textfile.h"
+#include "core/text_file.h"
 
 namespace kd::adj {
 

@@ -1,8 +1,8 @@
 // Network model benchmark: a planned network of 5,000 points and 50,000
 // measurements is saved, loaded, checked and sorted; prints the time of each
 // step and the peak memory.
-#include "core/container.h"
-#include "core/grid.h"
+#include "core/survey_network.h"
+#include "core/text_grid.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Writes the engine input document of a generated network of 5,000 points
 // and 50,000 measurements and prints the time of each write.
-#include "core/container.h"
+#include "core/survey_network.h"
 
 #include <chrono>
 #include <cstdio>

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "core/textfile.h"
+#include "core/text_file.h"
 
 extern char **environ;
 

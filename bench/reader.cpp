@@ -16,8 +16,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "core/textfile.h"
-#include "engine/xmlreader.h"
+#include "core/text_file.h"
+#include "engine/results_reader.h"
 
 extern char **environ;
 

@@ -1,6 +1,6 @@
 // korvadimensio3d-batch: evaluates a planned network from the command line.
-#include "cli/batch.h"
-#include "cli/options.h"
+#include "cli/batch_run.h"
+#include "cli/batch_options.h"
 #include "engine/evaluation.h"
 
 #include <csignal>

@@ -1,8 +1,8 @@
 #include "engine/evaluation.h"
 
-#include "core/numtext.h"
-#include "core/textfile.h"
-#include "settings/langpack.h"
+#include "core/number_text.h"
+#include "core/text_file.h"
+#include "settings/language_pack.h"
 
 #include <cerrno>
 #include <chrono>

@@ -7,7 +7,7 @@
 // The desktop program drives the poll from its 500 ms timer (one Tick per
 // timer event); the batch command drives it from RunEngineAndWait. Both see
 // the same states, status texts and time-out.
-#include "core/container.h"
+#include "core/survey_network.h"
 
 #include <functional>
 #include <string>

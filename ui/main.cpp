@@ -1,7 +1,7 @@
 // Korvadimensio 3D: the desktop program.
 #include "core/version.h"
-#include "ui/form1.h"
-#include "ui/globals.h"
+#include "ui/main_window.h"
+#include "ui/app_globals.h"
 #include "ui/startup.h"
 
 #include <QApplication>

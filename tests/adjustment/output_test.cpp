@@ -9,7 +9,7 @@
 
 #include "adjustment/output.h"
 #include "adjustment/run.h"
-#include "core/textfile.h"
+#include "core/text_file.h"
 #include "net_builder.h"
 
 using namespace kd::adj;

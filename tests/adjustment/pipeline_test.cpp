@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "adjustment/run.h"
-#include "core/container.h"
-#include "engine/xmlreader.h"
+#include "core/survey_network.h"
+#include "engine/results_reader.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 
 #include "adjustment/outfile.h"
 #include "adjustment/run.h"
-#include "core/container.h"
-#include "core/textfile.h"
+#include "core/survey_network.h"
+#include "core/text_file.h"
 #include "net_builder.h"
 #include "tests/support/scratch.h"
 

@@ -1,6 +1,6 @@
 // End-to-end runs of korvadimensio3d-batch: the bundled sample network with
 // our engine, and bad input of every kind.
-#include "run_helper.h"
+#include "batch_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Command-line parsing and the aligned table of the batch command.
-#include "cli/batch.h"
-#include "cli/options.h"
+#include "cli/batch_run.h"
+#include "cli/batch_options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/container.h"
+#include "core/survey_network.h"
 
 #include <gtest/gtest.h>
 

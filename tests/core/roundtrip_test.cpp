@@ -1,7 +1,7 @@
 // Generated networks written to their files and read back, and files of
 // random bytes that must neither crash nor hang the readers.
-#include "core/container.h"
-#include "testutil.h"
+#include "core/survey_network.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "settings/colortext.h"
+#include "settings/color_text.h"
 #include "tests/support/scratch.h"
-#include "settings/inifile.h"
-#include "settings/settingsedit.h"
+#include "settings/ini_file.h"
+#include "settings/settings_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <random>
 #include <string>
 
-#include "core/pointset.h"
-#include "core/textfile.h"
+#include "core/point_set.h"
+#include "core/text_file.h"
 
 namespace fs = std::filesystem;
 

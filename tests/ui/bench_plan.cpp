@@ -2,8 +2,8 @@
 // of the measurement plan for a large network, cold (labels rendered for the
 // first time) and warm (every later redraw). Prints the figures.
 //   bench_plan [points [measurements [width height]]]
-#include "core/container.h"
-#include "ui/planrender.h"
+#include "core/survey_network.h"
+#include "ui/plan_renderer.h"
 
 #include <QGuiApplication>
 #include <QImage>

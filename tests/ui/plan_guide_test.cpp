@@ -1,11 +1,11 @@
 // The precision guide: its "->" computations, "+" averages, apply and
 // one-by-one buttons, and the resets after "Wrong input!".
-#include "core/container.h"
-#include "precision/guide.h"
-#include "ui/form3.h"
-#include "ui/globals.h"
+#include "core/survey_network.h"
+#include "precision/repetition_count.h"
+#include "ui/measurement_plan_window.h"
+#include "ui/app_globals.h"
 #include "ui/platform.h"
-#include "ui/precguide.h"
+#include "ui/precision_guide_dialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>

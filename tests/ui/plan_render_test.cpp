@@ -1,8 +1,8 @@
 // Pixel and view-arithmetic tests of the plan drawing.
-#include "core/container.h"
-#include "core/grid.h"
-#include "ui/plancanvas.h"
-#include "ui/planrender.h"
+#include "core/survey_network.h"
+#include "core/text_grid.h"
+#include "ui/plan_canvas.h"
+#include "ui/plan_renderer.h"
 
 #include <QComboBox>
 #include <QImage>

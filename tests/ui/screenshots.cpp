@@ -1,22 +1,22 @@
 // Saves a PNG of every window of the desktop program, filled with a small
 // network, into the folder given as the first argument. Run it through
 // ui/screenshots.sh (under Xvfb) or with QT_QPA_PLATFORM=offscreen.
-#include "uitest_util.h"
+#include "ui_test_support.h"
 
-#include "core/container.h"
-#include "settings/langpack.h"
-#include "ui/form1.h"
-#include "ui/form2.h"
-#include "ui/form3.h"
-#include "ui/form4.h"
-#include "ui/form5.h"
-#include "ui/form6.h"
-#include "ui/form7.h"
-#include "ui/form8.h"
-#include "ui/form9.h"
-#include "ui/globals.h"
-#include "ui/pointprop.h"
-#include "ui/precguide.h"
+#include "core/survey_network.h"
+#include "settings/language_pack.h"
+#include "ui/main_window.h"
+#include "ui/coordinate_plan_window.h"
+#include "ui/measurement_plan_window.h"
+#include "ui/add_measurement_window.h"
+#include "ui/protocol_window.h"
+#include "ui/results_window.h"
+#include "ui/change_precision_dialog.h"
+#include "ui/all_points_sc_svp_dialog.h"
+#include "ui/settings_dialog.h"
+#include "ui/app_globals.h"
+#include "ui/point_properties_dialog.h"
+#include "ui/precision_guide_dialog.h"
 
 #include <QApplication>
 #include <QTableWidget>

@@ -1,0 +1,177 @@
+#include "cli/batch_options.h"
+
+#include "core/number_text.h"
+
+#include <cmath>
+
+namespace {
+
+// Options that take a value accept it as the next argument or after "=".
+bool SplitInlineValue(const std::string &arg, std::string &name, std::string &value) {
+  const auto eq = arg.find('=');
+  if (arg.rfind("--", 0) != 0 || eq == std::string::npos) {
+    name = arg;
+    return false;
+  }
+  name = arg.substr(0, eq);
+  value = arg.substr(eq + 1);
+  return true;
+}
+
+bool ParsePointNumber(const std::string &text, double &number) {
+  long double v = 0;
+  if (text.empty() || !TryTextToNum(text, v) || !std::isfinite(v))
+    return false;
+  number = static_cast<double>(v);
+  return true;
+}
+
+} // namespace
+
+ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOptions &opts,
+                                std::string &error) {
+  opts = BatchOptions{};
+  error.clear();
+  std::vector<std::string> positional;
+  bool modeSeen = false;
+  bool optionsEnded = false;
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string &arg = args[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+      positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h")
+      return ParseOutcome::Help;
+    if (arg == "--simple") {
+      opts.Simple = true;
+      continue;
+    }
+
+    std::string name, value;
+    const bool inlineValue = SplitInlineValue(arg, name, value);
+    // Fetches the value of a one-value option.
+    auto takeValue = [&](std::string &out) -> bool {
+      if (inlineValue) {
+        out = value;
+      } else {
+        if (i + 1 >= args.size()) {
+          error = "option " + name + " needs a value";
+          return false;
+        }
+        out = args[++i];
+      }
+      if (out.empty()) {
+        error = "option " + name + " needs a value";
+        return false;
+      }
+      return true;
+    };
+    auto once = [&](bool seen) -> bool {
+      if (seen)
+        error = "option " + name + " given twice";
+      return !seen;
+    };
+
+    if (name == "--mode") {
+      std::string v;
+      if (!once(modeSeen) || !takeValue(v))
+        return ParseOutcome::Error;
+      if (v != "0" && v != "1" && v != "2") {
+        error = "option --mode takes 0, 1 or 2, not '" + v + "'";
+        return ParseOutcome::Error;
+      }
+      opts.Mode = v[0] - '0';
+      modeSeen = true;
+    } else if (name == "--workdir") {
+      if (!once(!opts.WorkDir.empty()) || !takeValue(opts.WorkDir))
+        return ParseOutcome::Error;
+    } else if (name == "--table") {
+      if (!once(!opts.TableFile.empty()) || !takeValue(opts.TableFile))
+        return ParseOutcome::Error;
+    } else if (name == "--cov") {
+      if (!once(!opts.CovFile.empty()) || !takeValue(opts.CovFile))
+        return ParseOutcome::Error;
+    } else if (name == "--distance" && !inlineValue) {
+      if (i + 3 >= args.size()) {
+        error = "option --distance needs three values: FROM TO slope|horizontal|vertical";
+        return ParseOutcome::Error;
+      }
+      DistanceRequest r;
+      r.FromText = args[i + 1];
+      r.ToText = args[i + 2];
+      r.KindText = args[i + 3];
+      i += 3;
+      if (!ParsePointNumber(r.FromText, r.From)) {
+        error = "--distance: '" + r.FromText + "' is not a point number";
+        return ParseOutcome::Error;
+      }
+      if (!ParsePointNumber(r.ToText, r.To)) {
+        error = "--distance: '" + r.ToText + "' is not a point number";
+        return ParseOutcome::Error;
+      }
+      if (r.KindText == "slope")
+        r.Kind = DistanceKind::Slope;
+      else if (r.KindText == "horizontal")
+        r.Kind = DistanceKind::Horizontal;
+      else if (r.KindText == "vertical")
+        r.Kind = DistanceKind::Vertical;
+      else {
+        error = "--distance: the kind must be slope, horizontal or vertical, not '" +
+                r.KindText + "'";
+        return ParseOutcome::Error;
+      }
+      opts.Distances.push_back(r);
+    } else {
+      error = "unknown option '" + arg + "'";
+      return ParseOutcome::Error;
+    }
+  }
+
+  if (positional.size() < 2) {
+    error = positional.empty() ? "missing arguments: COORDS MEASUREMENTS"
+                               : "missing argument: MEASUREMENTS";
+    return ParseOutcome::Error;
+  }
+  if (positional.size() > 2) {
+    error = "unexpected argument '" + positional[2] + "'";
+    return ParseOutcome::Error;
+  }
+  opts.CoordFile = positional[0];
+  opts.MeasFile = positional[1];
+  return ParseOutcome::Run;
+}
+
+std::string BatchUsage(const std::string &programName) {
+  return "Usage: " + programName +
+         " [options] COORDS MEASUREMENTS\n"
+         "\n"
+         "Evaluates a planned 3D network without the desktop program: loads the\n"
+         "coordinate and measurement files, writes the engine input, runs the\n"
+         "adjustment engine (gama.exe beside this program) and prints the results\n"
+         "table with the standard deviations and error ellipsoids of every\n"
+         "adjusted point.\n"
+         "\n"
+         "Options:\n"
+         "  --simple               COORDS is in the simple format (number X Y Z);\n"
+         "                         otherwise the full format (number X Y Z Sc Svp f|a)\n"
+         "  --mode 0|1|2           Sc/Svp mode: 0 without influence, 1 added to every\n"
+         "                         observation, 2 added to the results of the whole net\n"
+         "                         (default: the desktop program's settings, else 1)\n"
+         "  --workdir DIR          keep the engine input, the protocol and the results\n"
+         "                         in DIR as network.gfk, network.txt, network.xml\n"
+         "                         (default: a temporary folder, removed at the end)\n"
+         "  --table FILE           save the results table (tab-separated)\n"
+         "  --cov FILE             save the covariance matrix of the results (mm^2)\n"
+         "  --distance FROM TO slope|horizontal|vertical\n"
+         "                         print the distance between two adjusted points and\n"
+         "                         its standard deviation (may be repeated)\n"
+         "  --help                 show this text\n"
+         "\n"
+         "Exit status: 0 success, 1 bad input, 2 the engine failed.\n";
+}

@@ -1,0 +1,197 @@
+#include "core/point_list.h"
+
+#include "core/number_text.h"
+#include "core/coordinate_parser.h"
+#include "core/text_file.h"
+
+#include <cmath>
+
+bool PointList::Get(int index, NetworkPoint &point) const {
+  if (index < 0 || index >= Count())
+    return false;
+  point = Items[static_cast<std::size_t>(index)];
+  return true;
+}
+
+bool PointList::FindByNumber(double number, NetworkPoint &point) const {
+  return Get(IndexOfNumber(number), point);
+}
+
+int PointList::IndexOfNumber(double number) const {
+  for (std::size_t i = 0; i < Items.size(); ++i)
+    if (Items[i].Number == number)
+      return static_cast<int>(i);
+  return -1;
+}
+
+void PointList::Resize(int newLength) {
+  if (newLength < 0)
+    return;
+  Items.resize(static_cast<std::size_t>(newLength));
+}
+
+void PointList::Add(const NetworkPoint &point) {
+  if (FillCount < 0)
+    FillCount = 0;
+  if (FillCount >= Count())
+    Items.resize(static_cast<std::size_t>(FillCount) + 1);
+  Items[static_cast<std::size_t>(FillCount)] = point;
+  ++FillCount;
+}
+
+void PointList::Append(const NetworkPoint &point) { Items.push_back(point); }
+
+bool PointList::AddUnique(const NetworkPoint &point) {
+  if (IndexOfNumber(point.Number) >= 0)
+    return false;
+  Append(point);
+  return true;
+}
+
+void PointList::Delete(int index) {
+  if (Count() <= 2 || index < 0 || index >= Count())
+    return;
+  Items.erase(Items.begin() + index);
+}
+
+BoundingBox PointList::Extent() const {
+  BoundingBox e;
+  if (Items.empty())
+    return e;
+  const NetworkPoint &f = Items.front();
+  e.MaxX = e.MinX = f.X;
+  e.MaxY = e.MinY = f.Y;
+  e.MaxZ = e.MinZ = f.Z;
+  for (const NetworkPoint &p : Items) {
+    if (p.X > e.MaxX) e.MaxX = p.X;
+    if (p.Y > e.MaxY) e.MaxY = p.Y;
+    if (p.Z > e.MaxZ) e.MaxZ = p.Z;
+    if (p.X < e.MinX) e.MinX = p.X;
+    if (p.Y < e.MinY) e.MinY = p.Y;
+    if (p.Z < e.MinZ) e.MinZ = p.Z;
+  }
+  return e;
+}
+
+Vector3 PointList::Centre() const {
+  BoundingBox e = Extent();
+  return {(e.MaxX + e.MinX) / 2, (e.MaxY + e.MinY) / 2, (e.MaxZ + e.MinZ) / 2};
+}
+
+Vector3 PointList::DeltaXYZ(int i, int j) const {
+  const NetworkPoint &a = Items[static_cast<std::size_t>(i)];
+  const NetworkPoint &b = Items[static_cast<std::size_t>(j)];
+  return {b.X - a.X, b.Y - a.Y, b.Z - a.Z};
+}
+
+long double PointList::HorizDist(int i, int j) const {
+  Vector3 d = DeltaXYZ(i, j);
+  return std::sqrt(d.X * d.X + d.Y * d.Y);
+}
+
+long double PointList::SlopeDist(int i, int j) const {
+  Vector3 d = DeltaXYZ(i, j);
+  return std::sqrt(d.X * d.X + d.Y * d.Y + d.Z * d.Z);
+}
+
+namespace {
+
+// Shared body of the two coordinate readers: minValues is 6 for the full
+// format (number, X, Y, Z, Sc, Svp and the f mark) and 4 for the simple one.
+int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
+  std::string bytes;
+  list.LastLoadError = !kd::ReadFileBytes(fileName, bytes);
+  if (list.LastLoadError) {
+    list.Items.clear();
+    list.FillCount = 0;
+    list.FileName.clear();
+    return 0;
+  }
+  // Only ASCII carries meaning, so the Windows-1250 bytes are scanned as
+  // they are.
+  std::vector<std::string> lines = kd::SplitLines(bytes);
+  bytes.clear();
+  bytes.shrink_to_fit();
+  list.Resize(static_cast<int>(lines.size()));
+  list.ResetFill();
+  CoordinateLineParser parser;
+  const int minValues = full ? 6 : 4;
+  for (const std::string &line : lines) {
+    parser.Parse(line);
+    if (parser.ValueCount < minValues)
+      continue;
+    NetworkPoint p;
+    p.Number = static_cast<double>(parser.Values[0]);
+    p.X = parser.Values[1];
+    p.Y = parser.Values[2];
+    p.Z = parser.Values[3];
+    if (full) {
+      p.Sc = static_cast<double>(parser.Values[4]);
+      p.Svp = static_cast<double>(parser.Values[5]);
+      p.Fixed = parser.Flag == 'f';
+    }
+    list.Add(p);
+  }
+  list.Resize(list.FillCount);
+  list.FileName = fileName;
+  return list.Count();
+}
+
+} // namespace
+
+int PointList::LoadFull(const std::string &fileName) { return LoadCoordinates(*this, fileName, true); }
+
+int PointList::LoadSimple(const std::string &fileName) { return LoadCoordinates(*this, fileName, false); }
+
+std::string PointList::FullFormatLine(const NetworkPoint &p) {
+  std::string line;
+  line.reserve(80);
+  line += NumToTextFixed(p.Number, 10, 1);
+  line += ' ';
+  line += NumToTextFixed(p.X, 10, 5);
+  line += ' ';
+  line += NumToTextFixed(p.Y, 10, 5);
+  line += ' ';
+  line += NumToTextFixed(p.Z, 10, 5);
+  line += ' ';
+  line += NumToTextFixed(p.Sc, 10, 5);
+  line += ' ';
+  line += NumToTextFixed(p.Svp, 10, 5);
+  line += ' ';
+  line += p.Fixed ? 'f' : 'a';
+  // No line of a data file may carry a decimal comma.
+  for (char &c : line)
+    if (c == ',')
+      c = '.';
+  return line;
+}
+
+std::vector<std::string> PointList::FullFormatLines() const {
+  std::vector<std::string> lines;
+  lines.reserve(Items.size());
+  for (const NetworkPoint &p : Items)
+    lines.push_back(FullFormatLine(p));
+  return lines;
+}
+
+int PointList::Save() {
+  if (FileName.empty())
+    return 0;
+  if (!kd::WriteFileAtomic(FileName, kd::Utf8ToCp1250(kd::JoinLinesCrLf(FullFormatLines()))))
+    return 0;
+  return Count();
+}
+
+void PointNumberIndex::Build(const PointList &list) {
+  NumberLookup.clear();
+  NumberLookup.reserve(list.Items.size());
+  for (std::size_t i = 0; i < list.Items.size(); ++i)
+    NumberLookup.emplace(list.Items[i].Number + 0.0, static_cast<int>(i)); // keeps the first
+}
+
+int PointNumberIndex::IndexOf(double number) const {
+  if (number != number)
+    return -1; // NaN equals nothing
+  auto it = NumberLookup.find(number + 0.0);
+  return it == NumberLookup.end() ? -1 : it->second;
+}

@@ -1,0 +1,765 @@
+#include "engine/results_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <numbers>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
+#include "analysis/error_ellipsoid.h"
+#include "core/number_text.h"
+#include "core/text_file.h"
+#include "settings/language_pack.h"
+
+namespace {
+
+constexpr long double kPi = std::numbers::pi_v<long double>;
+
+// Number characters: digits, signs, exponent letters and both separators.
+constexpr std::array<bool, 256> MakeNumberChars() {
+  std::array<bool, 256> t{};
+  for (char c : std::string_view("1234567890+-eE,."))
+    t[static_cast<unsigned char>(c)] = true;
+  return t;
+}
+constexpr std::array<bool, 256> kNumberChars = MakeNumberChars();
+
+inline bool NumberChar(char c) { return kNumberChars[static_cast<unsigned char>(c)]; }
+
+// The next run of number characters as a view into `text`.
+std::string_view NextToken(std::string_view text, std::size_t &pos) {
+  std::size_t i = pos;
+  const std::size_t n = text.size();
+  while (i < n && !NumberChar(text[i]))
+    ++i;
+  const std::size_t start = i;
+  while (i < n && NumberChar(text[i]))
+    ++i;
+  pos = i;
+  return text.substr(start, i - start);
+}
+
+// Exact powers of ten: 10^k needs 5^k < 2^64 to fit the 64-bit mantissa of
+// an extended float, which holds up to k = 27.
+constexpr int kMaxExactPow10 = 27;
+constexpr std::array<long double, kMaxExactPow10 + 1> MakePow10() {
+  std::array<long double, kMaxExactPow10 + 1> t{};
+  long double p = 1.0L;
+  for (auto &x : t) {
+    x = p;
+    p *= 10.0L;
+  }
+  return t;
+}
+constexpr std::array<long double, kMaxExactPow10 + 1> kPow10 = MakePow10();
+
+// Quick conversion of the common case, giving the same value as
+// TryTextToNum: at most 19 significant digits (exact in an extended float)
+// and a decimal exponent within the exact powers of ten, so that one
+// multiplication or division rounds correctly. Returns false when the text
+// is not of that simple form; the caller then uses TryTextToNum.
+bool QuickNumber(std::string_view t, long double &value) {
+  std::size_t i = 0;
+  const std::size_t n = t.size();
+  bool negative = false;
+  if (i < n && (t[i] == '+' || t[i] == '-')) {
+    negative = t[i] == '-';
+    ++i;
+  }
+  std::uint64_t mant = 0;
+  int sig = 0, digits = 0, fracDigits = 0;
+  bool point = false;
+  for (; i < n; ++i) {
+    const char c = t[i];
+    if (c >= '0' && c <= '9') {
+      ++digits;
+      if (point)
+        ++fracDigits;
+      if (mant == 0 && c == '0')
+        continue; // leading zeros are not significant
+      if (++sig > 19)
+        return false;
+      mant = mant * 10 + static_cast<unsigned>(c - '0');
+    } else if ((c == '.' || c == ',') && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0)
+    return false;
+  int exp = 0;
+  if (i < n) {
+    if (t[i] != 'e' && t[i] != 'E')
+      return false;
+    ++i;
+    bool expNeg = false;
+    if (i < n && (t[i] == '+' || t[i] == '-')) {
+      expNeg = t[i] == '-';
+      ++i;
+    }
+    int expDigits = 0;
+    for (; i < n && t[i] >= '0' && t[i] <= '9'; ++i) {
+      if (++expDigits > 4)
+        return false;
+      exp = exp * 10 + (t[i] - '0');
+    }
+    if (expDigits == 0 || i != n)
+      return false;
+    if (expNeg)
+      exp = -exp;
+  }
+  const int e = exp - fracDigits;
+  long double v = static_cast<long double>(mant);
+  if (mant != 0) {
+    if (e > kMaxExactPow10 || e < -kMaxExactPow10)
+      return false;
+    v = e >= 0 ? v * kPow10[static_cast<std::size_t>(e)] : v / kPow10[static_cast<std::size_t>(-e)];
+  }
+  value = negative ? -v : v;
+  return true;
+}
+
+// A finite number, or false.
+bool ToFinite(std::string_view text, long double &value) {
+  if (QuickNumber(text, value))
+    return true;
+  long double v = 0;
+  if (!TryTextToNum(text, v) || !std::isfinite(v))
+    return false;
+  value = v;
+  return true;
+}
+
+std::string Quote(std::string_view text) {
+  constexpr std::size_t kMax = 40;
+  std::string s(text.substr(0, kMax));
+  if (text.size() > kMax)
+    s += "...";
+  return "\"" + s + "\"";
+}
+
+std::size_t CountElementChildren(const pugi::xml_node &node) {
+  std::size_t n = 0;
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+    if (c.type() == pugi::node_element)
+      ++n;
+  return n;
+}
+
+pugi::xml_node LastElementChild(const pugi::xml_node &node) {
+  for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling())
+    if (c.type() == pugi::node_element)
+      return c;
+  return {};
+}
+
+// Text content of an element: the character data of all its descendants,
+// in document order.
+std::string ElementText(pugi::xml_node node) {
+  struct Collect : pugi::xml_tree_walker {
+    std::string Text;
+    bool for_each(pugi::xml_node &n) override {
+      if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+        Text += n.value();
+      return true;
+    }
+  } collect;
+  // A single text node (the usual case) is taken without a second copy.
+  if (node.first_child() && !node.first_child().next_sibling() &&
+      node.first_child().type() == pugi::node_pcdata)
+    return node.first_child().value();
+  node.traverse(collect);
+  return std::move(collect.Text);
+}
+
+// Whether a matrix of `bytes` could be held: never more than the machine's
+// physical memory (trying would only end in swapping or the process being
+// killed).
+bool FitsInMemory(std::uint64_t bytes) {
+#if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0) {
+    const long double physical = static_cast<long double>(pages) * pageSize;
+    return static_cast<long double>(bytes) < physical * 0.75L;
+  }
+#endif
+  return bytes <= (std::uint64_t{1} << 34); // 16 GB when unknown
+}
+
+// The general number form (NumToText) by a quicker route for the usual
+// magnitudes: the fixed form rounds to the same 15 significant digits, and
+// with at least as many decimals as those digits need, dropping the
+// trailing zeros gives the same text. Elsewhere NumToText itself is used.
+void AppendGeneral(std::string &out, long double v) {
+  const long double a = std::fabs(v);
+  if (!(a >= 1e-3L && a < 1e13L)) {
+    out += NumToText(v);
+    return;
+  }
+  const int e = static_cast<int>(std::floor(std::log10(a))); // may be off by one
+  std::string s = NumToTextFixed(v, 15, 15 - e);
+  const std::size_t point = s.find('.');
+  if (point != std::string::npos) {
+    std::size_t end = s.find_last_not_of('0');
+    if (end == point)
+      --end;
+    s.resize(end + 1);
+  }
+  out += s;
+}
+
+std::string Gon(long double radians) {
+  return NumToTextFixed(radians * 200.0L / kPi, 8, 4);
+}
+
+} // namespace
+
+bool ResultsReader::IsNumberChar(char c) { return NumberChar(c); }
+
+std::string ResultsReader::NextNumberToken(std::string_view text, std::size_t &pos) {
+  return std::string(NextToken(text, pos));
+}
+
+bool ResultsReader::Bind(const std::string &fileName) {
+  FileName = fileName;
+  DocumentLoaded = false;
+  ParsedDocument.reset();
+  FileBytes.clear();
+  Error.clear();
+  if (!kd::ReadFileBytes(fileName, FileBytes)) {
+    Error = "The results file " + fileName + " cannot be read.";
+    return false;
+  }
+  const pugi::xml_parse_result res =
+      ParsedDocument.load_buffer_inplace(FileBytes.data(), FileBytes.size(),
+                                    // Blank text between parts of the covariance text
+                                    // still separates two numbers.
+                                    pugi::parse_default | pugi::parse_ws_pcdata);
+  if (!res) {
+    // Line and column of the offset, for a message a user can act on.
+    const std::size_t off = std::min<std::size_t>(static_cast<std::size_t>(res.offset),
+                                                  FileBytes.size());
+    std::string copy;
+    kd::ReadFileBytes(fileName, copy); // the in-place parse altered FileBytes
+    std::size_t line = 1, col = 1;
+    for (std::size_t i = 0; i < off && i < copy.size(); ++i) {
+      if (copy[i] == '\n') {
+        ++line;
+        col = 1;
+      } else {
+        ++col;
+      }
+    }
+    Error = "The results file " + fileName + " is not valid XML: " + res.description() +
+            " at line " + std::to_string(line) + ", column " + std::to_string(col) +
+            " (byte " + std::to_string(res.offset) + ").";
+    ParsedDocument.reset();
+    FileBytes.clear();
+    FileBytes.shrink_to_fit();
+    return false;
+  }
+  DocumentLoaded = true;
+  return true;
+}
+
+bool ResultsReader::ReadCoordinates() {
+  CoordsOk = false;
+  Results.Resize(0);
+  const pugi::xml_node root = ParsedDocument.document_element();
+  if (!DocumentLoaded || !root) {
+    Error = "No results document is loaded.";
+    return false;
+  }
+  const std::size_t n = CountElementChildren(root);
+  const std::size_t expected = n > 0 ? n - 1 : 0;
+  Results.Resize(static_cast<int>(std::min<std::size_t>(expected, INT32_MAX)));
+  Results.ResetFill();
+
+  bool failed = false;
+  std::size_t k = 0;
+  for (pugi::xml_node child = root.first_child(); child && k + 1 < n;
+       child = child.next_sibling()) {
+    if (child.type() != pugi::node_element)
+      continue;
+    ++k;
+    const std::string where = "results element " + std::to_string(k) + " <" + child.name() + ">";
+    std::array<pugi::xml_attribute, 5> attrs;
+    std::size_t count = 0;
+    for (pugi::xml_attribute a = child.first_attribute(); a; a = a.next_attribute()) {
+      if (count < attrs.size())
+        attrs[count] = a;
+      ++count;
+    }
+    if (count == 0) {
+      Error = where + " has no attributes.";
+      failed = true;
+      break;
+    }
+    long double number = 0;
+    if (!ToFinite(attrs[0].value(), number) ||
+        !std::isfinite(static_cast<double>(number))) {
+      Error = where + ": the point number " + Quote(attrs[0].value()) + " is not a number.";
+      failed = true;
+      break;
+    }
+    if (count != 4)
+      continue;
+    NetworkPoint p;
+    p.Number = static_cast<double>(number);
+    long double *xyz[3] = {&p.X, &p.Y, &p.Z};
+    for (int c = 0; c < 3 && !failed; ++c) {
+      if (!ToFinite(attrs[c + 1].value(), *xyz[c])) {
+        Error = where + ": the coordinate " + Quote(attrs[c + 1].value()) + " is not a number.";
+        failed = true;
+      }
+    }
+    if (failed)
+      break;
+    p.Fixed = false;
+    p.Sc = 0;
+    p.Svp = 0;
+    Results.Add(p);
+  }
+  Results.Resize(Results.FillCount);
+  if (failed)
+    return false;
+  CoordsOk = Results.Count() > 0;
+  if (!CoordsOk)
+    Error = "The results hold no adjusted point.";
+  return true;
+}
+
+bool ResultsReader::ReadCovariance() {
+  CovOk = false;
+  Cov = DenseMatrix();
+  CovText.clear();
+  Dim = 0;
+  const pugi::xml_node root = ParsedDocument.document_element();
+  if (!DocumentLoaded || !root) {
+    Error = "No results document is loaded.";
+    return false;
+  }
+  const pugi::xml_node cov = LastElementChild(root);
+  if (!cov) {
+    Error = "The results hold no covariance element.";
+    return false;
+  }
+  CovText = ElementText(cov);
+  const pugi::xml_attribute dimAttr = cov.first_attribute();
+  if (!dimAttr) {
+    Error = "The covariance element <" + std::string(cov.name()) + "> has no dimension.";
+    return false;
+  }
+
+  // The dimension: a decimal integer, blanks around it allowed.
+  std::string_view dimText = dimAttr.value();
+  while (!dimText.empty() && (dimText.front() == ' ' || dimText.front() == '\t'))
+    dimText.remove_prefix(1);
+  while (!dimText.empty() && (dimText.back() == ' ' || dimText.back() == '\t'))
+    dimText.remove_suffix(1);
+  if (!dimText.empty() && dimText.front() == '+')
+    dimText.remove_prefix(1);
+  std::uint64_t dim = 0;
+  const auto [ptr, ec] = std::from_chars(dimText.data(), dimText.data() + dimText.size(), dim);
+  if (ec == std::errc::result_out_of_range) {
+    Error = "The covariance dimension " + Quote(dimAttr.value()) + " is too large.";
+    return false;
+  }
+  if (dimText.empty() || ec != std::errc() || ptr != dimText.data() + dimText.size()) {
+    Error = "The covariance dimension " + Quote(dimAttr.value()) + " is not a whole number.";
+    return false;
+  }
+  if (dim > DenseMatrix::MaxSize) {
+    Error = "The covariance dimension " + std::to_string(dim) + " is too large.";
+    return false;
+  }
+  // When the points are known, the dimension must be three per point;
+  // checking here avoids allocating a matrix that could never be used.
+  if (CoordsOk && dim != 3 * static_cast<std::uint64_t>(Results.Count())) {
+    Error = "The covariance dimension " + std::to_string(dim) + " does not match the " +
+            std::to_string(Results.Count()) + " points (3 per point).";
+    return false;
+  }
+  const std::uint64_t needed = dim * (dim + 1) / 2;
+  // Every number takes at least one character and is separated from the
+  // next by at least one: a shorter text cannot hold the triangle.
+  if (needed > 0 && CovText.size() < 2 * needed - 1) {
+    Error = "The covariance text is too short for the " + std::to_string(needed) +
+            " numbers of dimension " + std::to_string(dim) + ".";
+    return false;
+  }
+  if (!FitsInMemory(dim * dim * sizeof(long double))) {
+    Error = "The covariance matrix of dimension " + std::to_string(dim) +
+            " does not fit in memory.";
+    return false;
+  }
+  Dim = static_cast<int>(dim);
+
+  std::replace(CovText.begin(), CovText.end(), '.', ',');
+
+  DenseMatrix m;
+  try {
+    m = DenseMatrix(dim, dim);
+  } catch (const std::bad_alloc &) {
+    Error = "Not enough memory for the covariance matrix of dimension " + std::to_string(dim) + ".";
+    return false;
+  }
+
+  const std::string_view text = CovText;
+  std::size_t pos = 0;
+  std::uint64_t read = 0;
+  for (std::size_t i = 0; i < dim; ++i) {
+    long double *row = m.Row(i);
+    for (std::size_t j = i; j < dim; ++j) {
+      const std::string_view tok = NextToken(text, pos);
+      long double v = 0;
+      if (tok.empty()) {
+        Error = "The covariance text ends after " + std::to_string(read) + " of the " +
+                std::to_string(needed) + " numbers.";
+        return false;
+      }
+      if (!ToFinite(tok, v)) {
+        std::string shown(tok);
+        std::replace(shown.begin(), shown.end(), ',', '.');
+        Error = "Covariance number " + std::to_string(read + 1) + " " + Quote(shown) +
+                " is not a valid number.";
+        return false;
+      }
+      if (i == j && v < 0) {
+        Error = "The variance in row " + std::to_string(i + 1) +
+                " of the covariance matrix is negative.";
+        return false;
+      }
+      ++read;
+      row[j] = v;
+    }
+  }
+  // Mirror the upper triangle into the lower one tile by tile: writing
+  // column-wise during the scan would touch a new memory page per number.
+  constexpr std::size_t kTile = 64;
+  for (std::size_t i0 = 0; i0 < dim; i0 += kTile)
+    for (std::size_t j0 = i0; j0 < dim; j0 += kTile) {
+      const std::size_t i1 = std::min<std::size_t>(i0 + kTile, dim);
+      const std::size_t j1 = std::min<std::size_t>(j0 + kTile, dim);
+      for (std::size_t j = j0; j < j1; ++j) {
+        long double *dst = m.Row(j);
+        for (std::size_t i = i0; i < i1 && i < j; ++i)
+          dst[i] = m.Row(i)[j];
+      }
+    }
+  Cov = std::move(m);
+  CovOk = true;
+  return true;
+}
+
+void ResultsReader::ReleaseDocument() {
+  DocumentLoaded = false;
+  ParsedDocument.reset();
+  std::string().swap(FileBytes);
+  std::string().swap(CovText);
+}
+
+bool ResultsReader::ResultsAre3d() {
+  if (!CoordsOk || !CovOk) {
+    if (Error.empty())
+      Error = "The results are incomplete.";
+    return false;
+  }
+  if (static_cast<std::size_t>(Cov.Rows()) != 3 * static_cast<std::size_t>(Results.Count())) {
+    Error = "The covariance matrix has " + std::to_string(Cov.Rows()) + " rows for " +
+            std::to_string(Results.Count()) + " points (3 per point).";
+    return false;
+  }
+  return true;
+}
+
+int ResultsReader::AddNetworkCentring(const PointList &network) {
+  if (!CoordsOk || !CovOk ||
+      static_cast<std::size_t>(Cov.Rows()) != 3 * static_cast<std::size_t>(Results.Count()))
+    return 0;
+  const PointNumberIndex index(network);
+  int missing = 0;
+  for (int k = 0; k < Results.Count(); ++k) {
+    NetworkPoint &p = Results.Items[static_cast<std::size_t>(k)];
+    const int at = index.IndexOf(p.Number);
+    if (at < 0) {
+      ++missing;
+      continue;
+    }
+    const NetworkPoint &q = network.Items[static_cast<std::size_t>(at)];
+    p.Sc = q.Sc;
+    p.Svp = q.Svp;
+    const double a = p.Sc * 1000.0;
+    const double b = p.Svp * 1000.0;
+    const std::size_t r = 3 * static_cast<std::size_t>(k);
+    Cov.Row(r)[r] += static_cast<long double>(a) * a;
+    Cov.Row(r + 1)[r + 1] += static_cast<long double>(a) * a;
+    Cov.Row(r + 2)[r + 2] += static_cast<long double>(b) * b;
+  }
+  return missing;
+}
+
+bool ResultsReader::FillResultsTable(TextGrid &grid, std::vector<std::string> &chooser1,
+                                  std::vector<std::string> &chooser2) {
+  if (!ResultsAre3d())
+    return false;
+  const int n = Results.Count();
+  TextGrid g;
+  g.Resize(n + 1, ResultColumns);
+  g.FixedRows = 1;
+  static const char *const kHeads[ResultColumns] = {
+      nullptr,    "X/m",      "Y/m",      "Z/m",      "s(x)/mm",  "s(y)/mm",
+      "s(z)/mm",  "a/mm",     "b/mm",     "c/mm",     "w(a)/gon", "w(b)/gon",
+      "w(c)/gon", "z(a)/gon", "z(b)/gon", "z(c)/gon"};
+  g.SetCell(0, 0, Lang().Text(97));
+  for (int c = 1; c < ResultColumns; ++c)
+    g.SetCell(0, c, kHeads[c]);
+
+  std::vector<std::string> numbers;
+  numbers.reserve(static_cast<std::size_t>(n));
+  for (int k = 0; k < n; ++k) {
+    const NetworkPoint &p = Results.Items[static_cast<std::size_t>(k)];
+    const int row = k + 1;
+    const std::size_t first = 3 * static_cast<std::size_t>(k);
+    const std::string number = NumToText(p.Number);
+    g.SetCell(row, 0, number);
+    numbers.push_back(number);
+    g.SetCell(row, 1, NumToTextFixed(p.X, 15, 6));
+    g.SetCell(row, 2, NumToTextFixed(p.Y, 15, 6));
+    g.SetCell(row, 3, NumToTextFixed(p.Z, 15, 6));
+    for (std::size_t a = 0; a < 3; ++a) {
+      const long double var = Cov.Row(first + a)[first + a];
+      if (!(var >= 0)) {
+        Error = "Point " + number + " has a negative variance.";
+        return false;
+      }
+      g.SetCell(row, 4 + static_cast<int>(a), NumToTextFixed(std::sqrt(var), 8, 3));
+    }
+    const ErrorEllipsoid e(Cov, first);
+    if (!e.Converged) {
+      Error = "The error ellipsoid of point " + number +
+              " cannot be computed: no convergence in 30 SVD iterations.";
+      return false;
+    }
+    if (!e.NonNegative) {
+      Error = "The covariance block of point " + number +
+              " is not positive semi-definite; its error ellipsoid cannot be computed.";
+      return false;
+    }
+    for (int a = 0; a < 3; ++a) {
+      g.SetCell(row, 7 + a, NumToTextFixed(e.SemiAxes[a], 8, 3));
+      g.SetCell(row, 10 + a, Gon(e.Directions[a]));
+      g.SetCell(row, 13 + a, Gon(e.Zeniths[a]));
+    }
+  }
+  grid = std::move(g);
+  Grid = &grid;
+  chooser1 = numbers;
+  chooser2 = std::move(numbers);
+  return true;
+}
+
+long double ResultsReader::ResultSlopeDist(int F, int T) const {
+  if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())
+    return std::numeric_limits<long double>::quiet_NaN();
+  const Vector3 d = Results.DeltaXYZ(T, F); // F minus T
+  return std::sqrt(d.X * d.X + d.Y * d.Y + d.Z * d.Z);
+}
+
+long double ResultsReader::ResultHorizDist(int F, int T) const {
+  if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())
+    return std::numeric_limits<long double>::quiet_NaN();
+  const Vector3 d = Results.DeltaXYZ(T, F);
+  return std::sqrt(d.X * d.X + d.Y * d.Y);
+}
+
+long double ResultsReader::ResultVertDist(int F, int T) const {
+  if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())
+    return std::numeric_limits<long double>::quiet_NaN();
+  const Vector3 d = Results.DeltaXYZ(T, F);
+  return std::sqrt(d.Z * d.Z);
+}
+
+bool ResultsReader::BuildPairCov(int F, int T) {
+  const std::size_t rows = Cov.Rows();
+  if (F < 0 || T < 0 || 3 * static_cast<std::size_t>(F) + 3 > rows ||
+      3 * static_cast<std::size_t>(T) + 3 > rows || Cov.Cols() != rows)
+    return false;
+  std::size_t idx[6];
+  for (std::size_t a = 0; a < 3; ++a) {
+    idx[a] = 3 * static_cast<std::size_t>(F) + a;
+    idx[a + 3] = 3 * static_cast<std::size_t>(T) + a;
+  }
+  DenseMatrix d(6, 6);
+  for (std::size_t r = 0; r < 6; ++r)
+    for (std::size_t c = 0; c < 6; ++c)
+      d.At(r + 1, c + 1) = Cov.Row(idx[c])[idx[r]];
+  PairCov = std::move(d);
+  return true;
+}
+
+long double ResultsReader::RelPrecision(int F, int T, long double d, int k) {
+  constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
+  if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())
+    return kNaN;
+  if (F == T)
+    return 0.0L;
+  if (k < 0 || k > 2 || !(d != 0) || !std::isfinite(d))
+    return kNaN;
+  if (!BuildPairCov(F, T))
+    return kNaN;
+  const Vector3 delta = Results.DeltaXYZ(T, F); // F minus T
+  const long double gx = delta.X / d, gy = delta.Y / d, gz = delta.Z / d;
+  DenseMatrix j(6, 1);
+  const long double col[3][6] = {{gx, gy, gz, -gx, -gy, -gz},
+                                 {gx, gy, 0, -gx, -gy, 0},
+                                 {0, 0, gz, 0, 0, -gz}};
+  for (std::size_t r = 0; r < 6; ++r)
+    j.At(r + 1, 1) = col[k][r];
+  const auto jt = Transpose(j);
+  const auto p = Multiply(*jt, PairCov);
+  if (!p)
+    return kNaN;
+  const auto res = Multiply(*p, j);
+  if (!res)
+    return kNaN;
+  const long double var = res->At(1, 1);
+  if (var >= 0)
+    return std::sqrt(var);
+  // Tell rounding from a matrix that is not a covariance matrix: compare
+  // with the size of the terms that were summed.
+  long double magnitude = 0;
+  for (std::size_t r = 1; r <= 6; ++r)
+    for (std::size_t c = 1; c <= 6; ++c)
+      magnitude += std::fabs(j.At(r, 1) * PairCov.At(r, c) * j.At(c, 1));
+  if (var >= -1e-12L * magnitude)
+    return 0.0L;
+  return kNaN;
+}
+
+bool ResultsReader::CalculateDistance(int F, int T, int k, std::string &distanceText,
+                                   std::string &sigmaText) {
+  if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count()) {
+    Error = "Choose two points of the results.";
+    return false;
+  }
+  long double d = 0;
+  switch (k) {
+  case 0: d = ResultSlopeDist(F, T); break;
+  case 1: d = ResultHorizDist(F, T); break;
+  case 2: d = ResultVertDist(F, T); break;
+  default: d = 0; break;
+  }
+  long double sigma = 0;
+  if (d != 0) {
+    sigma = RelPrecision(F, T, d, k);
+    if (std::isnan(sigma)) {
+      Error = "The standard deviation cannot be computed: the covariance of the two points "
+              "is not a valid covariance matrix.";
+      return false;
+    }
+  }
+  distanceText = NumToTextFixed(d, 15, 6) + " m";
+  sigmaText = NumToTextFixed(sigma, 15, 6) + " mm";
+  return true;
+}
+
+bool ResultsReader::SaveGrid(const TextGrid &grid, const std::string &fileName) {
+  std::string text;
+  for (const auto &row : grid.Rows) {
+    for (int c = 0; c < grid.ColCount; ++c) {
+      text += grid.Cell(static_cast<int>(&row - grid.Rows.data()), c);
+      text += '\t';
+    }
+    text += "\r\n";
+  }
+  return kd::WriteFileAtomic(fileName, kd::Utf8ToCp1250(text));
+}
+
+bool ResultsReader::SaveTable(const std::string &fileName) {
+  if (!Grid) {
+    Error = "There is no results table to save.";
+    return false;
+  }
+  if (!SaveGrid(*Grid, fileName)) {
+    Error = "The table cannot be written to " + fileName + ".";
+    return false;
+  }
+  return true;
+}
+
+bool ResultsReader::SaveCov(const std::string &fileName) {
+  if (!CovOk || !CoordsOk)
+    return false;
+  std::string text;
+  const std::size_t n = Cov.Rows(), m = Cov.Cols();
+  // The matrix is symmetric: each element below the diagonal is written
+  // with the text already made for its mirror above it (position and length
+  // in `text`), which halves the number conversions.
+  const bool symmetric = n == m;
+  std::vector<std::uint64_t> spans;
+  try {
+    text.reserve(n * m * 12 + n * 2);
+    if (symmetric)
+      spans.resize(n * (n + 1) / 2);
+  } catch (const std::bad_alloc &) {
+    Error = "Not enough memory to save the covariance matrix.";
+    return false;
+  }
+  auto upper = [n](std::size_t i, std::size_t j) { return i * n - i * (i - 1) / 2 + (j - i); };
+  for (std::size_t r = 0; r < n; ++r) {
+    const long double *row = Cov.Row(r);
+    for (std::size_t c = 0; c < m; ++c) {
+      const std::uint64_t span = symmetric && c < r ? spans[upper(c, r)] : 0;
+      if (span != 0 && row[c] == Cov.Row(c)[r]) {
+        char tmp[256];
+        const std::size_t len = span & 0xFF;
+        text.copy(tmp, len, static_cast<std::size_t>(span >> 8));
+        text.append(tmp, len);
+      } else {
+        const std::size_t start = text.size();
+        AppendGeneral(text, row[c]);
+        const std::size_t len = text.size() - start;
+        if (symmetric && c >= r && len < 256)
+          spans[upper(r, c)] = (static_cast<std::uint64_t>(start) << 8) | len;
+      }
+      text += ' ';
+    }
+    text += "\r\n";
+  }
+  if (!kd::WriteFileAtomic(fileName, text)) {
+    Error = "The covariance matrix cannot be written to " + fileName + ".";
+    return false;
+  }
+  return true;
+}
+
+ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, int scSvpMode,
+                            const PointList &network, TextGrid &grid,
+                            std::vector<std::string> &chooser1,
+                            std::vector<std::string> &chooser2) {
+  if (!reader.Bind(fileName))
+    return ResultsOutcome::LoadFailed;
+  const bool coords = reader.ReadCoordinates();
+  const std::string coordError = reader.Error;
+  const bool cov = reader.ReadCovariance();
+  reader.ReleaseDocument();
+  // The first failure is the one worth telling.
+  if (!coords || !reader.CoordsOk)
+    reader.Error = coordError;
+  if (!coords || !cov || !reader.ResultsAre3d())
+    return ResultsOutcome::Not3d;
+  if (scSvpMode == 2)
+    reader.AddNetworkCentring(network);
+  if (!reader.FillResultsTable(grid, chooser1, chooser2))
+    return ResultsOutcome::TableFailed;
+  return ResultsOutcome::Shown;
+}

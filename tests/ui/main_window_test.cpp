@@ -1,0 +1,306 @@
+// The main window: start-up, loading files, the plan guards, the protocol
+// and the evaluation run with stand-in engines.
+#include "ui_test_support.h"
+
+#include "core/survey_network.h"
+#include "ui/main_window.h"
+#include "ui/coordinate_plan_window.h"
+#include "ui/measurement_plan_window.h"
+#include "ui/protocol_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/app_globals.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+  UiFixture F;
+
+  FakeTimer *Timer() const { return static_cast<FakeTimer *>(TheMainWindow->PollTimer.get()); }
+  void LoadNetwork(int points, const QByteArray &measurements) {
+    F.Write("c.txt", CoordinateFile(points));
+    F.Write("m.txt", measurements);
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+  }
+  // A stand-in engine that writes the given output files when started.
+  void EngineWrites(bool protocol, bool results) {
+    F.Fake->onStart = [this, protocol, results](const QString &, const QStringList &, QString &) {
+      if (protocol)
+        F.Write("korvadimensio3d.txt", "protocol\r\n");
+      if (results)
+        F.Write("korvadimensio3d.xml", "<r/>");
+      return true;
+    };
+  }
+  bool Running() const {
+    return !TheMainWindow->EvaluateButton->isEnabled() && !TheMainWindow->ProtocolButton->isEnabled() &&
+           !TheMainWindow->CalculationsButton->isEnabled() && Timer()->Enabled();
+  }
+  bool Failed() const {
+    return TheMainWindow->EvaluateButton->isEnabled() && !TheMainWindow->ProtocolButton->isEnabled() &&
+           !TheMainWindow->CalculationsButton->isEnabled() && !Timer()->Enabled() &&
+           TheMainWindow->StatusText() == "Evaluation fails.";
+  }
+
+private slots:
+  void init() { F.Start(); }
+  void cleanup() { F.Stop(); }
+
+  void startUpCreatesEveryWindowWithEnglishTexts() {
+    QVERIFY(TheMainWindow && TheCoordinatePlan && TheMeasurementPlan && TheAddMeasurementWindow && TheProtocolWindow && TheResultsWindow && TheChangePrecisionDialog && ThePointPropertiesDialog &&
+            TheAllPointsScSvpDialog && TheSettingsDialog && ThePrecisionGuide && TheNetwork);
+    QCOMPARE(TheMainWindow->size(), QSize(457, 217));
+    QCOMPARE(TheMainWindow->LoadFullCoordinatesButton->text(), QString("Load coords"));
+    QCOMPARE(TheMainWindow->EvaluateButton->text(), QString("- Evaluation -"));
+    QCOMPARE(TheMainWindow->CalculationsButton->text(), QString("+Calculations+"));
+    QVERIFY(TheMainWindow->EvaluateButton->isEnabled());
+    QVERIFY(!TheMainWindow->ProtocolButton->isEnabled());
+    QVERIFY(!TheMainWindow->CalculationsButton->isEnabled());
+    QVERIFY(!TheMainWindow->StatusText().isEmpty());
+    QCOMPARE(Timer()->Interval(), 500);
+    QVERIFY(!Timer()->Enabled());
+    QCOMPARE(TheSettingsDialog->LanguageCombo->itemText(0), QString("EN(default)"));
+    QCOMPARE(TheProtocolWindow->windowTitle(), QString("Protocol"));
+    QCOMPARE(TheNetwork->Points.List.Count(), 0);
+  }
+
+  void coordinateLoadsReportCountAndCaption() {
+    F.Write("full.txt", CoordinateFile(4));
+    F.Write("simple.txt", "1 10 20 30\r\n2 11 21 31\r\n3 12 22 32\r\n");
+    F.Fake->openAnswers << F.Path("full.txt") << F.Path("simple.txt");
+    TheMainWindow->LoadFullCoordinates();
+    QCOMPARE(F.Fake->dialogTitles.last(), QString("Load coords"));
+    QCOMPARE(TheMainWindow->StatusText(), QString("Number of loaded points: 4"));
+    QCOMPARE(TheCoordinatePlan->windowTitle(), "Coordinates plan - [" + F.Path("full.txt") + "]");
+    QVERIFY(TheNetwork->Points.List.Items[0].Fixed);
+    TheMainWindow->LoadSimpleCoordinates();
+    QCOMPARE(F.Fake->dialogTitles.last(), QString("Load *.txt"));
+    QCOMPARE(TheMainWindow->StatusText(), QString("Number of loaded points: 3"));
+    QCOMPARE(TheCoordinatePlan->windowTitle(), "Coordinates plan - [" + F.Path("simple.txt") + "]");
+    QVERIFY(F.Fake->messages.isEmpty());
+  }
+
+  void onePointIsRefusedButKeptAndBlocksBothPlans() {
+    F.Write("one.txt", "7 100 200 300 0 0\r\nheader without numbers\r\n");
+    F.Fake->openAnswers << F.Path("one.txt");
+    const QString status = TheMainWindow->StatusText();
+    const QString caption = TheCoordinatePlan->windowTitle();
+    TheMainWindow->LoadFullCoordinates();
+    QCOMPARE(F.Fake->messages, QStringList{"At least two points are needed."});
+    QCOMPARE(TheMainWindow->StatusText(), status);
+    QCOMPARE(TheCoordinatePlan->windowTitle(), caption);
+    QCOMPARE(TheNetwork->Points.List.Count(), 1);
+    TheMainWindow->ShowCoordinatePlan();
+    TheMainWindow->ShowMeasurementPlan();
+    QCOMPARE(F.Fake->messages.mid(1),
+             QStringList({"Not enough points loaded.", "Not enough points loaded."}));
+    QVERIFY(F.Fake->modalShown.isEmpty());
+  }
+
+  void cancelledDialogsChangeNothing() {
+    const QString status = TheMainWindow->StatusText();
+    const QString c2 = TheCoordinatePlan->windowTitle(), c3 = TheMeasurementPlan->windowTitle();
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadSimpleCoordinates();
+    TheMainWindow->LoadMeasurements();
+    QCOMPARE(F.Fake->dialogTitles.size(), 3);
+    QCOMPARE(TheMainWindow->StatusText(), status);
+    QCOMPARE(TheCoordinatePlan->windowTitle(), c2);
+    QCOMPARE(TheMeasurementPlan->windowTitle(), c3);
+    QVERIFY(F.Fake->messages.isEmpty());
+  }
+
+  void measurementLoadReportsKeptAndDropped() {
+    // Without coordinates every measurement is dropped.
+    F.Write("m.txt", "sd 1.00 2.00 0.002\r\nzu 1.00 3.00 0.0003\r\ndi 2.00 3.00 0.0003\r\n");
+    F.Fake->openAnswers << F.Path("m.txt");
+    TheMainWindow->LoadMeasurements();
+    QCOMPARE(F.Fake->dialogTitles.last(), QString("Load measurements"));
+    QCOMPARE(TheMainWindow->StatusText(),
+             QString("Loaded measurements:0 Measurements without coordinates thrown away (3)."));
+    QCOMPARE(TheMeasurementPlan->windowTitle(), "Measurement plan - [" + F.Path("m.txt") + "]");
+
+    // With points 1 and 2 only, one measurement stays.
+    F.Write("c.txt", "1 0 0 0 0 0 f\r\n2 100 0 0 0 0\r\n");
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    QCOMPARE(TheMainWindow->StatusText(),
+             QString("Loaded measurements:1 Measurements without coordinates thrown away (2)."));
+
+    // A file without any measurement still names itself in the caption.
+    F.Write("empty.txt", "just a header\r\n");
+    F.Fake->openAnswers << F.Path("empty.txt");
+    TheMainWindow->LoadMeasurements();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Loaded measurements:0"));
+    QCOMPARE(TheMeasurementPlan->windowTitle(), "Measurement plan - [" + F.Path("empty.txt") + "]");
+  }
+
+  void faultyMeasurementFileKeepsWhatWasReadAndSaysWhere() {
+    F.Write("c.txt", CoordinateFile(3));
+    F.Write("m.txt", "sd 1.00 2.00 0.002\r\nsd 1.00 3.00 0.002\r\nsd 2.00 x3.00 0.002\r\n");
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt") << F.Path("missing.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Loaded measurements:2"));
+    QCOMPARE(F.Fake->messages, QStringList{"Error (" + F.Path("m.txt") + ":3)"});
+    // An unreadable file leaves the list as it was.
+    TheMainWindow->LoadMeasurements();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Loaded measurements:2"));
+    QCOMPARE(F.Fake->messages.size(), 2);
+  }
+
+  void plansOpenModallyAndWarnAboutDroppedMeasurements() {
+    LoadNetwork(3, MeasurementFile(3));
+    // A measurement to an unknown point added after loading.
+    TheNetwork->Measurements.AddMeasurement(0, 0.002, 99, 1);
+    TheMainWindow->ShowMeasurementPlan();
+    QCOMPARE(F.Fake->messages, QStringList{"Warning - some measurement were thrown away!"});
+    TheMainWindow->ShowCoordinatePlan();
+    QCOMPARE(F.Fake->modalShown, (QList<QDialog *>{TheMeasurementPlan, TheCoordinatePlan}));
+  }
+
+  void engineWritingBothFilesCompletesOnTheFirstTick() {
+    LoadNetwork(4, MeasurementFile(4));
+    EngineWrites(true, true);
+    TheMainWindow->Evaluate();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation started."));
+    QVERIFY(Running());
+    QVERIFY(QFile::exists(F.Path("korvadimensio3d.gfk")));
+    QCOMPARE(F.Fake->lastProgram, F.Path("gama.exe"));
+    QCOMPARE(F.Fake->lastArgs,
+             QStringList({"--encoding", "cp-1250", "--language", "en",
+                          F.Path("korvadimensio3d.gfk"), F.Path("korvadimensio3d.")}));
+    Timer()->Fire();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation acomplished."));
+    QVERIFY(TheMainWindow->EvaluateButton->isEnabled() && TheMainWindow->ProtocolButton->isEnabled() &&
+            TheMainWindow->CalculationsButton->isEnabled());
+    QVERIFY(!Timer()->Enabled());
+  }
+
+  void engineWritingOnlyTheProtocolTimesOutAfter51Ticks() {
+    LoadNetwork(4, MeasurementFile(4));
+    EngineWrites(true, false);
+    TheMainWindow->Evaluate();
+    Timer()->Fire();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Reading file: 0"));
+    for (int i = 1; i < 50; ++i)
+      Timer()->Fire();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Reading file: 49"));
+    QVERIFY(Running());
+    Timer()->Fire(); // the 51st tick gives up
+    QVERIFY(Failed());
+    QCOMPARE(TheMainWindow->PollCount, 51);
+  }
+
+  void engineThatCannotStartIsReportedAndTimesOut() {
+    LoadNetwork(4, MeasurementFile(4));
+    const QString before = TheMainWindow->StatusText();
+    TheMainWindow->Evaluate(); // the fake refuses every start by default
+    QCOMPARE(F.Fake->messages,
+             QStringList{"The system cannot find the file specified. (" + F.Path("gama.exe") + ")"});
+    QCOMPARE(TheMainWindow->StatusText(), before);
+    QVERIFY(Running());
+    for (int i = 0; i < 51; ++i)
+      Timer()->Fire();
+    QVERIFY(Failed());
+  }
+
+  void resultsOfAnEarlierRunAreNeverTakenForNewOnes() {
+    LoadNetwork(4, MeasurementFile(4));
+    F.Write("korvadimensio3d.txt", "old");
+    F.Write("korvadimensio3d.xml", "old");
+    F.Fake->onStart = [](const QString &, const QStringList &, QString &) { return true; };
+    TheMainWindow->Evaluate();
+    QVERIFY(!QFile::exists(F.Path("korvadimensio3d.txt")));
+    QVERIFY(!QFile::exists(F.Path("korvadimensio3d.xml")));
+    Timer()->Fire();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Reading file: 0"));
+  }
+
+  void tooSmallNetworkIsRefusedAfterTheConsistencyCheck() {
+    // 3 points and 3 measurements of which one has an unknown target.
+    F.Write("c.txt", CoordinateFile(3));
+    F.Write("m.txt", "sd 1.00 2.00 0.002\r\nsd 1.00 3.00 0.002\r\n");
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    TheNetwork->Measurements.AddMeasurement(0, 0.002, 9, 2);
+    F.Write("korvadimensio3d.xml", "kept");
+    EngineWrites(true, true);
+    TheMainWindow->Evaluate();
+    QCOMPARE(F.Fake->messages, QStringList{"Too few coordinates or measurements."});
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation fails."));
+    QCOMPARE(F.Fake->starts, 0);
+    QVERIFY(QFile::exists(F.Path("korvadimensio3d.xml")));
+    QVERIFY(TheMainWindow->EvaluateButton->isEnabled());
+    QVERIFY(!Timer()->Enabled());
+  }
+
+  void droppedMeasurementsAreNamedAfterTheStartText() {
+    LoadNetwork(4, MeasurementFile(4));
+    TheNetwork->Measurements.AddMeasurement(0, 0.002, 77, 1);
+    EngineWrites(true, true);
+    TheMainWindow->Evaluate();
+    QCOMPARE(TheMainWindow->StatusText(),
+             QString("Evaluation started.Measurements without coordinates thrown away."));
+  }
+
+  void failedInputDocumentStopsBeforeTheEngine() {
+    LoadNetwork(4, MeasurementFile(4));
+    // The document cannot be written where a folder of its name stands.
+    QDir(F.Path("")).mkdir("korvadimensio3d.gfk");
+    EngineWrites(true, true);
+    TheMainWindow->Evaluate();
+    QCOMPARE(F.Fake->starts, 0);
+    QVERIFY(Failed());
+    QCOMPARE(F.Fake->messages.size(), 1);
+    QVERIFY(F.Fake->messages[0].startsWith("Evaluation fails."));
+  }
+
+  void failedMeasurementIsNamedInTheMessage() {
+    // Point 4 stands exactly on point 3: the zenith angle 3-4 is undefined.
+    const QByteArray point3 = CoordinateFile(3).split('\n')[2].mid(2).trimmed();
+    F.Write("c.txt", CoordinateFile(3) + "4 " + point3 + "\r\n");
+    F.Write("m.txt", MeasurementFile(3) + "zu 3.00 4.00 0.0003\r\n");
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    QCOMPARE(TheNetwork->Points.List.Count(), 4);
+    EngineWrites(true, true);
+    TheMainWindow->Evaluate();
+    QCOMPARE(F.Fake->starts, 0);
+    QVERIFY(Failed());
+    QCOMPARE(F.Fake->messages.size(), 1);
+    QVERIFY2(F.Fake->messages[0].contains("zu 3.00 -> 4.00"), qPrintable(F.Fake->messages[0]));
+  }
+
+  void protocolIsShownAsItStands() {
+    const QByteArray text = "Adjustment protocol\r\nHorn\xed bod 12\r\n" + QByteArray(300, '-') +
+                            "\r\n\r\nend";
+    F.Write("korvadimensio3d.txt", text);
+    TheMainWindow->ShowProtocol();
+    QCOMPARE(F.Fake->modalShown, QList<QDialog *>{TheProtocolWindow});
+    const QStringList lines = TheProtocolWindow->ProtocolText->toPlainText().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[1], QString::fromUtf8("Horní bod 12"));
+    QCOMPARE(lines[2].size(), 300);
+    QVERIFY(TheProtocolWindow->ProtocolText->isReadOnly());
+    QCOMPARE(TheProtocolWindow->ProtocolText->lineWrapMode(), QPlainTextEdit::NoWrap);
+  }
+
+  void missingProtocolIsReportedAndNotShown() {
+    TheMainWindow->ShowProtocol();
+    QCOMPARE(F.Fake->messages, QStringList{"Error (" + F.Path("korvadimensio3d.txt") + ")"});
+    QVERIFY(F.Fake->modalShown.isEmpty());
+  }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "main_window_test.moc"

@@ -1,0 +1,227 @@
+// "+Calculations+" and the results window: reading the engine's results,
+// the table, the precision of a distance, saving the table and the matrix,
+// and a real run of our engine on a small network.
+#include "ui_test_support.h"
+
+#include "core/survey_network.h"
+#include "ui/main_window.h"
+#include "ui/results_window.h"
+#include "ui/app_globals.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QThread>
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+// Two adjusted points 1 (100, 200, 50) and 2 (103, 204, 62) with
+// covariance blocks diag(4, 9, 1) and diag(16, 16, 4) mm^2, and a
+// covariance of 1 mm^2 between their heights; a first child with two
+// attributes that is no point.
+const QByteArray kResults =
+    "<?xml version=\"1.0\"?>\n"
+    "<results>\n"
+    "  <info version=\"1\" date=\"x\"/>\n"
+    "  <point id=\"1\" x=\"100.0\" y=\"200.0\" z=\"50.0\"/>\n"
+    "  <point id=\"2\" x=\"103\" y=\"204,0\" z=\"6.2e1\"/>\n"
+    "  <cov dim=\"6\">4 0 0 0 0 0\n9 0 0 0\t0\n1 0  0 1\n16 0 0\n1.6E1 0\n4</cov>\n"
+    "</results>\n";
+
+} // namespace
+
+class TestResults : public QObject {
+  Q_OBJECT
+  UiFixture F;
+
+  // Runs "+Calculations+" on the given results document.
+  void Calculate(const QByteArray &results) {
+    F.Write("korvadimensio3d.xml", results);
+    TheMainWindow->ShowCalculations();
+  }
+  QString Cell(int row, int col) const {
+    // Row 0 of the table is the header.
+    if (row == 0)
+      return TheResultsWindow->ResultsTable->horizontalHeaderItem(col)->text();
+    return TheResultsWindow->ResultsTable->item(row - 1, col)->text();
+  }
+  void Choose(int kind, int from, int to) {
+    TheResultsWindow->DistanceKindCombo->setCurrentIndex(kind);
+    TheResultsWindow->FromPointCombo->setCurrentIndex(from);
+    TheResultsWindow->ToPointCombo->setCurrentIndex(to);
+    TheResultsWindow->ComputeDistance();
+  }
+
+private slots:
+  void init() { F.Start(); }
+  void cleanup() { F.Stop(); }
+
+  void resultsFillTheTableAndTheChoosers() {
+    Calculate(kResults);
+    QVERIFY(F.Fake->messages.isEmpty());
+    QCOMPARE(F.Fake->modalShown, QList<QDialog *>{TheResultsWindow});
+    QCOMPARE(TheResultsWindow->ResultsTable->rowCount(), 2);
+    QCOMPARE(TheResultsWindow->ResultsTable->columnCount(), 16);
+    QCOMPARE(Cell(0, 0), QString("P.No."));
+    QCOMPARE(Cell(0, 15), QString("z(c)/gon"));
+    QCOMPARE(Cell(1, 0), QString("1"));
+    QCOMPARE(Cell(1, 1), QString("100.000000"));
+    QCOMPARE(Cell(1, 4), QString("2.000"));
+    QCOMPARE(Cell(1, 5), QString("3.000"));
+    QCOMPARE(Cell(1, 6), QString("1.000"));
+    QCOMPARE(Cell(2, 2), QString("204.000000"));
+    QCOMPARE(Cell(2, 3), QString("62.000000"));
+    QCOMPARE(TheResultsWindow->FromPointCombo->count(), 2);
+    QCOMPARE(TheResultsWindow->ToPointCombo->itemText(1), QString("2"));
+    QCOMPARE(TheResultsWindow->FromPointCombo->currentIndex(), 0);
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("--------"));
+  }
+
+  void distancePrecisionFollowsTheFullCovariance() {
+    Calculate(kResults);
+    Choose(0, 0, 0);
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("0.000000 m"));
+    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("0.000000 mm"));
+    // Heights correlated by 1 mm^2: sqrt(1 + 4 - 2).
+    Choose(2, 0, 1);
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("12.000000 m"));
+    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("1.732051 mm"));
+    Choose(1, 0, 1);
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("5.000000 m"));
+    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("4.816638 mm"));
+    Choose(0, 1, 0); // swapped: the same
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("13.000000 m"));
+    const QString slope = TheResultsWindow->StdDevValueLabel->text();
+    Choose(0, 0, 1);
+    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), slope);
+    QCOMPARE(slope, QString::number(std::sqrt(1012.0 / 169.0), 'f', 6) + " mm");
+    // A typed text that names no point computes nothing.
+    TheResultsWindow->FromPointCombo->setEditText("99");
+    TheResultsWindow->ComputeDistance();
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("--------"));
+  }
+
+  void wholeNetworkCentringEntersTheDiagonal() {
+    F.Write("c.txt", "1 100 200 50 0 0\r\n2 103 204 62 0.003 0\r\n");
+    F.Fake->openAnswers << F.Path("c.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheNetwork->Points.ScSvpMode = 2;
+    Calculate(kResults);
+    QCOMPARE(Cell(2, 4), QString("5.000"));
+    QCOMPARE(Cell(2, 5), QString("5.000"));
+    QCOMPARE(Cell(2, 6), QString("2.000"));
+    QCOMPARE(Cell(1, 4), QString("2.000"));
+  }
+
+  void savedTableAndMatrixHaveTheirShape() {
+    Calculate(kResults);
+    F.Fake->saveAnswers << F.Path("table.txt") << F.Path("cov.txt");
+    TheResultsWindow->SaveResultsTable();
+    TheResultsWindow->SaveCovarianceMatrix();
+    const QList<QByteArray> table = F.Read("table.txt").split('\n');
+    QCOMPARE(table.size(), 4); // three lines and the empty rest after the last CR LF
+    QVERIFY(table[3].isEmpty());
+    for (int i = 0; i < 3; ++i) {
+      QVERIFY(table[i].endsWith("\t\r"));
+      QCOMPARE(table[i].count('\t'), 16);
+    }
+    QVERIFY(table[0].startsWith("P.No.\tX/m\t"));
+    QVERIFY(table[1].startsWith("1\t100.000000\t"));
+    const QList<QByteArray> cov = F.Read("cov.txt").split('\n');
+    QCOMPARE(cov.size(), 7);
+    for (int i = 0; i < 6; ++i) {
+      QVERIFY(cov[i].endsWith(" \r"));
+      QCOMPARE(cov[i].count(' '), 6);
+    }
+    QCOMPARE(cov[2], QByteArray("0 0 1 0 0 1 \r"));
+    QVERIFY(F.Fake->messages.isEmpty());
+  }
+
+  void cancelledOrFailedSavesLoseNothing() {
+    Calculate(kResults);
+    F.Write("table.txt", "precious");
+    TheResultsWindow->SaveResultsTable(); // cancelled
+    QCOMPARE(F.Read("table.txt"), QByteArray("precious"));
+    F.Fake->saveAnswers << F.Path("no/such/folder/table.txt");
+    TheResultsWindow->SaveResultsTable();
+    QCOMPARE(F.Fake->messages.size(), 1);
+    QVERIFY(!QFile::exists(F.Path("no/such/folder/table.txt")));
+  }
+
+  void badResultsAreRefused() {
+    QByteArray shortCov = kResults;
+    shortCov.replace("\n4</cov>", "</cov>"); // 20 numbers for a dimension of 6
+    Calculate(shortCov);
+    QCOMPARE(F.Fake->messages, QStringList{"All point have to be 3d. "});
+    QCOMPARE(TheMainWindow->StatusText(), QString("All point have to be 3d. "));
+    QVERIFY(F.Fake->modalShown.isEmpty());
+
+    QByteArray missingPoint = kResults;
+    missingPoint.replace("  <point id=\"2\" x=\"103\" y=\"204,0\" z=\"6.2e1\"/>\n", "");
+    Calculate(missingPoint);
+    QCOMPARE(F.Fake->messages.size(), 2);
+    QVERIFY(F.Fake->modalShown.isEmpty());
+    // Nothing to export from a failed reading.
+    F.Fake->saveAnswers << F.Path("cov.txt");
+    TheResultsWindow->SaveCovarianceMatrix();
+    QVERIFY(!QFile::exists(F.Path("cov.txt")));
+  }
+
+  void missingOrBrokenResultsFileIsReported() {
+    TheMainWindow->ShowCalculations();
+    QCOMPARE(F.Fake->messages.size(), 1);
+    Calculate("<results><point");
+    QCOMPARE(F.Fake->messages.size(), 2);
+    QVERIFY(F.Fake->modalShown.isEmpty());
+  }
+
+  void windowKeepsItsMinimumWidth() {
+    TheResultsWindow->resize(500, 300);
+    QApplication::processEvents();
+    QVERIFY(TheResultsWindow->width() >= 715);
+  }
+
+  void realEngineRunEndsInAFilledTable() {
+    const QString engine = QStringLiteral(KD_BIN_DIR "/gama.exe");
+    if (!QFile::exists(engine))
+      QSKIP("the engine has not been built");
+    QVERIFY(QFile::link(engine, F.Path("gama.exe")));
+    QtPlatform real;
+    F.Fake->onStart = [&real](const QString &program, const QStringList &args, QString &error) {
+      return real.StartProcess(program, args, error);
+    };
+    F.Write("c.txt", CoordinateFile(5));
+    F.Write("m.txt", MeasurementFile(5));
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    TheMainWindow->Evaluate();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation started."));
+    auto *timer = static_cast<FakeTimer *>(TheMainWindow->PollTimer.get());
+    for (int i = 0; i < 51 && timer->Enabled(); ++i) {
+      QThread::msleep(500);
+      timer->Fire();
+    }
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation acomplished."));
+    QVERIFY(TheMainWindow->CalculationsButton->isEnabled());
+    TheMainWindow->ShowCalculations();
+    QVERIFY2(F.Fake->messages.isEmpty(), qPrintable(F.Fake->messages.join('|')));
+    QCOMPARE(TheResultsWindow->ResultsTable->rowCount(), 3); // points 3, 4, 5 are adjusted
+    for (int r = 1; r <= 3; ++r)
+      for (int c = 4; c <= 9; ++c) {
+        bool ok = false;
+        const double v = Cell(r, c).toDouble(&ok);
+        QVERIFY(ok && v > 0 && v < 100);
+      }
+    Choose(0, 0, 2);
+    QVERIFY(TheResultsWindow->StdDevValueLabel->text().endsWith(" mm"));
+    QVERIFY(TheResultsWindow->StdDevValueLabel->text() != "0.000000 mm");
+  }
+};
+
+QTEST_MAIN(TestResults)
+#include "results_window_test.moc"

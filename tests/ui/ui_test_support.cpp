@@ -1,0 +1,78 @@
+#include "ui_test_support.h"
+
+#include "settings/ini_file.h"
+#include "settings/language_pack.h"
+#include "ui/app_globals.h"
+#include "ui/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <cmath>
+
+void UiFixture::Start(const QStringList &dataFiles) {
+  Dir = std::make_unique<QTemporaryDir>();
+  for (const QString &name : dataFiles)
+    QFile::copy(QStringLiteral(KD_SOURCE_DIR "/data/") + name, Dir->filePath(name));
+  auto fake = std::make_unique<FakePlatform>();
+  fake->programPath = Dir->filePath("korvadimensio3d");
+  Fake = fake.get();
+  Previous = SetPlatform(std::move(fake));
+  LangPackFile.clear();
+  StartUp();
+}
+
+void UiFixture::Stop() {
+  DestroyAllWindows();
+  Lang().LoadBuiltIn();
+  LangPackFile.clear();
+  SetPlatform(std::move(Previous));
+  Fake = nullptr;
+  Dir.reset();
+}
+
+void UiFixture::Restart() {
+  DestroyAllWindows();
+  Lang().LoadBuiltIn();
+  LangPackFile.clear();
+  StartUp();
+}
+
+QString UiFixture::Path(const QString &name) const { return Dir->filePath(name); }
+
+void UiFixture::Write(const QString &name, const QByteArray &bytes) const {
+  QFile f(Path(name));
+  if (f.open(QIODevice::WriteOnly))
+    f.write(bytes);
+}
+
+QByteArray UiFixture::Read(const QString &name) const {
+  QFile f(Path(name));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray CoordinateFile(int n) {
+  QByteArray text;
+  for (int i = 1; i <= n; ++i) {
+    const double angle = i * 2.1;
+    const double r = 150.0 + 40.0 * i;
+    text += QByteArray::number(i) + " " + QByteArray::number(1000 + r * std::cos(angle), 'f', 3) +
+            " " + QByteArray::number(2000 + r * std::sin(angle), 'f', 3) + " " +
+            QByteArray::number(300.0 + 7.5 * i, 'f', 3) + " 0.001 0.001" +
+            (i <= 2 ? " f" : "") + "\r\n";
+  }
+  return text;
+}
+
+QByteArray MeasurementFile(int n) {
+  QByteArray text;
+  for (int s = 1; s <= n; ++s)
+    for (int t = 1; t <= n; ++t) {
+      if (s == t)
+        continue;
+      const QByteArray st = QByteArray::number(s) + ".00 " + QByteArray::number(t) + ".00 ";
+      text += "sd " + st + "0.00200 \r\n";
+      text += "di " + st + "0.00030 \r\n";
+      text += "zu " + st + "0.00030 \r\n";
+    }
+  return text;
+}

@@ -1,0 +1,135 @@
+#include "ui/add_measurement_window.h"
+
+#include "core/survey_network.h"
+#include "core/number_text.h"
+#include "ui/measurement_plan_window.h"
+#include "ui/app_globals.h"
+#include "ui/plan_renderer.h"
+#include "ui/platform.h"
+#include "ui/ui_text.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cmath>
+
+AddMeasurementWindow::AddMeasurementWindow(QWidget *parent) : QDialog(parent) {
+  setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+  setModal(false);
+
+  TypeLabel = new QLabel(Txt(48), this);
+  TypeLabel->setGeometry(10, 8, 200, 18);
+  TypeCombo = new QComboBox(this);
+  // Fixed items in the order of the dialog: indices 0..8.
+  TypeCombo->addItems({"sd", "hd", "vd", "zu", "di", QString::fromUtf8("vše"),
+                       QString::fromUtf8("úhly"), "gd", "pr"});
+  TypeCombo->setGeometry(10, 28, 200, 26);
+
+  StationLabel = new QLabel(Txt(49), this);
+  StationLabel->setGeometry(10, 60, 200, 18);
+  StationCombo = new QComboBox(this);
+  StationCombo->setGeometry(10, 80, 200, 26);
+
+  TargetLabel = new QLabel(Txt(50), this);
+  TargetLabel->setGeometry(10, 112, 200, 18);
+  TargetCombo = new QComboBox(this);
+  TargetCombo->setGeometry(10, 132, 200, 26);
+
+  PrecisionLabel = new QLabel(Txt(51) + QStringLiteral(" /m /gon"), this);
+  PrecisionLabel->setGeometry(10, 164, 200, 18);
+  PrecisionCombo = new QComboBox(this);
+  PrecisionCombo->setEditable(true);
+  PrecisionCombo->addItems({"0.01", "0.005", "0.004", "0.003", "0.002", "0.001", "0.0005", "0.0004",
+                       "0.0003"});
+  PrecisionCombo->setCurrentIndex(5);
+  PrecisionCombo->setGeometry(10, 184, 200, 26);
+
+  InsertButton = new QPushButton(Txt(52), this);
+  InsertButton->setAutoDefault(false);
+  InsertButton->setGeometry(10, 222, 200, 30);
+  connect(InsertButton, &QPushButton::clicked, this, [this] { InsertMeasurement(); });
+
+  setWindowTitle(Txt(47));
+  setFixedSize(220, 262);
+}
+
+void AddMeasurementWindow::ApplyTexts() {
+  setWindowTitle(Txt(47));
+  TypeLabel->setText(Txt(48));
+  StationLabel->setText(Txt(49));
+  TargetLabel->setText(Txt(50));
+  PrecisionLabel->setText(Txt(51) + QStringLiteral(" /m /gon"));
+  InsertButton->setText(Txt(52));
+}
+
+void AddMeasurementWindow::TogglePickTarget() {
+  ActivePickField = ActivePickField == StationField ? TargetField : StationField;
+}
+
+QComboBox *AddMeasurementWindow::PickList() const {
+  return ActivePickField == StationField ? StationCombo : TargetCombo;
+}
+
+void AddMeasurementWindow::OpenFor(int typeItem, int precisionItem) {
+  if (TheNetwork) {
+    FillNumberList(TheNetwork->Points, StationCombo);
+    FillNumberList(TheNetwork->Points, TargetCombo);
+  }
+  setWindowTitle(Txt(46));
+  TypeCombo->setCurrentIndex(typeItem);
+  StationCombo->setCurrentIndex(StationCombo->count() > 0 ? 0 : -1);
+  TargetCombo->setCurrentIndex(TargetCombo->count() > 1 ? 1 : -1);
+  PrecisionCombo->setCurrentIndex(precisionItem);
+  show();
+  raise();
+}
+
+bool AddMeasurementWindow::ChosenNumber(const QComboBox *list, double &number) const {
+  const int i = list->currentIndex();
+  if (i >= 0 && TheNetwork && i < TheNetwork->Points.List.Count()) {
+    const NetworkPoint &p = TheNetwork->Points.List.Items[i];
+    if (Q(NumToTextFixed(p.Number, 8, 3)) == list->currentText()) {
+      number = p.Number;
+      return true;
+    }
+  }
+  long double v;
+  if (!TryTextToNum(S(list->currentText()), v))
+    return false;
+  number = double(v);
+  return true;
+}
+
+bool AddMeasurementWindow::InsertMeasurement() {
+  bool added = false;
+  long double precision = 0;
+  double station = 0, target = 0;
+  if (!TryTextToNum(S(PrecisionCombo->currentText()), precision) || !(precision > 0) ||
+      !std::isfinite(double(precision)) || !ChosenNumber(StationCombo, station) ||
+      !ChosenNumber(TargetCombo, target)) {
+    Platform().Message(this, Txt(53));
+  } else if (station != target && TheNetwork) {
+    const std::uint8_t type = MeasurementList::TypeCodeOf(S(TypeCombo->currentText()));
+    SurveyNetwork &net = *TheNetwork;
+    net.Measurements.AddMeasurement(type, double(precision), target, station);
+    added = true;
+    if (type == mtPr) {
+      try {
+        const long double d = net.Points.ObsHorizDist(station, target);
+        if (d > 0.01L)
+          Platform().Message(this, Txt(122) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
+                                       QStringLiteral(" m)."));
+      } catch (const MissingPointError &) {
+        // A typed number that is not a point: the consistency check drops
+        // the measurement before it is used.
+      }
+    }
+    if (TheMeasurementPlan) {
+      TheMeasurementPlan->RefreshGrid();
+      TheMeasurementPlan->Redraw();
+    }
+  }
+  ActivateStationField();
+  return added;
+}

@@ -1,0 +1,71 @@
+#include "ui/change_precision_dialog.h"
+
+#include "core/survey_network.h"
+#include "core/number_text.h"
+#include "ui/measurement_plan_window.h"
+#include "ui/app_globals.h"
+#include "ui/platform.h"
+#include "ui/ui_text.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cmath>
+
+ChangePrecisionDialog::ChangePrecisionDialog(QWidget *parent) : QDialog(parent) {
+  setModal(true);
+  PrecisionLabel = new QLabel(this);
+  PrecisionLabel->setGeometry(12, 12, 220, 18);
+  PrecisionCombo = new QComboBox(this);
+  PrecisionCombo->setEditable(true);
+  PrecisionCombo->addItems({"0.01", "0.005", "0.004", "0.003", "0.002", "0.001", "0.0005", "0.0004",
+                       "0.0003"});
+  PrecisionCombo->setCurrentIndex(5);
+  PrecisionCombo->setGeometry(12, 32, 220, 26);
+  ScopeLabel = new QLabel(this);
+  ScopeLabel->setGeometry(12, 68, 220, 18);
+  ScopeCombo = new QComboBox(this);
+  ScopeCombo->setGeometry(12, 88, 220, 26);
+  ApplyButton = new QPushButton(this);
+  ApplyButton->setAutoDefault(false);
+  ApplyButton->setGeometry(12, 128, 220, 30);
+  connect(ApplyButton, &QPushButton::clicked, this, [this] { ApplyPrecision(); });
+  ApplyTexts();
+  setFixedSize(244, 170);
+}
+
+void ChangePrecisionDialog::ApplyTexts() {
+  setWindowTitle(Txt(67));
+  PrecisionLabel->setText(Txt(51) + QStringLiteral(" /m /gon"));
+  ScopeLabel->setText(Txt(68));
+  ScopeCombo->clear();
+  ScopeCombo->addItems({Txt(70), Txt(71)});
+  ScopeCombo->setCurrentIndex(0);
+  ApplyButton->setText(Txt(69));
+}
+
+bool ChangePrecisionDialog::ApplyPrecision() {
+  bool changed = false;
+  long double v = 0;
+  const int index = TheMeasurementPlan ? TheMeasurementPlan->SelectedRow() - 1 : -1;
+  MeasurementList *meas = TheNetwork ? &TheNetwork->Measurements : nullptr;
+  // A value that is no positive number, or no measurement selected, is
+  // refused: nothing would be changed, or the network could not be adjusted.
+  if (!meas || !TryTextToNum(S(PrecisionCombo->currentText()), v) || !(v > 0) ||
+      !std::isfinite(double(v)) || index < 0 || index >= meas->Count()) {
+    Platform().Message(this, Txt(100));
+  } else if (ScopeCombo->currentIndex() == 0) {
+    meas->Items[index].StdDev = double(v);
+    changed = true;
+  } else {
+    const std::uint8_t type = meas->Items[index].MeasType;
+    for (Measurement &m : meas->Items)
+      if (m.MeasType == type)
+        m.StdDev = double(v);
+    changed = true;
+  }
+  if (TheMeasurementPlan)
+    TheMeasurementPlan->RefreshGrid();
+  return changed;
+}

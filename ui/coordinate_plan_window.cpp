@@ -1,0 +1,288 @@
+#include "ui/coordinate_plan_window.h"
+
+#include "core/survey_network.h"
+#include "core/text_grid.h"
+#include "core/number_text.h"
+#include "ui/all_points_sc_svp_dialog.h"
+#include "ui/app_globals.h"
+#include "ui/plan_renderer.h"
+#include "ui/plan_widgets.h"
+#include "ui/platform.h"
+#include "ui/point_properties_dialog.h"
+#include "ui/ui_text.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+
+CoordinatePlanWindow::CoordinatePlanWindow(QWidget *parent) : PlanWindow(5, parent) {
+  const int colX = ColumnX();
+  CoordinatesLabel = NewLabel(this, Txt(25), colX, 4, kColumnWidth, 18);
+
+  PointTable = MakeTable(345);
+
+  SaveAsButton = NewButton(this, Txt(26), colX, 374, 120, 28);
+  SaveButton = NewButton(this, Txt(27), 0, 374, 120, 28);
+  SaveButton->move(DesignWidth - SaveButton->width() - kRightGap, 374);
+
+  PointEditPanel = new QFrame(this);
+  PointEditPanel->setFrameShape(QFrame::StyledPanel);
+  PointEditPanel->setGeometry(colX, 408, kColumnWidth, 118);
+  PointNumberLabel = NewLabel(PointEditPanel, Txt(28), 8, 6, 130, 18);
+  PointNumberEdit = new QLineEdit(PointEditPanel);
+  PointNumberEdit->setGeometry(8, 26, 130, 24);
+  HeightLabel = NewLabel(PointEditPanel, Txt(29), 150, 6, 130, 18);
+  HeightEdit = new QLineEdit(PointEditPanel);
+  HeightEdit->setGeometry(150, 26, 130, 24);
+  AddPointButton = NewButton(PointEditPanel, Txt(31), 8, 58, 130, 28);
+  DeletePointButton = NewButton(PointEditPanel, Txt(30), 150, 58, 130, 28);
+
+  MakeNavPanel(FitAllButton, RedrawButton, ZoomInButton, ZoomOutButton, PanLeftButton, PanRightButton, PanUpButton, PanDownButton);
+
+  AllAdjustedAction = TableMenu->addAction(Txt(72));
+  AllFixedAction = TableMenu->addAction(Txt(73));
+  ChangeAllScSvpAction = TableMenu->addAction(Txt(74) + QStringLiteral(" Sc/Svp"));
+  PropertiesAction = TableMenu->addAction(Txt(75));
+
+  connect(FitAllButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ShowAllPoints);
+  connect(ZoomInButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ZoomIn);
+  connect(ZoomOutButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ZoomOut);
+  connect(PanLeftButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanLeft);
+  connect(PanRightButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanRight);
+  connect(PanUpButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanUp);
+  connect(PanDownButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanDown);
+  connect(RedrawButton, &QPushButton::clicked, this, &CoordinatePlanWindow::RedrawPlan);
+  connect(AddPointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::AddPoint);
+  connect(DeletePointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::DeletePoint);
+  connect(SaveButton, &QPushButton::clicked, this, &CoordinatePlanWindow::SavePoints);
+  connect(SaveAsButton, &QPushButton::clicked, this, &CoordinatePlanWindow::SavePointsAs);
+  connect(AllAdjustedAction, &QAction::triggered, this, &CoordinatePlanWindow::MakeAllAdjusted);
+  connect(AllFixedAction, &QAction::triggered, this, &CoordinatePlanWindow::MakeAllFixed);
+  connect(ChangeAllScSvpAction, &QAction::triggered, this, &CoordinatePlanWindow::ChangeAllScSvp);
+  connect(PropertiesAction, &QAction::triggered, this, &CoordinatePlanWindow::ShowPointProperties);
+  connect(PointNumberEdit, &QLineEdit::textChanged, this, &CoordinatePlanWindow::ValidatePointNumber);
+  connect(HeightEdit, &QLineEdit::textChanged, this, &CoordinatePlanWindow::ValidateHeight);
+
+  resize(DesignWidth, DesignHeight);
+}
+
+CoordinatePlanWindow::~CoordinatePlanWindow() = default;
+
+void CoordinatePlanWindow::ApplyTexts() {
+  ApplyCaption();
+  CoordinatesLabel->setText(Txt(25));
+  SaveAsButton->setText(Txt(26));
+  SaveButton->setText(Txt(27));
+  PointNumberLabel->setText(Txt(28));
+  HeightLabel->setText(Txt(29));
+  DeletePointButton->setText(Txt(30));
+  AddPointButton->setText(Txt(31));
+  FitAllButton->setText(Txt(32));
+  RedrawButton->setText(Txt(33));
+  AllAdjustedAction->setText(Txt(72));
+  AllFixedAction->setText(Txt(73));
+  ChangeAllScSvpAction->setText(Txt(74) + QStringLiteral(" Sc/Svp"));
+  PropertiesAction->setText(Txt(75));
+  if (PointTable->columnCount() > 0)
+    PointTable->setHorizontalHeaderItem(0, new QTableWidgetItem(Txt(97)));
+}
+
+void CoordinatePlanWindow::PreparePlan() {
+  PointSet &pts = Net().Points;
+  SetBitmap(pts, PlanImage->Bitmap());
+  RefillGrid();
+  FitAll(pts);
+  Redraw();
+}
+
+void CoordinatePlanWindow::Redraw() {
+  // Only while the plan owns the drawing surface: the measurement plan may
+  // have it.
+  if (!OwnsSurface())
+    return;
+  ClearPlan(Net().Points);
+  DrawPoints(Net().Points);
+  PlanImage->update();
+}
+
+void CoordinatePlanWindow::RefillGrid() {
+  TextGrid grid;
+  FillPointGrid(Net().Points, grid);
+  CopyGridToTable(grid, PointTable);
+  ShowSelection();
+}
+
+// ---- view buttons ----
+
+void CoordinatePlanWindow::ShowAllPoints() { ViewFitAll(); }
+void CoordinatePlanWindow::ZoomIn() { ViewZoomIn(); }
+void CoordinatePlanWindow::ZoomOut() { ViewZoom(1.0 / Net().Points.ZoomStep); }
+void CoordinatePlanWindow::PanLeft() { ViewPan(-10, 0); }
+void CoordinatePlanWindow::PanRight() { ViewPan(10, 0); }
+void CoordinatePlanWindow::PanUp() { ViewPan(0, -10); }
+void CoordinatePlanWindow::PanDown() { ViewPan(0, 10); }
+void CoordinatePlanWindow::RedrawPlan() { ViewClearMark(); }
+
+// ---- mouse ----
+
+void CoordinatePlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) {
+  PointSet &pts = Net().Points;
+  if (button == Qt::LeftButton) {
+    pts.MarkX = x;
+    pts.MarkY = y;
+    pts.Marked = true;
+    Redraw();
+  } else if (button == Qt::RightButton) {
+    const int i = NearestPoint(pts, x, y);
+    if (i >= 0 && ThePointPropertiesDialog) {
+      ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
+      Platform().ShowModal(ThePointPropertiesDialog);
+    }
+  }
+}
+
+void CoordinatePlanWindow::WheelZoomIn() {
+  if (!OwnsSurface())
+    return;
+  WheelZoomInCoordPlan(Net());
+  PlanImage->update();
+}
+
+void CoordinatePlanWindow::WheelZoomOut() {
+  if (!OwnsSurface())
+    return;
+  WheelZoomOutCoordPlan(Net());
+  PlanImage->update();
+}
+
+void CoordinatePlanWindow::TableWheel(bool up) {
+  if (up)
+    WheelZoomIn();
+  else
+    WheelZoomOut();
+}
+
+// ---- table ----
+
+void CoordinatePlanWindow::SelectPointRow(int row) { LastSelectedRow = row; }
+
+// ---- add and delete ----
+
+void CoordinatePlanWindow::ValidatePointNumber() {
+  long double v;
+  if (!PointNumberEdit->text().isEmpty() && !TryTextToNum(S(PointNumberEdit->text()), v))
+    PointNumberEdit->clear();
+}
+
+void CoordinatePlanWindow::ValidateHeight() {
+  long double v;
+  if (!HeightEdit->text().isEmpty() && !TryTextToNum(S(HeightEdit->text()), v))
+    HeightEdit->clear();
+}
+
+void CoordinatePlanWindow::AddPoint() {
+  long double number = 0, height = 0;
+  if (!TryTextToNum(S(PointNumberEdit->text()), number) || !TryTextToNum(S(HeightEdit->text()), height))
+    return;
+  PointSet &pts = Net().Points;
+  const bool added = AddPointAtMark(pts, height, double(number));
+  pts.Marked = false;
+  RefillGrid();
+  Redraw();
+  if (added)
+    PointNumberEdit->setText(Q(NumToText(double(number) + 1)));
+}
+
+void CoordinatePlanWindow::DeletePoint() {
+  SurveyNetwork &net = Net();
+  if (net.Points.List.Count() < 3) {
+    Platform().Message(this, Txt(34));
+    return;
+  }
+  net.Points.List.Delete(LastSelectedRow - 1);
+  net.Points.Marked = false;
+  RefillGrid();
+  Redraw();
+  const int before = net.Measurements.Count();
+  const bool removed = net.CheckConsistency(true);
+  const int after = net.Measurements.Count();
+  if (removed)
+    Platform().Message(this, Txt(17) + QStringLiteral(" (") + QString::number(before - after) +
+                                 QStringLiteral(")."));
+  PointTable->setFocus();
+}
+
+// ---- files ----
+
+bool CoordinatePlanWindow::SaveTo(const QString &path) {
+  PointList &list = Net().Points.List;
+  const std::string previous = list.FileName;
+  list.FileName = S(path);
+  if (list.Save() > 0)
+    return true;
+  list.FileName = previous;
+  Platform().Message(this, QStringLiteral("Cannot write the file \"%1\".").arg(path));
+  return false;
+}
+
+void CoordinatePlanWindow::SavePoints() {
+  const QString path = Q(Net().Points.List.FileName);
+  if (path.isEmpty()) {
+    SavePointsAs();
+    return;
+  }
+  SaveTo(path);
+}
+
+void CoordinatePlanWindow::SavePointsAs() {
+  const QString path = Platform().SaveFileName(this, Txt(35));
+  if (path.isEmpty())
+    return;
+  if (SaveTo(path))
+    ShowPathInCaption(path);
+}
+
+void CoordinatePlanWindow::OnClose() {
+  SurveyNetwork &net = Net();
+  if (!net.Points.AutoSave || net.Points.List.Count() == 0)
+    return;
+  SavePoints();
+}
+
+// ---- menu ----
+
+void CoordinatePlanWindow::MakeAllAdjusted() {
+  Net().Points.SetAllFixed(false);
+  Redraw();
+}
+
+void CoordinatePlanWindow::MakeAllFixed() {
+  Net().Points.SetAllFixed(true);
+  Redraw();
+}
+
+void CoordinatePlanWindow::ChangeAllScSvp() {
+  if (TheAllPointsScSvpDialog)
+    Platform().ShowModal(TheAllPointsScSvpDialog);
+}
+
+void CoordinatePlanWindow::ShowPointProperties() {
+  PointSet &pts = Net().Points;
+  const int i = LastSelectedRow - 1;
+  if (i < 0 || i >= pts.List.Count() || !ThePointPropertiesDialog)
+    return;
+  ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
+  Platform().ShowModal(ThePointPropertiesDialog);
+}
+
+// ---- size ----
+
+void CoordinatePlanWindow::OnResize() {
+  const int w = PlaceColumn({PointEditPanel, CoordinatesLabel, SaveAsButton});
+  SaveButton->move(w - SaveButton->width() - kRightGap, SaveButton->y());
+  Redraw();
+}

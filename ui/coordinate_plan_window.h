@@ -1,0 +1,91 @@
+#pragma once
+// Coordinate plan window: the points on a plan drawn to scale and in a
+// table. A left click marks a position where "Add point" puts a new point;
+// a right click near a point opens its properties; the middle button drags
+// the view; the wheel zooms. The table's menu makes all points fixed or
+// adjusted, changes all Sc/Svp and opens a point's properties.
+#include "ui/plan_window.h"
+
+class QAction;
+class QLineEdit;
+
+class CoordinatePlanWindow : public PlanWindow {
+  Q_OBJECT
+public:
+  explicit CoordinatePlanWindow(QWidget *parent = nullptr);
+  ~CoordinatePlanWindow() override;
+
+  // Puts the active language's texts on the window's controls; a file path
+  // shown in the caption stays.
+  void ApplyTexts();
+  // Attaches the plan to the point set, fills the point table, fits all
+  // points and draws the plan; the main window then shows it modally.
+  void PreparePlan();
+
+  // Clears the plan and draws the points again.
+  void Redraw() override;
+  // Refills the point table from the point list.
+  void RefillGrid();
+
+  QLabel *CoordinatesLabel = nullptr;
+  QTableWidget *PointTable = nullptr;
+  QPushButton *SaveAsButton = nullptr; // save as
+  QPushButton *SaveButton = nullptr; // save
+  QFrame *PointEditPanel = nullptr;        // add / delete
+  QLabel *PointNumberLabel = nullptr;
+  QLineEdit *PointNumberEdit = nullptr;      // number of a point to add
+  QLabel *HeightLabel = nullptr;
+  QLineEdit *HeightEdit = nullptr;      // height of a point to add
+  QPushButton *DeletePointButton = nullptr; // delete point
+  QPushButton *AddPointButton = nullptr;  // add point
+  QPushButton *FitAllButton = nullptr;  // fit all
+  QPushButton *RedrawButton = nullptr;  // redraw
+  QPushButton *ZoomInButton = nullptr;  // zoom in
+  QPushButton *ZoomOutButton = nullptr;  // zoom out
+  QPushButton *PanLeftButton = nullptr;  // pan left
+  QPushButton *PanRightButton = nullptr;  // pan right
+  QPushButton *PanUpButton = nullptr;  // pan up
+  QPushButton *PanDownButton = nullptr;  // pan down
+  QAction *AllAdjustedAction = nullptr; // all points adjusted
+  QAction *AllFixedAction = nullptr;      // all points fixed
+  QAction *ChangeAllScSvpAction = nullptr;   // change all Sc/Svp
+  QAction *PropertiesAction = nullptr;      // properties
+
+public slots:
+  void ShowAllPoints();
+  void ZoomIn();
+  void ZoomOut();
+  void PanLeft();
+  void PanRight();
+  void PanUp();
+  void PanDown();
+  void RedrawPlan();
+  void AddPoint();
+  void DeletePoint();
+  void SavePoints();
+  void SavePointsAs();
+  void MakeAllAdjusted();
+  void MakeAllFixed();
+  void ChangeAllScSvp();
+  void ShowPointProperties();
+  void ValidatePointNumber();
+  void ValidateHeight();
+  void SelectPointRow(int row);
+  void WheelZoomIn();
+  void WheelZoomOut();
+  // Places the controls for the current size and redraws.
+  void OnResize() override;
+  // Runs when the window closes: saves the point list when the
+  // automatic-save setting is on.
+  void OnClose() override;
+
+protected:
+  // Left click: marks the position for a new point; right click near a
+  // point: its properties.
+  void PlanMouseDown(Qt::MouseButton button, int x, int y) override;
+  void TableWheel(bool up) override;
+
+private:
+  // Saves the point list to `path`; reports a failure to the user.
+  bool SaveTo(const QString &path);
+};

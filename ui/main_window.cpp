@@ -1,0 +1,340 @@
+#include "ui/main_window.h"
+
+#include "core/survey_network.h"
+#include "core/text_file.h"
+#include "core/version.h"
+#include "engine/evaluation.h"
+#include "engine/results_reader.h"
+#include "settings/ini_file.h"
+#include "ui/coordinate_plan_window.h"
+#include "ui/measurement_plan_window.h"
+#include "ui/add_measurement_window.h"
+#include "ui/protocol_window.h"
+#include "ui/results_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/app_globals.h"
+#include "ui/ui_text.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+// Fixed client area of the main window.
+constexpr int kClientWidth = 457;
+constexpr int kClientHeight = 217;
+constexpr int kStatusHeight = 19;
+// Shown in the status bar until the first step reports.
+const char *const kInfoLine = "Korvadimensio 3D 3.3.0 - precision pre-analysis of 3D geodetic networks";
+} // namespace
+
+bool FileOpenDialog::Execute(QWidget *parent) {
+  const QString chosen = Platform().OpenFileName(parent, Title, Filter);
+  if (chosen.isEmpty())
+    return false;
+  FileName = chosen;
+  return true;
+}
+
+MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool) {
+  setWindowTitle(QString::fromUtf8(kd::MainWindowCaption));
+  setFont(DesignFont("Tahoma", 8));
+  setFixedSize(kClientWidth, kClientHeight);
+
+  LoadFullCoordinatesButton = MakeButton(8, 8, 153, 33, QString::fromUtf8("Načíst souřadnice"));
+  LoadSimpleCoordinatesButton = MakeButton(168, 8, 57, 33, "*.txt");
+  CoordinatePlanButton = MakeButton(232, 8, 217, 33, "Mapa souřadnic");
+  LoadMeasurementsButton = MakeButton(8, 48, 217, 33, QString::fromUtf8("Načíst měření"));
+  MeasurementPlanButton = MakeButton(232, 48, 217, 33, QString::fromUtf8("Mapa měření"));
+  SettingsButton = MakeButton(120, 96, 217, 33, QString::fromUtf8("- Nastavení - "));
+  SeparatorLine = new QFrame(this);
+  SeparatorLine->setFrameShape(QFrame::HLine);
+  SeparatorLine->setFrameShadow(QFrame::Sunken);
+  SeparatorLine->setGeometry(8, 136, 441, 9);
+  EvaluateButton = MakeButton(8, 160, 217, 33, QString::fromUtf8("- Výpočet - "));
+  ProtocolButton = MakeButton(232, 160, 105, 33, "+ Protokol + ");
+  CalculationsButton = MakeButton(344, 160, 105, 33, QString::fromUtf8("+ Výpočty + "));
+  ProtocolButton->setEnabled(false);
+  CalculationsButton->setEnabled(false);
+
+  StatusBar = new QStatusBar(this);
+  StatusBar->setSizeGripEnabled(false);
+  StatusBar->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
+  StatusLabel = new QLabel(StatusBar);
+  StatusLabel->setObjectName("StatusText");
+  StatusBar->addWidget(StatusLabel, 1);
+
+  OpenDialog.DefaultExt = "*.txt";
+  OpenDialog.Filter = "Text files (*.txt);;All files (*)";
+
+  PollTimer = Platform().CreateTimer(500);
+  PollTimer->SetEnabled(false);
+  PollTimer->OnTimer = [this] { PollEngine(); };
+
+  connect(LoadFullCoordinatesButton, &QPushButton::clicked, this, &MainWindow::LoadFullCoordinates);
+  connect(LoadSimpleCoordinatesButton, &QPushButton::clicked, this, &MainWindow::LoadSimpleCoordinates);
+  connect(CoordinatePlanButton, &QPushButton::clicked, this, &MainWindow::ShowCoordinatePlan);
+  connect(LoadMeasurementsButton, &QPushButton::clicked, this, &MainWindow::LoadMeasurements);
+  connect(MeasurementPlanButton, &QPushButton::clicked, this, &MainWindow::ShowMeasurementPlan);
+  connect(SettingsButton, &QPushButton::clicked, this, &MainWindow::ShowSettings);
+  connect(EvaluateButton, &QPushButton::clicked, this, &MainWindow::Evaluate);
+  connect(ProtocolButton, &QPushButton::clicked, this, &MainWindow::ShowProtocol);
+  connect(CalculationsButton, &QPushButton::clicked, this, &MainWindow::ShowCalculations);
+
+  OnCreate();
+}
+
+MainWindow::~MainWindow() { OnDestroy(); }
+
+QPushButton *MainWindow::MakeButton(int left, int top, int width, int height, const QString &caption) {
+  auto *button = new QPushButton(caption, this);
+  button->setGeometry(left, top, width, height);
+  button->setFont(DesignFont("Tahoma", 9, true));
+  QPalette palette = button->palette();
+  palette.setColor(QPalette::Active, QPalette::ButtonText, QColor(0, 0, 128));
+  palette.setColor(QPalette::Inactive, QPalette::ButtonText, QColor(0, 0, 128));
+  button->setPalette(palette);
+  return button;
+}
+
+void MainWindow::OnCreate() {
+  TheNetwork = new SurveyNetwork();
+  SetStatusText(QString::fromUtf8(kInfoLine));
+  LoadProgramSettings();
+}
+
+void MainWindow::OnDestroy() {
+  PollTimer->SetEnabled(false);
+  delete TheResultsReader;
+  TheResultsReader = nullptr;
+  delete TheNetwork;
+  TheNetwork = nullptr;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+  event->accept();
+  // Closing the main window ends the program, even while a dialog of
+  // another window would otherwise keep the event loop running.
+  QCoreApplication::quit();
+}
+
+QString MainWindow::StatusText() const { return StatusLabel->text(); }
+void MainWindow::SetStatusText(const QString &text) { StatusLabel->setText(text); }
+
+
+void MainWindow::ApplyTexts() {
+  LoadFullCoordinatesButton->setText(Txt(3));
+  LoadSimpleCoordinatesButton->setText(Txt(4));
+  CoordinatePlanButton->setText(Txt(5));
+  LoadMeasurementsButton->setText(Txt(6));
+  MeasurementPlanButton->setText(Txt(7));
+  SettingsButton->setText(Txt(8));
+  EvaluateButton->setText(Txt(9));
+  ProtocolButton->setText(Txt(10));
+  CalculationsButton->setText(Txt(11));
+}
+
+// ---- loading files ----
+
+void MainWindow::LoadCoordinates(bool full) {
+  OpenDialog.Title = Txt(full ? 3 : 24);
+  if (!OpenDialog.Execute(this))
+    return;
+  const QString path = OpenDialog.FileName;
+  PointList &list = TheNetwork->Points.List;
+  const int count = full ? list.LoadFull(S(path)) : list.LoadSimple(S(path));
+  if (count >= 2) {
+    SetStatusText(Txt(13) + QString::number(count));
+    TheCoordinatePlan->setWindowTitle(Txt(5) + " - [" + path + "]");
+  } else {
+    Platform().Message(this, Txt(12));
+  }
+}
+
+void MainWindow::LoadFullCoordinates() { LoadCoordinates(true); }
+void MainWindow::LoadSimpleCoordinates() { LoadCoordinates(false); }
+
+void MainWindow::LoadMeasurements() {
+  OpenDialog.Title = Txt(6);
+  if (!OpenDialog.Execute(this))
+    return;
+  const QString path = OpenDialog.FileName;
+  MeasurementList &meas = TheNetwork->Measurements;
+  meas.LoadFromFile(S(path));
+  const int before = meas.Count();
+  const bool dropped = CheckConsistency();
+  const int after = meas.Count();
+  TheMeasurementPlan->setWindowTitle(Txt(7) + " - [" + path + "]");
+  QString line = Txt(16) + QString::number(after);
+  if (dropped)
+    line += " " + Txt(17) + " (" + QString::number(before - after) + ").";
+  SetStatusText(line);
+  // The reader keeps what it read before a fault; say where the file went
+  // wrong so the user knows the list is incomplete.
+  if (meas.LoadResult == MeasurementList::lfFormatError)
+    Platform().Message(this, Txt(53) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")");
+  else if (meas.LoadResult == MeasurementList::lfCannotRead)
+    Platform().Message(this, Txt(53) + " (" + path + ")");
+}
+
+// ---- plans and settings ----
+
+void MainWindow::ShowCoordinatePlan() {
+  if (TheNetwork->Points.List.Count() < 2) {
+    Platform().Message(this, Txt(14));
+    return;
+  }
+  TheCoordinatePlan->PreparePlan();
+  hide();
+  Platform().ShowModal(TheCoordinatePlan);
+  show();
+}
+
+void MainWindow::ShowMeasurementPlan() {
+  if (TheNetwork->Points.List.Count() < 2) {
+    Platform().Message(this, Txt(14));
+    return;
+  }
+  if (CheckConsistency())
+    Platform().Message(this, Txt(15));
+  TheMeasurementPlan->PreparePlan();
+  TheAddMeasurementWindow->ActivateStationField();
+  hide();
+  Platform().ShowModal(TheMeasurementPlan);
+  show();
+}
+
+void MainWindow::ShowSettings() {
+  TheSettingsDialog->OnShow();
+  Platform().ShowModal(TheSettingsDialog);
+}
+
+// ---- protocol ----
+
+void MainWindow::ShowProtocol() {
+  TheProtocolWindow->ProtocolText->clear();
+  std::string bytes;
+  const QString path = Q(RunFiles().Protocol);
+  if (!kd::ReadFileBytes(S(path), bytes)) {
+    Platform().Message(this, Txt(53) + " (" + path + ")");
+    return;
+  }
+  TheProtocolWindow->SetProtocol(Q(kd::Cp1250ToUtf8(bytes)));
+  Platform().ShowModal(TheProtocolWindow);
+}
+
+// ---- evaluation ----
+
+bool MainWindow::CheckConsistency() {
+  return TheNetwork->CheckConsistency(true, WarningSink());
+}
+
+WarningCallback MainWindow::WarningSink() {
+  return [this](const std::string &warning) { Platform().Message(this, Q(warning)); };
+}
+
+void MainWindow::Evaluate() {
+  const EvaluationCheck check = CheckBeforeEvaluation(*TheNetwork, WarningSink());
+  if (check.TooSmall) {
+    Platform().Message(this, Txt(19));
+    SetStatusText(Txt(20));
+    return;
+  }
+  const EngineRunFiles files = RunFiles();
+  if (!DeleteOutputs(files)) {
+    // An old result that cannot be removed could be taken for the new one.
+    EndRun(false);
+    Platform().Message(this, Txt(20) + " (" + Q(files.Results) + ")");
+    return;
+  }
+  TheNetwork->Measurements.Sort();
+  TheMeasurementPlan->RefreshGrid();
+  if (!TheNetwork->WriteEngineInput(files.Input)) {
+    EndRun(false);
+    const std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
+    Platform().Message(this, Txt(20) + " (" + Q(failed.empty() ? files.Input : failed) + ")");
+    return;
+  }
+  Poll = EnginePoll(files);
+  PollCount = 0;
+  if (StartEngine())
+    SetStatusText(Txt(18));
+  if (check.Dropped)
+    SetStatusText(StatusText() + Txt(17) + ".");
+}
+
+EngineRunFiles MainWindow::RunFiles() { return RunFilesForProgram(S(Platform().ProgramPath())); }
+
+bool MainWindow::StartEngine() {
+  EvaluateButton->setEnabled(false);
+  ProtocolButton->setEnabled(false);
+  CalculationsButton->setEnabled(false);
+  const EngineRunFiles files = RunFiles();
+  const QString engine = Q(EnginePathFor(S(Platform().ProgramPath())));
+  QStringList args;
+  for (const std::string &arg : EngineArguments(files))
+    args << Q(arg);
+  if (Platform().FileExists(Q(files.Results)))
+    Platform().DeleteFile(Q(files.Results));
+  QString error;
+  const bool started = Platform().StartProcess(engine, args, error);
+  if (!started)
+    Platform().Message(this, error + " (" + engine + ")");
+  // A failed start ends through the time-out of the poll.
+  PollTimer->SetEnabled(true);
+  return started;
+}
+
+void MainWindow::PollEngine() {
+  const PollState state = Poll.Tick();
+  PollCount = Poll.PollCount();
+  SetStatusText(Q(Poll.StatusText()));
+  if (state == PollState::Complete)
+    EndRun(true);
+  else if (state == PollState::Failed)
+    EndRun(false);
+}
+
+void MainWindow::EndRun(bool complete) {
+  EvaluateButton->setEnabled(true);
+  ProtocolButton->setEnabled(complete);
+  CalculationsButton->setEnabled(complete);
+  PollTimer->SetEnabled(false);
+  SetStatusText(Txt(complete ? 21 : 20));
+}
+
+// ---- calculations ----
+
+void MainWindow::ShowCalculations() {
+  delete TheResultsReader;
+  TheResultsReader = new ResultsReader();
+  std::vector<std::string> choices1, choices2;
+  const ResultsOutcome outcome =
+      ReadResults(*TheResultsReader, RunFiles().Results, TheNetwork->Points.ScSvpMode,
+                  TheNetwork->Points.List, TheResultsWindow->Table, choices1, choices2);
+  switch (outcome) {
+  case ResultsOutcome::Shown:
+    TheResultsWindow->ShowResults(choices1);
+    Platform().ShowModal(TheResultsWindow);
+    break;
+  case ResultsOutcome::Not3d:
+    Platform().Message(this, Txt(23));
+    SetStatusText(Txt(23));
+    break;
+  case ResultsOutcome::LoadFailed:
+  case ResultsOutcome::TableFailed:
+    // The file cannot be read or parsed, or an ellipsoid cannot be
+    // computed: say why; the reader stays without a table.
+    Platform().Message(this, Q(TheResultsReader->Error));
+    break;
+  }
+}
+
+void MainWindow::LoadProgramSettings() {
+  IniFile settings;
+  settings.LoadSettings(TheNetwork->Points, S(ProgramFileWithExt(".ini")));
+}

@@ -1,0 +1,100 @@
+#pragma once
+// Measurement plan window: the points and one labelled line per measured
+// pair of points, and the measurement table. Type buttons open the
+// add-measurement tool window, whose station and target are picked by
+// clicking points on the plan; measurements are deleted, sorted, saved, and
+// their precisions changed by hand or with the precision guide.
+#include "ui/plan_window.h"
+
+class QAction;
+
+class MeasurementPlanWindow : public PlanWindow {
+  Q_OBJECT
+public:
+  explicit MeasurementPlanWindow(QWidget *parent = nullptr);
+  ~MeasurementPlanWindow() override;
+
+  // Puts the active language's texts on the window's controls; a file path
+  // shown in the caption stays.
+  void ApplyTexts();
+  // Attaches the plan to the point set, fills the measurement table, fits
+  // all points and draws the plan; the main window then shows it modally.
+  void PreparePlan();
+  // Refills the measurement table from the measurement list.
+  void RefreshGrid();
+  // Draws the measurement plan again (when this window owns the surface).
+  void Redraw() override;
+
+  QLabel *MeasurementsLabel = nullptr;
+  QTableWidget *MeasurementTable = nullptr;
+  QFrame *TypeButtonPanel = nullptr;        // type buttons, delete, sort, save
+  QPushButton *AddSlopeDistanceButton = nullptr; // -> sd
+  QPushButton *AddHorizontalDistanceButton = nullptr; // -> hd
+  QPushButton *AddHeightDifferenceButton = nullptr; // -> vd
+  QPushButton *AddZenithAngleButton = nullptr; // -> zen.
+  QPushButton *AddDirectionButton = nullptr; // -> dir.
+  QPushButton *AddAnglesButton = nullptr; // -> angles
+  QPushButton *AddPolar3DButton = nullptr;  // ->3d pol.
+  QPushButton *AddGyroDirectionButton = nullptr; // -> GD
+  QPushButton *AddPlumbingButton = nullptr; // -> PR
+  QPushButton *DeleteMeasurementButton = nullptr; // delete measurement
+  QPushButton *SortButton = nullptr; // sort
+  QPushButton *SaveAsButton = nullptr; // save as
+  QPushButton *SaveButton = nullptr; // save
+  QPushButton *FitAllButton = nullptr;  // fit all
+  QPushButton *RedrawButton = nullptr;  // redraw
+  QPushButton *ZoomInButton = nullptr;  // zoom in
+  QPushButton *ZoomOutButton = nullptr;  // zoom out
+  QPushButton *PanLeftButton = nullptr;  // pan left
+  QPushButton *PanRightButton = nullptr;  // pan right
+  QPushButton *PanUpButton = nullptr;  // pan up
+  QPushButton *PanDownButton = nullptr;  // pan down
+  QAction *ChangePrecisionAction = nullptr;              // one measurement
+  QAction *ChangeTypePrecisionAction = nullptr; // all of the type
+  QAction *PrecisionGuideAction = nullptr;             // precision guide
+
+public slots:
+  void ShowAllPoints();
+  void RedrawPlan();
+  void ZoomIn();
+  void ZoomOut();
+  void PanLeft();
+  void PanRight();
+  void PanUp();
+  void PanDown();
+  void AddSlopeDistance();
+  void AddHorizontalDistance();
+  void AddHeightDifference();
+  void AddZenithAngle();
+  void AddDirection();
+  void AddAngles();
+  void AddPolar3D();
+  void AddGyroDirection();
+  void AddPlumbing();
+  void DeleteMeasurement();
+  void SortMeasurements();
+  void SaveMeasurements();
+  void SaveMeasurementsAs();
+  void ChangePrecision();
+  void ChangeTypePrecision();
+  void OpenPrecisionGuide();
+  void SelectMeasurementRow(int row);
+  void WheelZoomIn();
+  void WheelZoomOut();
+  void OnResize() override;
+  // Runs when the window closes: saves a non-empty measurement list when
+  // the automatic-save setting is on.
+  void OnClose() override;
+
+protected:
+  // While the add dialog is open, a left click picks the point nearest to
+  // it for the dialog's station or target field.
+  void PlanMouseDown(Qt::MouseButton button, int x, int y) override;
+  void TableWheel(bool up) override;
+  void hideEvent(QHideEvent *event) override;
+
+private:
+  // The type buttons: open the add dialog for one type.
+  void OpenAddDialog(int typeItem, int precisionItem);
+  bool SaveTo(const QString &path);
+};

@@ -1,0 +1,81 @@
+#include "ui/plan_widgets.h"
+
+#include "core/text_grid.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QWheelEvent>
+
+PlanImageWidget::PlanImageWidget(QWidget *parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(false);
+  setCursor(Qt::CrossCursor);
+  SetImageSize(1, 1);
+}
+
+void PlanImageWidget::SetImageSize(int w, int h) {
+  w = std::max(1, w);
+  h = std::max(1, h);
+  if (OwnBitmap.width() != w || OwnBitmap.height() != h) {
+    OwnBitmap = QImage(w, h, QImage::Format_RGB888);
+    OwnBitmap.fill(Qt::black);
+  }
+  setFixedSize(w, h);
+  update();
+}
+
+void PlanImageWidget::paintEvent(QPaintEvent *) {
+  QPainter p(this);
+  p.drawImage(0, 0, OwnBitmap);
+}
+
+void PlanImageWidget::mousePressEvent(QMouseEvent *event) {
+  const QPoint pos = event->position().toPoint();
+  if (OnMouseDown)
+    OnMouseDown(event->button(), pos.x(), pos.y());
+  update();
+  event->accept();
+}
+
+void PlanImageWidget::mouseMoveEvent(QMouseEvent *event) {
+  const QPoint pos = event->position().toPoint();
+  if (OnMouseMove)
+    OnMouseMove(event->buttons(), event->modifiers(), pos.x(), pos.y());
+  update();
+  event->accept();
+}
+
+void PlanImageWidget::wheelEvent(QWheelEvent *event) {
+  if (!OnWheel) {
+    event->ignore();
+    return;
+  }
+  OnWheel(event->angleDelta().y());
+  update();
+  event->accept();
+}
+
+void CopyGridToTable(const TextGrid &grid, QTableWidget *table) {
+  if (!table)
+    return;
+  const QSignalBlocker block(table);
+  const QSignalBlocker blockSel(table->selectionModel());
+  const int cols = grid.ColCount;
+  const int dataRows = grid.FixedRows > 0 ? std::max(0, grid.RowCount() - 1) : 0;
+  table->clearContents();
+  table->setColumnCount(cols);
+  table->setRowCount(dataRows);
+  QStringList headers;
+  for (int c = 0; c < cols; ++c)
+    headers << QString::fromStdString(grid.RowCount() > 0 ? grid.Cell(0, c) : std::string());
+  table->setHorizontalHeaderLabels(headers);
+  for (int r = 0; r < dataRows; ++r)
+    for (int c = 0; c < cols; ++c) {
+      auto *item = new QTableWidgetItem(QString::fromStdString(grid.Cell(r + 1, c)));
+      item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+      table->setItem(r, c, item);
+    }
+}

@@ -1,0 +1,26 @@
+#include "ui/protocol_window.h"
+
+#include "ui/ui_text.h"
+
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+ProtocolWindow::ProtocolWindow(QWidget *parent) : QDialog(parent) {
+  setWindowTitle("Protokol");
+  resize(675, 442);
+  auto *layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  ProtocolText = new QPlainTextEdit(this);
+  ProtocolText->setReadOnly(true);
+  ProtocolText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ProtocolText->setFont(DesignFont("Courier New", 10));
+  ProtocolText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Long protocol lines stay whole; they can be scrolled to instead of
+  // being cut off at the window's edge.
+  ProtocolText->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  layout->addWidget(ProtocolText);
+}
+
+void ProtocolWindow::ApplyTexts() { setWindowTitle(Txt(54)); }
+
+void ProtocolWindow::SetProtocol(const QString &text) { ProtocolText->setPlainText(text); }

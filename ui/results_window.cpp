@@ -1,0 +1,194 @@
+#include "ui/results_window.h"
+
+#include "core/number_text.h"
+#include "engine/results_reader.h"
+#include "ui/app_globals.h"
+#include "ui/platform.h"
+#include "ui/ui_text.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QGuiApplication>
+#include <algorithm>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kMinWidth = 715;
+const char *const kNoValue = "--------";
+} // namespace
+
+ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
+  setWindowTitle(QString::fromUtf8("Výsledky a výpočty"));
+  setFont(DesignFont("Tahoma", 8));
+  setMinimumWidth(kMinWidth);
+  // Wide enough for every column of the results table where the screen allows.
+  int width = 1300;
+  if (const QScreen *screen = QGuiApplication::primaryScreen())
+    width = std::min(width, screen->availableGeometry().width() - 40);
+  resize(std::max(width, kMinWidth), 520);
+  setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+
+  auto *main = new QVBoxLayout(this);
+  auto *controls = new QGridLayout();
+  DistanceKindLabel = new QLabel(this);
+  DistanceKindCombo = new QComboBox(this);
+  FromPointLabel = new QLabel(this);
+  FromPointCombo = new QComboBox(this);
+  ToPointLabel = new QLabel(this);
+  ToPointCombo = new QComboBox(this);
+  FromPointCombo->setEditable(true);
+  ToPointCombo->setEditable(true);
+  FromPointCombo->setInsertPolicy(QComboBox::NoInsert);
+  ToPointCombo->setInsertPolicy(QComboBox::NoInsert);
+  FromPointCombo->setMinimumWidth(110);
+  ToPointCombo->setMinimumWidth(110);
+  DistanceKindCombo->setMinimumWidth(110);
+  CalculateButton = new QPushButton(this);
+  DistanceLabel = new QLabel(this);
+  DistanceValueLabel = new QLabel(kNoValue, this);
+  StdDevLabel = new QLabel(this);
+  StdDevValueLabel = new QLabel(kNoValue, this);
+  QFont valueFont = DesignFont("Tahoma", 9, true);
+  DistanceValueLabel->setFont(valueFont);
+  StdDevValueLabel->setFont(valueFont);
+  DistanceValueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  StdDevValueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  DistanceValueLabel->setMinimumWidth(150);
+  StdDevValueLabel->setMinimumWidth(150);
+  SaveTableButton = new QPushButton(this);
+  SaveCovarianceMatrixButton = new QPushButton(this);
+  CalculateButton->setMinimumWidth(130);
+  SaveTableButton->setMinimumWidth(130);
+  SaveCovarianceMatrixButton->setMinimumWidth(130);
+
+  controls->addWidget(DistanceKindLabel, 0, 0);
+  controls->addWidget(DistanceKindCombo, 0, 1);
+  controls->addWidget(FromPointLabel, 0, 2);
+  controls->addWidget(FromPointCombo, 0, 3);
+  controls->addWidget(ToPointLabel, 0, 4);
+  controls->addWidget(ToPointCombo, 0, 5);
+  controls->addWidget(CalculateButton, 0, 6);
+  controls->addWidget(DistanceLabel, 1, 0);
+  controls->addWidget(DistanceValueLabel, 1, 1);
+  controls->addWidget(StdDevLabel, 1, 2);
+  controls->addWidget(StdDevValueLabel, 1, 3);
+  controls->addWidget(SaveTableButton, 1, 5);
+  controls->addWidget(SaveCovarianceMatrixButton, 1, 6);
+  controls->setColumnStretch(7, 1);
+  main->addLayout(controls);
+
+  ResultsTable = new QTableWidget(this);
+  ResultsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ResultsTable->verticalHeader()->setVisible(false);
+  ResultsTable->verticalHeader()->setDefaultSectionSize(18);
+  ResultsTable->setFont(DesignFont("Tahoma", 8));
+  main->addWidget(ResultsTable, 1);
+
+  connect(CalculateButton, &QPushButton::clicked, this, &ResultsWindow::ComputeDistance);
+  connect(SaveTableButton, &QPushButton::clicked, this, &ResultsWindow::SaveResultsTable);
+  connect(SaveCovarianceMatrixButton, &QPushButton::clicked, this, &ResultsWindow::SaveCovarianceMatrix);
+}
+
+void ResultsWindow::ApplyTexts() {
+  setWindowTitle(Txt(55));
+  DistanceKindLabel->setText(Txt(56));
+  FromPointLabel->setText(Txt(57));
+  ToPointLabel->setText(Txt(58));
+  CalculateButton->setText(Txt(59));
+  DistanceLabel->setText(Txt(60));
+  StdDevLabel->setText(Txt(61));
+  SaveTableButton->setText(Txt(62));
+  SaveCovarianceMatrixButton->setText(Txt(63));
+  DistanceKindCombo->clear();
+  DistanceKindCombo->addItems({Txt(64), Txt(65), Txt(66)});
+  DistanceKindCombo->setCurrentIndex(0);
+}
+
+void ResultsWindow::resizeEvent(QResizeEvent *event) {
+  if (event->size().width() < kMinWidth)
+    resize(kMinWidth, event->size().height());
+  QDialog::resizeEvent(event);
+}
+
+void ResultsWindow::ShowResults(const std::vector<std::string> &choices) {
+  const TextGrid &grid = Table;
+  const int rows = grid.RowCount();
+  const int cols = grid.ColCount;
+  ResultsTable->clear();
+  ResultsTable->setColumnCount(cols);
+  ResultsTable->setRowCount(rows > 0 ? rows - 1 : 0);
+  QStringList header;
+  for (int c = 0; c < cols; ++c)
+    header << (rows > 0 ? Q(grid.Cell(0, c)) : QString());
+  ResultsTable->setHorizontalHeaderLabels(header);
+  const QBrush fixedBrush = palette().brush(QPalette::Button);
+  for (int r = 1; r < rows; ++r)
+    for (int c = 0; c < cols; ++c) {
+      auto *item = new QTableWidgetItem(Q(grid.Cell(r, c)));
+      item->setTextAlignment(c == 0 ? (Qt::AlignLeft | Qt::AlignVCenter)
+                                    : (Qt::AlignRight | Qt::AlignVCenter));
+      if (c == 0)
+        item->setBackground(fixedBrush);
+      ResultsTable->setItem(r - 1, c, item);
+    }
+  for (int c = 0; c < cols; ++c)
+    ResultsTable->setColumnWidth(c, c < ResultsReader::ResultColumns ? ResultsReader::ResultColWidths[c] : 66);
+
+  FromPointCombo->clear();
+  ToPointCombo->clear();
+  for (const std::string &choice : choices) {
+    FromPointCombo->addItem(Q(choice));
+    ToPointCombo->addItem(Q(choice));
+  }
+  FromPointCombo->setCurrentIndex(choices.empty() ? -1 : 0);
+  ToPointCombo->setCurrentIndex(choices.empty() ? -1 : 0);
+  DistanceValueLabel->setText(kNoValue);
+  StdDevValueLabel->setText(kNoValue);
+}
+
+// Position of the chooser's text in its list: typed text that names no point
+// gives -1.
+static int ChosenPosition(const QComboBox *box) {
+  const int index = box->findText(box->currentText(), Qt::MatchExactly);
+  return index;
+}
+
+void ResultsWindow::ComputeDistance() {
+  if (!TheResultsReader)
+    return;
+  std::string distance, sigma;
+  if (TheResultsReader->CalculateDistance(ChosenPosition(FromPointCombo), ChosenPosition(ToPointCombo),
+                                   DistanceKindCombo->currentIndex(), distance, sigma)) {
+    DistanceValueLabel->setText(Q(distance));
+    StdDevValueLabel->setText(Q(sigma));
+  } else {
+    // A typed text that names no point, or a matrix that is no covariance:
+    // nothing to show.
+    DistanceValueLabel->setText(kNoValue);
+    StdDevValueLabel->setText(kNoValue);
+  }
+}
+
+void ResultsWindow::SaveResultsTable() {
+  const QString file = Platform().SaveFileName(this, QString());
+  if (file.isEmpty())
+    return;
+  if (!ResultsReader::SaveGrid(Table, S(file)))
+    Platform().Message(this, Txt(53) + " (" + file + ")");
+}
+
+void ResultsWindow::SaveCovarianceMatrix() {
+  if (!TheResultsReader || !TheResultsReader->CovOk || !TheResultsReader->CoordsOk)
+    return;
+  const QString file = Platform().SaveFileName(this, QString());
+  if (file.isEmpty())
+    return;
+  if (!TheResultsReader->SaveCov(S(file)))
+    Platform().Message(this, Txt(53) + " (" + file + ")");
+}

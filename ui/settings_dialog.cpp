@@ -1,0 +1,222 @@
+#include "ui/settings_dialog.h"
+
+#include "core/survey_network.h"
+#include "settings/ini_file.h"
+#include "settings/language_pack.h"
+#include "ui/color_combo.h"
+#include "ui/app_globals.h"
+#include "ui/platform.h"
+#include "ui/ui_text.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+// ---- radio group ----
+
+RadioGroup::RadioGroup(QWidget *parent) : QWidget(parent) {
+  auto *outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  Box = new QGroupBox(this);
+  new QVBoxLayout(Box);
+  outer->addWidget(Box);
+}
+
+void RadioGroup::SetCaption(const QString &caption) { Box->setTitle(caption); }
+
+void RadioGroup::SetItems(const QStringList &items) {
+  qDeleteAll(Buttons);
+  Buttons.clear();
+  for (const QString &item : items) {
+    auto *button = new QRadioButton(item, Box);
+    Box->layout()->addWidget(button);
+    Buttons << button;
+  }
+}
+
+QStringList RadioGroup::Items() const {
+  QStringList items;
+  for (auto *b : Buttons)
+    items << b->text();
+  return items;
+}
+
+int RadioGroup::ItemIndex() const {
+  for (int i = 0; i < Buttons.size(); ++i)
+    if (Buttons[i]->isChecked())
+      return i;
+  return -1;
+}
+
+void RadioGroup::SetItemIndex(int index) {
+  if (index >= 0 && index < Buttons.size())
+    Buttons[index]->setChecked(true);
+}
+
+// ---- settings dialog ----
+
+SettingsDialog::SettingsDialog(QWidget *parent) : QDialog(parent) {
+  setWindowTitle(QString::fromUtf8("- Nastavení - "));
+  setFont(DesignFont("Tahoma", 8));
+  auto *main = new QVBoxLayout(this);
+
+  auto *langRow = new QHBoxLayout();
+  LanguageLabel = new QLabel("Language", this);
+  LanguageCombo = new QComboBox(this);
+  LanguageCombo->setEditable(true);
+  LanguageCombo->setMinimumWidth(140);
+  ChangeLanguageButton = new QPushButton("->", this);
+  ChangeLanguageButton->setFixedWidth(40);
+  langRow->addWidget(LanguageLabel);
+  langRow->addWidget(LanguageCombo, 1);
+  langRow->addWidget(ChangeLanguageButton);
+  main->addLayout(langRow);
+
+  AutoSaveCheckBox = new QCheckBox(this);
+  main->addWidget(AutoSaveCheckBox);
+
+  PlanColorsGroup = new QGroupBox(this);
+  auto *grid = new QGridLayout(PlanColorsGroup);
+  auto addRow = [&](int row, QLabel *&label, ColorCombo *&box) {
+    label = new QLabel(PlanColorsGroup);
+    box = new ColorCombo(PlanColorsGroup);
+    box->setMinimumWidth(150);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(box, row, 1);
+  };
+  addRow(0, FixedPointColorLabel, FixedPointColorCombo);
+  addRow(1, AdjustedPointColorLabel, AdjustedPointColorCombo);
+  addRow(2, MeasurementColorLabel, MeasurementColorCombo);
+  addRow(3, MarkColorLabel, MarkColorCombo);
+  addRow(4, BackgroundColorLabel, BackgroundColorCombo);
+  ChooseFontButton = new QPushButton(PlanColorsGroup);
+  FontSampleLabel = new QLabel(PlanColorsGroup);
+  FontSampleLabel->setMinimumHeight(36);
+  grid->addWidget(ChooseFontButton, 5, 0);
+  grid->addWidget(FontSampleLabel, 5, 1);
+  DefaultSettingsButton = new QPushButton(PlanColorsGroup);
+  grid->addWidget(DefaultSettingsButton, 6, 0, 1, 2);
+  main->addWidget(PlanColorsGroup);
+
+  ScSvpModeGroup = new RadioGroup(this);
+  main->addWidget(ScSvpModeGroup);
+
+  auto *buttons = new QHBoxLayout();
+  OkButton = new QPushButton(this);
+  CancelButton = new QPushButton(this);
+  ApplyButton = new QPushButton(this);
+  buttons->addStretch(1);
+  buttons->addWidget(OkButton);
+  buttons->addWidget(CancelButton);
+  buttons->addWidget(ApplyButton);
+  main->addLayout(buttons);
+
+  connect(ChooseFontButton, &QPushButton::clicked, this, &SettingsDialog::ChooseFont);
+  connect(DefaultSettingsButton, &QPushButton::clicked, this, &SettingsDialog::RestoreDefaults);
+  connect(ApplyButton, &QPushButton::clicked, this, &SettingsDialog::Apply);
+  connect(OkButton, &QPushButton::clicked, this, &SettingsDialog::ApplyAndClose);
+  connect(CancelButton, &QPushButton::clicked, this, &SettingsDialog::Cancel);
+  connect(ChangeLanguageButton, &QPushButton::clicked, this, &SettingsDialog::ChangeLanguage);
+  OkButton->setDefault(true);
+}
+
+void SettingsDialog::ApplyTexts() {
+  setWindowTitle(Txt(8));
+  AutoSaveCheckBox->setText(Txt(81));
+  PlanColorsGroup->setTitle(Txt(82));
+  FixedPointColorLabel->setText(Txt(83));
+  AdjustedPointColorLabel->setText(Txt(84));
+  MeasurementColorLabel->setText(Txt(85));
+  MarkColorLabel->setText(Txt(86));
+  BackgroundColorLabel->setText(Txt(87));
+  ChooseFontButton->setText(Txt(88));
+  DefaultSettingsButton->setText(Txt(89));
+  ScSvpModeGroup->SetCaption(Txt(90));
+  ScSvpModeGroup->SetItems({Txt(91), Txt(92), Txt(116)});
+  ScSvpModeGroup->SetItemIndex(1);
+  OkButton->setText(Txt(93));
+  CancelButton->setText(Txt(94));
+  ApplyButton->setText(Txt(69));
+}
+
+void SettingsDialog::FillLanguageList() {
+  LanguageCombo->clear();
+  for (const std::string &item : Lang().FillLanguageList(S(ProgramFolder())))
+    LanguageCombo->addItem(Q(item));
+  LanguageCombo->setCurrentIndex(0);
+}
+
+void SettingsDialog::OnShow() {
+  const PointSet &p = TheNetwork->Points;
+  FixedPointColorCombo->Select(p.FixedColor);
+  AdjustedPointColorCombo->Select(p.AdjustedColor);
+  MeasurementColorCombo->Select(p.MeasColor);
+  MarkColorCombo->Select(p.MarkColor);
+  BackgroundColorCombo->Select(p.BackColor);
+  FontName = Q(p.FontName);
+  FontSize = p.FontSize;
+  ShowFontSample();
+  ScSvpModeGroup->SetItemIndex(p.ScSvpMode);
+  AutoSaveCheckBox->setChecked(p.AutoSave);
+}
+
+void SettingsDialog::ShowFontSample() {
+  FontSampleLabel->setText(FontName);
+  FontSampleLabel->setFont(DesignFont(FontName, FontSize));
+}
+
+void SettingsDialog::ChooseFont() {
+  QFont font = DesignFont(FontName, FontSize);
+  if (!Platform().ChooseFont(this, font))
+    return;
+  FontName = font.family();
+  FontSize = font.pointSize() > 0 ? font.pointSize() : FontSize;
+  ShowFontSample();
+}
+
+void SettingsDialog::RestoreDefaults() {
+  const kd::Settings defaults;
+  FixedPointColorCombo->Select(defaults.FixedColor);
+  AdjustedPointColorCombo->Select(defaults.AdjustedColor);
+  MeasurementColorCombo->Select(defaults.MeasColor);
+  MarkColorCombo->Select(defaults.MarkColor);
+  BackgroundColorCombo->Select(defaults.BackColor);
+  FontName = Q(defaults.FontName);
+  FontSize = defaults.FontSize;
+  ShowFontSample();
+}
+
+void SettingsDialog::Apply() {
+  PointSet &p = TheNetwork->Points;
+  p.FixedColor = FixedPointColorCombo->Selected();
+  p.AdjustedColor = AdjustedPointColorCombo->Selected();
+  p.MeasColor = MeasurementColorCombo->Selected();
+  p.MarkColor = MarkColorCombo->Selected();
+  p.BackColor = BackgroundColorCombo->Selected();
+  p.FontName = S(FontName);
+  p.FontSize = static_cast<std::uint8_t>(std::clamp(FontSize, 1, 255));
+  if (ScSvpModeGroup->ItemIndex() >= 0)
+    p.ScSvpMode = static_cast<std::uint8_t>(ScSvpModeGroup->ItemIndex());
+  p.AutoSave = AutoSaveCheckBox->isChecked();
+  const QString file = ProgramFileWithExt(".ini");
+  if (!IniFile().SaveSettings(p, S(file)))
+    Platform().Message(this, Txt(53) + " (" + file + ")");
+}
+
+void SettingsDialog::ApplyAndClose() {
+  Apply();
+  accept();
+}
+
+void SettingsDialog::Cancel() { reject(); }
+
+void SettingsDialog::ChangeLanguage() {
+  SwitchLanguage(Lang(), S(ProgramFolder()), S(LanguageCombo->currentText()), LangPackFile);
+  ApplyTextsToAllWindows();
+}

@@ -1,0 +1,98 @@
+// The windows of the program and the objects that live for the whole run.
+#include "core/survey_network.h"
+#include "engine/results_reader.h"
+#include "settings/ini_file.h"
+#include "settings/language_pack.h"
+#include "ui/main_window.h"
+#include "ui/coordinate_plan_window.h"
+#include "ui/measurement_plan_window.h"
+#include "ui/add_measurement_window.h"
+#include "ui/protocol_window.h"
+#include "ui/results_window.h"
+#include "ui/change_precision_dialog.h"
+#include "ui/all_points_sc_svp_dialog.h"
+#include "ui/settings_dialog.h"
+#include "ui/app_globals.h"
+#include "ui/point_properties_dialog.h"
+#include "ui/precision_guide_dialog.h"
+#include "ui/startup.h"
+#include "ui/ui_text.h"
+
+MainWindow *TheMainWindow = nullptr;
+CoordinatePlanWindow *TheCoordinatePlan = nullptr;
+MeasurementPlanWindow *TheMeasurementPlan = nullptr;
+AddMeasurementWindow *TheAddMeasurementWindow = nullptr;
+ProtocolWindow *TheProtocolWindow = nullptr;
+ResultsWindow *TheResultsWindow = nullptr;
+ChangePrecisionDialog *TheChangePrecisionDialog = nullptr;
+PointPropertiesDialog *ThePointPropertiesDialog = nullptr;
+AllPointsScSvpDialog *TheAllPointsScSvpDialog = nullptr;
+SettingsDialog *TheSettingsDialog = nullptr;
+PrecisionGuideDialog *ThePrecisionGuide = nullptr;
+SurveyNetwork *TheNetwork = nullptr;
+ResultsReader *TheResultsReader = nullptr;
+
+void CreateAllWindows() {
+  TheMainWindow = new MainWindow();
+  TheCoordinatePlan = new CoordinatePlanWindow();
+  TheMeasurementPlan = new MeasurementPlanWindow();
+  TheAddMeasurementWindow = new AddMeasurementWindow();
+  TheProtocolWindow = new ProtocolWindow();
+  TheResultsWindow = new ResultsWindow();
+  TheChangePrecisionDialog = new ChangePrecisionDialog();
+  ThePointPropertiesDialog = new PointPropertiesDialog();
+  TheAllPointsScSvpDialog = new AllPointsScSvpDialog();
+  TheSettingsDialog = new SettingsDialog();
+  ThePrecisionGuide = new PrecisionGuideDialog();
+}
+
+void DestroyAllWindows() {
+  delete ThePrecisionGuide;
+  ThePrecisionGuide = nullptr;
+  delete TheSettingsDialog;
+  TheSettingsDialog = nullptr;
+  delete TheAllPointsScSvpDialog;
+  TheAllPointsScSvpDialog = nullptr;
+  delete ThePointPropertiesDialog;
+  ThePointPropertiesDialog = nullptr;
+  delete TheChangePrecisionDialog;
+  TheChangePrecisionDialog = nullptr;
+  delete TheResultsWindow;
+  TheResultsWindow = nullptr;
+  delete TheProtocolWindow;
+  TheProtocolWindow = nullptr;
+  delete TheAddMeasurementWindow;
+  TheAddMeasurementWindow = nullptr;
+  delete TheMeasurementPlan;
+  TheMeasurementPlan = nullptr;
+  delete TheCoordinatePlan;
+  TheCoordinatePlan = nullptr;
+  // The main window last: its OnDestroy frees the container, which the
+  // other windows may still refer to while they close.
+  delete TheMainWindow;
+  TheMainWindow = nullptr;
+}
+
+void ApplyTextsToAllWindows() {
+  if (TheMainWindow) TheMainWindow->ApplyTexts();
+  if (TheCoordinatePlan) TheCoordinatePlan->ApplyTexts();
+  if (TheMeasurementPlan) TheMeasurementPlan->ApplyTexts();
+  if (TheAddMeasurementWindow) TheAddMeasurementWindow->ApplyTexts();
+  if (TheProtocolWindow) TheProtocolWindow->ApplyTexts();
+  if (TheResultsWindow) TheResultsWindow->ApplyTexts();
+  if (TheChangePrecisionDialog) TheChangePrecisionDialog->ApplyTexts();
+  if (ThePointPropertiesDialog) ThePointPropertiesDialog->ApplyTexts();
+  if (TheAllPointsScSvpDialog) TheAllPointsScSvpDialog->ApplyTexts();
+  if (TheSettingsDialog) TheSettingsDialog->ApplyTexts();
+  if (ThePrecisionGuide) ThePrecisionGuide->ApplyTexts();
+}
+
+void StartUp() {
+  CreateAllWindows();
+  // The language object starts with the built-in English texts; the pack
+  // named in the settings replaces them when it is sound.
+  Lang().LoadBuiltIn();
+  LoadStartupPack(Lang(), S(ProgramFolder()), LangPackFile);
+  ApplyTextsToAllWindows();
+  TheSettingsDialog->FillLanguageList();
+}
