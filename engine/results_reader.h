@@ -1,6 +1,8 @@
 #pragma once
 // Reader of the adjustment engine's XML results, and the precision analysis
-// built on them (results table, distance precision, exports).
+// built on them. The reading is in results_reader.cpp, the results table in
+// results_table.cpp, distance precision in distance_precision.cpp and the
+// exports in results_export.cpp.
 //
 // The results document, as read here:
 //   - the document element has N child elements (other nodes are ignored);
