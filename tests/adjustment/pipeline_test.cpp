@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "adjustment/run.h"
 #include "core/survey_network.h"
+#include "engine/network_precision.h"
 #include "engine/results_reader.h"
 
 namespace {
@@ -54,7 +56,43 @@ TEST(Pipeline, DesktopDocumentAdjustsAndItsResultsReadBack) {
   ASSERT_EQ(r.Results.Items.size(), 4u);
   EXPECT_EQ(r.Results.Items[0].Number, 2);
   EXPECT_NEAR(static_cast<double>(r.Results.Items[3].Z), 305, 1e-4);
-  for (const char *f : {"net.gfk", "net.txt", "net.xml"}) std::remove((dir + "/" + f).c_str());
+
+  // The precision the plans show, from the results and the observation table.
+  std::vector<ObservationRow> rows;
+  std::string error;
+  ASSERT_TRUE(ReadObservationTable(prefix + "obs.csv", rows, error)) << error;
+  const NetworkPrecision np = BuildNetworkPrecision(r, rows);
+  ASSERT_EQ(np.Points.size(), 4u);
+  for (const PointPrecision &p : np.Points) {
+    const long double trace = p.Horizontal.XX + p.Horizontal.YY;
+    EXPECT_NEAR(static_cast<double>(p.Ellipse.SemiMajor * p.Ellipse.SemiMajor +
+                                    p.Ellipse.SemiMinor * p.Ellipse.SemiMinor),
+                static_cast<double>(trace), 1e-9 * static_cast<double>(trace));
+    EXPECT_GT(p.SigmaZ, 0);
+  }
+  long double redundancy = 0;
+  for (const ObservationReliability &o : np.Observations) {
+    EXPECT_FALSE(std::isnan(o.From)) << o.Type;
+    redundancy += o.Redundancy;
+  }
+  // The redundancy numbers add up to the whole number of redundant
+  // observations (each is written with six decimals).
+  EXPECT_NEAR(static_cast<double>(redundancy), std::round(static_cast<double>(redundancy)),
+              5e-7 * static_cast<double>(rows.size()));
+  EXPECT_FALSE(np.ObservationsBetween(1, 2).empty());
+  EXPECT_TRUE(np.ObservationsBetween(1, 4).empty());
+  const long double weakest = np.WeakestRedundancyBetween(6, 5);
+  EXPECT_TRUE(weakest >= 0 && weakest <= 1);
+  RelativePrecision rel;
+  EXPECT_FALSE(np.Relative(2, 2, rel));
+  EXPECT_FALSE(np.Relative(1, 6, rel)) << "two fixed points";
+  ASSERT_TRUE(np.Relative(1, 2, rel)) << "a fixed point counts as exact";
+  EXPECT_EQ(rel.Ellipse.SemiMajor, np.Points[static_cast<std::size_t>(np.IndexOf(2))].Ellipse.SemiMajor);
+  ASSERT_TRUE(np.Relative(2, 5, rel));
+  RelativePrecision back;
+  ASSERT_TRUE(np.Relative(5, 2, back));
+  EXPECT_NEAR(static_cast<double>(rel.Ellipse.SemiMajor), static_cast<double>(back.Ellipse.SemiMajor), 1e-12);
+  for (const char *f : {"net.gfk", "net.txt", "net.xml", "net.obs.csv"}) std::remove((dir + "/" + f).c_str());
   rmdir(dir.c_str());
 }
 
