@@ -307,7 +307,9 @@ void MainWindow::Evaluate() {
   TheMeasurementPlan->RefreshGrid();
   if (!TheNetwork->WriteEngineInput(files.Input)) {
     EndRun(false);
-    const std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
+    std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
+    if (failed.empty())
+      failed = TheNetwork->LastWriteFailure.Reason; // a fault of the points themselves
     Platform().Message(this, Txt(20) + " (" + Q(failed.empty() ? files.Input : failed) + ")");
     return;
   }
