@@ -127,6 +127,30 @@ int main(int argc, char *argv[]) {
   ThePrecisionGuide->ComputeHeightDifferenceSigma();
   Shot(ThePrecisionGuide, "precision_guide");
 
+  // A run that fails: the engine's reason at once, the protocol readable.
+  f.Fake->openAnswers << f.Path("coords.txt") << f.Path("few.txt");
+  f.Write("few.txt", MeasurementFile(4)); // points 5 and 6 stay undetermined
+  TheMainWindow->LoadFullCoordinates();
+  TheMainWindow->LoadMeasurements();
+  TheMainWindow->Evaluate();
+  for (int i = 0; i < 200 && timer->Enabled(); ++i) {
+    QThread::msleep(100);
+    timer->Fire();
+  }
+  Shot(TheMainWindow, "failed_evaluation");
+
+  // Results of an earlier network: marked out of date after a change.
+  f.Fake->openAnswers << f.Path("meas.txt");
+  TheMainWindow->LoadMeasurements();
+  TheMainWindow->Evaluate();
+  for (int i = 0; i < 200 && timer->Enabled(); ++i) {
+    QThread::msleep(100);
+    timer->Fire();
+  }
+  TheNetwork->Points.SetAllSc(0.001);
+  TheMainWindow->CheckResultsFreshness();
+  Shot(TheMainWindow, "outdated_results");
+
   // The same main and settings windows in Czech.
   TheSettingsDialog->LanguageCombo->setEditText("CZ");
   TheSettingsDialog->ChangeLanguage();
