@@ -1,5 +1,7 @@
 #include "cli/batch_options.h"
 
+#include <cstdlib>
+
 #include "core/number_text.h"
 
 #include <cmath>
@@ -97,6 +99,19 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
     } else if (name == "--cov") {
       if (!once(!opts.CovFile.empty()) || !takeValue(opts.CovFile))
         return ParseOutcome::Error;
+    } else if (name == "--timeout") {
+      std::string v;
+      if (!once(opts.TimeoutSeconds > 0) || !takeValue(v))
+        return ParseOutcome::Error;
+      char *end = nullptr;
+      const double seconds = std::strtod(v.c_str(), &end);
+      if (end == v.c_str() || *end != '\0' || !(seconds > 0) || seconds > 1e9) {
+        error = "option --timeout takes a positive number of seconds, not '" + v + "'";
+        return ParseOutcome::Error;
+      }
+      opts.TimeoutSeconds = seconds;
+    } else if (name == "--strict" && !inlineValue) {
+      opts.Strict = true;
     } else if (name == "--distance" && !inlineValue) {
       if (i + 3 >= args.size()) {
         error = "option --distance needs three values: FROM TO slope|horizontal|vertical";
@@ -171,7 +186,12 @@ std::string BatchUsage(const std::string &programName) {
          "  --distance FROM TO slope|horizontal|vertical\n"
          "                         print the distance between two adjusted points and\n"
          "                         its standard deviation (may be repeated)\n"
+         "  --timeout SECONDS      stop the engine when it works longer than that\n"
+         "                         (default: wait as long as it works)\n"
+         "  --strict               treat every warning about the input as an error\n"
          "  --help                 show this text\n"
          "\n"
-         "Exit status: 0 success, 1 bad input, 2 the engine failed.\n";
+         "Exit status: 0 success; 1 bad input (the command's checks, or the engine\n"
+         "refusing its input), or an output file that cannot be written; 2 the\n"
+         "engine failed or ran out of time; 130 interrupted.\n";
 }

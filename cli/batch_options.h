@@ -21,6 +21,8 @@ struct BatchOptions {
   std::string TableFile;    // save the results table; "" = no
   std::string CovFile;      // save the covariance matrix; "" = no
   std::vector<DistanceRequest> Distances;
+  double TimeoutSeconds = 0; // stop an engine working longer; 0 = wait as long as it works
+  bool Strict = false;       // every warning about the input ends the run (exit 1)
   std::string CoordFile;
   std::string MeasFile;
 };

@@ -5,6 +5,7 @@
 #include "core/text_file.h"
 #include "engine/evaluation.h"
 #include "engine/results_reader.h"
+#include "precision/observation_sigma.h"
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
 
@@ -12,6 +13,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <system_error>
 #include <unistd.h>
@@ -178,183 +180,380 @@ std::vector<std::string> FormatAlignedTable(const TextGrid &grid) {
   return lines;
 }
 
-int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostream &out,
-             std::ostream &err, const volatile std::sig_atomic_t *interrupted) {
-  const std::string programFolder = kd::DirectoryOf(programPath);
-  auto fail = [&](const std::string &message, int code) {
-    err << kBatchProgramName << ": " << message << "\n";
-    return code;
-  };
+namespace {
 
-  // Outputs must never overwrite the inputs, nor each other.
-  for (const std::string *o : {&opts.TableFile, &opts.CovFile}) {
+// Returned by a step of the run when the next step is to follow.
+constexpr int kNextStep = -1;
+
+// The engine's exit code when it could not write its outputs.
+constexpr int kEngineExitSystem = 3;
+
+// One run of the command: the state its steps share, and the steps.
+class BatchRun {
+public:
+  BatchRun(const BatchOptions &opts, const std::string &programPath, std::ostream &out,
+           std::ostream &err, const volatile std::sig_atomic_t *interrupted)
+      : Opts(opts), ProgramPath(programPath), ProgramFolder(kd::DirectoryOf(programPath)),
+        Out(out), Err(err), Interrupted(interrupted) {}
+
+  int CheckOutputFiles();
+  int LoadCoordinates();
+  int LoadMeasurements();
+  int CheckDistanceRequests();
+  int PrepareWorkFolder();
+  int CheckStandardDeviations();
+  int EndOnWarningsWhenStrict();
+  int WriteEngineInput();
+  int RunEngine();
+  int ReadEngineResults();
+  int PrintDistances();
+  int SaveOutputs();
+
+private:
+  int Fail(const std::string &message, int code) {
+    Err << kBatchProgramName << ": " << message << "\n";
+    return code;
+  }
+  // A warning about the input: shown, and counted for --strict.
+  void Warn(const std::string &message) {
+    Err << kBatchProgramName << ": warning: " << message << "\n";
+    ++Warnings;
+  }
+  WarningCallback WarningSink() {
+    return [this](const std::string &text) {
+      Err << text << "\n";
+      ++Warnings;
+    };
+  }
+  std::string Where(int line) const { return Opts.MeasFile + ":" + std::to_string(line); }
+  // The standard deviation the engine would receive for measurement `pos`.
+  std::optional<long double> EngineStdDevOf(int pos) const;
+  void ReportEngineFailure(const RunOutcome &run);
+
+  const BatchOptions &Opts;
+  const std::string ProgramPath;
+  const std::string ProgramFolder;
+  std::ostream &Out;
+  std::ostream &Err;
+  const volatile std::sig_atomic_t *Interrupted;
+
+  SurveyNetwork Net;
+  WorkFolder Work;
+  EngineRunFiles Files;
+  EvaluationCheck Check;
+  ResultsReader Reader;
+  TextGrid Grid;
+  int Warnings = 0;
+};
+
+// Outputs must never overwrite the inputs, nor each other.
+int BatchRun::CheckOutputFiles() {
+  for (const std::string *o : {&Opts.TableFile, &Opts.CovFile}) {
     if (o->empty())
       continue;
-    if (SamePath(*o, opts.CoordFile) || SamePath(*o, opts.MeasFile))
-      return fail("the output file " + *o + " is one of the input files", beBadInput);
+    if (SamePath(*o, Opts.CoordFile) || SamePath(*o, Opts.MeasFile))
+      return Fail("the output file " + *o + " is one of the input files", beBadInput);
     if (!OutputFolderExists(*o))
-      return fail("the folder of the output file " + *o + " does not exist", beBadInput);
+      return Fail("the folder of the output file " + *o + " does not exist", beBadInput);
   }
-  if (!opts.TableFile.empty() && !opts.CovFile.empty() && SamePath(opts.TableFile, opts.CovFile))
-    return fail("--table and --cov name the same file", beBadInput);
+  if (!Opts.TableFile.empty() && !Opts.CovFile.empty() && SamePath(Opts.TableFile, Opts.CovFile))
+    return Fail("--table and --cov name the same file", beBadInput);
+  return kNextStep;
+}
 
-  SurveyNetwork net;
-  ApplyDesktopSettings(programFolder, opts.Mode, net.Points);
-  const int mode = net.Points.ScSvpMode;
-  const WarningCallback warn = [&err](const std::string &text) { err << text << "\n"; };
-
-  // Coordinates.
-  {
-    std::string probe;
-    if (!kd::ReadFileBytes(opts.CoordFile, probe))
-      return fail("cannot read the coordinate file " + opts.CoordFile, beBadInput);
-  }
-  const int pointCount = opts.Simple ? net.Points.List.LoadSimple(opts.CoordFile)
-                                     : net.Points.List.LoadFull(opts.CoordFile);
+int BatchRun::LoadCoordinates() {
+  ApplyDesktopSettings(ProgramFolder, Opts.Mode, Net.Points);
+  std::string probe;
+  if (!kd::ReadFileBytes(Opts.CoordFile, probe))
+    return Fail("cannot read the coordinate file " + Opts.CoordFile, beBadInput);
+  PointList &list = Net.Points.List;
+  const int pointCount = Opts.Simple ? list.LoadSimple(Opts.CoordFile) : list.LoadFull(Opts.CoordFile);
   if (pointCount < 2) {
-    err << Lang().Text(12) << "\n";
-    return fail("the coordinate file " + opts.CoordFile + " holds " + std::to_string(pointCount) +
+    Err << Lang().Text(12) << "\n";
+    return Fail("the coordinate file " + Opts.CoordFile + " holds " + std::to_string(pointCount) +
                     " point(s)",
                 beBadInput);
   }
-  out << Lang().Text(13) << pointCount << "\n";
+  Out << Lang().Text(13) << pointCount << "\n";
+  if (list.LastLoadSkipped.Unreadable > 0)
+    Warn(Opts.CoordFile + ": " + SkippedLinesText({list.LastLoadSkipped.Unreadable,
+                                                   list.LastLoadSkipped.FirstUnreadable, 0}) +
+         " (not a point)");
+  return kNextStep;
+}
 
-  // Measurements.
-  net.Measurements.LoadFromFile(opts.MeasFile);
-  if (net.Measurements.LoadResult == MeasurementList::lfCannotRead)
-    return fail("cannot read the measurement file " + opts.MeasFile, beBadInput);
-  if (net.Measurements.LoadResult == MeasurementList::lfFormatError)
-    return fail("the measurement file " + opts.MeasFile + " has a faulty number on line " +
-                    std::to_string(net.Measurements.LoadErrorLine),
+int BatchRun::LoadMeasurements() {
+  MeasurementList &meas = Net.Measurements;
+  meas.LoadFromFile(Opts.MeasFile);
+  if (meas.LoadResult == MeasurementList::lfCannotRead)
+    return Fail("cannot read the measurement file " + Opts.MeasFile, beBadInput);
+  if (meas.LoadResult == MeasurementList::lfFormatError)
+    return Fail("the measurement file " + Opts.MeasFile + " has a faulty number on line " +
+                    std::to_string(meas.LoadErrorLine),
                 beBadInput);
-  const int before = net.Measurements.Count();
-  const bool dropped = net.CheckConsistency(true, warn);
-  const int after = net.Measurements.Count();
-  {
-    std::string line = Lang().Text(16) + std::to_string(after);
-    if (dropped)
-      line += " " + Lang().Text(17) + " (" + std::to_string(before - after) + ").";
-    out << line << "\n";
-  }
+  const int before = meas.Count();
+  const bool dropped = Net.CheckConsistency(true, WarningSink());
+  const int after = meas.Count();
+  std::string line = Lang().Text(16) + std::to_string(after);
+  if (dropped)
+    line += " " + Lang().Text(17) + " (" + std::to_string(before - after) + ").";
+  Out << line << "\n";
 
-  // Requested distances need adjusted points of the network.
-  for (const auto &d : opts.Distances) {
+  // Every measurement of the file that will not be evaluated, by its cause.
+  const SkippedLines &skipped = meas.LastLoadSkipped;
+  const int missing = before - after;
+  const int total = skipped.Unreadable + meas.LastLoadSameStationTarget + missing;
+  if (total > 0) {
+    std::string causes;
+    auto add = [&causes](int n, const std::string &what) {
+      if (n == 0)
+        return;
+      causes += (causes.empty() ? "" : ", ") + std::to_string(n) + " " + what;
+    };
+    add(skipped.Unreadable, "with an unknown type code (first at line " +
+                                std::to_string(skipped.FirstUnreadable) + ")");
+    add(meas.LastLoadSameStationTarget, "with the station as target");
+    add(missing, "with a point missing from the coordinates");
+    Warn(std::to_string(total) + " measurement line(s) of " + Opts.MeasFile + " dropped: " + causes);
+  }
+  return kNextStep;
+}
+
+// Requested distances need adjusted points of the network.
+int BatchRun::CheckDistanceRequests() {
+  for (const auto &d : Opts.Distances) {
     for (const auto *num : {&d.From, &d.To}) {
       const std::string &text = num == &d.From ? d.FromText : d.ToText;
       NetworkPoint p;
-      if (!net.Points.List.FindByNumber(*num, p))
-        return fail("--distance: point " + text + " is not in the coordinate file", beBadInput);
+      if (!Net.Points.List.FindByNumber(*num, p))
+        return Fail("--distance: point " + text + " is not in the coordinate file", beBadInput);
       if (p.Fixed)
-        return fail("--distance: point " + text +
+        return Fail("--distance: point " + text +
                         " is fixed; distances are computed between adjusted points",
                     beBadInput);
     }
   }
+  return kNextStep;
+}
 
-  // The folder of the run.
-  WorkFolder work;
+int BatchRun::PrepareWorkFolder() {
   std::string error;
-  if (opts.WorkDir.empty() ? !work.MakeTemporary(error) : !work.UseFolder(opts.WorkDir, error))
-    return fail(error, beBadInput);
-  const EngineRunFiles files = RunFilesInFolder(work.Path(), "network");
-  for (const std::string *f : {&files.Input, &files.Protocol, &files.Results})
-    for (const std::string *in : {&opts.CoordFile, &opts.MeasFile})
+  if (Opts.WorkDir.empty() ? !Work.MakeTemporary(error) : !Work.UseFolder(Opts.WorkDir, error))
+    return Fail(error, beBadInput);
+  Files = RunFilesInFolder(Work.Path(), "network");
+  const std::string observationTable = Files.Prefix + "obs.csv";
+  for (const std::string *f : std::initializer_list<const std::string *>{
+           &Files.Input, &Files.Protocol, &Files.Results, &observationTable}) {
+    for (const std::string *in : {&Opts.CoordFile, &Opts.MeasFile})
       if (SamePath(*f, *in))
-        return fail("the input file " + *in + " lies where the run writes " + *f, beBadInput);
+        return Fail("the input file " + *in + " lies where the run writes " + *f, beBadInput);
+    // The run writes and removes its own files: no output may be one of them.
+    if (!Opts.TableFile.empty() && SamePath(*f, Opts.TableFile))
+      return Fail("--table " + Opts.TableFile + " is a file of the run itself (" + *f + ")", beBadInput);
+    if (!Opts.CovFile.empty() && SamePath(*f, Opts.CovFile))
+      return Fail("--cov " + Opts.CovFile + " is a file of the run itself (" + *f + ")", beBadInput);
+  }
+  return kNextStep;
+}
 
-  // The evaluation's own checks.
-  const EvaluationCheck check = CheckBeforeEvaluation(net, warn);
-  if (check.TooSmall) {
-    err << Lang().Text(19) << "\n";
-    out << Lang().Text(20) << "\n";
+std::optional<long double> BatchRun::EngineStdDevOf(int pos) const {
+  const Measurement &m = Net.Measurements.Items[static_cast<std::size_t>(pos)];
+  if (Net.Points.ScSvpMode != 1)
+    return m.StdDev;
+  // Mode 1 adds the centring and height errors to angles and distances.
+  switch (m.MeasType) {
+  case mtSd: return SigmaSlopeDist(Net, pos);
+  case mtHd: return SigmaHorizDist(Net, pos);
+  case mtZu: return SigmaZenith(Net, pos);
+  case mtDi:
+  case mtGd: return SigmaDirection(Net, pos);
+  default: return m.StdDev;
+  }
+}
+
+// A zero or negative standard deviation in the file is an error when the
+// engine would receive no positive one, and a warning when only the
+// centring and height errors give the measurement its weight.
+int BatchRun::CheckStandardDeviations() {
+  const MeasurementList &meas = Net.Measurements;
+  int errors = 0;
+  for (const auto &note : meas.LastLoadNonPositive) {
+    int pos = -1;
+    for (int i = 0; i < meas.Count() && pos < 0; ++i) {
+      const Measurement &m = meas.Items[static_cast<std::size_t>(i)];
+      if (m.Station == note.Station && m.Target == note.Target && m.MeasType == note.MeasType &&
+          m.StdDev == note.StdDev)
+        pos = i;
+    }
+    if (pos < 0)
+      continue; // dropped already, and counted there
+    const std::string what = MeasurementList::TypeName(note.MeasType) + " " +
+                             NumToText(note.Station) + " -> " + NumToText(note.Target) +
+                             " has the standard deviation " + NumToText(note.StdDev) + " in the file";
+    const std::optional<long double> sent = EngineStdDevOf(pos);
+    if (!sent || !(*sent > 0)) {
+      Err << kBatchProgramName << ": " << Where(note.Line) << ": " << what
+          << "; the engine would get no positive standard deviation\n";
+      ++errors;
+    } else {
+      Warn(Where(note.Line) + ": " + what + "; only the centring and height errors give it weight");
+    }
+  }
+  if (errors > 0) {
+    Out << Lang().Text(20) << "\n";
     return beBadInput;
   }
-  if (!DeleteOutputs(files))
-    return fail("cannot delete the old outputs in " + work.Path(), beBadInput);
-  net.Measurements.Sort();
+  return kNextStep;
+}
 
-  if (!net.WriteEngineInput(files.Input)) {
-    out << Lang().Text(20) << "\n";
-    if (net.LastWriteFailure.Valid)
-      return fail("the measurement " + FailedMeasurementText(net.LastWriteFailure) +
-                      " cannot be evaluated",
-                  beBadInput);
-    return fail("cannot write the engine input " + files.Input, beBadInput);
+int BatchRun::EndOnWarningsWhenStrict() {
+  if (!Opts.Strict || Warnings == 0)
+    return kNextStep;
+  return Fail("--strict: " + std::to_string(Warnings) + " warning(s) about the input", beBadInput);
+}
+
+int BatchRun::WriteEngineInput() {
+  Check = CheckBeforeEvaluation(Net, WarningSink());
+  if (Check.TooSmall) {
+    Err << Lang().Text(19) << "\n";
+    Out << Lang().Text(20) << "\n";
+    return beBadInput;
   }
+  if (!DeleteOutputs(Files))
+    return Fail("cannot delete the old outputs in " + Work.Path(), beBadInput);
+  Net.Measurements.Sort();
+  if (Net.WriteEngineInput(Files.Input))
+    return kNextStep;
+  Out << Lang().Text(20) << "\n";
+  const FailedMeasurement &failed = Net.LastWriteFailure;
+  if (failed.Valid)
+    return Fail("the measurement " + FailedMeasurementText(failed) + " cannot be evaluated", beBadInput);
+  // A fault of the network itself (points under one number or id, a
+  // coordinate that is no number) names itself.
+  if (!failed.Reason.empty())
+    return Fail(failed.Reason, beBadInput);
+  return Fail("cannot write the engine input " + Files.Input, beBadInput);
+}
 
-  const std::string engine = EnginePathFor(programPath);
+int BatchRun::RunEngine() {
+  const std::string engine = EnginePathFor(ProgramPath);
   if (access(engine.c_str(), X_OK) != 0) {
-    out << Lang().Text(20) << "\n";
-    return fail("the engine " + engine + " is missing or cannot be run", beEngineFailed);
+    Out << Lang().Text(20) << "\n";
+    return Fail("the engine " + engine + " is missing or cannot be run", beEngineFailed);
   }
-  if (interrupted && *interrupted)
-    return fail("interrupted", beInterrupted);
-  out << StartedStatusText(check.Dropped) << "\n";
+  if (Interrupted && *Interrupted)
+    return Fail("interrupted", beInterrupted);
+  Out << StartedStatusText(Check.Dropped) << "\n";
 
   EnginePoll poll;
   const RunOutcome run = RunEngineAndWait(
-      engine, files, poll,
-      [&out](const std::string &text) { out << text << "\n" << std::flush; },
-      [interrupted] { return interrupted && *interrupted != 0; });
+      engine, Files, poll, [this](const std::string &text) { Out << text << "\n" << std::flush; },
+      [this] { return Interrupted && *Interrupted != 0; },
+      static_cast<long long>(Opts.TimeoutSeconds * 1000));
   if (run.Interrupted)
-    return fail("interrupted", beInterrupted);
-  if (!run.Complete) {
-    err << kBatchProgramName << ": " << run.Error << "\n";
-    PrintProtocol(files.Protocol, err);
-    return beEngineFailed;
-  }
+    return Fail("interrupted", beInterrupted);
+  if (run.TimedOut)
+    return Fail("the engine did not finish within " + NumToText(Opts.TimeoutSeconds) +
+                    " s (--timeout); it was stopped",
+                beEngineFailed);
+  if (run.Complete)
+    return kNextStep;
+  ReportEngineFailure(run);
+  // An input the engine refuses is bad input, like the command's own checks.
+  return run.ExitCode == kEngineExitBadInput ? beBadInput : beEngineFailed;
+}
 
-  // Results, with the whole-network centring in mode 2.
-  ResultsReader reader;
-  TextGrid grid;
+void BatchRun::ReportEngineFailure(const RunOutcome &run) {
+  Err << kBatchProgramName << ": " << run.Error << "\n";
+  std::string bytes;
+  const bool haveProtocol = kd::ReadFileBytes(Files.Protocol, bytes);
+  const std::string reason = haveProtocol ? ProtocolFailureReason(kd::Cp1250ToUtf8(bytes)) : "";
+  if (run.ExitCode == kEngineExitSystem)
+    Err << kBatchProgramName << ": the engine could not write its outputs"
+        << (reason.empty() ? std::string(" (its message above names the file)") : ": " + reason)
+        << "\n";
+  if (haveProtocol && reason.empty()) {
+    // A protocol that reads as a success explains nothing here.
+    Err << kBatchProgramName << ": the protocol " << Files.Protocol
+        << " reports no failure, but the results file " << Files.Results
+        << " was not written; the protocol is not shown\n";
+    return;
+  }
+  PrintProtocol(Files.Protocol, Err);
+}
+
+// Results, with the whole-network centring in mode 2.
+int BatchRun::ReadEngineResults() {
   std::vector<std::string> chooser1, chooser2;
-  switch (ReadResults(reader, files.Results, mode, net.Points.List, grid, chooser1, chooser2)) {
+  switch (ReadResults(Reader, Files.Results, Net.Points.ScSvpMode, Net.Points.List, Grid, chooser1,
+                      chooser2)) {
   case ResultsOutcome::Shown:
     break;
   case ResultsOutcome::Not3d:
-    err << Lang().Text(23) << "\n";
+    Err << Lang().Text(23) << "\n";
     [[fallthrough]];
   case ResultsOutcome::LoadFailed:
   case ResultsOutcome::TableFailed:
-    err << kBatchProgramName << ": cannot use the results " << files.Results << ": "
-        << reader.Error << "\n";
-    PrintProtocol(files.Protocol, err);
+    Err << kBatchProgramName << ": cannot use the results " << Files.Results << ": " << Reader.Error
+        << "\n";
+    PrintProtocol(Files.Protocol, Err);
     return beEngineFailed;
   }
+  Out << "\n";
+  for (const auto &line : FormatAlignedTable(Grid))
+    Out << line << "\n";
+  return kNextStep;
+}
 
-  out << "\n";
-  for (const auto &line : FormatAlignedTable(grid))
-    out << line << "\n";
-
-  // Requested distances, as the results window's Calculate shows them.
-  if (!opts.Distances.empty())
-    out << "\n";
-  for (const auto &d : opts.Distances) {
-    const int f = reader.Results.IndexOfNumber(d.From);
-    const int t = reader.Results.IndexOfNumber(d.To);
+// Requested distances, as the results window's Calculate shows them.
+int BatchRun::PrintDistances() {
+  if (!Opts.Distances.empty())
+    Out << "\n";
+  for (const auto &d : Opts.Distances) {
+    const int f = Reader.Results.IndexOfNumber(d.From);
+    const int t = Reader.Results.IndexOfNumber(d.To);
     if (f < 0 || t < 0)
-      return fail("--distance: point " + (f < 0 ? d.FromText : d.ToText) +
+      return Fail("--distance: point " + (f < 0 ? d.FromText : d.ToText) +
                       " has no adjusted coordinates in the results",
                   beEngineFailed);
     const int k = static_cast<int>(d.Kind);
     std::string distText, sigmaText;
-    if (!reader.CalculateDistance(f, t, k, distText, sigmaText))
-      return fail("--distance " + d.FromText + " " + d.ToText + " " + d.KindText + ": " +
-                      reader.Error,
+    if (!Reader.CalculateDistance(f, t, k, distText, sigmaText))
+      return Fail("--distance " + d.FromText + " " + d.ToText + " " + d.KindText + ": " + Reader.Error,
                   beEngineFailed);
-    out << Lang().Text(60) << " (" << Lang().Text(64 + k) << ") " << NumToText(d.From) << " - "
-        << NumToText(d.To) << ": " << distText << ", " << Lang().Text(61) << " " << sigmaText
-        << "\n";
+    Out << Lang().Text(60) << " (" << Lang().Text(64 + k) << ") " << NumToText(d.From) << " - "
+        << NumToText(d.To) << ": " << distText << ", " << Lang().Text(61) << " " << sigmaText << "\n";
   }
+  return kNextStep;
+}
 
+int BatchRun::SaveOutputs() {
   int code = beOk;
-  if (!opts.TableFile.empty() && !reader.SaveTable(opts.TableFile)) {
-    err << kBatchProgramName << ": cannot write the table file " << opts.TableFile << "\n";
+  if (!Opts.TableFile.empty() && !Reader.SaveTable(Opts.TableFile)) {
+    Err << kBatchProgramName << ": cannot write the table file " << Opts.TableFile << "\n";
     code = beBadInput;
   }
-  if (!opts.CovFile.empty() && !reader.SaveCov(opts.CovFile)) {
-    err << kBatchProgramName << ": cannot write the covariance file " << opts.CovFile << "\n";
+  if (!Opts.CovFile.empty() && !Reader.SaveCov(Opts.CovFile)) {
+    Err << kBatchProgramName << ": cannot write the covariance file " << Opts.CovFile << "\n";
     code = beBadInput;
   }
   return code;
+}
+
+} // namespace
+
+int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostream &out,
+             std::ostream &err, const volatile std::sig_atomic_t *interrupted) {
+  BatchRun run(opts, programPath, out, err, interrupted);
+  using Step = int (BatchRun::*)();
+  for (const Step step :
+       {&BatchRun::CheckOutputFiles, &BatchRun::LoadCoordinates, &BatchRun::LoadMeasurements,
+        &BatchRun::CheckDistanceRequests, &BatchRun::PrepareWorkFolder,
+        &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
+        &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
+        &BatchRun::PrintDistances, &BatchRun::SaveOutputs}) {
+    if (const int code = (run.*step)(); code != kNextStep)
+      return code;
+  }
+  return beOk;
 }

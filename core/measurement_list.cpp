@@ -58,6 +58,7 @@ void MeasurementList::AddMeasurement(std::uint8_t type, double stdDev, double ta
     m.MeasType = code;
     m.StdDev = stdDev;
     Items.push_back(m);
+    MarkChanged();
   };
   if (type == mtAngles) {
     append(mtZu);
@@ -75,6 +76,7 @@ void MeasurementList::Delete(int index) {
   if (index < 0 || index >= Count())
     return;
   Items.erase(Items.begin() + index);
+  MarkChanged();
 }
 
 void MeasurementList::Sort() {
@@ -210,6 +212,13 @@ std::string MeasurementList::FileLine(const Measurement &m) {
 }
 
 int MeasurementList::SaveToFile(const std::string &fileName) {
+  LastBackup.clear();
+  // Lines the loader skipped exist only in the file: keep it before it is
+  // replaced by the measurements alone.
+  const bool keepBackup = fileName == LoadedFileName && LastLoadSkipped.Any();
+  std::string backup;
+  if (keepBackup && !KeepBackupOf(fileName, backup))
+    return 0;
   std::string text;
   text.reserve(Items.size() * 32);
   for (const Measurement &m : Items) {
@@ -219,6 +228,11 @@ int MeasurementList::SaveToFile(const std::string &fileName) {
   if (!kd::WriteFileAtomic(fileName, kd::Utf8ToCp1250(text)))
     return 0;
   FileName = fileName;
+  if (keepBackup) {
+    LastBackup = backup;
+    LastLoadSkipped.Clear();
+  }
+  MarkSaved();
   return Count();
 }
 
@@ -232,6 +246,13 @@ public:
 
   bool AtEnd() const { return Position >= TextValue.size(); }
   int Line() const { return LineNumber; }
+  // The current line from the cursor to its end (without the line end).
+  std::string_view RestOfLine() const {
+    std::size_t end = Position;
+    while (end < TextValue.size() && !IsLineEnd(TextValue[end]))
+      ++end;
+    return TextValue.substr(Position, end - Position);
+  }
 
   // Up to two characters of the current line.
   std::string_view ReadCode() {
@@ -303,12 +324,22 @@ int MeasurementList::LoadFromFile(const std::string &fileName) {
   }
   LoadResult = lfOk;
   Items.clear();
+  MarkChanged();
+  LastLoadSkipped.Clear();
+  LastLoadSameStationTarget = 0;
+  LastLoadNonPositive.clear();
   // Only ASCII carries meaning; the type codes are ASCII, so the Windows-1250
   // bytes are read as they are.
   FieldReader reader(bytes);
   while (!reader.AtEnd()) {
+    const int line = reader.Line();
+    const std::string_view rest = reader.RestOfLine();
     std::string_view code = reader.ReadCode();
     if (!IsFileTypeCode(code)) {
+      if (IsCommentLine(rest))
+        ++LastLoadSkipped.Comments;
+      else if (rest.find_first_not_of(" \t") != std::string_view::npos)
+        LastLoadSkipped.NoteUnreadable(line);
       reader.SkipLine();
       continue;
     }
@@ -321,9 +352,20 @@ int MeasurementList::LoadFromFile(const std::string &fileName) {
       }
     }
     reader.SkipLine();
-    AddMeasurement(TypeCodeOf(code), static_cast<double>(values[2]), static_cast<double>(values[1]),
-                   static_cast<double>(values[0]));
+    const double station = static_cast<double>(values[0]);
+    const double target = static_cast<double>(values[1]);
+    const double stdDev = static_cast<double>(values[2]);
+    const std::uint8_t type = TypeCodeOf(code);
+    if (station == target) {
+      ++LastLoadSameStationTarget;
+      continue;
+    }
+    if (!(stdDev > 0))
+      LastLoadNonPositive.push_back({line, station, target, type, stdDev});
+    AddMeasurement(type, stdDev, target, station);
   }
   FileName = fileName;
+  LoadedFileName = fileName;
+  MarkSaved();
   return Count();
 }

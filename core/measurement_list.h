@@ -1,6 +1,8 @@
 #pragma once
 // The planned measurements of the network, with per-pair statistics for the
 // measurement plan and index lists for the engine input writer.
+#include "core/point_list.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -49,7 +51,7 @@ struct MeasuredPair {
   PixelPosition PixelB;
 };
 
-class MeasurementList {
+class MeasurementList : public ChangeTracker {
 public:
   std::vector<Measurement> Items;
   std::vector<MeasuredPair> Pairs;
@@ -109,6 +111,24 @@ public:
   enum LoadStatus { lfOk = 0, lfCannotRead, lfFormatError };
   LoadStatus LoadResult = lfOk;
   int LoadErrorLine = 0;
+  // Lines of the last load that hold no measurement: an unknown type code
+  // (upper case included) or a comment.
+  SkippedLines LastLoadSkipped;
+  // Measurements of the last load dropped because station equals target.
+  int LastLoadSameStationTarget = 0;
+  // A measurement of the last load whose standard deviation in the file is
+  // zero or negative (a final line without its value reads as 0).
+  struct NonPositiveStdDev {
+    int Line = 0; // 1-based line of its type code
+    double Station = 0, Target = 0;
+    std::uint8_t MeasType = 0;
+    double StdDev = 0;
+  };
+  std::vector<NonPositiveStdDev> LastLoadNonPositive;
+  std::string LoadedFileName; // the file the last load read
+  // After a SaveToFile over the loaded file from which lines were skipped:
+  // the name of the copy of the previous file (fileName + ".bak"); else "".
+  std::string LastBackup;
 
   // The line SaveToFile writes for one measurement (no line end).
   static std::string FileLine(const Measurement &m);

@@ -25,9 +25,10 @@ int PointList::IndexOfNumber(double number) const {
 }
 
 void PointList::Resize(int newLength) {
-  if (newLength < 0)
+  if (newLength < 0 || newLength == Count())
     return;
   Items.resize(static_cast<std::size_t>(newLength));
+  MarkChanged();
 }
 
 void PointList::Add(const NetworkPoint &point) {
@@ -37,9 +38,13 @@ void PointList::Add(const NetworkPoint &point) {
     Items.resize(static_cast<std::size_t>(FillCount) + 1);
   Items[static_cast<std::size_t>(FillCount)] = point;
   ++FillCount;
+  MarkChanged();
 }
 
-void PointList::Append(const NetworkPoint &point) { Items.push_back(point); }
+void PointList::Append(const NetworkPoint &point) {
+  Items.push_back(point);
+  MarkChanged();
+}
 
 bool PointList::AddUnique(const NetworkPoint &point) {
   if (IndexOfNumber(point.Number) >= 0)
@@ -52,6 +57,7 @@ void PointList::Delete(int index) {
   if (Count() <= 2 || index < 0 || index >= Count())
     return;
   Items.erase(Items.begin() + index);
+  MarkChanged();
 }
 
 BoundingBox PointList::Extent() const {
@@ -94,17 +100,50 @@ long double PointList::SlopeDist(int i, int j) const {
   return std::sqrt(d.X * d.X + d.Y * d.Y + d.Z * d.Z);
 }
 
+bool IsCommentLine(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+    ++i;
+  if (i >= line.size())
+    return false;
+  const char c = line[i];
+  return c == '#' || c == ';' || c == '%' || c == '*' ||
+         (c == '/' && i + 1 < line.size() && line[i + 1] == '/');
+}
+
+std::string SkippedLinesText(const SkippedLines &skipped) {
+  std::string text;
+  if (skipped.Unreadable > 0)
+    text = std::to_string(skipped.Unreadable) +
+           (skipped.Unreadable == 1 ? " line skipped, at line " : " lines skipped, first at line ") +
+           std::to_string(skipped.FirstUnreadable);
+  if (skipped.Comments > 0) {
+    if (!text.empty())
+      text += "; ";
+    text += std::to_string(skipped.Comments) + (skipped.Comments == 1 ? " comment line" : " comment lines");
+  }
+  return text;
+}
+
 namespace {
+
+// True for a line of blanks only.
+bool IsBlankLine(std::string_view line) {
+  return line.find_first_not_of(" \t") == std::string_view::npos;
+}
 
 // Shared body of the two coordinate readers: minValues is 6 for the full
 // format (number, X, Y, Z, Sc, Svp and the f mark) and 4 for the simple one.
 int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
   std::string bytes;
   list.LastLoadError = !kd::ReadFileBytes(fileName, bytes);
+  list.LastLoadSkipped.Clear();
   if (list.LastLoadError) {
     list.Items.clear();
     list.FillCount = 0;
     list.FileName.clear();
+    list.MarkChanged();
+    list.MarkSaved();
     return 0;
   }
   // Only ASCII carries meaning, so the Windows-1250 bytes are scanned as
@@ -116,10 +155,17 @@ int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
   list.ResetFill();
   CoordinateLineParser parser;
   const int minValues = full ? 6 : 4;
+  int lineNumber = 0;
   for (const std::string &line : lines) {
+    ++lineNumber;
     parser.Parse(line);
-    if (parser.ValueCount < minValues)
+    if (parser.ValueCount < minValues) {
+      if (IsCommentLine(line))
+        ++list.LastLoadSkipped.Comments;
+      else if (!IsBlankLine(line))
+        list.LastLoadSkipped.NoteUnreadable(lineNumber);
       continue;
+    }
     NetworkPoint p;
     p.Number = static_cast<double>(parser.Values[0]);
     p.X = parser.Values[1];
@@ -134,6 +180,9 @@ int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
   }
   list.Resize(list.FillCount);
   list.FileName = fileName;
+  list.LoadedFileName = fileName;
+  list.MarkChanged();
+  list.MarkSaved();
   return list.Count();
 }
 
@@ -174,11 +223,31 @@ std::vector<std::string> PointList::FullFormatLines() const {
   return lines;
 }
 
+bool KeepBackupOf(const std::string &fileName, std::string &backup) {
+  backup = fileName + ".bak";
+  std::string bytes;
+  if (!kd::ReadFileBytes(fileName, bytes))
+    return false;
+  return kd::WriteFileAtomic(backup, bytes);
+}
+
 int PointList::Save() {
+  LastBackup.clear();
   if (FileName.empty())
+    return 0;
+  // Lines the loader skipped exist only in the file: keep it before it is
+  // replaced by the points alone.
+  const bool keepBackup = FileName == LoadedFileName && LastLoadSkipped.Any();
+  std::string backup;
+  if (keepBackup && !KeepBackupOf(FileName, backup))
     return 0;
   if (!kd::WriteFileAtomic(FileName, kd::Utf8ToCp1250(kd::JoinLinesCrLf(FullFormatLines()))))
     return 0;
+  if (keepBackup) {
+    LastBackup = backup;
+    LastLoadSkipped.Clear();
+  }
+  MarkSaved();
   return Count();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The network's points: an ordered list of point records with lookups by
 // point number, a fill protocol for the loaders and a few geometric helpers.
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -30,7 +32,53 @@ struct BoundingBox {
   long double MinX = 0, MinY = 0, MinZ = 0;
 };
 
-class PointList {
+// What a loader could not read, for the user: lines that were neither a point
+// nor blank. Comment lines (starting with '#', ';', '%', '*' or "//") are
+// counted apart from the unreadable ones.
+struct SkippedLines {
+  int Unreadable = 0;
+  int FirstUnreadable = 0; // 1-based line number, 0 when none
+  int Comments = 0;
+  void Clear() { *this = SkippedLines(); }
+  void NoteUnreadable(int line) {
+    if (Unreadable++ == 0)
+      FirstUnreadable = line;
+  }
+  bool Any() const { return Unreadable > 0 || Comments > 0; }
+};
+
+// True for a line that is clearly a comment: its first non-blank text is
+// '#', ';', '%', '*' or "//".
+bool IsCommentLine(std::string_view line);
+
+// Copies a file to fileName + ".bak" (replacing an older backup); `backup`
+// receives that name. False when the file cannot be read or the copy written.
+bool KeepBackupOf(const std::string &fileName, std::string &backup);
+
+// The status text of a loader's skipped lines, e.g. "3 lines skipped, first
+// at line 15; 2 comment lines" (English); "" when nothing was skipped.
+std::string SkippedLinesText(const SkippedLines &skipped);
+
+// Change tracking shared by the point and measurement lists: a counter that
+// every change of the list's content increases, and the counter's value when
+// the list last matched its file (loaded or saved).
+class ChangeTracker {
+public:
+  std::uint64_t ChangeCount() const { return Changes; }
+  // Records a change made outside the list's own members (an edit of an
+  // element in place).
+  void MarkChanged() { ++Changes; }
+  // True when the content changed since it was loaded or last saved.
+  bool Modified() const { return Changes != SavedAt; }
+  // The content now matches its file.
+  void MarkSaved() { SavedAt = Changes; }
+
+private:
+  std::uint64_t Changes = 0;
+  std::uint64_t SavedAt = 0;
+};
+
+class PointList : public ChangeTracker {
 public:
   std::vector<NetworkPoint> Items; // file order, then later additions
   int FillCount = 0;            // next slot written by Add during a fill
@@ -77,7 +125,18 @@ public:
   // opposed to a readable file without point lines).
   bool LastLoadError = false;
   int LoadSimple(const std::string &fileName);
+  // Lines the last load could not read (or took as comments).
+  SkippedLines LastLoadSkipped;
+  // Writes the list to FileName. When that file is the one loaded and the
+  // loader skipped lines of it, the previous file is first kept as
+  // FileName + ".bak" (one generation), whose name is then in LastBackup;
+  // LastBackup is "" after a save without a backup. A backup that cannot be
+  // made stops the save (0), leaving the file as it was.
   int Save();
+  std::string LastBackup;
+  std::string LoadedFileName; // the file the last load read
+
+
 
   // The lines that Save writes (UTF-8 text, no line ends).
   std::vector<std::string> FullFormatLines() const;

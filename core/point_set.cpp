@@ -10,16 +10,19 @@ MissingPointError::MissingPointError(double number)
 void PointSet::SetAllFixed(bool fixed) {
   for (NetworkPoint &p : List.Items)
     p.Fixed = fixed;
+  List.MarkChanged();
 }
 
 void PointSet::SetAllSc(double sc) {
   for (NetworkPoint &p : List.Items)
     p.Sc = sc;
+  List.MarkChanged();
 }
 
 void PointSet::SetAllSvp(double svp) {
   for (NetworkPoint &p : List.Items)
     p.Svp = svp;
+  List.MarkChanged();
 }
 
 void PointSet::BuildLookupIndex() {

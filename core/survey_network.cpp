@@ -40,6 +40,7 @@ bool SurveyNetwork::CheckConsistency(bool removeInvalid, const WarningCallback &
       if (!bad[i])
         items[w++] = items[i];
     items.resize(w);
+    Measurements.MarkChanged();
     bad.assign(items.size(), 0);
   }
   // Plumbing transfers a position along the vertical: warn when the

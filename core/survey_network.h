@@ -23,6 +23,16 @@ struct FailedMeasurement {
   std::string Reason;       // short English description, for logs and tests
 };
 
+// A snapshot of everything an evaluation depends on: the change counters of
+// the point and measurement lists and the Sc/Svp mode. Two equal snapshots
+// mean nothing the evaluation reads has changed in between.
+struct NetworkRevision {
+  std::uint64_t Points = 0;
+  std::uint64_t Measurements = 0;
+  std::uint8_t ScSvpMode = 0;
+  bool operator==(const NetworkRevision &) const = default;
+};
+
 class SurveyNetwork {
 public:
   PointSet Points;
@@ -33,6 +43,10 @@ public:
   // Default receiver of the plumbing warnings of CheckConsistency (the main
   // window sets it to a message box). Empty: warnings are dropped.
   WarningCallback WarningSink;
+
+  NetworkRevision Revision() const {
+    return {Points.List.ChangeCount(), Measurements.ChangeCount(), Points.ScSvpMode};
+  }
 
   // Number of measurements found without points by the last CheckConsistency.
   int LastInvalidCount = 0;

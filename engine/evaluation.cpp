@@ -111,6 +111,38 @@ std::string FailedMeasurementText(const FailedMeasurement &failed) {
   return s;
 }
 
+std::string ProtocolFailureReason(const std::string &protocolText) {
+  const std::vector<std::string> lines = kd::SplitLines(protocolText);
+  auto trimmed = [](const std::string &line) {
+    const auto first = line.find_first_not_of(" \t");
+    if (first == std::string::npos)
+      return std::string();
+    const auto last = line.find_last_not_of(" \t");
+    return line.substr(first, last - first + 1);
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string line = trimmed(lines[i]);
+    if (line.rfind("THE ADJUSTMENT", 0) == 0 &&
+        (line.find("FAILED") != std::string::npos || line.find("NOT DONE") != std::string::npos)) {
+      for (std::size_t j = i + 1; j < lines.size(); ++j)
+        if (!trimmed(lines[j]).empty())
+          return trimmed(lines[j]);
+    }
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string line = trimmed(lines[i]);
+    if (line.rfind("ERROR", 0) == 0 || line.rfind("Error", 0) == 0) {
+      std::string reason = line;
+      // A long path stands indented on the next line.
+      if (i + 1 < lines.size() && !lines[i + 1].empty() &&
+          (lines[i + 1][0] == ' ' || lines[i + 1][0] == '\t') && !trimmed(lines[i + 1]).empty())
+        reason += " " + trimmed(lines[i + 1]);
+      return reason;
+    }
+  }
+  return "";
+}
+
 // ---- EnginePoll
 
 void EnginePoll::Reset() {
@@ -123,7 +155,7 @@ bool EnginePoll::BothFilesExist() const {
   return FileExists(WatchedFiles.Results) && FileExists(WatchedFiles.Protocol);
 }
 
-PollState EnginePoll::Tick() {
+PollState EnginePoll::Tick(bool engineRunning) {
   if (CurrentState != PollState::Waiting)
     return CurrentState;
   if (BothFilesExist()) {
@@ -133,7 +165,7 @@ PollState EnginePoll::Tick() {
   }
   CurrentStatusText = Lang().Text(22) + std::to_string(TickCount);
   ++TickCount;
-  if (TickCount >= MaxPolls)
+  if (TickCount >= MaxPolls && !engineRunning)
     Fail();
   return CurrentState;
 }
@@ -228,7 +260,7 @@ void ChildProcess::Kill() {
 RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &files,
                              EnginePoll &poll,
                              const std::function<void(const std::string &)> &status,
-                             const std::function<bool()> &stop) {
+                             const std::function<bool()> &stop, long long timeoutMs) {
   using Clock = std::chrono::steady_clock;
   RunOutcome out;
   poll = EnginePoll(files);
@@ -256,7 +288,8 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
   out.Started = true;
 
   const auto interval = std::chrono::milliseconds(EnginePoll::IntervalMs);
-  auto nextTick = Clock::now() + interval;
+  const auto started = Clock::now();
+  auto nextTick = started + interval;
   for (;;) {
     if (stop && stop()) {
       child.Kill();
@@ -279,9 +312,17 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
       report();
       return out;
     }
+    if (timeoutMs > 0 && Clock::now() - started >= std::chrono::milliseconds(timeoutMs)) {
+      child.Kill();
+      out.TimedOut = true;
+      out.Error = "the engine did not finish within the time limit";
+      poll.Fail();
+      report();
+      return out;
+    }
     if (Clock::now() >= nextTick) {
       nextTick += interval;
-      const PollState st = poll.Tick();
+      const PollState st = poll.Tick(true);
       report();
       if (st == PollState::Complete) {
         // Both files are there; give the engine a moment to finish writing
@@ -292,12 +333,6 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
         out.ExitCode = child.Running() ? -1 : child.ExitCode();
         child.Kill();
         out.Complete = true;
-        return out;
-      }
-      if (st == PollState::Failed) {
-        child.Kill();
-        out.TimedOut = true;
-        out.Error = "the engine did not finish within the time-out";
         return out;
       }
     }

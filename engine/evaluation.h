@@ -70,11 +70,21 @@ std::string StartedStatusText(bool dropped);
 // type, station and target, e.g. "zu 1.00 -> 2.00". "" when none is known.
 std::string FailedMeasurementText(const FailedMeasurement &failed);
 
+// The reason a failed run gives in the engine's protocol text: the first
+// explanatory line after the protocol's failure heading ("THE ADJUSTMENT
+// FAILED." or "... WAS NOT DONE ..."), else the first line that reports an
+// error ("ERROR:", "Error"), with the line after it when that one is
+// indented (a path). "" when the protocol names no reason.
+std::string ProtocolFailureReason(const std::string &protocolText);
+
+// The engine's exit code for an input it refuses as unusable.
+inline constexpr int kEngineExitBadInput = 1;
+
 // The poll for the two output files.
 enum class PollState {
   Waiting,  // neither complete nor timed out; StatusText is text 22 + count
   Complete, // both files exist; StatusText is text 21
-  Failed,   // 51 ticks without both files; StatusText is text 20
+  Failed,   // 51 ticks without both files and no engine working; text 20
 };
 
 class EnginePoll {
@@ -88,9 +98,12 @@ public:
   // Starts counting anew (PollCount 0, state Waiting).
   void Reset();
   // One timer event: Complete when both files exist; otherwise the waiting
-  // text with the current count, the count increases, and the 51st such
-  // tick ends in Failed. Ticks after the end change nothing.
-  PollState Tick();
+  // text with the current count and the count increases. From the 51st such
+  // tick on the run ends in Failed unless `engineRunning` says the engine is
+  // still at work: a large network may need longer, and only an engine that
+  // could not start or has vanished is given up on. Ticks after the end
+  // change nothing.
+  PollState Tick(bool engineRunning = false);
   // Ends the run as failed at once (the engine could not be started or has
   // ended without writing both files).
   void Fail();
@@ -141,7 +154,7 @@ private:
 struct RunOutcome {
   bool Complete = false; // both output files exist
   bool Started = false;  // the engine process could be started
-  bool TimedOut = false; // the 51 ticks passed with the engine still running
+  bool TimedOut = false; // the caller's time limit passed with the engine still running
   bool Interrupted = false; // `stop` asked to end the wait
   int ExitCode = -1;     // the engine's exit code when it has ended
   std::string Error;     // why it failed, for the user (English)
@@ -149,11 +162,12 @@ struct RunOutcome {
 
 // Starts the engine and waits for both output files, ticking `poll` every
 // 500 ms like the desktop's timer. The wait ends as soon as both files exist
-// or the engine has ended (no result can come after that), and at the
-// latest after the 51st tick, when a still running engine is stopped.
-// `status` receives every status text (waiting texts included); `stop`,
-// when set, is asked between checks and ends the wait (engine stopped).
+// or the engine has ended (no result can come after that). While the engine
+// works there is no limit, unless `timeoutMs` is positive: then an engine
+// still running after that long is stopped (TimedOut). `status` receives
+// every status text (waiting texts included); `stop`, when set, is asked
+// between checks and ends the wait (engine stopped).
 RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &files,
                              EnginePoll &poll,
                              const std::function<void(const std::string &)> &status,
-                             const std::function<bool()> &stop = {});
+                             const std::function<bool()> &stop = {}, long long timeoutMs = 0);

@@ -11,6 +11,7 @@ void SurveyNetwork::SetStdDevOfType(std::uint8_t type, double value) {
   for (Measurement &m : Measurements.Items)
     if (m.MeasType == type)
       m.StdDev = value;
+  Measurements.MarkChanged();
 }
 
 namespace {
@@ -59,6 +60,7 @@ bool ApplyOneByOne(SurveyNetwork &net, std::uint8_t type, int n, bool slope, F f
   }
   for (const auto &[i, sd] : updates)
     net.Measurements.Items[i].StdDev = sd;
+  net.Measurements.MarkChanged();
   return true;
 }
 

@@ -9,6 +9,18 @@
 #include <string>
 #include <vector>
 
+// Interface texts added after the numbered set: English in every language,
+// never part of a pack, so that the packs keep their 123 lines.
+namespace ExtraText {
+inline constexpr const char *StopEvaluation = "Stop";
+inline constexpr const char *EvaluationStopped = "Evaluation stopped.";
+inline constexpr const char *ResultsOutOfDate =
+    "Results are out of date: the network changed after the evaluation.";
+inline constexpr const char *OutOfDateTitle = " (out of date)";
+inline constexpr const char *BackupKept = "; the previous file is kept as ";
+inline constexpr const char *SavedOnClose = "Saved ";
+} // namespace ExtraText
+
 class LanguagePack {
 public:
   // Header every pack file must carry as its first line, exactly.

@@ -65,6 +65,8 @@ bool ChangePrecisionDialog::ApplyPrecision() {
         m.StdDev = double(v);
     changed = true;
   }
+  if (changed)
+    meas->MarkChanged();
   if (TheMeasurementPlan)
     TheMeasurementPlan->RefreshGrid();
   return changed;

@@ -248,7 +248,9 @@ void CoordinatePlanWindow::SavePointsAs() {
 
 void CoordinatePlanWindow::OnClose() {
   SurveyNetwork &net = Net();
-  if (!net.Points.AutoSave || net.Points.List.Count() == 0)
+  // Nothing to write when the list is as it was loaded or last saved: a
+  // rewrite would only lose the file's comments and unreadable lines.
+  if (!net.Points.AutoSave || net.Points.List.Count() == 0 || !net.Points.List.Modified())
     return;
   SavePoints();
 }

@@ -8,8 +8,7 @@
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(kd::ApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromUtf8(kd::ApplicationTitle));
+  NameApplication();
   // The main window closes the program; dialogs closing never do.
   QApplication::setQuitOnLastWindowClosed(false);
   StartUp();

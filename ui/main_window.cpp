@@ -6,6 +6,7 @@
 #include "engine/evaluation.h"
 #include "engine/results_reader.h"
 #include "settings/ini_file.h"
+#include "settings/language_pack.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/measurement_plan_window.h"
 #include "ui/add_measurement_window.h"
@@ -30,6 +31,12 @@ constexpr int kClientHeight = 217;
 constexpr int kStatusHeight = 19;
 // Shown in the status bar until the first step reports.
 const char *const kInfoLine = "Korvadimensio 3D 3.3.0 - precision pre-analysis of 3D geodetic networks";
+
+// The loader's skipped lines, appended to a load's status text.
+QString SkippedNote(const SkippedLines &skipped) {
+  const std::string text = SkippedLinesText(skipped);
+  return text.empty() ? QString() : QStringLiteral(" (") + Q(text) + QStringLiteral(")");
+}
 } // namespace
 
 bool FileOpenDialog::Execute(QWidget *parent) {
@@ -108,6 +115,9 @@ void MainWindow::OnCreate() {
 }
 
 void MainWindow::OnDestroy() {
+  // An engine still working when the program ends leaves no half outputs.
+  if (RunInProgress())
+    StopEvaluation();
   PollTimer->SetEnabled(false);
   delete TheResultsReader;
   TheResultsReader = nullptr;
@@ -133,7 +143,7 @@ void MainWindow::ApplyTexts() {
   LoadMeasurementsButton->setText(Txt(6));
   MeasurementPlanButton->setText(Txt(7));
   SettingsButton->setText(Txt(8));
-  EvaluateButton->setText(Txt(9));
+  EvaluateButton->setText(PollTimer && RunInProgress() ? QString::fromUtf8(ExtraText::StopEvaluation) : Txt(9));
   ProtocolButton->setText(Txt(10));
   CalculationsButton->setText(Txt(11));
 }
@@ -148,11 +158,12 @@ void MainWindow::LoadCoordinates(bool full) {
   PointList &list = TheNetwork->Points.List;
   const int count = full ? list.LoadFull(S(path)) : list.LoadSimple(S(path));
   if (count >= 2) {
-    SetStatusText(Txt(13) + QString::number(count));
+    SetStatusText(Txt(13) + QString::number(count) + SkippedNote(list.LastLoadSkipped));
     TheCoordinatePlan->setWindowTitle(Txt(5) + " - [" + path + "]");
   } else {
     Platform().Message(this, Txt(12));
   }
+  CheckResultsFreshness();
 }
 
 void MainWindow::LoadFullCoordinates() { LoadCoordinates(true); }
@@ -172,13 +183,14 @@ void MainWindow::LoadMeasurements() {
   QString line = Txt(16) + QString::number(after);
   if (dropped)
     line += " " + Txt(17) + " (" + QString::number(before - after) + ").";
-  SetStatusText(line);
+  SetStatusText(line + SkippedNote(meas.LastLoadSkipped));
   // The reader keeps what it read before a fault; say where the file went
   // wrong so the user knows the list is incomplete.
   if (meas.LoadResult == MeasurementList::lfFormatError)
     Platform().Message(this, Txt(53) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")");
   else if (meas.LoadResult == MeasurementList::lfCannotRead)
     Platform().Message(this, Txt(53) + " (" + path + ")");
+  CheckResultsFreshness();
 }
 
 // ---- plans and settings ----
@@ -192,6 +204,8 @@ void MainWindow::ShowCoordinatePlan() {
   hide();
   Platform().ShowModal(TheCoordinatePlan);
   show();
+  CheckResultsFreshness();
+  ReportBackups();
 }
 
 void MainWindow::ShowMeasurementPlan() {
@@ -206,11 +220,44 @@ void MainWindow::ShowMeasurementPlan() {
   hide();
   Platform().ShowModal(TheMeasurementPlan);
   show();
+  CheckResultsFreshness();
+  ReportBackups();
 }
 
 void MainWindow::ShowSettings() {
   TheSettingsDialog->OnShow();
   Platform().ShowModal(TheSettingsDialog);
+  CheckResultsFreshness();
+}
+
+void MainWindow::ReportBackups() {
+  QStringList notes;
+  for (std::string *backup : {&TheNetwork->Points.List.LastBackup, &TheNetwork->Measurements.LastBackup}) {
+    if (backup->empty())
+      continue;
+    const std::string saved = backup->substr(0, backup->size() - 4);
+    notes << QString::fromUtf8(ExtraText::SavedOnClose) + Q(saved) + QString::fromUtf8(ExtraText::BackupKept) + Q(*backup);
+    backup->clear();
+  }
+  if (notes.isEmpty())
+    return;
+  if (ResultsOutdated())
+    notes << QString::fromUtf8(ExtraText::ResultsOutOfDate);
+  SetStatusText(notes.join(". "));
+}
+
+bool MainWindow::ResultsOutdated() const {
+  return HaveResults && TheNetwork && TheNetwork->Revision() != EvaluatedRevision;
+}
+
+void MainWindow::CheckResultsFreshness() {
+  const bool outdated = ResultsOutdated();
+  if (outdated == ReportedOutdated)
+    return;
+  ReportedOutdated = outdated;
+  if (outdated)
+    SetStatusText(QString::fromUtf8(ExtraText::ResultsOutOfDate));
+  emit ResultsOutdatedChanged(outdated);
 }
 
 // ---- protocol ----
@@ -238,6 +285,11 @@ WarningCallback MainWindow::WarningSink() {
 }
 
 void MainWindow::Evaluate() {
+  // While a run is waited for, the evaluate button stops it.
+  if (RunInProgress()) {
+    StopEvaluation();
+    return;
+  }
   const EvaluationCheck check = CheckBeforeEvaluation(*TheNetwork, WarningSink());
   if (check.TooSmall) {
     Platform().Message(this, Txt(19));
@@ -255,12 +307,15 @@ void MainWindow::Evaluate() {
   TheMeasurementPlan->RefreshGrid();
   if (!TheNetwork->WriteEngineInput(files.Input)) {
     EndRun(false);
-    const std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
+    std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
+    if (failed.empty())
+      failed = TheNetwork->LastWriteFailure.Reason; // a fault of the points themselves
     Platform().Message(this, Txt(20) + " (" + Q(failed.empty() ? files.Input : failed) + ")");
     return;
   }
   Poll = EnginePoll(files);
   PollCount = 0;
+  EvaluatedRevision = TheNetwork->Revision();
   if (StartEngine())
     SetStatusText(Txt(18));
   if (check.Dropped)
@@ -270,7 +325,8 @@ void MainWindow::Evaluate() {
 EngineRunFiles MainWindow::RunFiles() { return RunFilesForProgram(S(Platform().ProgramPath())); }
 
 bool MainWindow::StartEngine() {
-  EvaluateButton->setEnabled(false);
+  // The evaluate button becomes the way to stop the run.
+  EvaluateButton->setText(QString::fromUtf8(ExtraText::StopEvaluation));
   ProtocolButton->setEnabled(false);
   CalculationsButton->setEnabled(false);
   const EngineRunFiles files = RunFiles();
@@ -282,34 +338,74 @@ bool MainWindow::StartEngine() {
     Platform().DeleteFile(Q(files.Results));
   QString error;
   const bool started = Platform().StartProcess(engine, args, error);
+  EngineStarted = started;
   if (!started)
     Platform().Message(this, error + " (" + engine + ")");
-  // A failed start ends through the time-out of the poll.
+  // A failed start ends through the time-out of the poll; a started engine
+  // is waited for as long as it works.
   PollTimer->SetEnabled(true);
   return started;
 }
 
 void MainWindow::PollEngine() {
-  const PollState state = Poll.Tick();
+  // Asked before the files are looked at: once the engine has ended, what
+  // the files show is all there will be.
+  const bool running = EngineStarted && Platform().ProcessRunning();
+  const PollState state = Poll.Tick(running);
   PollCount = Poll.PollCount();
   SetStatusText(Q(Poll.StatusText()));
   if (state == PollState::Complete)
     EndRun(true);
   else if (state == PollState::Failed)
     EndRun(false);
+  else if (EngineStarted && !running)
+    EndFailedRun();
+}
+
+void MainWindow::StopEvaluation() {
+  if (!RunInProgress())
+    return;
+  Platform().StopProcess();
+  EngineStarted = false;
+  // Whatever the stopped engine wrote is incomplete.
+  DeleteOutputs(Poll.Files());
+  Poll.Fail();
+  EndRun(false);
+  SetStatusText(QString::fromUtf8(ExtraText::EvaluationStopped));
 }
 
 void MainWindow::EndRun(bool complete) {
+  EvaluateButton->setText(Txt(9));
   EvaluateButton->setEnabled(true);
   ProtocolButton->setEnabled(complete);
   CalculationsButton->setEnabled(complete);
   PollTimer->SetEnabled(false);
+  EngineStarted = false;
   SetStatusText(Txt(complete ? 21 : 20));
+  if (complete) {
+    HaveResults = true;
+    ReportedOutdated = false;
+    emit ResultsOutdatedChanged(false);
+  }
+}
+
+void MainWindow::EndFailedRun() {
+  Poll.Fail();
+  EndRun(false);
+  std::string bytes;
+  const std::string protocol = Poll.Files().Protocol;
+  if (!kd::ReadFileBytes(protocol, bytes))
+    return;
+  const std::string reason = ProtocolFailureReason(kd::Cp1250ToUtf8(bytes));
+  if (!reason.empty())
+    SetStatusText(Txt(20) + " " + Q(reason));
+  ProtocolButton->setEnabled(true);
 }
 
 // ---- calculations ----
 
 void MainWindow::ShowCalculations() {
+  TheResultsWindow->SetOutdated(ResultsOutdated());
   delete TheResultsReader;
   TheResultsReader = new ResultsReader();
   std::vector<std::string> choices1, choices2;

@@ -58,6 +58,23 @@ public:
   std::unique_ptr<RepeatingTimer> PollTimer;
   int32_t PollCount = 0; // waiting ticks of the current run
   EnginePoll Poll;
+  bool EngineStarted = false; // the current run's engine process was started
+
+  // True while a run is being waited for.
+  bool RunInProgress() const { return PollTimer->Enabled(); }
+  // True when an evaluation has completed and the network (points,
+  // measurements, precisions or the Sc/Svp mode) changed after it: the
+  // results on show describe another network.
+  bool ResultsOutdated() const;
+  // Compares the network with the last evaluation and, when results just
+  // went out of date, says so in the status line and emits
+  // ResultsOutdatedChanged. Called after every step that may change the
+  // network.
+  void CheckResultsFreshness();
+
+signals:
+  // The results went out of date (true) or a new evaluation completed (false).
+  void ResultsOutdatedChanged(bool outdated);
 
 public slots:
   void LoadFullCoordinates();
@@ -70,6 +87,8 @@ public slots:
   void ShowProtocol();
   void ShowCalculations();
   void PollEngine();
+  // Stops a running evaluation: the engine is stopped and its outputs removed.
+  void StopEvaluation();
 
 protected:
   void closeEvent(QCloseEvent *event) override;
@@ -84,6 +103,15 @@ private:
   WarningCallback WarningSink();
   // Ends a watched run: complete (both outputs there) or failed.
   void EndRun(bool complete);
+  // Ends a run whose engine ended without results: "Evaluation fails."
+  // followed by the protocol's reason; the protocol can be read.
+  void EndFailedRun();
+  // Reports in the status line a backup made by a plan's save.
+  void ReportBackups();
+
+  NetworkRevision EvaluatedRevision; // the network as the last run saw it
+  bool HaveResults = false;          // a run completed since the start
+  bool ReportedOutdated = false;     // the status line said so already
   QPushButton *MakeButton(int left, int top, int width, int height, const QString &caption);
 
   QLabel *StatusLabel = nullptr;

@@ -213,7 +213,9 @@ void MeasurementPlanWindow::DeleteMeasurement() {
 }
 
 void MeasurementPlanWindow::SortMeasurements() {
+  // The user's sort is an edit: the file is written in the new order.
   Net().Measurements.Sort();
+  Net().Measurements.MarkChanged();
   RefreshGrid();
 }
 
@@ -248,7 +250,9 @@ void MeasurementPlanWindow::SaveMeasurementsAs() {
 
 void MeasurementPlanWindow::OnClose() {
   SurveyNetwork &net = Net();
-  if (!net.Points.AutoSave || net.Measurements.Count() == 0)
+  // Nothing to write when the list is as it was loaded or last saved: a
+  // rewrite would only lose the file's comments and unreadable lines.
+  if (!net.Points.AutoSave || net.Measurements.Count() == 0 || !net.Measurements.Modified())
     return;
   SaveMeasurements();
 }

@@ -68,7 +68,7 @@ QString QtPlatform::SaveFileName(QWidget *parent, const QString &title) {
 }
 
 void QtPlatform::Message(QWidget *parent, const QString &text) {
-  QMessageBox::information(parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+  QMessageBox::information(parent, QApplication::applicationName(), text, QMessageBox::Ok);
 }
 
 bool QtPlatform::ChooseFont(QWidget *parent, QFont &font) {
@@ -81,20 +81,46 @@ bool QtPlatform::ChooseFont(QWidget *parent, QFont &font) {
 
 QString QtPlatform::ProgramPath() { return QCoreApplication::applicationFilePath(); }
 
+QtPlatform::~QtPlatform() {
+  StopProcess();
+  delete Started;
+}
+
 bool QtPlatform::StartProcess(const QString &program, const QStringList &args, QString &error) {
-  QProcess process;
-  process.setProgram(program);
-  process.setArguments(args);
+  // One program at a time: an earlier one still running is stopped.
+  StopProcess();
+  delete Started;
+  Started = new QProcess();
+  Started->setProgram(program);
+  Started->setArguments(args);
   // The engine talks only through its files: its console streams go nowhere.
-  process.setStandardInputFile(QProcess::nullDevice());
-  process.setStandardOutputFile(QProcess::nullDevice());
-  process.setStandardErrorFile(QProcess::nullDevice());
-  if (process.startDetached())
+  Started->setStandardInputFile(QProcess::nullDevice());
+  Started->setStandardOutputFile(QProcess::nullDevice());
+  Started->setStandardErrorFile(QProcess::nullDevice());
+  Started->start();
+  if (Started->waitForStarted())
     return true;
-  error = process.errorString();
+  error = Started->errorString();
   if (error.isEmpty())
     error = QStringLiteral("Cannot start %1").arg(program);
+  delete Started;
+  Started = nullptr;
   return false;
+}
+
+bool QtPlatform::ProcessRunning() {
+  if (!Started)
+    return false;
+  // Collects an ended process without waiting for the event loop.
+  Started->waitForFinished(0);
+  return Started->state() != QProcess::NotRunning;
+}
+
+void QtPlatform::StopProcess() {
+  if (!Started || Started->state() == QProcess::NotRunning)
+    return;
+  Started->kill();
+  Started->waitForFinished(5000);
 }
 
 std::unique_ptr<RepeatingTimer> QtPlatform::CreateTimer(int intervalMs) {
@@ -136,6 +162,13 @@ bool FakePlatform::StartProcess(const QString &program, const QStringList &args,
     return onStart(program, args, error);
   error = QStringLiteral("The system cannot find the file specified.");
   return false;
+}
+
+void FakePlatform::StopProcess() {
+  ++stops;
+  processRunning = false;
+  if (onStop)
+    onStop();
 }
 
 std::unique_ptr<RepeatingTimer> FakePlatform::CreateTimer(int intervalMs) {

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QDialog;
+class QProcess;
 class QWidget;
 
 // A repeating timer. OnTimer runs on the user-interface thread.
@@ -43,6 +44,10 @@ public:
   // argument list (never through a shell). False and `error` filled when the
   // program could not be started.
   virtual bool StartProcess(const QString &program, const QStringList &args, QString &error) = 0;
+  // Whether the program last started by StartProcess still runs.
+  virtual bool ProcessRunning() = 0;
+  // Stops the program last started (if it still runs) and waits for its end.
+  virtual void StopProcess() = 0;
   virtual std::unique_ptr<RepeatingTimer> CreateTimer(int intervalMs) = 0;
   // Shows a dialog modally and returns its result when it closes.
   virtual int ShowModal(QDialog *dialog) = 0;
@@ -66,8 +71,14 @@ public:
   bool ChooseFont(QWidget *parent, QFont &font) override;
   QString ProgramPath() override;
   bool StartProcess(const QString &program, const QStringList &args, QString &error) override;
+  bool ProcessRunning() override;
+  void StopProcess() override;
   std::unique_ptr<RepeatingTimer> CreateTimer(int intervalMs) override;
   int ShowModal(QDialog *dialog) override;
+  ~QtPlatform() override;
+
+private:
+  QProcess *Started = nullptr; // the program last started, owned
 };
 
 // Test stand-in: dialogs answer from queues, messages are recorded, timers
@@ -97,6 +108,10 @@ public:
   bool ChooseFont(QWidget *parent, QFont &font) override;
   QString ProgramPath() override { return programPath; }
   bool StartProcess(const QString &program, const QStringList &args, QString &error) override;
+  // onRunning's answer when set, else `processRunning`.
+  bool ProcessRunning() override { return onRunning ? onRunning() : processRunning; }
+  // Counts the stop and calls onStop; the process no longer runs.
+  void StopProcess() override;
   std::unique_ptr<RepeatingTimer> CreateTimer(int intervalMs) override;
   // Records the dialog and calls onModal (while the dialog counts as open)
   // instead of blocking; returns onModal's result, else 0 (rejected).
@@ -114,6 +129,12 @@ public:
   QString lastProgram;
   QStringList lastArgs;
   int starts = 0;
+  // The started program's state: a test sets processRunning (true while its
+  // stand-in engine "works"), or onRunning to ask a real process.
+  bool processRunning = false;
+  std::function<bool()> onRunning;
+  std::function<void()> onStop;
+  int stops = 0;
   std::function<int(QDialog *)> onModal;
   QList<QDialog *> modalShown;       // every dialog shown modally, in order
 };

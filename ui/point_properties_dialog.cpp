@@ -136,6 +136,7 @@ bool PointPropertiesDialog::Apply() {
   p.Fixed = FixedCheckBox->isChecked();
   p.Sc = double(sc);
   p.Svp = double(svp);
+  list.MarkChanged();
   if (TheCoordinatePlan) {
     TheCoordinatePlan->Redraw();
     TheCoordinatePlan->RefillGrid();

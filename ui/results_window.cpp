@@ -1,5 +1,7 @@
 #include "ui/results_window.h"
 
+#include "settings/language_pack.h"
+
 #include "core/number_text.h"
 #include "engine/results_reader.h"
 #include "ui/app_globals.h"
@@ -96,7 +98,7 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
 }
 
 void ResultsWindow::ApplyTexts() {
-  setWindowTitle(Txt(55));
+  setWindowTitle(Txt(55) + (Outdated ? QString::fromUtf8(ExtraText::OutOfDateTitle) : QString()));
   DistanceKindLabel->setText(Txt(56));
   FromPointLabel->setText(Txt(57));
   ToPointLabel->setText(Txt(58));
@@ -191,4 +193,9 @@ void ResultsWindow::SaveCovarianceMatrix() {
     return;
   if (!TheResultsReader->SaveCov(S(file)))
     Platform().Message(this, Txt(53) + " (" + file + ")");
+}
+
+void ResultsWindow::SetOutdated(bool outdated) {
+  Outdated = outdated;
+  setWindowTitle(Txt(55) + (Outdated ? QString::fromUtf8(ExtraText::OutOfDateTitle) : QString()));
 }

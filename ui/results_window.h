@@ -25,6 +25,10 @@ public:
   // Shows Table and offers `choices` in both point choosers, the first one
   // chosen. The distance and its deviation go back to "--------".
   void ShowResults(const std::vector<std::string> &choices);
+  // Marks the results on show as describing an older state of the network
+  // (in the title), or as current.
+  void SetOutdated(bool outdated);
+  bool Outdated = false;
 
   QTableWidget *ResultsTable = nullptr;
   QLabel *DistanceKindLabel = nullptr;

@@ -5,3 +5,8 @@
 // all windows and fills the settings dialog's language list. The caller
 // then shows TheMainWindow and runs the event loop, and calls DestroyAllWindows after.
 void StartUp();
+
+// Names the application (the title of its message boxes) without setting a
+// display name: the windowing system would append a display name to every
+// window title, cutting short the dialogs' own titles.
+void NameApplication();

@@ -17,6 +17,9 @@
 #include "ui/precision_guide_dialog.h"
 #include "ui/startup.h"
 #include "ui/ui_text.h"
+#include "core/version.h"
+
+#include <QApplication>
 
 MainWindow *TheMainWindow = nullptr;
 CoordinatePlanWindow *TheCoordinatePlan = nullptr;
@@ -96,3 +99,5 @@ void StartUp() {
   ApplyTextsToAllWindows();
   TheSettingsDialog->FillLanguageList();
 }
+
+void NameApplication() { QApplication::setApplicationName(QString::fromUtf8(kd::ApplicationTitle)); }

@@ -397,7 +397,7 @@ TEST(BatchEngineFails, MissingEngine) {
 TEST(BatchEngineFails, ProtocolOnlyIsReportedAtOnceWithItsError) {
   // The stand-in writes the protocol of a failed adjustment and no results.
   InstalledPrograms inst("printf 'Adjustment protocol\\nError: the network is singular (point 404)\\n' > \"${6}txt\"\n"
-                "exit 1\n");
+                "exit 2\n");
   TempFolder tmp;
   const auto start = std::chrono::steady_clock::now();
   const auto r = RunProgram(inst.Batch, {"--workdir", tmp.Path(), kCoords, kMeas});
@@ -454,4 +454,119 @@ TEST(BatchEngineFails, InterruptStopsTheEngineAndRemovesTheTemporaryFolder) {
   EXPECT_TRUE(Contains(r.Out, "Reading file: 0")) << r.Out; // it was waiting
   EXPECT_TRUE(Contains(r.Err, "interrupted")) << r.Err;
   EXPECT_TRUE(fs::is_empty(tmp.Path()));
+}
+
+// ---- Safety of the run: limits, refusals and what a failure says
+
+namespace {
+
+std::string SampleCoords() { return ReadWholeFile(kCoords); }
+std::string SampleMeas() { return ReadWholeFile(kMeas); }
+
+} // namespace
+
+TEST(BatchSafety, TimeoutStopsAWorkingEngineOnlyWhenAsked) {
+  InstalledPrograms inst("exec sleep 30\n");
+  const auto start = std::chrono::steady_clock::now();
+  const auto r = RunProgram(inst.Batch, {"--timeout", "1.5", kCoords, kMeas});
+  EXPECT_EQ(r.Code, 2) << r.Err;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_TRUE(Contains(r.Err, "did not finish within 1.5 s (--timeout)")) << r.Err;
+  EXPECT_TRUE(Contains(r.Out, "Reading file: 1")) << r.Out;
+
+  for (const char *bad : {"0", "-3", "soon"}) {
+    const auto b = RunProgram(inst.Batch, {"--timeout", bad, kCoords, kMeas});
+    EXPECT_EQ(b.Code, 1) << bad;
+    EXPECT_TRUE(Contains(b.Err, "--timeout takes a positive number")) << b.Err;
+  }
+}
+
+TEST(BatchSafety, DuplicatePointNumbersAreNamed) {
+  TempFolder tmp;
+  WriteText(tmp / "twice.txt", SampleCoords() + "104.0 5149.89200 2301.85700 283.90400 0 0 a\r\n");
+  const auto twice = RunProgram(Batch(), {tmp / "twice.txt", kMeas});
+  EXPECT_EQ(twice.Code, 1);
+  EXPECT_TRUE(Contains(twice.Err, "point number 104 is listed twice")) << twice.Err;
+  EXPECT_FALSE(Contains(twice.Err, "cannot write the engine input")) << twice.Err;
+
+  // Numbers that differ beyond the two decimals of the engine's ids.
+  WriteText(tmp / "ids.txt", SampleCoords() + "104.001 5149.9 2301.9 283.9 0 0 a\r\n");
+  const auto ids = RunProgram(Batch(), {tmp / "ids.txt", kMeas});
+  EXPECT_EQ(ids.Code, 1);
+  EXPECT_TRUE(Contains(ids.Err, "point numbers 104 and 104.001 both become the id")) << ids.Err;
+}
+
+TEST(BatchSafety, NonPositiveDeviationsAndDroppedMeasurementsAreReported) {
+  TempFolder tmp;
+  // Line 2: zenith angle without weight; line 3 upper case; line 4 to itself.
+  const std::string extra = "zu 104 201 0\r\nSD 104 202 0.002\r\nsd 104 104 0.002\r\nsd 104 999 0.002\r\n";
+  WriteText(tmp / "m.txt", "# extra\r\n" + extra + SampleMeas());
+  // Mode 0: the engine would get 0 -> an error naming the line.
+  const auto m0 = RunProgram(Batch(), {"--mode", "0", kCoords, tmp / "m.txt"});
+  EXPECT_EQ(m0.Code, 1) << m0.Err;
+  EXPECT_TRUE(Contains(m0.Err, tmp / "m.txt" + ":2: zu 104 -> 201 has the standard deviation 0 in the file"))
+      << m0.Err;
+  EXPECT_TRUE(Contains(m0.Err, "3 measurement line(s) of " + tmp / "m.txt" +
+                                   " dropped: 1 with an unknown type code (first at line 3), "
+                                   "1 with the station as target, 1 with a point missing"))
+      << m0.Err;
+
+  // Mode 1: the centring errors of 104 give it weight -> a warning; the run goes on.
+  const auto m1 = RunProgram(Batch(), {"--mode", "1", kCoords, tmp / "m.txt"});
+  EXPECT_EQ(m1.Code, 0) << m1.Err;
+  EXPECT_TRUE(Contains(m1.Err, ":2: zu 104 -> 201 has the standard deviation 0 in the file; only the"))
+      << m1.Err;
+  // --strict makes every warning an error, before the engine runs.
+  const auto strict = RunProgram(Batch(), {"--strict", "--mode", "1", kCoords, tmp / "m.txt"});
+  EXPECT_EQ(strict.Code, 1);
+  EXPECT_TRUE(Contains(strict.Err, "--strict: 2 warning(s)")) << strict.Err;
+  EXPECT_FALSE(Contains(strict.Out, "Evaluation started.")) << strict.Out;
+
+  // The sample itself has no warnings: --strict evaluates it.
+  EXPECT_EQ(RunProgram(Batch(), {"--strict", kCoords, kMeas}).Code, 0);
+
+  // A final line without its value reads as 0.
+  WriteText(tmp / "last.txt", SampleMeas() + "vd 104 201");
+  const auto last = RunProgram(Batch(), {kCoords, tmp / "last.txt"});
+  EXPECT_EQ(last.Code, 1);
+  EXPECT_TRUE(Contains(last.Err, ":76: vd 104 -> 201 has the standard deviation 0")) << last.Err;
+}
+
+TEST(BatchSafety, EngineRefusingItsInputIsBadInput) {
+  InstalledPrograms inst("printf 'THE ADJUSTMENT WAS NOT DONE: the input cannot be used.\\n\\nError on line 9: bad\\n' > \"${6}txt\"\n"
+                         "exit 1\n");
+  const auto r = RunProgram(inst.Batch, {kCoords, kMeas});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_TRUE(Contains(r.Err, "Error on line 9: bad")) << r.Err;
+}
+
+TEST(BatchSafety, OutputsMayNotBeFilesOfTheRun) {
+  TempFolder tmp;
+  for (const char *name : {"network.gfk", "network.txt", "network.xml", "network.obs.csv"}) {
+    const auto table = RunProgram(Batch(), {"--workdir", tmp.Path(), "--table", tmp / name, kCoords, kMeas});
+    EXPECT_EQ(table.Code, 1) << name;
+    EXPECT_TRUE(Contains(table.Err, "is a file of the run itself")) << table.Err;
+    const auto cov = RunProgram(Batch(), {"--workdir", tmp.Path(), "--cov", tmp / name, kCoords, kMeas});
+    EXPECT_EQ(cov.Code, 1) << name;
+  }
+}
+
+TEST(BatchSafety, FailedWriteOfTheEngineIsNamedAndNoSuccessIsShown) {
+  // The results could not be written; the protocol reads as a success.
+  InstalledPrograms inst("printf 'Adjustment protocol\\nThe adjustment succeeded.\\n' > \"${6}txt\"\n"
+                         "echo \"gama.exe: cannot write the results file ${6}xml: No space left on device\" >&2\n"
+                         "exit 3\n");
+  const auto r = RunProgram(inst.Batch, {kCoords, kMeas});
+  EXPECT_EQ(r.Code, 2);
+  EXPECT_TRUE(Contains(r.Err, "cannot write the results file")) << r.Err;
+  EXPECT_TRUE(Contains(r.Err, "the engine could not write its outputs")) << r.Err;
+  EXPECT_FALSE(Contains(r.Err, "The adjustment succeeded.")) << r.Err;
+
+  // A protocol that says what failed is shown with its reason.
+  InstalledPrograms told("printf 'Adjusted.\\n\\nERROR: the results file could not be written (Disk full):\\n    /w/n.xml\\n' > \"${6}txt\"\n"
+                         "exit 3\n");
+  const auto t = RunProgram(told.Batch, {kCoords, kMeas});
+  EXPECT_EQ(t.Code, 2);
+  EXPECT_TRUE(Contains(t.Err, "could not write its outputs: ERROR: the results file could not be written (Disk full): /w/n.xml"))
+      << t.Err;
 }

@@ -231,3 +231,28 @@ TEST(MeasurementFiles, SaveWritesOneLinePerMeasurement) {
   EXPECT_EQ(m.FileName, f);
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
 }
+
+TEST(MeasurementListFile, LoaderCountsWhatItDropsAndNotesNonPositiveDeviations) {
+  ScratchDir dir;
+  const std::string path = dir / "m.txt";
+  WriteRaw(path, "# plan\r\nsd 1 2 0.002\r\nSD 1 3 0.002\r\n\r\nhd 4 4 0.002\r\nzu 1 3 0\r\n"
+                 "vd 2 3 -0.001\r\nxx 1 2 3\r\ndi 1 2");
+  MeasurementList m;
+  ASSERT_EQ(m.LoadFromFile(path), 4);
+  EXPECT_EQ(m.LastLoadSkipped.Unreadable, 2); // "SD" and "xx"
+  EXPECT_EQ(m.LastLoadSkipped.FirstUnreadable, 3);
+  EXPECT_EQ(m.LastLoadSkipped.Comments, 1);
+  EXPECT_EQ(m.LastLoadSameStationTarget, 1);
+  ASSERT_EQ(m.LastLoadNonPositive.size(), 3u); // zu 0, vd negative, di without its value
+  EXPECT_EQ(m.LastLoadNonPositive[0].Line, 6);
+  EXPECT_EQ(m.LastLoadNonPositive[1].Line, 7);
+  EXPECT_EQ(m.LastLoadNonPositive[1].StdDev, -0.001);
+  EXPECT_EQ(m.LastLoadNonPositive[2].Line, 9);
+  EXPECT_FALSE(m.Modified());
+  m.Sort(); // the evaluation's sort is no edit
+  EXPECT_FALSE(m.Modified());
+  m.AddMeasurement(mtSd, 0.001, 3, 3); // refused
+  EXPECT_FALSE(m.Modified());
+  m.Delete(0);
+  EXPECT_TRUE(m.Modified());
+}

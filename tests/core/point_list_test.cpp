@@ -250,3 +250,49 @@ TEST(CoordinateFiles, SaveIntoMissingOrReadOnlyPlaceFails) {
   }
   std::filesystem::permissions(dir.File("ro"), std::filesystem::perms::owner_all);
 }
+
+TEST(PointListFile, LoaderCountsSkippedLinesAndOnlyEditsMarkTheListChanged) {
+  ScratchDir dir;
+  const std::string path = dir / "c.txt";
+  const std::string text = "# grid\r\nNo X Y Z\r\n1 0 0 0 0 0 f\r\n\r\n2 5 0 0\r\n; x\r\n3 5 5 0 0 0\r\n";
+  WriteRaw(path, text);
+  PointList list;
+  ASSERT_EQ(list.LoadFull(path), 2);
+  EXPECT_EQ(list.LastLoadSkipped.Unreadable, 2); // the header and the short line; the blank one is not
+  EXPECT_EQ(list.LastLoadSkipped.FirstUnreadable, 2);
+  EXPECT_EQ(list.LastLoadSkipped.Comments, 2);
+  EXPECT_EQ(SkippedLinesText(list.LastLoadSkipped), "2 lines skipped, first at line 2; 2 comment lines");
+  EXPECT_FALSE(list.Modified());
+
+  const auto before = list.ChangeCount();
+  NetworkPoint p;
+  p.Number = 1;
+  EXPECT_FALSE(list.AddUnique(p)); // refused: no change
+  list.Delete(5);                  // bad index: no change
+  EXPECT_FALSE(list.Modified());
+  EXPECT_EQ(list.ChangeCount(), before);
+  p.Number = 9;
+  EXPECT_TRUE(list.AddUnique(p));
+  EXPECT_TRUE(list.Modified());
+
+  // The save keeps the file with its lost lines as .bak, once.
+  ASSERT_EQ(list.Save(), 3);
+  EXPECT_FALSE(list.Modified());
+  EXPECT_EQ(list.LastBackup, path + ".bak");
+  EXPECT_EQ(ReadRaw(path + ".bak"), text);
+  list.Delete(0);
+  ASSERT_EQ(list.Save(), 2);
+  EXPECT_TRUE(list.LastBackup.empty());
+  EXPECT_EQ(ReadRaw(path + ".bak"), text);
+
+  // A backup that cannot be written stops the save; the file stays.
+  WriteRaw(path, text);
+  ASSERT_EQ(list.LoadFull(path), 2);
+  std::filesystem::create_directory(path + ".bak.tmp"); // blocks the atomic write
+  std::filesystem::remove(path + ".bak");
+  std::filesystem::create_directory(path + ".bak");
+  list.Delete(0);
+  list.Append(p);
+  EXPECT_EQ(list.Save(), 0);
+  EXPECT_EQ(ReadRaw(path), text);
+}

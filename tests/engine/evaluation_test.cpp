@@ -188,3 +188,26 @@ TEST(RunEngine, MissingEngineAndInterruptedEngine) {
   EXPECT_FALSE(stopped.Complete);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
+
+TEST(EnginePoll, WorkingEngineIsNeverGivenUp) {
+  TempDir d;
+  EnginePoll poll(RunFilesInFolder(d.Path.string(), "n"));
+  for (int i = 0; i < 200; ++i)
+    ASSERT_EQ(poll.Tick(true), PollState::Waiting);
+  EXPECT_EQ(poll.StatusText(), "Reading file: 199");
+  EXPECT_EQ(poll.Tick(false), PollState::Failed); // the engine has vanished
+}
+
+TEST(ProtocolReason, FailureHeadingErrorLineOrNothing) {
+  EXPECT_EQ(ProtocolFailureReason("Adjustment\r\n\r\nTHE ADJUSTMENT FAILED.\r\n\r\n"
+                                  "Singular network: point 404 is not determined.\r\nmore\r\n"),
+            "Singular network: point 404 is not determined.");
+  EXPECT_EQ(ProtocolFailureReason("h\nTHE ADJUSTMENT WAS NOT DONE: the input cannot be used.\n\n"
+                                  "Error on line 7: bad stdev\n"),
+            "Error on line 7: bad stdev");
+  EXPECT_EQ(ProtocolFailureReason("Adjusted.\n\nERROR: the results file could not be written "
+                                  "(No space left on device):\n    /w/n.xml\nNo results were written.\n"),
+            "ERROR: the results file could not be written (No space left on device): /w/n.xml");
+  EXPECT_EQ(ProtocolFailureReason("Adjusted.\nall fine\n"), "");
+  EXPECT_EQ(ProtocolFailureReason(""), "");
+}

@@ -7,14 +7,19 @@
 #include "ui/coordinate_plan_window.h"
 #include "ui/measurement_plan_window.h"
 #include "ui/protocol_window.h"
+#include "ui/results_window.h"
 #include "ui/settings_dialog.h"
 #include "ui/app_globals.h"
+#include "ui/startup.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
+#include <functional>
+#include <vector>
 
 class TestMainWindow : public QObject {
   Q_OBJECT
@@ -38,14 +43,23 @@ class TestMainWindow : public QObject {
       return true;
     };
   }
+  // Waiting for the engine: the evaluate button has become the stop button.
   bool Running() const {
-    return !TheMainWindow->EvaluateButton->isEnabled() && !TheMainWindow->ProtocolButton->isEnabled() &&
-           !TheMainWindow->CalculationsButton->isEnabled() && Timer()->Enabled();
+    return TheMainWindow->EvaluateButton->isEnabled() && TheMainWindow->EvaluateButton->text() == "Stop" &&
+           !TheMainWindow->ProtocolButton->isEnabled() && !TheMainWindow->CalculationsButton->isEnabled() &&
+           Timer()->Enabled();
   }
   bool Failed() const {
-    return TheMainWindow->EvaluateButton->isEnabled() && !TheMainWindow->ProtocolButton->isEnabled() &&
-           !TheMainWindow->CalculationsButton->isEnabled() && !Timer()->Enabled() &&
-           TheMainWindow->StatusText() == "Evaluation fails.";
+    return TheMainWindow->EvaluateButton->isEnabled() && TheMainWindow->EvaluateButton->text() == "- Evaluation -" &&
+           !TheMainWindow->ProtocolButton->isEnabled() && !TheMainWindow->CalculationsButton->isEnabled() &&
+           !Timer()->Enabled() && TheMainWindow->StatusText() == "Evaluation fails.";
+  }
+  // A completed run of a stand-in engine.
+  void EvaluateToCompletion() {
+    EngineWrites(true, true);
+    TheMainWindow->Evaluate();
+    Timer()->Fire();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation acomplished."));
   }
 
 private slots:
@@ -68,6 +82,17 @@ private slots:
     QCOMPARE(TheSettingsDialog->LanguageCombo->itemText(0), QString("EN(default)"));
     QCOMPARE(TheProtocolWindow->windowTitle(), QString("Protocol"));
     QCOMPARE(TheNetwork->Points.List.Count(), 0);
+  }
+
+  void windowTitlesCarryNoApplicationName() {
+    // A display name would be appended by the windowing system to every
+    // title; the application's name alone follows later renames.
+    NameApplication();
+    QCOMPARE(QApplication::applicationName(), QString("Korvadimensio3D v.3.3.0"));
+    QApplication::setApplicationName("probe");
+    QCOMPARE(QApplication::applicationDisplayName(), QString("probe"));
+    NameApplication();
+    QCOMPARE(TheMainWindow->windowTitle(), QString("Korvadimensio 3D 3.3.0"));
   }
 
   void coordinateLoadsReportCountAndCaption() {
@@ -138,8 +163,33 @@ private slots:
     F.Write("empty.txt", "just a header\r\n");
     F.Fake->openAnswers << F.Path("empty.txt");
     TheMainWindow->LoadMeasurements();
-    QCOMPARE(TheMainWindow->StatusText(), QString("Loaded measurements:0"));
+    QCOMPARE(TheMainWindow->StatusText(), QString("Loaded measurements:0 (1 line skipped, at line 1)"));
     QCOMPARE(TheMeasurementPlan->windowTitle(), "Measurement plan - [" + F.Path("empty.txt") + "]");
+  }
+
+  void loadsSayWhatTheySkippedAndPlansSayWhatTheyKept() {
+    F.Write("c.txt", "# local grid\r\nNo. X Y Z Sc Svp\r\n1 0 0 0 0 0 f\r\n2 100 0 0 0 0 f\r\n"
+                     "3 100 100 0 0 0\r\n\r\n4 0 100 0\r\n5 50 50 0 0 0\r\n");
+    F.Write("m.txt", "sd 1 3 0.002\r\n// spare\r\nSD 1 4 0.002\r\nxx\r\nsd 1 5 0.002\r\n");
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
+    TheMainWindow->LoadFullCoordinates();
+    QCOMPARE(TheMainWindow->StatusText(),
+             QString("Number of loaded points: 4 (2 lines skipped, first at line 2; 1 comment line)"));
+    TheMainWindow->LoadMeasurements();
+    QCOMPARE(TheMainWindow->StatusText(),
+             QString("Loaded measurements:2 (2 lines skipped, first at line 3; 1 comment line)"));
+
+    // An edit in the plan: closing saves, the old file is kept beside it.
+    F.Fake->onModal = [](QDialog *plan) {
+      TheNetwork->Points.SetAllFixed(false);
+      plan->show();
+      plan->reject();
+      return 0;
+    };
+    TheMainWindow->ShowCoordinatePlan();
+    QCOMPARE(TheMainWindow->StatusText(),
+             "Saved " + F.Path("c.txt") + "; the previous file is kept as " + F.Path("c.txt.bak"));
+    QVERIFY(F.Read("c.txt.bak").startsWith("# local grid"));
   }
 
   void faultyMeasurementFileKeepsWhatWasReadAndSaysWhere() {
@@ -184,19 +234,95 @@ private slots:
     QVERIFY(!Timer()->Enabled());
   }
 
-  void engineWritingOnlyTheProtocolTimesOutAfter51Ticks() {
+  void engineEndedWithoutResultsFailsAtOnceWithItsReason() {
     LoadNetwork(4, MeasurementFile(4));
-    EngineWrites(true, false);
+    F.Fake->onStart = [this](const QString &, const QStringList &, QString &) {
+      F.Write("korvadimensio3d.txt", "Korvadimensio 3D adjustment\r\n\r\nTHE ADJUSTMENT FAILED.\r\n\r\n"
+                                     "The network is singular: point 4 is not determined.\r\n");
+      return true;
+    };
+    TheMainWindow->Evaluate();
+    Timer()->Fire(); // the engine has already ended
+    QCOMPARE(TheMainWindow->StatusText(),
+             QString("Evaluation fails. The network is singular: point 4 is not determined."));
+    QVERIFY(!Timer()->Enabled());
+    QVERIFY(TheMainWindow->EvaluateButton->isEnabled());
+    QCOMPARE(TheMainWindow->EvaluateButton->text(), QString("- Evaluation -"));
+    QVERIFY(!TheMainWindow->CalculationsButton->isEnabled());
+    QVERIFY(TheMainWindow->ProtocolButton->isEnabled()); // the protocol explains the rest
+    TheMainWindow->ShowProtocol();
+    QVERIFY(TheProtocolWindow->ProtocolText->toPlainText().contains("point 4 is not determined"));
+
+    // An engine that ended without writing anything fails at once too.
+    F.Fake->onStart = [](const QString &, const QStringList &, QString &) { return true; };
     TheMainWindow->Evaluate();
     Timer()->Fire();
-    QCOMPARE(TheMainWindow->StatusText(), QString("Reading file: 0"));
-    for (int i = 1; i < 50; ++i)
-      Timer()->Fire();
-    QCOMPARE(TheMainWindow->StatusText(), QString("Reading file: 49"));
-    QVERIFY(Running());
-    Timer()->Fire(); // the 51st tick gives up
     QVERIFY(Failed());
-    QCOMPARE(TheMainWindow->PollCount, 51);
+    QCOMPARE(TheMainWindow->PollCount, 1);
+  }
+
+  void workingEngineIsWaitedForBeyondThePollLimitAndCanBeStopped() {
+    LoadNetwork(4, MeasurementFile(4));
+    EngineWrites(true, false); // the protocol comes first, the results later
+    F.Fake->processRunning = true;
+    TheMainWindow->Evaluate();
+    for (int i = 0; i < 80; ++i)
+      Timer()->Fire();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Reading file: 79"));
+    QVERIFY(Running());
+    F.Write("korvadimensio3d.xml", "<r/>");
+    Timer()->Fire();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation acomplished."));
+
+    // The evaluate button stops a run: the engine is stopped, its outputs removed.
+    F.Fake->processRunning = true;
+    TheMainWindow->Evaluate();
+    Timer()->Fire();
+    QVERIFY(Running());
+    QVERIFY(QFile::exists(F.Path("korvadimensio3d.txt")));
+    TheMainWindow->EvaluateButton->click();
+    QCOMPARE(F.Fake->stops, 1);
+    QVERIFY(!F.Fake->processRunning);
+    QVERIFY(!Timer()->Enabled());
+    QVERIFY(!QFile::exists(F.Path("korvadimensio3d.txt")));
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation stopped."));
+    QCOMPARE(TheMainWindow->EvaluateButton->text(), QString("- Evaluation -"));
+    QVERIFY(!TheMainWindow->ProtocolButton->isEnabled() && !TheMainWindow->CalculationsButton->isEnabled());
+  }
+
+  void resultsGoOutOfDateWithEveryChangeOfTheNetwork() {
+    LoadNetwork(4, MeasurementFile(4));
+    QSignalSpy spy(TheMainWindow, &MainWindow::ResultsOutdatedChanged);
+    QVERIFY(!TheMainWindow->ResultsOutdated()); // nothing evaluated yet
+    EvaluateToCompletion();
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(!TheMainWindow->ResultsOutdated());
+
+    const QString outdated = "Results are out of date: the network changed after the evaluation.";
+    // Each kind of change, undone by a new evaluation before the next.
+    const std::vector<std::function<void()>> changes = {
+        [] { TheNetwork->Points.SetAllSc(0.002); },
+        [] { TheNetwork->Measurements.Delete(0); },
+        [] { TheNetwork->SetStdDevOfType(mtSd, 0.004); },
+        [] { TheNetwork->Points.ScSvpMode = 2; },
+    };
+    for (const auto &change : changes) {
+      change();
+      QVERIFY(TheMainWindow->ResultsOutdated());
+      TheMainWindow->ShowSettings(); // any step returning to the main window notices
+      QCOMPARE(TheMainWindow->StatusText(), outdated);
+      QCOMPARE(spy.last().at(0).toBool(), true);
+      EvaluateToCompletion();
+      QVERIFY(!TheMainWindow->ResultsOutdated());
+      QCOMPARE(spy.last().at(0).toBool(), false);
+    }
+
+    // The results window says which results it shows.
+    TheMainWindow->ShowCalculations();
+    QVERIFY(!TheResultsWindow->windowTitle().contains("out of date"));
+    TheNetwork->Points.List.Delete(3);
+    TheMainWindow->ShowCalculations();
+    QCOMPARE(TheResultsWindow->windowTitle(), QString("Results and calculations (out of date)"));
   }
 
   void engineThatCannotStartIsReportedAndTimesOut() {
@@ -217,6 +343,7 @@ private slots:
     F.Write("korvadimensio3d.txt", "old");
     F.Write("korvadimensio3d.xml", "old");
     F.Fake->onStart = [](const QString &, const QStringList &, QString &) { return true; };
+    F.Fake->processRunning = true;
     TheMainWindow->Evaluate();
     QVERIFY(!QFile::exists(F.Path("korvadimensio3d.txt")));
     QVERIFY(!QFile::exists(F.Path("korvadimensio3d.xml")));

@@ -58,6 +58,17 @@ void Wheel(QWidget *w, int delta) {
   QApplication::sendEvent(w, &e);
 }
 
+void WriteFile(const QString &path, const QByteArray &bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+QByteArray ReadFile(const QString &path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QString Cell(QTableWidget *t, int row, int col) {
   const QTableWidgetItem *it = t->item(row, col);
   return it ? it->text() : QString();
@@ -354,8 +365,9 @@ private slots:
     QVERIFY(Fake->messages.last().contains("missing/dir/x.txt"));
     QCOMPARE(QString::fromStdString(TheNetwork->Points.List.FileName), Path("other.txt"));
 
-    // Closing saves only with the automatic-save setting on.
+    // Closing saves an edited list only with the automatic-save setting on.
     QFile::remove(Path("other.txt"));
+    TheNetwork->Points.SetAllFixed(true);
     TheNetwork->Points.AutoSave = false;
     TheCoordinatePlan->show();
     TheCoordinatePlan->reject();
@@ -528,10 +540,72 @@ private slots:
     QCOMPARE(TheMeasurementPlan->windowTitle(), "Measurement plan - [" + Path("meas.txt") + "]");
     QCOMPARE(QString::fromStdString(TheNetwork->Measurements.FileName), Path("meas.txt"));
     QFile::remove(Path("meas.txt"));
+    TheNetwork->Measurements.AddMeasurement(mtHd, 0.001, 3, 1);
     TheMeasurementPlan->show();
     TheMeasurementPlan->reject(); // now it has a name
     QVERIFY(QFile::exists(Path("meas.txt")));
     QCOMPARE(Fake->dialogTitles.size(), 1);
+  }
+
+  void closingWritesOnlyAnEditedListAndKeepsSkippedLinesInABackup() {
+    const QByteArray coords = "# survey 2024, local grid\r\nNumber X Y Z Sc Svp\r\n"
+                              "1 0 0 0 0 0 f\r\n2 100 0 0 0 0 f\r\n3 100 100 5 0.001 0\r\n"
+                              "4 0 100\r\n5 50 50 90 0 0\r\n";
+    const QByteArray meas = "; planned\r\nsd 1 3 0.002\r\nSD 1 4 0.002\r\nzu 1 3 0.0003\r\n";
+    WriteFile(Path("c.txt"), coords);
+    WriteFile(Path("m.txt"), meas);
+    PointList &list = TheNetwork->Points.List;
+    MeasurementList &ms = TheNetwork->Measurements;
+    QCOMPARE(list.LoadFull(Path("c.txt").toStdString()), 4);
+    QCOMPARE(ms.LoadFromFile(Path("m.txt").toStdString()), 2);
+
+    // Opened and closed without an edit: both files stay byte for byte.
+    TheCoordinatePlan->PreparePlan();
+    TheCoordinatePlan->show();
+    TheCoordinatePlan->reject();
+    TheMeasurementPlan->PreparePlan();
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->reject();
+    QCOMPARE(ReadFile(Path("c.txt")), coords);
+    QCOMPARE(ReadFile(Path("m.txt")), meas);
+
+    // Edits through a dialog count: the point properties dialog.
+    ThePointPropertiesDialog->Fill(list.Items[2], 2);
+    ThePointPropertiesDialog->ZEdit->setText("7");
+    QVERIFY(ThePointPropertiesDialog->Apply());
+    TheCoordinatePlan->show();
+    TheCoordinatePlan->reject();
+    QCOMPARE(ReadFile(Path("c.txt.bak")), coords); // the lost lines live on
+    QVERIFY(ReadFile(Path("c.txt")).contains("7.00000"));
+    QCOMPARE(QString::fromStdString(list.LastBackup), Path("c.txt.bak"));
+
+    // A later save replaces the file but keeps the first backup.
+    list.LastBackup.clear();
+    TheNetwork->Points.SetAllSvp(0.001);
+    TheCoordinatePlan->show();
+    TheCoordinatePlan->reject();
+    QCOMPARE(ReadFile(Path("c.txt.bak")), coords);
+    QVERIFY(list.LastBackup.empty());
+
+    // The change-precision dialog is an edit of the measurements.
+    TheMeasurementPlan->PreparePlan();
+    TheMeasurementPlan->MeasurementTable->selectRow(1);
+    TheMeasurementPlan->SelectMeasurementRow(1);
+    TheChangePrecisionDialog->ScopeCombo->setCurrentIndex(0);
+    TheChangePrecisionDialog->PrecisionCombo->setEditText("0.003");
+    QVERIFY(TheChangePrecisionDialog->ApplyPrecision());
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->reject();
+    QCOMPARE(ReadFile(Path("m.txt.bak")), meas);
+    QVERIFY(ReadFile(Path("m.txt")).startsWith("sd 1.00 3.00 0.00300"));
+
+    // A file read without skipping anything gets no backup.
+    QFile::remove(Path("m.txt.bak"));
+    QCOMPARE(ms.LoadFromFile(Path("m.txt").toStdString()), 2);
+    ms.Delete(1);
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->reject();
+    QVERIFY(!QFile::exists(Path("m.txt.bak")));
   }
 
   void changePrecisionOfOneOrOfTheType() {

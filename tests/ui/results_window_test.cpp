@@ -194,6 +194,8 @@ private slots:
     F.Fake->onStart = [&real](const QString &program, const QStringList &args, QString &error) {
       return real.StartProcess(program, args, error);
     };
+    F.Fake->onRunning = [&real] { return real.ProcessRunning(); };
+    F.Fake->onStop = [&real] { real.StopProcess(); };
     F.Write("c.txt", CoordinateFile(5));
     F.Write("m.txt", MeasurementFile(5));
     F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");

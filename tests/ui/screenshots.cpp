@@ -2,6 +2,7 @@
 // network, into the folder given as the first argument. Run it through
 // ui/screenshots.sh (under Xvfb) or with QT_QPA_PLATFORM=offscreen.
 #include "ui_test_support.h"
+#include "ui/startup.h"
 
 #include "core/survey_network.h"
 #include "settings/language_pack.h"
@@ -53,7 +54,7 @@ void Shot(QWidget *w, const QString &name) {
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName("Korvadimensio3D v.3.3.0");
+  NameApplication();
   OutDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath() + "/screenshots";
   QDir().mkpath(OutDir);
 
@@ -66,6 +67,8 @@ int main(int argc, char *argv[]) {
   f.Fake->onStart = [&real](const QString &program, const QStringList &args, QString &error) {
     return real.StartProcess(program, args, error);
   };
+  f.Fake->onRunning = [&real] { return real.ProcessRunning(); };
+  f.Fake->onStop = [&real] { real.StopProcess(); };
 
   // The main window with a loaded network and a finished evaluation.
   f.Write("coords.txt", CoordinateFile(6));
@@ -123,6 +126,30 @@ int main(int argc, char *argv[]) {
   ThePrecisionGuide->ComputeSlopeDistanceSigma();
   ThePrecisionGuide->ComputeHeightDifferenceSigma();
   Shot(ThePrecisionGuide, "precision_guide");
+
+  // A run that fails: the engine's reason at once, the protocol readable.
+  f.Fake->openAnswers << f.Path("coords.txt") << f.Path("few.txt");
+  f.Write("few.txt", MeasurementFile(4)); // points 5 and 6 stay undetermined
+  TheMainWindow->LoadFullCoordinates();
+  TheMainWindow->LoadMeasurements();
+  TheMainWindow->Evaluate();
+  for (int i = 0; i < 200 && timer->Enabled(); ++i) {
+    QThread::msleep(100);
+    timer->Fire();
+  }
+  Shot(TheMainWindow, "failed_evaluation");
+
+  // Results of an earlier network: marked out of date after a change.
+  f.Fake->openAnswers << f.Path("meas.txt");
+  TheMainWindow->LoadMeasurements();
+  TheMainWindow->Evaluate();
+  for (int i = 0; i < 200 && timer->Enabled(); ++i) {
+    QThread::msleep(100);
+    timer->Fire();
+  }
+  TheNetwork->Points.SetAllSc(0.001);
+  TheMainWindow->CheckResultsFreshness();
+  Shot(TheMainWindow, "outdated_results");
 
   // The same main and settings windows in Czech.
   TheSettingsDialog->LanguageCombo->setEditText("CZ");
