@@ -35,6 +35,7 @@ EngineRunFiles RunFilesForProgram(const std::string &programPath) {
   f.Prefix = kd::ChangeFileExt(programPath, ".");
   f.Protocol = f.Prefix + "txt";
   f.Results = f.Prefix + "xml";
+  f.ObservationTable = f.Prefix + "obs.csv";
   return f;
 }
 
@@ -45,6 +46,7 @@ EngineRunFiles RunFilesInFolder(const std::string &folder, const std::string &ba
   f.Prefix = base + ".";
   f.Protocol = f.Prefix + "txt";
   f.Results = f.Prefix + "xml";
+  f.ObservationTable = f.Prefix + "obs.csv";
   return f;
 }
 
@@ -86,7 +88,7 @@ EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback 
 
 bool DeleteOutputs(const EngineRunFiles &files) {
   bool ok = true;
-  for (const std::string *p : {&files.Protocol, &files.Results}) {
+  for (const std::string *p : {&files.Protocol, &files.ObservationTable, &files.Results}) {
     if (unlink(p->c_str()) != 0 && errno != ENOENT)
       ok = false;
   }
@@ -109,6 +111,31 @@ std::string FailedMeasurementText(const FailedMeasurement &failed) {
   if (!failed.Reason.empty())
     s += " (" + failed.Reason + ")";
   return s;
+}
+
+std::string EngineFailureReason(const std::string &protocol) {
+  const std::vector<std::string> lines = kd::SplitLines(protocol);
+  auto trimmed = [](const std::string &line) {
+    const auto first = line.find_first_not_of(" \t");
+    if (first == std::string::npos)
+      return std::string();
+    const auto last = line.find_last_not_of(" \t\r");
+    return line.substr(first, last - first + 1);
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (trimmed(lines[i]).rfind("THE ADJUSTMENT", 0) != 0)
+      continue;
+    for (std::size_t j = i + 1; j < lines.size(); ++j)
+      if (const std::string t = trimmed(lines[j]); !t.empty())
+        return t;
+    return trimmed(lines[i]);
+  }
+  for (const std::string &line : lines) {
+    const std::string t = trimmed(line);
+    if (t.rfind("Error", 0) == 0 || t.find("error:") != std::string::npos)
+      return t;
+  }
+  return "";
 }
 
 // ---- EnginePoll

@@ -50,6 +50,7 @@ TEST(RunFiles, DesktopFilesAreNamedAfterTheProgram) {
   EXPECT_EQ(f.Prefix, "/opt/kd/korvadimensio3d.");
   EXPECT_EQ(f.Protocol, "/opt/kd/korvadimensio3d.txt");
   EXPECT_EQ(f.Results, "/opt/kd/korvadimensio3d.xml");
+  EXPECT_EQ(f.ObservationTable, "/opt/kd/korvadimensio3d.obs.csv");
   const EngineRunFiles w = RunFilesForProgram("C:/Survey/tool.exe");
   EXPECT_EQ(w.Prefix, "C:/Survey/tool.");
   EXPECT_EQ(EnginePathFor("/opt/kd/korvadimensio3d"), "/opt/kd/gama.exe");
@@ -58,6 +59,7 @@ TEST(RunFiles, DesktopFilesAreNamedAfterTheProgram) {
   EXPECT_EQ(b.Input, "/tmp/run/network.gfk");
   EXPECT_EQ(b.Protocol, "/tmp/run/network.txt");
   EXPECT_EQ(b.Results, "/tmp/run/network.xml");
+  EXPECT_EQ(b.ObservationTable, "/tmp/run/network.obs.csv");
   EXPECT_EQ(EngineArguments(b), (std::vector<std::string>{"--encoding", "cp-1250", "--language",
                                                           "en", "/tmp/run/network.gfk",
                                                           "/tmp/run/network."}));
@@ -129,9 +131,11 @@ TEST(EnginePoll, DeleteOutputsRemovesOnlyTheOutputs) {
   Touch(f.Input);
   Touch(f.Protocol);
   Touch(f.Results);
+  Touch(f.ObservationTable);
   EXPECT_TRUE(DeleteOutputs(f));
   EXPECT_TRUE(FileExists(f.Input));
   EXPECT_FALSE(FileExists(f.Protocol));
+  EXPECT_FALSE(FileExists(f.ObservationTable));
   EXPECT_FALSE(FileExists(f.Results));
   EXPECT_TRUE(DeleteOutputs(f)); // absent files are fine
   EXPECT_FALSE(FileExists(d.Path.string())); // a folder is not a file
@@ -187,4 +191,22 @@ TEST(RunEngine, MissingEngineAndInterruptedEngine) {
   EXPECT_TRUE(stopped.Interrupted);
   EXPECT_FALSE(stopped.Complete);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST(EngineFailureReason, FirstExplanatoryLineOfTheProtocol) {
+  // A refused adjustment: the line after the failure heading.
+  EXPECT_EQ(EngineFailureReason("Header\r\nPoints : 3\r\n\r\nTHE ADJUSTMENT FAILED.\r\n\r\n"
+                                "  The normal equations are singular (defect 2).  \r\n"
+                                "Coordinates that cannot be determined\r\n"),
+            "The normal equations are singular (defect 2).");
+  // Unusable input.
+  EXPECT_EQ(EngineFailureReason("THE ADJUSTMENT WAS NOT DONE: the input cannot be used.\n\n"
+                                "Error on line 12: bad value\n\nNo results were written.\n"),
+            "Error on line 12: bad value");
+  // A heading at the very end explains itself; otherwise an error line.
+  EXPECT_EQ(EngineFailureReason("x\nTHE ADJUSTMENT FAILED.\n"), "THE ADJUSTMENT FAILED.");
+  EXPECT_EQ(EngineFailureReason("gama.exe\nwrite error: No space left on device\n"),
+            "write error: No space left on device");
+  EXPECT_EQ(EngineFailureReason("Adjusted coordinates\n 1 2 3\n"), "");
+  EXPECT_EQ(EngineFailureReason(""), "");
 }
