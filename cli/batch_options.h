@@ -14,6 +14,15 @@ struct DistanceRequest {
   std::string FromText, ToText, KindText; // as typed, for messages
 };
 
+// Relative precision of two points, optionally along and across a bearing.
+struct RelativeRequest {
+  double From = 0;
+  double To = 0;
+  bool HasBearing = false;
+  long double BearingGon = 0;
+  std::string FromText, ToText, BearingText; // as typed, for messages
+};
+
 struct BatchOptions {
   bool Simple = false;      // coordinates in the simple format (number X Y Z)
   int Mode = -1;            // Sc/Svp mode 0..2; -1: from the settings file
@@ -21,6 +30,7 @@ struct BatchOptions {
   std::string TableFile;    // save the results table; "" = no
   std::string CovFile;      // save the covariance matrix; "" = no
   std::vector<DistanceRequest> Distances;
+  std::vector<RelativeRequest> Relatives;
   std::string CoordFile;
   std::string MeasFile;
 };

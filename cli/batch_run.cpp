@@ -4,6 +4,8 @@
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "engine/evaluation.h"
+#include "engine/network_precision.h"
+#include "engine/relative_precision_text.h"
 #include "engine/results_reader.h"
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
@@ -251,6 +253,20 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
     }
   }
 
+  // Relative precision needs points of the network, at least one of them
+  // adjusted (a fixed point counts as exact).
+  for (const auto &r : opts.Relatives) {
+    NetworkPoint from, to;
+    if (!net.Points.List.FindByNumber(r.From, from))
+      return fail("--relative: point " + r.FromText + " is not in the coordinate file", beBadInput);
+    if (!net.Points.List.FindByNumber(r.To, to))
+      return fail("--relative: point " + r.ToText + " is not in the coordinate file", beBadInput);
+    if (from.Fixed && to.Fixed)
+      return fail("--relative: points " + r.FromText + " and " + r.ToText +
+                      " are both fixed; at least one must be adjusted",
+                  beBadInput);
+  }
+
   // The folder of the run.
   WorkFolder work;
   std::string error;
@@ -345,6 +361,21 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
     out << Lang().Text(60) << " (" << Lang().Text(64 + k) << ") " << NumToText(d.From) << " - "
         << NumToText(d.To) << ": " << distText << ", " << Lang().Text(61) << " " << sigmaText
         << "\n";
+  }
+
+  // Requested relative precisions, as the results window's Calculate shows
+  // them.
+  if (!opts.Relatives.empty()) {
+    out << "\n";
+    const NetworkPrecision precision = BuildNetworkPrecision(reader, {});
+    for (const auto &r : opts.Relatives) {
+      RelativeFigures figures;
+      if (!ComputeRelativeFigures(precision, r.From, r.To, r.HasBearing, r.BearingGon, figures))
+        return fail("--relative " + r.FromText + " " + r.ToText +
+                        ": no adjusted coordinates of these points in the results",
+                    beEngineFailed);
+      out << RelativePrecisionLine(r.From, r.To, figures) << "\n";
+    }
   }
 
   int code = beOk;
