@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/number_text.h"
+#include "engine/relative_precision_text.h"
 
 #include <cmath>
 
@@ -142,6 +143,36 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
         return ParseOutcome::Error;
       }
       opts.Distances.push_back(r);
+    } else if (name == "--relative" && !inlineValue) {
+      if (i + 2 >= args.size()) {
+        error = "option --relative needs two points: FROM TO [BEARING_GON]";
+        return ParseOutcome::Error;
+      }
+      RelativeRequest r;
+      r.FromText = args[i + 1];
+      r.ToText = args[i + 2];
+      i += 2;
+      if (!ParsePointNumber(r.FromText, r.From)) {
+        error = "--relative: '" + r.FromText + "' is not a point number";
+        return ParseOutcome::Error;
+      }
+      if (!ParsePointNumber(r.ToText, r.To)) {
+        error = "--relative: '" + r.ToText + "' is not a point number";
+        return ParseOutcome::Error;
+      }
+      if (r.From == r.To) {
+        error = "--relative: FROM and TO are the same point " + r.FromText;
+        return ParseOutcome::Error;
+      }
+      // The bearing is optional: the next argument is taken as one when it
+      // is a number (file names after "--" never are).
+      long double bearing = 0;
+      if (i + 1 < args.size() && ParseBearingGon(args[i + 1], bearing)) {
+        r.HasBearing = true;
+        r.BearingGon = bearing;
+        r.BearingText = args[++i];
+      }
+      opts.Relatives.push_back(r);
     } else {
       error = "unknown option '" + arg + "'";
       return ParseOutcome::Error;
@@ -189,6 +220,12 @@ std::string BatchUsage(const std::string &programName) {
          "  --timeout SECONDS      stop the engine when it works longer than that\n"
          "                         (default: wait as long as it works)\n"
          "  --strict               treat every warning about the input as an error\n"
+         "  --relative FROM TO [BEARING_GON]\n"
+         "                         print the relative error ellipse of two points (semi-\n"
+         "                         axes in mm, bearing of the major axis in gon) and the\n"
+         "                         standard deviation of their height difference; with a\n"
+         "                         bearing also the standard deviations along and across\n"
+         "                         it (may be repeated; a fixed point counts as exact)\n"
          "  --help                 show this text\n"
          "\n"
          "Exit status: 0 success; 1 bad input (the command's checks, or the engine\n"

@@ -14,6 +14,15 @@ struct DistanceRequest {
   std::string FromText, ToText, KindText; // as typed, for messages
 };
 
+// Relative precision of two points, optionally along and across a bearing.
+struct RelativeRequest {
+  double From = 0;
+  double To = 0;
+  bool HasBearing = false;
+  long double BearingGon = 0;
+  std::string FromText, ToText, BearingText; // as typed, for messages
+};
+
 struct BatchOptions {
   bool Simple = false;      // coordinates in the simple format (number X Y Z)
   int Mode = -1;            // Sc/Svp mode 0..2; -1: from the settings file
@@ -23,6 +32,7 @@ struct BatchOptions {
   std::vector<DistanceRequest> Distances;
   double TimeoutSeconds = 0; // stop an engine working longer; 0 = wait as long as it works
   bool Strict = false;       // every warning about the input ends the run (exit 1)
+  std::vector<RelativeRequest> Relatives;
   std::string CoordFile;
   std::string MeasFile;
 };

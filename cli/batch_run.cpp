@@ -4,6 +4,8 @@
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "engine/evaluation.h"
+#include "engine/network_precision.h"
+#include "engine/relative_precision_text.h"
 #include "engine/results_reader.h"
 #include "precision/observation_sigma.h"
 #include "settings/language_pack.h"
@@ -200,6 +202,7 @@ public:
   int LoadCoordinates();
   int LoadMeasurements();
   int CheckDistanceRequests();
+  int CheckRelativeRequests();
   int PrepareWorkFolder();
   int CheckStandardDeviations();
   int EndOnWarningsWhenStrict();
@@ -207,6 +210,7 @@ public:
   int RunEngine();
   int ReadEngineResults();
   int PrintDistances();
+  int PrintRelativePrecisions();
   int SaveOutputs();
 
 private:
@@ -332,6 +336,23 @@ int BatchRun::CheckDistanceRequests() {
                         " is fixed; distances are computed between adjusted points",
                     beBadInput);
     }
+  }
+  return kNextStep;
+}
+
+// Relative precision needs points of the network, at least one of them
+// adjusted (a fixed point counts as exact).
+int BatchRun::CheckRelativeRequests() {
+  for (const auto &r : Opts.Relatives) {
+    NetworkPoint from, to;
+    if (!Net.Points.List.FindByNumber(r.From, from))
+      return Fail("--relative: point " + r.FromText + " is not in the coordinate file", beBadInput);
+    if (!Net.Points.List.FindByNumber(r.To, to))
+      return Fail("--relative: point " + r.ToText + " is not in the coordinate file", beBadInput);
+    if (from.Fixed && to.Fixed)
+      return Fail("--relative: points " + r.FromText + " and " + r.ToText +
+                      " are both fixed; at least one must be adjusted",
+                  beBadInput);
   }
   return kNextStep;
 }
@@ -527,6 +548,24 @@ int BatchRun::PrintDistances() {
   return kNextStep;
 }
 
+// Requested relative precisions, as the results window's Calculate shows
+// them.
+int BatchRun::PrintRelativePrecisions() {
+  if (Opts.Relatives.empty())
+    return kNextStep;
+  Out << "\n";
+  const NetworkPrecision precision = BuildNetworkPrecision(Reader, {});
+  for (const auto &r : Opts.Relatives) {
+    RelativeFigures figures;
+    if (!ComputeRelativeFigures(precision, r.From, r.To, r.HasBearing, r.BearingGon, figures))
+      return Fail("--relative " + r.FromText + " " + r.ToText +
+                      ": no adjusted coordinates of these points in the results",
+                  beEngineFailed);
+    Out << RelativePrecisionLine(r.From, r.To, figures) << "\n";
+  }
+  return kNextStep;
+}
+
 int BatchRun::SaveOutputs() {
   int code = beOk;
   if (!Opts.TableFile.empty() && !Reader.SaveTable(Opts.TableFile)) {
@@ -548,10 +587,11 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   using Step = int (BatchRun::*)();
   for (const Step step :
        {&BatchRun::CheckOutputFiles, &BatchRun::LoadCoordinates, &BatchRun::LoadMeasurements,
-        &BatchRun::CheckDistanceRequests, &BatchRun::PrepareWorkFolder,
+        &BatchRun::CheckDistanceRequests, &BatchRun::CheckRelativeRequests,
+        &BatchRun::PrepareWorkFolder,
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
-        &BatchRun::PrintDistances, &BatchRun::SaveOutputs}) {
+        &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::SaveOutputs}) {
     if (const int code = (run.*step)(); code != kNextStep)
       return code;
   }

@@ -35,6 +35,7 @@ EngineRunFiles RunFilesForProgram(const std::string &programPath) {
   f.Prefix = kd::ChangeFileExt(programPath, ".");
   f.Protocol = f.Prefix + "txt";
   f.Results = f.Prefix + "xml";
+  f.ObservationTable = f.Prefix + "obs.csv";
   return f;
 }
 
@@ -45,6 +46,7 @@ EngineRunFiles RunFilesInFolder(const std::string &folder, const std::string &ba
   f.Prefix = base + ".";
   f.Protocol = f.Prefix + "txt";
   f.Results = f.Prefix + "xml";
+  f.ObservationTable = f.Prefix + "obs.csv";
   return f;
 }
 
@@ -86,7 +88,7 @@ EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback 
 
 bool DeleteOutputs(const EngineRunFiles &files) {
   bool ok = true;
-  for (const std::string *p : {&files.Protocol, &files.Results}) {
+  for (const std::string *p : {&files.Protocol, &files.ObservationTable, &files.Results}) {
     if (unlink(p->c_str()) != 0 && errno != ENOENT)
       ok = false;
   }

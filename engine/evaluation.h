@@ -14,13 +14,15 @@
 #include <sys/types.h>
 #include <vector>
 
-// The files of one run. The engine writes the protocol as Prefix + "txt" and
-// the results as Prefix + "xml".
+// The files of one run. The engine writes the protocol as Prefix + "txt",
+// the observation table as Prefix + "obs.csv" and the results as
+// Prefix + "xml".
 struct EngineRunFiles {
   std::string Input;    // engine input document (".gfk")
   std::string Prefix;   // output prefix, ending with a point
   std::string Protocol; // Prefix + "txt"
   std::string Results;  // Prefix + "xml"
+  std::string ObservationTable; // Prefix + "obs.csv"
 };
 
 // The files of the desktop program: the program path with its extension
@@ -57,8 +59,8 @@ struct EvaluationCheck {
 // the status to text 20.
 EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback &sink);
 
-// Deletes the protocol and the results of an earlier run. Absent files are
-// fine. False when an existing file could not be removed, so that a stale
+// Deletes the protocol, the observation table and the results of an earlier
+// run. Absent files are fine. False when an existing file could not be removed, so that a stale
 // result can never be taken for a new one.
 bool DeleteOutputs(const EngineRunFiles &files);
 

@@ -3,6 +3,8 @@
 #include "settings/language_pack.h"
 
 #include "core/number_text.h"
+#include "engine/network_precision.h"
+#include "engine/relative_precision_text.h"
 #include "engine/results_reader.h"
 #include "ui/app_globals.h"
 #include "ui/platform.h"
@@ -12,6 +14,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -63,6 +66,18 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   StdDevValueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
   DistanceValueLabel->setMinimumWidth(150);
   StdDevValueLabel->setMinimumWidth(150);
+  BearingLabel = new QLabel(Q(RelativeTexts::BearingField), this);
+  BearingEdit = new QLineEdit(this);
+  BearingEdit->setObjectName("BearingEdit");
+  BearingEdit->setMaximumWidth(110);
+  RelativeEllipseLabel = new QLabel(Q(RelativeTexts::EllipseCaption), this);
+  RelativeEllipseValueLabel = new QLabel(kNoValue, this);
+  AlongAcrossLabel = new QLabel(Q(RelativeTexts::AlongAcrossCaption), this);
+  AlongAcrossValueLabel = new QLabel(kNoValue, this);
+  for (QLabel *value : {RelativeEllipseValueLabel, AlongAcrossValueLabel}) {
+    value->setFont(valueFont);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
   SaveTableButton = new QPushButton(this);
   SaveCovarianceMatrixButton = new QPushButton(this);
   CalculateButton->setMinimumWidth(130);
@@ -82,6 +97,12 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   controls->addWidget(StdDevValueLabel, 1, 3);
   controls->addWidget(SaveTableButton, 1, 5);
   controls->addWidget(SaveCovarianceMatrixButton, 1, 6);
+  controls->addWidget(BearingLabel, 2, 0);
+  controls->addWidget(BearingEdit, 2, 1);
+  controls->addWidget(RelativeEllipseLabel, 2, 2);
+  controls->addWidget(RelativeEllipseValueLabel, 2, 3, 1, 5);
+  controls->addWidget(AlongAcrossLabel, 3, 2);
+  controls->addWidget(AlongAcrossValueLabel, 3, 3, 1, 5);
   controls->setColumnStretch(7, 1);
   main->addLayout(controls);
 
@@ -152,6 +173,9 @@ void ResultsWindow::ShowResults(const std::vector<std::string> &choices) {
   ToPointCombo->setCurrentIndex(choices.empty() ? -1 : 0);
   DistanceValueLabel->setText(kNoValue);
   StdDevValueLabel->setText(kNoValue);
+  RelativeEllipseValueLabel->setText(kNoValue);
+  AlongAcrossValueLabel->setText(kNoValue);
+  Precision.reset();
 }
 
 // Position of the chooser's text in its list: typed text that names no point
@@ -175,6 +199,37 @@ void ResultsWindow::ComputeDistance() {
     DistanceValueLabel->setText(kNoValue);
     StdDevValueLabel->setText(kNoValue);
   }
+  ComputeRelative(ChosenPosition(FromPointCombo), ChosenPosition(ToPointCombo));
+}
+
+void ResultsWindow::ComputeRelative(int from, int to) {
+  RelativeEllipseValueLabel->setText(kNoValue);
+  AlongAcrossValueLabel->setText(kNoValue);
+  const QString bearingText = BearingEdit->text().trimmed();
+  long double bearing = 0;
+  bool hasBearing = !bearingText.isEmpty();
+  if (hasBearing && !ParseBearingGon(S(bearingText), bearing)) {
+    // "Wrong input!" and a reset of the field; the ellipse is still shown.
+    Platform().Message(this, Txt(100));
+    BearingEdit->clear();
+    hasBearing = false;
+  }
+  const ResultsReader *reader = TheResultsReader;
+  if (!reader || from < 0 || to < 0 || from >= reader->Results.Count() ||
+      to >= reader->Results.Count())
+    return;
+  if (!Precision)
+    Precision = std::make_shared<const NetworkPrecision>(BuildNetworkPrecision(*reader, {}));
+  if (Precision->Empty())
+    return;
+  RelativeFigures figures;
+  if (!ComputeRelativeFigures(*Precision, reader->Results.Items[static_cast<std::size_t>(from)].Number,
+                              reader->Results.Items[static_cast<std::size_t>(to)].Number,
+                              hasBearing, bearing, figures))
+    return; // the same point twice
+  RelativeEllipseValueLabel->setText(Q(RelativeEllipseText(figures)));
+  if (hasBearing)
+    AlongAcrossValueLabel->setText(Q(AlongAcrossText(figures)));
 }
 
 void ResultsWindow::SaveResultsTable() {

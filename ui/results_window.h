@@ -1,15 +1,19 @@
 #pragma once
 // The results window: the results table of the latest "+Calculations+", the
-// precision of the distance between two adjusted points, and saving the
-// table and the covariance matrix.
+// precision of the distance between two adjusted points, their relative
+// error ellipse and the standard deviations along and across a bearing, and
+// saving the table and the covariance matrix.
 #include "core/text_grid.h"
 
 #include <QDialog>
+#include <memory>
 #include <string>
 #include <vector>
 
+class NetworkPrecision;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
@@ -40,14 +44,27 @@ public:
   QPushButton *CalculateButton = nullptr; // calculate
   QLabel *DistanceLabel = nullptr, *DistanceValueLabel = nullptr; // distance caption, value
   QLabel *StdDevLabel = nullptr, *StdDevValueLabel = nullptr; // std. dev. caption, value
+  QLabel *BearingLabel = nullptr;
+  QLineEdit *BearingEdit = nullptr; // bearing in gon for along/across; empty: none
+  QLabel *RelativeEllipseLabel = nullptr, *RelativeEllipseValueLabel = nullptr;
+  QLabel *AlongAcrossLabel = nullptr, *AlongAcrossValueLabel = nullptr;
   QPushButton *SaveTableButton = nullptr; // save table
   QPushButton *SaveCovarianceMatrixButton = nullptr; // save covariance matrix
 
 public slots:
+  // "Calculate": the distance and its standard deviation, then the relative
+  // precision of the two points.
   void ComputeDistance();
   void SaveResultsTable();
   void SaveCovarianceMatrix();
 
 protected:
   void resizeEvent(QResizeEvent *event) override;
+
+private:
+  // The relative ellipse and along/across figures of the chosen points.
+  void ComputeRelative(int from, int to);
+  // The precision of the shown results, built from the reader at the first
+  // Calculate after ShowResults (the covariance is copied only when used).
+  std::shared_ptr<const NetworkPrecision> Precision;
 };

@@ -2,6 +2,10 @@
 // our engine, and bad input of every kind.
 #include "batch_test_support.h"
 
+#include "engine/network_precision.h"
+#include "engine/results_reader.h"
+#include "core/point_list.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -382,6 +386,80 @@ TEST(BatchBadInput, DistanceBetweenPointsThatAreNotAdjusted) {
   const auto unknown = RunProgram(Batch(), {"--distance", "104", "999", "slope", kCoords, kMeas});
   EXPECT_EQ(unknown.Code, 1);
   EXPECT_TRUE(Contains(unknown.Err, "point 999 is not in the coordinate file")) << unknown.Err;
+}
+
+// The relative precision printed by --relative equals NetworkPrecision's,
+// computed here from the kept results (mode 2: with the network centring).
+TEST(BatchSample, RelativePrecisionEqualsTheNetworkPrecision) {
+  TempFolder tmp;
+  const std::string work = tmp / "run";
+  const RunResult r = RunProgram(Batch(), {"--mode", "2", "--workdir", work, "--relative", "401",
+                                           "404", "--relative", "104", "404", "80", "--relative",
+                                           "101", "404", kCoords, kMeas});
+  ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
+
+  ResultsReader reader;
+  ASSERT_TRUE(reader.Bind(work + "/network.xml"));
+  ASSERT_TRUE(reader.ReadCoordinates());
+  ASSERT_TRUE(reader.ReadCovariance());
+  ASSERT_TRUE(reader.ResultsAre3d());
+  PointList network;
+  ASSERT_EQ(network.LoadFull(kCoords), 12);
+  reader.AddNetworkCentring(network);
+  const NetworkPrecision precision = BuildNetworkPrecision(reader, {});
+
+  const std::string num = R"((-?[0-9.]+))";
+  auto figures = [&](const std::string &from, const std::string &to, bool bearing) {
+    std::string pattern = "Relative precision " + from + " - " + to + ": a " + num + " mm, b " +
+                          num + " mm, bearing of a " + num + " gon, s\\(Z\\) " + num + " mm";
+    if (bearing)
+      pattern += "; along " + num + " gon " + num + " mm, across " + num + " mm";
+    std::smatch m;
+    std::vector<double> out;
+    EXPECT_TRUE(std::regex_search(r.Out, m, std::regex(pattern + "\n"))) << pattern << "\n" << r.Out;
+    for (size_t i = 1; i < m.size(); ++i)
+      out.push_back(std::stod(m[i]));
+    return out;
+  };
+  auto expectRelative = [&](double from, double to, const std::vector<double> &printed) {
+    RelativePrecision rel;
+    ASSERT_TRUE(precision.Relative(from, to, rel));
+    ASSERT_GE(printed.size(), 4u);
+    EXPECT_NEAR(printed[0], static_cast<double>(rel.Ellipse.SemiMajor), 0.0005);
+    EXPECT_NEAR(printed[1], static_cast<double>(rel.Ellipse.SemiMinor), 0.0005);
+    EXPECT_NEAR(printed[2], static_cast<double>(rel.Ellipse.Bearing), 0.00005);
+    EXPECT_NEAR(printed[3], static_cast<double>(rel.SigmaZ), 0.0005);
+    if (printed.size() == 7) {
+      const AlongAcross split = AlongAcrossOf(rel.Covariance.Horizontal, printed[4]);
+      EXPECT_NEAR(printed[5], static_cast<double>(split.Along), 0.0005);
+      EXPECT_NEAR(printed[6], static_cast<double>(split.Across), 0.0005);
+      // Along and across split the ellipse: their squares add up to a² + b².
+      EXPECT_NEAR(printed[5] * printed[5] + printed[6] * printed[6],
+                  printed[0] * printed[0] + printed[1] * printed[1], 0.01);
+    }
+  };
+  const auto tunnel = figures("401", "404", false);
+  expectRelative(401, 404, tunnel);
+  const auto across = figures("104", "404", true);
+  ASSERT_EQ(across.size(), 7u);
+  EXPECT_EQ(across[4], 80.0);
+  expectRelative(104, 404, across);
+  // Relative to a fixed pillar: the point's own ellipse.
+  const auto pillar = figures("101", "404", false);
+  expectRelative(101, 404, pillar);
+  const PointPrecision &p404 = precision.Points[static_cast<size_t>(precision.IndexOf(404))];
+  EXPECT_NEAR(pillar[0], static_cast<double>(p404.Ellipse.SemiMajor), 0.0005);
+}
+
+TEST(BatchBadInput, RelativePrecisionOfUnknownOrFixedPoints) {
+  const auto unknown = RunProgram(Batch(), {"--relative", "104", "999", kCoords, kMeas});
+  EXPECT_EQ(unknown.Code, 1);
+  EXPECT_TRUE(Contains(unknown.Err, "--relative: point 999 is not in the coordinate file"))
+      << unknown.Err;
+  EXPECT_FALSE(Contains(unknown.Out, "Evaluation started.")); // refused before the run
+  const auto fixed = RunProgram(Batch(), {"--relative", "101", "102", "5", kCoords, kMeas});
+  EXPECT_EQ(fixed.Code, 1);
+  EXPECT_TRUE(Contains(fixed.Err, "both fixed")) << fixed.Err;
 }
 
 // ---- Engine failures: exit status 2

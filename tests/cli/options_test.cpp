@@ -56,6 +56,26 @@ TEST(BatchOptions, HelpWinsOverEverythingElse) {
   EXPECT_NE(BatchUsage("korvadimensio3d-batch").find("--distance FROM TO"), std::string::npos);
 }
 
+TEST(BatchOptions, RelativeTakesAnOptionalBearing) {
+  BatchOptions o;
+  std::string err;
+  // A bearing is taken only when the next argument is a number.
+  ASSERT_EQ(Parse({"--relative", "1", "2", "100,5", "--relative", "3", "4", "c.txt", "m.txt"}, o,
+                  err),
+            ParseOutcome::Run)
+      << err;
+  ASSERT_EQ(o.Relatives.size(), 2u);
+  EXPECT_TRUE(o.Relatives[0].HasBearing);
+  EXPECT_EQ(o.Relatives[0].BearingGon, 100.5L);
+  EXPECT_EQ(o.Relatives[1].From, 3.0);
+  EXPECT_FALSE(o.Relatives[1].HasBearing);
+  EXPECT_EQ(o.CoordFile, "c.txt");
+  // After "--" a numeric file name stays a file name.
+  ASSERT_EQ(Parse({"--relative", "1", "2", "--", "5", "m.txt"}, o, err), ParseOutcome::Run) << err;
+  EXPECT_FALSE(o.Relatives[0].HasBearing);
+  EXPECT_EQ(o.CoordFile, "5");
+}
+
 TEST(BatchOptions, BadCommandLinesSayWhatIsWrong) {
   struct Case {
     std::vector<std::string> args;
@@ -74,6 +94,9 @@ TEST(BatchOptions, BadCommandLinesSayWhatIsWrong) {
       {{"--distance", "P1", "2", "slope", "a", "b"}, "'P1' is not a point number"},
       {{"--distance", "1", "", "slope", "a", "b"}, "'' is not a point number"},
       {{"--simple=1", "a", "b"}, "unknown option"},
+      {{"a", "b", "--relative", "1"}, "two points"},
+      {{"--relative", "1", "X", "a", "b"}, "'X' is not a point number"},
+      {{"--relative", "7", "7.0", "a", "b"}, "the same point 7"},
   };
   for (const auto &c : cases) {
     BatchOptions o;

@@ -50,6 +50,7 @@ TEST(RunFiles, DesktopFilesAreNamedAfterTheProgram) {
   EXPECT_EQ(f.Prefix, "/opt/kd/korvadimensio3d.");
   EXPECT_EQ(f.Protocol, "/opt/kd/korvadimensio3d.txt");
   EXPECT_EQ(f.Results, "/opt/kd/korvadimensio3d.xml");
+  EXPECT_EQ(f.ObservationTable, "/opt/kd/korvadimensio3d.obs.csv");
   const EngineRunFiles w = RunFilesForProgram("C:/Survey/tool.exe");
   EXPECT_EQ(w.Prefix, "C:/Survey/tool.");
   EXPECT_EQ(EnginePathFor("/opt/kd/korvadimensio3d"), "/opt/kd/gama.exe");
@@ -58,6 +59,7 @@ TEST(RunFiles, DesktopFilesAreNamedAfterTheProgram) {
   EXPECT_EQ(b.Input, "/tmp/run/network.gfk");
   EXPECT_EQ(b.Protocol, "/tmp/run/network.txt");
   EXPECT_EQ(b.Results, "/tmp/run/network.xml");
+  EXPECT_EQ(b.ObservationTable, "/tmp/run/network.obs.csv");
   EXPECT_EQ(EngineArguments(b), (std::vector<std::string>{"--encoding", "cp-1250", "--language",
                                                           "en", "/tmp/run/network.gfk",
                                                           "/tmp/run/network."}));
@@ -129,9 +131,11 @@ TEST(EnginePoll, DeleteOutputsRemovesOnlyTheOutputs) {
   Touch(f.Input);
   Touch(f.Protocol);
   Touch(f.Results);
+  Touch(f.ObservationTable);
   EXPECT_TRUE(DeleteOutputs(f));
   EXPECT_TRUE(FileExists(f.Input));
   EXPECT_FALSE(FileExists(f.Protocol));
+  EXPECT_FALSE(FileExists(f.ObservationTable));
   EXPECT_FALSE(FileExists(f.Results));
   EXPECT_TRUE(DeleteOutputs(f)); // absent files are fine
   EXPECT_FALSE(FileExists(d.Path.string())); // a folder is not a file

@@ -342,10 +342,12 @@ private slots:
     LoadNetwork(4, MeasurementFile(4));
     F.Write("korvadimensio3d.txt", "old");
     F.Write("korvadimensio3d.xml", "old");
+    F.Write("korvadimensio3d.obs.csv", "old");
     F.Fake->onStart = [](const QString &, const QStringList &, QString &) { return true; };
     F.Fake->processRunning = true;
     TheMainWindow->Evaluate();
     QVERIFY(!QFile::exists(F.Path("korvadimensio3d.txt")));
+    QVERIFY(!QFile::exists(F.Path("korvadimensio3d.obs.csv")));
     QVERIFY(!QFile::exists(F.Path("korvadimensio3d.xml")));
     Timer()->Fire();
     QCOMPARE(TheMainWindow->StatusText(), QString("Reading file: 0"));

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QThread>
@@ -105,6 +106,57 @@ private slots:
     QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("--------"));
   }
 
+  // Relative vector 1 -> 2: horizontal covariance diag(4 + 16, 9 + 16), height
+  // variance 1 + 4 - 2 * 1.
+  void calculateAddsTheRelativeEllipseAndAlongAcross() {
+    Calculate(kResults);
+    QLabel *ellipse = TheResultsWindow->RelativeEllipseValueLabel;
+    QLabel *alongAcross = TheResultsWindow->AlongAcrossValueLabel;
+    QCOMPARE(ellipse->text(), QString("--------"));
+    const QString expected = "a 5.000 mm, b 4.472 mm, bearing of a 100.0000 gon, s(Z) 1.732 mm";
+    Choose(0, 0, 1);
+    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("13.000000 m")); // kept as it was
+    QCOMPARE(ellipse->text(), expected);
+    QCOMPARE(alongAcross->text(), QString("--------")); // no bearing given
+    TheResultsWindow->BearingEdit->setText("0");
+    Choose(0, 1, 0); // swapped points, same figures
+    QCOMPARE(ellipse->text(), expected);
+    QCOMPARE(alongAcross->text(), QString("along 0.0000 gon 4.472 mm, across 5.000 mm"));
+    TheResultsWindow->BearingEdit->setText(" 50,0 ");
+    Choose(2, 0, 1);
+    QCOMPARE(alongAcross->text(), QString("along 50.0000 gon 4.743 mm, across 4.743 mm"));
+    // The same point twice has no relative precision.
+    Choose(0, 1, 1);
+    QCOMPARE(ellipse->text(), QString("--------"));
+    QCOMPARE(alongAcross->text(), QString("--------"));
+    QVERIFY(F.Fake->messages.isEmpty());
+    // A bearing that is no number: "Wrong input!", the field is reset and
+    // the ellipse is still shown.
+    TheResultsWindow->BearingEdit->setText("north");
+    Choose(0, 0, 1);
+    QCOMPARE(F.Fake->messages, QStringList{"Wrong input!"});
+    QVERIFY(TheResultsWindow->BearingEdit->text().isEmpty());
+    QCOMPARE(ellipse->text(), expected);
+    QCOMPARE(alongAcross->text(), QString("--------"));
+  }
+
+  void relativeFiguresFollowTheLatestResults() {
+    Calculate(kResults);
+    Choose(0, 0, 1);
+    // New results with uncorrelated heights: the figures are computed anew.
+    QByteArray other = kResults;
+    other.replace("1 0  0 1\n", "1 0  0 0\n");
+    Calculate(other);
+    QCOMPARE(TheResultsWindow->RelativeEllipseValueLabel->text(), QString("--------"));
+    Choose(0, 0, 1);
+    QVERIFY2(TheResultsWindow->RelativeEllipseValueLabel->text().endsWith("s(Z) 2.236 mm"),
+             qPrintable(TheResultsWindow->RelativeEllipseValueLabel->text()));
+    // A typed text that names no point shows nothing.
+    TheResultsWindow->ToPointCombo->setEditText("99");
+    TheResultsWindow->ComputeDistance();
+    QCOMPARE(TheResultsWindow->RelativeEllipseValueLabel->text(), QString("--------"));
+  }
+
   void wholeNetworkCentringEntersTheDiagonal() {
     F.Write("c.txt", "1 100 200 50 0 0\r\n2 103 204 62 0.003 0\r\n");
     F.Fake->openAnswers << F.Path("c.txt");
@@ -115,6 +167,10 @@ private slots:
     QCOMPARE(Cell(2, 5), QString("5.000"));
     QCOMPARE(Cell(2, 6), QString("2.000"));
     QCOMPARE(Cell(1, 4), QString("2.000"));
+    // The relative precision includes the centring of point 2 (3 mm).
+    Choose(0, 0, 1);
+    QCOMPARE(TheResultsWindow->RelativeEllipseValueLabel->text(),
+             QString("a 5.831 mm, b 5.385 mm, bearing of a 100.0000 gon, s(Z) 1.732 mm"));
   }
 
   void savedTableAndMatrixHaveTheirShape() {

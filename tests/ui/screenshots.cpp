@@ -17,6 +17,8 @@
 #include "ui/settings_dialog.h"
 #include "ui/app_globals.h"
 #include "ui/point_properties_dialog.h"
+
+#include <QLineEdit>
 #include "ui/precision_guide_dialog.h"
 
 #include <QApplication>
@@ -126,6 +128,24 @@ int main(int argc, char *argv[]) {
   ThePrecisionGuide->ComputeSlopeDistanceSigma();
   ThePrecisionGuide->ComputeHeightDifferenceSigma();
   Shot(ThePrecisionGuide, "precision_guide");
+
+  // The sample network evaluated: relative precision of the tunnel traverse
+  // 401 - 404 and the transverse breakthrough error across its axis
+  // (81.29 gon).
+  TheMeasurementPlan->hide();
+  TheMainWindow->Evaluate();
+  for (int i = 0; i < 51 && timer->Enabled(); ++i) {
+    QThread::msleep(200);
+    timer->Fire();
+  }
+  if (TheMainWindow->CalculationsButton->isEnabled()) {
+    TheMainWindow->ShowCalculations();
+    TheResultsWindow->FromPointCombo->setCurrentIndex(TheResultsWindow->FromPointCombo->findText("401"));
+    TheResultsWindow->ToPointCombo->setCurrentIndex(TheResultsWindow->ToPointCombo->findText("404"));
+    TheResultsWindow->BearingEdit->setText("81.29");
+    TheResultsWindow->ComputeDistance();
+    Shot(TheResultsWindow, "results_relative");
+  }
 
   // A run that fails: the engine's reason at once, the protocol readable.
   f.Fake->openAnswers << f.Path("coords.txt") << f.Path("few.txt");

@@ -1,0 +1,209 @@
+#include "ui/live_precision.h"
+
+#include "core/text_file.h"
+#include "engine/observation_table.h"
+#include "engine/results_reader.h"
+#include "settings/language_pack.h"
+#include "ui/platform.h"
+#include "ui/ui_text.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+// The base name of the files of a run inside its folder.
+constexpr const char *kRunBase = "live";
+} // namespace
+
+LivePrecision::LivePrecision(QObject *parent) : QObject(parent) {
+  Dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/korvadimensio3d-live-XXXXXX");
+  if (!Dir->isValid())
+    Dir.reset();
+  Timeout = new QTimer(this);
+  Timeout->setSingleShot(true);
+  Timeout->setInterval(TimeoutMs);
+  connect(Timeout, &QTimer::timeout, this, &LivePrecision::EngineTimedOut);
+}
+
+LivePrecision::~LivePrecision() {
+  StopEngine();
+  RemoveRunFolder();
+}
+
+QString LivePrecision::Folder() const { return Dir ? Dir->path() : QString(); }
+
+qint64 LivePrecision::EngineProcessId() const {
+  return Engine && Engine->state() != QProcess::NotRunning ? Engine->processId() : 0;
+}
+
+void LivePrecision::Cancel() {
+  ++Generation; // outcomes of the older request are dropped
+  Pending = false;
+  Timeout->stop();
+  StopEngine();
+  RemoveRunFolder();
+}
+
+void LivePrecision::StopEngine() {
+  if (!Engine)
+    return;
+  QProcess *old = Engine;
+  Engine = nullptr;
+  old->disconnect(this);
+  if (old->state() != QProcess::NotRunning) {
+    old->kill();
+    old->waitForFinished(2000);
+  }
+  // Later: this may run while the process is delivering one of its signals.
+  old->deleteLater();
+}
+
+void LivePrecision::RemoveRunFolder() {
+  if (!RunFolder.isEmpty())
+    QDir(RunFolder).removeRecursively();
+  RunFolder.clear();
+}
+
+void LivePrecision::FailLater(const QString &reason) {
+  const quint64 generation = Generation;
+  QMetaObject::invokeMethod(
+      this,
+      [this, generation, reason] {
+        if (generation != Generation)
+          return;
+        Pending = false;
+        emit PrecisionFailed(reason);
+      },
+      Qt::QueuedConnection);
+}
+
+void LivePrecision::Request(const SurveyNetwork &snapshot) {
+  Cancel();
+  Pending = true;
+  // Only what the engine input needs is copied: no window state, no
+  // warning receiver (plumbing warnings are the main evaluation's job).
+  SurveyNetwork copy;
+  copy.Points.List = snapshot.Points.List;
+  copy.Points.ScSvpMode = snapshot.Points.ScSvpMode;
+  copy.Measurements = snapshot.Measurements;
+  copy.PlumbSigma = snapshot.PlumbSigma;
+  StartRun(copy);
+}
+
+void LivePrecision::StartRun(SurveyNetwork &copy) {
+  const EvaluationCheck check = CheckBeforeEvaluation(copy, [](const std::string &) {});
+  if (check.TooSmall) {
+    FailLater(Txt(19));
+    return;
+  }
+  if (!Dir) {
+    FailLater(QStringLiteral("Cannot create a temporary folder in %1").arg(QDir::tempPath()));
+    return;
+  }
+  // A folder per request: files of a stopped older engine can never be
+  // taken for the new results.
+  RunFolder = Dir->filePath(QStringLiteral("run%1").arg(Generation));
+  if (!QDir().mkpath(RunFolder)) {
+    FailLater(QStringLiteral("Cannot create the folder %1").arg(RunFolder));
+    RunFolder.clear();
+    return;
+  }
+  Files = RunFilesInFolder(S(RunFolder), kRunBase);
+  copy.Measurements.Sort();
+  if (!copy.WriteEngineInput(Files.Input)) {
+    const std::string failed = FailedMeasurementText(copy.LastWriteFailure);
+    FailLater(Txt(20) + " (" + Q(failed.empty() ? Files.Input : failed) + ")");
+    return;
+  }
+  Points = copy.Points.List;
+  Mode = copy.Points.ScSvpMode;
+
+  const QString engine =
+      EnginePath.isEmpty() ? Q(EnginePathFor(S(Platform().ProgramPath()))) : EnginePath;
+  QStringList args;
+  for (const std::string &arg : EngineArguments(Files))
+    args << Q(arg);
+  Engine = new QProcess(this);
+  Engine->setProgram(engine);
+  Engine->setArguments(args);
+  // The engine talks only through its files.
+  Engine->setStandardInputFile(QProcess::nullDevice());
+  Engine->setStandardOutputFile(QProcess::nullDevice());
+  Engine->setStandardErrorFile(QProcess::nullDevice());
+  connect(Engine, &QProcess::finished, this, &LivePrecision::EngineFinished);
+  connect(Engine, &QProcess::errorOccurred, this, [this, engine](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart)
+      return; // crashes end in finished()
+    const QString why = Engine ? Engine->errorString() : QString();
+    Timeout->stop();
+    FailLater(why + " (" + engine + ")");
+  });
+  Timeout->start();
+  Engine->start();
+}
+
+void LivePrecision::EngineTimedOut() {
+  if (!Pending)
+    return;
+  StopEngine();
+  FailLater(QStringLiteral("The engine did not finish within %1 s").arg(TimeoutMs / 1000.0));
+}
+
+void LivePrecision::EngineFinished(int exitCode, QProcess::ExitStatus status) {
+  Timeout->stop();
+  if (Engine) {
+    // The receivers of the outcome may start a new request at once.
+    Engine->disconnect(this);
+    Engine->deleteLater();
+    Engine = nullptr;
+  }
+  const quint64 generation = Generation;
+  auto failWith = [&](const QString &reason) {
+    Pending = false;
+    RemoveRunFolder();
+    emit PrecisionFailed(reason);
+  };
+
+  if (status != QProcess::NormalExit || exitCode != 0 || !FileExists(Files.Results)) {
+    std::string bytes, reason;
+    if (kd::ReadFileBytes(Files.Protocol, bytes))
+      reason = ProtocolFailureReason(kd::Cp1250ToUtf8(bytes));
+    if (reason.empty())
+      reason = status == QProcess::NormalExit
+                   ? "The engine ended with exit status " + std::to_string(exitCode) +
+                         " without results"
+                   : "The engine stopped abnormally";
+    failWith(Q(reason));
+    return;
+  }
+
+  ResultsReader reader;
+  TextGrid grid;
+  std::vector<std::string> chooser1, chooser2;
+  if (!reader.Bind(Files.Results)) {
+    failWith(Q(reader.Error));
+    return;
+  }
+  const bool coords = reader.ReadCoordinates();
+  const bool cov = reader.ReadCovariance();
+  reader.ReleaseDocument();
+  if (!coords || !cov || !reader.ResultsAre3d()) {
+    failWith(Txt(23) + Q(reader.Error));
+    return;
+  }
+  if (Mode == 2)
+    reader.AddNetworkCentring(Points);
+  // The observation table only adds the reliability; without it the
+  // ellipses are still worth showing.
+  std::vector<ObservationRow> rows;
+  std::string tableError;
+  if (!ReadObservationTable(Files.ObservationTable, rows, tableError))
+    rows.clear();
+  auto precision = std::make_shared<const NetworkPrecision>(BuildNetworkPrecision(reader, rows));
+  if (generation != Generation)
+    return; // a newer request arrived meanwhile
+  Pending = false;
+  RemoveRunFolder();
+  emit PrecisionReady(std::move(precision));
+}

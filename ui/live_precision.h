@@ -1,0 +1,119 @@
+#pragma once
+// Live precision: evaluates the network again in the background after every
+// edit, so that the plans can redraw the error ellipses and the reliability
+// colours without the user pressing "- Evaluation -".
+//
+// Each request works on a copy of the network and runs the engine in a
+// private temporary folder of its own, never touching the files of the main
+// window's evaluation (korvadimensio3d.gfk/.txt/.obs.csv/.xml). A newer
+// request cancels an older one: the older engine process is stopped and
+// nothing is delivered for it. The Sc/Svp mode of the copy is honoured as in
+// the main evaluation: mode 1 enters the observations, mode 2 adds the
+// centring and height variances to the covariance of the results.
+//
+// Everything runs on the user-interface thread; the engine is a child
+// process started with an argument list, and its end arrives as an event.
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "core/point_list.h"
+#include "core/survey_network.h"
+#include "engine/evaluation.h"
+#include "engine/network_precision.h"
+#include "ui/app_globals.h"
+
+class QTemporaryDir;
+class QTimer;
+
+class LivePrecision : public QObject {
+  Q_OBJECT
+public:
+  // The longest an engine run may take before it is stopped and the
+  // request fails, as the main evaluation's time-out.
+  static constexpr int TimeoutMs = EnginePoll::MaxPolls * EnginePoll::IntervalMs;
+
+  explicit LivePrecision(QObject *parent = nullptr);
+  ~LivePrecision() override;
+
+  // Evaluates a copy of `snapshot` (points, measurements, Sc/Svp mode) in
+  // the background; the outcome arrives as PrecisionReady or PrecisionFailed,
+  // always after Request has returned. A request that is still running is
+  // cancelled first.
+  void Request(const SurveyNetwork &snapshot);
+  // Cancels the running request, if any: its engine is stopped and nothing
+  // is delivered for it.
+  void Cancel();
+  // True from a Request until its outcome has been delivered or cancelled.
+  bool Busy() const { return Pending; }
+
+  // The engine to run; by default gama.exe in the program's folder.
+  void SetEnginePath(const QString &path) { EnginePath = path; }
+  // The private folder of the runs ("" when none could be created).
+  QString Folder() const;
+  // The process id of the running engine, 0 when none runs.
+  qint64 EngineProcessId() const;
+
+signals:
+  void PrecisionReady(std::shared_ptr<const NetworkPrecision> precision);
+  // Why no precision can be shown: the engine's own explanation when it
+  // refused the network (first explanatory line of its protocol), else what
+  // went wrong before or while running it.
+  void PrecisionFailed(QString reason);
+
+private:
+  void StartRun(SurveyNetwork &copy);
+  void EngineFinished(int exitCode, QProcess::ExitStatus status);
+  void EngineTimedOut();
+  // Delivers a failure after the current event, unless a newer request
+  // came first.
+  void FailLater(const QString &reason);
+  void StopEngine();
+  void RemoveRunFolder();
+
+  std::unique_ptr<QTemporaryDir> Dir;
+  QProcess *Engine = nullptr;
+  QTimer *Timeout = nullptr;
+  QString EnginePath;
+  quint64 Generation = 0; // number of the newest request
+  bool Pending = false;
+  QString RunFolder;      // folder of the running request
+  EngineRunFiles Files;   // its files
+  PointList Points;       // its points, for the centring of mode 2
+  int Mode = 1;           // its Sc/Svp mode
+};
+
+// Hooks a plan window up to `live`. `Plan` is a plan window with
+//   bool LivePrecisionEnabled() const;      // the "live precision" box
+//   signal void NetworkEdited();            // after every edit of the network
+//   void SetPrecision(std::shared_ptr<const NetworkPrecision>,
+//                     const std::string &failureReason);
+// While the plan's box is checked, every NetworkEdited requests an
+// evaluation of the network that `network` returns (by default the
+// program's one network). Each outcome goes to the plan through SetPrecision
+// when its box is checked at that moment: the precision with an empty
+// reason, or a null precision with the reason. Several plans may share one
+// LivePrecision; the latest outcome then reaches every plan that shows live
+// precision, since all of them show the same network.
+template <class Plan>
+void ConnectLivePrecision(
+    LivePrecision &live, Plan &plan,
+    std::function<const SurveyNetwork *()> network = [] { return TheNetwork; }) {
+  QObject::connect(&plan, &Plan::NetworkEdited, &live, [&live, &plan, network] {
+    if (!plan.LivePrecisionEnabled())
+      return;
+    if (const SurveyNetwork *net = network())
+      live.Request(*net);
+  });
+  QObject::connect(&live, &LivePrecision::PrecisionReady, &plan,
+                   [&plan](std::shared_ptr<const NetworkPrecision> precision) {
+                     if (plan.LivePrecisionEnabled())
+                       plan.SetPrecision(std::move(precision), std::string());
+                   });
+  QObject::connect(&live, &LivePrecision::PrecisionFailed, &plan, [&plan](const QString &reason) {
+    if (plan.LivePrecisionEnabled())
+      plan.SetPrecision(nullptr, reason.toStdString());
+  });
+}
