@@ -21,6 +21,12 @@ struct BatchOptions {
   std::string TableFile;    // save the results table; "" = no
   std::string CovFile;      // save the covariance matrix; "" = no
   std::vector<DistanceRequest> Distances;
+  std::vector<std::string> PlotFiles; // measurement plan drawings (.png, .svg, .pdf)
+  int PlotWidth = 1600;               // pixels (PDF/SVG: at 96 per inch)
+  int PlotHeight = 1200;
+  bool PlotPercent95 = false;         // 95 % ellipses instead of standard ones
+  double PlotMagnification = 0;       // 0: automatic
+  bool PlotRelative = false;          // relative ellipses of the measured pairs
   std::string CoordFile;
   std::string MeasFile;
 };

@@ -109,8 +109,11 @@ MeasurementList PairsOf(const SurveyNetwork &net) {
   return list;
 }
 
-void DrawLegend(QPainter &painter, const QRectF &area, const NetworkPrecision &precision,
-                const SurveyNetwork &network, const PlotView &view, const PlotOptions &o) {
+} // namespace
+
+void DrawPrecisionLegend(QPainter &painter, const QRectF &area, const PlotView &view,
+                         const SurveyNetwork &network, const NetworkPrecision &precision,
+                         const PlotOptions &o) {
   painter.save();
   const QFont font = PlotFont(o);
   painter.setFont(font);
@@ -206,8 +209,6 @@ void DrawLegend(QPainter &painter, const QRectF &area, const NetworkPrecision &p
   }
   painter.restore();
 }
-
-} // namespace
 
 QPointF PlotView::ToPixel(long double X, long double Y) const {
   return QPointF(static_cast<double>((X - CentreX) * Scale + OriginX),
@@ -361,7 +362,7 @@ void DrawPrecisionOverlay(QPainter &painter, const QRectF &area, const PlotView 
   }
   painter.setClipping(false);
   if (o.ShowLegend)
-    DrawLegend(painter, area, precision, network, view, o);
+    DrawPrecisionLegend(painter, area, view, network, precision, o);
   painter.restore();
 }
 
@@ -489,14 +490,7 @@ void DrawPrecisionPlan(QPainter &painter, const QRectF &area, const SurveyNetwor
   }
   painter.setFont(font);
   if (precision && o.ShowLegend)
-    DrawPrecisionOverlay(painter, area, view, network, *precision, [&] {
-      // Only the legend and scale bar this time.
-      PlotOptions only = o;
-      only.ShowEllipses = only.ShowHeightBars = only.ShowRelativeEllipses = false;
-      only.ShowReliability = o.ShowReliability;
-      only.ToleranceSemiMajorMm = o.ToleranceSemiMajorMm;
-      return only;
-    }());
+    DrawPrecisionLegend(painter, area, view, network, *precision, o);
   painter.restore();
 }
 

@@ -78,6 +78,12 @@ void DrawPrecisionOverlay(QPainter &painter, const QRectF &area, const PlotView 
                           const SurveyNetwork &network, const NetworkPrecision &precision,
                           const PlotOptions &options);
 
+// The reliability legend (bottom-left) and the scale bar of the ellipses
+// (bottom-right) alone.
+void DrawPrecisionLegend(QPainter &painter, const QRectF &area, const PlotView &view,
+                         const SurveyNetwork &network, const NetworkPrecision &precision,
+                         const PlotOptions &options);
+
 // A one-line message in the plan (for example why there is no precision).
 void DrawPlotMessage(QPainter &painter, const QRectF &area, const QString &text,
                      const PlotOptions &options);
