@@ -115,6 +115,21 @@ void Zoom(PointSet &points, double factor) {
   points.Marked = false;
 }
 
+void ZoomAbout(PointSet &points, double factor, long double x, long double y) {
+  if (!(factor > 0) || !std::isfinite(factor) || !std::isfinite(x) || !std::isfinite(y))
+    return;
+  const long double newScale = points.Scale * factor;
+  if (!(newScale > 0) || !std::isfinite(newScale))
+    return;
+  long double X = 0, Y = 0;
+  PixelToWorld(points, x, y, X, Y);
+  points.Scale = newScale;
+  const PixelPosition p = WorldToPixel(points, X, Y);
+  points.OffsetX += x - p.x;
+  points.OffsetY += y - p.y;
+  points.Marked = false;
+}
+
 void Pan(PointSet &points, int dx, int dy) {
   points.OffsetX += dx;
   points.OffsetY += dy;

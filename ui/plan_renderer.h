@@ -55,6 +55,9 @@ void FitAll(PointSet &points);
 // the view where it is. Clears the mark. A factor that is not a positive
 // finite number changes nothing.
 void Zoom(PointSet &points, double factor);
+// Multiplies the scale by `factor` keeping the world point under the pixel
+// (x, y) where it is (the wheel zooms about the cursor). Clears the mark.
+void ZoomAbout(PointSet &points, double factor, long double x, long double y);
 // Moves the view by whole pixels; clears the mark.
 void Pan(PointSet &points, int dx, int dy);
 
