@@ -20,7 +20,9 @@
 
 #include <QApplication>
 #include <QTableWidget>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -123,6 +125,30 @@ int main(int argc, char *argv[]) {
   ThePrecisionGuide->ComputeSlopeDistanceSigma();
   ThePrecisionGuide->ComputeHeightDifferenceSigma();
   Shot(ThePrecisionGuide, "precision_guide");
+
+  // The plans with the precision of the evaluated sample network: error
+  // ellipses, height bars, reliability colours and a tolerance.
+  TheMainWindow->Evaluate();
+  for (int i = 0; i < 51 && timer->Enabled(); ++i) {
+    QThread::msleep(500);
+    timer->Fire();
+  }
+  if (TheMainWindow->CalculationsButton->isEnabled()) {
+    TheMainWindow->ShowCoordinatePlan();
+    TheCoordinatePlan->resize(1300, 860);
+    TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(3.0);
+    TheCoordinatePlan->show();
+    TheCoordinatePlan->ShowAllPoints();
+    Shot(TheCoordinatePlan, "coordinate_plan_ellipses");
+    TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(0);
+    TheMainWindow->ShowMeasurementPlan();
+    TheMeasurementPlan->resize(1300, 860);
+    TheMeasurementPlan->RelativeCheck->setChecked(true);
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->ShowAllPoints();
+    Shot(TheMeasurementPlan, "measurement_plan_ellipses");
+    TheMeasurementPlan->RelativeCheck->setChecked(false);
+  }
 
   // The same main and settings windows in Czech.
   TheSettingsDialog->LanguageCombo->setEditText("CZ");
