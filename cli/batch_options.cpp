@@ -5,7 +5,9 @@
 #include "core/number_text.h"
 #include "engine/relative_precision_text.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -37,6 +39,7 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
   error.clear();
   std::vector<std::string> positional;
   bool modeSeen = false;
+  bool plotSizeSeen = false;
   bool optionsEnded = false;
 
   for (size_t i = 0; i < args.size(); ++i) {
@@ -113,6 +116,64 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
       opts.TimeoutSeconds = seconds;
     } else if (name == "--strict" && !inlineValue) {
       opts.Strict = true;
+    } else if (name == "--plot") {
+      std::string file;
+      if (!takeValue(file))
+        return ParseOutcome::Error;
+      const auto dot = file.find_last_of('.');
+      const auto slash = file.find_last_of('/');
+      std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                            ? std::string()
+                            : file.substr(dot + 1);
+      for (char &c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (ext != "png" && ext != "svg" && ext != "pdf") {
+        error = "--plot: cannot tell the format of '" + file +
+                "' (the name must end in .png, .svg or .pdf)";
+        return ParseOutcome::Error;
+      }
+      opts.PlotFiles.push_back(file);
+    } else if (name == "--plot-size" && !inlineValue) {
+      if (!once(plotSizeSeen))
+        return ParseOutcome::Error;
+      if (i + 2 >= args.size()) {
+        error = "option --plot-size needs two values: WIDTH HEIGHT";
+        return ParseOutcome::Error;
+      }
+      int *dims[] = {&opts.PlotWidth, &opts.PlotHeight};
+      for (int k = 0; k < 2; ++k) {
+        const std::string &v = args[i + 1 + k];
+        char *end = nullptr;
+        const long n = std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0' || n < 100 || n > 20000) {
+          error = "--plot-size: '" + v + "' is not a size from 100 to 20000 pixels";
+          return ParseOutcome::Error;
+        }
+        *dims[k] = static_cast<int>(n);
+      }
+      i += 2;
+      plotSizeSeen = true;
+    } else if (name == "--plot-level") {
+      std::string v;
+      if (!takeValue(v))
+        return ParseOutcome::Error;
+      if (v != "standard" && v != "95") {
+        error = "option --plot-level takes standard or 95, not '" + v + "'";
+        return ParseOutcome::Error;
+      }
+      opts.PlotPercent95 = v == "95";
+    } else if (name == "--plot-magnification") {
+      std::string v;
+      if (!takeValue(v))
+        return ParseOutcome::Error;
+      long double m = 0;
+      if (!TryTextToNum(v, m) || !std::isfinite(m) || m <= 0) {
+        error = "--plot-magnification: '" + v + "' is not a positive number";
+        return ParseOutcome::Error;
+      }
+      opts.PlotMagnification = static_cast<double>(m);
+    } else if (name == "--plot-relative" && !inlineValue) {
+      opts.PlotRelative = true;
     } else if (name == "--distance" && !inlineValue) {
       if (i + 3 >= args.size()) {
         error = "option --distance needs three values: FROM TO slope|horizontal|vertical";
@@ -226,6 +287,15 @@ std::string BatchUsage(const std::string &programName) {
          "                         standard deviation of their height difference; with a\n"
          "                         bearing also the standard deviations along and across\n"
          "                         it (may be repeated; a fixed point counts as exact)\n"
+         "  --plot FILE            draw the measurement plan with the error ellipses,\n"
+         "                         height bars and reliability colours to FILE: PNG,\n"
+         "                         SVG or PDF by its extension (may be repeated)\n"
+         "  --plot-size W H        size of the drawing in pixels (default 1600 1200)\n"
+         "  --plot-level standard|95\n"
+         "                         standard (default) or 95 % ellipses and bars\n"
+         "  --plot-magnification N enlarge the ellipses N times (default: automatic,\n"
+         "                         the largest about a tenth of the drawing)\n"
+         "  --plot-relative        also draw the relative ellipse of every measured pair\n"
          "  --help                 show this text\n"
          "\n"
          "Exit status: 0 success; 1 bad input (the command's checks, or the engine\n"

@@ -33,6 +33,12 @@ struct BatchOptions {
   double TimeoutSeconds = 0; // stop an engine working longer; 0 = wait as long as it works
   bool Strict = false;       // every warning about the input ends the run (exit 1)
   std::vector<RelativeRequest> Relatives;
+  std::vector<std::string> PlotFiles; // measurement plan drawings (.png, .svg, .pdf)
+  int PlotWidth = 1600;               // pixels (PDF/SVG: at 96 per inch)
+  int PlotHeight = 1200;
+  bool PlotPercent95 = false;         // 95 % ellipses instead of standard ones
+  double PlotMagnification = 0;       // 0: automatic
+  bool PlotRelative = false;          // relative ellipses of the measured pairs
   std::string CoordFile;
   std::string MeasFile;
 };

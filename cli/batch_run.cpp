@@ -5,8 +5,11 @@
 #include "core/text_file.h"
 #include "engine/evaluation.h"
 #include "engine/network_precision.h"
+#include "engine/observation_table.h"
 #include "engine/relative_precision_text.h"
 #include "engine/results_reader.h"
+#include "engine/run_precision.h"
+#include "plot/precision_plan.h"
 #include "precision/observation_sigma.h"
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
@@ -211,6 +214,7 @@ public:
   int ReadEngineResults();
   int PrintDistances();
   int PrintRelativePrecisions();
+  int WritePlots();
   int SaveOutputs();
 
 private:
@@ -248,11 +252,15 @@ private:
   ResultsReader Reader;
   TextGrid Grid;
   int Warnings = 0;
+  bool PlotFailed = false; // a --plot file could not be written
 };
 
 // Outputs must never overwrite the inputs, nor each other.
 int BatchRun::CheckOutputFiles() {
-  for (const std::string *o : {&Opts.TableFile, &Opts.CovFile}) {
+  std::vector<const std::string *> outputs = {&Opts.TableFile, &Opts.CovFile};
+  for (const std::string &plot : Opts.PlotFiles)
+    outputs.push_back(&plot);
+  for (const std::string *o : outputs) {
     if (o->empty())
       continue;
     if (SamePath(*o, Opts.CoordFile) || SamePath(*o, Opts.MeasFile))
@@ -566,8 +574,34 @@ int BatchRun::PrintRelativePrecisions() {
   return kNextStep;
 }
 
+// The measurement plan with the precision of the run, drawn to every --plot
+// file. A missing observation table only leaves the reliability colours out.
+int BatchRun::WritePlots() {
+  if (Opts.PlotFiles.empty())
+    return kNextStep;
+  std::string tableError;
+  std::vector<ObservationRow> rows;
+  if (!ReadObservationTable(ObservationTableFile(Files), rows, tableError)) {
+    rows.clear();
+    Err << kBatchProgramName << ": warning: no reliability in the plot: " << tableError << "\n";
+  }
+  const NetworkPrecision precision = BuildNetworkPrecision(Reader, rows);
+  PlotOptions plot;
+  plot.Level = Opts.PlotPercent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+  plot.Magnification = Opts.PlotMagnification;
+  plot.ShowRelativeEllipses = Opts.PlotRelative;
+  for (const std::string &file : Opts.PlotFiles) {
+    std::string plotError;
+    if (!WritePlot(file, Opts.PlotWidth, Opts.PlotHeight, Net, &precision, plot, plotError)) {
+      Err << kBatchProgramName << ": " << plotError << "\n";
+      PlotFailed = true;
+    }
+  }
+  return kNextStep;
+}
+
 int BatchRun::SaveOutputs() {
-  int code = beOk;
+  int code = PlotFailed ? beBadInput : beOk;
   if (!Opts.TableFile.empty() && !Reader.SaveTable(Opts.TableFile)) {
     Err << kBatchProgramName << ": cannot write the table file " << Opts.TableFile << "\n";
     code = beBadInput;
@@ -591,7 +625,8 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
         &BatchRun::PrepareWorkFolder,
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
-        &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::SaveOutputs}) {
+        &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
+        &BatchRun::SaveOutputs}) {
     if (const int code = (run.*step)(); code != kNextStep)
       return code;
   }

@@ -3,7 +3,11 @@
 #include "cli/batch_options.h"
 #include "engine/evaluation.h"
 
+#include <QGuiApplication>
+
 #include <csignal>
+#include <cstdlib>
+#include <memory>
 #include <iostream>
 
 namespace {
@@ -41,6 +45,18 @@ int main(int argc, char **argv) {
   // A reader that goes away (e.g. "| head") must not end the command before
   // it has removed its temporary folder; the output is simply lost.
   signal(SIGPIPE, SIG_IGN);
+
+  // Plots are drawn with the desktop program's drawing code, which needs a
+  // GUI application; it draws offscreen, never on a display.
+  std::unique_ptr<QGuiApplication> gui;
+  if (!opts.PlotFiles.empty()) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int guiArgc = 1;
+    static char guiName[] = "korvadimensio3d-batch";
+    static char *guiArgv[] = {guiName, nullptr};
+    gui = std::make_unique<QGuiApplication>(guiArgc, guiArgv);
+  }
 
   std::string programPath = ProgramPath();
   if (programPath.empty())

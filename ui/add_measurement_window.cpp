@@ -128,6 +128,7 @@ bool AddMeasurementWindow::InsertMeasurement() {
     if (TheMeasurementPlan) {
       TheMeasurementPlan->RefreshGrid();
       TheMeasurementPlan->Redraw();
+      TheMeasurementPlan->MeasurementAdded();
     }
   }
   ActivateStationField();

@@ -67,6 +67,7 @@ CoordinatePlanWindow::CoordinatePlanWindow(QWidget *parent) : PlanWindow(5, pare
   connect(PointNumberEdit, &QLineEdit::textChanged, this, &CoordinatePlanWindow::ValidatePointNumber);
   connect(HeightEdit, &QLineEdit::textChanged, this, &CoordinatePlanWindow::ValidateHeight);
 
+  MakePrecisionBar(false);
   resize(DesignWidth, DesignHeight);
 }
 
@@ -106,7 +107,34 @@ void CoordinatePlanWindow::Redraw() {
     return;
   ClearPlan(Net().Points);
   DrawPoints(Net().Points);
+  DrawPrecisionLayer();
   PlanImage->update();
+}
+
+namespace {
+
+bool SamePoints(const std::vector<NetworkPoint> &a, const std::vector<NetworkPoint> &b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const NetworkPoint &p, const NetworkPoint &q) {
+                      return p.Number == q.Number && p.X == q.X && p.Y == q.Y && p.Z == q.Z &&
+                             p.Fixed == q.Fixed && p.Sc == q.Sc && p.Svp == q.Svp;
+                    });
+}
+
+} // namespace
+
+void CoordinatePlanWindow::ShowModalEdit(QDialog *dialog) {
+  const std::vector<NetworkPoint> before = Net().Points.List.Items;
+  Platform().ShowModal(dialog);
+  if (!SamePoints(before, Net().Points.List.Items))
+    NotifyNetworkEdited();
+}
+
+void CoordinatePlanWindow::RunEdit(const std::function<void()> &edit) {
+  const std::vector<NetworkPoint> before = Net().Points.List.Items;
+  edit();
+  if (!SamePoints(before, Net().Points.List.Items))
+    NotifyNetworkEdited();
 }
 
 void CoordinatePlanWindow::RefillGrid() {
@@ -140,7 +168,7 @@ void CoordinatePlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) {
     const int i = NearestPoint(pts, x, y);
     if (i >= 0 && ThePointPropertiesDialog) {
       ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
-      Platform().ShowModal(ThePointPropertiesDialog);
+      ShowModalEdit(ThePointPropertiesDialog);
     }
   }
 }
@@ -149,6 +177,7 @@ void CoordinatePlanWindow::WheelZoomIn() {
   if (!OwnsSurface())
     return;
   WheelZoomInCoordPlan(Net());
+  DrawPrecisionLayer();
   PlanImage->update();
 }
 
@@ -156,6 +185,7 @@ void CoordinatePlanWindow::WheelZoomOut() {
   if (!OwnsSurface())
     return;
   WheelZoomOutCoordPlan(Net());
+  DrawPrecisionLayer();
   PlanImage->update();
 }
 
@@ -193,8 +223,10 @@ void CoordinatePlanWindow::AddPoint() {
   pts.Marked = false;
   RefillGrid();
   Redraw();
-  if (added)
+  if (added) {
     PointNumberEdit->setText(Q(NumToText(double(number) + 1)));
+    NotifyNetworkEdited();
+  }
 }
 
 void CoordinatePlanWindow::DeletePoint() {
@@ -203,7 +235,9 @@ void CoordinatePlanWindow::DeletePoint() {
     Platform().Message(this, Txt(34));
     return;
   }
+  const int pointsBefore = net.Points.List.Count();
   net.Points.List.Delete(LastSelectedRow - 1);
+  const bool deleted = net.Points.List.Count() != pointsBefore;
   net.Points.Marked = false;
   RefillGrid();
   Redraw();
@@ -214,6 +248,8 @@ void CoordinatePlanWindow::DeletePoint() {
     Platform().Message(this, Txt(17) + QStringLiteral(" (") + QString::number(before - after) +
                                  QStringLiteral(")."));
   PointTable->setFocus();
+  if (deleted)
+    NotifyNetworkEdited();
 }
 
 // ---- files ----
@@ -258,18 +294,22 @@ void CoordinatePlanWindow::OnClose() {
 // ---- menu ----
 
 void CoordinatePlanWindow::MakeAllAdjusted() {
-  Net().Points.SetAllFixed(false);
-  Redraw();
+  RunEdit([this] {
+    Net().Points.SetAllFixed(false);
+    Redraw();
+  });
 }
 
 void CoordinatePlanWindow::MakeAllFixed() {
-  Net().Points.SetAllFixed(true);
-  Redraw();
+  RunEdit([this] {
+    Net().Points.SetAllFixed(true);
+    Redraw();
+  });
 }
 
 void CoordinatePlanWindow::ChangeAllScSvp() {
   if (TheAllPointsScSvpDialog)
-    Platform().ShowModal(TheAllPointsScSvpDialog);
+    ShowModalEdit(TheAllPointsScSvpDialog);
 }
 
 void CoordinatePlanWindow::ShowPointProperties() {
@@ -278,7 +318,7 @@ void CoordinatePlanWindow::ShowPointProperties() {
   if (i < 0 || i >= pts.List.Count() || !ThePointPropertiesDialog)
     return;
   ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
-  Platform().ShowModal(ThePointPropertiesDialog);
+  ShowModalEdit(ThePointPropertiesDialog);
 }
 
 // ---- size ----

@@ -6,6 +6,8 @@
 // adjusted, changes all Sc/Svp and opens a point's properties.
 #include "ui/plan_window.h"
 
+#include <functional>
+
 class QAction;
 class QLineEdit;
 
@@ -86,6 +88,10 @@ protected:
   void TableWheel(bool up) override;
 
 private:
+  // Shows a modal dialog / runs an edit that may change the points; tells
+  // of a change.
+  void ShowModalEdit(QDialog *dialog);
+  void RunEdit(const std::function<void()> &edit);
   // Saves the point list to `path`; reports a failure to the user.
   bool SaveTo(const QString &path);
 };

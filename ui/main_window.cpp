@@ -5,6 +5,7 @@
 #include "core/version.h"
 #include "engine/evaluation.h"
 #include "engine/results_reader.h"
+#include "engine/run_precision.h"
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
 #include "ui/coordinate_plan_window.h"
@@ -200,6 +201,7 @@ void MainWindow::ShowCoordinatePlan() {
     Platform().Message(this, Txt(14));
     return;
   }
+  GivePrecisionToPlans();
   TheCoordinatePlan->PreparePlan();
   hide();
   Platform().ShowModal(TheCoordinatePlan);
@@ -215,6 +217,7 @@ void MainWindow::ShowMeasurementPlan() {
   }
   if (CheckConsistency())
     Platform().Message(this, Txt(15));
+  GivePrecisionToPlans();
   TheMeasurementPlan->PreparePlan();
   TheAddMeasurementWindow->ActivateStationField();
   hide();
@@ -222,6 +225,33 @@ void MainWindow::ShowMeasurementPlan() {
   show();
   CheckResultsFreshness();
   ReportBackups();
+}
+
+std::shared_ptr<const NetworkPrecision> MainWindow::CurrentResultsPrecision(std::string &reason) {
+  reason.clear();
+  // Results belong to the network only after a completed run and until the
+  // network is edited.
+  if (!CalculationsButton->isEnabled() || NetworkEditedSinceRun)
+    return nullptr;
+  auto precision = std::make_shared<NetworkPrecision>();
+  std::string warning;
+  if (!ReadRunPrecision(RunFiles(), TheNetwork->Points.ScSvpMode, TheNetwork->Points.List,
+                        *precision, reason, warning))
+    return nullptr;
+  return precision;
+}
+
+void MainWindow::OnPlanNetworkEdited() { NetworkEditedSinceRun = true; }
+
+void MainWindow::GivePrecisionToPlans() {
+  std::string reason;
+  const std::shared_ptr<const NetworkPrecision> precision = CurrentResultsPrecision(reason);
+  for (PlanWindow *plan : {static_cast<PlanWindow *>(TheCoordinatePlan),
+                           static_cast<PlanWindow *>(TheMeasurementPlan)}) {
+    connect(plan, &PlanWindow::NetworkEdited, this, &MainWindow::OnPlanNetworkEdited,
+            Qt::UniqueConnection);
+    plan->SetPrecision(precision, reason);
+  }
 }
 
 void MainWindow::ShowSettings() {
@@ -376,6 +406,7 @@ void MainWindow::StopEvaluation() {
 
 void MainWindow::EndRun(bool complete) {
   EvaluateButton->setText(Txt(9));
+  NetworkEditedSinceRun = false;
   EvaluateButton->setEnabled(true);
   ProtocolButton->setEnabled(complete);
   CalculationsButton->setEnabled(complete);

@@ -9,7 +9,9 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <string>
 
+class NetworkPrecision;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -39,6 +41,11 @@ public:
 
   // Files of a run, next to the program and named after it.
   static EngineRunFiles RunFiles();
+
+  // The precision of the last completed evaluation while it still belongs
+  // to the network (null when there is none; `reason` says why when the
+  // results exist but cannot be read).
+  std::shared_ptr<const NetworkPrecision> CurrentResultsPrecision(std::string &reason);
 
   // Starts the engine on the written input document; true when it started.
   bool StartEngine();
@@ -89,11 +96,17 @@ public slots:
   void PollEngine();
   // Stops a running evaluation: the engine is stopped and its outputs removed.
   void StopEvaluation();
+  // A plan edited the network: the last run's results no longer match it.
+  void OnPlanNetworkEdited();
 
 protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
+  // Hands the current precision to both plans before one is shown.
+  void GivePrecisionToPlans();
+  bool NetworkEditedSinceRun = false;
+
   void OnCreate();
   void OnDestroy();
   void LoadCoordinates(bool full);

@@ -19,6 +19,16 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QCheckBox>
+#include <QCursor>
+#include <QPainter>
+#include <QScreen>
+#include <QToolTip>
+
+#include <cmath>
+
+#include "core/number_text.h"
+#include "engine/network_precision.h"
 
 MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(7, parent) {
   const int colX = ColumnX();
@@ -76,6 +86,8 @@ MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(7, pa
           &MeasurementPlanWindow::ChangeTypePrecision);
   connect(PrecisionGuideAction, &QAction::triggered, this, &MeasurementPlanWindow::OpenPrecisionGuide);
 
+  MakePrecisionBar(true);
+  PlanImage->setMouseTracking(true);
   resize(DesignWidth, DesignHeight);
 }
 
@@ -108,7 +120,16 @@ void MeasurementPlanWindow::PreparePlan() {
   // The add dialog is a tool window of this plan: as its child it stays on
   // top of it and takes input while the plan runs modally.
   if (TheAddMeasurementWindow && TheAddMeasurementWindow->parentWidget() != this)
-    TheAddMeasurementWindow->setParent(this, Qt::Tool | Qt::WindowStaysOnTopHint);
+    TheAddMeasurementWindow->setParent(this, Qt::Tool);
+  if (TheAddMeasurementWindow && !PickListsConnected) {
+    // A station or target chosen from the lists is highlighted at once.
+    for (QComboBox *list : {TheAddMeasurementWindow->StationCombo, TheAddMeasurementWindow->TargetCombo})
+      connect(list, &QComboBox::currentIndexChanged, this, [this] {
+        if (isVisible())
+          Redraw();
+      });
+    PickListsConnected = true;
+  }
   PointSet &pts = Net().Points;
   SetBitmap(pts, PlanImage->Bitmap());
   RefreshGrid();
@@ -120,7 +141,83 @@ void MeasurementPlanWindow::Redraw() {
   if (!OwnsSurface())
     return;
   DrawMeasurementPlan(Net());
+  DrawPrecisionLayer();
+  HighlightPicks(*PlanImage->Bitmap());
   PlanImage->update();
+}
+
+PlotOptions MeasurementPlanWindow::PrecisionOptions() const {
+  PlotOptions o = PlanWindow::PrecisionOptions();
+  o.ShowReliability = true;
+  return o;
+}
+
+void MeasurementPlanWindow::HighlightPicks(QImage &image) {
+  if (!TheAddMeasurementWindow || !TheAddMeasurementWindow->isVisible())
+    return;
+  const PointSet &pts = Net().Points;
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setBrush(Qt::NoBrush);
+  const struct {
+    QComboBox *List;
+    QColor Color;
+  } picks[] = {{TheAddMeasurementWindow->StationCombo, QColor(255, 255, 255)},
+               {TheAddMeasurementWindow->TargetCombo, QColor(255, 60, 60)}};
+  for (const auto &pick : picks) {
+    const int i = pick.List->currentIndex();
+    if (i < 0 || i >= pts.List.Count())
+      continue;
+    const PixelPosition p = WorldToPixel(pts, pts.List.Items[static_cast<std::size_t>(i)]);
+    painter.setPen(QPen(pick.Color, 2));
+    painter.drawEllipse(QPointF(static_cast<double>(p.x), static_cast<double>(p.y)), 11, 11);
+  }
+}
+
+QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
+  const SurveyNetwork &net = Net();
+  const MeasuredPair *best = nullptr;
+  double bestDistance = 6; // pixels
+  for (const MeasuredPair &pair : net.Measurements.Pairs) {
+    const double ax = static_cast<double>(pair.PixelA.x), ay = static_cast<double>(pair.PixelA.y);
+    const double bx = static_cast<double>(pair.PixelB.x), by = static_cast<double>(pair.PixelB.y);
+    if (!std::isfinite(ax) || !std::isfinite(bx) || !std::isfinite(ay) || !std::isfinite(by))
+      continue;
+    const double dx = bx - ax, dy = by - ay, len2 = dx * dx + dy * dy;
+    double t = len2 > 0 ? ((x - ax) * dx + (y - ay) * dy) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const double d = std::hypot(ax + t * dx - x, ay + t * dy - y);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = &pair;
+    }
+  }
+  if (!best)
+    return QString();
+  QString text = Q(NumToText(best->PointA)) + QStringLiteral(" \u2013 ") + Q(NumToText(best->PointB)) +
+                 QStringLiteral(": ") + Q(MeasurementList::PairLabel(*best));
+  const auto &precision = Precision();
+  if (!precision || !PrecisionFailure().empty() || precision->Observations.empty())
+    return text;
+  for (const ObservationReliability *o : precision->ObservationsBetween(best->PointA, best->PointB)) {
+    const bool angle = o->Type == "direction" || o->Type == "z-angle" || o->Type == "angle" ||
+                       o->Type == "azimuth";
+    const QString unit = angle ? QStringLiteral("cc") : QStringLiteral("mm");
+    QString cls;
+    switch (o->Class) {
+    case ReliabilityClass::Uncontrolled: cls = QStringLiteral("uncontrolled"); break;
+    case ReliabilityClass::Weak: cls = QStringLiteral("weakly controlled"); break;
+    case ReliabilityClass::Controlled: cls = QStringLiteral("controlled"); break;
+    }
+    const double mdb = static_cast<double>(o->Mdb);
+    text += QStringLiteral("\n%1 %2 \u2192 %3: r = %4, MDB = %5 (%6)")
+                .arg(Q(o->Type), Q(NumToText(o->From)), Q(NumToText(o->To)))
+                .arg(static_cast<double>(o->Redundancy), 0, 'f', 3)
+                .arg(std::isfinite(mdb) ? QString::number(mdb, 'f', 1) + QStringLiteral(" ") + unit
+                                        : QStringLiteral("none"),
+                     cls);
+  }
+  return text;
 }
 
 void MeasurementPlanWindow::RefreshGrid() {
@@ -145,6 +242,8 @@ void MeasurementPlanWindow::WheelZoomIn() {
   if (!OwnsSurface())
     return;
   WheelZoomInMeasPlan(Net());
+  DrawPrecisionLayer();
+  HighlightPicks(*PlanImage->Bitmap());
   PlanImage->update();
 }
 
@@ -152,6 +251,8 @@ void MeasurementPlanWindow::WheelZoomOut() {
   if (!OwnsSurface())
     return;
   WheelZoomOutMeasPlan(Net());
+  DrawPrecisionLayer();
+  HighlightPicks(*PlanImage->Bitmap());
   PlanImage->update();
 }
 
@@ -165,6 +266,11 @@ void MeasurementPlanWindow::TableWheel(bool up) {
 // ---- mouse ----
 
 void MeasurementPlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) {
+  if (button == Qt::RightButton) {
+    LastLineInfo = LineInfoAt(x, y);
+    if (!LastLineInfo.isEmpty())
+      QToolTip::showText(PlanImage->mapToGlobal(QPoint(x, y)), LastLineInfo, PlanImage);
+  }
   if (!TheAddMeasurementWindow || !TheAddMeasurementWindow->isVisible())
     return;
   if (button == Qt::LeftButton) {
@@ -172,9 +278,16 @@ void MeasurementPlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) 
     QComboBox *list = TheAddMeasurementWindow->PickList();
     list->setCurrentIndex(i >= 0 && i < list->count() ? i : -1);
     TheAddMeasurementWindow->TogglePickTarget();
+    Redraw();
   }
   TheAddMeasurementWindow->raise();
   TheAddMeasurementWindow->activateWindow();
+}
+
+void MeasurementPlanWindow::PlanHover(int x, int y) {
+  const QString info = LineInfoAt(x, y);
+  if (info != PlanImage->toolTip())
+    PlanImage->setToolTip(info);
 }
 
 // ---- table ----
@@ -187,11 +300,35 @@ void MeasurementPlanWindow::OpenAddDialog(int typeItem, int precisionItem) {
   if (!TheAddMeasurementWindow)
     return;
   if (TheAddMeasurementWindow->parentWidget() != this)
-    TheAddMeasurementWindow->setParent(this, Qt::Tool | Qt::WindowStaysOnTopHint);
+    TheAddMeasurementWindow->setParent(this, Qt::Tool);
   // Every type button starts a new pick with the station.
   TheAddMeasurementWindow->ActivateStationField();
+  const bool wasVisible = TheAddMeasurementWindow->isVisible();
   TheAddMeasurementWindow->OpenFor(typeItem, precisionItem);
+  if (!wasVisible)
+    PlaceAddWindowBeside();
+  Redraw();
 }
+
+void MeasurementPlanWindow::PlaceAddWindowBeside() {
+  // Beside the plan, where the screen has room: right of the window, else
+  // left of it, else over the right-hand column (never over the plan).
+  QWidget *add = TheAddMeasurementWindow;
+  const QRect plan = frameGeometry();
+  const QSize size = add->frameGeometry().size();
+  const QScreen *screen = this->screen();
+  const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
+  const int gap = 8;
+  QPoint at(plan.right() + gap, plan.top());
+  if (at.x() + size.width() > free.right() + 1)
+    at.setX(plan.left() - gap - size.width());
+  if (at.x() < free.left())
+    at.setX(std::max(free.left(), plan.right() - size.width()));
+  at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() + 1 - size.height())));
+  add->move(at);
+}
+
+void MeasurementPlanWindow::MeasurementAdded() { NotifyNetworkEdited(); }
 
 void MeasurementPlanWindow::AddSlopeDistance() { OpenAddDialog(0, 5); }
 void MeasurementPlanWindow::AddHorizontalDistance() { OpenAddDialog(1, 5); }
@@ -206,10 +343,13 @@ void MeasurementPlanWindow::AddPlumbing() { OpenAddDialog(8, 5); }
 // ---- delete, sort, save ----
 
 void MeasurementPlanWindow::DeleteMeasurement() {
+  const int before = Net().Measurements.Count();
   Net().Measurements.Delete(LastSelectedRow - 1);
   RefreshGrid();
   Redraw();
   MeasurementTable->setFocus();
+  if (Net().Measurements.Count() != before)
+    NotifyNetworkEdited();
 }
 
 void MeasurementPlanWindow::SortMeasurements() {
@@ -269,19 +409,38 @@ void MeasurementPlanWindow::ChangePrecision() {
   if (!TheChangePrecisionDialog)
     return;
   TheChangePrecisionDialog->ScopeCombo->setCurrentIndex(0);
-  Platform().ShowModal(TheChangePrecisionDialog);
+  ShowModalEdit(TheChangePrecisionDialog);
 }
 
 void MeasurementPlanWindow::ChangeTypePrecision() {
   if (!TheChangePrecisionDialog)
     return;
   TheChangePrecisionDialog->ScopeCombo->setCurrentIndex(1);
-  Platform().ShowModal(TheChangePrecisionDialog);
+  ShowModalEdit(TheChangePrecisionDialog);
 }
 
 void MeasurementPlanWindow::OpenPrecisionGuide() {
   if (ThePrecisionGuide)
-    Platform().ShowModal(ThePrecisionGuide);
+    ShowModalEdit(ThePrecisionGuide);
+}
+
+void MeasurementPlanWindow::ShowModalEdit(QDialog *dialog) {
+  // A modal dialog is never covered by the add window: it steps aside while
+  // the dialog is open.
+  const bool addOpen = TheAddMeasurementWindow && TheAddMeasurementWindow->isVisible();
+  if (addOpen)
+    TheAddMeasurementWindow->hide();
+  std::vector<double> before;
+  for (const Measurement &m : Net().Measurements.Items)
+    before.push_back(m.StdDev);
+  Platform().ShowModal(dialog);
+  if (addOpen)
+    TheAddMeasurementWindow->show();
+  std::vector<double> after;
+  for (const Measurement &m : Net().Measurements.Items)
+    after.push_back(m.StdDev);
+  if (after != before)
+    NotifyNetworkEdited();
 }
 
 // ---- size ----

@@ -24,6 +24,18 @@ public:
   void RefreshGrid();
   // Draws the measurement plan again (when this window owns the surface).
   void Redraw() override;
+  // Adds the reliability colours and relative ellipses to the common
+  // precision options.
+  PlotOptions PrecisionOptions() const override;
+  // The measurements of the line nearest to the pixel (within a few pixels)
+  // with their redundancy numbers and minimal detectable biases; empty when
+  // no line is that close.
+  QString LineInfoAt(int x, int y) const;
+  // What the last right click on a line showed.
+  QString LastLineInfo;
+  // The add window's station and target, highlighted on the plan while it
+  // is open.
+  void HighlightPicks(QImage &image);
 
   QLabel *MeasurementsLabel = nullptr;
   QTableWidget *MeasurementTable = nullptr;
@@ -85,16 +97,26 @@ public slots:
   // Runs when the window closes: saves a non-empty measurement list when
   // the automatic-save setting is on.
   void OnClose() override;
+  // The add window inserted a measurement.
+  void MeasurementAdded();
 
 protected:
   // While the add dialog is open, a left click picks the point nearest to
   // it for the dialog's station or target field.
   void PlanMouseDown(Qt::MouseButton button, int x, int y) override;
   void TableWheel(bool up) override;
+  // Hovering over a line shows its measurements with r and MDB.
+  void PlanHover(int x, int y) override;
   void hideEvent(QHideEvent *event) override;
 
 private:
   // The type buttons: open the add dialog for one type.
   void OpenAddDialog(int typeItem, int precisionItem);
+  // Puts the add window beside the plan.
+  void PlaceAddWindowBeside();
+  // Shows a modal dialog that may change precisions; tells of a change.
+  void ShowModalEdit(QDialog *dialog);
   bool SaveTo(const QString &path);
+
+  bool PickListsConnected = false;
 };

@@ -1,5 +1,7 @@
 #include "ui/plan_renderer.h"
 
+#include "plot/precision_plan.h"
+
 #include "core/text_grid.h"
 #include "core/number_text.h"
 #include "settings/language_pack.h"
@@ -115,6 +117,21 @@ void Zoom(PointSet &points, double factor) {
   points.Marked = false;
 }
 
+void ZoomAbout(PointSet &points, double factor, long double x, long double y) {
+  if (!(factor > 0) || !std::isfinite(factor) || !std::isfinite(x) || !std::isfinite(y))
+    return;
+  const long double newScale = points.Scale * factor;
+  if (!(newScale > 0) || !std::isfinite(newScale))
+    return;
+  long double X = 0, Y = 0;
+  PixelToWorld(points, x, y, X, Y);
+  points.Scale = newScale;
+  const PixelPosition p = WorldToPixel(points, X, Y);
+  points.OffsetX += x - p.x;
+  points.OffsetY += y - p.y;
+  points.Marked = false;
+}
+
 void Pan(PointSet &points, int dx, int dy) {
   points.OffsetX += dx;
   points.OffsetY += dy;
@@ -150,7 +167,12 @@ void ClearPlan(PointSet &points) {
 
 void DrawPointSymbol(const PointSet &points, PlanCanvas &canvas, int x, int y,
                      const std::string &label) {
-  canvas.TextOut(x + 2, y + 1, label);
+  DrawPointSymbolAt(points, canvas, x, y, label, x + 2, y + 1);
+}
+
+void DrawPointSymbolAt(const PointSet &points, PlanCanvas &canvas, int x, int y,
+                       const std::string &label, int labelX, int labelY) {
+  canvas.TextOut(labelX, labelY, label);
   const int r = points.CircleRadius;
   canvas.Ellipse(x - r, y - r, x + r + 1, y + r + 1);
   const int c = points.CrossSize;
@@ -175,12 +197,20 @@ void DrawPoints(PointSet &points) {
   if (!AttachedBitmap(points))
     return;
   PlanCanvas c = MakePlanCanvas(points);
+  // A label goes right of and below its point unless an earlier label is
+  // there; then to the first free place around the point.
+  LabelPlacer labels{QRectF()};
   for (const NetworkPoint &pt : points.List.Items) {
     const std::uint32_t color = pt.Fixed ? points.FixedColor : points.AdjustedColor;
     c.FontColor = color;
     c.PenColor = color;
     const PixelPosition p = WorldToPixel(points, pt);
-    DrawPointSymbol(points, c, RoundPixel(p.x), RoundPixel(p.y), NumToText(pt.Number));
+    const int x = RoundPixel(p.x), y = RoundPixel(p.y);
+    const std::string label = NumToText(pt.Number);
+    int w = 0, h = 0;
+    c.TextExtent(label, w, h);
+    const QPointF at = labels.Place(QPointF(x, y), QSizeF(w, h), 2);
+    DrawPointSymbolAt(points, c, x, y, label, RoundPixel(at.x()), RoundPixel(at.y()));
   }
   if (points.Marked) {
     c.FontColor = points.MarkColor;

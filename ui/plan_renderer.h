@@ -55,6 +55,9 @@ void FitAll(PointSet &points);
 // the view where it is. Clears the mark. A factor that is not a positive
 // finite number changes nothing.
 void Zoom(PointSet &points, double factor);
+// Multiplies the scale by `factor` keeping the world point under the pixel
+// (x, y) where it is (the wheel zooms about the cursor). Clears the mark.
+void ZoomAbout(PointSet &points, double factor, long double x, long double y);
 // Moves the view by whole pixels; clears the mark.
 void Pan(PointSet &points, int dx, int dy);
 
@@ -68,7 +71,8 @@ int NearestPoint(const PointSet &points, long double x, long double y);
 
 // Fills the whole surface with the background colour.
 void ClearPlan(PointSet &points);
-// Every point as a symbol with its number, the mark ("???") when there is
+// Every point as a symbol with its number (placed clear of the labels drawn
+// before it where a free place exists nearby), the mark ("???") when there is
 // one, and the axes on top.
 void DrawPoints(PointSet &points);
 // One point symbol at an integer pixel: the label on a background box with
@@ -77,6 +81,9 @@ void DrawPoints(PointSet &points);
 // Uses the canvas's current pen/font colours.
 void DrawPointSymbol(const PointSet &points, PlanCanvas &canvas, int x, int y,
                      const std::string &label);
+// The same with the label's top-left corner at (labelX, labelY).
+void DrawPointSymbolAt(const PointSet &points, PlanCanvas &canvas, int x, int y,
+                       const std::string &label, int labelX, int labelY);
 // The +X and +Y arrows in the top-left corner, always white.
 void DrawAxes(PlanCanvas &canvas);
 // One measurement line between two pixel positions in MeasColor, with its

@@ -9,6 +9,8 @@
 #include <QTableWidget>
 #include <QWheelEvent>
 
+#include <cmath>
+
 PlanImageWidget::PlanImageWidget(QWidget *parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(false);
@@ -53,7 +55,9 @@ void PlanImageWidget::wheelEvent(QWheelEvent *event) {
     event->ignore();
     return;
   }
-  OnWheel(event->angleDelta().y());
+  const QPointF pos = event->position();
+  OnWheel(event->angleDelta().y(), static_cast<int>(std::floor(pos.x())),
+          static_cast<int>(std::floor(pos.y())));
   update();
   event->accept();
 }

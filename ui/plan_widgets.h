@@ -27,8 +27,9 @@ public:
   std::function<void(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
                      int x, int y)>
       OnMouseMove;
-  // The wheel turned over the plan (vertical angle delta).
-  std::function<void(int delta)> OnWheel;
+  // The wheel turned over the plan (vertical angle delta) with the cursor
+  // at (x, y).
+  std::function<void(int delta, int x, int y)> OnWheel;
 
 protected:
   void paintEvent(QPaintEvent *event) override;

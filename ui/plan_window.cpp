@@ -16,7 +16,16 @@
 #include <QTableWidget>
 #include <QWheelEvent>
 
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QPainter>
+
 #include <algorithm>
+
+#include "core/number_text.h"
+#include "engine/network_precision.h"
+#include "ui/plan_canvas.h"
+#include "ui/plan_preferences.h"
 
 PlanWindow::PlanWindow(int captionText, QWidget *parent)
     : QDialog(parent), CaptionText(captionText) {
@@ -32,7 +41,7 @@ PlanWindow::PlanWindow(int captionText, QWidget *parent)
   PlanImage->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, int x, int y) {
     PlanImageMouseMove(b, m, x, y);
   };
-  PlanImage->OnWheel = [this](int delta) { OnMouseWheel(delta); };
+  PlanImage->OnWheel = [this](int delta, int x, int y) { OnMouseWheelAt(delta, x, y); };
 }
 
 PlanWindow::~PlanWindow() {
@@ -163,6 +172,10 @@ void PlanWindow::PlanImageMouseDown(Qt::MouseButton button, int x, int y) {
 
 void PlanWindow::PlanImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
                                 int x, int y) {
+  if (buttons == Qt::NoButton) {
+    PlanHover(x, y);
+    return;
+  }
   if (buttons != Qt::MiddleButton || modifiers != Qt::NoModifier)
     return;
   ViewPan(x - DragX, y - DragY);
@@ -173,6 +186,12 @@ void PlanWindow::PlanImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifi
 void PlanWindow::OnMouseWheel(int delta) {
   const double step = Net().Points.ZoomStep;
   ViewZoom(delta > 0 ? step : 1.0 / step);
+}
+
+void PlanWindow::OnMouseWheelAt(int delta, int x, int y) {
+  const double step = Net().Points.ZoomStep;
+  ZoomAbout(Net().Points, delta > 0 ? step : 1.0 / step, x, y);
+  Redraw();
 }
 
 void PlanWindow::wheelEvent(QWheelEvent *event) {
@@ -211,5 +230,193 @@ int PlanWindow::PlaceColumn(std::initializer_list<QWidget *> column) {
   for (QWidget *widget : column)
     widget->move(colX, widget->y());
   PlanImage->SetImageSize(w - kImageGapW, h - kImageGapH);
+  PlacePrecisionBar(w, h);
   return w;
+}
+
+// ---- precision ----
+
+namespace {
+
+QDoubleSpinBox *NewSpin(QWidget *parent, double max, int decimals, const QString &special,
+                        const QString &suffix) {
+  auto *spin = new QDoubleSpinBox(parent);
+  spin->setRange(0, max);
+  spin->setDecimals(decimals);
+  spin->setSpecialValueText(special);
+  spin->setSuffix(suffix);
+  spin->setKeyboardTracking(false);
+  return spin;
+}
+
+} // namespace
+
+void PlanWindow::MakePrecisionBar(bool withRelative) {
+  const PlanPreferences prefs = LoadPlanPreferences();
+  PrecisionBar = new QFrame(this);
+  QFont small = PrecisionBar->font();
+  small.setPixelSize(11);
+  PrecisionBar->setFont(small);
+  EllipsesCheck = new QCheckBox(QStringLiteral("Ellipses"), PrecisionBar);
+  HeightBarsCheck = new QCheckBox(QStringLiteral("Height bars"), PrecisionBar);
+  RelativeCheck = new QCheckBox(QStringLiteral("Relative"), PrecisionBar);
+  Level95Check = new QCheckBox(QStringLiteral("95 %"), PrecisionBar);
+  LivePrecisionCheck = new QCheckBox(QStringLiteral("Live precision"), PrecisionBar);
+  MagnificationSpin = NewSpin(PrecisionBar, 1e9, 0, QStringLiteral("scale: auto"), QString());
+  MagnificationSpin->setPrefix(QStringLiteral("\u00d7 "));
+  MagnificationSpin->setToolTip(QStringLiteral("Enlargement of the ellipses (0: automatic)"));
+  ToleranceSemiMajorSpin = NewSpin(PrecisionBar, 1e6, 1, QStringLiteral("a: no tol."), QStringLiteral(" mm"));
+  ToleranceSemiMajorSpin->setPrefix(QStringLiteral("a \u2264 "));
+  ToleranceSemiMajorSpin->setToolTip(QStringLiteral("Tolerance of the semi-major axis (0: none)"));
+  ToleranceSigmaZSpin = NewSpin(PrecisionBar, 1e6, 1, QStringLiteral("\u03c3Z: no tol."), QStringLiteral(" mm"));
+  ToleranceSigmaZSpin->setPrefix(QStringLiteral("\u03c3Z \u2264 "));
+  ToleranceSigmaZSpin->setToolTip(QStringLiteral("Tolerance of the height standard deviation (0: none)"));
+  ToleranceListLabel = new QLabel(PrecisionBar);
+
+  EllipsesCheck->setChecked(prefs.Ellipses);
+  HeightBarsCheck->setChecked(prefs.HeightBars);
+  RelativeCheck->setChecked(prefs.RelativeEllipses);
+  RelativeCheck->setVisible(withRelative);
+  Level95Check->setChecked(prefs.Percent95);
+  LivePrecisionCheck->setChecked(prefs.LivePrecision);
+  MagnificationSpin->setValue(prefs.Magnification);
+  ToleranceSemiMajorSpin->setValue(prefs.ToleranceSemiMajorMm);
+  ToleranceSigmaZSpin->setValue(prefs.ToleranceSigmaZMm);
+
+  int x = 0;
+  for (QCheckBox *c : {EllipsesCheck, HeightBarsCheck, RelativeCheck, Level95Check, LivePrecisionCheck}) {
+    if (c == RelativeCheck && !withRelative)
+      continue;
+    const int w = c->sizeHint().width();
+    c->setGeometry(x, 0, w, 18);
+    x += w + 8;
+  }
+  MagnificationSpin->setGeometry(0, 19, 120, 19);
+  ToleranceSemiMajorSpin->setGeometry(124, 19, 110, 19);
+  ToleranceSigmaZSpin->setGeometry(238, 19, 115, 19);
+  ToleranceListLabel->setGeometry(358, 19, 400, 19);
+
+  for (QCheckBox *c : {EllipsesCheck, HeightBarsCheck, RelativeCheck, Level95Check, LivePrecisionCheck})
+    connect(c, &QCheckBox::toggled, this, [this] { PrecisionControlsChanged(); });
+  for (QDoubleSpinBox *spin : {MagnificationSpin, ToleranceSemiMajorSpin, ToleranceSigmaZSpin})
+    connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { PrecisionControlsChanged(); });
+  PlacePrecisionBar(std::max(width(), DesignWidth), std::max(height(), DesignHeight));
+}
+
+void PlanWindow::PlacePrecisionBar(int w, int h) {
+  if (!PrecisionBar)
+    return;
+  const int imageW = w - kImageGapW;
+  PrecisionBar->setGeometry(4, h - kImageGapH + 5, imageW, 38);
+  ToleranceListLabel->resize(std::max(40, imageW - ToleranceListLabel->x()), 19);
+}
+
+void PlanWindow::PrecisionControlsChanged() {
+  PlanPreferences p;
+  p.Ellipses = EllipsesCheck->isChecked();
+  p.HeightBars = HeightBarsCheck->isChecked();
+  p.RelativeEllipses = RelativeCheck->isChecked();
+  p.Percent95 = Level95Check->isChecked();
+  p.LivePrecision = LivePrecisionCheck->isChecked();
+  p.Magnification = MagnificationSpin->value();
+  p.ToleranceSemiMajorMm = ToleranceSemiMajorSpin->value();
+  p.ToleranceSigmaZMm = ToleranceSigmaZSpin->value();
+  SavePlanPreferences(p);
+  Redraw();
+}
+
+bool PlanWindow::LivePrecisionEnabled() const {
+  return LivePrecisionCheck && LivePrecisionCheck->isChecked();
+}
+
+PlotOptions PlanWindow::PrecisionOptions() const {
+  PlotOptions o;
+  if (EllipsesCheck) {
+    o.ShowEllipses = EllipsesCheck->isChecked();
+    o.ShowHeightBars = HeightBarsCheck->isChecked();
+    o.ShowRelativeEllipses = RelativeCheck->isVisibleTo(PrecisionBar) && RelativeCheck->isChecked();
+    o.Level = Level95Check->isChecked() ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+    o.Magnification = MagnificationSpin->value();
+    o.ToleranceSemiMajorMm = ToleranceSemiMajorSpin->value();
+    o.ToleranceSigmaZMm = ToleranceSigmaZSpin->value();
+  }
+  o.ShowReliability = false;
+  o.ShowLineLabels = false;
+  // Colours that stand out on the plan's background.
+  const PointSet &pts = Net().Points;
+  const QColor back = QColor::fromRgb(PlanCanvas::ToRgb(pts.BackColor) & 0xFF,
+                                      (PlanCanvas::ToRgb(pts.BackColor) >> 8) & 0xFF,
+                                      (PlanCanvas::ToRgb(pts.BackColor) >> 16) & 0xFF);
+  const std::uint32_t meas = PlanCanvas::ToRgb(pts.MeasColor);
+  o.Background = back;
+  o.LineColor = QColor::fromRgb(meas & 0xFF, (meas >> 8) & 0xFF, (meas >> 16) & 0xFF);
+  if (back.lightnessF() < 0.5) {
+    o.TextColor = Qt::white;
+    o.EllipseColor = QColor(60, 200, 255);
+    o.RelativeColor = QColor(255, 110, 255);
+    o.HeightBarColor = QColor(255, 255, 255);
+    o.WeakColor = QColor(255, 165, 0);
+    o.UncontrolledColor = QColor(255, 40, 40);
+    o.BeyondColor = QColor(255, 0, 150);
+  }
+  return o;
+}
+
+std::vector<double> PlanWindow::PointsOutsideTolerance() const {
+  if (!CurrentPrecision || !CurrentFailure.empty())
+    return {};
+  return PointsBeyondTolerance(*CurrentPrecision, PrecisionOptions());
+}
+
+void PlanWindow::SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
+                              const std::string &failureReason) {
+  CurrentPrecision = std::move(precision);
+  CurrentFailure = failureReason;
+  Redraw();
+}
+
+void PlanWindow::NotifyNetworkEdited() {
+  if (!LivePrecisionEnabled() && CurrentPrecision) {
+    CurrentPrecision.reset();
+    CurrentFailure.clear();
+    Redraw();
+  }
+  emit NetworkEdited();
+}
+
+void PlanWindow::DrawPrecisionLayer() {
+  if (ToleranceListLabel) {
+    const std::vector<double> beyond = PointsOutsideTolerance();
+    QString text;
+    if (!beyond.empty()) {
+      text = QStringLiteral("Beyond tolerance:");
+      for (double n : beyond)
+        text += QStringLiteral(" ") + QString::fromStdString(NumToText(n));
+    }
+    ToleranceListLabel->setText(text);
+    ToleranceListLabel->setToolTip(text);
+    ToleranceListLabel->setStyleSheet(beyond.empty() ? QString() : QStringLiteral("color: #c00070"));
+  }
+  if (!OwnsSurface())
+    return;
+  QImage *image = PlanImage->Bitmap();
+  if (!image || image->isNull())
+    return;
+  const PointSet &pts = Net().Points;
+  const PlotOptions options = PrecisionOptions();
+  QPainter painter(image);
+  const QRectF area(0, 0, image->width(), image->height());
+  if (!CurrentFailure.empty()) {
+    DrawPlotMessage(painter, area, QString::fromStdString(CurrentFailure), options);
+    return;
+  }
+  if (!CurrentPrecision)
+    return;
+  PlotView view;
+  view.Scale = static_cast<double>(pts.Scale);
+  view.CentreX = static_cast<double>(pts.CentreX);
+  view.CentreY = static_cast<double>(pts.CentreY);
+  view.OriginX = static_cast<double>(image->width() / 2.0L + pts.OffsetX);
+  view.OriginY = static_cast<double>(image->height() / 2.0L + pts.OffsetY);
+  DrawPrecisionOverlay(painter, area, view, Net(), *CurrentPrecision, options);
 }

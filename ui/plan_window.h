@@ -8,6 +8,15 @@
 #include <QDialog>
 
 #include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plot/precision_plan.h"
+
+class QCheckBox;
+class QDoubleSpinBox;
+class NetworkPrecision;
 
 class QFrame;
 class QLabel;
@@ -24,12 +33,37 @@ public:
 
   // Draws the plan again (only while this window owns the drawing surface).
   virtual void Redraw() = 0;
+  // The precision drawn on the plan (null: none). A non-empty failure
+  // reason is shown in the plan instead of the ellipses. Redraws.
+  void SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
+                    const std::string &failureReason);
+  const std::shared_ptr<const NetworkPrecision> &Precision() const { return CurrentPrecision; }
+  const std::string &PrecisionFailure() const { return CurrentFailure; }
+  // Whether the user wants the precision re-evaluated after every edit.
+  bool LivePrecisionEnabled() const;
+  // How the precision is drawn, from the controls under the plan.
+  virtual PlotOptions PrecisionOptions() const;
+  // Adjusted points beyond the tolerances, as listed under the plan.
+  std::vector<double> PointsOutsideTolerance() const;
+
   // The table row last selected (data rows start at 1; 0 before any).
   int SelectedRow() const { return LastSelectedRow; }
 
   PlanImageWidget *PlanImage = nullptr;
   QFrame *NavigationPanel = nullptr; // zoom / pan
   QMenu *TableMenu = nullptr;
+
+  // Precision controls under the plan.
+  QFrame *PrecisionBar = nullptr;
+  QCheckBox *EllipsesCheck = nullptr;
+  QCheckBox *HeightBarsCheck = nullptr;
+  QCheckBox *RelativeCheck = nullptr; // measurement plan only (hidden otherwise)
+  QCheckBox *Level95Check = nullptr;
+  QCheckBox *LivePrecisionCheck = nullptr;
+  QDoubleSpinBox *MagnificationSpin = nullptr; // 0: automatic
+  QDoubleSpinBox *ToleranceSemiMajorSpin = nullptr;
+  QDoubleSpinBox *ToleranceSigmaZSpin = nullptr;
+  QLabel *ToleranceListLabel = nullptr;
 
   // Design size; the window is never smaller.
   static constexpr int DesignWidth = 892;
@@ -41,14 +75,20 @@ public slots:
   void PlanImageMouseDown(Qt::MouseButton button, int x, int y);
   // A move with only the middle button held pans the plan by the drag.
   void PlanImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
-  // Wheel delta above 0 zooms in, otherwise out.
+  // Wheel delta above 0 zooms in, otherwise out, about the middle of the
+  // plan / about the pixel (x, y) under the cursor.
   void OnMouseWheel(int delta);
+  void OnMouseWheelAt(int delta, int x, int y);
   // Places the controls for the current size and redraws.
   virtual void OnResize() = 0;
   // Runs when the window closes (the automatic save).
   virtual void OnClose() = 0;
 
   void done(int result) override;
+
+signals:
+  // After every edit of the network made in the plan.
+  void NetworkEdited();
 
 protected:
   // `captionText` is the language text number of the window's name.
@@ -98,8 +138,19 @@ protected:
   // selection.
   void ShowSelection();
 
+  // Draws the precision (or the reason there is none) over the plan just
+  // drawn, and refreshes the tolerance list.
+  void DrawPrecisionLayer();
+  // Tells that the network was edited: without live precision the shown
+  // precision no longer belongs to the network and is dropped.
+  void NotifyNetworkEdited();
+  // Creates the precision controls (called by each plan's constructor).
+  void MakePrecisionBar(bool withRelative);
+
   // The plan's own part of a press on the image.
   virtual void PlanMouseDown(Qt::MouseButton button, int x, int y) = 0;
+  // The mouse moved over the plan with no button held.
+  virtual void PlanHover(int x, int y) { (void)x; (void)y; }
   // The wheel turned over the table.
   virtual void TableWheel(bool up) = 0;
 
@@ -110,6 +161,11 @@ protected:
   int LastSelectedRow = 0;
 
 private:
+  void PrecisionControlsChanged();
+  void PlacePrecisionBar(int w, int h);
+
+  std::shared_ptr<const NetworkPrecision> CurrentPrecision;
+  std::string CurrentFailure;
   int CaptionText;
   QTableWidget *Table = nullptr;
   int DragX = 0;

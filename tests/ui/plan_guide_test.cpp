@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QSettings>
 #include <QtTest>
 
 namespace {
@@ -37,6 +38,8 @@ class PlanGuideTest : public QObject {
 
 private slots:
   void init() {
+    // The plans' preferences go to the test's folder, never to the user's.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Dir.filePath("preferences"));
     auto fake = std::make_unique<FakePlatform>();
     fake->programPath = Dir.filePath("korvadimensio3d");
     Fake = fake.get();

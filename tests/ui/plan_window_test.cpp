@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -102,6 +103,8 @@ class PlanWindowTest : public QObject {
 private slots:
   void init() {
     QVERIFY(Dir.isValid());
+    // The plans' preferences go to the test's folder, never to the user's.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Path("preferences"));
     auto fake = std::make_unique<FakePlatform>();
     fake->programPath = Path("korvadimensio3d");
     Fake = fake.get();

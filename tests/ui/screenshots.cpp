@@ -23,7 +23,9 @@
 
 #include <QApplication>
 #include <QTableWidget>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -128,6 +130,30 @@ int main(int argc, char *argv[]) {
   ThePrecisionGuide->ComputeSlopeDistanceSigma();
   ThePrecisionGuide->ComputeHeightDifferenceSigma();
   Shot(ThePrecisionGuide, "precision_guide");
+
+  // The plans with the precision of the evaluated sample network: error
+  // ellipses, height bars, reliability colours and a tolerance.
+  TheMainWindow->Evaluate();
+  for (int i = 0; i < 51 && timer->Enabled(); ++i) {
+    QThread::msleep(500);
+    timer->Fire();
+  }
+  if (TheMainWindow->CalculationsButton->isEnabled()) {
+    TheMainWindow->ShowCoordinatePlan();
+    TheCoordinatePlan->resize(1300, 860);
+    TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(3.0);
+    TheCoordinatePlan->show();
+    TheCoordinatePlan->ShowAllPoints();
+    Shot(TheCoordinatePlan, "coordinate_plan_ellipses");
+    TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(0);
+    TheMainWindow->ShowMeasurementPlan();
+    TheMeasurementPlan->resize(1300, 860);
+    TheMeasurementPlan->RelativeCheck->setChecked(true);
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->ShowAllPoints();
+    Shot(TheMeasurementPlan, "measurement_plan_ellipses");
+    TheMeasurementPlan->RelativeCheck->setChecked(false);
+  }
 
   // The sample network evaluated: relative precision of the tunnel traverse
   // 401 - 404 and the transverse breakthrough error across its axis

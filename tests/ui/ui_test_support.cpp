@@ -7,10 +7,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <cmath>
 
 void UiFixture::Start(const QStringList &dataFiles) {
   Dir = std::make_unique<QTemporaryDir>();
+  // The plans' preferences go to this folder, never to the user's own.
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Dir->filePath("preferences"));
   for (const QString &name : dataFiles)
     QFile::copy(QStringLiteral(KD_SOURCE_DIR "/data/") + name, Dir->filePath(name));
   auto fake = std::make_unique<FakePlatform>();
