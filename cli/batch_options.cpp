@@ -97,6 +97,35 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
     } else if (name == "--cov") {
       if (!once(!opts.CovFile.empty()) || !takeValue(opts.CovFile))
         return ParseOutcome::Error;
+    } else if (name == "--report") {
+      std::string file;
+      if (!takeValue(file))
+        return ParseOutcome::Error;
+      opts.ReportFiles.push_back(file);
+    } else if (name == "--confidence") {
+      std::string v;
+      if (!takeValue(v))
+        return ParseOutcome::Error;
+      if (v != "standard" && v != "95") {
+        error = "option --confidence takes standard or 95, not '" + v + "'";
+        return ParseOutcome::Error;
+      }
+      opts.Confidence95 = v == "95";
+    } else if (name == "--relative" && !inlineValue) {
+      if (i + 2 >= args.size()) {
+        error = "option --relative needs two values: FROM TO";
+        return ParseOutcome::Error;
+      }
+      RelativeRequestText r;
+      r.FromText = args[i + 1];
+      r.ToText = args[i + 2];
+      i += 2;
+      for (const auto &[text, number] : {std::pair{&r.FromText, &r.From}, std::pair{&r.ToText, &r.To}})
+        if (!ParsePointNumber(*text, *number)) {
+          error = "--relative: '" + *text + "' is not a point number";
+          return ParseOutcome::Error;
+        }
+      opts.Relatives.push_back(r);
     } else if (name == "--distance" && !inlineValue) {
       if (i + 3 >= args.size()) {
         error = "option --distance needs three values: FROM TO slope|horizontal|vertical";
@@ -171,6 +200,13 @@ std::string BatchUsage(const std::string &programName) {
          "  --distance FROM TO slope|horizontal|vertical\n"
          "                         print the distance between two adjusted points and\n"
          "                         its standard deviation (may be repeated)\n"
+         "  --relative FROM TO     add the relative precision of two points (relative\n"
+         "                         error ellipse) to the report (may be repeated)\n"
+         "  --report FILE          write a pre-analysis report, PDF or HTML by the\n"
+         "                         extension .pdf or .html (may be repeated); it holds\n"
+         "                         the --distance and --relative pairs\n"
+         "  --confidence standard|95\n"
+         "                         confidence of the report's ellipses (default standard)\n"
          "  --help                 show this text\n"
          "\n"
          "Exit status: 0 success, 1 bad input, 2 the engine failed.\n";

@@ -14,6 +14,13 @@ struct DistanceRequest {
   std::string FromText, ToText, KindText; // as typed, for messages
 };
 
+// A pair of points whose relative precision goes into the report.
+struct RelativeRequestText {
+  double From = 0;
+  double To = 0;
+  std::string FromText, ToText;
+};
+
 struct BatchOptions {
   bool Simple = false;      // coordinates in the simple format (number X Y Z)
   int Mode = -1;            // Sc/Svp mode 0..2; -1: from the settings file
@@ -21,6 +28,9 @@ struct BatchOptions {
   std::string TableFile;    // save the results table; "" = no
   std::string CovFile;      // save the covariance matrix; "" = no
   std::vector<DistanceRequest> Distances;
+  std::vector<RelativeRequestText> Relatives; // --relative pairs for the report
+  std::vector<std::string> ReportFiles;       // reports to write (.pdf, .html)
+  bool Confidence95 = false;  // ellipses and tolerances of the report at 95 %
   std::string CoordFile;
   std::string MeasFile;
 };

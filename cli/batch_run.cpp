@@ -4,7 +4,10 @@
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "engine/evaluation.h"
+#include "engine/observation_table.h"
+#include "engine/report_data.h"
 #include "engine/results_reader.h"
+#include "report/report_writer.h"
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
 
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <ostream>
+#include <ctime>
 #include <system_error>
 #include <unistd.h>
 
@@ -155,6 +159,28 @@ void PrintProtocol(const std::string &path, std::ostream &err) {
 
 } // namespace
 
+std::string BatchReportDate() {
+  // SOURCE_DATE_EPOCH fixes the date (reproducible reports, tests).
+  std::time_t t = std::time(nullptr);
+  bool utc = false;
+  if (const char *fixed = std::getenv("SOURCE_DATE_EPOCH"); fixed && *fixed) {
+    char *end = nullptr;
+    const long long v = std::strtoll(fixed, &end, 10);
+    if (end && *end == '\0' && v >= 0) {
+      t = static_cast<std::time_t>(v);
+      utc = true;
+    }
+  }
+  std::tm tm{};
+  if (utc)
+    gmtime_r(&t, &tm);
+  else
+    localtime_r(&t, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
+  return buf;
+}
+
 std::vector<std::string> FormatAlignedTable(const TextGrid &grid) {
   std::vector<size_t> width(static_cast<size_t>(std::max(grid.ColCount, 0)), 0);
   for (const auto &row : grid.Rows)
@@ -197,6 +223,23 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   }
   if (!opts.TableFile.empty() && !opts.CovFile.empty() && SamePath(opts.TableFile, opts.CovFile))
     return fail("--table and --cov name the same file", beBadInput);
+  for (std::size_t i = 0; i < opts.ReportFiles.size(); ++i) {
+    const std::string &r = opts.ReportFiles[i];
+    ReportFormat format;
+    std::string formatError;
+    if (!ReportFormatOf(r, format, formatError))
+      return fail(formatError, beBadInput);
+    if (SamePath(r, opts.CoordFile) || SamePath(r, opts.MeasFile))
+      return fail("the output file " + r + " is one of the input files", beBadInput);
+    if (!OutputFolderExists(r))
+      return fail("the folder of the output file " + r + " does not exist", beBadInput);
+    for (const std::string *o : {&opts.TableFile, &opts.CovFile})
+      if (!o->empty() && SamePath(r, *o))
+        return fail("--report " + r + " names the same file as --table or --cov", beBadInput);
+    for (std::size_t j = 0; j < i; ++j)
+      if (SamePath(r, opts.ReportFiles[j]))
+        return fail("--report " + r + " is given twice", beBadInput);
+  }
 
   SurveyNetwork net;
   ApplyDesktopSettings(programFolder, opts.Mode, net.Points);
@@ -250,6 +293,13 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
                     beBadInput);
     }
   }
+
+  for (const auto &rel : opts.Relatives)
+    for (const auto &[number, text] : {std::pair{rel.From, &rel.FromText}, std::pair{rel.To, &rel.ToText}}) {
+      NetworkPoint p;
+      if (!net.Points.List.FindByNumber(number, p))
+        return fail("--relative: point " + *text + " is not in the coordinate file", beBadInput);
+    }
 
   // The folder of the run.
   WorkFolder work;
@@ -355,6 +405,34 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   if (!opts.CovFile.empty() && !reader.SaveCov(opts.CovFile)) {
     err << kBatchProgramName << ": cannot write the covariance file " << opts.CovFile << "\n";
     code = beBadInput;
+  }
+  if (!opts.ReportFiles.empty()) {
+    // The observation table is optional: without it the report has no
+    // reliability figures.
+    std::vector<ObservationRow> rows;
+    std::string tableError;
+    if (!ReadObservationTable(files.Prefix + "obs.csv", rows, tableError))
+      err << kBatchProgramName << ": no observation reliability in the report: " << tableError << "\n";
+    ReportOptions ro;
+    ro.NetworkName = fs::path(opts.CoordFile).filename().string();
+    ro.Date = BatchReportDate();
+    ro.Confidence = opts.Confidence95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+    for (const auto &d : opts.Distances)
+      ro.Relatives.push_back({d.From, d.To, static_cast<int>(d.Kind)});
+    for (const auto &rel : opts.Relatives)
+      ro.Relatives.push_back({rel.From, rel.To, -1});
+    const ReportData data = GatherReport(net, reader, grid, rows, ro);
+    for (const std::string &w : data.Warnings)
+      err << kBatchProgramName << ": " << w << "\n";
+    for (const std::string &file : opts.ReportFiles) {
+      std::string reportError;
+      if (!WriteReport(data, file, reportError)) {
+        err << kBatchProgramName << ": " << reportError << "\n";
+        code = beBadInput;
+      } else {
+        out << "Report written: " << file << "\n";
+      }
+    }
   }
   return code;
 }

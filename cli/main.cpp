@@ -3,8 +3,10 @@
 #include "cli/batch_options.h"
 #include "engine/evaluation.h"
 
+#include <QGuiApplication>
 #include <csignal>
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -28,6 +30,15 @@ int main(int argc, char **argv) {
     return beBadInput;
   case ParseOutcome::Run:
     break;
+  }
+
+  // Reports are drawn with Qt's painter: it needs a GUI application, which
+  // runs on the offscreen platform unless the user chose another one.
+  std::unique_ptr<QGuiApplication> gui;
+  if (!opts.ReportFiles.empty()) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+    gui = std::make_unique<QGuiApplication>(argc, argv);
   }
 
   // Ctrl+C or a termination request while the engine runs stops the engine
