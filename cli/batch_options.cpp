@@ -2,7 +2,9 @@
 
 #include "core/number_text.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -34,6 +36,7 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
   error.clear();
   std::vector<std::string> positional;
   bool modeSeen = false;
+  bool plotSizeSeen = false;
   bool optionsEnded = false;
 
   for (size_t i = 0; i < args.size(); ++i) {
@@ -97,6 +100,64 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
     } else if (name == "--cov") {
       if (!once(!opts.CovFile.empty()) || !takeValue(opts.CovFile))
         return ParseOutcome::Error;
+    } else if (name == "--plot") {
+      std::string file;
+      if (!takeValue(file))
+        return ParseOutcome::Error;
+      const auto dot = file.find_last_of('.');
+      const auto slash = file.find_last_of('/');
+      std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                            ? std::string()
+                            : file.substr(dot + 1);
+      for (char &c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (ext != "png" && ext != "svg" && ext != "pdf") {
+        error = "--plot: cannot tell the format of '" + file +
+                "' (the name must end in .png, .svg or .pdf)";
+        return ParseOutcome::Error;
+      }
+      opts.PlotFiles.push_back(file);
+    } else if (name == "--plot-size" && !inlineValue) {
+      if (!once(plotSizeSeen))
+        return ParseOutcome::Error;
+      if (i + 2 >= args.size()) {
+        error = "option --plot-size needs two values: WIDTH HEIGHT";
+        return ParseOutcome::Error;
+      }
+      int *dims[] = {&opts.PlotWidth, &opts.PlotHeight};
+      for (int k = 0; k < 2; ++k) {
+        const std::string &v = args[i + 1 + k];
+        char *end = nullptr;
+        const long n = std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0' || n < 100 || n > 20000) {
+          error = "--plot-size: '" + v + "' is not a size from 100 to 20000 pixels";
+          return ParseOutcome::Error;
+        }
+        *dims[k] = static_cast<int>(n);
+      }
+      i += 2;
+      plotSizeSeen = true;
+    } else if (name == "--plot-level") {
+      std::string v;
+      if (!takeValue(v))
+        return ParseOutcome::Error;
+      if (v != "standard" && v != "95") {
+        error = "option --plot-level takes standard or 95, not '" + v + "'";
+        return ParseOutcome::Error;
+      }
+      opts.PlotPercent95 = v == "95";
+    } else if (name == "--plot-magnification") {
+      std::string v;
+      if (!takeValue(v))
+        return ParseOutcome::Error;
+      long double m = 0;
+      if (!TryTextToNum(v, m) || !std::isfinite(m) || m <= 0) {
+        error = "--plot-magnification: '" + v + "' is not a positive number";
+        return ParseOutcome::Error;
+      }
+      opts.PlotMagnification = static_cast<double>(m);
+    } else if (name == "--plot-relative" && !inlineValue) {
+      opts.PlotRelative = true;
     } else if (name == "--report") {
       std::string file;
       if (!takeValue(file))
@@ -200,6 +261,15 @@ std::string BatchUsage(const std::string &programName) {
          "  --distance FROM TO slope|horizontal|vertical\n"
          "                         print the distance between two adjusted points and\n"
          "                         its standard deviation (may be repeated)\n"
+         "  --plot FILE            draw the measurement plan with the error ellipses,\n"
+         "                         height bars and reliability colours to FILE: PNG,\n"
+         "                         SVG or PDF by its extension (may be repeated)\n"
+         "  --plot-size W H        size of the drawing in pixels (default 1600 1200)\n"
+         "  --plot-level standard|95\n"
+         "                         standard (default) or 95 % ellipses and bars\n"
+         "  --plot-magnification N enlarge the ellipses N times (default: automatic,\n"
+         "                         the largest about a tenth of the drawing)\n"
+         "  --plot-relative        also draw the relative ellipse of every measured pair\n"
          "  --relative FROM TO     add the relative precision of two points (relative\n"
          "                         error ellipse) to the report (may be repeated)\n"
          "  --report FILE          write a pre-analysis report, PDF or HTML by the\n"

@@ -31,6 +31,12 @@ struct BatchOptions {
   std::vector<RelativeRequestText> Relatives; // --relative pairs for the report
   std::vector<std::string> ReportFiles;       // reports to write (.pdf, .html)
   bool Confidence95 = false;  // ellipses and tolerances of the report at 95 %
+  std::vector<std::string> PlotFiles; // measurement plan drawings (.png, .svg, .pdf)
+  int PlotWidth = 1600;               // pixels (PDF/SVG: at 96 per inch)
+  int PlotHeight = 1200;
+  bool PlotPercent95 = false;         // 95 % ellipses instead of standard ones
+  double PlotMagnification = 0;       // 0: automatic
+  bool PlotRelative = false;          // relative ellipses of the measured pairs
   std::string CoordFile;
   std::string MeasFile;
 };

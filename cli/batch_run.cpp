@@ -4,9 +4,12 @@
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "engine/evaluation.h"
+#include "engine/network_precision.h"
 #include "engine/observation_table.h"
 #include "engine/report_data.h"
 #include "engine/results_reader.h"
+#include "engine/run_precision.h"
+#include "plot/precision_plan.h"
 #include "report/report_writer.h"
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
@@ -213,7 +216,10 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   };
 
   // Outputs must never overwrite the inputs, nor each other.
-  for (const std::string *o : {&opts.TableFile, &opts.CovFile}) {
+  std::vector<const std::string *> outputs = {&opts.TableFile, &opts.CovFile};
+  for (const std::string &plot : opts.PlotFiles)
+    outputs.push_back(&plot);
+  for (const std::string *o : outputs) {
     if (o->empty())
       continue;
     if (SamePath(*o, opts.CoordFile) || SamePath(*o, opts.MeasFile))
@@ -398,6 +404,26 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   }
 
   int code = beOk;
+  if (!opts.PlotFiles.empty()) {
+    std::string tableError;
+    std::vector<ObservationRow> rows;
+    if (!ReadObservationTable(ObservationTableFile(files), rows, tableError)) {
+      rows.clear();
+      err << kBatchProgramName << ": warning: no reliability in the plot: " << tableError << "\n";
+    }
+    const NetworkPrecision precision = BuildNetworkPrecision(reader, rows);
+    PlotOptions plot;
+    plot.Level = opts.PlotPercent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+    plot.Magnification = opts.PlotMagnification;
+    plot.ShowRelativeEllipses = opts.PlotRelative;
+    for (const std::string &file : opts.PlotFiles) {
+      std::string plotError;
+      if (!WritePlot(file, opts.PlotWidth, opts.PlotHeight, net, &precision, plot, plotError)) {
+        err << kBatchProgramName << ": " << plotError << "\n";
+        code = beBadInput;
+      }
+    }
+  }
   if (!opts.TableFile.empty() && !reader.SaveTable(opts.TableFile)) {
     err << kBatchProgramName << ": cannot write the table file " << opts.TableFile << "\n";
     code = beBadInput;

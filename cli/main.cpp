@@ -4,9 +4,11 @@
 #include "engine/evaluation.h"
 
 #include <QGuiApplication>
+
 #include <csignal>
-#include <iostream>
+#include <cstdlib>
 #include <memory>
+#include <iostream>
 
 namespace {
 
@@ -32,15 +34,6 @@ int main(int argc, char **argv) {
     break;
   }
 
-  // Reports are drawn with Qt's painter: it needs a GUI application, which
-  // runs on the offscreen platform unless the user chose another one.
-  std::unique_ptr<QGuiApplication> gui;
-  if (!opts.ReportFiles.empty()) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    gui = std::make_unique<QGuiApplication>(argc, argv);
-  }
-
   // Ctrl+C or a termination request while the engine runs stops the engine
   // and removes the temporary files before the command ends.
   struct sigaction sa {};
@@ -52,6 +45,18 @@ int main(int argc, char **argv) {
   // A reader that goes away (e.g. "| head") must not end the command before
   // it has removed its temporary folder; the output is simply lost.
   signal(SIGPIPE, SIG_IGN);
+
+  // Plots and reports are drawn with the desktop program's drawing code, which needs a
+  // GUI application; it draws offscreen, never on a display.
+  std::unique_ptr<QGuiApplication> gui;
+  if (!opts.PlotFiles.empty() || !opts.ReportFiles.empty()) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int guiArgc = 1;
+    static char guiName[] = "korvadimensio3d-batch";
+    static char *guiArgv[] = {guiName, nullptr};
+    gui = std::make_unique<QGuiApplication>(guiArgc, guiArgv);
+  }
 
   std::string programPath = ProgramPath();
   if (programPath.empty())

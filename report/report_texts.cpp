@@ -38,10 +38,10 @@ const std::array<TextPair, kCount> kTexts = {{
     {"none", "žádné"},
     {"Tolerances (position / height)", "Tolerance (poloha / výška)"},
     {"Measurement plan", "Mapa měření"},
-    {"Ellipses: point error ellipses; lines: measurements coloured by the smallest redundancy "
-     "number of the pair (green r >= 0.3, orange 0.1 <= r < 0.3, red r < 0.1)",
-     "Elipsy: chybové elipsy bodů; čáry: měření barevně podle nejmenšího čísla nadbytečnosti "
-     "dvojice (zelená r >= 0,3, oranžová 0,1 <= r < 0,3, červená r < 0,1)"},
+    {"Ellipses: point error ellipses with height bars; lines: measured pairs in the colour of "
+     "their smallest redundancy number (legend in the plan)",
+     "Elipsy: chybové elipsy bodů s výškovými úsečkami; čáry: měřené dvojice v barvě jejich "
+     "nejmenšího čísla nadbytečnosti (legenda v mapě)"},
     {"Coordinates and error ellipsoids", "Souřadnice a elipsoidy chyb"},
     {"Relative precision", "Relativní přesnost"},
     {"No pairs of points were requested.", "Nebyly zadány žádné dvojice bodů."},

@@ -3,6 +3,12 @@
 #include "batch_test_support.h"
 
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <QColor>
+#include <QImage>
+
+#include "plot/precision_plan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -454,4 +460,100 @@ TEST(BatchEngineFails, InterruptStopsTheEngineAndRemovesTheTemporaryFolder) {
   EXPECT_TRUE(Contains(r.Out, "Reading file: 0")) << r.Out; // it was waiting
   EXPECT_TRUE(Contains(r.Err, "interrupted")) << r.Err;
   EXPECT_TRUE(fs::is_empty(tmp.Path()));
+}
+
+// ---- Plots
+
+namespace {
+
+// Pixels of the image close to the colour.
+int CountColor(const QImage &image, QColor color) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - color.red()) < 30 && std::abs(c.green() - color.green()) < 30 &&
+          std::abs(c.blue() - color.blue()) < 30)
+        ++n;
+    }
+  return n;
+}
+
+} // namespace
+
+TEST(BatchPlot, WritesPngSvgAndPdfOfTheMeasurementPlan) {
+  TempFolder tmp;
+  const RunResult r = RunProgram(Batch(), {"--plot", tmp / "plan.png", "--plot", tmp / "plan.SVG",
+                                           "--plot", tmp / "plan.pdf", "--plot-size", "800", "600",
+                                           "--plot-relative", kCoords, kMeas});
+  ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
+
+  QImage png;
+  ASSERT_TRUE(png.load(QString::fromStdString(tmp / "plan.png")));
+  EXPECT_EQ(png.size(), QSize(800, 600));
+  const PlotOptions colours;
+  // The tunnel traverse is uncontrolled, the shaft's sight line weakly
+  // controlled; the points have ellipses and relative ellipses.
+  EXPECT_GT(CountColor(png, colours.UncontrolledColor), 200);
+  EXPECT_GT(CountColor(png, colours.WeakColor), 200);
+  EXPECT_GT(CountColor(png, colours.EllipseColor), 100);
+  EXPECT_GT(CountColor(png, colours.RelativeColor), 50);
+
+  pugi::xml_document svg;
+  ASSERT_TRUE(svg.load_file((tmp / "plan.SVG").c_str())) << "SVG is not well-formed XML";
+  EXPECT_STREQ(svg.document_element().name(), "svg");
+  EXPECT_GT(ReadWholeFile(tmp / "plan.SVG").find("<path"), 0u);
+
+  const std::string pdf = ReadWholeFile(tmp / "plan.pdf");
+  ASSERT_GT(pdf.size(), 100u);
+  EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+  EXPECT_NE(pdf.rfind("%%EOF"), std::string::npos);
+  if (fs::exists("/usr/bin/pdftoppm")) {
+    const RunResult render =
+        RunProgram("/usr/bin/pdftoppm", {"-png", "-r", "24", "-singlefile", tmp / "plan.pdf",
+                                         tmp / "rendered"});
+    EXPECT_EQ(render.Code, 0) << render.Err;
+    QImage page;
+    ASSERT_TRUE(page.load(QString::fromStdString(tmp / "rendered.png")));
+    // 800 x 600 pixels at 96 per inch is a page of 8.33 x 6.25 inches.
+    EXPECT_NEAR(page.width(), 200, 2);
+    EXPECT_NEAR(page.height(), 150, 2);
+  }
+}
+
+TEST(BatchPlot, BadPlotNamesAreRefusedWithoutPartialFiles) {
+  TempFolder tmp;
+  const auto unknown = RunProgram(Batch(), {"--plot", tmp / "plan.bmp", kCoords, kMeas});
+  EXPECT_EQ(unknown.Code, 1);
+  EXPECT_TRUE(Contains(unknown.Err, ".png, .svg or .pdf")) << unknown.Err;
+  EXPECT_FALSE(Contains(unknown.Out, "Evaluation started.")); // refused before the run
+  const auto none = RunProgram(Batch(), {"--plot", tmp / "plan", kCoords, kMeas});
+  EXPECT_EQ(none.Code, 1);
+
+  const auto noFolder = RunProgram(Batch(), {"--plot", tmp / "no/plan.png", kCoords, kMeas});
+  EXPECT_EQ(noFolder.Code, 1);
+  EXPECT_TRUE(Contains(noFolder.Err, "does not exist")) << noFolder.Err;
+
+  // A folder in the way of the file is found only when the plot is written:
+  // the other outputs are written, the command fails and nothing is left.
+  fs::create_directory(tmp / "taken.png");
+  const auto taken = RunProgram(Batch(), {"--plot", tmp / "taken.png", "--plot", tmp / "ok.svg",
+                                          kCoords, kMeas});
+  EXPECT_EQ(taken.Code, 1) << taken.Err;
+  EXPECT_TRUE(Contains(taken.Err, "cannot write")) << taken.Err;
+  EXPECT_TRUE(fs::is_directory(tmp / "taken.png"));
+  EXPECT_TRUE(fs::is_regular_file(tmp / "ok.svg"));
+  for (const auto &e : fs::directory_iterator(tmp.Path())) {
+    const std::string name = e.path().filename().string();
+    EXPECT_TRUE(name == "taken.png" || name == "ok.svg") << "left behind: " << name;
+  }
+
+  for (const std::vector<std::string> &args :
+       {std::vector<std::string>{"--plot-size", "800", kCoords, kMeas},
+        {"--plot-size", "50", "600", kCoords, kMeas},
+        {"--plot-level", "99", kCoords, kMeas},
+        {"--plot-magnification", "-3", kCoords, kMeas}}) {
+    const auto bad = RunProgram(Batch(), args);
+    EXPECT_EQ(bad.Code, 1) << args[0];
+  }
 }

@@ -1,0 +1,37 @@
+#include "engine/run_precision.h"
+
+#include "engine/observation_table.h"
+#include "engine/results_reader.h"
+
+std::string ObservationTableFile(const EngineRunFiles &files) { return files.Prefix + "obs.csv"; }
+
+bool ReadRunPrecision(const EngineRunFiles &files, int scSvpMode, const PointList &network,
+                      NetworkPrecision &precision, std::string &error, std::string &warning) {
+  error.clear();
+  warning.clear();
+  ResultsReader reader;
+  if (!reader.Bind(files.Results)) {
+    error = reader.Error.empty() ? "cannot read " + files.Results : reader.Error;
+    return false;
+  }
+  const bool coords = reader.ReadCoordinates();
+  const std::string coordError = reader.Error;
+  const bool cov = reader.ReadCovariance();
+  reader.ReleaseDocument();
+  if (!coords || !reader.CoordsOk)
+    reader.Error = coordError;
+  if (!coords || !cov || !reader.ResultsAre3d()) {
+    error = reader.Error.empty() ? "the results are not complete 3D results" : reader.Error;
+    return false;
+  }
+  if (scSvpMode == 2)
+    reader.AddNetworkCentring(network);
+  std::vector<ObservationRow> rows;
+  std::string tableError;
+  if (!ReadObservationTable(ObservationTableFile(files), rows, tableError)) {
+    rows.clear();
+    warning = tableError;
+  }
+  precision = BuildNetworkPrecision(reader, rows);
+  return true;
+}
