@@ -48,6 +48,7 @@ enum class ReportText {
   Uncontrolled,
   NotChecked,
   Unknown,
+  ReportCommand,       // the main window's button
   Count_
 };
 

@@ -53,6 +53,7 @@ public:
   QPushButton *EvaluateButton = nullptr; // evaluation
   QPushButton *ProtocolButton = nullptr; // protocol
   QPushButton *CalculationsButton = nullptr; // calculations
+  QPushButton *ReportButton = nullptr; // pre-analysis report (PDF or HTML)
   QStatusBar *StatusBar = nullptr;
   FileOpenDialog OpenDialog;
   std::unique_ptr<RepeatingTimer> PollTimer;
@@ -69,6 +70,9 @@ public slots:
   void Evaluate();
   void ShowProtocol();
   void ShowCalculations();
+  // Asks for a file (.pdf or .html) and writes the report of the last
+  // evaluation, with the pairs calculated in the results window.
+  void WriteReportFile();
   void PollEngine();
 
 protected:

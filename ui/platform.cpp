@@ -141,3 +141,5 @@ bool FakePlatform::StartProcess(const QString &program, const QStringList &args,
 std::unique_ptr<RepeatingTimer> FakePlatform::CreateTimer(int intervalMs) {
   return std::make_unique<FakeTimer>(intervalMs);
 }
+
+QDateTime PlatformServices::Now() { return QDateTime::currentDateTime(); }
