@@ -174,6 +174,20 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
       opts.PlotMagnification = static_cast<double>(m);
     } else if (name == "--plot-relative" && !inlineValue) {
       opts.PlotRelative = true;
+    } else if (name == "--report") {
+      std::string file;
+      if (!takeValue(file))
+        return ParseOutcome::Error;
+      opts.ReportFiles.push_back(file);
+    } else if (name == "--confidence") {
+      std::string v;
+      if (!takeValue(v))
+        return ParseOutcome::Error;
+      if (v != "standard" && v != "95") {
+        error = "option --confidence takes standard or 95, not '" + v + "'";
+        return ParseOutcome::Error;
+      }
+      opts.Confidence95 = v == "95";
     } else if (name == "--distance" && !inlineValue) {
       if (i + 3 >= args.size()) {
         error = "option --distance needs three values: FROM TO slope|horizontal|vertical";
@@ -286,7 +300,8 @@ std::string BatchUsage(const std::string &programName) {
          "                         axes in mm, bearing of the major axis in gon) and the\n"
          "                         standard deviation of their height difference; with a\n"
          "                         bearing also the standard deviations along and across\n"
-         "                         it (may be repeated; a fixed point counts as exact)\n"
+         "                         it (may be repeated; a fixed point counts as exact;\n"
+         "                         the pair also goes into the report)\n"
          "  --plot FILE            draw the measurement plan with the error ellipses,\n"
          "                         height bars and reliability colours to FILE: PNG,\n"
          "                         SVG or PDF by its extension (may be repeated)\n"
@@ -296,6 +311,11 @@ std::string BatchUsage(const std::string &programName) {
          "  --plot-magnification N enlarge the ellipses N times (default: automatic,\n"
          "                         the largest about a tenth of the drawing)\n"
          "  --plot-relative        also draw the relative ellipse of every measured pair\n"
+         "  --report FILE          write a pre-analysis report, PDF or HTML by the\n"
+         "                         extension .pdf or .html (may be repeated); it holds\n"
+         "                         the --distance and --relative pairs\n"
+         "  --confidence standard|95\n"
+         "                         confidence of the report's ellipses (default standard)\n"
          "  --help                 show this text\n"
          "\n"
          "Exit status: 0 success; 1 bad input (the command's checks, or the engine\n"

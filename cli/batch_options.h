@@ -33,6 +33,8 @@ struct BatchOptions {
   double TimeoutSeconds = 0; // stop an engine working longer; 0 = wait as long as it works
   bool Strict = false;       // every warning about the input ends the run (exit 1)
   std::vector<RelativeRequest> Relatives;
+  std::vector<std::string> ReportFiles;       // reports to write (.pdf, .html)
+  bool Confidence95 = false;  // ellipses and tolerances of the report at 95 %
   std::vector<std::string> PlotFiles; // measurement plan drawings (.png, .svg, .pdf)
   int PlotWidth = 1600;               // pixels (PDF/SVG: at 96 per inch)
   int PlotHeight = 1200;

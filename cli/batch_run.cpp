@@ -7,10 +7,12 @@
 #include "engine/network_precision.h"
 #include "engine/observation_table.h"
 #include "engine/relative_precision_text.h"
+#include "engine/report_data.h"
 #include "engine/results_reader.h"
 #include "engine/run_precision.h"
 #include "plot/precision_plan.h"
 #include "precision/observation_sigma.h"
+#include "report/report_writer.h"
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
 
@@ -20,6 +22,7 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <ctime>
 #include <system_error>
 #include <unistd.h>
 
@@ -162,6 +165,28 @@ void PrintProtocol(const std::string &path, std::ostream &err) {
 
 } // namespace
 
+std::string BatchReportDate() {
+  // SOURCE_DATE_EPOCH fixes the date (reproducible reports, tests).
+  std::time_t t = std::time(nullptr);
+  bool utc = false;
+  if (const char *fixed = std::getenv("SOURCE_DATE_EPOCH"); fixed && *fixed) {
+    char *end = nullptr;
+    const long long v = std::strtoll(fixed, &end, 10);
+    if (end && *end == '\0' && v >= 0) {
+      t = static_cast<std::time_t>(v);
+      utc = true;
+    }
+  }
+  std::tm tm{};
+  if (utc)
+    gmtime_r(&t, &tm);
+  else
+    localtime_r(&t, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
+  return buf;
+}
+
 std::vector<std::string> FormatAlignedTable(const TextGrid &grid) {
   std::vector<size_t> width(static_cast<size_t>(std::max(grid.ColCount, 0)), 0);
   for (const auto &row : grid.Rows)
@@ -215,6 +240,7 @@ public:
   int PrintDistances();
   int PrintRelativePrecisions();
   int WritePlots();
+  int WriteReports();
   int SaveOutputs();
 
 private:
@@ -252,7 +278,7 @@ private:
   ResultsReader Reader;
   TextGrid Grid;
   int Warnings = 0;
-  bool PlotFailed = false; // a --plot file could not be written
+  bool OutputFailed = false; // a --plot or --report file could not be written
 };
 
 // Outputs must never overwrite the inputs, nor each other.
@@ -270,6 +296,23 @@ int BatchRun::CheckOutputFiles() {
   }
   if (!Opts.TableFile.empty() && !Opts.CovFile.empty() && SamePath(Opts.TableFile, Opts.CovFile))
     return Fail("--table and --cov name the same file", beBadInput);
+  for (std::size_t i = 0; i < Opts.ReportFiles.size(); ++i) {
+    const std::string &r = Opts.ReportFiles[i];
+    ReportFormat format;
+    std::string formatError;
+    if (!ReportFormatOf(r, format, formatError))
+      return Fail(formatError, beBadInput);
+    if (SamePath(r, Opts.CoordFile) || SamePath(r, Opts.MeasFile))
+      return Fail("the output file " + r + " is one of the input files", beBadInput);
+    if (!OutputFolderExists(r))
+      return Fail("the folder of the output file " + r + " does not exist", beBadInput);
+    for (const std::string *o : {&Opts.TableFile, &Opts.CovFile})
+      if (!o->empty() && SamePath(r, *o))
+        return Fail("--report " + r + " names the same file as --table or --cov", beBadInput);
+    for (std::size_t j = 0; j < i; ++j)
+      if (SamePath(r, Opts.ReportFiles[j]))
+        return Fail("--report " + r + " is given twice", beBadInput);
+  }
   return kNextStep;
 }
 
@@ -594,14 +637,48 @@ int BatchRun::WritePlots() {
     std::string plotError;
     if (!WritePlot(file, Opts.PlotWidth, Opts.PlotHeight, Net, &precision, plot, plotError)) {
       Err << kBatchProgramName << ": " << plotError << "\n";
-      PlotFailed = true;
+      OutputFailed = true;
+    }
+  }
+  return kNextStep;
+}
+
+// The pre-analysis reports. The observation table is optional: without it
+// a report has no reliability figures.
+int BatchRun::WriteReports() {
+  if (Opts.ReportFiles.empty())
+    return kNextStep;
+  // The observation table is optional: without it the report has no
+  // reliability figures.
+  std::vector<ObservationRow> rows;
+  std::string tableError;
+  if (!ReadObservationTable(Files.Prefix + "obs.csv", rows, tableError))
+    Err << kBatchProgramName << ": no observation reliability in the report: " << tableError << "\n";
+  ReportOptions ro;
+  ro.NetworkName = fs::path(Opts.CoordFile).filename().string();
+  ro.Date = BatchReportDate();
+  ro.Confidence = Opts.Confidence95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+  for (const auto &d : Opts.Distances)
+    ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind)});
+  for (const auto &rel : Opts.Relatives)
+    ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1});
+  const ReportData data = GatherReport(Net, Reader, Grid, rows, ro);
+  for (const std::string &w : data.Warnings)
+    Err << kBatchProgramName << ": " << w << "\n";
+  for (const std::string &file : Opts.ReportFiles) {
+    std::string reportError;
+    if (!WriteReport(data, file, reportError)) {
+      Err << kBatchProgramName << ": " << reportError << "\n";
+      OutputFailed = true;
+    } else {
+      Out << "Report written: " << file << "\n";
     }
   }
   return kNextStep;
 }
 
 int BatchRun::SaveOutputs() {
-  int code = PlotFailed ? beBadInput : beOk;
+  int code = OutputFailed ? beBadInput : beOk;
   if (!Opts.TableFile.empty() && !Reader.SaveTable(Opts.TableFile)) {
     Err << kBatchProgramName << ": cannot write the table file " << Opts.TableFile << "\n";
     code = beBadInput;
@@ -626,7 +703,7 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
         &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
-        &BatchRun::SaveOutputs}) {
+        &BatchRun::WriteReports, &BatchRun::SaveOutputs}) {
     if (const int code = (run.*step)(); code != kNextStep)
       return code;
   }

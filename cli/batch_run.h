@@ -24,5 +24,9 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
 // columns separated by two blanks, no trailing blanks.
 std::vector<std::string> FormatAlignedTable(const TextGrid &grid);
 
+// The date shown in reports: now, local time, or the UTC time given in
+// seconds by the environment variable SOURCE_DATE_EPOCH ("YYYY-MM-DD HH:MM").
+std::string BatchReportDate();
+
 // Name of the desktop program's settings file in the program's folder.
 inline constexpr const char *kDesktopSettingsName = "korvadimensio3d.ini";

@@ -46,10 +46,10 @@ int main(int argc, char **argv) {
   // it has removed its temporary folder; the output is simply lost.
   signal(SIGPIPE, SIG_IGN);
 
-  // Plots are drawn with the desktop program's drawing code, which needs a
+  // Plots and reports are drawn with the desktop program's drawing code, which needs a
   // GUI application; it draws offscreen, never on a display.
   std::unique_ptr<QGuiApplication> gui;
-  if (!opts.PlotFiles.empty()) {
+  if (!opts.PlotFiles.empty() || !opts.ReportFiles.empty()) {
     if (!std::getenv("QT_QPA_PLATFORM"))
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int guiArgc = 1;

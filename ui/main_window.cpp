@@ -4,8 +4,12 @@
 #include "core/text_file.h"
 #include "core/version.h"
 #include "engine/evaluation.h"
+#include "engine/observation_table.h"
+#include "engine/report_data.h"
 #include "engine/results_reader.h"
 #include "engine/run_precision.h"
+#include "report/report_texts.h"
+#include "report/report_writer.h"
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
 #include "ui/coordinate_plan_window.h"
@@ -66,8 +70,10 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool)
   EvaluateButton = MakeButton(8, 160, 217, 33, QString::fromUtf8("- Výpočet - "));
   ProtocolButton = MakeButton(232, 160, 105, 33, "+ Protokol + ");
   CalculationsButton = MakeButton(344, 160, 105, 33, QString::fromUtf8("+ Výpočty + "));
+  ReportButton = MakeButton(344, 96, 105, 33, QString::fromUtf8("Report\u2026"));
   ProtocolButton->setEnabled(false);
   CalculationsButton->setEnabled(false);
+  ReportButton->setEnabled(false);
 
   StatusBar = new QStatusBar(this);
   StatusBar->setSizeGripEnabled(false);
@@ -92,6 +98,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool)
   connect(EvaluateButton, &QPushButton::clicked, this, &MainWindow::Evaluate);
   connect(ProtocolButton, &QPushButton::clicked, this, &MainWindow::ShowProtocol);
   connect(CalculationsButton, &QPushButton::clicked, this, &MainWindow::ShowCalculations);
+  connect(ReportButton, &QPushButton::clicked, this, &MainWindow::WriteReportFile);
 
   OnCreate();
 }
@@ -138,6 +145,7 @@ void MainWindow::SetStatusText(const QString &text) { StatusLabel->setText(text)
 
 
 void MainWindow::ApplyTexts() {
+  ReportButton->setText(QString::fromUtf8(RT(ReportText::ReportCommand).c_str()));
   LoadFullCoordinatesButton->setText(Txt(3));
   LoadSimpleCoordinatesButton->setText(Txt(4));
   CoordinatePlanButton->setText(Txt(5));
@@ -359,6 +367,9 @@ bool MainWindow::StartEngine() {
   EvaluateButton->setText(QString::fromUtf8(ExtraText::StopEvaluation));
   ProtocolButton->setEnabled(false);
   CalculationsButton->setEnabled(false);
+  ReportButton->setEnabled(false);
+  if (TheResultsWindow)
+    TheResultsWindow->RequestedPairs.clear();
   const EngineRunFiles files = RunFiles();
   const QString engine = Q(EnginePathFor(S(Platform().ProgramPath())));
   QStringList args;
@@ -410,6 +421,7 @@ void MainWindow::EndRun(bool complete) {
   EvaluateButton->setEnabled(true);
   ProtocolButton->setEnabled(complete);
   CalculationsButton->setEnabled(complete);
+  ReportButton->setEnabled(complete);
   PollTimer->SetEnabled(false);
   EngineStarted = false;
   SetStatusText(Txt(complete ? 21 : 20));
@@ -464,4 +476,41 @@ void MainWindow::ShowCalculations() {
 void MainWindow::LoadProgramSettings() {
   IniFile settings;
   settings.LoadSettings(TheNetwork->Points, S(ProgramFileWithExt(".ini")));
+}
+
+void MainWindow::WriteReportFile() {
+  const QString file = Platform().SaveFileName(this, QString::fromUtf8(RT(ReportText::Title).c_str()) +
+                                                         " (*.pdf, *.html)");
+  if (file.isEmpty())
+    return;
+  const std::string path = file.toStdString();
+  std::string error;
+  ReportFormat format;
+  if (!ReportFormatOf(path, format, error)) {
+    Platform().Message(this, Txt(53) + ": " + QString::fromStdString(error));
+    return;
+  }
+  // The results are read anew, as "+Calculations+" does, so that the report
+  // always shows the last evaluation.
+  ResultsReader reader;
+  TextGrid grid;
+  std::vector<std::string> choices1, choices2;
+  const EngineRunFiles files = RunFiles();
+  if (ReadResults(reader, files.Results, TheNetwork->Points.ScSvpMode, TheNetwork->Points.List, grid,
+                  choices1, choices2) != ResultsOutcome::Shown) {
+    Platform().Message(this, Txt(23) + QString::fromStdString(reader.Error));
+    return;
+  }
+  std::vector<ObservationRow> rows;
+  ReadObservationTable(files.Prefix + "obs.csv", rows, error); // optional: no reliability without it
+  ReportOptions options;
+  options.Date = Platform().Now().toString("yyyy-MM-dd HH:mm").toStdString();
+  if (TheResultsWindow)
+    options.Relatives = TheResultsWindow->RequestedPairs;
+  const ReportData data = GatherReport(*TheNetwork, reader, grid, rows, options);
+  if (!WriteReport(data, path, error)) {
+    Platform().Message(this, Txt(53) + ": " + QString::fromStdString(error));
+    return;
+  }
+  SetStatusText(QString::fromUtf8(RT(ReportText::Title).c_str()) + ": " + file);
 }

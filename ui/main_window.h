@@ -60,6 +60,7 @@ public:
   QPushButton *EvaluateButton = nullptr; // evaluation
   QPushButton *ProtocolButton = nullptr; // protocol
   QPushButton *CalculationsButton = nullptr; // calculations
+  QPushButton *ReportButton = nullptr; // pre-analysis report (PDF or HTML)
   QStatusBar *StatusBar = nullptr;
   FileOpenDialog OpenDialog;
   std::unique_ptr<RepeatingTimer> PollTimer;
@@ -93,6 +94,9 @@ public slots:
   void Evaluate();
   void ShowProtocol();
   void ShowCalculations();
+  // Asks for a file (.pdf or .html) and writes the report of the last
+  // evaluation, with the pairs calculated in the results window.
+  void WriteReportFile();
   void PollEngine();
   // Stops a running evaluation: the engine is stopped and its outputs removed.
   void StopEvaluation();

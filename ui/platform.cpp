@@ -174,3 +174,5 @@ void FakePlatform::StopProcess() {
 std::unique_ptr<RepeatingTimer> FakePlatform::CreateTimer(int intervalMs) {
   return std::make_unique<FakeTimer>(intervalMs);
 }
+
+QDateTime PlatformServices::Now() { return QDateTime::currentDateTime(); }

@@ -4,6 +4,7 @@
 // starting a program, file existence and deletion, and the poll timer.
 // The program installs QtPlatform; the window tests install FakePlatform,
 // which answers dialogs from queues and never blocks.
+#include <QDateTime>
 #include <QFont>
 #include <QString>
 #include <QList>
@@ -56,6 +57,8 @@ public:
   virtual bool FileExists(const QString &path);
   // Deletes a file; a failure (absent file included) is ignored.
   virtual void DeleteFile(const QString &path);
+  // The current local date and time (reports carry it).
+  virtual QDateTime Now();
 };
 
 // The platform in use. SetPlatform takes ownership and returns the previous one.
@@ -136,5 +139,7 @@ public:
   std::function<void()> onStop;
   int stops = 0;
   std::function<int(QDialog *)> onModal;
+  QDateTime now{QDate(2024, 3, 1), QTime(9, 30)}; // the clock's fixed answer
+  QDateTime Now() override { return now; }
   QList<QDialog *> modalShown;       // every dialog shown modally, in order
 };

@@ -193,6 +193,15 @@ void ResultsWindow::ComputeDistance() {
                                    DistanceKindCombo->currentIndex(), distance, sigma)) {
     DistanceValueLabel->setText(Q(distance));
     StdDevValueLabel->setText(Q(sigma));
+    const auto &points = TheResultsReader->Results.Items;
+    const ReportPair pair{points[static_cast<size_t>(ChosenPosition(FromPointCombo))].Number,
+                               points[static_cast<size_t>(ChosenPosition(ToPointCombo))].Number,
+                               DistanceKindCombo->currentIndex()};
+    const bool known = std::any_of(RequestedPairs.begin(), RequestedPairs.end(), [&](const ReportPair &r) {
+      return r.From == pair.From && r.To == pair.To && r.Kind == pair.Kind;
+    });
+    if (!known && pair.From != pair.To)
+      RequestedPairs.push_back(pair);
   } else {
     // A typed text that names no point, or a matrix that is no covariance:
     // nothing to show.

@@ -4,6 +4,7 @@
 // error ellipse and the standard deviations along and across a bearing, and
 // saving the table and the covariance matrix.
 #include "core/text_grid.h"
+#include "engine/report_data.h"
 
 #include <QDialog>
 #include <memory>
@@ -26,6 +27,9 @@ public:
   // The results table (first row: the header; first column: the point
   // numbers) that "+Calculations+" fills and Save table writes.
   TextGrid Table;
+  // The pairs whose distance precision was calculated since the last
+  // evaluation, in order, each once: the report's relative precisions.
+  std::vector<ReportPair> RequestedPairs;
   // Shows Table and offers `choices` in both point choosers, the first one
   // chosen. The distance and its deviation go back to "--------".
   void ShowResults(const std::vector<std::string> &choices);

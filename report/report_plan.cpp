@@ -1,0 +1,36 @@
+#include "report/report_plan.h"
+
+#include <QPainter>
+
+#include "core/survey_network.h"
+#include "engine/report_data.h"
+#include "plot/precision_plan.h"
+
+void DrawReportPlan(QPainter &painter, const QRectF &area, const ReportData &data, double unit) {
+  SurveyNetwork network;
+  network.Points.List = data.Points;
+  network.Points.ScSvpMode = static_cast<std::uint8_t>(data.ScSvpMode);
+  network.Measurements.Items = data.Measurements.Items;
+  network.Measurements.BuildPairs();
+
+  PlotOptions options;
+  options.Level = data.Confidence;
+  options.ToleranceSemiMajorMm = static_cast<double>(data.Tolerance.Horizontal);
+  options.ToleranceSigmaZMm = static_cast<double>(data.Tolerance.Vertical);
+  options.FontPixelSize = 11;
+
+  // The plan's pens and fonts are sized for a screen of 96 pixels per inch:
+  // draw in such pixels, scaled to the device.
+  const double scale = unit * 72.0 / 96.0;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.translate(area.topLeft());
+  painter.scale(scale, scale);
+  const QRectF target(0, 0, area.width() / scale, area.height() / scale);
+  DrawPrecisionPlan(painter, target, network, data.Precision.Empty() ? nullptr : &data.Precision,
+                    options);
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(target);
+  painter.restore();
+}

@@ -1,0 +1,98 @@
+// The main window's Report command after a real evaluation: the file comes
+// from the platform's save dialog, the date from its clock, the relative
+// pairs from the results window.
+#include "ui_test_support.h"
+
+#include "ui/app_globals.h"
+#include "ui/main_window.h"
+#include "ui/results_window.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QtTest>
+
+class TestReportCommand : public QObject {
+  Q_OBJECT
+  UiFixture F;
+  QtPlatform Real; // starts the engine and keeps it while it runs
+
+  bool EvaluateWithTheRealEngine() {
+    if (!QFile::link(QStringLiteral(KD_BIN_DIR "/gama.exe"), F.Path("gama.exe")))
+      return false;
+    F.Fake->onStart = [this](const QString &program, const QStringList &args, QString &error) {
+      return Real.StartProcess(program, args, error);
+    };
+    F.Fake->onRunning = [this] { return Real.ProcessRunning(); };
+    F.Write("c.txt", CoordinateFile(5));
+    F.Write("m.txt", MeasurementFile(5));
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    TheMainWindow->Evaluate();
+    auto *timer = static_cast<FakeTimer *>(TheMainWindow->PollTimer.get());
+    for (int i = 0; i < 51 && timer->Enabled(); ++i) {
+      QThread::msleep(200);
+      timer->Fire();
+    }
+    return TheMainWindow->StatusText() == "Evaluation acomplished.";
+  }
+
+private slots:
+  void init() { F.Start(); }
+  void cleanup() { F.Stop(); }
+
+  void reportIsOfferedOnlyAfterAnEvaluation() {
+    QVERIFY(!TheMainWindow->ReportButton->isEnabled());
+    QCOMPARE(TheMainWindow->ReportButton->text(), QString::fromUtf8("Report\u2026"));
+  }
+
+  void writesBothFormatsWithTheCalculatedPairs() {
+    if (!QFile::exists(QStringLiteral(KD_BIN_DIR "/gama.exe")))
+      QSKIP("the engine has not been built");
+    QVERIFY(EvaluateWithTheRealEngine());
+    QVERIFY(TheMainWindow->ReportButton->isEnabled());
+
+    // A pair calculated in the results window goes into the report.
+    TheMainWindow->ShowCalculations();
+    TheResultsWindow->FromPointCombo->setCurrentIndex(0);
+    TheResultsWindow->ToPointCombo->setCurrentIndex(2);
+    TheResultsWindow->DistanceKindCombo->setCurrentIndex(1);
+    TheResultsWindow->ComputeDistance();
+    TheResultsWindow->ComputeDistance(); // the same pair counts once
+    QCOMPARE(TheResultsWindow->RequestedPairs.size(), size_t(1));
+
+    F.Fake->saveAnswers << F.Path("net.html") << F.Path("net.pdf");
+    TheMainWindow->WriteReportFile();
+    TheMainWindow->WriteReportFile();
+    QVERIFY2(F.Fake->messages.isEmpty(), qPrintable(F.Fake->messages.join('|')));
+    QFile html(F.Path("net.html"));
+    QVERIFY(html.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(html.readAll());
+    QVERIFY(text.contains("<td>2024-03-01 09:30</td>")); // the platform's clock
+    QVERIFY(text.contains("<td>c.txt</td>"));
+    QVERIFY(text.contains(">horizontal</td>"));
+    QVERIFY(text.contains("data:image/png;base64,"));
+    QFile pdf(F.Path("net.pdf"));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QVERIFY(TheMainWindow->StatusText().endsWith(F.Path("net.pdf")));
+  }
+
+  void refusedNamesAndCancelLeaveNoFile() {
+    if (!QFile::exists(QStringLiteral(KD_BIN_DIR "/gama.exe")))
+      QSKIP("the engine has not been built");
+    QVERIFY(EvaluateWithTheRealEngine());
+    F.Fake->saveAnswers << F.Path("net.doc") << F.Path("missing/net.pdf") << "";
+    TheMainWindow->WriteReportFile();
+    TheMainWindow->WriteReportFile();
+    TheMainWindow->WriteReportFile(); // cancelled: nothing happens
+    QCOMPARE(F.Fake->messages.size(), 2);
+    QVERIFY(F.Fake->messages[0].contains(".pdf or .html"));
+    QVERIFY(F.Fake->messages[1].contains("cannot write the report"));
+    QVERIFY(!QFile::exists(F.Path("net.doc")));
+    QVERIFY(!QDir(F.Path("missing")).exists());
+  }
+};
+
+QTEST_MAIN(TestReportCommand)
+#include "report_command_test.moc"
