@@ -16,6 +16,7 @@ class SettingsDialog;
 class PrecisionGuideDialog;
 class SurveyNetwork;
 class ResultsReader;
+class LivePrecision;
 
 extern MainWindow *TheMainWindow;
 extern CoordinatePlanWindow *TheCoordinatePlan;
@@ -33,6 +34,8 @@ extern PrecisionGuideDialog *ThePrecisionGuide;
 extern SurveyNetwork *TheNetwork;
 // The engine output reader of the latest "+Calculations+" (null before).
 extern ResultsReader *TheResultsReader;
+// The background evaluation behind the plans' "live precision" option.
+extern LivePrecision *TheLivePrecision;
 
 // Creates every window in start-up order (TheMainWindow first) and stores them in the
 // globals above. DestroyAllWindows frees them in reverse order.

@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/live_precision.h"
 
 #include "core/survey_network.h"
 #include "core/text_file.h"
@@ -239,7 +240,7 @@ std::shared_ptr<const NetworkPrecision> MainWindow::CurrentResultsPrecision(std:
   reason.clear();
   // Results belong to the network only after a completed run and until the
   // network is edited.
-  if (!CalculationsButton->isEnabled() || NetworkEditedSinceRun)
+  if (!CalculationsButton->isEnabled() || NetworkEditedSinceRun || ResultsOutdated())
     return nullptr;
   auto precision = std::make_shared<NetworkPrecision>();
   std::string warning;
@@ -260,6 +261,11 @@ void MainWindow::GivePrecisionToPlans() {
             Qt::UniqueConnection);
     plan->SetPrecision(precision, reason);
   }
+  // With live precision on and no current results, the background
+  // evaluation supplies the ellipses as soon as the plan opens.
+  if (!precision && TheLivePrecision &&
+      (TheCoordinatePlan->LivePrecisionEnabled() || TheMeasurementPlan->LivePrecisionEnabled()))
+    TheLivePrecision->Request(*TheNetwork);
 }
 
 void MainWindow::ShowSettings() {

@@ -4,6 +4,7 @@
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
 #include "ui/main_window.h"
+#include "ui/live_precision.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/measurement_plan_window.h"
 #include "ui/add_measurement_window.h"
@@ -20,6 +21,7 @@
 #include "core/version.h"
 
 #include <QApplication>
+#include <QCheckBox>
 
 MainWindow *TheMainWindow = nullptr;
 CoordinatePlanWindow *TheCoordinatePlan = nullptr;
@@ -34,6 +36,7 @@ SettingsDialog *TheSettingsDialog = nullptr;
 PrecisionGuideDialog *ThePrecisionGuide = nullptr;
 SurveyNetwork *TheNetwork = nullptr;
 ResultsReader *TheResultsReader = nullptr;
+LivePrecision *TheLivePrecision = nullptr;
 
 void CreateAllWindows() {
   TheMainWindow = new MainWindow();
@@ -47,9 +50,25 @@ void CreateAllWindows() {
   TheAllPointsScSvpDialog = new AllPointsScSvpDialog();
   TheSettingsDialog = new SettingsDialog();
   ThePrecisionGuide = new PrecisionGuideDialog();
+  // One background evaluation serves both plans: every edit in a plan with
+  // "live precision" on evaluates a copy of the network again, and ticking
+  // the option evaluates at once.
+  TheLivePrecision = new LivePrecision();
+  ConnectLivePrecision<PlanWindow>(*TheLivePrecision, *TheCoordinatePlan);
+  ConnectLivePrecision<PlanWindow>(*TheLivePrecision, *TheMeasurementPlan);
+  for (PlanWindow *plan : {static_cast<PlanWindow *>(TheCoordinatePlan),
+                           static_cast<PlanWindow *>(TheMeasurementPlan)})
+    QObject::connect(plan->LivePrecisionCheck, &QCheckBox::toggled, TheLivePrecision,
+                     [](bool on) {
+                       if (on && TheNetwork)
+                         TheLivePrecision->Request(*TheNetwork);
+                     });
 }
 
 void DestroyAllWindows() {
+  // Stops a running background engine and removes its folder.
+  delete TheLivePrecision;
+  TheLivePrecision = nullptr;
   delete ThePrecisionGuide;
   ThePrecisionGuide = nullptr;
   delete TheSettingsDialog;

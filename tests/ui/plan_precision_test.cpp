@@ -10,6 +10,7 @@
 #include "ui/change_precision_dialog.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/main_window.h"
+#include "ui/live_precision.h"
 #include "ui/measurement_plan_window.h"
 #include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
@@ -273,6 +274,45 @@ private slots:
     };
     plan->ChangePrecision();
     QCOMPARE(edited.count(), 3);
+  }
+
+  void liveEditsBringNewEllipsesFromTheBackground() {
+    Evaluate(kLongSightCoords, kLongSightMeas);
+    TheLivePrecision->SetEnginePath(QStringLiteral(KD_BIN_DIR "/gama.exe"));
+    TheMainWindow->ShowMeasurementPlan();
+    MeasurementPlanWindow *plan = TheMeasurementPlan;
+    QVERIFY(plan->Precision());
+    const long double before = Point3(plan).Ellipse.SemiMajor;
+    QFile results(QString::fromStdString(TheMainWindow->RunFiles().Results));
+    QVERIFY(results.open(QIODevice::ReadOnly));
+    const QByteArray resultsBefore = results.readAll();
+    results.close();
+    QSignalSpy ready(TheLivePrecision, &LivePrecision::PrecisionReady);
+    plan->LivePrecisionCheck->setChecked(true);
+    // Ticking the option evaluates at once; the answer replaces the main
+    // evaluation's precision with the same figures.
+    QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, 20000);
+    QVERIFY(plan->PrecisionFailure().empty());
+    QVERIFY(std::fabs(static_cast<double>(Point3(plan).Ellipse.SemiMajor - before)) < 1e-6);
+    // Doubling every standard deviation in the dialog enlarges the ellipses
+    // (not quite twice: the centring errors stay as they are).
+    const auto old = plan->Precision();
+    F.Fake->onModal = [](QDialog *) {
+      for (Measurement &m : TheNetwork->Measurements.Items)
+        m.StdDev *= 2;
+      return 1;
+    };
+    plan->ChangePrecision(); // reported as an edit: the live evaluation starts
+    QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 2, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(plan->Precision() && plan->Precision() != old, 20000);
+    QVERIFY(plan->PrecisionFailure().empty());
+    const long double ratio = Point3(plan).Ellipse.SemiMajor / before;
+    QVERIFY2(ratio > 1.3L && ratio <= 2.0L + 1e-9L, qPrintable(QString::number(double(ratio))));
+    // The main window's run files stay those of its own evaluation.
+    QVERIFY(results.open(QIODevice::ReadOnly));
+    QCOMPARE(results.readAll(), resultsBefore);
+    plan->LivePrecisionCheck->setChecked(false);
+    TheMainWindow->CheckResultsFreshness();
   }
 
   void coordinatePlanEditsAreSignalled() {
