@@ -1,5 +1,6 @@
 #include "cli/batch_run.h"
 
+#include "core/appfolders.h"
 #include "core/survey_network.h"
 #include "core/number_text.h"
 #include "core/text_file.h"
@@ -15,6 +16,7 @@
 #include "report/report_writer.h"
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
+#include "settings/settings_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -105,20 +107,33 @@ private:
   bool IsTemporary = false;
 };
 
-// The desktop program's settings file beside the program gives the Sc/Svp
-// mode (unless the command line names one) and the language, as at the
-// desktop program's start. A missing file leaves mode 1 and English; a
-// damaged one gives all defaults.
-void ApplyDesktopSettings(const std::string &programFolder, int commandLineMode,
-                          PointSet &points) {
-  const std::string path =
-      programFolder.empty() ? kDesktopSettingsName : programFolder + "/" + kDesktopSettingsName;
+// The desktop program's settings file, where the desktop program keeps it
+// (beside a portable program, else in the user's data folder), gives the
+// Sc/Svp mode (unless the command line names one) and the language pack,
+// looked for in the data folders. A missing file leaves mode 1 and English;
+// a damaged one gives all defaults.
+void ApplyDesktopSettings(const kd::AppFolders &folders, int commandLineMode, PointSet &points) {
+  const std::string &own = folders.OwnFilesFolder();
+  const std::string path = own.empty() ? kDesktopSettingsName : own + "/" + kDesktopSettingsName;
   std::string packFile;
   IniFile ini;
-  if (ini.LoadSettings(points, packFile, path) != SettingsLoad::Missing)
-    LoadStartupPack(Lang(), programFolder, packFile);
+  if (ini.LoadSettings(points, packFile, path) != SettingsLoad::Missing) {
+    const std::string packFolder = folders.FindDataFolder(kd::FileNamePart(packFile));
+    LoadStartupPack(Lang(), packFolder.empty() ? folders.ProgramFolder() : packFolder, packFile);
+  }
   if (commandLineMode >= 0)
     points.ScSvpMode = static_cast<std::uint8_t>(commandLineMode);
+}
+
+// An input file named without a folder that is not in the current folder is
+// looked for in the data folders, so that the installed sample network can
+// be named as "shaft_coords.txt". Anything else is used as given.
+std::string InputPath(const std::string &given, const kd::AppFolders &folders) {
+  std::error_code ec;
+  if (given.find('/') != std::string::npos || fs::exists(given, ec))
+    return given;
+  const std::string found = folders.FindDataFile(given);
+  return found.empty() ? given : found;
 }
 
 // The protocol of a failed run, for the user: the whole text when it is
@@ -223,7 +238,7 @@ class BatchRun {
 public:
   BatchRun(const BatchOptions &opts, const std::string &programPath, std::ostream &out,
            std::ostream &err, const volatile std::sig_atomic_t *interrupted)
-      : Opts(opts), ProgramPath(programPath), ProgramFolder(kd::DirectoryOf(programPath)),
+      : Opts(opts), ProgramPath(programPath), Folders(kd::AppFolders::ForProgram(programPath)),
         Out(out), Err(err), Interrupted(interrupted) {}
 
   int CheckOutputFiles();
@@ -266,7 +281,7 @@ private:
 
   const BatchOptions &Opts;
   const std::string ProgramPath;
-  const std::string ProgramFolder;
+  const kd::AppFolders Folders; // where the engine, data and own files are
   std::ostream &Out;
   std::ostream &Err;
   const volatile std::sig_atomic_t *Interrupted;
@@ -317,7 +332,7 @@ int BatchRun::CheckOutputFiles() {
 }
 
 int BatchRun::LoadCoordinates() {
-  ApplyDesktopSettings(ProgramFolder, Opts.Mode, Net.Points);
+  ApplyDesktopSettings(Folders, Opts.Mode, Net.Points);
   std::string probe;
   if (!kd::ReadFileBytes(Opts.CoordFile, probe))
     return Fail("cannot read the coordinate file " + Opts.CoordFile, beBadInput);
@@ -508,7 +523,7 @@ int BatchRun::WriteEngineInput() {
 }
 
 int BatchRun::RunEngine() {
-  const std::string engine = EnginePathFor(ProgramPath);
+  const std::string engine = Folders.EnginePath();
   if (access(engine.c_str(), X_OK) != 0) {
     Out << Lang().Text(20) << "\n";
     return Fail("the engine " + engine + " is missing or cannot be run", beEngineFailed);
@@ -694,7 +709,12 @@ int BatchRun::SaveOutputs() {
 
 int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostream &out,
              std::ostream &err, const volatile std::sig_atomic_t *interrupted) {
-  BatchRun run(opts, programPath, out, err, interrupted);
+  // Inputs named without a folder may be the installed sample network.
+  const kd::AppFolders folders = kd::AppFolders::ForProgram(programPath);
+  BatchOptions resolved = opts;
+  resolved.CoordFile = InputPath(opts.CoordFile, folders);
+  resolved.MeasFile = InputPath(opts.MeasFile, folders);
+  BatchRun run(resolved, programPath, out, err, interrupted);
   using Step = int (BatchRun::*)();
   for (const Step step :
        {&BatchRun::CheckOutputFiles, &BatchRun::LoadCoordinates, &BatchRun::LoadMeasurements,

@@ -12,8 +12,10 @@
 // Exit status of the command.
 enum BatchExit { beOk = 0, beBadInput = 1, beEngineFailed = 2, beInterrupted = 130 };
 
-// Runs the evaluation described by `opts`. `programPath` locates the engine
-// (gama.exe) and the desktop program's settings file in the same folder.
+// Runs the evaluation described by `opts`. `programPath` locates the engine,
+// the desktop program's settings file and the data folders (see
+// core/appfolders.h); COORDS and MEASUREMENTS named without a folder and
+// absent from the current folder are looked for in the data folders.
 // Progress and results go to `out`, errors and warnings to `err`.
 // `interrupted`, when given, is watched while the engine runs.
 int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostream &out,
@@ -28,5 +30,5 @@ std::vector<std::string> FormatAlignedTable(const TextGrid &grid);
 // seconds by the environment variable SOURCE_DATE_EPOCH ("YYYY-MM-DD HH:MM").
 std::string BatchReportDate();
 
-// Name of the desktop program's settings file in the program's folder.
+// Name of the desktop program's settings file in its own-files folder.
 inline constexpr const char *kDesktopSettingsName = "korvadimensio3d.ini";

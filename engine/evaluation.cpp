@@ -1,5 +1,6 @@
 #include "engine/evaluation.h"
 
+#include "core/appfolders.h"
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "settings/language_pack.h"
@@ -51,7 +52,7 @@ EngineRunFiles RunFilesInFolder(const std::string &folder, const std::string &ba
 }
 
 std::string EnginePathFor(const std::string &programPath) {
-  return JoinPath(kd::DirectoryOf(programPath), "gama.exe");
+  return kd::AppFolders::ForProgram(programPath).EnginePath();
 }
 
 std::vector<std::string> EngineArguments(const EngineRunFiles &files) {

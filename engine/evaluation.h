@@ -33,7 +33,9 @@ EngineRunFiles RunFilesForProgram(const std::string &programPath);
 // folder/base.txt, folder/base.xml.
 EngineRunFiles RunFilesInFolder(const std::string &folder, const std::string &baseName);
 
-// The engine executable expected in the program's folder.
+// The engine executable for the program: beside it (portable), else in the
+// installed tree's <prefix>/lib/korvadimensio3d; when neither exists, the
+// path beside the program (see core/appfolders.h).
 std::string EnginePathFor(const std::string &programPath);
 
 // The engine's command-line arguments after its own name: the code page and

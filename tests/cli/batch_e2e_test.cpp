@@ -749,3 +749,47 @@ TEST(BatchPlot, BadPlotNamesAreRefusedWithoutPartialFiles) {
     EXPECT_EQ(bad.Code, 1) << args[0];
   }
 }
+
+// ---- Installed layout: <prefix>/bin, <prefix>/lib/korvadimensio3d,
+// <prefix>/share/korvadimensio3d, and the settings in the user's data folder.
+
+TEST(BatchInstalled, FindsEngineSampleAndSettingsOutsideTheProgramFolder) {
+  TempFolder root;
+  const fs::path prefix = fs::path(root.Path()) / "usr";
+  const fs::path share = prefix / "share/korvadimensio3d";
+  fs::create_directories(prefix / "bin");
+  fs::create_directories(prefix / "lib/korvadimensio3d");
+  fs::create_directories(share);
+  const std::string batch = (prefix / "bin/korvadimensio3d-batch").string();
+  fs::copy_file(kBuiltBatch, batch);
+  fs::copy_file(kEngine, prefix / "lib/korvadimensio3d/gama.exe");
+  fs::copy_file(kCoords, share / "shaft_coords.txt");
+  fs::copy_file(kMeas, share / "shaft_meas.txt");
+  const std::string home = root / "home";
+  fs::create_directories(home);
+  const std::vector<std::string> env{"HOME=" + home, "XDG_DATA_HOME="};
+
+  // The sample named without a folder is found in share/.
+  const auto plain = RunProgram(batch, {"shaft_coords.txt", "shaft_meas.txt"}, env);
+  ASSERT_EQ(plain.Code, 0) << plain.Out << plain.Err;
+  EXPECT_EQ(TableRows(plain.Out).size(), static_cast<size_t>(kSampleAdjusted));
+  EXPECT_EQ(TableRows(plain.Out), TableRows(RunProgram(Batch(), {"--mode", "1", kCoords, kMeas}).Out));
+  // Nothing was written beside the program or into the user's folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(prefix / "bin"), fs::directory_iterator()), 1);
+  EXPECT_FALSE(fs::exists(fs::path(home) / ".local"));
+
+  // The desktop program's settings in the user's data folder give the mode.
+  const fs::path own = fs::path(home) / ".local/share/korvadimensio3d";
+  fs::create_directories(own);
+  WriteText((own / "korvadimensio3d.ini").string(),
+            "clYellow\r\nclLime\r\nclSilver\r\nclRed\r\nclBlack\r\nTimes New Roman\r\n10\r\n0\r\nT\r\n"
+            "EN.pck\r\n");
+  const auto mode0 = RunProgram(batch, {"shaft_coords.txt", "shaft_meas.txt"}, env);
+  ASSERT_EQ(mode0.Code, 0) << mode0.Err;
+  EXPECT_EQ(TableRows(mode0.Out), TableRows(RunProgram(Batch(), {"--mode", "0", kCoords, kMeas}).Out));
+
+  // A name found nowhere is reported as given.
+  const auto missing = RunProgram(batch, {"nothing_here.txt", "shaft_meas.txt"}, env);
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_TRUE(Contains(missing.Err, "cannot read the coordinate file nothing_here.txt")) << missing.Err;
+}

@@ -53,7 +53,7 @@ private:
 };
 
 // Runs `program` with `args`; `env` entries ("NAME=value") are added to the
-// environment. With `interruptAfter` set, SIGINT is sent once after that
+// environment, replacing inherited entries of the same name. With `interruptAfter` set, SIGINT is sent once after that
 // time. The run is stopped after `limit` so that a fault can never hang the
 // test suite.
 inline RunResult RunProgram(const std::string &program, const std::vector<std::string> &args,
@@ -69,10 +69,18 @@ inline RunResult RunProgram(const std::string &program, const std::vector<std::s
   for (auto &a : argStore)
     argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::vector<std::string> envStore;
-  for (char **e = environ; *e; ++e)
-    envStore.emplace_back(*e);
-  envStore.insert(envStore.end(), env.begin(), env.end());
+  // The given entries replace inherited ones of the same name (a program
+  // sees the first of two entries named alike).
+  auto nameOf = [](const std::string &entry) { return entry.substr(0, entry.find('=')); };
+  std::vector<std::string> envStore(env.begin(), env.end());
+  for (char **e = environ; *e; ++e) {
+    const std::string entry = *e;
+    bool replaced = false;
+    for (const std::string &given : env)
+      replaced = replaced || nameOf(given) == nameOf(entry);
+    if (!replaced)
+      envStore.push_back(entry);
+  }
   std::vector<char *> envp;
   for (auto &e : envStore)
     envp.push_back(e.data());
