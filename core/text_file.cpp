@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -88,18 +89,22 @@ char32_t NextUtf8(std::string_view text, size_t &i) {
   return c;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+// Writes everything, retrying interrupted and partial writes; the error
+// number on failure, 0 on success.
+int WriteAll(int fd, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR)
         continue;
-      return false;
+      return errno;
     }
+    if (n == 0)
+      return EIO;
     done += static_cast<size_t>(n);
   }
-  return true;
+  return 0;
 }
 
 } // namespace
@@ -137,13 +142,23 @@ bool ReadFileBytes(const std::string &path, std::string &bytes) {
 }
 
 bool WriteFileAtomic(const std::string &path, std::string_view bytes) {
-  if (path.empty() || path.back() == '/')
+  std::string reason;
+  return WriteFileAtomic(path, bytes, reason);
+}
+
+bool WriteFileAtomic(const std::string &path, std::string_view bytes, std::string &reason,
+                     const WriteCheck &beforeWrite) {
+  reason.clear();
+  if (path.empty() || path.back() == '/') {
+    reason = std::strerror(EISDIR);
     return false;
+  }
   struct stat target {};
   const bool exists = ::stat(path.c_str(), &target) == 0;
-  if (exists && !S_ISREG(target.st_mode))
+  if (exists && !S_ISREG(target.st_mode)) {
+    reason = "it exists and is not a regular file";
     return false;
-
+  }
   static std::mt19937_64 rng{std::random_device{}()};
   std::string tmp;
   int fd = -1;
@@ -153,21 +168,33 @@ bool WriteFileAtomic(const std::string &path, std::string_view bytes) {
                   static_cast<unsigned long long>(rng() & 0xFFFFFFFFull));
     tmp = path + suffix;
     fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST)
+    if (fd < 0 && errno != EEXIST) {
+      reason = std::strerror(errno);
       return false;
+    }
   }
-  if (fd < 0)
+  if (fd < 0) {
+    reason = std::strerror(EEXIST);
     return false;
+  }
   // Keep the permissions of the file being replaced.
   if (exists)
     (void)::fchmod(fd, target.st_mode & 07777);
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok)
-    ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok)
+  int error = beforeWrite ? beforeWrite(path) : 0;
+  if (error == 0)
+    error = WriteAll(fd, bytes);
+  if (error == 0 && ::fsync(fd) != 0)
+    error = errno;
+  if (::close(fd) != 0 && error == 0)
+    error = errno;
+  if (error == 0 && ::rename(tmp.c_str(), path.c_str()) != 0)
+    error = errno;
+  if (error != 0) {
     ::unlink(tmp.c_str());
-  return ok;
+    reason = std::strerror(error);
+    return false;
+  }
+  return true;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

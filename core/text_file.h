@@ -5,6 +5,7 @@
 // text is UTF-8. Writers never leave a half-written file: they write a
 // temporary file next to the target and rename it over the target only when
 // everything was written and flushed.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,13 @@ bool ReadFileBytes(const std::string &path, std::string &bytes);
 // flush, then rename over the target. On any failure returns false, removes
 // the temporary file and leaves an existing target exactly as it was.
 bool WriteFileAtomic(const std::string &path, std::string_view bytes);
+// The same, with the system's reason for a failure ("No space left on
+// device") in `reason`. `beforeWrite`, when given, is asked before the data
+// is written; a nonzero error number it returns fails the write with that
+// error (fault injection for tests).
+using WriteCheck = std::function<int(const std::string &path)>;
+bool WriteFileAtomic(const std::string &path, std::string_view bytes, std::string &reason,
+                     const WriteCheck &beforeWrite = {});
 
 // Splits text into lines ended by CR LF, LF or a lone CR. A final line
 // without a line end is still a line; a final line end adds no empty line.

@@ -455,10 +455,8 @@ bool ResultsReader::ResultsAre3d() {
   return true;
 }
 
-ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, int scSvpMode,
-                            const PointList &network, TextGrid &grid,
-                            std::vector<std::string> &chooser1,
-                            std::vector<std::string> &chooser2) {
+ResultsOutcome ReadAdjustedResults(ResultsReader &reader, const std::string &fileName,
+                                   int scSvpMode, const PointList &network) {
   if (!reader.Bind(fileName))
     return ResultsOutcome::LoadFailed;
   const bool coords = reader.ReadCoordinates();
@@ -472,6 +470,16 @@ ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, i
     return ResultsOutcome::Not3d;
   if (scSvpMode == 2)
     reader.AddNetworkCentring(network);
+  return ResultsOutcome::Shown;
+}
+
+ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, int scSvpMode,
+                            const PointList &network, TextGrid &grid,
+                            std::vector<std::string> &chooser1,
+                            std::vector<std::string> &chooser2) {
+  const ResultsOutcome read = ReadAdjustedResults(reader, fileName, scSvpMode, network);
+  if (read != ResultsOutcome::Shown)
+    return read;
   if (!reader.FillResultsTable(grid, chooser1, chooser2))
     return ResultsOutcome::TableFailed;
   return ResultsOutcome::Shown;

@@ -178,6 +178,12 @@ enum class ResultsOutcome {
   TableFailed, // an ellipsoid could not be computed: show reader.Error
 };
 
+// Reading without the table: Bind, both readings, the check and the
+// whole-network centring when scSvpMode is 2. Shown when the points and
+// their covariance can be used (reader.Error says why otherwise).
+ResultsOutcome ReadAdjustedResults(ResultsReader &reader, const std::string &fileName,
+                                   int scSvpMode, const PointList &network);
+
 // The whole "+Calculations+" reading on a fresh reader: Bind, both
 // readings, the check, the whole-network centring when scSvpMode is 2
 // (network = the network's point list), and the table.

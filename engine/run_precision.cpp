@@ -10,22 +10,16 @@ bool ReadRunPrecision(const EngineRunFiles &files, int scSvpMode, const PointLis
   error.clear();
   warning.clear();
   ResultsReader reader;
-  if (!reader.Bind(files.Results)) {
+  switch (ReadAdjustedResults(reader, files.Results, scSvpMode, network)) {
+  case ResultsOutcome::LoadFailed:
     error = reader.Error.empty() ? "cannot read " + files.Results : reader.Error;
     return false;
-  }
-  const bool coords = reader.ReadCoordinates();
-  const std::string coordError = reader.Error;
-  const bool cov = reader.ReadCovariance();
-  reader.ReleaseDocument();
-  if (!coords || !reader.CoordsOk)
-    reader.Error = coordError;
-  if (!coords || !cov || !reader.ResultsAre3d()) {
+  case ResultsOutcome::Shown:
+    break;
+  default:
     error = reader.Error.empty() ? "the results are not complete 3D results" : reader.Error;
     return false;
   }
-  if (scSvpMode == 2)
-    reader.AddNetworkCentring(network);
   std::vector<ObservationRow> rows;
   std::string tableError;
   if (!ReadObservationTable(ObservationTableFile(files), rows, tableError)) {
