@@ -1,6 +1,6 @@
 #include "cli/batch_run.h"
 
-#include "core/appfolders.h"
+#include "core/app_folders.h"
 #include "core/survey_network.h"
 #include "core/number_text.h"
 #include "core/text_file.h"

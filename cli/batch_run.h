@@ -14,7 +14,7 @@ enum BatchExit { beOk = 0, beBadInput = 1, beEngineFailed = 2, beInterrupted = 1
 
 // Runs the evaluation described by `opts`. `programPath` locates the engine,
 // the desktop program's settings file and the data folders (see
-// core/appfolders.h); COORDS and MEASUREMENTS named without a folder and
+// core/app_folders.h); COORDS and MEASUREMENTS named without a folder and
 // absent from the current folder are looked for in the data folders.
 // Progress and results go to `out`, errors and warnings to `err`.
 // `interrupted`, when given, is watched while the engine runs.

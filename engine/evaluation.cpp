@@ -1,6 +1,6 @@
 #include "engine/evaluation.h"
 
-#include "core/appfolders.h"
+#include "core/app_folders.h"
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "settings/language_pack.h"

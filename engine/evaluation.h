@@ -35,7 +35,7 @@ EngineRunFiles RunFilesInFolder(const std::string &folder, const std::string &ba
 
 // The engine executable for the program: beside it (portable), else in the
 // installed tree's <prefix>/lib/korvadimensio3d; when neither exists, the
-// path beside the program (see core/appfolders.h).
+// path beside the program (see core/app_folders.h).
 std::string EnginePathFor(const std::string &programPath);
 
 // The engine's command-line arguments after its own name: the code page and

@@ -209,26 +209,46 @@ bool LanguagePack::LoadPack(const std::string &path) {
 }
 
 void LanguagePack::FindPacks(const std::string &folder) {
-  PackFiles.clear();
-  std::error_code ec;
-  fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
-  if (ec)
-    return;
-  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+  FindPacks(std::vector<std::string>{folder});
+}
+
+void LanguagePack::FindPacks(const std::vector<std::string> &folders) {
+  std::vector<std::pair<std::string, std::string>> found; // name, folder
+  for (const std::string &folder : folders) {
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
     if (ec)
-      break;
-    std::error_code fec;
-    if (!it->is_regular_file(fec))
       continue;
-    std::string name = it->path().filename().string();
-    if (HasPackExt(name))
-      PackFiles.push_back(std::move(name));
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+      if (ec)
+        break;
+      std::error_code fec;
+      if (!it->is_regular_file(fec))
+        continue;
+      std::string name = it->path().filename().string();
+      if (!HasPackExt(name))
+        continue;
+      const bool hidden = std::any_of(found.begin(), found.end(),
+                                      [&name](const auto &f) { return f.first == name; });
+      if (!hidden)
+        found.emplace_back(std::move(name), folder);
+    }
   }
-  std::sort(PackFiles.begin(), PackFiles.end());
+  std::sort(found.begin(), found.end());
+  PackFiles.clear();
+  PackFolders.clear();
+  for (auto &[name, folder] : found) {
+    PackFiles.push_back(std::move(name));
+    PackFolders.push_back(std::move(folder));
+  }
 }
 
 std::vector<std::string> LanguagePack::FillLanguageList(const std::string &folder) {
-  FindPacks(folder);
+  return FillLanguageList(std::vector<std::string>{folder});
+}
+
+std::vector<std::string> LanguagePack::FillLanguageList(const std::vector<std::string> &folders) {
+  FindPacks(folders);
   std::vector<std::string> items;
   items.reserve(PackFiles.size() + 1);
   items.push_back(DefaultItem());
@@ -242,18 +262,43 @@ LanguagePack &Lang() {
   return lang;
 }
 
+namespace {
+
+// The first of `folders` holding a regular file `name`; the first folder
+// when none does (a load from there then fails as for a missing pack).
+std::string FolderHolding(const std::vector<std::string> &folders, const std::string &name) {
+  for (const std::string &folder : folders) {
+    std::error_code ec;
+    if (fs::is_regular_file(JoinPath(folder, name), ec))
+      return folder;
+  }
+  return folders.empty() ? std::string() : folders.front();
+}
+
+} // namespace
+
 bool LoadStartupPack(LanguagePack &lang, const std::string &programFolder,
                      const std::string &langPackFile) {
+  return LoadStartupPack(lang, std::vector<std::string>{programFolder}, langPackFile);
+}
+
+bool LoadStartupPack(LanguagePack &lang, const std::vector<std::string> &folders,
+                     const std::string &langPackFile) {
   const std::string name = kd::FileNamePart(langPackFile);
-  if (name.empty()) {
+  if (name.empty() || folders.empty()) {
     lang.LoadBuiltIn();
     return false;
   }
-  return lang.LoadPack(JoinPath(programFolder, name));
+  return lang.LoadPack(JoinPath(FolderHolding(folders, name), name));
 }
 
 LanguageSwitch SwitchLanguage(LanguagePack &lang, const std::string &programFolder,
                            const std::string &choice, std::string &langPackFile) {
+  return SwitchLanguage(lang, std::vector<std::string>{programFolder}, choice, langPackFile);
+}
+
+LanguageSwitch SwitchLanguage(LanguagePack &lang, const std::vector<std::string> &folders,
+                              const std::string &choice, std::string &langPackFile) {
   if (choice == lang.DefaultItem()) {
     lang.LoadBuiltIn();
     langPackFile.clear();
@@ -266,13 +311,28 @@ LanguageSwitch SwitchLanguage(LanguagePack &lang, const std::string &programFold
   // The list shows pack names without their extension; a pack found with
   // another letter case of the extension is loaded under its real name.
   std::string fileName = choice + PackExt;
-  if (std::find(lang.PackFiles.begin(), lang.PackFiles.end(), fileName) == lang.PackFiles.end())
-    for (const std::string &found : lang.PackFiles)
-      if (found.size() == fileName.size() && found.compare(0, choice.size(), choice) == 0) {
-        fileName = found;
-        break;
-      }
-  if (!lang.LoadPack(JoinPath(programFolder, fileName)))
+  auto listed = std::find(lang.PackFiles.begin(), lang.PackFiles.end(), fileName);
+  if (listed == lang.PackFiles.end())
+    listed = std::find_if(lang.PackFiles.begin(), lang.PackFiles.end(),
+                          [&](const std::string &found) {
+                            return found.size() == fileName.size() &&
+                                   found.compare(0, choice.size(), choice) == 0;
+                          });
+  std::string folder = FolderHolding(folders, fileName);
+  if (listed != lang.PackFiles.end()) {
+    fileName = *listed;
+    folder = FolderHolding(folders, fileName);
+    // The folder the list found it in, as long as it is still searched.
+    const auto index = static_cast<std::size_t>(listed - lang.PackFiles.begin());
+    if (index < lang.PackFolders.size() &&
+        std::find(folders.begin(), folders.end(), lang.PackFolders[index]) != folders.end())
+      folder = lang.PackFolders[index];
+  }
+  if (folders.empty()) {
+    lang.LoadBuiltIn();
+    return LanguageSwitch::Failed;
+  }
+  if (!lang.LoadPack(JoinPath(folder, fileName)))
     return LanguageSwitch::Failed;
   langPackFile = fileName;
   return LanguageSwitch::Pack;

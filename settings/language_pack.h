@@ -4,7 +4,9 @@
 // Every text the program shows is fetched by number at the moment of use, so
 // messages always follow the active language. The table starts as the
 // built-in English set and can be replaced by a language pack file
-// ("*.pck", Windows-1250, one text per line) from the program's folder.
+// ("*.pck", Windows-1250, one text per line) from the program's data
+// folders (beside the program, the user's data folder, the installed share
+// folder).
 // Texts are UTF-8 inside the program.
 #include <string>
 #include <vector>
@@ -32,6 +34,7 @@ public:
   int TextCount = 0;              // lines a pack must have (size of the built-in set)
   std::string LangCode;           // code of the built-in language
   std::vector<std::string> PackFiles; // names (without folder) of the packs found
+  std::vector<std::string> PackFolders; // the folder each of PackFiles was found in
 
   // Starts with the built-in English set.
   LanguagePack();
@@ -53,11 +56,16 @@ public:
   // (regular files only), sorted by name so the list is the same on every
   // machine. An unreadable or missing folder gives an empty list.
   void FindPacks(const std::string &folder);
+  // The same over several folders searched in order: a pack name found in an
+  // earlier folder hides the same name in later ones. PackFolders tells
+  // where each pack lies.
+  void FindPacks(const std::vector<std::string> &folders);
 
   // The items of the language drop-down list: FindPacks(folder), then
   // LangCode + "(default)" first, followed by every found pack name without
   // its extension. The list shows its first item selected.
   std::vector<std::string> FillLanguageList(const std::string &folder);
+  std::vector<std::string> FillLanguageList(const std::vector<std::string> &folders);
 
   // The item naming the built-in set: "EN(default)".
   std::string DefaultItem() const { return LangCode + "(default)"; }
@@ -72,6 +80,10 @@ LanguagePack &Lang();
 // active. Returns true when the pack was loaded. The caller then puts the
 // texts on all windows.
 bool LoadStartupPack(LanguagePack &lang, const std::string &programFolder,
+                     const std::string &langPackFile);
+// The same, looking for the pack in `folders` in order and loading the first
+// one found.
+bool LoadStartupPack(LanguagePack &lang, const std::vector<std::string> &folders,
                      const std::string &langPackFile);
 
 // Outcome of a language switch from the settings dialog.
@@ -91,3 +103,8 @@ enum class LanguageSwitch {
 // choice reaches the settings file only when the settings are saved.
 LanguageSwitch SwitchLanguage(LanguagePack &lang, const std::string &programFolder,
                            const std::string &choice, std::string &langPackFile);
+// The same over several folders: a pack of the list is loaded from the
+// folder it was found in (PackFolders); any other name from the first of
+// `folders` that holds it.
+LanguageSwitch SwitchLanguage(LanguagePack &lang, const std::vector<std::string> &folders,
+                              const std::string &choice, std::string &langPackFile);

@@ -120,7 +120,7 @@ void LivePrecision::StartRun(SurveyNetwork &copy) {
   Mode = copy.Points.ScSvpMode;
 
   const QString engine =
-      EnginePath.isEmpty() ? Q(EnginePathFor(S(Platform().ProgramPath()))) : EnginePath;
+      EnginePath.isEmpty() ? Q(Platform().Folders().EnginePath()) : EnginePath;
   QStringList args;
   for (const std::string &arg : EngineArguments(Files))
     args << Q(arg);

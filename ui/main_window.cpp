@@ -12,6 +12,7 @@
 #include "report/report_texts.h"
 #include "report/report_writer.h"
 #include "settings/ini_file.h"
+#include "settings/settings_file.h"
 #include "settings/language_pack.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/measurement_plan_window.h"
@@ -340,6 +341,12 @@ void MainWindow::Evaluate() {
     SetStatusText(Txt(20));
     return;
   }
+  QString folderError;
+  if (!MakeOwnFilesFolder(folderError)) {
+    SetStatusText(Txt(20));
+    Platform().Message(this, Txt(20) + " (" + folderError + ")");
+    return;
+  }
   const EngineRunFiles files = RunFiles();
   if (!DeleteOutputs(files)) {
     // An old result that cannot be removed could be taken for the new one.
@@ -366,7 +373,10 @@ void MainWindow::Evaluate() {
     SetStatusText(StatusText() + Txt(17) + ".");
 }
 
-EngineRunFiles MainWindow::RunFiles() { return RunFilesForProgram(S(Platform().ProgramPath())); }
+EngineRunFiles MainWindow::RunFiles() {
+  const std::string base = kd::ChangeFileExt(kd::FileNamePart(S(Platform().ProgramPath())), "");
+  return RunFilesInFolder(Platform().Folders().OwnFilesFolder(), base);
+}
 
 bool MainWindow::StartEngine() {
   // The evaluate button becomes the way to stop the run.
@@ -377,7 +387,7 @@ bool MainWindow::StartEngine() {
   if (TheResultsWindow)
     TheResultsWindow->RequestedPairs.clear();
   const EngineRunFiles files = RunFiles();
-  const QString engine = Q(EnginePathFor(S(Platform().ProgramPath())));
+  const QString engine = Q(Platform().Folders().EnginePath());
   QStringList args;
   for (const std::string &arg : EngineArguments(files))
     args << Q(arg);
@@ -481,7 +491,7 @@ void MainWindow::ShowCalculations() {
 
 void MainWindow::LoadProgramSettings() {
   IniFile settings;
-  settings.LoadSettings(TheNetwork->Points, S(ProgramFileWithExt(".ini")));
+  settings.LoadSettings(TheNetwork->Points, S(OwnFileWithExt(".ini")));
 }
 
 void MainWindow::WriteReportFile() {

@@ -39,7 +39,7 @@ public:
   QString StatusText() const;
   void SetStatusText(const QString &text);
 
-  // Files of a run, next to the program and named after it.
+  // Files of a run, in the own-files folder and named after the program.
   static EngineRunFiles RunFiles();
 
   // The precision of the last completed evaluation while it still belongs

@@ -1,5 +1,7 @@
 #include "ui/platform.h"
 
+#include "core/text_file.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QDialog>
@@ -86,6 +88,8 @@ QtPlatform::~QtPlatform() {
   delete Started;
 }
 
+kd::AppFolders QtPlatform::Folders() { return kd::AppFolders::ForProgram(ProgramPath().toStdString()); }
+
 bool QtPlatform::StartProcess(const QString &program, const QStringList &args, QString &error) {
   // One program at a time: an earlier one still running is stopped.
   StopProcess();
@@ -130,6 +134,12 @@ std::unique_ptr<RepeatingTimer> QtPlatform::CreateTimer(int intervalMs) {
 int QtPlatform::ShowModal(QDialog *dialog) { return dialog->exec(); }
 
 // ---- the test stand-in ----
+
+kd::AppFolders FakePlatform::Folders() {
+  if (folders)
+    return *folders;
+  return kd::AppFolders::BesideProgram(kd::DirectoryOf(programPath.toStdString()));
+}
 
 int FakePlatform::ShowModal(QDialog *dialog) {
   modalShown << dialog;

@@ -1,9 +1,12 @@
 #pragma once
 // Everything the windows need from the desktop platform goes through this
-// seam: file dialogs, message boxes, the font dialog, the program's own path,
-// starting a program, file existence and deletion, and the poll timer.
+// seam: file dialogs, message boxes, the font dialog, the program's own path
+// and folders, starting a program, file existence and deletion, and the poll
+// timer.
 // The program installs QtPlatform; the window tests install FakePlatform,
 // which answers dialogs from queues and never blocks.
+#include "core/app_folders.h"
+
 #include <QDateTime>
 #include <QFont>
 #include <QString>
@@ -11,6 +14,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QDialog;
 class QProcess;
@@ -38,9 +42,14 @@ public:
   // The system font dialog, starting from `font`. True and `font` replaced
   // when the user confirms.
   virtual bool ChooseFont(QWidget *parent, QFont &font) = 0;
-  // Full path of the running program file; the program's own files lie next
-  // to it, named after it.
+  // Full path of the running program file; the program's own files are
+  // named after it.
   virtual QString ProgramPath() = 0;
+  // Where the program finds its engine, language packs and sample network,
+  // and where it keeps its own files (settings, engine input, protocol,
+  // observation table, results): beside a portable program that may write
+  // there, else in the user's data folder.
+  virtual kd::AppFolders Folders() = 0;
   // Starts a program without a window and without waiting for it, with an
   // argument list (never through a shell). False and `error` filled when the
   // program could not be started.
@@ -73,6 +82,7 @@ public:
   void Message(QWidget *parent, const QString &text) override;
   bool ChooseFont(QWidget *parent, QFont &font) override;
   QString ProgramPath() override;
+  kd::AppFolders Folders() override;
   bool StartProcess(const QString &program, const QStringList &args, QString &error) override;
   bool ProcessRunning() override;
   void StopProcess() override;
@@ -110,6 +120,10 @@ public:
   void Message(QWidget *parent, const QString &text) override;
   bool ChooseFont(QWidget *parent, QFont &font) override;
   QString ProgramPath() override { return programPath; }
+  // `folders` when a test sets it (e.g. an installed program with a scratch
+  // user folder); else a portable program that keeps everything beside
+  // programPath.
+  kd::AppFolders Folders() override;
   bool StartProcess(const QString &program, const QStringList &args, QString &error) override;
   // onRunning's answer when set, else `processRunning`.
   bool ProcessRunning() override { return onRunning ? onRunning() : processRunning; }
@@ -121,6 +135,7 @@ public:
   int ShowModal(QDialog *dialog) override;
 
   QString programPath;
+  std::optional<kd::AppFolders> folders;
   QStringList openAnswers;   // consumed front first; "" or empty queue = cancel
   QStringList saveAnswers;
   QStringList dialogTitles;  // titles of every file dialog shown

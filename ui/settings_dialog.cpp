@@ -147,7 +147,7 @@ void SettingsDialog::ApplyTexts() {
 
 void SettingsDialog::FillLanguageList() {
   LanguageCombo->clear();
-  for (const std::string &item : Lang().FillLanguageList(S(ProgramFolder())))
+  for (const std::string &item : Lang().FillLanguageList(DataFolders()))
     LanguageCombo->addItem(Q(item));
   LanguageCombo->setCurrentIndex(0);
 }
@@ -204,7 +204,12 @@ void SettingsDialog::Apply() {
   if (ScSvpModeGroup->ItemIndex() >= 0)
     p.ScSvpMode = static_cast<std::uint8_t>(ScSvpModeGroup->ItemIndex());
   p.AutoSave = AutoSaveCheckBox->isChecked();
-  const QString file = ProgramFileWithExt(".ini");
+  QString error;
+  if (!MakeOwnFilesFolder(error)) {
+    Platform().Message(this, Txt(53) + " (" + error + ")");
+    return;
+  }
+  const QString file = OwnFileWithExt(".ini");
   if (!IniFile().SaveSettings(p, S(file)))
     Platform().Message(this, Txt(53) + " (" + file + ")");
 }
@@ -217,6 +222,6 @@ void SettingsDialog::ApplyAndClose() {
 void SettingsDialog::Cancel() { reject(); }
 
 void SettingsDialog::ChangeLanguage() {
-  SwitchLanguage(Lang(), S(ProgramFolder()), S(LanguageCombo->currentText()), LangPackFile);
+  SwitchLanguage(Lang(), DataFolders(), S(LanguageCombo->currentText()), LangPackFile);
   ApplyTextsToAllWindows();
 }

@@ -2,6 +2,7 @@
 
 #include "core/text_file.h"
 #include "settings/language_pack.h"
+#include "settings/settings_file.h"
 #include "ui/platform.h"
 
 #include <QFontDatabase>
@@ -28,13 +29,20 @@ QFont DesignFont(const QString &family, int pointSize, bool bold) {
   return font;
 }
 
-QString ProgramFolder() {
-  const std::string dir = kd::DirectoryOf(S(Platform().ProgramPath()));
-  if (dir.empty())
-    return QString();
-  return dir.back() == '/' ? Q(dir) : Q(dir) + '/';
+std::vector<std::string> DataFolders() { return Platform().Folders().DataFolders(); }
+
+QString OwnFileWithExt(const QString &ext) {
+  const std::string name = kd::ChangeFileExt(kd::FileNamePart(S(Platform().ProgramPath())), S(ext));
+  const std::string folder = Platform().Folders().OwnFilesFolder();
+  if (folder.empty())
+    return Q(name);
+  return Q(folder.back() == '/' ? folder + name : folder + "/" + name);
 }
 
-QString ProgramFileWithExt(const QString &ext) {
-  return Q(kd::ChangeFileExt(S(Platform().ProgramPath()), S(ext)));
+bool MakeOwnFilesFolder(QString &error) {
+  std::string why;
+  if (Platform().Folders().MakeOwnFilesFolder(why))
+    return true;
+  error = Q(why);
+  return false;
 }

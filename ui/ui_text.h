@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QString>
 #include <string>
+#include <vector>
 
 // Interface text number n of the active language.
 QString Txt(int n);
@@ -18,7 +19,11 @@ inline std::string S(const QString &s) { return s.toStdString(); }
 QString MapFontFamily(const QString &family);
 QFont DesignFont(const QString &family, int pointSize, bool bold = false);
 
-// The program's folder with a trailing separator, and the program path with
-// its extension replaced (ext with its dot, e.g. ".ini").
-QString ProgramFolder();
-QString ProgramFileWithExt(const QString &ext);
+// The folders searched for language packs and the sample network, in order.
+std::vector<std::string> DataFolders();
+// The program's own file named after the program with the extension `ext`
+// (with its dot, e.g. ".ini"), in the own-files folder.
+QString OwnFileWithExt(const QString &ext);
+// Makes sure the own-files folder exists before a file is written there.
+// False with `error` saying why when it cannot be made.
+bool MakeOwnFilesFolder(QString &error);

@@ -114,7 +114,7 @@ void StartUp() {
   // The language object starts with the built-in English texts; the pack
   // named in the settings replaces them when it is sound.
   Lang().LoadBuiltIn();
-  LoadStartupPack(Lang(), S(ProgramFolder()), LangPackFile);
+  LoadStartupPack(Lang(), DataFolders(), LangPackFile);
   ApplyTextsToAllWindows();
   TheSettingsDialog->FillLanguageList();
 }

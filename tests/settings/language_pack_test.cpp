@@ -178,3 +178,34 @@ TEST_F(PackFolder, LanguageListAndSwitching) {
   EXPECT_FALSE(LoadStartupPack(lang, Folder(), remembered));
   EXPECT_EQ(lang.Text(9), English9);
 }
+
+TEST_F(PackFolder, PacksFromSeveralFoldersComeFromWhereTheyWereFound) {
+  fs::create_directories(dir / "share");
+  WritePack("CZ.pck", "- program CZ -");
+  WritePack("share/CZ.pck", "- share CZ -");
+  WritePack("share/SK.pck", "- share SK -");
+  const std::vector<std::string> folders{Folder(), (dir / "missing").string(),
+                                         (dir / "share").string()};
+  LanguagePack lang;
+  // The same name twice is offered once: the earlier folder's pack.
+  EXPECT_EQ(lang.FillLanguageList(folders), (std::vector<std::string>{"EN(default)", "CZ", "SK"}));
+  EXPECT_EQ(lang.PackFolders, (std::vector<std::string>{Folder(), (dir / "share").string()}));
+
+  std::string remembered;
+  EXPECT_EQ(SwitchLanguage(lang, folders, "SK", remembered), LanguageSwitch::Pack);
+  EXPECT_EQ(remembered, "SK.pck");
+  EXPECT_EQ(lang.Text(9), "- share SK -");
+  EXPECT_EQ(SwitchLanguage(lang, folders, "CZ", remembered), LanguageSwitch::Pack);
+  EXPECT_EQ(lang.Text(9), "- program CZ -");
+  EXPECT_EQ(SwitchLanguage(lang, std::vector<std::string>{}, "CZ", remembered),
+            LanguageSwitch::Failed);
+  EXPECT_EQ(lang.Text(9), English9);
+
+  // At start-up the first folder holding the remembered pack wins.
+  EXPECT_TRUE(LoadStartupPack(lang, folders, "SK.pck"));
+  EXPECT_EQ(lang.Text(9), "- share SK -");
+  EXPECT_TRUE(LoadStartupPack(lang, folders, "CZ.pck"));
+  EXPECT_EQ(lang.Text(9), "- program CZ -");
+  EXPECT_FALSE(LoadStartupPack(lang, folders, "PL.pck"));
+  EXPECT_EQ(lang.Text(9), English9);
+}

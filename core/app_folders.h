@@ -55,12 +55,17 @@ public:
   // The folders for the program file `programPath`, with the process's
   // environment and the real writability check.
   static AppFolders ForProgram(const std::string &programPath);
+  // The folders of a program that keeps everything beside itself, as a
+  // portable program in a writable folder does, whether or not its engine
+  // is there yet: data and own files in `programFolder` (plus the data
+  // below the prefix), no user folder.
+  static AppFolders BesideProgram(const std::string &programFolder);
 
-  const std::string &ProgramFolder() const { return FProgramFolder; }
+  const std::string &ProgramFolder() const { return ProgramFolderPath; }
   // <prefix> when the program lies in a folder named "bin", else "".
-  const std::string &InstallPrefix() const { return FPrefix; }
+  const std::string &InstallPrefix() const { return PrefixPath; }
   // True when the engine lies beside the program.
-  bool Portable() const { return FPortable; }
+  bool Portable() const { return IsPortable; }
 
   // Where the engine is looked for, in order: beside the program, then
   // <prefix>/lib/korvadimensio3d.
@@ -78,24 +83,24 @@ public:
   std::string FindDataFile(const std::string &name) const;
 
   // The user's data folder ("" when unknown).
-  const std::string &UserFolder() const { return FUserFolder; }
+  const std::string &UserFolder() const { return UserFolderPath; }
   // Where the settings file, the engine input, the protocol and the results
   // are kept: the program folder of a portable program that may write there,
   // else the user's data folder (which may not exist yet; see
   // MakeOwnFilesFolder). "" when neither is usable.
-  const std::string &OwnFilesFolder() const { return FOwnFolder; }
-  bool OwnFilesBesideProgram() const { return FOwnBesideProgram; }
+  const std::string &OwnFilesFolder() const { return OwnFolderPath; }
+  bool OwnFilesBesideProgram() const { return OwnFilesAreBesideProgram; }
   // Creates the own-files folder (with its parents) when it is missing.
   // False with `error` set when it cannot be made.
   bool MakeOwnFilesFolder(std::string &error) const;
 
 private:
-  std::string FProgramFolder;
-  std::string FPrefix;
-  std::string FUserFolder;
-  std::string FOwnFolder;
-  bool FPortable = false;
-  bool FOwnBesideProgram = false;
+  std::string ProgramFolderPath;
+  std::string PrefixPath;
+  std::string UserFolderPath;
+  std::string OwnFolderPath;
+  bool IsPortable = false;
+  bool OwnFilesAreBesideProgram = false;
 };
 
 } // namespace kd

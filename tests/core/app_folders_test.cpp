@@ -1,6 +1,6 @@
 // Where the programs find the engine and their data, and where they keep
 // their own files, in a portable folder and in an installed tree.
-#include "core/appfolders.h"
+#include "core/app_folders.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -200,4 +200,16 @@ TEST(AppFolders, OwnFilesFolderFailuresAreReported) {
   error.clear();
   EXPECT_FALSE(homeless.MakeOwnFilesFolder(error));
   EXPECT_FALSE(error.empty());
+}
+
+TEST(AppFolders, BesideProgramKeepsEverythingThereEvenWithoutAnEngine) {
+  InstalledTree t;
+  const AppFolders f = AppFolders::BesideProgram(t.Bin.string());
+  EXPECT_TRUE(f.Portable());
+  EXPECT_TRUE(f.OwnFilesBesideProgram());
+  EXPECT_EQ(f.OwnFilesFolder(), t.Bin.string());
+  EXPECT_EQ(f.UserFolder(), "");
+  // The engine and the data of the tree around it are still found.
+  EXPECT_EQ(f.EnginePath(), t.Engine.string());
+  EXPECT_EQ(f.DataFolders(), (std::vector<std::string>{t.Bin.string(), t.Share.string()}));
 }

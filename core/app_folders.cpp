@@ -1,4 +1,4 @@
-#include "core/appfolders.h"
+#include "core/app_folders.h"
 
 #include "core/text_file.h"
 
@@ -84,23 +84,31 @@ std::string UserDataFolder(const UserEnvironment &env) {
 
 AppFolders::AppFolders(const std::string &programFolder, const UserEnvironment &env,
                        WritableCheck isWritable)
-    : FProgramFolder(Trimmed(programFolder)), FPrefix(PrefixOf(programFolder)),
-      FUserFolder(UserDataFolder(env)) {
-  FPortable = IsExecutableFile(Join(FProgramFolder, EngineFileName));
+    : ProgramFolderPath(Trimmed(programFolder)), PrefixPath(PrefixOf(programFolder)),
+      UserFolderPath(UserDataFolder(env)) {
+  IsPortable = IsExecutableFile(Join(ProgramFolderPath, EngineFileName));
   // An installed program never writes into its own folder, even when it
   // could (e.g. run by root): the system's folders are the package's.
-  FOwnBesideProgram = FPortable && isWritable && isWritable(FProgramFolder);
-  FOwnFolder = FOwnBesideProgram ? FProgramFolder : FUserFolder;
+  OwnFilesAreBesideProgram = IsPortable && isWritable && isWritable(ProgramFolderPath);
+  OwnFolderPath = OwnFilesAreBesideProgram ? ProgramFolderPath : UserFolderPath;
 }
 
 AppFolders AppFolders::ForProgram(const std::string &programPath) {
   return AppFolders(DirectoryOf(programPath), UserEnvironment::FromProcess());
 }
 
+AppFolders AppFolders::BesideProgram(const std::string &programFolder) {
+  AppFolders folders(programFolder, UserEnvironment{}, nullptr);
+  folders.IsPortable = true;
+  folders.OwnFilesAreBesideProgram = true;
+  folders.OwnFolderPath = folders.ProgramFolderPath;
+  return folders;
+}
+
 std::vector<std::string> AppFolders::EngineCandidates() const {
-  std::vector<std::string> c{Join(FProgramFolder, EngineFileName)};
-  if (!FPrefix.empty())
-    c.push_back(Join(Join(Join(FPrefix, "lib"), AppFolderName), EngineFileName));
+  std::vector<std::string> c{Join(ProgramFolderPath, EngineFileName)};
+  if (!PrefixPath.empty())
+    c.push_back(Join(Join(Join(PrefixPath, "lib"), AppFolderName), EngineFileName));
   return c;
 }
 
@@ -113,7 +121,7 @@ std::string AppFolders::EnginePath() const {
 }
 
 std::vector<std::string> AppFolders::DataFolders() const {
-  std::vector<std::string> folders{FProgramFolder};
+  std::vector<std::string> folders{ProgramFolderPath};
   auto add = [&folders](const std::string &f) {
     if (f.empty())
       return;
@@ -122,9 +130,9 @@ std::vector<std::string> AppFolders::DataFolders() const {
         return;
     folders.push_back(f);
   };
-  add(FUserFolder);
-  if (!FPrefix.empty())
-    add(Join(Join(FPrefix, "share"), AppFolderName));
+  add(UserFolderPath);
+  if (!PrefixPath.empty())
+    add(Join(Join(PrefixPath, "share"), AppFolderName));
   return folders;
 }
 
@@ -143,16 +151,16 @@ std::string AppFolders::FindDataFile(const std::string &name) const {
 }
 
 bool AppFolders::MakeOwnFilesFolder(std::string &error) const {
-  if (FOwnFolder.empty()) {
+  if (OwnFolderPath.empty()) {
     error = "no folder for the program's files: HOME is not set";
     return false;
   }
   std::error_code ec;
-  if (fs::is_directory(FOwnFolder, ec))
+  if (fs::is_directory(OwnFolderPath, ec))
     return true;
-  fs::create_directories(FOwnFolder, ec);
-  if (ec || !fs::is_directory(FOwnFolder)) {
-    error = "cannot create the folder " + FOwnFolder + (ec ? ": " + ec.message() : "");
+  fs::create_directories(OwnFolderPath, ec);
+  if (ec || !fs::is_directory(OwnFolderPath)) {
+    error = "cannot create the folder " + OwnFolderPath + (ec ? ": " + ec.message() : "");
     return false;
   }
   return true;
