@@ -143,7 +143,12 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 }
 
 QString MainWindow::StatusText() const { return StatusLabel->text(); }
-void MainWindow::SetStatusText(const QString &text) { StatusLabel->setText(text); }
+void MainWindow::SetStatusText(const QString &text) {
+  StatusLabel->setText(text);
+  // A long reason (an engine's failure) may not fit the status line: the
+  // whole text stays readable as the line's tooltip.
+  StatusLabel->setToolTip(text);
+}
 
 
 void MainWindow::ApplyTexts() {

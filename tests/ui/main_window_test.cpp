@@ -17,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QLabel>
+#include <QStatusBar>
 #include <QtTest>
 #include <functional>
 #include <vector>
@@ -245,6 +247,8 @@ private slots:
     Timer()->Fire(); // the engine has already ended
     QCOMPARE(TheMainWindow->StatusText(),
              QString("Evaluation fails. The network is singular: point 4 is not determined."));
+    // The status line is narrow; the whole reason is its tooltip.
+    QCOMPARE(TheMainWindow->StatusBar->findChild<QLabel *>()->toolTip(), TheMainWindow->StatusText());
     QVERIFY(!Timer()->Enabled());
     QVERIFY(TheMainWindow->EvaluateButton->isEnabled());
     QCOMPARE(TheMainWindow->EvaluateButton->text(), QString("- Evaluation -"));
