@@ -188,6 +188,24 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
         return ParseOutcome::Error;
       }
       opts.Confidence95 = v == "95";
+    } else if (name == "--tolerance" && !inlineValue) {
+      // Largest allowed semi-major axis and height standard deviation (mm)
+      // of the points; 0 leaves a limit unset.
+      if (i + 2 >= args.size()) {
+        error = "option --tolerance needs two values: A_MM SZ_MM";
+        return ParseOutcome::Error;
+      }
+      double *limits[] = {&opts.ToleranceSemiMajorMm, &opts.ToleranceSigmaZMm};
+      for (int k = 0; k < 2; ++k) {
+        const std::string &v = args[i + 1 + k];
+        long double mm = 0;
+        if (!TryTextToNum(v, mm) || !std::isfinite(mm) || mm < 0 || mm > 1e6) {
+          error = "--tolerance: '" + v + "' is not a number of millimetres (0 for none)";
+          return ParseOutcome::Error;
+        }
+        *limits[k] = static_cast<double>(mm);
+      }
+      i += 2;
     } else if (name == "--distance" && !inlineValue) {
       if (i + 3 >= args.size()) {
         error = "option --distance needs three values: FROM TO slope|horizontal|vertical";
@@ -319,6 +337,10 @@ std::string BatchUsage(const std::string &programName) {
          "  --report FILE          write a pre-analysis report, PDF or HTML by the\n"
          "                         extension .pdf or .html (may be repeated); it holds\n"
          "                         the --distance and --relative pairs\n"
+         "  --tolerance A_MM SZ_MM largest allowed semi-major axis and height standard\n"
+         "                         deviation of the points, at the confidence level;\n"
+         "                         points beyond them are marked in plots and reports\n"
+         "                         (0: no limit)\n"
          "  --confidence standard|95\n"
          "                         confidence of the report's ellipses (default standard)\n"
          "  --help                 show this text\n"

@@ -35,6 +35,8 @@ struct BatchOptions {
   std::vector<RelativeRequest> Relatives;
   std::vector<std::string> ReportFiles;       // reports to write (.pdf, .html)
   bool Confidence95 = false;  // ellipses and tolerances of the report at 95 %
+  double ToleranceSemiMajorMm = 0; // tolerances of the points, mm; 0: none
+  double ToleranceSigmaZMm = 0;
   std::vector<std::string> PlotFiles; // measurement plan drawings (.png, .svg, .pdf)
   int PlotWidth = 1600;               // pixels (PDF/SVG: at 96 per inch)
   int PlotHeight = 1200;

@@ -648,6 +648,8 @@ int BatchRun::WritePlots() {
   plot.Level = Opts.PlotPercent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   plot.Magnification = Opts.PlotMagnification;
   plot.ShowRelativeEllipses = Opts.PlotRelative;
+  plot.ToleranceSemiMajorMm = Opts.ToleranceSemiMajorMm;
+  plot.ToleranceSigmaZMm = Opts.ToleranceSigmaZMm;
   for (const std::string &file : Opts.PlotFiles) {
     std::string plotError;
     if (!WritePlot(file, Opts.PlotWidth, Opts.PlotHeight, Net, &precision, plot, plotError)) {
@@ -673,6 +675,8 @@ int BatchRun::WriteReports() {
   ro.NetworkName = fs::path(Opts.CoordFile).filename().string();
   ro.Date = BatchReportDate();
   ro.Confidence = Opts.Confidence95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+  ro.Tolerance.Horizontal = Opts.ToleranceSemiMajorMm;
+  ro.Tolerance.Vertical = Opts.ToleranceSigmaZMm;
   for (const auto &d : Opts.Distances)
     ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind)});
   for (const auto &rel : Opts.Relatives)

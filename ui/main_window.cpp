@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/plan_preferences.h"
 #include "ui/live_precision.h"
 
 #include "core/survey_network.h"
@@ -528,6 +529,11 @@ void MainWindow::WriteReportFile() {
   options.Date = Platform().Now().toString("yyyy-MM-dd HH:mm").toStdString();
   if (TheResultsWindow)
     options.Relatives = TheResultsWindow->RequestedPairs;
+  // The confidence and tolerances chosen under the plans.
+  const PlanPreferences shown = LoadPlanPreferences();
+  options.Confidence = shown.Percent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+  options.Tolerance.Horizontal = shown.ToleranceSemiMajorMm;
+  options.Tolerance.Vertical = shown.ToleranceSigmaZMm;
   const ReportData data = GatherReport(*TheNetwork, reader, grid, rows, options);
   if (!WriteReport(data, path, error)) {
     Platform().Message(this, Txt(53) + ": " + QString::fromStdString(error));

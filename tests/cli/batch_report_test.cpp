@@ -81,6 +81,31 @@ TEST(BatchReport, WritesPdfAndHtmlOfTheSample) {
   EXPECT_NE(html.find("<td>" + std::string(sigma) + "</td>"), std::string::npos) << sigma;
 }
 
+TEST(BatchReport, TolerancesNameThePointsBeyondThem) {
+  TempFolder tmp;
+  // The tunnel end points 403 and 404 have semi-major axes above 3 mm; no
+  // point has a height standard deviation above 10 mm.
+  const RunResult r = RunProgram(kBatch,
+                                 {"--mode", "1", "--tolerance", "3", "10", "--report",
+                                  tmp / "t.html", kCoords, kMeas});
+  ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
+  const std::string html = ReadWholeFile(tmp / "t.html");
+  EXPECT_NE(html.find("<td>3.000 mm / 10.000 mm</td>"), std::string::npos) << "the limits are stated";
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(html, m, std::regex("Tolerances exceeded</th><td>([^<]*)</td>")));
+  const std::string exceeded = m[1];
+  EXPECT_NE(exceeded.find("403 (a = "), std::string::npos) << exceeded;
+  EXPECT_NE(exceeded.find("404 (a = "), std::string::npos) << exceeded;
+  EXPECT_EQ(exceeded.find("s(z)"), std::string::npos) << exceeded;
+  EXPECT_EQ(exceeded.find("402"), std::string::npos) << exceeded;
+
+  for (const char *bad : {"-1", "x"}) {
+    const RunResult b = RunProgram(kBatch, {"--tolerance", bad, "1", kCoords, kMeas});
+    EXPECT_EQ(b.Code, 1) << bad;
+    EXPECT_NE(b.Err.find("--tolerance"), std::string::npos) << b.Err;
+  }
+}
+
 TEST(BatchReport, RefusedRequestsLeaveNoFile) {
   TempFolder tmp;
   // Unknown extension: refused before anything runs.

@@ -5,6 +5,7 @@
 
 #include "ui/app_globals.h"
 #include "ui/main_window.h"
+#include "ui/plan_preferences.h"
 #include "ui/results_window.h"
 
 #include <QComboBox>
@@ -61,6 +62,11 @@ private slots:
     TheResultsWindow->ComputeDistance(); // the same pair counts once
     QCOMPARE(TheResultsWindow->RequestedPairs.size(), size_t(1));
 
+    // The tolerances chosen under the plans are those of the report.
+    PlanPreferences shown = LoadPlanPreferences();
+    shown.ToleranceSemiMajorMm = 1e-6;
+    SavePlanPreferences(shown);
+
     F.Fake->saveAnswers << F.Path("net.html") << F.Path("net.pdf");
     TheMainWindow->WriteReportFile();
     TheMainWindow->WriteReportFile();
@@ -72,6 +78,8 @@ private slots:
     QVERIFY(text.contains("<td>c.txt</td>"));
     QVERIFY(text.contains(">horizontal</td>"));
     QVERIFY(text.contains("data:image/png;base64,"));
+    QVERIFY(text.contains("Tolerances exceeded</th><td>"));
+    QVERIFY(!text.contains("Tolerances exceeded</th><td>none"));
     QFile pdf(F.Path("net.pdf"));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5) == "%PDF-");
