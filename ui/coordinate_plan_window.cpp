@@ -41,21 +41,13 @@ CoordinatePlanWindow::CoordinatePlanWindow(QWidget *parent) : PlanWindow(5, pare
   AddPointButton = NewButton(PointEditPanel, Txt(31), 8, 58, 130, 28);
   DeletePointButton = NewButton(PointEditPanel, Txt(30), 150, 58, 130, 28);
 
-  MakeNavPanel(FitAllButton, RedrawButton, ZoomInButton, ZoomOutButton, PanLeftButton, PanRightButton, PanUpButton, PanDownButton);
+  MakeNavPanel();
 
   AllAdjustedAction = TableMenu->addAction(Txt(72));
   AllFixedAction = TableMenu->addAction(Txt(73));
   ChangeAllScSvpAction = TableMenu->addAction(Txt(74) + QStringLiteral(" Sc/Svp"));
   PropertiesAction = TableMenu->addAction(Txt(75));
 
-  connect(FitAllButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ShowAllPoints);
-  connect(ZoomInButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ZoomIn);
-  connect(ZoomOutButton, &QPushButton::clicked, this, &CoordinatePlanWindow::ZoomOut);
-  connect(PanLeftButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanLeft);
-  connect(PanRightButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanRight);
-  connect(PanUpButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanUp);
-  connect(PanDownButton, &QPushButton::clicked, this, &CoordinatePlanWindow::PanDown);
-  connect(RedrawButton, &QPushButton::clicked, this, &CoordinatePlanWindow::RedrawPlan);
   connect(AddPointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::AddPoint);
   connect(DeletePointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::DeletePoint);
   connect(SaveButton, &QPushButton::clicked, this, &CoordinatePlanWindow::SavePoints);
@@ -146,14 +138,7 @@ void CoordinatePlanWindow::RefillGrid() {
 
 // ---- view buttons ----
 
-void CoordinatePlanWindow::ShowAllPoints() { ViewFitAll(); }
-void CoordinatePlanWindow::ZoomIn() { ViewZoomIn(); }
 void CoordinatePlanWindow::ZoomOut() { ViewZoom(1.0 / Net().Points.ZoomStep); }
-void CoordinatePlanWindow::PanLeft() { ViewPan(-10, 0); }
-void CoordinatePlanWindow::PanRight() { ViewPan(10, 0); }
-void CoordinatePlanWindow::PanUp() { ViewPan(0, -10); }
-void CoordinatePlanWindow::PanDown() { ViewPan(0, 10); }
-void CoordinatePlanWindow::RedrawPlan() { ViewClearMark(); }
 
 // ---- mouse ----
 
@@ -187,13 +172,6 @@ void CoordinatePlanWindow::WheelZoomOut() {
   WheelZoomOutCoordPlan(Net());
   DrawPrecisionLayer();
   PlanImage->update();
-}
-
-void CoordinatePlanWindow::TableWheel(bool up) {
-  if (up)
-    WheelZoomIn();
-  else
-    WheelZoomOut();
 }
 
 // ---- table ----

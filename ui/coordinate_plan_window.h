@@ -40,28 +40,13 @@ public:
   QLineEdit *HeightEdit = nullptr;      // height of a point to add
   QPushButton *DeletePointButton = nullptr; // delete point
   QPushButton *AddPointButton = nullptr;  // add point
-  QPushButton *FitAllButton = nullptr;  // fit all
-  QPushButton *RedrawButton = nullptr;  // redraw
-  QPushButton *ZoomInButton = nullptr;  // zoom in
-  QPushButton *ZoomOutButton = nullptr;  // zoom out
-  QPushButton *PanLeftButton = nullptr;  // pan left
-  QPushButton *PanRightButton = nullptr;  // pan right
-  QPushButton *PanUpButton = nullptr;  // pan up
-  QPushButton *PanDownButton = nullptr;  // pan down
   QAction *AllAdjustedAction = nullptr; // all points adjusted
   QAction *AllFixedAction = nullptr;      // all points fixed
   QAction *ChangeAllScSvpAction = nullptr;   // change all Sc/Svp
   QAction *PropertiesAction = nullptr;      // properties
 
 public slots:
-  void ShowAllPoints();
-  void ZoomIn();
-  void ZoomOut();
-  void PanLeft();
-  void PanRight();
-  void PanUp();
-  void PanDown();
-  void RedrawPlan();
+  void ZoomOut() override;
   void AddPoint();
   void DeletePoint();
   void SavePoints();
@@ -73,8 +58,8 @@ public slots:
   void ValidatePointNumber();
   void ValidateHeight();
   void SelectPointRow(int row);
-  void WheelZoomIn();
-  void WheelZoomOut();
+  void WheelZoomIn() override;
+  void WheelZoomOut() override;
   // Places the controls for the current size and redraws.
   void OnResize() override;
   // Runs when the window closes: saves the point list when the
@@ -85,7 +70,6 @@ protected:
   // Left click: marks the position for a new point; right click near a
   // point: its properties.
   void PlanMouseDown(Qt::MouseButton button, int x, int y) override;
-  void TableWheel(bool up) override;
 
 private:
   // Shows a modal dialog / runs an edit that may change the points; tells

@@ -54,20 +54,12 @@ MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(7, pa
   SaveAsButton = NewButton(TypeButtonPanel, Txt(26), 6, 140, 136, 28);
   SaveButton = NewButton(TypeButtonPanel, Txt(27), 147, 140, 136, 28);
 
-  MakeNavPanel(FitAllButton, RedrawButton, ZoomInButton, ZoomOutButton, PanLeftButton, PanRightButton, PanUpButton, PanDownButton);
+  MakeNavPanel();
 
   ChangePrecisionAction = TableMenu->addAction(Txt(76));
   ChangeTypePrecisionAction = TableMenu->addAction(Txt(77));
   PrecisionGuideAction = TableMenu->addAction(Txt(78));
 
-  connect(FitAllButton, &QPushButton::clicked, this, &MeasurementPlanWindow::ShowAllPoints);
-  connect(RedrawButton, &QPushButton::clicked, this, &MeasurementPlanWindow::RedrawPlan);
-  connect(ZoomInButton, &QPushButton::clicked, this, &MeasurementPlanWindow::ZoomIn);
-  connect(ZoomOutButton, &QPushButton::clicked, this, &MeasurementPlanWindow::ZoomOut);
-  connect(PanLeftButton, &QPushButton::clicked, this, &MeasurementPlanWindow::PanLeft);
-  connect(PanRightButton, &QPushButton::clicked, this, &MeasurementPlanWindow::PanRight);
-  connect(PanUpButton, &QPushButton::clicked, this, &MeasurementPlanWindow::PanUp);
-  connect(PanDownButton, &QPushButton::clicked, this, &MeasurementPlanWindow::PanDown);
   connect(AddSlopeDistanceButton, &QPushButton::clicked, this, &MeasurementPlanWindow::AddSlopeDistance);
   connect(AddHorizontalDistanceButton, &QPushButton::clicked, this, &MeasurementPlanWindow::AddHorizontalDistance);
   connect(AddHeightDifferenceButton, &QPushButton::clicked, this, &MeasurementPlanWindow::AddHeightDifference);
@@ -229,14 +221,7 @@ void MeasurementPlanWindow::RefreshGrid() {
 
 // ---- view ----
 
-void MeasurementPlanWindow::ShowAllPoints() { ViewFitAll(); }
-void MeasurementPlanWindow::RedrawPlan() { ViewClearMark(); }
-void MeasurementPlanWindow::ZoomIn() { ViewZoomIn(); }
 void MeasurementPlanWindow::ZoomOut() { ViewZoom(0.8); }
-void MeasurementPlanWindow::PanLeft() { ViewPan(-10, 0); }
-void MeasurementPlanWindow::PanRight() { ViewPan(10, 0); }
-void MeasurementPlanWindow::PanUp() { ViewPan(0, -10); }
-void MeasurementPlanWindow::PanDown() { ViewPan(0, 10); }
 
 void MeasurementPlanWindow::WheelZoomIn() {
   if (!OwnsSurface())
@@ -254,13 +239,6 @@ void MeasurementPlanWindow::WheelZoomOut() {
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());
   PlanImage->update();
-}
-
-void MeasurementPlanWindow::TableWheel(bool up) {
-  if (up)
-    WheelZoomIn();
-  else
-    WheelZoomOut();
 }
 
 // ---- mouse ----

@@ -53,27 +53,12 @@ public:
   QPushButton *SortButton = nullptr; // sort
   QPushButton *SaveAsButton = nullptr; // save as
   QPushButton *SaveButton = nullptr; // save
-  QPushButton *FitAllButton = nullptr;  // fit all
-  QPushButton *RedrawButton = nullptr;  // redraw
-  QPushButton *ZoomInButton = nullptr;  // zoom in
-  QPushButton *ZoomOutButton = nullptr;  // zoom out
-  QPushButton *PanLeftButton = nullptr;  // pan left
-  QPushButton *PanRightButton = nullptr;  // pan right
-  QPushButton *PanUpButton = nullptr;  // pan up
-  QPushButton *PanDownButton = nullptr;  // pan down
   QAction *ChangePrecisionAction = nullptr;              // one measurement
   QAction *ChangeTypePrecisionAction = nullptr; // all of the type
   QAction *PrecisionGuideAction = nullptr;             // precision guide
 
 public slots:
-  void ShowAllPoints();
-  void RedrawPlan();
-  void ZoomIn();
-  void ZoomOut();
-  void PanLeft();
-  void PanRight();
-  void PanUp();
-  void PanDown();
+  void ZoomOut() override;
   void AddSlopeDistance();
   void AddHorizontalDistance();
   void AddHeightDifference();
@@ -91,8 +76,8 @@ public slots:
   void ChangeTypePrecision();
   void OpenPrecisionGuide();
   void SelectMeasurementRow(int row);
-  void WheelZoomIn();
-  void WheelZoomOut();
+  void WheelZoomIn() override;
+  void WheelZoomOut() override;
   void OnResize() override;
   // Runs when the window closes: saves a non-empty measurement list when
   // the automatic-save setting is on.
@@ -104,7 +89,6 @@ protected:
   // While the add dialog is open, a left click picks the point nearest to
   // it for the dialog's station or target field.
   void PlanMouseDown(Qt::MouseButton button, int x, int y) override;
-  void TableWheel(bool up) override;
   // Hovering over a line shows its measurements with r and MDB.
   void PlanHover(int x, int y) override;
   void hideEvent(QHideEvent *event) override;

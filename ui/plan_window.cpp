@@ -99,20 +99,41 @@ QTableWidget *PlanWindow::MakeTable(int height) {
   return Table;
 }
 
-void PlanWindow::MakeNavPanel(QPushButton *&all, QPushButton *&redraw, QPushButton *&zoomIn,
-                             QPushButton *&zoomOut, QPushButton *&left, QPushButton *&right,
-                             QPushButton *&up, QPushButton *&down) {
+void PlanWindow::MakeNavPanel() {
   NavigationPanel = new QFrame(this);
   NavigationPanel->setFrameShape(QFrame::StyledPanel);
   NavigationPanel->setGeometry(ColumnX(), 532, kColumnWidth, 73);
-  all = NewButton(NavigationPanel, Txt(32), 8, 8, 80, 26);
-  redraw = NewButton(NavigationPanel, Txt(33), 8, 39, 80, 26);
-  zoomIn = NewButton(NavigationPanel, QStringLiteral("+"), 100, 8, 36, 26);
-  zoomOut = NewButton(NavigationPanel, QStringLiteral("--"), 100, 39, 36, 26);
-  up = NewButton(NavigationPanel, QStringLiteral("^"), 196, 8, 36, 26);
-  left = NewButton(NavigationPanel, QStringLiteral("<"), 156, 39, 36, 26);
-  down = NewButton(NavigationPanel, QStringLiteral("v"), 196, 39, 36, 26);
-  right = NewButton(NavigationPanel, QStringLiteral(">"), 236, 39, 36, 26);
+  FitAllButton = NewButton(NavigationPanel, Txt(32), 8, 8, 80, 26);
+  RedrawButton = NewButton(NavigationPanel, Txt(33), 8, 39, 80, 26);
+  ZoomInButton = NewButton(NavigationPanel, QStringLiteral("+"), 100, 8, 36, 26);
+  ZoomOutButton = NewButton(NavigationPanel, QStringLiteral("--"), 100, 39, 36, 26);
+  PanUpButton = NewButton(NavigationPanel, QStringLiteral("^"), 196, 8, 36, 26);
+  PanLeftButton = NewButton(NavigationPanel, QStringLiteral("<"), 156, 39, 36, 26);
+  PanDownButton = NewButton(NavigationPanel, QStringLiteral("v"), 196, 39, 36, 26);
+  PanRightButton = NewButton(NavigationPanel, QStringLiteral(">"), 236, 39, 36, 26);
+  connect(FitAllButton, &QPushButton::clicked, this, &PlanWindow::ShowAllPoints);
+  connect(RedrawButton, &QPushButton::clicked, this, &PlanWindow::RedrawPlan);
+  connect(ZoomInButton, &QPushButton::clicked, this, &PlanWindow::ZoomIn);
+  connect(ZoomOutButton, &QPushButton::clicked, this, &PlanWindow::ZoomOut);
+  connect(PanLeftButton, &QPushButton::clicked, this, &PlanWindow::PanLeft);
+  connect(PanRightButton, &QPushButton::clicked, this, &PlanWindow::PanRight);
+  connect(PanUpButton, &QPushButton::clicked, this, &PlanWindow::PanUp);
+  connect(PanDownButton, &QPushButton::clicked, this, &PlanWindow::PanDown);
+}
+
+void PlanWindow::ShowAllPoints() { ViewFitAll(); }
+void PlanWindow::RedrawPlan() { ViewClearMark(); }
+void PlanWindow::ZoomIn() { ViewZoomIn(); }
+void PlanWindow::PanLeft() { ViewPan(-10, 0); }
+void PlanWindow::PanRight() { ViewPan(10, 0); }
+void PlanWindow::PanUp() { ViewPan(0, -10); }
+void PlanWindow::PanDown() { ViewPan(0, 10); }
+
+void PlanWindow::TableWheel(bool up) {
+  if (up)
+    WheelZoomIn();
+  else
+    WheelZoomOut();
 }
 
 void PlanWindow::ShowSelection() {

@@ -51,6 +51,14 @@ public:
 
   PlanImageWidget *PlanImage = nullptr;
   QFrame *NavigationPanel = nullptr; // zoom / pan
+  QPushButton *FitAllButton = nullptr;
+  QPushButton *RedrawButton = nullptr;
+  QPushButton *ZoomInButton = nullptr;
+  QPushButton *ZoomOutButton = nullptr;
+  QPushButton *PanLeftButton = nullptr;
+  QPushButton *PanRightButton = nullptr;
+  QPushButton *PanUpButton = nullptr;
+  QPushButton *PanDownButton = nullptr;
   QMenu *TableMenu = nullptr;
 
   // Precision controls under the plan.
@@ -70,6 +78,19 @@ public:
   static constexpr int DesignHeight = 618;
 
 public slots:
+  // The view buttons.
+  void ShowAllPoints();
+  void RedrawPlan();
+  void ZoomIn();
+  virtual void ZoomOut() = 0; // each plan has its own step
+  void PanLeft();
+  void PanRight();
+  void PanUp();
+  void PanDown();
+  // The wheel over the plan's table zooms the plan about its middle.
+  virtual void WheelZoomIn() = 0;
+  virtual void WheelZoomOut() = 0;
+
   // A press on the plan: the middle button starts a drag, then the plan
   // handles the press itself.
   void PlanImageMouseDown(Qt::MouseButton button, int x, int y);
@@ -109,11 +130,9 @@ protected:
   // rows selected, read-only, the wheel zooming the plan instead of
   // scrolling, a right click opening TableMenu (created here, empty).
   QTableWidget *MakeTable(int height);
-  // Makes NavigationPanel at the foot of the column with the fit-all, redraw, zoom
-  // and pan buttons; the plan connects them to its handlers.
-  void MakeNavPanel(QPushButton *&all, QPushButton *&redraw, QPushButton *&zoomIn,
-                    QPushButton *&zoomOut, QPushButton *&left, QPushButton *&right,
-                    QPushButton *&up, QPushButton *&down);
+  // Makes NavigationPanel at the foot of the column with the fit-all,
+  // redraw, zoom and pan buttons, connected to the view handlers.
+  void MakeNavPanel();
 
   // The view buttons' work.
   void ViewFitAll();
@@ -152,7 +171,7 @@ protected:
   // The mouse moved over the plan with no button held.
   virtual void PlanHover(int x, int y) { (void)x; (void)y; }
   // The wheel turned over the table.
-  virtual void TableWheel(bool up) = 0;
+  void TableWheel(bool up);
 
   void wheelEvent(QWheelEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;

@@ -2,6 +2,8 @@
 // write: the engine below lib/, packs and the sample below share/, and every
 // file of its own (settings, engine input, protocol, observation table,
 // results) in the user's data folder.
+#include "ui_test_support.h"
+
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
 #include "ui/app_globals.h"
@@ -55,11 +57,7 @@ class TestInstalledProgram : public QObject {
     env.Home = Path("home").toStdString();
     env.XdgDataHome = Path("xdg").toStdString();
     fake->folders = kd::AppFolders(Bin().toStdString(), env, [](const std::string &) { return false; });
-    fake->onStart = [this](const QString &program, const QStringList &args, QString &error) {
-      return Real.StartProcess(program, args, error);
-    };
-    fake->onRunning = [this] { return Real.ProcessRunning(); };
-    fake->onStop = [this] { Real.StopProcess(); };
+    UseRealEngine(*fake, Real);
     Fake = fake.get();
     Previous = SetPlatform(std::move(fake));
     LangPackFile.clear();

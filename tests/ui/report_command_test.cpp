@@ -20,10 +20,7 @@ class TestReportCommand : public QObject {
   bool EvaluateWithTheRealEngine() {
     if (!QFile::link(QStringLiteral(KD_BIN_DIR "/gama.exe"), F.Path("gama.exe")))
       return false;
-    F.Fake->onStart = [this](const QString &program, const QStringList &args, QString &error) {
-      return Real.StartProcess(program, args, error);
-    };
-    F.Fake->onRunning = [this] { return Real.ProcessRunning(); };
+    UseRealEngine(*F.Fake, Real);
     F.Write("c.txt", CoordinateFile(5));
     F.Write("m.txt", MeasurementFile(5));
     F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");

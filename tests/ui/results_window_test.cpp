@@ -247,11 +247,7 @@ private slots:
       QSKIP("the engine has not been built");
     QVERIFY(QFile::link(engine, F.Path("gama.exe")));
     QtPlatform real;
-    F.Fake->onStart = [&real](const QString &program, const QStringList &args, QString &error) {
-      return real.StartProcess(program, args, error);
-    };
-    F.Fake->onRunning = [&real] { return real.ProcessRunning(); };
-    F.Fake->onStop = [&real] { real.StopProcess(); };
+    UseRealEngine(*F.Fake, real);
     F.Write("c.txt", CoordinateFile(5));
     F.Write("m.txt", MeasurementFile(5));
     F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");

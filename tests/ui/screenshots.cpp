@@ -68,11 +68,7 @@ int main(int argc, char *argv[]) {
   if (QFile::exists(engine))
     QFile::link(engine, f.Path("gama.exe"));
   QtPlatform real;
-  f.Fake->onStart = [&real](const QString &program, const QStringList &args, QString &error) {
-    return real.StartProcess(program, args, error);
-  };
-  f.Fake->onRunning = [&real] { return real.ProcessRunning(); };
-  f.Fake->onStop = [&real] { real.StopProcess(); };
+  UseRealEngine(*f.Fake, real);
 
   // The main window with a loaded network and a finished evaluation.
   f.Write("coords.txt", CoordinateFile(6));

@@ -79,3 +79,11 @@ QByteArray MeasurementFile(int n) {
     }
   return text;
 }
+
+void UseRealEngine(FakePlatform &fake, QtPlatform &real) {
+  fake.onStart = [&real](const QString &program, const QStringList &args, QString &error) {
+    return real.StartProcess(program, args, error);
+  };
+  fake.onRunning = [&real] { return real.ProcessRunning(); };
+  fake.onStop = [&real] { real.StopProcess(); };
+}

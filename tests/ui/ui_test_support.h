@@ -31,6 +31,10 @@ private:
   std::unique_ptr<PlatformServices> Previous;
 };
 
+// Lets the fake platform start, watch and stop the real engine through
+// `real`, which must live as long as the run.
+void UseRealEngine(FakePlatform &fake, QtPlatform &real);
+
 // A full-format coordinate file of n points: 1 and 2 fixed, the rest adjusted,
 // spread over a few hundred metres with different heights.
 QByteArray CoordinateFile(int n);
