@@ -247,7 +247,7 @@ std::shared_ptr<const NetworkPrecision> MainWindow::CurrentResultsPrecision(std:
   reason.clear();
   // Results belong to the network only after a completed run and until the
   // network is edited.
-  if (!CalculationsButton->isEnabled() || NetworkEditedSinceRun || ResultsOutdated())
+  if (!CalculationsButton->isEnabled() || ResultsOutdated())
     return nullptr;
   auto precision = std::make_shared<NetworkPrecision>();
   std::string warning;
@@ -257,15 +257,11 @@ std::shared_ptr<const NetworkPrecision> MainWindow::CurrentResultsPrecision(std:
   return precision;
 }
 
-void MainWindow::OnPlanNetworkEdited() { NetworkEditedSinceRun = true; }
-
 void MainWindow::GivePrecisionToPlans() {
   std::string reason;
   const std::shared_ptr<const NetworkPrecision> precision = CurrentResultsPrecision(reason);
   for (PlanWindow *plan : {static_cast<PlanWindow *>(TheCoordinatePlan),
                            static_cast<PlanWindow *>(TheMeasurementPlan)}) {
-    connect(plan, &PlanWindow::NetworkEdited, this, &MainWindow::OnPlanNetworkEdited,
-            Qt::UniqueConnection);
     plan->SetPrecision(precision, reason);
   }
   // With live precision on and no current results, the background
@@ -439,7 +435,6 @@ void MainWindow::StopEvaluation() {
 
 void MainWindow::EndRun(bool complete) {
   EvaluateButton->setText(Txt(9));
-  NetworkEditedSinceRun = false;
   EvaluateButton->setEnabled(true);
   ProtocolButton->setEnabled(complete);
   CalculationsButton->setEnabled(complete);

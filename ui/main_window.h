@@ -100,8 +100,6 @@ public slots:
   void PollEngine();
   // Stops a running evaluation: the engine is stopped and its outputs removed.
   void StopEvaluation();
-  // A plan edited the network: the last run's results no longer match it.
-  void OnPlanNetworkEdited();
 
 protected:
   void closeEvent(QCloseEvent *event) override;
@@ -109,7 +107,6 @@ protected:
 private:
   // Hands the current precision to both plans before one is shown.
   void GivePrecisionToPlans();
-  bool NetworkEditedSinceRun = false;
 
   void OnCreate();
   void OnDestroy();
