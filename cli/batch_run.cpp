@@ -428,9 +428,7 @@ int BatchRun::PrepareWorkFolder() {
   if (Opts.WorkDir.empty() ? !Work.MakeTemporary(error) : !Work.UseFolder(Opts.WorkDir, error))
     return Fail(error, beBadInput);
   Files = RunFilesInFolder(Work.Path(), "network");
-  const std::string observationTable = Files.Prefix + "obs.csv";
-  for (const std::string *f : std::initializer_list<const std::string *>{
-           &Files.Input, &Files.Protocol, &Files.Results, &observationTable}) {
+  for (const std::string *f : {&Files.Input, &Files.Protocol, &Files.Results, &Files.ObservationTable}) {
     for (const std::string *in : {&Opts.CoordFile, &Opts.MeasFile})
       if (SamePath(*f, *in))
         return Fail("the input file " + *in + " lies where the run writes " + *f, beBadInput);
@@ -639,7 +637,7 @@ int BatchRun::WritePlots() {
     return kNextStep;
   std::string tableError;
   std::vector<ObservationRow> rows;
-  if (!ReadObservationTable(ObservationTableFile(Files), rows, tableError)) {
+  if (!ReadObservationTable(Files.ObservationTable, rows, tableError)) {
     rows.clear();
     Err << kBatchProgramName << ": warning: no reliability in the plot: " << tableError << "\n";
   }
@@ -669,7 +667,7 @@ int BatchRun::WriteReports() {
   // reliability figures.
   std::vector<ObservationRow> rows;
   std::string tableError;
-  if (!ReadObservationTable(Files.Prefix + "obs.csv", rows, tableError))
+  if (!ReadObservationTable(Files.ObservationTable, rows, tableError))
     Err << kBatchProgramName << ": no observation reliability in the report: " << tableError << "\n";
   ReportOptions ro;
   ro.NetworkName = fs::path(Opts.CoordFile).filename().string();

@@ -3,8 +3,6 @@
 #include "engine/observation_table.h"
 #include "engine/results_reader.h"
 
-std::string ObservationTableFile(const EngineRunFiles &files) { return files.Prefix + "obs.csv"; }
-
 bool ReadRunPrecision(const EngineRunFiles &files, int scSvpMode, const PointList &network,
                       NetworkPrecision &precision, std::string &error, std::string &warning) {
   error.clear();
@@ -22,7 +20,7 @@ bool ReadRunPrecision(const EngineRunFiles &files, int scSvpMode, const PointLis
   }
   std::vector<ObservationRow> rows;
   std::string tableError;
-  if (!ReadObservationTable(ObservationTableFile(files), rows, tableError)) {
+  if (!ReadObservationTable(files.ObservationTable, rows, tableError)) {
     rows.clear();
     warning = tableError;
   }

@@ -10,9 +10,6 @@
 
 class PointList;
 
-// The observation table of a run.
-std::string ObservationTableFile(const EngineRunFiles &files);
-
 // Reads the precision of the run. False, with `error` in one line, when the
 // results cannot be read or are not 3D. A missing or unreadable observation
 // table is not an error: the precision then has no observations (no

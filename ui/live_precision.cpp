@@ -1,5 +1,7 @@
 #include "ui/live_precision.h"
 
+#include "engine/run_precision.h"
+
 #include "core/text_file.h"
 #include "engine/observation_table.h"
 #include "engine/results_reader.h"
@@ -178,32 +180,17 @@ void LivePrecision::EngineFinished(int exitCode, QProcess::ExitStatus status) {
     return;
   }
 
-  ResultsReader reader;
-  TextGrid grid;
-  std::vector<std::string> chooser1, chooser2;
-  if (!reader.Bind(Files.Results)) {
-    failWith(Q(reader.Error));
-    return;
-  }
-  const bool coords = reader.ReadCoordinates();
-  const bool cov = reader.ReadCovariance();
-  reader.ReleaseDocument();
-  if (!coords || !cov || !reader.ResultsAre3d()) {
-    failWith(Txt(23) + Q(reader.Error));
-    return;
-  }
-  if (Mode == 2)
-    reader.AddNetworkCentring(Points);
-  // The observation table only adds the reliability; without it the
+  // Without the observation table only the reliability is missing; the
   // ellipses are still worth showing.
-  std::vector<ObservationRow> rows;
-  std::string tableError;
-  if (!ReadObservationTable(Files.ObservationTable, rows, tableError))
-    rows.clear();
-  auto precision = std::make_shared<const NetworkPrecision>(BuildNetworkPrecision(reader, rows));
+  auto precision = std::make_shared<NetworkPrecision>();
+  std::string error, tableWarning;
+  if (!ReadRunPrecision(Files, Mode, Points, *precision, error, tableWarning)) {
+    failWith(Txt(23) + Q(error));
+    return;
+  }
   if (generation != Generation)
     return; // a newer request arrived meanwhile
   Pending = false;
   RemoveRunFolder();
-  emit PrecisionReady(std::move(precision));
+  emit PrecisionReady(std::shared_ptr<const NetworkPrecision>(std::move(precision)));
 }

@@ -519,7 +519,7 @@ void MainWindow::WriteReportFile() {
     return;
   }
   std::vector<ObservationRow> rows;
-  ReadObservationTable(files.Prefix + "obs.csv", rows, error); // optional: no reliability without it
+  ReadObservationTable(files.ObservationTable, rows, error); // optional: no reliability without it
   ReportOptions options;
   options.Date = Platform().Now().toString("yyyy-MM-dd HH:mm").toStdString();
   if (TheResultsWindow)
