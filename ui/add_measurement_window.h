@@ -32,14 +32,14 @@ public:
   void OpenFor(int typeItem, int precisionItem);
 
   QLabel *TypeLabel = nullptr;
-  QComboBox *TypeCombo = nullptr; // type
+  QComboBox *TypeCombo = nullptr;
   QLabel *StationLabel = nullptr;
-  QComboBox *StationCombo = nullptr; // station
+  QComboBox *StationCombo = nullptr;
   QLabel *TargetLabel = nullptr;
-  QComboBox *TargetCombo = nullptr; // target
+  QComboBox *TargetCombo = nullptr;
   QLabel *PrecisionLabel = nullptr;
   QComboBox *PrecisionCombo = nullptr; // precision, editable
-  QPushButton *InsertButton = nullptr; // insert
+  QPushButton *InsertButton = nullptr;
 
 public slots:
   // Inserts the measurement(s); true when something was added.

@@ -21,7 +21,7 @@ public:
   QComboBox *PrecisionCombo = nullptr; // new standard deviation, editable
   QLabel *ScopeLabel = nullptr;
   QComboBox *ScopeCombo = nullptr; // scope: selected / all of the type
-  QPushButton *ApplyButton = nullptr; // apply
+  QPushButton *ApplyButton = nullptr;
 
 public slots:
   // True when a precision was changed.

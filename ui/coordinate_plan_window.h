@@ -31,19 +31,19 @@ public:
 
   QLabel *CoordinatesLabel = nullptr;
   QTableWidget *PointTable = nullptr;
-  QPushButton *SaveAsButton = nullptr; // save as
-  QPushButton *SaveButton = nullptr; // save
+  QPushButton *SaveAsButton = nullptr;
+  QPushButton *SaveButton = nullptr;
   QFrame *PointEditPanel = nullptr;        // add / delete
   QLabel *PointNumberLabel = nullptr;
   QLineEdit *PointNumberEdit = nullptr;      // number of a point to add
   QLabel *HeightLabel = nullptr;
   QLineEdit *HeightEdit = nullptr;      // height of a point to add
-  QPushButton *DeletePointButton = nullptr; // delete point
-  QPushButton *AddPointButton = nullptr;  // add point
+  QPushButton *DeletePointButton = nullptr;
+  QPushButton *AddPointButton = nullptr;
   QAction *AllAdjustedAction = nullptr; // all points adjusted
   QAction *AllFixedAction = nullptr;      // all points fixed
-  QAction *ChangeAllScSvpAction = nullptr;   // change all Sc/Svp
-  QAction *PropertiesAction = nullptr;      // properties
+  QAction *ChangeAllScSvpAction = nullptr;
+  QAction *PropertiesAction = nullptr;
 
 public slots:
   void ZoomOut() override;

@@ -52,14 +52,14 @@ public:
 
   QPushButton *LoadFullCoordinatesButton = nullptr; // load coordinates (full format)
   QPushButton *LoadSimpleCoordinatesButton = nullptr; // load coordinates (simple format)
-  QPushButton *CoordinatePlanButton = nullptr; // coordinate plan
-  QPushButton *LoadMeasurementsButton = nullptr; // load measurements
-  QPushButton *MeasurementPlanButton = nullptr; // measurement plan
-  QPushButton *SettingsButton = nullptr; // settings
+  QPushButton *CoordinatePlanButton = nullptr;
+  QPushButton *LoadMeasurementsButton = nullptr;
+  QPushButton *MeasurementPlanButton = nullptr;
+  QPushButton *SettingsButton = nullptr;
   QFrame *SeparatorLine = nullptr;
   QPushButton *EvaluateButton = nullptr; // evaluation
-  QPushButton *ProtocolButton = nullptr; // protocol
-  QPushButton *CalculationsButton = nullptr; // calculations
+  QPushButton *ProtocolButton = nullptr;
+  QPushButton *CalculationsButton = nullptr;
   QPushButton *ReportButton = nullptr; // pre-analysis report (PDF or HTML)
   QStatusBar *StatusBar = nullptr;
   FileOpenDialog OpenDialog;

@@ -45,17 +45,17 @@ public:
   QPushButton *AddHeightDifferenceButton = nullptr; // -> vd
   QPushButton *AddZenithAngleButton = nullptr; // -> zen.
   QPushButton *AddDirectionButton = nullptr; // -> dir.
-  QPushButton *AddAnglesButton = nullptr; // -> angles
+  QPushButton *AddAnglesButton = nullptr;
   QPushButton *AddPolar3DButton = nullptr;  // ->3d pol.
   QPushButton *AddGyroDirectionButton = nullptr; // -> GD
   QPushButton *AddPlumbingButton = nullptr; // -> PR
-  QPushButton *DeleteMeasurementButton = nullptr; // delete measurement
-  QPushButton *SortButton = nullptr; // sort
-  QPushButton *SaveAsButton = nullptr; // save as
-  QPushButton *SaveButton = nullptr; // save
+  QPushButton *DeleteMeasurementButton = nullptr;
+  QPushButton *SortButton = nullptr;
+  QPushButton *SaveAsButton = nullptr;
+  QPushButton *SaveButton = nullptr;
   QAction *ChangePrecisionAction = nullptr;              // one measurement
   QAction *ChangeTypePrecisionAction = nullptr; // all of the type
-  QAction *PrecisionGuideAction = nullptr;             // precision guide
+  QAction *PrecisionGuideAction = nullptr;
 
 public slots:
   void ZoomOut() override;

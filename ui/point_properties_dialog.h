@@ -22,21 +22,21 @@ public:
   void Fill(const NetworkPoint &point, int index);
   int PointIndex() const { return Index; }
 
-  QGroupBox *PointNumberGroup = nullptr; // point number
+  QGroupBox *PointNumberGroup = nullptr;
   QLabel *NumberLabel = nullptr;
   QLineEdit *NumberEdit = nullptr; // number (read-only)
-  QGroupBox *CoordinatesGroup = nullptr;    // coordinates
-  QLineEdit *XEdit = nullptr; // X
-  QLineEdit *YEdit = nullptr; // Y
-  QLineEdit *ZEdit = nullptr; // Z
-  QCheckBox *FixedCheckBox = nullptr;    // fixed
+  QGroupBox *CoordinatesGroup = nullptr;
+  QLineEdit *XEdit = nullptr;
+  QLineEdit *YEdit = nullptr;
+  QLineEdit *ZEdit = nullptr;
+  QCheckBox *FixedCheckBox = nullptr;
   QPushButton *TakeFromMarkButton = nullptr;    // take X and Y from the mark
-  QGroupBox *StandardDeviationsGroup = nullptr;    // standard deviations
+  QGroupBox *StandardDeviationsGroup = nullptr;
   QLineEdit *CentringSigmaEdit = nullptr; // Sc
   QLineEdit *HeightSigmaEdit = nullptr; // Svp
-  QPushButton *OkButton = nullptr;    // OK
-  QPushButton *CancelButton = nullptr;    // Cancel
-  QPushButton *ApplyButton = nullptr;    // Apply
+  QPushButton *OkButton = nullptr;
+  QPushButton *CancelButton = nullptr;
+  QPushButton *ApplyButton = nullptr;
 
 public slots:
   // Writes the fields back into the point; false after "Wrong input!".

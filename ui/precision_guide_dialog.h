@@ -62,7 +62,7 @@ public:
   QGroupBox *GyroGroup = nullptr;
   QLabel *GyroSigmaLabel = nullptr, *GyroRepetitionsLabel = nullptr, *GyroResultLabel = nullptr;
   QComboBox *GyroSigmaCombo = nullptr; // one gyro direction / gon
-  QComboBox *GyroRepetitionsCombo = nullptr; // repetitions
+  QComboBox *GyroRepetitionsCombo = nullptr;
   QLineEdit *GyroResultEdit = nullptr;
   QPushButton *ComputeGyroButton = nullptr, *ApplyGyroButton = nullptr;
   // Plumbing.

@@ -42,18 +42,18 @@ public:
   QLabel *DistanceKindLabel = nullptr;
   QComboBox *DistanceKindCombo = nullptr; // kind of distance
   QLabel *FromPointLabel = nullptr;
-  QComboBox *FromPointCombo = nullptr; // from
+  QComboBox *FromPointCombo = nullptr;
   QLabel *ToPointLabel = nullptr;
-  QComboBox *ToPointCombo = nullptr; // to
-  QPushButton *CalculateButton = nullptr; // calculate
+  QComboBox *ToPointCombo = nullptr;
+  QPushButton *CalculateButton = nullptr;
   QLabel *DistanceLabel = nullptr, *DistanceValueLabel = nullptr; // distance caption, value
   QLabel *StdDevLabel = nullptr, *StdDevValueLabel = nullptr; // std. dev. caption, value
   QLabel *BearingLabel = nullptr;
   QLineEdit *BearingEdit = nullptr; // bearing in gon for along/across; empty: none
   QLabel *RelativeEllipseLabel = nullptr, *RelativeEllipseValueLabel = nullptr;
   QLabel *AlongAcrossLabel = nullptr, *AlongAcrossValueLabel = nullptr;
-  QPushButton *SaveTableButton = nullptr; // save table
-  QPushButton *SaveCovarianceMatrixButton = nullptr; // save covariance matrix
+  QPushButton *SaveTableButton = nullptr;
+  QPushButton *SaveCovarianceMatrixButton = nullptr;
 
 public slots:
   // "Calculate": the distance and its standard deviation, then the relative

@@ -32,9 +32,9 @@ public:
          *BackgroundColorLabel = nullptr;
   ColorCombo *FixedPointColorCombo = nullptr, *AdjustedPointColorCombo = nullptr, *MeasurementColorCombo = nullptr,
             *MarkColorCombo = nullptr, *BackgroundColorCombo = nullptr;
-  QPushButton *ChooseFontButton = nullptr; // choose font
-  QLabel *FontSampleLabel = nullptr;       // font sample
-  QPushButton *DefaultSettingsButton = nullptr; // default settings
+  QPushButton *ChooseFontButton = nullptr;
+  QLabel *FontSampleLabel = nullptr;
+  QPushButton *DefaultSettingsButton = nullptr;
   RadioGroup *ScSvpModeGroup = nullptr;
   QPushButton *OkButton = nullptr, *CancelButton = nullptr, *ApplyButton = nullptr; // OK, Cancel, Apply
   // The font dialog's current font: name and size of the plan font.
