@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "core/text_file.h"
-#include "engine/results_reader.h"
+#include "evaluation/results_reader.h"
 
 extern char **environ;
 

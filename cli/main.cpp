@@ -1,7 +1,7 @@
 // korvadimensio3d-batch: evaluates a planned network from the command line.
 #include "cli/batch_run.h"
 #include "cli/batch_options.h"
-#include "engine/evaluation.h"
+#include "evaluation/evaluation.h"
 
 #include <QGuiApplication>
 

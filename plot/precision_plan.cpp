@@ -21,7 +21,7 @@
 #include "core/number_text.h"
 #include "core/survey_network.h"
 #include "core/text_file.h"
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/report_data.h"
+#include "evaluation/report_data.h"
 
 struct ReportField {
   std::string Label;

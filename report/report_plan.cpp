@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "core/survey_network.h"
-#include "engine/report_data.h"
+#include "evaluation/report_data.h"
 #include "plot/precision_plan.h"
 
 void DrawReportPlan(QPainter &painter, const QRectF &area, const ReportData &data, double unit) {

@@ -14,7 +14,7 @@
 #include <numbers>
 
 #include "core/text_file.h"
-#include "engine/report_data.h"
+#include "evaluation/report_data.h"
 #include "report/report_content.h"
 #include "report/report_plan.h"
 #include "report/report_texts.h"

@@ -1,10 +1,10 @@
 #include "ui/live_precision.h"
 
-#include "engine/run_precision.h"
+#include "evaluation/run_precision.h"
 
 #include "core/text_file.h"
-#include "engine/observation_table.h"
-#include "engine/results_reader.h"
+#include "evaluation/observation_table.h"
+#include "evaluation/results_reader.h"
 #include "settings/language_pack.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"

@@ -21,8 +21,8 @@
 
 #include "core/point_list.h"
 #include "core/survey_network.h"
-#include "engine/evaluation.h"
-#include "engine/network_precision.h"
+#include "evaluation/evaluation.h"
+#include "evaluation/network_precision.h"
 #include "ui/app_globals.h"
 
 class QTemporaryDir;

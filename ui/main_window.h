@@ -3,7 +3,7 @@
 // reports the outcome of the last step. It creates the network container,
 // loads the files into it, runs the evaluation (engine start and poll) and
 // opens the other windows.
-#include "engine/evaluation.h"
+#include "evaluation/evaluation.h"
 #include "ui/platform.h"
 
 #include <QWidget>

@@ -28,7 +28,7 @@
 #include <cmath>
 
 #include "core/number_text.h"
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 
 MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(7, parent) {
   const int colX = ColumnX();

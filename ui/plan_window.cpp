@@ -23,7 +23,7 @@
 #include <algorithm>
 
 #include "core/number_text.h"
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 #include "ui/plan_canvas.h"
 #include "ui/plan_preferences.h"
 

@@ -3,9 +3,9 @@
 #include "settings/language_pack.h"
 
 #include "core/number_text.h"
-#include "engine/network_precision.h"
-#include "engine/relative_precision_text.h"
-#include "engine/results_reader.h"
+#include "evaluation/network_precision.h"
+#include "evaluation/relative_precision_text.h"
+#include "evaluation/results_reader.h"
 #include "ui/app_globals.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"

@@ -4,7 +4,7 @@
 // error ellipse and the standard deviations along and across a bearing, and
 // saving the table and the covariance matrix.
 #include "core/text_grid.h"
-#include "engine/report_data.h"
+#include "evaluation/report_data.h"
 
 #include <QDialog>
 #include <memory>

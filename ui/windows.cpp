@@ -1,6 +1,6 @@
 // The windows of the program and the objects that live for the whole run.
 #include "core/survey_network.h"
-#include "engine/results_reader.h"
+#include "evaluation/results_reader.h"
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
 #include "ui/main_window.h"

@@ -8,8 +8,8 @@
 
 #include "adjustment/run.h"
 #include "core/survey_network.h"
-#include "engine/network_precision.h"
-#include "engine/results_reader.h"
+#include "evaluation/network_precision.h"
+#include "evaluation/results_reader.h"
 
 namespace {
 

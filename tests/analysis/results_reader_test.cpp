@@ -12,7 +12,7 @@
 #include "core/number_text.h"
 
 #include "core/text_file.h"
-#include "engine/results_reader.h"
+#include "evaluation/results_reader.h"
 
 namespace fs = std::filesystem;
 

@@ -2,8 +2,8 @@
 // our engine, and bad input of every kind.
 #include "batch_test_support.h"
 
-#include "engine/network_precision.h"
-#include "engine/results_reader.h"
+#include "evaluation/network_precision.h"
+#include "evaluation/results_reader.h"
 #include "core/point_list.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "ui_test_support.h"
 
 #include "core/survey_network.h"
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 #include "ui/live_precision.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 // ellipses, edits that make the precision stale, the wheel and the add
 // window's place.
 #include "core/survey_network.h"
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 #include "ui/add_measurement_window.h"
 #include "ui/app_globals.h"
 #include "ui/change_precision_dialog.h"

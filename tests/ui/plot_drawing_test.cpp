@@ -2,7 +2,7 @@
 // tolerances at the two confidence levels, and the drawing of one ellipse
 // whose orientation is checked by pixels.
 #include "core/survey_network.h"
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 #include "plot/precision_plan.h"
 
 #include <QImage>

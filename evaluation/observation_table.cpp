@@ -1,4 +1,4 @@
-#include "engine/observation_table.h"
+#include "evaluation/observation_table.h"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "engine/results_reader.h"
+#include "evaluation/results_reader.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "engine/report_data.h"
+#include "evaluation/report_data.h"
 
 #include <cmath>
 #include <filesystem>
@@ -6,7 +6,7 @@
 #include "core/number_text.h"
 #include "core/survey_network.h"
 #include "core/version.h"
-#include "engine/results_reader.h"
+#include "evaluation/results_reader.h"
 
 const char *InputSigmaUnit(std::uint8_t type) {
   return (type == mtZu || type == mtDi || type == mtGd) ? "gon" : "m";

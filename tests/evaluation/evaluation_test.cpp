@@ -1,6 +1,6 @@
 // The evaluation run without windows: run files, checks, the poll and its
 // time-out, and starting stand-in engines.
-#include "engine/evaluation.h"
+#include "evaluation/evaluation.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>

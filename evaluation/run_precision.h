@@ -5,8 +5,8 @@
 // engine's observation table beside it (PREFIX + "obs.csv").
 #include <string>
 
-#include "engine/evaluation.h"
-#include "engine/network_precision.h"
+#include "evaluation/evaluation.h"
+#include "evaluation/network_precision.h"
 
 class PointList;
 

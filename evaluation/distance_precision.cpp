@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "core/number_text.h"
-#include "engine/results_reader.h"
+#include "evaluation/results_reader.h"
 
 long double ResultsReader::ResultSlopeDist(int F, int T) const {
   if (F < 0 || T < 0 || F >= Results.Count() || T >= Results.Count())

@@ -1,4 +1,4 @@
-#include "engine/input_document.h"
+#include "evaluation/input_document.h"
 
 #include "core/number_text.h"
 #include "core/text_file.h"

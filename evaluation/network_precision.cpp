@@ -1,9 +1,9 @@
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 
 #include <cmath>
 #include <limits>
 
-#include "engine/results_reader.h"
+#include "evaluation/results_reader.h"
 
 int NetworkPrecision::IndexOf(double number) const {
   for (std::size_t i = 0; i < Points.size(); ++i)

@@ -12,7 +12,7 @@
 #include "core/measurement_list.h"
 #include "core/point_list.h"
 #include "core/text_grid.h"
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 
 class ResultsReader;
 class SurveyNetwork;

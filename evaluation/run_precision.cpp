@@ -1,7 +1,7 @@
-#include "engine/run_precision.h"
+#include "evaluation/run_precision.h"
 
-#include "engine/observation_table.h"
-#include "engine/results_reader.h"
+#include "evaluation/observation_table.h"
+#include "evaluation/results_reader.h"
 
 bool ReadRunPrecision(const EngineRunFiles &files, int scSvpMode, const PointList &network,
                       NetworkPrecision &precision, std::string &error, std::string &warning) {

@@ -10,7 +10,7 @@
 
 #include "analysis/dense_matrix.h"
 #include "analysis/error_ellipse.h"
-#include "engine/observation_table.h"
+#include "evaluation/observation_table.h"
 
 class ResultsReader;
 

@@ -1,4 +1,4 @@
-#include "engine/relative_precision_text.h"
+#include "evaluation/relative_precision_text.h"
 
 #include <cmath>
 

@@ -8,8 +8,8 @@
 
 #include "core/survey_network.h"
 #include "core/text_file.h"
-#include "engine/report_data.h"
-#include "engine/results_reader.h"
+#include "evaluation/report_data.h"
+#include "evaluation/results_reader.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/evaluation.h"
+#include "evaluation/evaluation.h"
 
 #include "core/app_folders.h"
 #include "core/number_text.h"

@@ -6,7 +6,7 @@
 // across it. The English texts of these figures live here and nowhere else.
 #include <string>
 
-#include "engine/network_precision.h"
+#include "evaluation/network_precision.h"
 
 namespace RelativeTexts {
 inline constexpr const char *BearingField = "Bearing/gon";       // input field of the window

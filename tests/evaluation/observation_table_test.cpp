@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/observation_table.h"
+#include "evaluation/observation_table.h"
 
 TEST(ObservationTable, RowsWithQuotesEmptyFieldsAndRejection) {
   const std::string text =

@@ -6,7 +6,7 @@
 
 #include "analysis/error_ellipsoid.h"
 #include "core/number_text.h"
-#include "engine/results_reader.h"
+#include "evaluation/results_reader.h"
 #include "settings/language_pack.h"
 
 namespace {
