@@ -87,7 +87,7 @@ int main(int argc, char **argv) {
     back.Measurements.BuildPairs();
   });
   TextGrid grid;
-  double tGrid = TimeIt([&] { back.Measurements.FillGrid(grid); });
+  double tGrid = TimeIt([&] { back.Measurements.FillGrid(grid, {"Type", "Station", "Target", "Precision"}); });
 
   std::printf("network: %d points, %d measurements (generated in %.3f s)\n", nPoints, nMeas, gen);
   std::printf("%-34s %8.3f s  (%d points, %.1f KiB)\n", "save coordinates", tSave, saved,

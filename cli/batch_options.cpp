@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "core/number_text.h"
-#include "evaluation/relative_precision_text.h"
+#include "evaluation/relative_figures.h"
 
 #include <cctype>
 #include <cmath>

@@ -5,9 +5,10 @@
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "evaluation/evaluation.h"
+#include "evaluation/input_document.h"
 #include "evaluation/network_precision.h"
 #include "evaluation/observation_table.h"
-#include "evaluation/relative_precision_text.h"
+#include "report/relative_precision_text.h"
 #include "evaluation/report_data.h"
 #include "evaluation/results_reader.h"
 #include "evaluation/run_precision.h"
@@ -16,6 +17,7 @@
 #include "report/report_writer.h"
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
+#include "settings/messages.h"
 #include "settings/settings_file.h"
 
 #include <algorithm>
@@ -31,6 +33,39 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The status line of the engine's run, as the desktop program shows it.
+std::string PollStatusText(const EnginePoll &poll) {
+  switch (poll.State()) {
+  case PollState::Complete:
+    return Lang().Text(21);
+  case PollState::Failed:
+    return Lang().Text(20);
+  case PollState::Waiting:
+    break;
+  }
+  return WaitingStatusText(poll.WaitingCount());
+}
+
+// Why the engine's run gave no results (the command's own English).
+std::string RunFailureText(const RunOutcome &run, const std::string &engine,
+                           const EngineRunFiles &files) {
+  switch (run.Failure) {
+  case RunFailure::OldResultsKept:
+    return "cannot delete the old results file " + files.Results;
+  case RunFailure::NotStarted:
+    return "cannot start the engine " + engine + ": " + run.Detail;
+  case RunFailure::Interrupted:
+    return "interrupted";
+  case RunFailure::NoOutputs:
+    return "the engine ended without writing both output files";
+  case RunFailure::TimedOut:
+    return "the engine did not finish within the time limit";
+  case RunFailure::None:
+    break;
+  }
+  return "the engine gave no results";
+}
 
 // Number of characters of a UTF-8 text (continuation bytes not counted).
 size_t Utf8Length(const std::string &s) {
@@ -269,8 +304,8 @@ private:
     ++Warnings;
   }
   WarningCallback WarningSink() {
-    return [this](const std::string &text) {
-      Err << text << "\n";
+    return [this](const PlumbingWarning &warning) {
+      Err << PlumbingWarningText(warning) << "\n";
       ++Warnings;
     };
   }
@@ -507,7 +542,7 @@ int BatchRun::WriteEngineInput() {
   if (!DeleteOutputs(Files))
     return Fail("cannot delete the old outputs in " + Work.Path(), beBadInput);
   Net.Measurements.Sort();
-  if (Net.WriteEngineInput(Files.Input))
+  if (::WriteEngineInput(Net, Files.Input))
     return kNextStep;
   Out << Lang().Text(20) << "\n";
   const FailedMeasurement &failed = Net.LastWriteFailure;
@@ -532,7 +567,7 @@ int BatchRun::RunEngine() {
 
   EnginePoll poll;
   const RunOutcome run = RunEngineAndWait(
-      engine, Files, poll, [this](const std::string &text) { Out << text << "\n" << std::flush; },
+      engine, Files, poll, [this](const EnginePoll &p) { Out << PollStatusText(p) << "\n" << std::flush; },
       [this] { return Interrupted && *Interrupted != 0; },
       static_cast<long long>(Opts.TimeoutSeconds * 1000));
   if (run.Interrupted)
@@ -549,7 +584,7 @@ int BatchRun::RunEngine() {
 }
 
 void BatchRun::ReportEngineFailure(const RunOutcome &run) {
-  Err << kBatchProgramName << ": " << run.Error << "\n";
+  Err << kBatchProgramName << ": " << RunFailureText(run, Folders.EnginePath(), Files) << "\n";
   std::string bytes;
   const bool haveProtocol = kd::ReadFileBytes(Files.Protocol, bytes);
   const std::string reason = haveProtocol ? ProtocolFailureReason(kd::Cp1250ToUtf8(bytes)) : "";
@@ -570,6 +605,7 @@ void BatchRun::ReportEngineFailure(const RunOutcome &run) {
 // Results, with the whole-network centring in mode 2.
 int BatchRun::ReadEngineResults() {
   std::vector<std::string> chooser1, chooser2;
+  Reader.PointNumberHeading = Lang().Text(97);
   switch (ReadResults(Reader, Files.Results, Net.Points.ScSvpMode, Net.Points.List, Grid, chooser1,
                       chooser2)) {
   case ResultsOutcome::Shown:

@@ -3,7 +3,6 @@
 #include "core/text_grid.h"
 #include "core/number_text.h"
 #include "core/text_file.h"
-#include "settings/language_pack.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,14 +110,12 @@ const std::vector<std::string> &MeasurementList::DialogTypeTexts() {
   return texts;
 }
 
-void MeasurementList::FillGrid(TextGrid &grid) const {
+void MeasurementList::FillGrid(TextGrid &grid, const std::array<std::string, 4> &headings) const {
   grid.Rows.clear();
   grid.FixedRows = 0;
   grid.Resize(1, 4);
-  grid.SetCell(0, 0, Lang().Text(101));
-  grid.SetCell(0, 1, Lang().Text(49));
-  grid.SetCell(0, 2, Lang().Text(50));
-  grid.SetCell(0, 3, Lang().Text(51));
+  for (int c = 0; c < 4; ++c)
+    grid.SetCell(0, c, headings[static_cast<std::size_t>(c)]);
   if (Items.empty())
     return;
   grid.Resize(Count() + 1, 4);

@@ -3,6 +3,7 @@
 // measurement plan and index lists for the engine input writer.
 #include "core/point_list.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -81,9 +82,10 @@ public:
   // The nine texts of the add-measurement list, in code order 0..8 (UTF-8).
   static const std::vector<std::string> &DialogTypeTexts();
 
-  // Shows the list in a four-column grid: header row (type, station,
-  // target, precision) and one row per measurement, row i+1 = measurement i.
-  void FillGrid(TextGrid &grid) const;
+  // Shows the list in a four-column grid: header row (`headings`: type,
+  // station, target, precision, in the caller's language) and one row per
+  // measurement, row i+1 = measurement i.
+  void FillGrid(TextGrid &grid, const std::array<std::string, 4> &headings) const;
 
   void ClearPairs() { Pairs.clear(); }
   // Counts every measurement into Pairs (appending new pairs as met).

@@ -1,14 +1,6 @@
 #include "core/survey_network.h"
 
-#include "core/number_text.h"
-#include "settings/language_pack.h"
-
 #include <cmath>
-
-std::string SurveyNetwork::PlumbingWarningText(double station, double target, long double offset) {
-  return Lang().Text(122) + " (" + NumToTextFixed(station, 14, 2) + "-" + NumToTextFixed(target, 14, 2) + ": " +
-         NumToTextFixed(offset, 14, 3) + " m).";
-}
 
 namespace {
 // Largest horizontal offset of a plumbing's two points that passes without a
@@ -54,7 +46,7 @@ bool SurveyNetwork::CheckConsistency(bool removeInvalid, const WarningCallback &
       continue;
     long double d = Points.List.HorizDist(s, t);
     if (d > kPlumbLimit && out)
-      out(PlumbingWarningText(m.Station, m.Target, d));
+      out(PlumbingWarning{m.Station, m.Target, d});
   }
   return badCount > 0;
 }

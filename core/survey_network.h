@@ -9,8 +9,17 @@
 #include <string>
 #include <vector>
 
-// Receives one warning text (UTF-8) for the user.
-using WarningCallback = std::function<void(const std::string &)>;
+// A plumbing whose two points lie more than a centimetre apart horizontally
+// in the approximate coordinates (point numbers, offset in metres).
+struct PlumbingWarning {
+  double Station = 0;
+  double Target = 0;
+  long double Offset = 0;
+};
+
+// Receives one warning of the consistency check; the layer that shows it
+// words it (settings/messages.h).
+using WarningCallback = std::function<void(const PlumbingWarning &)>;
 
 // The measurement that made the last WriteEngineInput (or
 // ComputeObservations) fail, and why.
@@ -59,32 +68,7 @@ public:
   bool CheckConsistency(bool removeInvalid);
   bool CheckConsistency(bool removeInvalid, const WarningCallback &sink);
 
-  // The text of the plumbing warning for one measurement and its offset.
-  static std::string PlumbingWarningText(double station, double target, long double offset);
-
-  // ---- Defined with the observation precision and the engine input writer.
-
-  // Fills Value and EngineStdDev of every measurement under Points.ScSvpMode.
-  // False (with LastWriteFailure set) when a measurement's value or its
-  // sensitivity to the coordinates is undefined, or a point is missing.
-  bool ComputeObservations();
-  // Writes the engine input document into Document and saves it to
-  // fileName atomically. False on any failure, leaving an older file as it
-  // was; LastWriteFailure names the measurement when one was the cause.
-  bool WriteEngineInput(const std::string &fileName);
+  // Why the last ComputeObservations (precision/observation_sigma.h) or
+  // WriteEngineInput (evaluation/input_document.h) failed.
   FailedMeasurement LastWriteFailure;
-
-  // StdDev := value for every measurement of that type code.
-  void SetStdDevOfType(std::uint8_t type, double value);
-  // Mean distance between the points of all sd (slope), hd (horizontal) or
-  // vd (horizontal) measurements; 0 when there is none.
-  long double AverageLengthSd() const;
-  long double AverageLengthHd() const;
-  long double AverageLengthVd() const;
-  // StdDev of every sd / hd from its own length: (a + b*D/1000)/sqrt(n);
-  // of every vd: sigmaKm*sqrt(k*D/1000)/sqrt(n). False and nothing changed
-  // for a count below 1.
-  bool ApplyOneByOneSd(int n, long double a, long double b);
-  bool ApplyOneByOneHd(int n, long double a, long double b);
-  bool ApplyOneByOneVd(int n, long double sigmaKm, long double k);
 };

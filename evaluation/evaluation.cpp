@@ -3,7 +3,6 @@
 #include "core/app_folders.h"
 #include "core/number_text.h"
 #include "core/text_file.h"
-#include "settings/language_pack.h"
 
 #include <cerrno>
 #include <chrono>
@@ -96,24 +95,6 @@ bool DeleteOutputs(const EngineRunFiles &files) {
   return ok;
 }
 
-std::string StartedStatusText(bool dropped) {
-  std::string s = Lang().Text(18);
-  if (dropped)
-    s += Lang().Text(17) + ".";
-  return s;
-}
-
-std::string FailedMeasurementText(const FailedMeasurement &failed) {
-  if (!failed.Valid)
-    return "";
-  std::string s = MeasurementList::TypeName(failed.MeasType);
-  s += " " + NumToTextFixed(failed.Station, 14, 2);
-  s += " -> " + NumToTextFixed(failed.Target, 14, 2);
-  if (!failed.Reason.empty())
-    s += " (" + failed.Reason + ")";
-  return s;
-}
-
 std::string ProtocolFailureReason(const std::string &protocolText) {
   const std::vector<std::string> lines = kd::SplitLines(protocolText);
   auto trimmed = [](const std::string &line) {
@@ -151,7 +132,7 @@ std::string ProtocolFailureReason(const std::string &protocolText) {
 void EnginePoll::Reset() {
   TickCount = 0;
   CurrentState = PollState::Waiting;
-  CurrentStatusText.clear();
+  LastWaitingCount = 0;
 }
 
 bool EnginePoll::BothFilesExist() const {
@@ -163,10 +144,9 @@ PollState EnginePoll::Tick(bool engineRunning) {
     return CurrentState;
   if (BothFilesExist()) {
     CurrentState = PollState::Complete;
-    CurrentStatusText = Lang().Text(21);
     return CurrentState;
   }
-  CurrentStatusText = Lang().Text(22) + std::to_string(TickCount);
+  LastWaitingCount = TickCount;
   ++TickCount;
   if (TickCount >= MaxPolls && !engineRunning)
     Fail();
@@ -175,7 +155,6 @@ PollState EnginePoll::Tick(bool engineRunning) {
 
 void EnginePoll::Fail() {
   CurrentState = PollState::Failed;
-  CurrentStatusText = Lang().Text(20);
 }
 
 // ---- ChildProcess
@@ -262,19 +241,19 @@ void ChildProcess::Kill() {
 
 RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &files,
                              EnginePoll &poll,
-                             const std::function<void(const std::string &)> &status,
+                             const std::function<void(const EnginePoll &)> &status,
                              const std::function<bool()> &stop, long long timeoutMs) {
   using Clock = std::chrono::steady_clock;
   RunOutcome out;
   poll = EnginePoll(files);
   auto report = [&] {
     if (status)
-      status(poll.StatusText());
+      status(poll);
   };
 
   // A second guard against a stale result: the results must be new.
   if (FileExists(files.Results) && unlink(files.Results.c_str()) != 0) {
-    out.Error = "cannot delete the old results file " + files.Results;
+    out.Failure = RunFailure::OldResultsKept;
     poll.Fail();
     report();
     return out;
@@ -283,7 +262,8 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
   ChildProcess child;
   std::string error;
   if (!child.Start(engine, EngineArguments(files), error)) {
-    out.Error = "cannot start the engine " + engine + ": " + error;
+    out.Failure = RunFailure::NotStarted;
+    out.Detail = error;
     poll.Fail();
     report();
     return out;
@@ -297,7 +277,7 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
     if (stop && stop()) {
       child.Kill();
       out.Interrupted = true;
-      out.Error = "interrupted";
+      out.Failure = RunFailure::Interrupted;
       poll.Fail();
       report();
       return out;
@@ -310,7 +290,7 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
         out.Complete = true;
       } else {
         poll.Fail();
-        out.Error = "the engine ended without writing both output files";
+        out.Failure = RunFailure::NoOutputs;
       }
       report();
       return out;
@@ -318,7 +298,7 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
     if (timeoutMs > 0 && Clock::now() - started >= std::chrono::milliseconds(timeoutMs)) {
       child.Kill();
       out.TimedOut = true;
-      out.Error = "the engine did not finish within the time limit";
+      out.Failure = RunFailure::TimedOut;
       poll.Fail();
       report();
       return out;

@@ -66,14 +66,6 @@ EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback 
 // result can never be taken for a new one.
 bool DeleteOutputs(const EngineRunFiles &files);
 
-// The status text after the engine was started: text 18, followed directly
-// by text 17 and a point when measurements were dropped.
-std::string StartedStatusText(bool dropped);
-
-// Describes the measurement that made the engine input fail, for the user:
-// type, station and target, e.g. "zu 1.00 -> 2.00". "" when none is known.
-std::string FailedMeasurementText(const FailedMeasurement &failed);
-
 // The reason a failed run gives in the engine's protocol text: the first
 // explanatory line after the protocol's failure heading ("THE ADJUSTMENT
 // FAILED." or "... WAS NOT DONE ..."), else the first line that reports an
@@ -84,11 +76,13 @@ std::string ProtocolFailureReason(const std::string &protocolText);
 // The engine's exit code for an input it refuses as unusable.
 inline constexpr int kEngineExitBadInput = 1;
 
-// The poll for the two output files.
+// The poll for the two output files. The windows and the command show
+// text 22 with WaitingCount() while waiting, text 21 when complete and
+// text 20 when failed (settings/messages.h).
 enum class PollState {
-  Waiting,  // neither complete nor timed out; StatusText is text 22 + count
-  Complete, // both files exist; StatusText is text 21
-  Failed,   // 51 ticks without both files and no engine working; text 20
+  Waiting,  // neither complete nor timed out
+  Complete, // both files exist
+  Failed,   // 51 ticks without both files and no engine working
 };
 
 class EnginePoll {
@@ -101,8 +95,8 @@ public:
 
   // Starts counting anew (PollCount 0, state Waiting).
   void Reset();
-  // One timer event: Complete when both files exist; otherwise the waiting
-  // text with the current count and the count increases. From the 51st such
+  // One timer event: Complete when both files exist; otherwise the count of
+  // the waiting status is the current count, and the count increases. From the 51st such
   // tick on the run ends in Failed unless `engineRunning` says the engine is
   // still at work: a large network may need longer, and only an engine that
   // could not start or has vanished is given up on. Ticks after the end
@@ -115,14 +109,15 @@ public:
   bool BothFilesExist() const;
   int PollCount() const { return TickCount; }
   PollState State() const { return CurrentState; }
-  const std::string &StatusText() const { return CurrentStatusText; }
+  // The count the waiting status shows: the ticks before the last one.
+  int WaitingCount() const { return LastWaitingCount; }
   const EngineRunFiles &Files() const { return WatchedFiles; }
 
 private:
   EngineRunFiles WatchedFiles;
   int TickCount = 0;
   PollState CurrentState = PollState::Waiting;
-  std::string CurrentStatusText;
+  int LastWaitingCount = 0;
 };
 
 // A child process started from an executable path and an argument list. Its
@@ -154,6 +149,16 @@ private:
   int ExitStatus = -1;
 };
 
+// Why RunEngineAndWait ended without results.
+enum class RunFailure {
+  None,
+  OldResultsKept, // the results file of an earlier run could not be deleted
+  NotStarted,     // the engine could not be started (Detail: the system's reason)
+  Interrupted,    // `stop` asked to end the wait
+  NoOutputs,      // the engine ended without writing both output files
+  TimedOut,       // the caller's time limit passed with the engine still running
+};
+
 // Result of RunEngineAndWait.
 struct RunOutcome {
   bool Complete = false; // both output files exist
@@ -161,7 +166,8 @@ struct RunOutcome {
   bool TimedOut = false; // the caller's time limit passed with the engine still running
   bool Interrupted = false; // `stop` asked to end the wait
   int ExitCode = -1;     // the engine's exit code when it has ended
-  std::string Error;     // why it failed, for the user (English)
+  RunFailure Failure = RunFailure::None;
+  std::string Detail;    // the system's reason where there is one
 };
 
 // Starts the engine and waits for both output files, ticking `poll` every
@@ -169,9 +175,9 @@ struct RunOutcome {
 // or the engine has ended (no result can come after that). While the engine
 // works there is no limit, unless `timeoutMs` is positive: then an engine
 // still running after that long is stopped (TimedOut). `status` receives
-// every status text (waiting texts included); `stop`, when set, is asked
+// the poll after every change (waiting ticks included); `stop`, when set, is asked
 // between checks and ends the wait (engine stopped).
 RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &files,
                              EnginePoll &poll,
-                             const std::function<void(const std::string &)> &status,
+                             const std::function<void(const EnginePoll &)> &status,
                              const std::function<bool()> &stop = {}, long long timeoutMs = 0);

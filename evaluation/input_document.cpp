@@ -2,6 +2,7 @@
 
 #include "core/number_text.h"
 #include "core/text_file.h"
+#include "precision/observation_sigma.h"
 
 #include <cmath>
 #include <exception>
@@ -235,28 +236,28 @@ void WriteFooter(SurveyNetwork &net) {
   AddLine(net, "</gama-xml>");
 }
 
-bool SurveyNetwork::WriteEngineInput(const std::string &fileName) {
-  LastWriteFailure = FailedMeasurement();
+bool WriteEngineInput(SurveyNetwork &net, const std::string &fileName) {
+  net.LastWriteFailure = FailedMeasurement();
   try {
     // Sorting first makes the gyro reference ids written with the points
     // agree with the list positions used in the observation sets, also when
     // the caller did not sort.
-    Measurements.Sort();
-    WriteHeader(*this);
-    if (!WritePoints(*this) || !ComputeObservations() || !WriteObservations(*this)) {
-      Document.clear();
+    net.Measurements.Sort();
+    WriteHeader(net);
+    if (!WritePoints(net) || !ComputeObservations(net) || !WriteObservations(net)) {
+      net.Document.clear();
       return false;
     }
-    WriteFooter(*this);
-    const std::string bytes = kd::Utf8ToCp1250(kd::JoinLinesCrLf(Document));
+    WriteFooter(net);
+    const std::string bytes = kd::Utf8ToCp1250(kd::JoinLinesCrLf(net.Document));
     if (!kd::WriteFileAtomic(fileName, bytes)) {
-      LastWriteFailure.Reason = "the file could not be written: " + fileName;
+      net.LastWriteFailure.Reason = "the file could not be written: " + fileName;
       return false;
     }
     return true;
   } catch (const std::exception &e) {
-    Document.clear();
-    LastWriteFailure.Reason = e.what();
+    net.Document.clear();
+    net.LastWriteFailure.Reason = e.what();
     return false;
   }
 }

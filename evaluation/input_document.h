@@ -1,7 +1,7 @@
 #pragma once
 // The engine input document: the network written as GNU Gama XML input
 // (version 2.0), assembled line by line in SurveyNetwork::Document and saved as
-// Windows-1250 text with CR LF line ends by SurveyNetwork::WriteEngineInput.
+// Windows-1250 text with CR LF line ends by WriteEngineInput.
 //
 // Gyro directions are written as a set of two directions: one to a fixed
 // reference point 10 000 m from the station along +X (id "090" followed by
@@ -17,6 +17,11 @@ std::string DocPointId(double number);
 // The id of the gyro reference point of the measurement at list position
 // `pos`: "090" followed by the position in decimal digits.
 std::string GyroRefId(int pos);
+
+// Writes the engine input document of `net` into net.Document and saves it
+// to fileName atomically. False on any failure, leaving an older file as it
+// was; net.LastWriteFailure names the measurement when one was the cause.
+bool WriteEngineInput(SurveyNetwork &net, const std::string &fileName);
 
 // Clears Document and adds the header lines.
 void WriteHeader(SurveyNetwork &net);

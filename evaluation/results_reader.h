@@ -68,6 +68,9 @@ public:
   PointList Results;      // adjusted points: Number, X, Y, Z; Fixed false;
                           // Sc/Svp 0 unless AddNetworkCentring filled them
   std::string Error;      // description of the last failure ("" if none)
+  // Heading of the point number column of the results table, in the
+  // caller's language (text 97); the other headings are units.
+  std::string PointNumberHeading;
 
   // ---- Reading ----
 

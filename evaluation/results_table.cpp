@@ -7,7 +7,6 @@
 #include "analysis/error_ellipsoid.h"
 #include "core/number_text.h"
 #include "evaluation/results_reader.h"
-#include "settings/language_pack.h"
 
 namespace {
 
@@ -57,7 +56,7 @@ bool ResultsReader::FillResultsTable(TextGrid &grid, std::vector<std::string> &c
       nullptr,    "X/m",      "Y/m",      "Z/m",      "s(x)/mm",  "s(y)/mm",
       "s(z)/mm",  "a/mm",     "b/mm",     "c/mm",     "w(a)/gon", "w(b)/gon",
       "w(c)/gon", "z(a)/gon", "z(b)/gon", "z(c)/gon"};
-  g.SetCell(0, 0, Lang().Text(97));
+  g.SetCell(0, 0, PointNumberHeading);
   for (int c = 1; c < ResultColumns; ++c)
     g.SetCell(0, c, kHeads[c]);
 

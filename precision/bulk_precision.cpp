@@ -1,17 +1,17 @@
 // The container's bulk precision operations used by the precision guide and
 // the precision dialogs.
-#include "core/survey_network.h"
+#include "precision/bulk_precision.h"
 #include "precision/observation_sigma.h"
 #include "precision/instrument_precision.h"
 
 #include <cmath>
 #include <vector>
 
-void SurveyNetwork::SetStdDevOfType(std::uint8_t type, double value) {
-  for (Measurement &m : Measurements.Items)
+void SetStdDevOfType(SurveyNetwork &net, std::uint8_t type, double value) {
+  for (Measurement &m : net.Measurements.Items)
     if (m.MeasType == type)
       m.StdDev = value;
-  Measurements.MarkChanged();
+  net.Measurements.MarkChanged();
 }
 
 namespace {
@@ -66,25 +66,25 @@ bool ApplyOneByOne(SurveyNetwork &net, std::uint8_t type, int n, bool slope, F f
 
 } // namespace
 
-long double SurveyNetwork::AverageLengthSd() const { return AverageLength(*this, mtSd, true); }
-long double SurveyNetwork::AverageLengthHd() const { return AverageLength(*this, mtHd, false); }
-long double SurveyNetwork::AverageLengthVd() const { return AverageLength(*this, mtVd, false); }
+long double AverageLengthSd(const SurveyNetwork &net) { return AverageLength(net, mtSd, true); }
+long double AverageLengthHd(const SurveyNetwork &net) { return AverageLength(net, mtHd, false); }
+long double AverageLengthVd(const SurveyNetwork &net) { return AverageLength(net, mtVd, false); }
 
-bool SurveyNetwork::ApplyOneByOneSd(int n, long double a, long double b) {
-  return ApplyOneByOne(*this, mtSd, n, true, [a, b](long double cnt, long double d) {
+bool ApplyOneByOneSd(SurveyNetwork &net, int n, long double a, long double b) {
+  return ApplyOneByOne(net, mtSd, n, true, [a, b](long double cnt, long double d) {
     return DistStdDev(cnt, a, b, d);
   });
 }
 
-bool SurveyNetwork::ApplyOneByOneHd(int n, long double a, long double b) {
-  return ApplyOneByOne(*this, mtHd, n, false, [a, b](long double cnt, long double d) {
+bool ApplyOneByOneHd(SurveyNetwork &net, int n, long double a, long double b) {
+  return ApplyOneByOne(net, mtHd, n, false, [a, b](long double cnt, long double d) {
     return DistStdDev(cnt, a, b, d);
   });
 }
 
-bool SurveyNetwork::ApplyOneByOneVd(int n, long double sigmaKm, long double k) {
+bool ApplyOneByOneVd(SurveyNetwork &net, int n, long double sigmaKm, long double k) {
   // The levelling route is the horizontal distance between the two points.
-  return ApplyOneByOne(*this, mtVd, n, false, [sigmaKm, k](long double cnt, long double d) {
+  return ApplyOneByOne(net, mtVd, n, false, [sigmaKm, k](long double cnt, long double d) {
     return LevelStdDev(cnt, sigmaKm, k, d);
   });
 }

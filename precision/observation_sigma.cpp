@@ -131,31 +131,31 @@ std::optional<long double> SigmaZenith(const SurveyNetwork &net, int pos) {
   return SigmaAt(net, pos, mtZu, SigmaZenithOf);
 }
 
-bool SurveyNetwork::ComputeObservations() {
-  LastWriteFailure = FailedMeasurement();
+bool ComputeObservations(SurveyNetwork &net) {
+  net.LastWriteFailure = FailedMeasurement();
   PointNumberIndex index;
   try {
-    index.Build(Points.List);
+    index.Build(net.Points.List);
   } catch (const std::bad_alloc &) {
-    LastWriteFailure.Reason = "out of memory";
+    net.LastWriteFailure.Reason = "out of memory";
     return false;
   }
-  const bool mode1 = Points.ScSvpMode == 1;
+  const bool mode1 = net.Points.ScSvpMode == 1;
 
-  for (int i = 0; i < Measurements.Count(); ++i) {
-    Measurement &m = Measurements.Items[static_cast<std::size_t>(i)];
-    auto fail = [this, i, &m](const std::string &reason) {
-      LastWriteFailure.Valid = true;
-      LastWriteFailure.Index = i;
-      LastWriteFailure.Station = m.Station;
-      LastWriteFailure.Target = m.Target;
-      LastWriteFailure.MeasType = m.MeasType;
-      LastWriteFailure.Reason = reason;
+  for (int i = 0; i < net.Measurements.Count(); ++i) {
+    Measurement &m = net.Measurements.Items[static_cast<std::size_t>(i)];
+    auto fail = [&net, i, &m](const std::string &reason) {
+      net.LastWriteFailure.Valid = true;
+      net.LastWriteFailure.Index = i;
+      net.LastWriteFailure.Station = m.Station;
+      net.LastWriteFailure.Target = m.Target;
+      net.LastWriteFailure.MeasType = m.MeasType;
+      net.LastWriteFailure.Reason = reason;
       return false;
     };
 
     ObservationGeometry g;
-    if (!ObsGeometryOf(*this, i, g, &index))
+    if (!ObsGeometryOf(net, i, g, &index))
       return fail(index.IndexOf(m.Station) < 0 ? "station point missing"
                                                : "target point missing");
     if (const char *why = UndefinedGeometryReason(m.MeasType, g))

@@ -51,6 +51,12 @@ long double SigmaSlopeDistOf(long double sigma, const ObservationGeometry &g);
 long double SigmaDirectionOf(long double sigma, const ObservationGeometry &g);
 long double SigmaZenithOf(long double sigma, const ObservationGeometry &g);
 
+// Fills Value and EngineStdDev of every measurement of `net` under its
+// Sc/Svp mode. False (with net.LastWriteFailure set) when a measurement's
+// value or its sensitivity to the coordinates is undefined, or a point is
+// missing.
+bool ComputeObservations(SurveyNetwork &net);
+
 // Why the geometry of a measurement of `type` leaves its value or its
 // sensitivity to the coordinates undefined; nullptr when it is fine.
 const char *UndefinedGeometryReason(std::uint8_t type, const ObservationGeometry &g);

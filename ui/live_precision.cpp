@@ -5,7 +5,9 @@
 #include "core/text_file.h"
 #include "evaluation/observation_table.h"
 #include "evaluation/results_reader.h"
+#include "evaluation/input_document.h"
 #include "settings/language_pack.h"
+#include "settings/messages.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -94,7 +96,7 @@ void LivePrecision::Request(const SurveyNetwork &snapshot) {
 }
 
 void LivePrecision::StartRun(SurveyNetwork &copy) {
-  const EvaluationCheck check = CheckBeforeEvaluation(copy, [](const std::string &) {});
+  const EvaluationCheck check = CheckBeforeEvaluation(copy, [](const PlumbingWarning &) {});
   if (check.TooSmall) {
     FailLater(Txt(19));
     return;
@@ -113,7 +115,7 @@ void LivePrecision::StartRun(SurveyNetwork &copy) {
   }
   Files = RunFilesInFolder(S(RunFolder), kRunBase);
   copy.Measurements.Sort();
-  if (!copy.WriteEngineInput(Files.Input)) {
+  if (!WriteEngineInput(copy, Files.Input)) {
     const std::string failed = FailedMeasurementText(copy.LastWriteFailure);
     FailLater(Txt(20) + " (" + Q(failed.empty() ? Files.Input : failed) + ")");
     return;

@@ -15,6 +15,8 @@
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
 #include "settings/language_pack.h"
+#include "settings/messages.h"
+#include "evaluation/input_document.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/measurement_plan_window.h"
 #include "ui/add_measurement_window.h"
@@ -328,7 +330,9 @@ bool MainWindow::CheckConsistency() {
 }
 
 WarningCallback MainWindow::WarningSink() {
-  return [this](const std::string &warning) { Platform().Message(this, Q(warning)); };
+  return [this](const PlumbingWarning &warning) {
+    Platform().Message(this, Q(PlumbingWarningText(warning)));
+  };
 }
 
 void MainWindow::Evaluate() {
@@ -358,7 +362,7 @@ void MainWindow::Evaluate() {
   }
   TheNetwork->Measurements.Sort();
   TheMeasurementPlan->RefreshGrid();
-  if (!TheNetwork->WriteEngineInput(files.Input)) {
+  if (!WriteEngineInput(*TheNetwork, files.Input)) {
     EndRun(false);
     std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
     if (failed.empty())
@@ -412,7 +416,12 @@ void MainWindow::PollEngine() {
   const bool running = EngineStarted && Platform().ProcessRunning();
   const PollState state = Poll.Tick(running);
   PollCount = Poll.PollCount();
-  SetStatusText(Q(Poll.StatusText()));
+  if (state == PollState::Complete)
+    SetStatusText(Txt(21));
+  else if (state == PollState::Failed)
+    SetStatusText(Txt(20));
+  else
+    SetStatusText(Q(WaitingStatusText(Poll.WaitingCount())));
   if (state == PollState::Complete)
     EndRun(true);
   else if (state == PollState::Failed)
@@ -468,6 +477,7 @@ void MainWindow::ShowCalculations() {
   TheResultsWindow->SetOutdated(ResultsOutdated());
   delete TheResultsReader;
   TheResultsReader = new ResultsReader();
+  TheResultsReader->PointNumberHeading = S(Txt(97));
   std::vector<std::string> choices1, choices2;
   const ResultsOutcome outcome =
       ReadResults(*TheResultsReader, RunFiles().Results, TheNetwork->Points.ScSvpMode,
@@ -510,6 +520,7 @@ void MainWindow::WriteReportFile() {
   // The results are read anew, as "+Calculations+" does, so that the report
   // always shows the last evaluation.
   ResultsReader reader;
+  reader.PointNumberHeading = S(Txt(97));
   TextGrid grid;
   std::vector<std::string> choices1, choices2;
   const EngineRunFiles files = RunFiles();

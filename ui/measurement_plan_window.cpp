@@ -214,7 +214,7 @@ QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
 
 void MeasurementPlanWindow::RefreshGrid() {
   TextGrid grid;
-  Net().Measurements.FillGrid(grid);
+  Net().Measurements.FillGrid(grid, {S(Txt(101)), S(Txt(49)), S(Txt(50)), S(Txt(51))});
   CopyGridToTable(grid, MeasurementTable);
   ShowSelection();
 }

@@ -2,6 +2,7 @@
 
 #include "core/survey_network.h"
 #include "core/number_text.h"
+#include "precision/bulk_precision.h"
 #include "precision/repetition_count.h"
 #include "precision/instrument_precision.h"
 #include "ui/measurement_plan_window.h"
@@ -376,17 +377,17 @@ bool PrecisionGuideDialog::ComputeGyroSigma() {
 
 void PrecisionGuideDialog::FillAverageSlopeDistance() {
   if (TheNetwork)
-    AverageSlopeDistanceEdit->setText(Shown(RoundDecimals(TheNetwork->AverageLengthSd(), 3)));
+    AverageSlopeDistanceEdit->setText(Shown(RoundDecimals(AverageLengthSd(*TheNetwork), 3)));
 }
 
 void PrecisionGuideDialog::FillAverageHorizontalDistance() {
   if (TheNetwork)
-    AverageHorizontalDistanceEdit->setText(Shown(RoundDecimals(TheNetwork->AverageLengthHd(), 3)));
+    AverageHorizontalDistanceEdit->setText(Shown(RoundDecimals(AverageLengthHd(*TheNetwork), 3)));
 }
 
 void PrecisionGuideDialog::FillAverageLevellingLength() {
   if (TheNetwork)
-    AverageLevellingLengthEdit->setText(Shown(RoundDecimals(TheNetwork->AverageLengthVd(), 3)));
+    AverageLevellingLengthEdit->setText(Shown(RoundDecimals(AverageLengthVd(*TheNetwork), 3)));
 }
 
 // ---- apply to all of a type ----
@@ -407,7 +408,7 @@ bool PrecisionGuideDialog::ApplyToType(QWidget *field, std::uint8_t type) {
   }
   if (!TheNetwork)
     return false;
-  TheNetwork->SetStdDevOfType(type, double(v));
+  SetStdDevOfType(*TheNetwork, type, double(v));
   RefreshMeasurementTable();
   return true;
 }
@@ -468,11 +469,11 @@ bool PrecisionGuideDialog::ApplyOneByOne(int which) {
   bool applied = false;
   try {
     if (which == 0)
-      applied = TheNetwork->ApplyOneByOneSd(n, p1, p2);
+      applied = ApplyOneByOneSd(*TheNetwork, n, p1, p2);
     else if (which == 1)
-      applied = TheNetwork->ApplyOneByOneHd(n, p1, p2);
+      applied = ApplyOneByOneHd(*TheNetwork, n, p1, p2);
     else
-      applied = TheNetwork->ApplyOneByOneVd(n, p1, p2);
+      applied = ApplyOneByOneVd(*TheNetwork, n, p1, p2);
   } catch (const std::exception &) {
     // A measurement whose point is missing: nothing sensible to apply.
     applied = false;

@@ -4,7 +4,7 @@
 
 #include "core/number_text.h"
 #include "evaluation/network_precision.h"
-#include "evaluation/relative_precision_text.h"
+#include "report/relative_precision_text.h"
 #include "evaluation/results_reader.h"
 #include "ui/app_globals.h"
 #include "ui/platform.h"

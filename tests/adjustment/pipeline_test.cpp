@@ -8,6 +8,7 @@
 
 #include "adjustment/run.h"
 #include "core/survey_network.h"
+#include "evaluation/input_document.h"
 #include "evaluation/network_precision.h"
 #include "evaluation/results_reader.h"
 
@@ -42,7 +43,7 @@ TEST(Pipeline, DesktopDocumentAdjustsAndItsResultsReadBack) {
   net.Measurements.AddMeasurement(8, 0.001, 3, 1);
   net.Measurements.Sort();
   const std::string in = dir + "/net.gfk", prefix = dir + "/net.";
-  ASSERT_TRUE(net.WriteEngineInput(in));
+  ASSERT_TRUE(WriteEngineInput(net, in));
 
   std::ostringstream err;
   ASSERT_EQ(kd::adj::RunEngine({"--encoding", "cp-1250", "--language", "en", in, prefix}, err), 0)

@@ -14,6 +14,7 @@
 #include "adjustment/outfile.h"
 #include "adjustment/run.h"
 #include "core/survey_network.h"
+#include "evaluation/input_document.h"
 #include "core/text_file.h"
 #include "net_builder.h"
 #include "tests/support/scratch.h"
@@ -316,7 +317,7 @@ TEST_F(Engine, ObservationTableOfTheSampleNetwork) {
   ASSERT_GT(c.Measurements.LoadFromFile(KD_SOURCE_DIR "/data/shaft_meas.txt"), 0);
   c.CheckConsistency(true);
   c.Measurements.Sort();
-  ASSERT_TRUE(c.WriteEngineInput(In()));
+  ASSERT_TRUE(WriteEngineInput(c, In()));
   std::ostringstream err;
   ASSERT_EQ(RunEngine({"--encoding", "cp-1250", "--language", "en", In(), Prefix()}, err), kExitOk)
       << err.str();

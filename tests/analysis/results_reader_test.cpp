@@ -64,6 +64,7 @@ protected:
   // Runs the whole reading with an empty network in mode 0.
   ResultsOutcome Read(ResultsReader &r, const std::string &xml) {
     PointList network;
+    r.PointNumberHeading = "P.No."; // text 97 of the built-in set
     return ReadResults(r, Write(xml), 0, network, Grid, From, To);
   }
 

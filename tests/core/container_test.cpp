@@ -103,7 +103,7 @@ TEST(Consistency, DropsMeasurementsWithUnknownPoints) {
   SurveyNetwork c;
   EXPECT_EQ(c.PlumbSigma, 0.005);
   int warnings = 0;
-  c.WarningSink = [&](const std::string &) { ++warnings; };
+  c.WarningSink = [&](const PlumbingWarning &) { ++warnings; };
   EXPECT_FALSE(c.CheckConsistency(true)) << "an empty list is consistent";
   AddPoint(c, 1, 0, 0, 0);
   AddPoint(c, 2, 100, 0, 0);
@@ -135,10 +135,12 @@ TEST(Consistency, WarnsAboutPlumbingOffTheVertical) {
   c.Measurements.AddMeasurement(mtPr, 0.001, 4, 1);
   c.Measurements.AddMeasurement(mtSd, 0.001, 3, 1);
   c.Measurements.AddMeasurement(mtPr, 0.001, 7, 1);
-  std::vector<std::string> got;
-  EXPECT_TRUE(c.CheckConsistency(true, [&](const std::string &t) { got.push_back(t); }));
+  std::vector<PlumbingWarning> got;
+  EXPECT_TRUE(c.CheckConsistency(true, [&](const PlumbingWarning &w) { got.push_back(w); }));
   ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0], "Position transmition/plumbing is beyond vertical! (1.00-3.00: 0.011 m).");
+  EXPECT_EQ(got[0].Station, 1);
+  EXPECT_EQ(got[0].Target, 3);
+  EXPECT_NEAR(static_cast<double>(got[0].Offset), 0.011, 1e-9);
   EXPECT_EQ(c.Measurements.Count(), 4) << "the warning keeps the measurement";
   // Without a receiver the check still works.
   EXPECT_FALSE(c.CheckConsistency(true));

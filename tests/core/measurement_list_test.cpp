@@ -119,7 +119,7 @@ TEST(Measurements, FillGrid) {
   TextGrid g;
   g.Resize(10, 7);
   g.FixedRows = 3;
-  m.FillGrid(g);
+  m.FillGrid(g, {"Type", "Station", "Target", "Precision"});
   EXPECT_EQ(g.RowCount(), 1);
   EXPECT_EQ(g.ColCount, 4);
   EXPECT_EQ(g.FixedRows, 0);
@@ -129,7 +129,7 @@ TEST(Measurements, FillGrid) {
   EXPECT_EQ(g.Cell(0, 3), "Precision");
   m.AddMeasurement(mtZu, 0.00123456, 2.5, 1);
   m.AddMeasurement(mtSd, 0.002, 1, 123456789);
-  m.FillGrid(g);
+  m.FillGrid(g, {"Type", "Station", "Target", "Precision"});
   ASSERT_EQ(g.RowCount(), 3);
   EXPECT_EQ(g.FixedRows, 1);
   EXPECT_EQ(g.Cell(1, 0), "zu");

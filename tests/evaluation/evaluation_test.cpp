@@ -83,19 +83,6 @@ TEST(EvaluationCheck, TooSmallAfterDroppingMeasurementsWithoutPoints) {
   EXPECT_TRUE(CheckBeforeEvaluation(twoPoints, {}).TooSmall);
 }
 
-TEST(EvaluationTexts, StartedTextCarriesTheDroppedNote) {
-  EXPECT_EQ(StartedStatusText(false), "Evaluation started.");
-  EXPECT_EQ(StartedStatusText(true),
-            "Evaluation started.Measurements without coordinates thrown away.");
-  FailedMeasurement f;
-  EXPECT_EQ(FailedMeasurementText(f), "");
-  f.Valid = true;
-  f.MeasType = 2;
-  f.Station = 1;
-  f.Target = 4.5;
-  EXPECT_EQ(FailedMeasurementText(f).rfind("zu 1.00 -> 4.50", 0), 0u);
-}
-
 TEST(EnginePoll, CompleteOnTheFirstTickWhenBothFilesExist) {
   TempDir d;
   const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
@@ -103,7 +90,6 @@ TEST(EnginePoll, CompleteOnTheFirstTickWhenBothFilesExist) {
   Touch(f.Results);
   EnginePoll poll(f);
   EXPECT_EQ(poll.Tick(), PollState::Complete);
-  EXPECT_EQ(poll.StatusText(), "Evaluation acomplished.");
   EXPECT_EQ(poll.PollCount(), 0);
 }
 
@@ -114,10 +100,9 @@ TEST(EnginePoll, ProtocolAloneTimesOutAfter51Ticks) {
   EnginePoll poll(f);
   for (int i = 0; i < 50; ++i) {
     ASSERT_EQ(poll.Tick(), PollState::Waiting) << i;
-    EXPECT_EQ(poll.StatusText(), "Reading file: " + std::to_string(i));
+    EXPECT_EQ(poll.WaitingCount(), i);
   }
-  EXPECT_EQ(poll.Tick(), PollState::Failed); // the 51st: text 50 replaced at once
-  EXPECT_EQ(poll.StatusText(), "Evaluation fails.");
+  EXPECT_EQ(poll.Tick(), PollState::Failed); // the 51st: fails at once
   EXPECT_EQ(poll.PollCount(), 51);
   Touch(f.Results); // a late result is not noticed
   EXPECT_EQ(poll.Tick(), PollState::Failed);
@@ -149,14 +134,15 @@ TEST(RunEngine, StandInThatWritesBothFiles) {
                                        "test -e \"${6}xml\" && exit 4\n" // stale result deleted
                                        "echo p > \"${6}txt\"; echo x > \"${6}xml\"\n");
   EnginePoll poll;
-  std::vector<std::string> texts;
+  std::vector<PollState> states;
   const RunOutcome r =
-      RunEngineAndWait(engine, f, poll, [&](const std::string &t) { texts.push_back(t); });
-  EXPECT_TRUE(r.Complete) << r.Error;
+      RunEngineAndWait(engine, f, poll, [&](const EnginePoll &p) { states.push_back(p.State()); });
+  EXPECT_TRUE(r.Complete) << int(r.Failure);
+  EXPECT_EQ(r.Failure, RunFailure::None);
   EXPECT_EQ(r.ExitCode, 0);
   EXPECT_EQ(poll.State(), PollState::Complete);
-  ASSERT_FALSE(texts.empty());
-  EXPECT_EQ(texts.back(), "Evaluation acomplished.");
+  ASSERT_FALSE(states.empty());
+  EXPECT_EQ(states.back(), PollState::Complete);
 }
 
 TEST(RunEngine, EndedEngineWithoutResultsFailsWithoutWaitingForTheTimeOut) {
@@ -170,7 +156,8 @@ TEST(RunEngine, EndedEngineWithoutResultsFailsWithoutWaitingForTheTimeOut) {
   EXPECT_FALSE(r.Complete);
   EXPECT_TRUE(r.Started);
   EXPECT_EQ(r.ExitCode, 1);
-  EXPECT_EQ(poll.StatusText(), "Evaluation fails.");
+  EXPECT_EQ(r.Failure, RunFailure::NoOutputs);
+  EXPECT_EQ(poll.State(), PollState::Failed);
 }
 
 TEST(RunEngine, MissingEngineAndInterruptedEngine) {
@@ -180,7 +167,8 @@ TEST(RunEngine, MissingEngineAndInterruptedEngine) {
   const RunOutcome missing = RunEngineAndWait(d / "gama.exe", f, poll, {});
   EXPECT_FALSE(missing.Started);
   EXPECT_FALSE(missing.Complete);
-  EXPECT_NE(missing.Error.find("gama.exe"), std::string::npos);
+  EXPECT_EQ(missing.Failure, RunFailure::NotStarted);
+  EXPECT_FALSE(missing.Detail.empty()) << "the system's reason";
 
   // A hanging engine is stopped when the caller asks to stop.
   const std::string engine = Script(d, "exec sleep 60\n");
@@ -189,6 +177,7 @@ TEST(RunEngine, MissingEngineAndInterruptedEngine) {
   const RunOutcome stopped =
       RunEngineAndWait(engine, f, poll, {}, [&] { return ++asked > 30; });
   EXPECT_TRUE(stopped.Interrupted);
+  EXPECT_EQ(stopped.Failure, RunFailure::Interrupted);
   EXPECT_FALSE(stopped.Complete);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
@@ -198,7 +187,7 @@ TEST(EnginePoll, WorkingEngineIsNeverGivenUp) {
   EnginePoll poll(RunFilesInFolder(d.Path.string(), "n"));
   for (int i = 0; i < 200; ++i)
     ASSERT_EQ(poll.Tick(true), PollState::Waiting);
-  EXPECT_EQ(poll.StatusText(), "Reading file: 199");
+  EXPECT_EQ(poll.WaitingCount(), 199);
   EXPECT_EQ(poll.Tick(false), PollState::Failed); // the engine has vanished
 }
 

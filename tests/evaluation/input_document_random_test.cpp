@@ -3,6 +3,7 @@
 // well-formed document whose references all resolve, or refuses for a reason
 // that really is in the network and leaves the older document alone.
 #include "core/survey_network.h"
+#include "evaluation/input_document.h"
 #include "tests/support/scratch.h"
 #include "core/text_file.h"
 
@@ -107,7 +108,7 @@ TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
     if (!oldInPlace) { // saving is slow (flushed to disk): only when needed
       ASSERT_TRUE(kd::WriteFileAtomic(file, old));
     }
-    const bool ok = net.WriteEngineInput(file);
+    const bool ok = WriteEngineInput(net, file);
     oldInPlace = !ok;
     ASSERT_EQ(ok, !anyBad && !dup) << "run " << run;
     std::string bytes;
@@ -183,7 +184,7 @@ TEST(InputDocRandom, DuplicatePointIdsAreRefused) {
     p.Number = second == 1.0 ? 1.001 : second;
     p.X = 100;
     net.Points.List.Append(p);
-    EXPECT_FALSE(net.WriteEngineInput(file));
+    EXPECT_FALSE(WriteEngineInput(net, file));
     EXPECT_FALSE(net.LastWriteFailure.Valid);
     EXPECT_NE(net.LastWriteFailure.Reason.find("1.001"), std::string::npos)
         << net.LastWriteFailure.Reason;

@@ -90,7 +90,7 @@ SurveyNetwork Example() {
 
 TEST_F(InputDoc, WorkedExampleByteForByte) {
   SurveyNetwork net = Example();
-  ASSERT_TRUE(net.WriteEngineInput(file));
+  ASSERT_TRUE(WriteEngineInput(net, file));
   const std::vector<std::string> lines = Concat({kHeader, {
       "<point id= \"1.00\" x=\"1000.00000\" y=\"2000.00000\" z=\"300.00000\" fix=\"XYZ\" />",
       "<point id= \"2.00\" x=\"1100.00000\" y=\"2000.00000\" z=\"310.00000\" adj=\"XYZ\" />",
@@ -148,7 +148,7 @@ TEST_F(InputDoc, SetsFollowSortedStationsWithHeightDifferencesInside) {
   AddMeas(net, mtVd, 7, 1001.5, 0.0015);
   AddMeas(net, mtDi, 5, 1001.5, 0.0003);
   AddMeas(net, mtDi, 1001.5, 5, 0.0003);
-  ASSERT_TRUE(net.WriteEngineInput(file));
+  ASSERT_TRUE(WriteEngineInput(net, file));
   const std::vector<std::string> body(net.Document.begin() + 9,
                                       net.Document.end() - 3);
   const std::vector<std::string> expected = {
@@ -187,7 +187,7 @@ TEST_F(InputDoc, GyroDirectionsGetOwnReferencePointsAndSets) {
   AddMeas(net, mtGd, 1, 2, 0.001);
   AddMeas(net, mtGd, 1, 3, 0.001);
   AddMeas(net, mtSd, 2, 3, 0.002);
-  ASSERT_TRUE(net.WriteEngineInput(file));
+  ASSERT_TRUE(WriteEngineInput(net, file));
   ASSERT_EQ(net.Measurements.Items[0].Station, 1.0); // the writer sorted
   const std::vector<std::string> &d = net.Document;
   const std::vector<std::string> points(d.begin() + 9, d.begin() + 15);
@@ -233,7 +233,7 @@ TEST_F(InputDoc, OnlySpecialMeasurementsOrNoneAtAll) {
   AddPoint(net, 1, 0, 0, 10);
   AddPoint(net, 2, 0.004, 0, -5.123456);
   AddMeas(net, mtPr, 1, 2, 0.002);
-  ASSERT_TRUE(net.WriteEngineInput(file));
+  ASSERT_TRUE(WriteEngineInput(net, file));
   const std::vector<std::string> expected = Concat({kHeader, {
       "<point id= \"1.00\" x=\"0.00000\" y=\"0.00000\" z=\"10.00000\" adj=\"XYZ\" />",
       "<point id= \"2.00\" x=\"0.00400\" y=\"0.00000\" z=\"-5.12346\" adj=\"XYZ\" />",
@@ -254,7 +254,7 @@ TEST_F(InputDoc, OnlySpecialMeasurementsOrNoneAtAll) {
   // No measurement at all: header, points, one empty line, footer.
   SurveyNetwork none;
   AddPoint(none, 1, 0, 0, 0);
-  ASSERT_TRUE(none.WriteEngineInput(file));
+  ASSERT_TRUE(WriteEngineInput(none, file));
   EXPECT_EQ(none.Document, Concat({kHeader, {
       "<point id= \"1.00\" x=\"0.00000\" y=\"0.00000\" z=\"0.00000\" adj=\"XYZ\" />", ""},
       kFooter}));
@@ -269,7 +269,7 @@ TEST_F(InputDoc, FailuresKeepTheOldDocument) {
     net.Points.ScSvpMode = mode;
     AddPoint(net, 9, 1000, 2000, 350); // straight above point 1
     AddMeas(net, mtDi, 9, 1, 0.0003);
-    EXPECT_FALSE(net.WriteEngineInput(file)) << int(mode);
+    EXPECT_FALSE(WriteEngineInput(net, file)) << int(mode);
     EXPECT_TRUE(net.LastWriteFailure.Valid);
     EXPECT_EQ(net.LastWriteFailure.Station, 9.0);
     EXPECT_EQ(net.LastWriteFailure.Target, 1.0);
@@ -279,13 +279,13 @@ TEST_F(InputDoc, FailuresKeepTheOldDocument) {
   // A gyro direction from a station that is not in the point list.
   SurveyNetwork missing = Example();
   AddMeas(missing, mtGd, 42, 1, 0.001);
-  EXPECT_FALSE(missing.WriteEngineInput(file));
+  EXPECT_FALSE(WriteEngineInput(missing, file));
   EXPECT_EQ(missing.LastWriteFailure.Station, 42.0);
   EXPECT_EQ(Read(), "old document\r\n");
   // A non-positive vertical sigma of plumbing gives a singular matrix.
   SurveyNetwork plumb = Example();
   plumb.PlumbSigma = 0;
-  EXPECT_FALSE(plumb.WriteEngineInput(file));
+  EXPECT_FALSE(WriteEngineInput(plumb, file));
   EXPECT_EQ(plumb.LastWriteFailure.MeasType, mtPr);
   EXPECT_EQ(Read(), "old document\r\n");
   // Standard deviations that the document would write as zero.
@@ -294,14 +294,14 @@ TEST_F(InputDoc, FailuresKeepTheOldDocument) {
     for (Measurement &m : tiny.Measurements.Items)
       if (m.MeasType == type)
         m.StdDev = 0.0000004; // 0.0004 mm or 0.004 cc
-    EXPECT_FALSE(tiny.WriteEngineInput(file)) << int(type);
+    EXPECT_FALSE(WriteEngineInput(tiny, file)) << int(type);
     EXPECT_EQ(tiny.LastWriteFailure.MeasType, type);
   }
   EXPECT_EQ(Read(), "old document\r\n");
   // A later good write clears the failure.
   SurveyNetwork good = Example();
   good.LastWriteFailure.Valid = true;
-  EXPECT_TRUE(good.WriteEngineInput(file));
+  EXPECT_TRUE(WriteEngineInput(good, file));
   EXPECT_FALSE(good.LastWriteFailure.Valid);
 }
 
@@ -311,13 +311,13 @@ TEST_F(InputDoc, UnwritableTargetFailsWithoutDamage) {
   // A folder in place of the file.
   const std::string folder = (dir / "sub.gfk").string();
   fs::create_directories(folder);
-  EXPECT_FALSE(net.WriteEngineInput(folder));
+  EXPECT_FALSE(WriteEngineInput(net, folder));
   EXPECT_FALSE(net.LastWriteFailure.Valid); // not a measurement's fault
   EXPECT_FALSE(net.LastWriteFailure.Reason.empty());
-  EXPECT_FALSE(net.WriteEngineInput((dir / "no" / "such" / "x.gfk").string()));
+  EXPECT_FALSE(WriteEngineInput(net, (dir / "no" / "such" / "x.gfk").string()));
   if (::geteuid() != 0) { // root ignores permissions
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(net.WriteEngineInput(file));
+    EXPECT_FALSE(WriteEngineInput(net, file));
     fs::permissions(dir, fs::perms::owner_all);
   }
   EXPECT_EQ(Read(), "old");

@@ -1,3 +1,4 @@
+#include "precision/bulk_precision.h"
 #include "core/survey_network.h"
 
 #include <gtest/gtest.h>
@@ -42,10 +43,10 @@ double Sd(const SurveyNetwork &net, int i) {
 
 TEST(SetStdDevOfType, ChangesOnlyThatType) {
   SurveyNetwork net = Network();
-  net.SetStdDevOfType(mtDi, 0.0007);
+  SetStdDevOfType(net, mtDi, 0.0007);
   EXPECT_EQ(Sd(net, 6), 0.0007);
   EXPECT_EQ(Sd(net, 7), 0.0010); // gyro directions are another type
-  net.SetStdDevOfType(mtPr, 0.0025);
+  SetStdDevOfType(net, mtPr, 0.0025);
   EXPECT_EQ(Sd(net, 8), 0.0025);
   for (int i = 0; i < 6; ++i)
     EXPECT_EQ(Sd(net, i), 0.001);
@@ -53,24 +54,24 @@ TEST(SetStdDevOfType, ChangesOnlyThatType) {
 
 TEST(AverageLength, PerTypeAndZeroWhenNone) {
   SurveyNetwork net = Network();
-  EXPECT_DOUBLE_EQ(static_cast<double>(net.AverageLengthSd()), (300.0 + 50.0) / 2);
-  EXPECT_DOUBLE_EQ(static_cast<double>(net.AverageLengthHd()), (400.0 + 30.0) / 2);
-  EXPECT_DOUBLE_EQ(static_cast<double>(net.AverageLengthVd()), (300.0 + 400.0) / 2);
+  EXPECT_DOUBLE_EQ(static_cast<double>(AverageLengthSd(net)), (300.0 + 50.0) / 2);
+  EXPECT_DOUBLE_EQ(static_cast<double>(AverageLengthHd(net)), (400.0 + 30.0) / 2);
+  EXPECT_DOUBLE_EQ(static_cast<double>(AverageLengthVd(net)), (300.0 + 400.0) / 2);
   SurveyNetwork empty;
-  EXPECT_EQ(empty.AverageLengthSd(), 0.0L);
-  EXPECT_EQ(empty.AverageLengthHd(), 0.0L);
-  EXPECT_EQ(empty.AverageLengthVd(), 0.0L);
+  EXPECT_EQ(AverageLengthSd(empty), 0.0L);
+  EXPECT_EQ(AverageLengthHd(empty), 0.0L);
+  EXPECT_EQ(AverageLengthVd(empty), 0.0L);
 }
 
 TEST(ApplyOneByOne, UsesEachMeasurementsOwnLength) {
   SurveyNetwork net = Network();
-  ASSERT_TRUE(net.ApplyOneByOneSd(1, 0.002L, 0.002L));
+  ASSERT_TRUE(ApplyOneByOneSd(net, 1, 0.002L, 0.002L));
   EXPECT_DOUBLE_EQ(Sd(net, 0), 0.0026);  // 2 mm + 2 ppm of 300 m
   EXPECT_DOUBLE_EQ(Sd(net, 1), 0.0021);  // slope length 50 m
-  ASSERT_TRUE(net.ApplyOneByOneHd(2, 0.003L, 0.0L));
+  ASSERT_TRUE(ApplyOneByOneHd(net, 2, 0.003L, 0.0L));
   EXPECT_DOUBLE_EQ(Sd(net, 2), 0.00212); // 3 mm / √2 rounded to 0.01 mm
   EXPECT_DOUBLE_EQ(Sd(net, 3), 0.00212);
-  ASSERT_TRUE(net.ApplyOneByOneVd(1, 0.001L, 1.0L));
+  ASSERT_TRUE(ApplyOneByOneVd(net, 1, 0.001L, 1.0L));
   EXPECT_DOUBLE_EQ(Sd(net, 4), 0.000548); // √0.3 mm
   EXPECT_DOUBLE_EQ(Sd(net, 5), 0.000632); // √0.4 mm
   EXPECT_EQ(Sd(net, 6), 0.0003);           // other types untouched
@@ -79,14 +80,14 @@ TEST(ApplyOneByOne, UsesEachMeasurementsOwnLength) {
 
 TEST(ApplyOneByOne, RefusesWhatItCannotComputeAndChangesNothing) {
   SurveyNetwork net = Network();
-  EXPECT_FALSE(net.ApplyOneByOneSd(0, 0.002L, 0.002L));
-  EXPECT_FALSE(net.ApplyOneByOneHd(-3, 0.002L, 0.002L));
-  EXPECT_FALSE(net.ApplyOneByOneVd(0, 0.001L, 1.0L));
-  EXPECT_FALSE(net.ApplyOneByOneVd(1, 0.001L, -1.0L)); // root of a negative route
-  EXPECT_FALSE(net.ApplyOneByOneSd(1, -0.01L, 0.0L));  // negative result
+  EXPECT_FALSE(ApplyOneByOneSd(net, 0, 0.002L, 0.002L));
+  EXPECT_FALSE(ApplyOneByOneHd(net, -3, 0.002L, 0.002L));
+  EXPECT_FALSE(ApplyOneByOneVd(net, 0, 0.001L, 1.0L));
+  EXPECT_FALSE(ApplyOneByOneVd(net, 1, 0.001L, -1.0L)); // root of a negative route
+  EXPECT_FALSE(ApplyOneByOneSd(net, 1, -0.01L, 0.0L));  // negative result
   // A measurement whose point is missing has no length.
   net.Measurements.AddMeasurement(mtSd, 0.001, 99, 1);
-  EXPECT_FALSE(net.ApplyOneByOneSd(1, 0.002L, 0.002L));
+  EXPECT_FALSE(ApplyOneByOneSd(net, 1, 0.002L, 0.002L));
   for (int i = 0; i < 6; ++i)
     EXPECT_EQ(Sd(net, i), 0.001);
 }

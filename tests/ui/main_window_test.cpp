@@ -1,5 +1,6 @@
 // The main window: start-up, loading files, the plan guards, the protocol
 // and the evaluation run with stand-in engines.
+#include "precision/bulk_precision.h"
 #include "ui_test_support.h"
 
 #include "core/survey_network.h"
@@ -307,7 +308,7 @@ private slots:
     const std::vector<std::function<void()>> changes = {
         [] { TheNetwork->Points.SetAllSc(0.002); },
         [] { TheNetwork->Measurements.Delete(0); },
-        [] { TheNetwork->SetStdDevOfType(mtSd, 0.004); },
+        [] { SetStdDevOfType(*TheNetwork, mtSd, 0.004); },
         [] { TheNetwork->Points.ScSvpMode = 2; },
     };
     for (const auto &change : changes) {

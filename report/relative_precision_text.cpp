@@ -1,6 +1,4 @@
-#include "evaluation/relative_precision_text.h"
-
-#include <cmath>
+#include "report/relative_precision_text.h"
 
 #include "core/number_text.h"
 
@@ -10,20 +8,6 @@ std::string Mm(long double value) { return NumToTextFixed(value, 15, 3) + " mm";
 std::string Gon(long double value) { return NumToTextFixed(value, 15, 4) + " gon"; }
 
 } // namespace
-
-bool ComputeRelativeFigures(const NetworkPrecision &precision, double from, double to,
-                            bool hasBearing, long double bearingGon, RelativeFigures &out) {
-  RelativeFigures f;
-  if (!precision.Relative(from, to, f.Precision))
-    return false;
-  f.HasBearing = hasBearing;
-  if (hasBearing) {
-    f.BearingGon = bearingGon;
-    f.Split = AlongAcrossOf(f.Precision.Covariance.Horizontal, bearingGon);
-  }
-  out = f;
-  return true;
-}
 
 std::string RelativeEllipseText(const RelativeFigures &figures) {
   using namespace RelativeTexts;
@@ -47,12 +31,4 @@ std::string RelativePrecisionLine(double from, double to, const RelativeFigures 
   if (figures.HasBearing)
     line += "; " + AlongAcrossText(figures);
   return line;
-}
-
-bool ParseBearingGon(const std::string &text, long double &bearingGon) {
-  long double v = 0;
-  if (text.empty() || !TryTextToNum(text, v) || !std::isfinite(v))
-    return false;
-  bearingGon = v;
-  return true;
 }

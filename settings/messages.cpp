@@ -1,0 +1,30 @@
+#include "settings/messages.h"
+
+#include "core/number_text.h"
+#include "settings/language_pack.h"
+
+std::string PlumbingWarningText(const PlumbingWarning &warning) {
+  return Lang().Text(122) + " (" + NumToTextFixed(warning.Station, 14, 2) + "-" +
+         NumToTextFixed(warning.Target, 14, 2) + ": " + NumToTextFixed(warning.Offset, 14, 3) +
+         " m).";
+}
+
+std::string FailedMeasurementText(const FailedMeasurement &failed) {
+  if (!failed.Valid)
+    return "";
+  std::string s = MeasurementList::TypeName(failed.MeasType);
+  s += " " + NumToTextFixed(failed.Station, 14, 2);
+  s += " -> " + NumToTextFixed(failed.Target, 14, 2);
+  if (!failed.Reason.empty())
+    s += " (" + failed.Reason + ")";
+  return s;
+}
+
+std::string StartedStatusText(bool dropped) {
+  std::string s = Lang().Text(18);
+  if (dropped)
+    s += Lang().Text(17) + ".";
+  return s;
+}
+
+std::string WaitingStatusText(int checks) { return Lang().Text(22) + std::to_string(checks); }
