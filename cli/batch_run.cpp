@@ -18,6 +18,7 @@
 #include "settings/language_pack.h"
 #include "settings/ini_file.h"
 #include "settings/messages.h"
+#include "settings/text_catalogue.h"
 #include "settings/settings_file.h"
 
 #include <algorithm>
@@ -38,9 +39,9 @@ namespace {
 std::string PollStatusText(const EnginePoll &poll) {
   switch (poll.State()) {
   case PollState::Complete:
-    return Lang().Text(21);
+    return Tr(Text::EvaluationAccomplished);
   case PollState::Failed:
-    return Lang().Text(20);
+    return Tr(Text::EvaluationFails);
   case PollState::Waiting:
     break;
   }
@@ -374,12 +375,12 @@ int BatchRun::LoadCoordinates() {
   PointList &list = Net.Points.List;
   const int pointCount = Opts.Simple ? list.LoadSimple(Opts.CoordFile) : list.LoadFull(Opts.CoordFile);
   if (pointCount < 2) {
-    Err << Lang().Text(12) << "\n";
+    Err << Tr(Text::AtLeastTwoPoints) << "\n";
     return Fail("the coordinate file " + Opts.CoordFile + " holds " + std::to_string(pointCount) +
                     " point(s)",
                 beBadInput);
   }
-  Out << Lang().Text(13) << pointCount << "\n";
+  Out << Tr(Text::LoadedPointCount) << pointCount << "\n";
   if (list.LastLoadSkipped.Unreadable > 0)
     Warn(Opts.CoordFile + ": " + SkippedLinesText({list.LastLoadSkipped.Unreadable,
                                                    list.LastLoadSkipped.FirstUnreadable, 0}) +
@@ -399,9 +400,9 @@ int BatchRun::LoadMeasurements() {
   const int before = meas.Count();
   const bool dropped = Net.CheckConsistency(true, WarningSink());
   const int after = meas.Count();
-  std::string line = Lang().Text(16) + std::to_string(after);
+  std::string line = Tr(Text::LoadedMeasurements) + std::to_string(after);
   if (dropped)
-    line += " " + Lang().Text(17) + " (" + std::to_string(before - after) + ").";
+    line += " " + Tr(Text::MeasurementsWithoutCoordinatesDropped) + " (" + std::to_string(before - after) + ").";
   Out << line << "\n";
 
   // Every measurement of the file that will not be evaluated, by its cause.
@@ -520,7 +521,7 @@ int BatchRun::CheckStandardDeviations() {
     }
   }
   if (errors > 0) {
-    Out << Lang().Text(20) << "\n";
+    Out << Tr(Text::EvaluationFails) << "\n";
     return beBadInput;
   }
   return kNextStep;
@@ -535,8 +536,8 @@ int BatchRun::EndOnWarningsWhenStrict() {
 int BatchRun::WriteEngineInput() {
   Check = CheckBeforeEvaluation(Net, WarningSink());
   if (Check.TooSmall) {
-    Err << Lang().Text(19) << "\n";
-    Out << Lang().Text(20) << "\n";
+    Err << Tr(Text::TooFewCoordinatesOrMeasurements) << "\n";
+    Out << Tr(Text::EvaluationFails) << "\n";
     return beBadInput;
   }
   if (!DeleteOutputs(Files))
@@ -544,7 +545,7 @@ int BatchRun::WriteEngineInput() {
   Net.Measurements.Sort();
   if (::WriteEngineInput(Net, Files.Input))
     return kNextStep;
-  Out << Lang().Text(20) << "\n";
+  Out << Tr(Text::EvaluationFails) << "\n";
   const FailedMeasurement &failed = Net.LastWriteFailure;
   if (failed.Valid)
     return Fail("the measurement " + FailedMeasurementText(failed) + " cannot be evaluated", beBadInput);
@@ -558,7 +559,7 @@ int BatchRun::WriteEngineInput() {
 int BatchRun::RunEngine() {
   const std::string engine = Folders.EnginePath();
   if (access(engine.c_str(), X_OK) != 0) {
-    Out << Lang().Text(20) << "\n";
+    Out << Tr(Text::EvaluationFails) << "\n";
     return Fail("the engine " + engine + " is missing or cannot be run", beEngineFailed);
   }
   if (Interrupted && *Interrupted)
@@ -605,13 +606,13 @@ void BatchRun::ReportEngineFailure(const RunOutcome &run) {
 // Results, with the whole-network centring in mode 2.
 int BatchRun::ReadEngineResults() {
   std::vector<std::string> chooser1, chooser2;
-  Reader.PointNumberHeading = Lang().Text(97);
+  Reader.PointNumberHeading = Tr(Text::PointNumberShort);
   switch (ReadResults(Reader, Files.Results, Net.Points.ScSvpMode, Net.Points.List, Grid, chooser1,
                       chooser2)) {
   case ResultsOutcome::Shown:
     break;
   case ResultsOutcome::Not3d:
-    Err << Lang().Text(23) << "\n";
+    Err << Tr(Text::AllPointsMustBe3d) << "\n";
     [[fallthrough]];
   case ResultsOutcome::LoadFailed:
   case ResultsOutcome::TableFailed:
@@ -642,8 +643,8 @@ int BatchRun::PrintDistances() {
     if (!Reader.CalculateDistance(f, t, k, distText, sigmaText))
       return Fail("--distance " + d.FromText + " " + d.ToText + " " + d.KindText + ": " + Reader.Error,
                   beEngineFailed);
-    Out << Lang().Text(60) << " (" << Lang().Text(64 + k) << ") " << NumToText(d.From) << " - "
-        << NumToText(d.To) << ": " << distText << ", " << Lang().Text(61) << " " << sigmaText << "\n";
+    Out << Tr(Text::Distance) << " (" << Tr(static_cast<Text>(static_cast<int>(Text::Slope) + k)) << ") " << NumToText(d.From) << " - "
+        << NumToText(d.To) << ": " << distText << ", " << Tr(Text::StdDev) << " " << sigmaText << "\n";
   }
   return kNextStep;
 }

@@ -1,10 +1,10 @@
 #include "settings/messages.h"
 
 #include "core/number_text.h"
-#include "settings/language_pack.h"
+#include "settings/text_catalogue.h"
 
 std::string PlumbingWarningText(const PlumbingWarning &warning) {
-  return Lang().Text(122) + " (" + NumToTextFixed(warning.Station, 14, 2) + "-" +
+  return Tr(Text::PlumbingOffVertical) + " (" + NumToTextFixed(warning.Station, 14, 2) + "-" +
          NumToTextFixed(warning.Target, 14, 2) + ": " + NumToTextFixed(warning.Offset, 14, 3) +
          " m).";
 }
@@ -21,10 +21,10 @@ std::string FailedMeasurementText(const FailedMeasurement &failed) {
 }
 
 std::string StartedStatusText(bool dropped) {
-  std::string s = Lang().Text(18);
+  std::string s = Tr(Text::EvaluationStarted);
   if (dropped)
-    s += Lang().Text(17) + ".";
+    s += Tr(Text::MeasurementsWithoutCoordinatesDropped) + ".";
   return s;
 }
 
-std::string WaitingStatusText(int checks) { return Lang().Text(22) + std::to_string(checks); }
+std::string WaitingStatusText(int checks) { return Tr(Text::ReadingFile) + std::to_string(checks); }

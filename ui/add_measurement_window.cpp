@@ -18,7 +18,7 @@ AddMeasurementWindow::AddMeasurementWindow(QWidget *parent) : QDialog(parent) {
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   setModal(false);
 
-  TypeLabel = new QLabel(Txt(48), this);
+  TypeLabel = new QLabel(Txt(Text::MeasurementType), this);
   TypeLabel->setGeometry(10, 8, 200, 18);
   TypeCombo = new QComboBox(this);
   // Fixed items in the order of the dialog: indices 0..8.
@@ -26,17 +26,17 @@ AddMeasurementWindow::AddMeasurementWindow(QWidget *parent) : QDialog(parent) {
                        QString::fromUtf8("úhly"), "gd", "pr"});
   TypeCombo->setGeometry(10, 28, 200, 26);
 
-  StationLabel = new QLabel(Txt(49), this);
+  StationLabel = new QLabel(Txt(Text::Station), this);
   StationLabel->setGeometry(10, 60, 200, 18);
   StationCombo = new QComboBox(this);
   StationCombo->setGeometry(10, 80, 200, 26);
 
-  TargetLabel = new QLabel(Txt(50), this);
+  TargetLabel = new QLabel(Txt(Text::Target), this);
   TargetLabel->setGeometry(10, 112, 200, 18);
   TargetCombo = new QComboBox(this);
   TargetCombo->setGeometry(10, 132, 200, 26);
 
-  PrecisionLabel = new QLabel(Txt(51) + QStringLiteral(" /m /gon"), this);
+  PrecisionLabel = new QLabel(Txt(Text::Precision) + QStringLiteral(" /m /gon"), this);
   PrecisionLabel->setGeometry(10, 164, 200, 18);
   PrecisionCombo = new QComboBox(this);
   PrecisionCombo->setEditable(true);
@@ -45,22 +45,22 @@ AddMeasurementWindow::AddMeasurementWindow(QWidget *parent) : QDialog(parent) {
   PrecisionCombo->setCurrentIndex(5);
   PrecisionCombo->setGeometry(10, 184, 200, 26);
 
-  InsertButton = new QPushButton(Txt(52), this);
+  InsertButton = new QPushButton(Txt(Text::InsertMeasurement), this);
   InsertButton->setAutoDefault(false);
   InsertButton->setGeometry(10, 222, 200, 30);
   connect(InsertButton, &QPushButton::clicked, this, [this] { InsertMeasurement(); });
 
-  setWindowTitle(Txt(47));
+  setWindowTitle(Txt(Text::AddMeasurement));
   setFixedSize(220, 262);
 }
 
 void AddMeasurementWindow::ApplyTexts() {
-  setWindowTitle(Txt(47));
-  TypeLabel->setText(Txt(48));
-  StationLabel->setText(Txt(49));
-  TargetLabel->setText(Txt(50));
-  PrecisionLabel->setText(Txt(51) + QStringLiteral(" /m /gon"));
-  InsertButton->setText(Txt(52));
+  setWindowTitle(Txt(Text::AddMeasurement));
+  TypeLabel->setText(Txt(Text::MeasurementType));
+  StationLabel->setText(Txt(Text::Station));
+  TargetLabel->setText(Txt(Text::Target));
+  PrecisionLabel->setText(Txt(Text::Precision) + QStringLiteral(" /m /gon"));
+  InsertButton->setText(Txt(Text::InsertMeasurement));
 }
 
 void AddMeasurementWindow::TogglePickTarget() {
@@ -76,7 +76,7 @@ void AddMeasurementWindow::OpenFor(int typeItem, int precisionItem) {
     FillNumberList(TheNetwork->Points, StationCombo);
     FillNumberList(TheNetwork->Points, TargetCombo);
   }
-  setWindowTitle(Txt(46));
+  setWindowTitle(Txt(Text::AddMeasurements));
   TypeCombo->setCurrentIndex(typeItem);
   StationCombo->setCurrentIndex(StationCombo->count() > 0 ? 0 : -1);
   TargetCombo->setCurrentIndex(TargetCombo->count() > 1 ? 1 : -1);
@@ -108,7 +108,7 @@ bool AddMeasurementWindow::InsertMeasurement() {
   if (!TryTextToNum(S(PrecisionCombo->currentText()), precision) || !(precision > 0) ||
       !std::isfinite(double(precision)) || !ChosenNumber(StationCombo, station) ||
       !ChosenNumber(TargetCombo, target)) {
-    Platform().Message(this, Txt(53));
+    Platform().Message(this, Txt(Text::Error));
   } else if (station != target && TheNetwork) {
     const std::uint8_t type = MeasurementList::TypeCodeOf(S(TypeCombo->currentText()));
     SurveyNetwork &net = *TheNetwork;
@@ -118,7 +118,7 @@ bool AddMeasurementWindow::InsertMeasurement() {
       try {
         const long double d = net.Points.ObsHorizDist(station, target);
         if (d > 0.01L)
-          Platform().Message(this, Txt(122) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
+          Platform().Message(this, Txt(Text::PlumbingOffVertical) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
                                        QStringLiteral(" m)."));
       } catch (const MissingPointError &) {
         // A typed number that is not a point: the consistency check drops

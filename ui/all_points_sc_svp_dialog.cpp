@@ -36,7 +36,7 @@ AllPointsScSvpDialog::AllPointsScSvpDialog(QWidget *parent) : QDialog(parent) {
   ScCombo->addItems(kValues);
   ScCombo->setCurrentIndex(5);
   ScCombo->setGeometry(12, 32, 140, 26);
-  ApplyScButton = new QPushButton(Txt(79), this);
+  ApplyScButton = new QPushButton(Txt(Text::ApplyToAll), this);
   ApplyScButton->setAutoDefault(false);
   ApplyScButton->setGeometry(164, 31, 150, 28);
 
@@ -48,7 +48,7 @@ AllPointsScSvpDialog::AllPointsScSvpDialog(QWidget *parent) : QDialog(parent) {
   SvpCombo->addItem(QString());
   SvpCombo->setCurrentIndex(3);
   SvpCombo->setGeometry(12, 90, 140, 26);
-  ApplySvpButton = new QPushButton(Txt(79), this);
+  ApplySvpButton = new QPushButton(Txt(Text::ApplyToAll), this);
   ApplySvpButton->setAutoDefault(false);
   ApplySvpButton->setGeometry(164, 89, 150, 28);
 
@@ -59,15 +59,15 @@ AllPointsScSvpDialog::AllPointsScSvpDialog(QWidget *parent) : QDialog(parent) {
 }
 
 void AllPointsScSvpDialog::ApplyTexts() {
-  setWindowTitle(Txt(74) + QStringLiteral(" Sc/Svp"));
-  ApplyScButton->setText(Txt(79));
-  ApplySvpButton->setText(Txt(79));
+  setWindowTitle(Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
+  ApplyScButton->setText(Txt(Text::ApplyToAll));
+  ApplySvpButton->setText(Txt(Text::ApplyToAll));
 }
 
 bool AllPointsScSvpDialog::SetScOfAllPoints() {
   double v = 0;
   if (!ReadSigma(ScCombo, v)) {
-    Platform().Message(this, Txt(80) + QStringLiteral(" Sc!"));
+    Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Sc!"));
     return false;
   }
   if (TheNetwork)
@@ -78,7 +78,7 @@ bool AllPointsScSvpDialog::SetScOfAllPoints() {
 bool AllPointsScSvpDialog::SetSvpOfAllPoints() {
   double v = 0;
   if (!ReadSigma(SvpCombo, v)) {
-    Platform().Message(this, Txt(80) + QStringLiteral(" Svp!"));
+    Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Svp!"));
     return false;
   }
   if (TheNetwork)

@@ -36,13 +36,13 @@ ChangePrecisionDialog::ChangePrecisionDialog(QWidget *parent) : QDialog(parent) 
 }
 
 void ChangePrecisionDialog::ApplyTexts() {
-  setWindowTitle(Txt(67));
-  PrecisionLabel->setText(Txt(51) + QStringLiteral(" /m /gon"));
-  ScopeLabel->setText(Txt(68));
+  setWindowTitle(Txt(Text::ChangePrecisionOfMeasurements));
+  PrecisionLabel->setText(Txt(Text::Precision) + QStringLiteral(" /m /gon"));
+  ScopeLabel->setText(Txt(Text::Change));
   ScopeCombo->clear();
-  ScopeCombo->addItems({Txt(70), Txt(71)});
+  ScopeCombo->addItems({Txt(Text::SelectedMeasurement), Txt(Text::AllOfTheSameType)});
   ScopeCombo->setCurrentIndex(0);
-  ApplyButton->setText(Txt(69));
+  ApplyButton->setText(Txt(Text::Apply));
 }
 
 bool ChangePrecisionDialog::ApplyPrecision() {
@@ -54,7 +54,7 @@ bool ChangePrecisionDialog::ApplyPrecision() {
   // refused: nothing would be changed, or the network could not be adjusted.
   if (!meas || !TryTextToNum(S(PrecisionCombo->currentText()), v) || !(v > 0) ||
       !std::isfinite(double(v)) || index < 0 || index >= meas->Count()) {
-    Platform().Message(this, Txt(100));
+    Platform().Message(this, Txt(Text::WrongInput));
   } else if (ScopeCombo->currentIndex() == 0) {
     meas->Items[index].StdDev = double(v);
     changed = true;

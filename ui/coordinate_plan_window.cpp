@@ -19,34 +19,34 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-CoordinatePlanWindow::CoordinatePlanWindow(QWidget *parent) : PlanWindow(5, parent) {
+CoordinatePlanWindow::CoordinatePlanWindow(QWidget *parent) : PlanWindow(Text::CoordinatePlan, parent) {
   const int colX = ColumnX();
-  CoordinatesLabel = NewLabel(this, Txt(25), colX, 4, kColumnWidth, 18);
+  CoordinatesLabel = NewLabel(this, Txt(Text::Coordinates), colX, 4, kColumnWidth, 18);
 
   PointTable = MakeTable(345);
 
-  SaveAsButton = NewButton(this, Txt(26), colX, 374, 120, 28);
-  SaveButton = NewButton(this, Txt(27), 0, 374, 120, 28);
+  SaveAsButton = NewButton(this, Txt(Text::SaveAs), colX, 374, 120, 28);
+  SaveButton = NewButton(this, Txt(Text::Save), 0, 374, 120, 28);
   SaveButton->move(DesignWidth - SaveButton->width() - kRightGap, 374);
 
   PointEditPanel = new QFrame(this);
   PointEditPanel->setFrameShape(QFrame::StyledPanel);
   PointEditPanel->setGeometry(colX, 408, kColumnWidth, 118);
-  PointNumberLabel = NewLabel(PointEditPanel, Txt(28), 8, 6, 130, 18);
+  PointNumberLabel = NewLabel(PointEditPanel, Txt(Text::PointNumber), 8, 6, 130, 18);
   PointNumberEdit = new QLineEdit(PointEditPanel);
   PointNumberEdit->setGeometry(8, 26, 130, 24);
-  HeightLabel = NewLabel(PointEditPanel, Txt(29), 150, 6, 130, 18);
+  HeightLabel = NewLabel(PointEditPanel, Txt(Text::Height), 150, 6, 130, 18);
   HeightEdit = new QLineEdit(PointEditPanel);
   HeightEdit->setGeometry(150, 26, 130, 24);
-  AddPointButton = NewButton(PointEditPanel, Txt(31), 8, 58, 130, 28);
-  DeletePointButton = NewButton(PointEditPanel, Txt(30), 150, 58, 130, 28);
+  AddPointButton = NewButton(PointEditPanel, Txt(Text::AddPoint), 8, 58, 130, 28);
+  DeletePointButton = NewButton(PointEditPanel, Txt(Text::DeletePoint), 150, 58, 130, 28);
 
   MakeNavPanel();
 
-  AllAdjustedAction = TableMenu->addAction(Txt(72));
-  AllFixedAction = TableMenu->addAction(Txt(73));
-  ChangeAllScSvpAction = TableMenu->addAction(Txt(74) + QStringLiteral(" Sc/Svp"));
-  PropertiesAction = TableMenu->addAction(Txt(75));
+  AllAdjustedAction = TableMenu->addAction(Txt(Text::AllPointsAdjusted));
+  AllFixedAction = TableMenu->addAction(Txt(Text::AllPointsFixed));
+  ChangeAllScSvpAction = TableMenu->addAction(Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
+  PropertiesAction = TableMenu->addAction(Txt(Text::Properties));
 
   connect(AddPointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::AddPoint);
   connect(DeletePointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::DeletePoint);
@@ -67,21 +67,21 @@ CoordinatePlanWindow::~CoordinatePlanWindow() = default;
 
 void CoordinatePlanWindow::ApplyTexts() {
   ApplyCaption();
-  CoordinatesLabel->setText(Txt(25));
-  SaveAsButton->setText(Txt(26));
-  SaveButton->setText(Txt(27));
-  PointNumberLabel->setText(Txt(28));
-  HeightLabel->setText(Txt(29));
-  DeletePointButton->setText(Txt(30));
-  AddPointButton->setText(Txt(31));
-  FitAllButton->setText(Txt(32));
-  RedrawButton->setText(Txt(33));
-  AllAdjustedAction->setText(Txt(72));
-  AllFixedAction->setText(Txt(73));
-  ChangeAllScSvpAction->setText(Txt(74) + QStringLiteral(" Sc/Svp"));
-  PropertiesAction->setText(Txt(75));
+  CoordinatesLabel->setText(Txt(Text::Coordinates));
+  SaveAsButton->setText(Txt(Text::SaveAs));
+  SaveButton->setText(Txt(Text::Save));
+  PointNumberLabel->setText(Txt(Text::PointNumber));
+  HeightLabel->setText(Txt(Text::Height));
+  DeletePointButton->setText(Txt(Text::DeletePoint));
+  AddPointButton->setText(Txt(Text::AddPoint));
+  FitAllButton->setText(Txt(Text::All));
+  RedrawButton->setText(Txt(Text::Redraw));
+  AllAdjustedAction->setText(Txt(Text::AllPointsAdjusted));
+  AllFixedAction->setText(Txt(Text::AllPointsFixed));
+  ChangeAllScSvpAction->setText(Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
+  PropertiesAction->setText(Txt(Text::Properties));
   if (PointTable->columnCount() > 0)
-    PointTable->setHorizontalHeaderItem(0, new QTableWidgetItem(Txt(97)));
+    PointTable->setHorizontalHeaderItem(0, new QTableWidgetItem(Txt(Text::PointNumberShort)));
 }
 
 void CoordinatePlanWindow::PreparePlan() {
@@ -210,7 +210,7 @@ void CoordinatePlanWindow::AddPoint() {
 void CoordinatePlanWindow::DeletePoint() {
   SurveyNetwork &net = Net();
   if (net.Points.List.Count() < 3) {
-    Platform().Message(this, Txt(34));
+    Platform().Message(this, Txt(Text::TwoPointsMinimum));
     return;
   }
   const int pointsBefore = net.Points.List.Count();
@@ -223,7 +223,7 @@ void CoordinatePlanWindow::DeletePoint() {
   const bool removed = net.CheckConsistency(true);
   const int after = net.Measurements.Count();
   if (removed)
-    Platform().Message(this, Txt(17) + QStringLiteral(" (") + QString::number(before - after) +
+    Platform().Message(this, Txt(Text::MeasurementsWithoutCoordinatesDropped) + QStringLiteral(" (") + QString::number(before - after) +
                                  QStringLiteral(")."));
   PointTable->setFocus();
   if (deleted)
@@ -253,7 +253,7 @@ void CoordinatePlanWindow::SavePoints() {
 }
 
 void CoordinatePlanWindow::SavePointsAs() {
-  const QString path = Platform().SaveFileName(this, Txt(35));
+  const QString path = Platform().SaveFileName(this, Txt(Text::SaveCoordinatesAs));
   if (path.isEmpty())
     return;
   if (SaveTo(path))

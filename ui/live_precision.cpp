@@ -98,7 +98,7 @@ void LivePrecision::Request(const SurveyNetwork &snapshot) {
 void LivePrecision::StartRun(SurveyNetwork &copy) {
   const EvaluationCheck check = CheckBeforeEvaluation(copy, [](const PlumbingWarning &) {});
   if (check.TooSmall) {
-    FailLater(Txt(19));
+    FailLater(Txt(Text::TooFewCoordinatesOrMeasurements));
     return;
   }
   if (!Dir) {
@@ -117,7 +117,7 @@ void LivePrecision::StartRun(SurveyNetwork &copy) {
   copy.Measurements.Sort();
   if (!WriteEngineInput(copy, Files.Input)) {
     const std::string failed = FailedMeasurementText(copy.LastWriteFailure);
-    FailLater(Txt(20) + " (" + Q(failed.empty() ? Files.Input : failed) + ")");
+    FailLater(Txt(Text::EvaluationFails) + " (" + Q(failed.empty() ? Files.Input : failed) + ")");
     return;
   }
   Points = copy.Points.List;
@@ -187,7 +187,7 @@ void LivePrecision::EngineFinished(int exitCode, QProcess::ExitStatus status) {
   auto precision = std::make_shared<NetworkPrecision>();
   std::string error, tableWarning;
   if (!ReadRunPrecision(Files, Mode, Points, *precision, error, tableWarning)) {
-    failWith(Txt(23) + Q(error));
+    failWith(Txt(Text::AllPointsMustBe3d) + Q(error));
     return;
   }
   if (generation != Generation)

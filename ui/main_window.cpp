@@ -156,31 +156,31 @@ void MainWindow::SetStatusText(const QString &text) {
 
 void MainWindow::ApplyTexts() {
   ReportButton->setText(QString::fromUtf8(RT(ReportText::ReportCommand).c_str()));
-  LoadFullCoordinatesButton->setText(Txt(3));
-  LoadSimpleCoordinatesButton->setText(Txt(4));
-  CoordinatePlanButton->setText(Txt(5));
-  LoadMeasurementsButton->setText(Txt(6));
-  MeasurementPlanButton->setText(Txt(7));
-  SettingsButton->setText(Txt(8));
-  EvaluateButton->setText(PollTimer && RunInProgress() ? QString::fromUtf8(ExtraText::StopEvaluation) : Txt(9));
-  ProtocolButton->setText(Txt(10));
-  CalculationsButton->setText(Txt(11));
+  LoadFullCoordinatesButton->setText(Txt(Text::LoadCoordinates));
+  LoadSimpleCoordinatesButton->setText(Txt(Text::TextFileFilter));
+  CoordinatePlanButton->setText(Txt(Text::CoordinatePlan));
+  LoadMeasurementsButton->setText(Txt(Text::LoadMeasurements));
+  MeasurementPlanButton->setText(Txt(Text::MeasurementPlan));
+  SettingsButton->setText(Txt(Text::SettingsButton));
+  EvaluateButton->setText(PollTimer && RunInProgress() ? QString::fromUtf8(ExtraText::StopEvaluation) : Txt(Text::EvaluateButton));
+  ProtocolButton->setText(Txt(Text::ProtocolButton));
+  CalculationsButton->setText(Txt(Text::CalculationsButton));
 }
 
 // ---- loading files ----
 
 void MainWindow::LoadCoordinates(bool full) {
-  OpenDialog.Title = Txt(full ? 3 : 24);
+  OpenDialog.Title = Txt(full ? Text::LoadCoordinates : Text::LoadTxt);
   if (!OpenDialog.Execute(this))
     return;
   const QString path = OpenDialog.FileName;
   PointList &list = TheNetwork->Points.List;
   const int count = full ? list.LoadFull(S(path)) : list.LoadSimple(S(path));
   if (count >= 2) {
-    SetStatusText(Txt(13) + QString::number(count) + SkippedNote(list.LastLoadSkipped));
-    TheCoordinatePlan->setWindowTitle(Txt(5) + " - [" + path + "]");
+    SetStatusText(Txt(Text::LoadedPointCount) + QString::number(count) + SkippedNote(list.LastLoadSkipped));
+    TheCoordinatePlan->setWindowTitle(Txt(Text::CoordinatePlan) + " - [" + path + "]");
   } else {
-    Platform().Message(this, Txt(12));
+    Platform().Message(this, Txt(Text::AtLeastTwoPoints));
   }
   CheckResultsFreshness();
 }
@@ -189,7 +189,7 @@ void MainWindow::LoadFullCoordinates() { LoadCoordinates(true); }
 void MainWindow::LoadSimpleCoordinates() { LoadCoordinates(false); }
 
 void MainWindow::LoadMeasurements() {
-  OpenDialog.Title = Txt(6);
+  OpenDialog.Title = Txt(Text::LoadMeasurements);
   if (!OpenDialog.Execute(this))
     return;
   const QString path = OpenDialog.FileName;
@@ -198,17 +198,17 @@ void MainWindow::LoadMeasurements() {
   const int before = meas.Count();
   const bool dropped = CheckConsistency();
   const int after = meas.Count();
-  TheMeasurementPlan->setWindowTitle(Txt(7) + " - [" + path + "]");
-  QString line = Txt(16) + QString::number(after);
+  TheMeasurementPlan->setWindowTitle(Txt(Text::MeasurementPlan) + " - [" + path + "]");
+  QString line = Txt(Text::LoadedMeasurements) + QString::number(after);
   if (dropped)
-    line += " " + Txt(17) + " (" + QString::number(before - after) + ").";
+    line += " " + Txt(Text::MeasurementsWithoutCoordinatesDropped) + " (" + QString::number(before - after) + ").";
   SetStatusText(line + SkippedNote(meas.LastLoadSkipped));
   // The reader keeps what it read before a fault; say where the file went
   // wrong so the user knows the list is incomplete.
   if (meas.LoadResult == MeasurementList::lfFormatError)
-    Platform().Message(this, Txt(53) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")");
+    Platform().Message(this, Txt(Text::Error) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")");
   else if (meas.LoadResult == MeasurementList::lfCannotRead)
-    Platform().Message(this, Txt(53) + " (" + path + ")");
+    Platform().Message(this, Txt(Text::Error) + " (" + path + ")");
   CheckResultsFreshness();
 }
 
@@ -216,7 +216,7 @@ void MainWindow::LoadMeasurements() {
 
 void MainWindow::ShowCoordinatePlan() {
   if (TheNetwork->Points.List.Count() < 2) {
-    Platform().Message(this, Txt(14));
+    Platform().Message(this, Txt(Text::NotEnoughPoints));
     return;
   }
   GivePrecisionToPlans();
@@ -230,11 +230,11 @@ void MainWindow::ShowCoordinatePlan() {
 
 void MainWindow::ShowMeasurementPlan() {
   if (TheNetwork->Points.List.Count() < 2) {
-    Platform().Message(this, Txt(14));
+    Platform().Message(this, Txt(Text::NotEnoughPoints));
     return;
   }
   if (CheckConsistency())
-    Platform().Message(this, Txt(15));
+    Platform().Message(this, Txt(Text::MeasurementsThrownAway));
   GivePrecisionToPlans();
   TheMeasurementPlan->PreparePlan();
   TheAddMeasurementWindow->ActivateStationField();
@@ -316,7 +316,7 @@ void MainWindow::ShowProtocol() {
   std::string bytes;
   const QString path = Q(RunFiles().Protocol);
   if (!kd::ReadFileBytes(S(path), bytes)) {
-    Platform().Message(this, Txt(53) + " (" + path + ")");
+    Platform().Message(this, Txt(Text::Error) + " (" + path + ")");
     return;
   }
   TheProtocolWindow->SetProtocol(Q(kd::Cp1250ToUtf8(bytes)));
@@ -343,21 +343,21 @@ void MainWindow::Evaluate() {
   }
   const EvaluationCheck check = CheckBeforeEvaluation(*TheNetwork, WarningSink());
   if (check.TooSmall) {
-    Platform().Message(this, Txt(19));
-    SetStatusText(Txt(20));
+    Platform().Message(this, Txt(Text::TooFewCoordinatesOrMeasurements));
+    SetStatusText(Txt(Text::EvaluationFails));
     return;
   }
   QString folderError;
   if (!MakeOwnFilesFolder(folderError)) {
-    SetStatusText(Txt(20));
-    Platform().Message(this, Txt(20) + " (" + folderError + ")");
+    SetStatusText(Txt(Text::EvaluationFails));
+    Platform().Message(this, Txt(Text::EvaluationFails) + " (" + folderError + ")");
     return;
   }
   const EngineRunFiles files = RunFiles();
   if (!DeleteOutputs(files)) {
     // An old result that cannot be removed could be taken for the new one.
     EndRun(false);
-    Platform().Message(this, Txt(20) + " (" + Q(files.Results) + ")");
+    Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(files.Results) + ")");
     return;
   }
   TheNetwork->Measurements.Sort();
@@ -367,16 +367,16 @@ void MainWindow::Evaluate() {
     std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
     if (failed.empty())
       failed = TheNetwork->LastWriteFailure.Reason; // a fault of the points themselves
-    Platform().Message(this, Txt(20) + " (" + Q(failed.empty() ? files.Input : failed) + ")");
+    Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(failed.empty() ? files.Input : failed) + ")");
     return;
   }
   Poll = EnginePoll(files);
   PollCount = 0;
   EvaluatedRevision = TheNetwork->Revision();
   if (StartEngine())
-    SetStatusText(Txt(18));
+    SetStatusText(Txt(Text::EvaluationStarted));
   if (check.Dropped)
-    SetStatusText(StatusText() + Txt(17) + ".");
+    SetStatusText(StatusText() + Txt(Text::MeasurementsWithoutCoordinatesDropped) + ".");
 }
 
 EngineRunFiles MainWindow::RunFiles() {
@@ -417,9 +417,9 @@ void MainWindow::PollEngine() {
   const PollState state = Poll.Tick(running);
   PollCount = Poll.PollCount();
   if (state == PollState::Complete)
-    SetStatusText(Txt(21));
+    SetStatusText(Txt(Text::EvaluationAccomplished));
   else if (state == PollState::Failed)
-    SetStatusText(Txt(20));
+    SetStatusText(Txt(Text::EvaluationFails));
   else
     SetStatusText(Q(WaitingStatusText(Poll.WaitingCount())));
   if (state == PollState::Complete)
@@ -443,14 +443,14 @@ void MainWindow::StopEvaluation() {
 }
 
 void MainWindow::EndRun(bool complete) {
-  EvaluateButton->setText(Txt(9));
+  EvaluateButton->setText(Txt(Text::EvaluateButton));
   EvaluateButton->setEnabled(true);
   ProtocolButton->setEnabled(complete);
   CalculationsButton->setEnabled(complete);
   ReportButton->setEnabled(complete);
   PollTimer->SetEnabled(false);
   EngineStarted = false;
-  SetStatusText(Txt(complete ? 21 : 20));
+  SetStatusText(Txt(complete ? Text::EvaluationAccomplished : Text::EvaluationFails));
   if (complete) {
     HaveResults = true;
     ReportedOutdated = false;
@@ -467,7 +467,7 @@ void MainWindow::EndFailedRun() {
     return;
   const std::string reason = ProtocolFailureReason(kd::Cp1250ToUtf8(bytes));
   if (!reason.empty())
-    SetStatusText(Txt(20) + " " + Q(reason));
+    SetStatusText(Txt(Text::EvaluationFails) + " " + Q(reason));
   ProtocolButton->setEnabled(true);
 }
 
@@ -477,7 +477,7 @@ void MainWindow::ShowCalculations() {
   TheResultsWindow->SetOutdated(ResultsOutdated());
   delete TheResultsReader;
   TheResultsReader = new ResultsReader();
-  TheResultsReader->PointNumberHeading = S(Txt(97));
+  TheResultsReader->PointNumberHeading = S(Txt(Text::PointNumberShort));
   std::vector<std::string> choices1, choices2;
   const ResultsOutcome outcome =
       ReadResults(*TheResultsReader, RunFiles().Results, TheNetwork->Points.ScSvpMode,
@@ -488,8 +488,8 @@ void MainWindow::ShowCalculations() {
     Platform().ShowModal(TheResultsWindow);
     break;
   case ResultsOutcome::Not3d:
-    Platform().Message(this, Txt(23));
-    SetStatusText(Txt(23));
+    Platform().Message(this, Txt(Text::AllPointsMustBe3d));
+    SetStatusText(Txt(Text::AllPointsMustBe3d));
     break;
   case ResultsOutcome::LoadFailed:
   case ResultsOutcome::TableFailed:
@@ -514,19 +514,19 @@ void MainWindow::WriteReportFile() {
   std::string error;
   ReportFormat format;
   if (!ReportFormatOf(path, format, error)) {
-    Platform().Message(this, Txt(53) + ": " + QString::fromStdString(error));
+    Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;
   }
   // The results are read anew, as "+Calculations+" does, so that the report
   // always shows the last evaluation.
   ResultsReader reader;
-  reader.PointNumberHeading = S(Txt(97));
+  reader.PointNumberHeading = S(Txt(Text::PointNumberShort));
   TextGrid grid;
   std::vector<std::string> choices1, choices2;
   const EngineRunFiles files = RunFiles();
   if (ReadResults(reader, files.Results, TheNetwork->Points.ScSvpMode, TheNetwork->Points.List, grid,
                   choices1, choices2) != ResultsOutcome::Shown) {
-    Platform().Message(this, Txt(23) + QString::fromStdString(reader.Error));
+    Platform().Message(this, Txt(Text::AllPointsMustBe3d) + QString::fromStdString(reader.Error));
     return;
   }
   std::vector<ObservationRow> rows;
@@ -542,7 +542,7 @@ void MainWindow::WriteReportFile() {
   options.Tolerance.Vertical = shown.ToleranceSigmaZMm;
   const ReportData data = GatherReport(*TheNetwork, reader, grid, rows, options);
   if (!WriteReport(data, path, error)) {
-    Platform().Message(this, Txt(53) + ": " + QString::fromStdString(error));
+    Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;
   }
   SetStatusText(QString::fromUtf8(RT(ReportText::Title).c_str()) + ": " + file);

@@ -30,9 +30,9 @@
 #include "core/number_text.h"
 #include "evaluation/network_precision.h"
 
-MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(7, parent) {
+MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(Text::MeasurementPlan, parent) {
   const int colX = ColumnX();
-  MeasurementsLabel = NewLabel(this, Txt(45), colX, 4, kColumnWidth, 18);
+  MeasurementsLabel = NewLabel(this, Txt(Text::Measurements), colX, 4, kColumnWidth, 18);
 
   MeasurementTable = MakeTable(318);
 
@@ -40,25 +40,25 @@ MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(7, pa
   TypeButtonPanel->setFrameShape(QFrame::StyledPanel);
   TypeButtonPanel->setGeometry(colX, 348, kColumnWidth, 176);
   const int bw = 89, bh = 26;
-  AddSlopeDistanceButton = NewButton(TypeButtonPanel, Txt(41), 6, 6, bw, bh);
-  AddHorizontalDistanceButton = NewButton(TypeButtonPanel, Txt(39), 100, 6, bw, bh);
-  AddHeightDifferenceButton = NewButton(TypeButtonPanel, Txt(40), 194, 6, bw, bh);
-  AddZenithAngleButton = NewButton(TypeButtonPanel, Txt(37), 6, 36, bw, bh);
-  AddDirectionButton = NewButton(TypeButtonPanel, Txt(36), 100, 36, bw, bh);
-  AddAnglesButton = NewButton(TypeButtonPanel, Txt(38), 194, 36, bw, bh);
-  AddPolar3DButton = NewButton(TypeButtonPanel, Txt(42), 6, 66, bw, bh);
+  AddSlopeDistanceButton = NewButton(TypeButtonPanel, Txt(Text::ShowSlopeDistances), 6, 6, bw, bh);
+  AddHorizontalDistanceButton = NewButton(TypeButtonPanel, Txt(Text::ShowHorizontalDistances), 100, 6, bw, bh);
+  AddHeightDifferenceButton = NewButton(TypeButtonPanel, Txt(Text::ShowHeightDifferences), 194, 6, bw, bh);
+  AddZenithAngleButton = NewButton(TypeButtonPanel, Txt(Text::ShowZenithAngles), 6, 36, bw, bh);
+  AddDirectionButton = NewButton(TypeButtonPanel, Txt(Text::ShowDirections), 100, 36, bw, bh);
+  AddAnglesButton = NewButton(TypeButtonPanel, Txt(Text::ShowAngles), 194, 36, bw, bh);
+  AddPolar3DButton = NewButton(TypeButtonPanel, Txt(Text::Show3dPolar), 6, 66, bw, bh);
   AddGyroDirectionButton = NewButton(TypeButtonPanel, QStringLiteral("-> GD"), 100, 66, bw, bh);
   AddPlumbingButton = NewButton(TypeButtonPanel, QStringLiteral("-> PR"), 194, 66, bw, bh);
-  DeleteMeasurementButton = NewButton(TypeButtonPanel, Txt(43), 6, 104, 136, 28);
-  SortButton = NewButton(TypeButtonPanel, Txt(44), 147, 104, 136, 28);
-  SaveAsButton = NewButton(TypeButtonPanel, Txt(26), 6, 140, 136, 28);
-  SaveButton = NewButton(TypeButtonPanel, Txt(27), 147, 140, 136, 28);
+  DeleteMeasurementButton = NewButton(TypeButtonPanel, Txt(Text::DeleteMeasurement), 6, 104, 136, 28);
+  SortButton = NewButton(TypeButtonPanel, Txt(Text::Sort), 147, 104, 136, 28);
+  SaveAsButton = NewButton(TypeButtonPanel, Txt(Text::SaveAs), 6, 140, 136, 28);
+  SaveButton = NewButton(TypeButtonPanel, Txt(Text::Save), 147, 140, 136, 28);
 
   MakeNavPanel();
 
-  ChangePrecisionAction = TableMenu->addAction(Txt(76));
-  ChangeTypePrecisionAction = TableMenu->addAction(Txt(77));
-  PrecisionGuideAction = TableMenu->addAction(Txt(78));
+  ChangePrecisionAction = TableMenu->addAction(Txt(Text::ChangePrecisionOfOne));
+  ChangeTypePrecisionAction = TableMenu->addAction(Txt(Text::ChangePrecisionOfType));
+  PrecisionGuideAction = TableMenu->addAction(Txt(Text::PrecisionGuide));
 
   connect(AddSlopeDistanceButton, &QPushButton::clicked, this, &MeasurementPlanWindow::AddSlopeDistance);
   connect(AddHorizontalDistanceButton, &QPushButton::clicked, this, &MeasurementPlanWindow::AddHorizontalDistance);
@@ -87,23 +87,23 @@ MeasurementPlanWindow::~MeasurementPlanWindow() = default;
 
 void MeasurementPlanWindow::ApplyTexts() {
   ApplyCaption();
-  MeasurementsLabel->setText(Txt(45));
-  AddSlopeDistanceButton->setText(Txt(41));
-  AddHorizontalDistanceButton->setText(Txt(39));
-  AddHeightDifferenceButton->setText(Txt(40));
-  AddZenithAngleButton->setText(Txt(37));
-  AddDirectionButton->setText(Txt(36));
-  AddAnglesButton->setText(Txt(38));
-  AddPolar3DButton->setText(Txt(42));
-  DeleteMeasurementButton->setText(Txt(43));
-  SortButton->setText(Txt(44));
-  SaveAsButton->setText(Txt(26));
-  SaveButton->setText(Txt(27));
-  FitAllButton->setText(Txt(32));
-  RedrawButton->setText(Txt(33));
-  ChangePrecisionAction->setText(Txt(76));
-  ChangeTypePrecisionAction->setText(Txt(77));
-  PrecisionGuideAction->setText(Txt(78));
+  MeasurementsLabel->setText(Txt(Text::Measurements));
+  AddSlopeDistanceButton->setText(Txt(Text::ShowSlopeDistances));
+  AddHorizontalDistanceButton->setText(Txt(Text::ShowHorizontalDistances));
+  AddHeightDifferenceButton->setText(Txt(Text::ShowHeightDifferences));
+  AddZenithAngleButton->setText(Txt(Text::ShowZenithAngles));
+  AddDirectionButton->setText(Txt(Text::ShowDirections));
+  AddAnglesButton->setText(Txt(Text::ShowAngles));
+  AddPolar3DButton->setText(Txt(Text::Show3dPolar));
+  DeleteMeasurementButton->setText(Txt(Text::DeleteMeasurement));
+  SortButton->setText(Txt(Text::Sort));
+  SaveAsButton->setText(Txt(Text::SaveAs));
+  SaveButton->setText(Txt(Text::Save));
+  FitAllButton->setText(Txt(Text::All));
+  RedrawButton->setText(Txt(Text::Redraw));
+  ChangePrecisionAction->setText(Txt(Text::ChangePrecisionOfOne));
+  ChangeTypePrecisionAction->setText(Txt(Text::ChangePrecisionOfType));
+  PrecisionGuideAction->setText(Txt(Text::PrecisionGuide));
   if (MeasurementTable->columnCount() == 4)
     RefreshGrid(); // the table headers are interface texts
 }
@@ -214,7 +214,7 @@ QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
 
 void MeasurementPlanWindow::RefreshGrid() {
   TextGrid grid;
-  Net().Measurements.FillGrid(grid, {S(Txt(101)), S(Txt(49)), S(Txt(50)), S(Txt(51))});
+  Net().Measurements.FillGrid(grid, {S(Txt(Text::Type)), S(Txt(Text::Station)), S(Txt(Text::Target)), S(Txt(Text::Precision))});
   CopyGridToTable(grid, MeasurementTable);
   ShowSelection();
 }
@@ -359,7 +359,7 @@ void MeasurementPlanWindow::SaveMeasurements() {
 }
 
 void MeasurementPlanWindow::SaveMeasurementsAs() {
-  const QString path = Platform().SaveFileName(this, Txt(26));
+  const QString path = Platform().SaveFileName(this, Txt(Text::SaveAs));
   if (path.isEmpty())
     return;
   if (SaveTo(path))

@@ -5,6 +5,7 @@
 #include "core/text_grid.h"
 #include "core/number_text.h"
 #include "settings/language_pack.h"
+#include "settings/text_catalogue.h"
 #include "ui/plan_canvas.h"
 
 #include <QComboBox>
@@ -291,7 +292,7 @@ void FillPointGrid(const PointSet &points, TextGrid &grid) {
   grid.Resize(0, 0);
   grid.Resize(n + 1, 4);
   grid.FixedRows = 1;
-  grid.SetCell(0, 0, Lang().Text(97));
+  grid.SetCell(0, 0, Tr(Text::PointNumberShort));
   grid.SetCell(0, 1, "X/m");
   grid.SetCell(0, 2, "Y/m");
   grid.SetCell(0, 3, "Z/m");

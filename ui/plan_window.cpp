@@ -27,7 +27,7 @@
 #include "ui/plan_canvas.h"
 #include "ui/plan_preferences.h"
 
-PlanWindow::PlanWindow(int captionText, QWidget *parent)
+PlanWindow::PlanWindow(Text captionText, QWidget *parent)
     : QDialog(parent), CaptionText(captionText) {
   setWindowTitle(Txt(captionText));
   setMinimumSize(DesignWidth, DesignHeight);
@@ -103,8 +103,8 @@ void PlanWindow::MakeNavPanel() {
   NavigationPanel = new QFrame(this);
   NavigationPanel->setFrameShape(QFrame::StyledPanel);
   NavigationPanel->setGeometry(ColumnX(), 532, kColumnWidth, 73);
-  FitAllButton = NewButton(NavigationPanel, Txt(32), 8, 8, 80, 26);
-  RedrawButton = NewButton(NavigationPanel, Txt(33), 8, 39, 80, 26);
+  FitAllButton = NewButton(NavigationPanel, Txt(Text::All), 8, 8, 80, 26);
+  RedrawButton = NewButton(NavigationPanel, Txt(Text::Redraw), 8, 39, 80, 26);
   ZoomInButton = NewButton(NavigationPanel, QStringLiteral("+"), 100, 8, 36, 26);
   ZoomOutButton = NewButton(NavigationPanel, QStringLiteral("--"), 100, 39, 36, 26);
   PanUpButton = NewButton(NavigationPanel, QStringLiteral("^"), 196, 8, 36, 26);

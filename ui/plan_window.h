@@ -7,6 +7,8 @@
 // and clicks.
 #include <QDialog>
 
+#include "settings/text_catalogue.h"
+
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -112,8 +114,8 @@ signals:
   void NetworkEdited();
 
 protected:
-  // `captionText` is the language text number of the window's name.
-  PlanWindow(int captionText, QWidget *parent);
+  // `captionText` is the text of the window's name.
+  PlanWindow(Text captionText, QWidget *parent);
 
   // The right-hand column.
   static constexpr int kColumnWidth = 289;
@@ -185,7 +187,7 @@ private:
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
   std::string CurrentFailure;
-  int CaptionText;
+  Text CaptionText;
   QTableWidget *Table = nullptr;
   int DragX = 0;
   int DragY = 0;

@@ -55,15 +55,15 @@ bool Read(const QLineEdit *e, long double &v) { return TryTextToNum(S(e->text())
 } // namespace
 
 PointPropertiesDialog::PointPropertiesDialog(QWidget *parent) : QDialog(parent) {
-  setWindowTitle(Txt(95));
+  setWindowTitle(Txt(Text::PointProperties));
   setModal(true);
 
-  PointNumberGroup = new QGroupBox(Txt(96), this);
+  PointNumberGroup = new QGroupBox(Txt(Text::PointNumberLabel), this);
   PointNumberGroup->setGeometry(8, 8, 344, 76);
-  NumberEdit = LabeledEdit(PointNumberGroup, Txt(97), 12, 22, 160, &NumberLabel);
+  NumberEdit = LabeledEdit(PointNumberGroup, Txt(Text::PointNumberShort), 12, 22, 160, &NumberLabel);
   NumberEdit->setReadOnly(true);
 
-  CoordinatesGroup = new QGroupBox(Txt(98), this);
+  CoordinatesGroup = new QGroupBox(Txt(Text::CoordinatesGroup), this);
   CoordinatesGroup->setGeometry(8, 90, 344, 128);
   XEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("X / m"), 12, 22, 150);
   YEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("Y / m"), 180, 22, 150);
@@ -74,14 +74,14 @@ PointPropertiesDialog::PointPropertiesDialog(QWidget *parent) : QDialog(parent) 
   TakeFromMarkButton->setIcon(MarkIcon());
   TakeFromMarkButton->setIconSize(QSize(20, 20));
 
-  StandardDeviationsGroup = new QGroupBox(Txt(99), this);
+  StandardDeviationsGroup = new QGroupBox(Txt(Text::StandardDeviations), this);
   StandardDeviationsGroup->setGeometry(8, 224, 344, 76);
   CentringSigmaEdit = LabeledEdit(StandardDeviationsGroup, QStringLiteral("Sc / m"), 12, 22, 150);
   HeightSigmaEdit = LabeledEdit(StandardDeviationsGroup, QStringLiteral("Svp / m"), 180, 22, 150);
 
-  OkButton = Button(this, Txt(93), 8, 310, 108, 30);
-  CancelButton = Button(this, Txt(94), 126, 310, 108, 30);
-  ApplyButton = Button(this, Txt(69), 244, 310, 108, 30);
+  OkButton = Button(this, Txt(Text::Ok), 8, 310, 108, 30);
+  CancelButton = Button(this, Txt(Text::Cancel), 126, 310, 108, 30);
+  ApplyButton = Button(this, Txt(Text::Apply), 244, 310, 108, 30);
   OkButton->setDefault(true);
 
   connect(TakeFromMarkButton, &QPushButton::clicked, this, &PointPropertiesDialog::TakeFromMark);
@@ -93,14 +93,14 @@ PointPropertiesDialog::PointPropertiesDialog(QWidget *parent) : QDialog(parent) 
 }
 
 void PointPropertiesDialog::ApplyTexts() {
-  setWindowTitle(Txt(95));
-  PointNumberGroup->setTitle(Txt(96));
-  NumberLabel->setText(Txt(97));
-  CoordinatesGroup->setTitle(Txt(98));
-  StandardDeviationsGroup->setTitle(Txt(99));
-  OkButton->setText(Txt(93));
-  CancelButton->setText(Txt(94));
-  ApplyButton->setText(Txt(69));
+  setWindowTitle(Txt(Text::PointProperties));
+  PointNumberGroup->setTitle(Txt(Text::PointNumberLabel));
+  NumberLabel->setText(Txt(Text::PointNumberShort));
+  CoordinatesGroup->setTitle(Txt(Text::CoordinatesGroup));
+  StandardDeviationsGroup->setTitle(Txt(Text::StandardDeviations));
+  OkButton->setText(Txt(Text::Ok));
+  CancelButton->setText(Txt(Text::Cancel));
+  ApplyButton->setText(Txt(Text::Apply));
 }
 
 void PointPropertiesDialog::Fill(const NetworkPoint &point, int index) {
@@ -123,7 +123,7 @@ bool PointPropertiesDialog::Apply() {
   if (!Read(NumberEdit, number) || !Read(XEdit, x) || !Read(YEdit, y) ||
       !Read(ZEdit, z) || !Read(CentringSigmaEdit, sc) || !Read(HeightSigmaEdit, svp) ||
       sc < 0 || svp < 0) {
-    Platform().Message(this, Txt(100));
+    Platform().Message(this, Txt(Text::WrongInput));
     return false;
   }
   if (Index < 0 || Index >= list.Count())

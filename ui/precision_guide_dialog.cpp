@@ -212,54 +212,54 @@ PrecisionGuideDialog::PrecisionGuideDialog(QWidget *parent) : QDialog(parent) {
 void PrecisionGuideDialog::ApplyTexts() {
   const QString gon = QStringLiteral(" /gon"), m = QStringLiteral(" /m");
   const QString abD = QStringLiteral(" /m (a+b*ppm*D)");
-  setWindowTitle(Txt(78));
-  TotalStationGroup->setTitle(Txt(102));
-  DirectionSigmaLabel->setText(Txt(103) + gon);
-  ZenithAngleSigmaLabel->setText(Txt(104) + gon);
-  SlopeDistanceSigmaLabel->setText(Txt(105) + abD);
-  HorizontalDistanceSigmaLabel->setText(Txt(106) + abD);
-  LevellingGroup->setTitle(Txt(112));
-  LevellingSigmaLabel->setText(Txt(113) + m);
-  RouteCoefficientLabel->setText(Txt(114));
-  RepetitionsGroup->setTitle(Txt(107));
-  DirectionRepetitionsLabel->setText(Txt(103));
-  ZenithAngleRepetitionsLabel->setText(Txt(104));
-  SlopeDistanceRepetitionsLabel->setText(Txt(105));
-  HorizontalDistanceRepetitionsLabel->setText(Txt(106));
-  HeightDifferenceRepetitionsLabel->setText(Txt(115));
-  AverageSlopeDistanceLabel->setText(Txt(108) + m);
-  AverageHorizontalDistanceLabel->setText(Txt(108) + m);
-  AverageLevellingLengthLabel->setText(Txt(108) + m);
-  ResultingPrecisionGroup->setTitle(Txt(109));
-  DirectionResultLabel->setText(Txt(103) + gon);
-  ZenithAngleResultLabel->setText(Txt(104) + gon);
-  SlopeDistanceResultLabel->setText(Txt(105) + m);
-  HorizontalDistanceResultLabel->setText(Txt(106) + m);
-  HeightDifferenceResultLabel->setText(Txt(115) + m);
-  ApplyOnGroup->setTitle(Txt(110));
-  ApplyDirectionButton->setText(Txt(103));
-  ApplyZenithAngleButton->setText(Txt(104));
-  ApplySlopeDistanceButton->setText(Txt(105));
-  ApplyHorizontalDistanceButton->setText(Txt(106));
-  ApplyHeightDifferenceButton->setText(Txt(115));
-  SlopeDistanceOneByOneButton->setText(Txt(111) + "*");
-  HorizontalDistanceOneByOneButton->setText(Txt(111) + "*");
-  HeightDifferenceOneByOneButton->setText(Txt(111) + "*");
-  GyroGroup->setTitle(Txt(117));
-  GyroSigmaLabel->setText(Txt(118) + gon);
-  GyroRepetitionsLabel->setText(Txt(107));
-  GyroResultLabel->setText(Txt(117) + gon);
-  ApplyGyroButton->setText(Txt(119));
-  PlumbingGroup->setTitle(Txt(120));
-  PlumbingPositionSigmaLabel->setText(Txt(121) + QStringLiteral(" s(xy)/m"));
-  PlumbingHeightSigmaLabel->setText(Txt(121) + QStringLiteral(" s(h)/m"));
-  ApplyPlumbingPositionButton->setText(Txt(119) + QStringLiteral(" (XY)"));
-  ApplyPlumbingHeightButton->setText(Txt(119) + QStringLiteral(" (H)"));
+  setWindowTitle(Txt(Text::PrecisionGuide));
+  TotalStationGroup->setTitle(Txt(Text::TotalStationPrecision));
+  DirectionSigmaLabel->setText(Txt(Text::Direction) + gon);
+  ZenithAngleSigmaLabel->setText(Txt(Text::ZenithAngle) + gon);
+  SlopeDistanceSigmaLabel->setText(Txt(Text::SlopeDistance) + abD);
+  HorizontalDistanceSigmaLabel->setText(Txt(Text::HorizontalDistance) + abD);
+  LevellingGroup->setTitle(Txt(Text::LevellingInstrumentPrecision));
+  LevellingSigmaLabel->setText(Txt(Text::LevellingStdDevPerKm) + m);
+  RouteCoefficientLabel->setText(Txt(Text::LevellingRouteCoefficient));
+  RepetitionsGroup->setTitle(Txt(Text::RepetitionCount));
+  DirectionRepetitionsLabel->setText(Txt(Text::Direction));
+  ZenithAngleRepetitionsLabel->setText(Txt(Text::ZenithAngle));
+  SlopeDistanceRepetitionsLabel->setText(Txt(Text::SlopeDistance));
+  HorizontalDistanceRepetitionsLabel->setText(Txt(Text::HorizontalDistance));
+  HeightDifferenceRepetitionsLabel->setText(Txt(Text::HeightDifference));
+  AverageSlopeDistanceLabel->setText(Txt(Text::AverageDistance) + m);
+  AverageHorizontalDistanceLabel->setText(Txt(Text::AverageDistance) + m);
+  AverageLevellingLengthLabel->setText(Txt(Text::AverageDistance) + m);
+  ResultingPrecisionGroup->setTitle(Txt(Text::ResultingPrecision));
+  DirectionResultLabel->setText(Txt(Text::Direction) + gon);
+  ZenithAngleResultLabel->setText(Txt(Text::ZenithAngle) + gon);
+  SlopeDistanceResultLabel->setText(Txt(Text::SlopeDistance) + m);
+  HorizontalDistanceResultLabel->setText(Txt(Text::HorizontalDistance) + m);
+  HeightDifferenceResultLabel->setText(Txt(Text::HeightDifference) + m);
+  ApplyOnGroup->setTitle(Txt(Text::ApplyOn));
+  ApplyDirectionButton->setText(Txt(Text::Direction));
+  ApplyZenithAngleButton->setText(Txt(Text::ZenithAngle));
+  ApplySlopeDistanceButton->setText(Txt(Text::SlopeDistance));
+  ApplyHorizontalDistanceButton->setText(Txt(Text::HorizontalDistance));
+  ApplyHeightDifferenceButton->setText(Txt(Text::HeightDifference));
+  SlopeDistanceOneByOneButton->setText(Txt(Text::OneByOne) + "*");
+  HorizontalDistanceOneByOneButton->setText(Txt(Text::OneByOne) + "*");
+  HeightDifferenceOneByOneButton->setText(Txt(Text::OneByOne) + "*");
+  GyroGroup->setTitle(Txt(Text::GyroDirection));
+  GyroSigmaLabel->setText(Txt(Text::GyroDirectionRepeated) + gon);
+  GyroRepetitionsLabel->setText(Txt(Text::RepetitionCount));
+  GyroResultLabel->setText(Txt(Text::GyroDirection) + gon);
+  ApplyGyroButton->setText(Txt(Text::ApplyGuide));
+  PlumbingGroup->setTitle(Txt(Text::Plumbing));
+  PlumbingPositionSigmaLabel->setText(Txt(Text::PlumbingPrecision) + QStringLiteral(" s(xy)/m"));
+  PlumbingHeightSigmaLabel->setText(Txt(Text::PlumbingPrecision) + QStringLiteral(" s(h)/m"));
+  ApplyPlumbingPositionButton->setText(Txt(Text::ApplyGuide) + QStringLiteral(" (XY)"));
+  ApplyPlumbingHeightButton->setText(Txt(Text::ApplyGuide) + QStringLiteral(" (H)"));
 }
 
 // ---- reading fields ----
 
-void PrecisionGuideDialog::WrongInput() { Platform().Message(this, Txt(100)); }
+void PrecisionGuideDialog::WrongInput() { Platform().Message(this, Txt(Text::WrongInput)); }
 
 bool PrecisionGuideDialog::ReadValue(QComboBox *box, int resetItem, long double &v) {
   long double x;
@@ -480,7 +480,7 @@ bool PrecisionGuideDialog::ApplyOneByOne(int which) {
   }
   // Nothing is changed when any length cannot be had (a point missing).
   if (!applied)
-    Platform().Message(this, Txt(53));
+    Platform().Message(this, Txt(Text::Error));
   RefreshMeasurementTable();
   return applied;
 }

@@ -21,6 +21,6 @@ ProtocolWindow::ProtocolWindow(QWidget *parent) : QDialog(parent) {
   layout->addWidget(ProtocolText);
 }
 
-void ProtocolWindow::ApplyTexts() { setWindowTitle(Txt(54)); }
+void ProtocolWindow::ApplyTexts() { setWindowTitle(Txt(Text::Protocol)); }
 
 void ProtocolWindow::SetProtocol(const QString &text) { ProtocolText->setPlainText(text); }

@@ -119,17 +119,17 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
 }
 
 void ResultsWindow::ApplyTexts() {
-  setWindowTitle(Txt(55) + (Outdated ? QString::fromUtf8(ExtraText::OutOfDateTitle) : QString()));
-  DistanceKindLabel->setText(Txt(56));
-  FromPointLabel->setText(Txt(57));
-  ToPointLabel->setText(Txt(58));
-  CalculateButton->setText(Txt(59));
-  DistanceLabel->setText(Txt(60));
-  StdDevLabel->setText(Txt(61));
-  SaveTableButton->setText(Txt(62));
-  SaveCovarianceMatrixButton->setText(Txt(63));
+  setWindowTitle(Txt(Text::ResultsAndCalculations) + (Outdated ? QString::fromUtf8(ExtraText::OutOfDateTitle) : QString()));
+  DistanceKindLabel->setText(Txt(Text::DistanceGroup));
+  FromPointLabel->setText(Txt(Text::From));
+  ToPointLabel->setText(Txt(Text::To));
+  CalculateButton->setText(Txt(Text::Calculate));
+  DistanceLabel->setText(Txt(Text::Distance));
+  StdDevLabel->setText(Txt(Text::StdDev));
+  SaveTableButton->setText(Txt(Text::SaveTable));
+  SaveCovarianceMatrixButton->setText(Txt(Text::SaveCovarianceMatrix));
   DistanceKindCombo->clear();
-  DistanceKindCombo->addItems({Txt(64), Txt(65), Txt(66)});
+  DistanceKindCombo->addItems({Txt(Text::Slope), Txt(Text::Horizontal), Txt(Text::Vertical)});
   DistanceKindCombo->setCurrentIndex(0);
 }
 
@@ -219,7 +219,7 @@ void ResultsWindow::ComputeRelative(int from, int to) {
   bool hasBearing = !bearingText.isEmpty();
   if (hasBearing && !ParseBearingGon(S(bearingText), bearing)) {
     // "Wrong input!" and a reset of the field; the ellipse is still shown.
-    Platform().Message(this, Txt(100));
+    Platform().Message(this, Txt(Text::WrongInput));
     BearingEdit->clear();
     hasBearing = false;
   }
@@ -246,7 +246,7 @@ void ResultsWindow::SaveResultsTable() {
   if (file.isEmpty())
     return;
   if (!ResultsReader::SaveGrid(Table, S(file)))
-    Platform().Message(this, Txt(53) + " (" + file + ")");
+    Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 
 void ResultsWindow::SaveCovarianceMatrix() {
@@ -256,10 +256,10 @@ void ResultsWindow::SaveCovarianceMatrix() {
   if (file.isEmpty())
     return;
   if (!TheResultsReader->SaveCov(S(file)))
-    Platform().Message(this, Txt(53) + " (" + file + ")");
+    Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 
 void ResultsWindow::SetOutdated(bool outdated) {
   Outdated = outdated;
-  setWindowTitle(Txt(55) + (Outdated ? QString::fromUtf8(ExtraText::OutOfDateTitle) : QString()));
+  setWindowTitle(Txt(Text::ResultsAndCalculations) + (Outdated ? QString::fromUtf8(ExtraText::OutOfDateTitle) : QString()));
 }

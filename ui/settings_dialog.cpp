@@ -127,22 +127,22 @@ SettingsDialog::SettingsDialog(QWidget *parent) : QDialog(parent) {
 }
 
 void SettingsDialog::ApplyTexts() {
-  setWindowTitle(Txt(8));
-  AutoSaveCheckBox->setText(Txt(81));
-  PlanColorsGroup->setTitle(Txt(82));
-  FixedPointColorLabel->setText(Txt(83));
-  AdjustedPointColorLabel->setText(Txt(84));
-  MeasurementColorLabel->setText(Txt(85));
-  MarkColorLabel->setText(Txt(86));
-  BackgroundColorLabel->setText(Txt(87));
-  ChooseFontButton->setText(Txt(88));
-  DefaultSettingsButton->setText(Txt(89));
-  ScSvpModeGroup->SetCaption(Txt(90));
-  ScSvpModeGroup->SetItems({Txt(91), Txt(92), Txt(116)});
+  setWindowTitle(Txt(Text::SettingsButton));
+  AutoSaveCheckBox->setText(Txt(Text::AutomaticSave));
+  PlanColorsGroup->setTitle(Txt(Text::PlanColoursAndFont));
+  FixedPointColorLabel->setText(Txt(Text::FixedPointColour));
+  AdjustedPointColorLabel->setText(Txt(Text::AdjustedPointColour));
+  MeasurementColorLabel->setText(Txt(Text::MeasurementColour));
+  MarkColorLabel->setText(Txt(Text::MarkColour));
+  BackgroundColorLabel->setText(Txt(Text::BackgroundColour));
+  ChooseFontButton->setText(Txt(Text::ChooseFont));
+  DefaultSettingsButton->setText(Txt(Text::DefaultSettings));
+  ScSvpModeGroup->SetCaption(Txt(Text::ScSvpProperties));
+  ScSvpModeGroup->SetItems({Txt(Text::WithoutScSvp), Txt(Text::ScSvpPerMeasurement), Txt(Text::ScSvpWholeNetwork)});
   ScSvpModeGroup->SetItemIndex(1);
-  OkButton->setText(Txt(93));
-  CancelButton->setText(Txt(94));
-  ApplyButton->setText(Txt(69));
+  OkButton->setText(Txt(Text::Ok));
+  CancelButton->setText(Txt(Text::Cancel));
+  ApplyButton->setText(Txt(Text::Apply));
 }
 
 void SettingsDialog::FillLanguageList() {
@@ -206,12 +206,12 @@ void SettingsDialog::Apply() {
   p.AutoSave = AutoSaveCheckBox->isChecked();
   QString error;
   if (!MakeOwnFilesFolder(error)) {
-    Platform().Message(this, Txt(53) + " (" + error + ")");
+    Platform().Message(this, Txt(Text::Error) + " (" + error + ")");
     return;
   }
   const QString file = OwnFileWithExt(".ini");
   if (!IniFile().SaveSettings(p, S(file)))
-    Platform().Message(this, Txt(53) + " (" + file + ")");
+    Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 
 void SettingsDialog::ApplyAndClose() {

@@ -7,7 +7,7 @@
 
 #include <QFontDatabase>
 
-QString Txt(int n) { return Q(Lang().Text(n)); }
+QString Txt(Text id) { return Q(Tr(id)); }
 
 QString MapFontFamily(const QString &family) {
   static const QStringList available = QFontDatabase::families();

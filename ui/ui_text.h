@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-// Interface text number n of the active language.
-QString Txt(int n);
+#include "settings/text_catalogue.h"
+
+// The catalogue's text `id` in the active language.
+QString Txt(Text id);
 
 inline QString Q(const std::string &s) { return QString::fromStdString(s); }
 inline std::string S(const QString &s) { return s.toStdString(); }

@@ -1,0 +1,115 @@
+#include "settings/text_catalogue.h"
+
+#include <array>
+#include <vector>
+
+#include "settings/language_pack.h"
+
+namespace {
+
+struct TextPair {
+  const char *English;
+  const char *Czech;
+};
+
+constexpr int kFirstNewer = 1000;
+
+// The texts after the numbered set, in the order of their names.
+constexpr TextPair kNewer[] = {
+    {"Korvadimensio 3D 3.3.0 - precision pre-analysis of 3D geodetic networks",
+     "Korvadimensio 3D 3.3.0 - předběžná analýza přesnosti 3D geodetických sítí"}, // InfoLine
+    {"Stop", "Zastavit"}, // StopEvaluation
+    {"Evaluation stopped.", "Výpočet zastaven."}, // EvaluationStopped
+    {"Results are out of date: the network changed after the evaluation.",
+     "Výsledky jsou zastaralé: síť se po výpočtu změnila."}, // ResultsOutOfDate
+    {" (out of date)", " (zastaralé)"}, // OutOfDateTitle
+    {"; the previous file is kept as ", "; předchozí soubor je uložen jako "}, // BackupKept
+    {"Saved ", "Uloženo "}, // SavedOnClose
+    {"Report\u2026", "Zpráva\u2026"}, // ReportButton
+    {"Text files (*.txt);;All files (*)", "Textové soubory (*.txt);;Všechny soubory (*)"}, // TextFilesFilter
+    {"Cannot write the file \"%1\".", "Soubor \"%1\" nelze zapsat."}, // CannotWriteFile
+    {" line skipped, at line ", " řádek vynechán, na řádku "}, // LineSkippedAt
+    {" lines skipped, first at line ", " vynechaných řádků, první na řádku "}, // LinesSkippedFirstAt
+    {" comment line", " řádek s poznámkou"}, // CommentLine
+    {" comment lines", " řádků s poznámkou"}, // CommentLines
+    {"Language", "Jazyk"}, // Language
+    {"Ellipses", "Elipsy"}, // Ellipses
+    {"Height bars", "Výškové úsečky"}, // HeightBars
+    {"Relative", "Relativní"}, // RelativeEllipses
+    {"Live precision", "Průběžná přesnost"}, // LivePrecision
+    {"scale: auto", "měřítko: auto"}, // ScaleAuto
+    {"Enlargement of the ellipses (0: automatic)", "Zvětšení elips (0: automaticky)"}, // MagnificationTip
+    {"a: no tol.", "a: bez tol."}, // SemiMajorNoTolerance
+    {"\u03c3Z: no tol.", "\u03c3Z: bez tol."}, // SigmaZNoTolerance
+    {"Tolerance of the semi-major axis (0: none)", "Tolerance velké poloosy (0: žádná)"}, // SemiMajorToleranceTip
+    {"Tolerance of the height standard deviation (0: none)",
+     "Tolerance směrodatné odchylky výšky (0: žádná)"}, // SigmaZToleranceTip
+    {"Beyond tolerance:", "Mimo toleranci:"}, // BeyondTolerance
+    {"uncontrolled", "nekontrolované"}, // Uncontrolled
+    {"weakly controlled", "slabě kontrolované"}, // WeaklyControlled
+    {"controlled", "kontrolované"}, // Controlled
+    {"none", "žádná"}, // NoMdb
+    {"Cannot create a temporary folder in %1", "Nelze vytvořit dočasnou složku v %1"}, // NoTemporaryFolder
+    {"Cannot create the folder %1", "Nelze vytvořit složku %1"}, // CannotCreateFolder
+    {"The engine did not finish within %1 s", "Výpočetní jádro nedokončilo výpočet do %1 s"}, // EngineTooSlow
+    {"The engine ended with exit status %1 without results",
+     "Výpočetní jádro skončilo s návratovým kódem %1 bez výsledků"}, // EngineExitWithoutResults
+    {"The engine stopped abnormally", "Výpočetní jádro bylo neočekávaně ukončeno"}, // EngineStoppedAbnormally
+    {"Bearing/gon", "Směrník/gon"}, // BearingField
+    {"Relative ellipse", "Relativní elipsa"}, // RelativeEllipse
+    {"Along/across", "Podél/napříč"}, // AlongAcross
+    {"Relative precision", "Relativní přesnost"}, // RelativePrecision
+    {"bearing of a", "směrník a"}, // BearingOfSemiMajor
+    {"along", "podél"}, // Along
+    {"across", "napříč"}, // Across
+};
+constexpr int kNewerCount = static_cast<int>(std::size(kNewer));
+static_assert(kFirstNewer + kNewerCount == static_cast<int>(Text::End_),
+              "one English and Czech pair per name after the numbered set");
+
+bool IsCzech(const std::string &code) { return code == "CZ" || code == "CS"; }
+
+const std::string &Newer(bool czech, int index) {
+  static const auto tables = [] {
+    std::array<std::vector<std::string>, 2> t;
+    for (const TextPair &p : kNewer) {
+      t[0].emplace_back(p.English);
+      t[1].emplace_back(p.Czech);
+    }
+    return t;
+  }();
+  return tables[czech ? 1 : 0][static_cast<std::size_t>(index)];
+}
+
+} // namespace
+
+const std::string &TrIn(const std::string &code, Text id) {
+  static const LanguagePack builtIn;
+  static const std::string empty;
+  const int n = static_cast<int>(id);
+  if (n >= 0 && n < LanguagePack::BuiltInCount)
+    return builtIn.Text(n);
+  if (n < kFirstNewer || n >= kFirstNewer + kNewerCount)
+    return empty;
+  return Newer(IsCzech(code), n - kFirstNewer);
+}
+
+const std::string &Tr(Text id) {
+  const int n = static_cast<int>(id);
+  if (n >= 0 && n < LanguagePack::BuiltInCount)
+    return Lang().Text(n);
+  return TrIn(ActiveLanguageCode(), id);
+}
+
+std::string LanguageCodeOf(const LanguagePack &lang) {
+  const std::string &tag = lang.Text(1);
+  const std::string prefix = "[ver ";
+  if (tag.size() > prefix.size() + 1 && tag.compare(0, prefix.size(), prefix) == 0) {
+    const auto end = tag.find(']', prefix.size());
+    if (end != std::string::npos && end > prefix.size())
+      return tag.substr(prefix.size(), end - prefix.size());
+  }
+  return "EN";
+}
+
+std::string ActiveLanguageCode() { return LanguageCodeOf(Lang()); }
