@@ -333,9 +333,9 @@ int BatchRun::CheckOutputFiles() {
 
 int BatchRun::LoadCoordinates() {
   ApplyDesktopSettings(Folders, Opts.Mode, Net.Points);
-  std::string probe;
-  if (!kd::ReadFileBytes(Opts.CoordFile, probe))
-    return Fail("cannot read the coordinate file " + Opts.CoordFile, beBadInput);
+  std::string probe, reason;
+  if (!kd::ReadFileBytes(Opts.CoordFile, probe, reason))
+    return Fail("cannot read the coordinate file " + Opts.CoordFile + ": " + reason, beBadInput);
   PointList &list = Net.Points.List;
   const int pointCount = Opts.Simple ? list.LoadSimple(Opts.CoordFile) : list.LoadFull(Opts.CoordFile);
   if (pointCount < 2) {
@@ -345,22 +345,38 @@ int BatchRun::LoadCoordinates() {
                 beBadInput);
   }
   Out << Lang().Text(13) << pointCount << "\n";
-  if (list.LastLoadSkipped.Unreadable > 0)
-    Warn(Opts.CoordFile + ": " + SkippedLinesText({list.LastLoadSkipped.Unreadable,
-                                                   list.LastLoadSkipped.FirstUnreadable, 0}) +
+  const SkippedLines &skipped = list.LastLoadSkipped;
+  if (skipped.Unreadable > 0)
+    Warn(Opts.CoordFile + ": " + SkippedLinesText({skipped.Unreadable, skipped.FirstUnreadable, 0}) +
          " (not a point)");
+  // A malformed number is named where it stands.
+  if (skipped.FirstNumberFault != kd::NumberFault::None)
+    Warn(Opts.CoordFile + ":" + std::to_string(skipped.FirstNumberFaultLine) + ": " +
+         kd::NumberFaultText(skipped.FirstNumberFault, skipped.FirstNumberFaultLine));
+  if (skipped.FirstDecimalCommaLine > 0 && skipped.FirstNumberFault != kd::NumberFault::DecimalComma)
+    Warn(Opts.CoordFile + ":" + std::to_string(skipped.FirstDecimalCommaLine) + ": " +
+         kd::NumberFaultText(kd::NumberFault::DecimalComma, skipped.FirstDecimalCommaLine));
   return kNextStep;
 }
 
 int BatchRun::LoadMeasurements() {
   MeasurementList &meas = Net.Measurements;
   meas.LoadFromFile(Opts.MeasFile);
-  if (meas.LoadResult == MeasurementList::lfCannotRead)
-    return Fail("cannot read the measurement file " + Opts.MeasFile, beBadInput);
-  if (meas.LoadResult == MeasurementList::lfFormatError)
-    return Fail("the measurement file " + Opts.MeasFile + " has a faulty number on line " +
-                    std::to_string(meas.LoadErrorLine),
+  if (meas.LoadResult == MeasurementList::lfCannotRead) {
+    std::string probe, reason;
+    kd::ReadFileBytes(Opts.MeasFile, probe, reason);
+    return Fail("cannot read the measurement file " + Opts.MeasFile +
+                    (reason.empty() ? std::string() : ": " + reason),
                 beBadInput);
+  }
+  if (meas.LoadResult == MeasurementList::lfFormatError) {
+    const std::string fault = meas.LoadErrorFault == kd::NumberFault::NotANumber
+                                  ? std::string()
+                                  : " (" + kd::NumberFaultText(meas.LoadErrorFault, meas.LoadErrorLine) + ")";
+    return Fail("the measurement file " + Opts.MeasFile + " has a faulty number on line " +
+                    std::to_string(meas.LoadErrorLine) + fault,
+                beBadInput);
+  }
   const int before = meas.Count();
   const bool dropped = Net.CheckConsistency(true, WarningSink());
   const int after = meas.Count();
