@@ -43,6 +43,9 @@ struct BatchOptions {
   bool PlotPercent95 = false;         // 95 % ellipses instead of standard ones
   double PlotMagnification = 0;       // 0: automatic
   bool PlotRelative = false;          // relative ellipses of the measured pairs
+  bool PlotAxesXRight = false;        // X to the right, Y down (default: X up, Y right)
+  std::string ReportTitle;            // project name in the report's title block
+  std::string ReportAuthor;           // author in the report's title block
   std::string CoordFile;
   std::string MeasFile;
 };

@@ -662,6 +662,7 @@ int BatchRun::WritePlots() {
   plot.Level = Opts.PlotPercent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   plot.Magnification = Opts.PlotMagnification;
   plot.ShowRelativeEllipses = Opts.PlotRelative;
+  plot.Axes = Opts.PlotAxesXRight ? PlotAxes::XRightYDown : PlotAxes::XUpYRight;
   plot.ToleranceSemiMajorMm = Opts.ToleranceSemiMajorMm;
   plot.ToleranceSigmaZMm = Opts.ToleranceSigmaZMm;
   for (const std::string &file : Opts.PlotFiles) {
@@ -688,14 +689,16 @@ int BatchRun::WriteReports() {
   ReportOptions ro;
   ro.NetworkName = fs::path(Opts.CoordFile).filename().string();
   ro.Date = BatchReportDate();
+  ro.Title = Opts.ReportTitle;
+  ro.Author = Opts.ReportAuthor;
   ro.Confidence = Opts.Confidence95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   ro.Tolerance.Horizontal = Opts.ToleranceSemiMajorMm;
   ro.Tolerance.Vertical = Opts.ToleranceSigmaZMm;
   for (const auto &d : Opts.Distances)
-    ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind)});
+    ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind), false, 0});
   for (const auto &rel : Opts.Relatives)
-    ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1});
-  const ReportData data = GatherReport(Net, Reader, Grid, rows, ro);
+    ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1, rel.HasBearing, rel.BearingGon});
+  const ReportData data = GatherReport(Net, Reader, rows, ro);
   for (const std::string &w : data.Warnings)
     Err << kBatchProgramName << ": " << w << "\n";
   for (const std::string &file : Opts.ReportFiles) {
