@@ -1,4 +1,5 @@
 #include "cli/batch_options.h"
+#include "cli/batch_exports.h"
 
 #include <cstdlib>
 
@@ -267,6 +268,11 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
       }
       opts.Relatives.push_back(r);
     } else {
+      bool handled = false;
+      if (!ParseExportOption(name, inlineValue, value, args, i, opts, handled, error))
+        return ParseOutcome::Error;
+      if (handled)
+        continue;
       error = "unknown option '" + arg + "'";
       return ParseOutcome::Error;
     }
@@ -342,7 +348,9 @@ std::string BatchUsage(const std::string &programName) {
          "                         points beyond them are marked in plots and reports\n"
          "                         (0: no limit)\n"
          "  --confidence standard|95\n"
-         "                         confidence of the report's ellipses (default standard)\n"
+         "                         confidence of the report's ellipses and of the\n"
+         "                         --points-csv figures (default standard)\n"
+         + ExportUsage() +
          "  --help                 show this text\n"
          "\n"
          "Exit status: 0 success; 1 bad input (the command's checks, or the engine\n"

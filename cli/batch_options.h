@@ -43,6 +43,9 @@ struct BatchOptions {
   bool PlotPercent95 = false;         // 95 % ellipses instead of standard ones
   double PlotMagnification = 0;       // 0: automatic
   bool PlotRelative = false;          // relative ellipses of the measured pairs
+  std::string DxfFile;                // measurement plan as a DXF drawing; "" = no
+  bool DxfAxesXY = false;             // CAD x = X; default CAD x = Y, CAD y = X
+  std::string PointsCsvFile;          // points with their precision as CSV; "" = no
   std::string CoordFile;
   std::string MeasFile;
 };
