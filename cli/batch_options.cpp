@@ -1,4 +1,5 @@
 #include "cli/batch_options.h"
+#include "cli/batch_exports.h"
 
 #include <cstdlib>
 
@@ -285,6 +286,11 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
       }
       opts.Relatives.push_back(r);
     } else {
+      bool handled = false;
+      if (!ParseExportOption(name, inlineValue, value, args, i, opts, handled, error))
+        return ParseOutcome::Error;
+      if (handled)
+        continue;
       error = "unknown option '" + arg + "'";
       return ParseOutcome::Error;
     }
@@ -364,9 +370,11 @@ std::string BatchUsage(const std::string &programName) {
          "                         (0: no limit)\n"
          "  --confidence standard|95\n"
          "                         confidence of every precision figure of the report\n"
+         "                         and of the --points-csv figures\n"
          "                         (default standard: 1 sigma)\n"
          "  --title TEXT           project name in the report's title block\n"
          "  --author TEXT          author in the report's title block\n"
+         + ExportUsage() +
          "  --help                 show this text\n"
          "\n"
          "Exit status: 0 success; 1 bad input (the command's checks, or the engine\n"

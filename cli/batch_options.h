@@ -46,6 +46,9 @@ struct BatchOptions {
   bool PlotAxesXRight = false;        // X to the right, Y down (default: X up, Y right)
   std::string ReportTitle;            // project name in the report's title block
   std::string ReportAuthor;           // author in the report's title block
+  std::string DxfFile;                // measurement plan as a DXF drawing; "" = no
+  bool DxfAxesXY = false;             // CAD x = X; default CAD x = Y, CAD y = X
+  std::string PointsCsvFile;          // points with their precision as CSV; "" = no
   std::string CoordFile;
   std::string MeasFile;
 };

@@ -1,4 +1,5 @@
 #include "cli/batch_run.h"
+#include "cli/batch_exports.h"
 
 #include "core/app_folders.h"
 #include "core/survey_network.h"
@@ -256,6 +257,8 @@ public:
   int PrintRelativePrecisions();
   int WritePlots();
   int WriteReports();
+  int CheckExports();
+  int WriteExportFiles();
   int SaveOutputs();
 
 private:
@@ -713,6 +716,36 @@ int BatchRun::WriteReports() {
   return kNextStep;
 }
 
+// The DXF drawing and the points CSV may replace neither an input, nor
+// another output, nor a file of the run.
+int BatchRun::CheckExports() {
+  std::vector<std::string> outputs = {Opts.TableFile, Opts.CovFile, Files.Input, Files.Protocol,
+                                      Files.Results, Files.ObservationTable};
+  outputs.insert(outputs.end(), Opts.PlotFiles.begin(), Opts.PlotFiles.end());
+  outputs.insert(outputs.end(), Opts.ReportFiles.begin(), Opts.ReportFiles.end());
+  std::string error;
+  if (!CheckExportRequests(Opts, {Opts.CoordFile, Opts.MeasFile}, outputs, error))
+    return Fail(error, beBadInput);
+  return kNextStep;
+}
+
+// The precision of the run as a DXF drawing and as a points table. A
+// missing observation table only leaves the reliability colours out.
+int BatchRun::WriteExportFiles() {
+  if (Opts.DxfFile.empty() && Opts.PointsCsvFile.empty())
+    return kNextStep;
+  std::vector<ObservationRow> rows;
+  std::string tableError;
+  if (!Opts.DxfFile.empty() && !ReadObservationTable(Files.ObservationTable, rows, tableError)) {
+    rows.clear();
+    Err << kBatchProgramName << ": warning: no reliability in the DXF drawing: " << tableError
+        << "\n";
+  }
+  if (!WriteExports(Opts, Net, BuildNetworkPrecision(Reader, rows), Out, Err))
+    OutputFailed = true;
+  return kNextStep;
+}
+
 int BatchRun::SaveOutputs() {
   int code = OutputFailed ? beBadInput : beOk;
   if (!Opts.TableFile.empty() && !Reader.SaveTable(Opts.TableFile)) {
@@ -740,11 +773,11 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   for (const Step step :
        {&BatchRun::CheckOutputFiles, &BatchRun::LoadCoordinates, &BatchRun::LoadMeasurements,
         &BatchRun::CheckDistanceRequests, &BatchRun::CheckRelativeRequests,
-        &BatchRun::PrepareWorkFolder,
+        &BatchRun::PrepareWorkFolder, &BatchRun::CheckExports,
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
         &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
-        &BatchRun::WriteReports, &BatchRun::SaveOutputs}) {
+        &BatchRun::WriteReports, &BatchRun::WriteExportFiles, &BatchRun::SaveOutputs}) {
     if (const int code = (run.*step)(); code != kNextStep)
       return code;
   }
