@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/design_options.h"
+
 // Kind of distance between two points, in the order of the results window's
 // distance list: slope, horizontal, vertical.
 enum class DistanceKind { Slope = 0, Horizontal = 1, Vertical = 2 };
@@ -43,6 +45,7 @@ struct BatchOptions {
   bool PlotPercent95 = false;         // 95 % ellipses instead of standard ones
   double PlotMagnification = 0;       // 0: automatic
   bool PlotRelative = false;          // relative ellipses of the measured pairs
+  DesignOptions Design;               // requirements, next best, optimise, critical
   std::string CoordFile;
   std::string MeasFile;
 };
