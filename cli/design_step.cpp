@@ -1,6 +1,7 @@
 #include "cli/design_step.h"
 
 #include "core/number_text.h"
+#include "core/text_file.h"
 #include "design/plan_model.h"
 #include "design/planner.h"
 
@@ -173,15 +174,11 @@ int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const 
   if (!d.OptimiseFile.empty()) {
     const OptimiseResult res = planner.Optimise(d.PrunePlanned);
     out << "\nOptimised plan:\n";
-    if (res.changes.empty()) out << "  no change: the planned measurements meet every requirement\n";
-    for (const PlanChange &c : res.changes)
-      out << "  " << (c.added ? "added   " : "removed ") << model.units[c.unit].label
-          << (c.added ? ", cost " : ", saves ") << CostText(c.cost) << "\n";
-    out << "  Total cost: " << CostText(res.totalCost) << "\n";
-    out << "Final values:\n";
-    PrintValues(reqs, res.values, &res.binding, out);
     if (!res.reached) {
-      out << "The candidates cannot meet every requirement; no measurement file was written.\n";
+      out << "  The candidates cannot meet every requirement: with " << res.changes.size()
+          << " of them added (cost " << CostText(res.totalCost) << ") the values reached are:\n";
+      PrintValues(reqs, res.values, nullptr, out);
+      out << "No measurement file was written.\n";
       for (size_t r = 0; r < res.values.size(); ++r)
         if (!res.values[r].holds)
           err << kBatchProgramName << ": requirement not met: " << reqs.items[r].text
@@ -189,13 +186,31 @@ int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const 
               << ValueText(reqs.items[r], res.values[r].value) << "\n";
       return kExitRequirementsUnmet;
     }
+    if (res.changes.empty()) out << "  no change: the planned measurements meet every requirement\n";
+    for (const PlanChange &c : res.changes)
+      out << "  " << (c.added ? "added   " : "removed ") << model.units[c.unit].label
+          << (c.added ? ", cost " : ", saves ") << CostText(c.cost) << "\n";
+    out << "  Total cost: " << CostText(res.totalCost) << "\n";
+    out << "Final values:\n";
+    PrintValues(reqs, res.values, &res.binding, out);
+    // The proposed file keeps the measurement file's own lines and notes;
+    // without them at hand it is the list of measurements alone.
+    std::vector<Measurement> removed, added;
     MeasurementList proposed;
-    for (size_t u = 0; u < planner.Units().size(); ++u) {
-      const Unit &unit = planner.Units()[u];
-      if (unit.active) proposed.Items.push_back(model.measurements[unit.measurement]);
+    for (const Unit &unit : planner.Units()) {
+      const Measurement &m = model.measurements[unit.measurement];
+      if (unit.active) proposed.Items.push_back(m);
+      if (unit.planned && !unit.active) removed.push_back(m);
+      if (!unit.planned && unit.active) added.push_back(m);
     }
-    if (proposed.SaveToFile(d.OptimiseFile) == 0 && !proposed.Items.empty())
+    std::string original, text;
+    if (kd::ReadFileBytes(opts.MeasFile, original) &&
+        ProposedMeasurementText(kd::Cp1250ToUtf8(original), removed, added, text)) {
+      if (!kd::WriteFileAtomic(d.OptimiseFile, kd::Utf8ToCp1250(text)))
+        return fail("cannot write the proposed measurement file " + d.OptimiseFile);
+    } else if (proposed.SaveToFile(d.OptimiseFile) == 0) {
       return fail("cannot write the proposed measurement file " + d.OptimiseFile);
+    }
     out << "Every requirement is met. Proposed measurements written: " << d.OptimiseFile << "\n";
     code = 0;
   }

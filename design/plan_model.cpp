@@ -197,10 +197,25 @@ bool BuildPlanModel(const SurveyNetwork &net, const std::string &documentUtf8,
       return false;
     };
     const auto &pts = list.Items;
+    // Parts of the network joined by sights: points of different parts (a
+    // surface network and a tunnel joined only by plumbings or height
+    // transfers) cannot see each other.
+    std::vector<int> part(pts.size());
+    for (size_t i = 0; i < pts.size(); ++i) part[i] = static_cast<int>(i);
+    auto root = [&](int i) {
+      while (part[i] != i) i = part[i] = part[part[i]];
+      return i;
+    };
+    for (const Measurement &m : meas.Items) {
+      if (m.MeasType == mtPr || m.MeasType == mtVd) continue;
+      const int a = index.IndexOf(m.Station), b = index.IndexOf(m.Target);
+      if (a >= 0 && b >= 0) part[root(a)] = root(b);
+    }
     for (size_t i = 0; i < pts.size(); ++i)
       for (size_t j = i + 1; j < pts.size(); ++j) {
         const int ei = engineOf[i], ej = engineOf[j];
         if (ei < 0 || ej < 0 || (pts[i].Fixed && pts[j].Fixed)) continue;
+        if (root(static_cast<int>(i)) != root(static_cast<int>(j))) continue;
         const long double dx = pts[j].X - pts[i].X, dy = pts[j].Y - pts[i].Y, dz = pts[j].Z - pts[i].Z;
         const double len = static_cast<double>(std::sqrt(dx * dx + dy * dy + dz * dz));
         if (!(len > 0) || len > model.maxSight * (1 + 1e-12)) continue;
@@ -310,6 +325,39 @@ bool BuildPlanModel(const SurveyNetwork &net, const std::string &documentUtf8,
     model.measurements.push_back(m);
     model.units.push_back(std::move(u));
   }
+  return true;
+}
+
+bool ProposedMeasurementText(const std::string &originalUtf8, const std::vector<Measurement> &removed,
+                             const std::vector<Measurement> &added, std::string &textUtf8) {
+  std::vector<std::string> lines = kd::SplitLines(originalUtf8);
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  std::vector<char> taken(lines.size(), 0);
+  for (const Measurement &m : removed) {
+    bool found = false;
+    for (size_t i = 0; i < lines.size() && !found; ++i) {
+      if (taken[i]) continue;
+      std::istringstream in(lines[i]);
+      std::string type, a, b, c;
+      if (!(in >> type >> a >> b >> c) || !MeasurementList::IsFileTypeCode(type)) continue;
+      long double s = 0, t = 0, sd = 0;
+      if (MeasurementList::TypeCodeOf(type) != m.MeasType || !TryTextToNum(a, s) || !TryTextToNum(b, t) ||
+          !TryTextToNum(c, sd))
+        continue;
+      if (static_cast<double>(s) != m.Station || static_cast<double>(t) != m.Target ||
+          static_cast<double>(sd) != m.StdDev)
+        continue;
+      taken[i] = 1;
+      lines[i] = "# removed by the optimisation: " + lines[i];
+      found = true;
+    }
+    if (!found) return false;
+  }
+  if (!added.empty()) lines.push_back("# added by the optimisation:");
+  for (const Measurement &m : added) lines.push_back(MeasurementList::FileLine(m));
+  textUtf8 = kd::JoinLinesCrLf(lines);
+  if (!textUtf8.empty() && textUtf8.size() >= 2 && textUtf8.compare(textUtf8.size() - 2, 2, "\r\n") != 0)
+    textUtf8 += "\r\n";
   return true;
 }
 

@@ -9,7 +9,10 @@
 //    (or `maxSight`), each measurement type the plan already uses between
 //    such points, where not yet planned (distances and height differences
 //    once per pair; directions and gyro directions only from stations that
-//    already have a direction set; no sight between two fixed points);
+//    already have a direction set; no sight between two fixed points, nor
+//    between parts of the network that no planned sight joins, such as a
+//    surface network and a tunnel joined only by plumbings and height
+//    transfers);
 //  - one more repetition of every planned measurement: a second,
 //    independent measurement of the same quantity, which gives the mean
 //    the standard deviation σ/√2;
@@ -60,6 +63,13 @@ bool LoadExcludedPairs(const std::string &path, std::vector<std::pair<double, do
 // The engine network with the plan's changes: inactive planned units left
 // out, active candidates added (their values computed from the coordinates).
 kd::adj::Network ChangedNetwork(const kd::adj::Network &base, const std::vector<Unit> &units);
+
+// The text of the proposed measurement file: the original file's lines as
+// they are, each removed measurement's line turned into a comment, and the
+// added measurements appended after a comment line. False when a removed
+// measurement has no line of its own in the original text.
+bool ProposedMeasurementText(const std::string &originalUtf8, const std::vector<Measurement> &removed,
+                             const std::vector<Measurement> &added, std::string &textUtf8);
 
 // "gd 401 -> 402".
 std::string MeasurementLabel(const Measurement &m);

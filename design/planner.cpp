@@ -327,9 +327,12 @@ double Planner::Worst(const std::vector<RequirementValue> &v) const {
 
 double Planner::Score(const std::vector<RequirementValue> &before,
                       const std::vector<RequirementValue> &after, double cost) const {
-  const double vb = Violation(before);
-  const double gain = vb > 0 ? vb - Violation(after) : Worst(after) - Worst(before);
-  return gain / std::max(cost, 1e-12);
+  return (Worst(after) - Worst(before)) / std::max(cost, 1e-12);
+}
+
+double Planner::SecondaryScore(const std::vector<RequirementValue> &before,
+                               const std::vector<RequirementValue> &after, double cost) const {
+  return (Violation(before) - Violation(after)) / std::max(cost, 1e-12);
 }
 
 Effect Planner::TryAdd(int unit) const {
@@ -338,7 +341,9 @@ Effect Planner::TryAdd(int unit) const {
   e.ok = up.ok;
   e.values = ValuesAfter(&up, true);
   e.cost = AddCost(unit);
-  e.score = Score(Values(), e.values, e.cost);
+  const std::vector<RequirementValue> now = Values();
+  e.score = Score(now, e.values, e.cost);
+  e.secondary = SecondaryScore(now, e.values, e.cost);
   return e;
 }
 
@@ -385,10 +390,15 @@ std::vector<RankedCandidate> Planner::Rank(size_t count) const {
     rc.effect.values = ValuesAfter(&up, true);
     rc.effect.cost = AddCost(rc.unit);
     rc.effect.score = Score(now, rc.effect.values, rc.effect.cost);
+    rc.effect.secondary = SecondaryScore(now, rc.effect.values, rc.effect.cost);
     out.push_back(std::move(rc));
   }
+  // By the gain in the worst margin; among equal ones (e.g. none, when the
+  // worst requirement is out of every candidate's reach) by the fall of the
+  // violations.
   std::stable_sort(out.begin(), out.end(), [](const RankedCandidate &a, const RankedCandidate &b) {
-    return a.effect.score > b.effect.score;
+    if (a.effect.score != b.effect.score) return a.effect.score > b.effect.score;
+    return a.effect.secondary > b.effect.secondary;
   });
   if (count > 0 && out.size() > count) out.resize(count);
   return out;
@@ -401,7 +411,8 @@ OptimiseResult Planner::Optimise(bool prunePlanned) {
   std::vector<RequirementValue> now = Values();
   while (!AllHold(now)) {
     const std::vector<RankedCandidate> ranked = Rank(1);
-    if (ranked.empty() || !(ranked[0].effect.score > 1e-9)) break;
+    // Gains below a millionth of the limits change no printed figure.
+    if (ranked.empty() || !(ranked[0].effect.score > 1e-6 || ranked[0].effect.secondary > 1e-6)) break;
     const int u = ranked[0].unit;
     res.changes.push_back({u, AddCost(u), true});
     Add(u);

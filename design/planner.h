@@ -73,7 +73,8 @@ struct Effect {
   bool ok = false;                       // false: the removal leaves the network singular
   std::vector<RequirementValue> values;
   double cost = 0;                       // of adding, or saved by removing
-  double score = 0;                      // gain per cost
+  double score = 0;                      // gain in the worst relative margin per cost
+  double secondary = 0;                  // fall of the summed violations per cost
 };
 
 struct RankedCandidate {
@@ -143,6 +144,8 @@ class Planner {
   void RefreshCaches();
   double Score(const std::vector<RequirementValue> &before, const std::vector<RequirementValue> &after,
                double cost) const;
+  double SecondaryScore(const std::vector<RequirementValue> &before,
+                        const std::vector<RequirementValue> &after, double cost) const;
   double Violation(const std::vector<RequirementValue> &v) const;
   double Worst(const std::vector<RequirementValue> &v) const;
   double UnitRedundancy(int unit, const kd::adj::Matrix &rqr) const;
