@@ -1,5 +1,6 @@
 #include "cli/batch_run.h"
 #include "cli/batch_exports.h"
+#include "cli/design_step.h"
 
 #include "core/app_folders.h"
 #include "core/survey_network.h"
@@ -259,6 +260,8 @@ public:
   int WriteReports();
   int CheckExports();
   int WriteExportFiles();
+  int PrepareDesign();
+  int RunDesign();
   int SaveOutputs();
 
 private:
@@ -297,6 +300,8 @@ private:
   TextGrid Grid;
   int Warnings = 0;
   bool OutputFailed = false; // a --plot or --report file could not be written
+  DesignStepInput Design;
+  int DesignExit = beOk;      // of the design step: 0, or requirements not met
 };
 
 // Outputs must never overwrite the inputs, nor each other.
@@ -744,10 +749,16 @@ int BatchRun::WriteExportFiles() {
   if (!WriteExports(Opts, Net, BuildNetworkPrecision(Reader, rows), Out, Err))
     OutputFailed = true;
   return kNextStep;
+int BatchRun::PrepareDesign() { return PrepareDesignStep(Opts, Design, Err); }
+// The engine document is the one the run evaluated.
+int BatchRun::RunDesign() {
+  if (!Opts.Design.Requested())
+  DesignExit = RunDesignStep(Opts, Design, Net, kd::JoinLinesCrLf(Net.Document), Out, Err);
+  return DesignExit == beBadInput ? beBadInput : kNextStep;
 }
 
 int BatchRun::SaveOutputs() {
-  int code = OutputFailed ? beBadInput : beOk;
+  int code = OutputFailed ? beBadInput : DesignExit;
   if (!Opts.TableFile.empty() && !Reader.SaveTable(Opts.TableFile)) {
     Err << kBatchProgramName << ": cannot write the table file " << Opts.TableFile << "\n";
     code = beBadInput;
@@ -773,11 +784,12 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   for (const Step step :
        {&BatchRun::CheckOutputFiles, &BatchRun::LoadCoordinates, &BatchRun::LoadMeasurements,
         &BatchRun::CheckDistanceRequests, &BatchRun::CheckRelativeRequests,
-        &BatchRun::PrepareWorkFolder, &BatchRun::CheckExports,
+        &BatchRun::PrepareDesign, &BatchRun::PrepareWorkFolder, &BatchRun::CheckExports,
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
         &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
-        &BatchRun::WriteReports, &BatchRun::WriteExportFiles, &BatchRun::SaveOutputs}) {
+        &BatchRun::WriteReports, &BatchRun::WriteExportFiles, &BatchRun::RunDesign,
+        &BatchRun::SaveOutputs}) {
     if (const int code = (run.*step)(); code != kNextStep)
       return code;
   }
