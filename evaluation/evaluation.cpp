@@ -5,6 +5,7 @@
 #include "core/text_file.h"
 #include "settings/language_pack.h"
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -87,7 +88,14 @@ EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback 
   return c;
 }
 
+void RemoveRunTemporaries(const EngineRunFiles &files) {
+  for (const std::string *p : {&files.Input, &files.Protocol, &files.ObservationTable, &files.Results})
+    if (!p->empty())
+      kd::RemoveAtomicTemporaries(*p);
+}
+
 bool DeleteOutputs(const EngineRunFiles &files) {
+  RemoveRunTemporaries(files);
   bool ok = true;
   for (const std::string *p : {&files.Protocol, &files.ObservationTable, &files.Results}) {
     if (unlink(p->c_str()) != 0 && errno != ENOENT)
@@ -144,6 +152,13 @@ std::string ProtocolFailureReason(const std::string &protocolText) {
     }
   }
   return "";
+}
+
+bool ProtocolReportsSingularNetwork(const std::string &protocolText) {
+  std::string reason = ProtocolFailureReason(protocolText);
+  for (char &c : reason)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return reason.find("singular") != std::string::npos;
 }
 
 // ---- EnginePoll
@@ -258,6 +273,19 @@ void ChildProcess::Kill() {
   ExitStatus = -1;
 }
 
+void ChildProcess::Stop(int graceMs) {
+  if (!Running())
+    return;
+  kill(ProcessId, SIGTERM);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+  while (std::chrono::steady_clock::now() < until) {
+    if (!Running())
+      return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Kill();
+}
+
 // ---- RunEngineAndWait
 
 RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &files,
@@ -295,7 +323,7 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
   auto nextTick = started + interval;
   for (;;) {
     if (stop && stop()) {
-      child.Kill();
+      child.Stop(ChildProcess::StopGraceMs);
       out.Interrupted = true;
       out.Error = "interrupted";
       poll.Fail();
@@ -316,7 +344,7 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
       return out;
     }
     if (timeoutMs > 0 && Clock::now() - started >= std::chrono::milliseconds(timeoutMs)) {
-      child.Kill();
+      child.Stop(ChildProcess::StopGraceMs);
       out.TimedOut = true;
       out.Error = "the engine did not finish within the time limit";
       poll.Fail();

@@ -45,6 +45,9 @@ std::string AlongAcrossText(const RelativeFigures &figures);
 // by the ellipse text and, with a bearing, "; " and the along/across text.
 std::string RelativePrecisionLine(double from, double to, const RelativeFigures &figures);
 
-// Reads a bearing typed in gons (decimal point or comma). False for an empty
-// or non-numeric text and for a value that is not finite.
+// Largest magnitude of a typed bearing, gon (ten full turns).
+inline constexpr long double kMaxBearingGon = 4000;
+// Reads a bearing typed in gons (decimal point or comma) and reduces it to
+// [0, 400). False for an empty or non-numeric text and for a value that is
+// not finite or beyond +-kMaxBearingGon.
 bool ParseBearingGon(const std::string &text, long double &bearingGon);
