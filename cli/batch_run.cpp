@@ -618,6 +618,7 @@ int BatchRun::ReadEngineResults() {
   Out << "\n";
   for (const auto &line : FormatAlignedTable(Grid))
     Out << line << "\n";
+  Out << std::flush; // the answer is there before plots and reports are drawn
   return kNextStep;
 }
 

@@ -76,7 +76,7 @@ TEST(BatchInputs, MalformedNumbersAreNamedAndNeverMoveAPoint) {
     WriteText(coords, SampleWithLine(c.Line, c.Text));
     const RunResult r = RunProgram(cmd.Batch, {coords, kMeas});
     EXPECT_TRUE(Contains(r.Err, coords + ":" + std::to_string(c.Line) + ": " + c.Fault)) << r.Err;
-    EXPECT_TRUE(Contains(r.Out, "Coordinates loaded: 11")) << r.Out;
+    EXPECT_TRUE(Contains(r.Out, "Number of loaded points: 11")) << r.Out;
     // The point is left out, never read at other coordinates.
     const std::string number = c.Line == 2 ? "102" : "404";
     EXPECT_FALSE(Contains(r.Out, "\n" + number + "  ")) << r.Out;
@@ -147,7 +147,7 @@ TEST(BatchInputs, AnyTwoOutputsNamingTheSameFileAreRefusedBeforeTheRun) {
     const RunResult r = RunProgram(cmd.Batch, args);
     EXPECT_EQ(r.Code, 1) << r.Err;
     EXPECT_TRUE(Contains(r.Err, c.Message)) << r.Err;
-    EXPECT_FALSE(Contains(r.Out, "Coordinates loaded")) << "refused before the run";
+    EXPECT_FALSE(Contains(r.Out, "Number of loaded points")) << "refused before the run";
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()), 2)
       << "nothing written beside the folder and the link";
@@ -182,7 +182,7 @@ TEST(BatchInputs, ASignalWhilePlotsAndReportsAreWrittenLeavesNoFile) {
     // keeps it busy long enough.
     const RunResult r = RunProgram(
         cmd.Batch,
-        {"--plot-size", "7000", "7000", "--plot", out / "p.png", "--report", out / "r.pdf", kCoords, kMeas},
+        {"--plot-size", "5000", "5000", "--plot", out / "p.png", "--report", out / "r.pdf", kCoords, kMeas},
         {"TMPDIR=" + tmp.Path()}, {}, std::chrono::seconds(120),
         [](const std::string &sofar) { return Contains(sofar, "P.No."); }, sig);
     EXPECT_EQ(r.Code, 130) << r.Err;
