@@ -1,4 +1,6 @@
 #include "cli/batch_run.h"
+#include "cli/batch_exports.h"
+#include "cli/design_step.h"
 
 #include "core/app_folders.h"
 #include "core/survey_network.h"
@@ -273,6 +275,10 @@ public:
   int PrintRelativePrecisions();
   int WritePlots();
   int WriteReports();
+  int CheckExports();
+  int WriteExportFiles();
+  int PrepareDesign();
+  int RunDesign();
   int SaveOutputs();
   int Interrupt() { return Fail("interrupted", beInterrupted); }
 
@@ -313,6 +319,8 @@ private:
   TextGrid Grid;
   int Warnings = 0;
   bool OutputFailed = false; // a --plot or --report file could not be written
+  DesignStepInput Design;
+  int DesignExit = beOk;      // of the design step: 0, or requirements not met
 };
 
 // Outputs must never overwrite the inputs, nor each other, whatever the
@@ -678,6 +686,7 @@ int BatchRun::WritePlots() {
   plot.Level = Opts.PlotPercent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   plot.Magnification = Opts.PlotMagnification;
   plot.ShowRelativeEllipses = Opts.PlotRelative;
+  plot.Axes = Opts.PlotAxesXRight ? PlotAxes::XRightYDown : PlotAxes::XUpYRight;
   plot.ToleranceSemiMajorMm = Opts.ToleranceSemiMajorMm;
   plot.ToleranceSigmaZMm = Opts.ToleranceSigmaZMm;
   for (const std::string &file : Opts.PlotFiles) {
@@ -708,14 +717,16 @@ int BatchRun::WriteReports() {
   ReportOptions ro;
   ro.NetworkName = fs::path(Opts.CoordFile).filename().string();
   ro.Date = BatchReportDate();
+  ro.Title = Opts.ReportTitle;
+  ro.Author = Opts.ReportAuthor;
   ro.Confidence = Opts.Confidence95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   ro.Tolerance.Horizontal = Opts.ToleranceSemiMajorMm;
   ro.Tolerance.Vertical = Opts.ToleranceSigmaZMm;
   for (const auto &d : Opts.Distances)
-    ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind)});
+    ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind), false, 0});
   for (const auto &rel : Opts.Relatives)
-    ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1});
-  const ReportData data = GatherReport(Net, Reader, Grid, rows, ro);
+    ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1, rel.HasBearing, rel.BearingGon});
+  const ReportData data = GatherReport(Net, Reader, rows, ro);
   for (const std::string &w : data.Warnings)
     Err << kBatchProgramName << ": " << w << "\n";
   for (const std::string &file : Opts.ReportFiles) {
@@ -734,8 +745,48 @@ int BatchRun::WriteReports() {
   return kNextStep;
 }
 
+// The DXF drawing and the points CSV may replace neither an input, nor
+// another output, nor a file of the run.
+int BatchRun::CheckExports() {
+  std::vector<std::string> outputs = {Opts.TableFile, Opts.CovFile, Files.Input, Files.Protocol,
+                                      Files.Results, Files.ObservationTable};
+  outputs.insert(outputs.end(), Opts.PlotFiles.begin(), Opts.PlotFiles.end());
+  outputs.insert(outputs.end(), Opts.ReportFiles.begin(), Opts.ReportFiles.end());
+  std::string error;
+  if (!CheckExportRequests(Opts, {Opts.CoordFile, Opts.MeasFile}, outputs, error))
+    return Fail(error, beBadInput);
+  return kNextStep;
+}
+
+// The precision of the run as a DXF drawing and as a points table. A
+// missing observation table only leaves the reliability colours out.
+int BatchRun::WriteExportFiles() {
+  if (Opts.DxfFile.empty() && Opts.PointsCsvFile.empty())
+    return kNextStep;
+  std::vector<ObservationRow> rows;
+  std::string tableError;
+  if (!Opts.DxfFile.empty() && !ReadObservationTable(Files.ObservationTable, rows, tableError)) {
+    rows.clear();
+    Err << kBatchProgramName << ": warning: no reliability in the DXF drawing: " << tableError
+        << "\n";
+  }
+  if (!WriteExports(Opts, Net, BuildNetworkPrecision(Reader, rows), Out, Err))
+    OutputFailed = true;
+  return kNextStep;
+}
+
+int BatchRun::PrepareDesign() { return PrepareDesignStep(Opts, Design, Err); }
+
+// The engine document is the one the run evaluated.
+int BatchRun::RunDesign() {
+  if (!Opts.Design.Requested())
+    return kNextStep;
+  DesignExit = RunDesignStep(Opts, Design, Net, kd::JoinLinesCrLf(Net.Document), Out, Err);
+  return DesignExit == beBadInput ? beBadInput : kNextStep;
+}
+
 int BatchRun::SaveOutputs() {
-  int code = OutputFailed ? beBadInput : beOk;
+  int code = OutputFailed ? beBadInput : DesignExit;
   if (!Opts.TableFile.empty() && !Reader.SaveTable(Opts.TableFile)) {
     Err << kBatchProgramName << ": cannot write the table file " << Opts.TableFile << "\n";
     code = beBadInput;
@@ -761,11 +812,12 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   for (const Step step :
        {&BatchRun::CheckOutputFiles, &BatchRun::LoadCoordinates, &BatchRun::LoadMeasurements,
         &BatchRun::CheckDistanceRequests, &BatchRun::CheckRelativeRequests,
-        &BatchRun::PrepareWorkFolder,
+        &BatchRun::PrepareDesign, &BatchRun::PrepareWorkFolder, &BatchRun::CheckExports,
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
         &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
-        &BatchRun::WriteReports, &BatchRun::SaveOutputs}) {
+        &BatchRun::WriteReports, &BatchRun::WriteExportFiles, &BatchRun::RunDesign,
+        &BatchRun::SaveOutputs}) {
     // An interrupt ends the run at any stage; a writer it stopped has left
     // no file.
     if (interrupted && *interrupted)

@@ -547,7 +547,7 @@ void MainWindow::WriteReportFile() {
   options.Confidence = shown.Percent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   options.Tolerance.Horizontal = shown.ToleranceSemiMajorMm;
   options.Tolerance.Vertical = shown.ToleranceSigmaZMm;
-  const ReportData data = GatherReport(*TheNetwork, reader, grid, rows, options);
+  const ReportData data = GatherReport(*TheNetwork, reader, rows, options);
   if (!WriteReport(data, path, error)) {
     Platform().Message(this, Txt(53) + ": " + QString::fromStdString(error));
     return;
