@@ -169,12 +169,13 @@ int Run(const Options &opt, std::ostream &err) {
   // Outputs of an earlier run must never pair with this protocol.
   RemoveOutputs(opt, {"xml", "obs.csv"}, err);
 
-  std::string bytes, reason;
-  if (!ReadFileBytes(opt.input, bytes, reason)) {
-    return FailWith(opt, ErrorProtocolLines(opt.info, "the input file cannot be read: " + reason, 0),
+  std::string bytes, readError;
+  if (!ReadFileBytes(opt.input, bytes, readError)) {
+    return FailWith(opt, ErrorProtocolLines(opt.info, "the input file cannot be read: " + readError, 0),
                     kExitInput, err);
   }
-  const std::string text = opt.cp1250 ? Cp1250ToUtf8(bytes) : bytes;
+  // After a byte-order mark the document is UTF-8, whatever the option says.
+  const std::string text = opt.cp1250 ? DecodeFileText(bytes) : std::string(WithoutUtf8Bom(bytes));
   Network net;
   try {
     net = ReadNetwork(text);

@@ -24,6 +24,32 @@ bool SplitInlineValue(const std::string &arg, std::string &name, std::string &va
   return true;
 }
 
+// True for an argument written as a number, also one that is no usable
+// value ("nan", "inf", "1e400"): such an argument after --relative's points
+// is meant as the bearing, never as a file name.
+bool WrittenAsNumber(const std::string &text) {
+  long double v = 0;
+  if (TryTextToNum(text, v))
+    return true;
+  if (text.empty())
+    return false;
+  char *end = nullptr;
+  (void)std::strtold(text.c_str(), &end);
+  return end != text.c_str() && *end == '\0';
+}
+
+// The file name ends in "." and `ext` (lower case), in any case.
+bool HasExtension(const std::string &file, const std::string &ext) {
+  const auto dot = file.find_last_of('.');
+  const auto slash = file.find_last_of('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return false;
+  std::string own = file.substr(dot + 1);
+  for (char &c : own)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return own == ext;
+}
+
 bool ParsePointNumber(const std::string &text, double &number) {
   long double v = 0;
   if (text.empty() || !TryTextToNum(text, v) || !std::isfinite(v))
@@ -32,7 +58,36 @@ bool ParsePointNumber(const std::string &text, double &number) {
   return true;
 }
 
+// The registry of options that write files: the option and the files it
+// names in the options.
+struct OutputOption {
+  const char *Option;
+  std::vector<std::string> (*Files)(const BatchOptions &opts);
+};
+
+std::vector<std::string> OneFile(const std::string &file) {
+  return file.empty() ? std::vector<std::string>{} : std::vector<std::string>{file};
+}
+
+const OutputOption kOutputOptions[] = {
+    {"--table", [](const BatchOptions &o) { return OneFile(o.TableFile); }},
+    {"--cov", [](const BatchOptions &o) { return OneFile(o.CovFile); }},
+    {"--plot", [](const BatchOptions &o) { return o.PlotFiles; }},
+    {"--report", [](const BatchOptions &o) { return o.ReportFiles; }},
+    {"--dxf", [](const BatchOptions &o) { return OneFile(o.DxfFile); }},
+    {"--points-csv", [](const BatchOptions &o) { return OneFile(o.PointsCsvFile); }},
+    {"--optimise", [](const BatchOptions &o) { return OneFile(o.Design.OptimiseFile); }},
+};
+
 } // namespace
+
+std::vector<OutputFile> OutputFilesOf(const BatchOptions &opts) {
+  std::vector<OutputFile> files;
+  for (const OutputOption &option : kOutputOptions)
+    for (const std::string &file : option.Files(opts))
+      files.push_back({option.Option, file});
+  return files;
+}
 
 ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOptions &opts,
                                 std::string &error) {
@@ -114,6 +169,11 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
         error = "option --timeout takes a positive number of seconds, not '" + v + "'";
         return ParseOutcome::Error;
       }
+      // The limit is kept in milliseconds: a shorter one would mean none.
+      if (seconds < kMinTimeoutSeconds) {
+        error = "option --timeout takes at least 0.001 seconds, not '" + v + "'";
+        return ParseOutcome::Error;
+      }
       opts.TimeoutSeconds = seconds;
     } else if (name == "--strict" && !inlineValue) {
       opts.Strict = true;
@@ -121,14 +181,7 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
       std::string file;
       if (!takeValue(file))
         return ParseOutcome::Error;
-      const auto dot = file.find_last_of('.');
-      const auto slash = file.find_last_of('/');
-      std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
-                            ? std::string()
-                            : file.substr(dot + 1);
-      for (char &c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (ext != "png" && ext != "svg" && ext != "pdf") {
+      if (!HasExtension(file, "png") && !HasExtension(file, "svg") && !HasExtension(file, "pdf")) {
         error = "--plot: cannot tell the format of '" + file +
                 "' (the name must end in .png, .svg or .pdf)";
         return ParseOutcome::Error;
@@ -243,6 +296,10 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
         error = "--distance: '" + r.ToText + "' is not a point number";
         return ParseOutcome::Error;
       }
+      if (r.From == r.To) {
+        error = "--distance: FROM and TO are the same point " + r.FromText;
+        return ParseOutcome::Error;
+      }
       if (r.KindText == "slope")
         r.Kind = DistanceKind::Slope;
       else if (r.KindText == "horizontal")
@@ -279,7 +336,12 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
       // The bearing is optional: the next argument is taken as one when it
       // is a number (file names after "--" never are).
       long double bearing = 0;
-      if (i + 1 < args.size() && ParseBearingGon(args[i + 1], bearing)) {
+      if (i + 1 < args.size() && WrittenAsNumber(args[i + 1])) {
+        if (!ParseBearingGon(args[i + 1], bearing)) {
+          error = "--relative: bad bearing '" + args[i + 1] +
+                  "': a bearing is a finite number of gons from -4000 to 4000";
+          return ParseOutcome::Error;
+        }
         r.HasBearing = true;
         r.BearingGon = bearing;
         r.BearingText = args[++i];
@@ -297,6 +359,18 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
       error = "unknown option '" + arg + "'";
       return ParseOutcome::Error;
     }
+  }
+
+  // A raster drawing is held in memory whole: bound its size.
+  const long long pixels = static_cast<long long>(opts.PlotWidth) * opts.PlotHeight;
+  for (const std::string &file : opts.PlotFiles) {
+    if (!HasExtension(file, "png") || pixels <= kMaxRasterPlotPixels)
+      continue;
+    error = "--plot-size " + std::to_string(opts.PlotWidth) + " " + std::to_string(opts.PlotHeight) +
+            " is too large for the PNG plot " + file + ": at most " +
+            std::to_string(kMaxRasterPlotPixels) + " pixels (e.g. 7071 x 7071 or 8000 x 6250); " +
+            "SVG and PDF plots may be larger";
+    return ParseOutcome::Error;
   }
 
   if (positional.size() < 2) {
@@ -345,7 +419,7 @@ std::string BatchUsage(const std::string &programName) {
          "                         print the distance between two adjusted points and\n"
          "                         its standard deviation (may be repeated)\n"
          "  --timeout SECONDS      stop the engine when it works longer than that\n"
-         "                         (default: wait as long as it works)\n"
+         "                         (at least 0.001; default: wait as long as it works)\n"
          "  --strict               treat every warning about the input as an error\n"
          "  --relative FROM TO [BEARING_GON]\n"
          "                         print the relative error ellipse of two points (semi-\n"

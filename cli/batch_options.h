@@ -56,7 +56,26 @@ struct BatchOptions {
   std::string MeasFile;
 };
 
+// A file that an option of the command writes, as typed.
+struct OutputFile {
+  std::string Option; // "--plot"
+  std::string Path;
+};
+
+// Every file the options ask the command to write, in the order of the
+// registry of output options (batch_options.cpp): an option that writes a
+// file registers there, and every check of output names (no output over an
+// input, over another output or over the run's own files) covers it.
+std::vector<OutputFile> OutputFilesOf(const BatchOptions &opts);
+
 enum class ParseOutcome { Run, Help, Error };
+
+// Largest raster plot (PNG), pixels: its image alone takes 4 bytes a pixel
+// (200 MB). Vector plots (SVG, PDF) have no such bound.
+inline constexpr long long kMaxRasterPlotPixels = 50'000'000;
+
+// Shortest --timeout: the engine's wait counts whole milliseconds.
+inline constexpr double kMinTimeoutSeconds = 0.001;
 
 // Reads the arguments after the program name. On Error, `error` says what is
 // wrong in one line.

@@ -79,11 +79,28 @@ size_t Utf8Length(const std::string &s) {
   return n;
 }
 
+// The file a name stands for, whether or not it exists yet: absolute, with
+// ".", ".." and symbolic links resolved, also a link whose target is yet to
+// be written.
+fs::path ResolvedPath(const std::string &name, std::error_code &ec) {
+  fs::path p = fs::weakly_canonical(fs::absolute(name, ec), ec);
+  for (int hops = 0; hops < 40 && !ec; ++hops) {
+    std::error_code linkEc;
+    if (!fs::is_symlink(fs::symlink_status(p, linkEc)))
+      break;
+    const fs::path target = fs::read_symlink(p, linkEc);
+    if (linkEc)
+      break;
+    p = fs::weakly_canonical(target.is_absolute() ? target : p.parent_path() / target, ec);
+  }
+  return p;
+}
+
 // The same file, whether or not it exists yet.
 bool SamePath(const std::string &a, const std::string &b) {
   std::error_code ec1, ec2;
-  const fs::path pa = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
-  const fs::path pb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
+  const fs::path pa = ResolvedPath(a, ec1);
+  const fs::path pb = ResolvedPath(b, ec2);
   if (ec1 || ec2)
     return a == b;
   return pa == pb;
@@ -299,8 +316,10 @@ public:
   int PrepareDesign();
   int RunDesign();
   int SaveOutputs();
+  int Interrupt() { return Fail("interrupted", beInterrupted); }
 
 private:
+  bool InterruptedNow() const { return Interrupted && *Interrupted; }
   int Fail(const std::string &message, int code) {
     Err << kBatchProgramName << ": " << message << "\n";
     return code;
@@ -340,37 +359,27 @@ private:
   int DesignExit = beOk;      // of the design step: 0, or requirements not met
 };
 
-// Outputs must never overwrite the inputs, nor each other.
+// Outputs must never overwrite the inputs, nor each other, whatever the
+// spelling of their names (relative, "./", "..", symbolic links).
 int BatchRun::CheckOutputFiles() {
-  std::vector<const std::string *> outputs = {&Opts.TableFile, &Opts.CovFile};
-  for (const std::string &plot : Opts.PlotFiles)
-    outputs.push_back(&plot);
-  for (const std::string *o : outputs) {
-    if (o->empty())
-      continue;
-    if (SamePath(*o, Opts.CoordFile) || SamePath(*o, Opts.MeasFile))
-      return Fail("the output file " + *o + " is one of the input files", beBadInput);
-    if (!OutputFolderExists(*o))
-      return Fail("the folder of the output file " + *o + " does not exist", beBadInput);
+  const std::vector<OutputFile> outputs = OutputFilesOf(Opts);
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const OutputFile &o = outputs[i];
+    if (SamePath(o.Path, Opts.CoordFile) || SamePath(o.Path, Opts.MeasFile))
+      return Fail("the output file " + o.Path + " is one of the input files", beBadInput);
+    if (!OutputFolderExists(o.Path))
+      return Fail("the folder of the output file " + o.Path + " does not exist", beBadInput);
+    for (std::size_t j = 0; j < i; ++j)
+      if (SamePath(o.Path, outputs[j].Path))
+        return Fail(outputs[j].Option + " " + outputs[j].Path + " and " + o.Option + " " + o.Path +
+                        " name the same file",
+                    beBadInput);
   }
-  if (!Opts.TableFile.empty() && !Opts.CovFile.empty() && SamePath(Opts.TableFile, Opts.CovFile))
-    return Fail("--table and --cov name the same file", beBadInput);
-  for (std::size_t i = 0; i < Opts.ReportFiles.size(); ++i) {
-    const std::string &r = Opts.ReportFiles[i];
+  for (const std::string &r : Opts.ReportFiles) {
     ReportFormat format;
     std::string formatError;
     if (!ReportFormatOf(r, format, formatError))
       return Fail(formatError, beBadInput);
-    if (SamePath(r, Opts.CoordFile) || SamePath(r, Opts.MeasFile))
-      return Fail("the output file " + r + " is one of the input files", beBadInput);
-    if (!OutputFolderExists(r))
-      return Fail("the folder of the output file " + r + " does not exist", beBadInput);
-    for (const std::string *o : {&Opts.TableFile, &Opts.CovFile})
-      if (!o->empty() && SamePath(r, *o))
-        return Fail("--report " + r + " names the same file as --table or --cov", beBadInput);
-    for (std::size_t j = 0; j < i; ++j)
-      if (SamePath(r, Opts.ReportFiles[j]))
-        return Fail("--report " + r + " is given twice", beBadInput);
   }
   return kNextStep;
 }
@@ -493,10 +502,9 @@ int BatchRun::PrepareWorkFolder() {
       if (SamePath(*f, *in))
         return Fail("the input file " + *in + " lies where the run writes " + *f, beBadInput);
     // The run writes and removes its own files: no output may be one of them.
-    if (!Opts.TableFile.empty() && SamePath(*f, Opts.TableFile))
-      return Fail("--table " + Opts.TableFile + " is a file of the run itself (" + *f + ")", beBadInput);
-    if (!Opts.CovFile.empty() && SamePath(*f, Opts.CovFile))
-      return Fail("--cov " + Opts.CovFile + " is a file of the run itself (" + *f + ")", beBadInput);
+    for (const OutputFile &o : OutputFilesOf(Opts))
+      if (SamePath(*f, o.Path))
+        return Fail(o.Option + " " + o.Path + " is a file of the run itself (" + *f + ")", beBadInput);
   }
   return kNextStep;
 }
@@ -612,7 +620,14 @@ void BatchRun::ReportEngineFailure(const RunOutcome &run) {
   Err << kBatchProgramName << ": " << RunFailureText(run, Folders.EnginePath(), Files) << "\n";
   std::string bytes;
   const bool haveProtocol = kd::ReadFileBytes(Files.Protocol, bytes);
-  const std::string reason = haveProtocol ? ProtocolFailureReason(kd::Cp1250ToUtf8(bytes)) : "";
+  const std::string protocolText = haveProtocol ? kd::Cp1250ToUtf8(bytes) : std::string();
+  const std::string reason = haveProtocol ? ProtocolFailureReason(protocolText) : "";
+  // Points meant as fixed but marked with an upper-case F are the likely
+  // cause of a singular network.
+  const PointList &points = Net.Points.List;
+  if (haveProtocol && ProtocolReportsSingularNetwork(protocolText) && points.LastLoadUpperCaseMarks > 0)
+    Err << kBatchProgramName << ": " << Opts.CoordFile << ":" << points.FirstUpperCaseMarkLine << ": "
+        << UpperCaseMarkHint(points.LastLoadUpperCaseMarks) << "\n";
   if (run.ExitCode == kEngineExitSystem)
     Err << kBatchProgramName << ": the engine could not write its outputs"
         << (reason.empty() ? std::string(" (its message above names the file)") : ": " + reason)
@@ -648,6 +663,7 @@ int BatchRun::ReadEngineResults() {
   Out << "\n";
   for (const auto &line : FormatAlignedTable(Grid))
     Out << line << "\n";
+  Out << std::flush; // the answer is there before plots and reports are drawn
   return kNextStep;
 }
 
@@ -711,8 +727,12 @@ int BatchRun::WritePlots() {
   plot.ToleranceSemiMajorMm = Opts.ToleranceSemiMajorMm;
   plot.ToleranceSigmaZMm = Opts.ToleranceSigmaZMm;
   for (const std::string &file : Opts.PlotFiles) {
+    if (InterruptedNow())
+      return kNextStep;
     std::string plotError;
     if (!WritePlot(file, Opts.PlotWidth, Opts.PlotHeight, Net, &precision, plot, plotError)) {
+      if (InterruptedNow())
+        return kNextStep; // nothing written; the run ends as interrupted
       Err << kBatchProgramName << ": " << plotError << "\n";
       OutputFailed = true;
     }
@@ -747,8 +767,12 @@ int BatchRun::WriteReports() {
   for (const std::string &w : data.Warnings)
     Err << kBatchProgramName << ": " << w << "\n";
   for (const std::string &file : Opts.ReportFiles) {
+    if (InterruptedNow())
+      return kNextStep;
     std::string reportError;
     if (!WriteReport(data, file, reportError)) {
+      if (InterruptedNow())
+        return kNextStep; // nothing written; the run ends as interrupted
       Err << kBatchProgramName << ": " << reportError << "\n";
       OutputFailed = true;
     } else {
@@ -831,7 +855,14 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
         &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
         &BatchRun::WriteReports, &BatchRun::WriteExportFiles, &BatchRun::RunDesign,
         &BatchRun::SaveOutputs}) {
-    if (const int code = (run.*step)(); code != kNextStep)
+    // An interrupt ends the run at any stage; a writer it stopped has left
+    // no file.
+    if (interrupted && *interrupted)
+      return run.Interrupt();
+    const int code = (run.*step)();
+    if (interrupted && *interrupted)
+      return code == beInterrupted ? code : run.Interrupt();
+    if (code != kNextStep)
       return code;
   }
   return beOk;

@@ -42,10 +42,11 @@ NumberFault ReadFileNumber(std::string_view text, long double &value) {
     return NumberFault::DecimalComma;
   if (exponent)
     return NumberFault::Exponent;
-  if (points > 1)
-    return NumberFault::SecondPoint;
+  // "458.9-0.001" is two numbers run together rather than one with two points.
   if (innerSign)
     return NumberFault::InnerSign;
+  if (points > 1)
+    return NumberFault::SecondPoint;
   long double v = 0;
   if (!TryTextToNum(text, v) || !std::isfinite(v))
     return NumberFault::OutOfRange;

@@ -210,9 +210,9 @@ std::string MeasurementList::FileLine(const Measurement &m) {
 
 int MeasurementList::SaveToFile(const std::string &fileName) {
   LastBackup.clear();
-  // Lines the loader skipped exist only in the file: keep it before it is
-  // replaced by the measurements alone.
-  const bool keepBackup = fileName == LoadedFileName && LastLoadSkipped.Any();
+  // What the user wrote beside the measurements exists only in the file:
+  // keep it before it is replaced by the measurements alone.
+  const bool keepBackup = fileName == LoadedFileName && LastLoadSkipped.SaveDropsUserText();
   std::string backup;
   if (keepBackup && !KeepBackupOf(fileName, backup))
     return 0;
@@ -229,6 +229,7 @@ int MeasurementList::SaveToFile(const std::string &fileName) {
     LastBackup = backup;
     LastLoadSkipped.Clear();
   }
+  LastSavedFile = fileName;
   MarkSaved();
   return Count();
 }
@@ -347,6 +348,9 @@ int MeasurementList::LoadFromFile(const std::string &fileName) {
         return 0;
       }
     }
+    // A note after the numbers ("plumb wire 1") is no part of the list.
+    if (reader.RestOfLine().find_first_not_of(" \t") != std::string_view::npos)
+      ++LastLoadSkipped.NoteLines;
     reader.SkipLine();
     const double station = static_cast<double>(values[0]);
     const double target = static_cast<double>(values[1]);

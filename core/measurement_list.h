@@ -130,9 +130,13 @@ public:
   };
   std::vector<NonPositiveStdDev> LastLoadNonPositive;
   std::string LoadedFileName; // the file the last load read
-  // After a SaveToFile over the loaded file from which lines were skipped:
-  // the name of the copy of the previous file (fileName + ".bak"); else "".
+  // After a SaveToFile over the loaded file that would drop user text of it
+  // (skipped or comment lines, notes after a measurement's numbers): the
+  // name of the copy of the previous file (fileName + ".bak"); else "".
   std::string LastBackup;
+  // The file of the last successful save (for the user's message; cleared
+  // by whoever reports it).
+  std::string LastSavedFile;
 
   // The line SaveToFile writes for one measurement (no line end).
   static std::string FileLine(const Measurement &m);

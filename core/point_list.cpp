@@ -127,6 +127,13 @@ std::string SkippedLinesText(const SkippedLines &skipped) {
   return text;
 }
 
+std::string UpperCaseMarkHint(int count) {
+  if (count <= 0)
+    return std::string();
+  return std::to_string(count) + (count == 1 ? " line carries" : " lines carry") +
+         " 'F'; fixed points are marked with a lower-case f";
+}
+
 std::string NumberFaultsText(const SkippedLines &skipped) {
   std::string text = kd::NumberFaultText(skipped.FirstNumberFault, skipped.FirstNumberFaultLine);
   if (skipped.FirstDecimalCommaLine > 0 && skipped.FirstNumberFault != kd::NumberFault::DecimalComma)
@@ -135,6 +142,35 @@ std::string NumberFaultsText(const SkippedLines &skipped) {
 }
 
 namespace {
+
+// True when a point line holds text that its saved form would not: anything
+// but its `usedValues` numbers, separators and (full format) one mark.
+bool HoldsNotes(std::string_view line, int usedValues, bool full) {
+  int numbers = 0;
+  bool mark = false;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const std::size_t start = line.find_first_not_of(" \t,;", i);
+    if (start == std::string_view::npos)
+      break;
+    std::size_t end = line.find_first_of(" \t,;", start);
+    if (end == std::string_view::npos)
+      end = line.size();
+    const std::string_view token = line.substr(start, end - start);
+    i = end;
+    long double v = 0;
+    if (numbers < usedValues && kd::ReadFileNumber(token, v) == kd::NumberFault::None) {
+      ++numbers;
+      continue;
+    }
+    if (full && !mark && (token == "f" || token == "a")) {
+      mark = true;
+      continue;
+    }
+    return true;
+  }
+  return false;
+}
 
 // True for a line of blanks only.
 bool IsBlankLine(std::string_view line) {
@@ -147,6 +183,8 @@ int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
   std::string bytes;
   list.LastLoadError = !kd::ReadFileBytes(fileName, bytes);
   list.LastLoadSkipped.Clear();
+  list.LastLoadUpperCaseMarks = 0;
+  list.FirstUpperCaseMarkLine = 0;
   if (list.LastLoadError) {
     list.Items.clear();
     list.FillCount = 0;
@@ -193,7 +231,12 @@ int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
       p.Sc = static_cast<double>(parser.Values[4]);
       p.Svp = static_cast<double>(parser.Values[5]);
       p.Fixed = parser.Flag == 'f';
+      if (!p.Fixed && line.find('F') != std::string::npos &&
+          list.LastLoadUpperCaseMarks++ == 0)
+        list.FirstUpperCaseMarkLine = lineNumber;
     }
+    if (HoldsNotes(line, minValues, full))
+      ++list.LastLoadSkipped.NoteLines;
     list.Add(p);
   }
   list.Resize(list.FillCount);
@@ -253,9 +296,9 @@ int PointList::Save() {
   LastBackup.clear();
   if (FileName.empty())
     return 0;
-  // Lines the loader skipped exist only in the file: keep it before it is
-  // replaced by the points alone.
-  const bool keepBackup = FileName == LoadedFileName && LastLoadSkipped.Any();
+  // What the user wrote beside the points exists only in the file: keep it
+  // before it is replaced by the points alone.
+  const bool keepBackup = FileName == LoadedFileName && LastLoadSkipped.SaveDropsUserText();
   std::string backup;
   if (keepBackup && !KeepBackupOf(FileName, backup))
     return 0;
@@ -265,6 +308,7 @@ int PointList::Save() {
     LastBackup = backup;
     LastLoadSkipped.Clear();
   }
+  LastSavedFile = FileName;
   MarkSaved();
   return Count();
 }

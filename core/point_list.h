@@ -61,6 +61,11 @@ struct SkippedLines {
       FirstDecimalCommaLine = line;
   }
   bool Any() const { return Unreadable > 0 || Comments > 0; }
+  // Lines read whose text the list cannot hold: notes beside the numbers
+  // ("plumb wire 1"), labels, values beyond those the format uses.
+  int NoteLines = 0;
+  // A save of the list would drop something the user wrote in the file.
+  bool SaveDropsUserText() const { return Any() || NoteLines > 0; }
 };
 
 // True for a line that is clearly a comment: its first non-blank text is
@@ -76,6 +81,11 @@ bool KeepBackupOf(const std::string &fileName, std::string &backup);
 // ("; decimal comma at line 8: use a decimal point"); "" when nothing was
 // skipped.
 std::string SkippedLinesText(const SkippedLines &skipped);
+// The hint for a network that cannot be adjusted when `count` point lines
+// carry an upper-case 'F': "3 lines carry 'F'; fixed points are marked with a
+// lower-case f" (English); "" for no such line.
+std::string UpperCaseMarkHint(int count);
+
 // Only the malformed numbers of the skipped lines, e.g. "decimal comma at
 // line 8: use a decimal point"; "" when there were none.
 std::string NumberFaultsText(const SkippedLines &skipped);
@@ -148,13 +158,20 @@ public:
   int LoadSimple(const std::string &fileName);
   // Lines the last load could not read (or took as comments).
   SkippedLines LastLoadSkipped;
-  // Writes the list to FileName. When that file is the one loaded and the
-  // loader skipped lines of it, the previous file is first kept as
-  // FileName + ".bak" (one generation), whose name is then in LastBackup;
-  // LastBackup is "" after a save without a backup. A backup that cannot be
-  // made stops the save (0), leaving the file as it was.
+  // Points of the last LoadFull read as adjusted whose line carries an
+  // upper-case 'F' (which is no fixed mark), and the first such line.
+  int LastLoadUpperCaseMarks = 0;
+  int FirstUpperCaseMarkLine = 0;
+  // Writes the list to FileName. When that file is the one loaded and a
+  // save would drop user text of it (skipped or comment lines, notes), the
+  // previous file is first kept as FileName + ".bak" (one generation), whose
+  // name is then in LastBackup; LastBackup is "" after a save without a
+  // backup. A backup that cannot be made stops the save (0), leaving the
+  // file as it was. LastSavedFile names the file of the last successful
+  // save (for the user's message; cleared by whoever reports it).
   int Save();
   std::string LastBackup;
+  std::string LastSavedFile;
   std::string LoadedFileName; // the file the last load read
 
 

@@ -1,8 +1,10 @@
 #include "core/text_file.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -175,6 +177,14 @@ std::string DecodeFileText(std::string_view bytes) {
   return Cp1250ToUtf8(bytes);
 }
 
+namespace {
+volatile std::sig_atomic_t gInterruptRequested = 0;
+} // namespace
+
+void RequestInterrupt() { gInterruptRequested = 1; }
+bool InterruptRequested() { return gInterruptRequested != 0; }
+void ClearInterruptRequest() { gInterruptRequested = 0; }
+
 bool WriteFileAtomic(const std::string &path, std::string_view bytes) {
   std::string reason;
   return WriteFileAtomic(path, bytes, reason);
@@ -185,6 +195,10 @@ bool WriteFileAtomic(const std::string &path, std::string_view bytes, std::strin
   reason.clear();
   if (path.empty() || path.back() == '/') {
     reason = std::strerror(EISDIR);
+    return false;
+  }
+  if (InterruptRequested()) {
+    reason = "interrupted";
     return false;
   }
   struct stat target {};
@@ -221,14 +235,42 @@ bool WriteFileAtomic(const std::string &path, std::string_view bytes, std::strin
     error = errno;
   if (::close(fd) != 0 && error == 0)
     error = errno;
-  if (error == 0 && ::rename(tmp.c_str(), path.c_str()) != 0)
+  // An interrupt while the data was written: the target stays as it was.
+  const bool interrupted = error == 0 && InterruptRequested();
+  if (error == 0 && !interrupted && ::rename(tmp.c_str(), path.c_str()) != 0)
     error = errno;
-  if (error != 0) {
+  if (error != 0 || interrupted) {
     ::unlink(tmp.c_str());
-    reason = std::strerror(error);
+    reason = interrupted ? "interrupted" : std::strerror(error);
     return false;
   }
   return true;
+}
+
+int RemoveAtomicTemporaries(const std::string &path) {
+  const std::string folder = DirectoryOf(path);
+  const std::string prefix = path.substr(path.find_last_of('/') == std::string::npos
+                                             ? 0
+                                             : path.find_last_of('/') + 1) +
+                             ".tmp";
+  DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir)
+    return 0;
+  std::vector<std::string> found;
+  while (const dirent *entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != prefix.size() + 8 || name.substr(0, prefix.size()) != prefix)
+      continue;
+    if (name.substr(prefix.size()).find_first_not_of("0123456789abcdef") != std::string_view::npos)
+      continue;
+    found.emplace_back(name);
+  }
+  ::closedir(dir);
+  int removed = 0;
+  for (const std::string &name : found)
+    if (::unlink((folder.empty() ? name : folder + "/" + name).c_str()) == 0)
+      ++removed;
+  return removed;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

@@ -41,6 +41,18 @@ using WriteCheck = std::function<int(const std::string &path)>;
 bool WriteFileAtomic(const std::string &path, std::string_view bytes, std::string &reason,
                      const WriteCheck &beforeWrite = {});
 
+// Removes what WriteFileAtomic leaves beside `path` when its process is
+// killed while writing: files named like path + ".tmp" + eight hex digits.
+// Returns the number removed.
+int RemoveAtomicTemporaries(const std::string &path);
+
+// A request to end the program (a signal): from then on every atomic write
+// gives up before its target is replaced, removing its temporary file, with
+// the reason "interrupted". RequestInterrupt is safe in a signal handler.
+void RequestInterrupt();
+bool InterruptRequested();
+void ClearInterruptRequest();
+
 // Splits text into lines ended by CR LF, LF or a lone CR. A final line
 // without a line end is still a line; a final line end adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);

@@ -4,6 +4,7 @@
 #include "core/number_text.h"
 #include "core/text_file.h"
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -86,7 +87,14 @@ EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback 
   return c;
 }
 
+void RemoveRunTemporaries(const EngineRunFiles &files) {
+  for (const std::string *p : {&files.Input, &files.Protocol, &files.ObservationTable, &files.Results})
+    if (!p->empty())
+      kd::RemoveAtomicTemporaries(*p);
+}
+
 bool DeleteOutputs(const EngineRunFiles &files) {
+  RemoveRunTemporaries(files);
   bool ok = true;
   for (const std::string *p : {&files.Protocol, &files.ObservationTable, &files.Results}) {
     if (unlink(p->c_str()) != 0 && errno != ENOENT)
@@ -125,6 +133,13 @@ std::string ProtocolFailureReason(const std::string &protocolText) {
     }
   }
   return "";
+}
+
+bool ProtocolReportsSingularNetwork(const std::string &protocolText) {
+  std::string reason = ProtocolFailureReason(protocolText);
+  for (char &c : reason)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return reason.find("singular") != std::string::npos;
 }
 
 // ---- EnginePoll
@@ -237,6 +252,19 @@ void ChildProcess::Kill() {
   ExitStatus = -1;
 }
 
+void ChildProcess::Stop(int graceMs) {
+  if (!Running())
+    return;
+  kill(ProcessId, SIGTERM);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+  while (std::chrono::steady_clock::now() < until) {
+    if (!Running())
+      return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Kill();
+}
+
 // ---- RunEngineAndWait
 
 RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &files,
@@ -275,7 +303,7 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
   auto nextTick = started + interval;
   for (;;) {
     if (stop && stop()) {
-      child.Kill();
+      child.Stop(ChildProcess::StopGraceMs);
       out.Interrupted = true;
       out.Failure = RunFailure::Interrupted;
       poll.Fail();
@@ -296,7 +324,7 @@ RunOutcome RunEngineAndWait(const std::string &engine, const EngineRunFiles &fil
       return out;
     }
     if (timeoutMs > 0 && Clock::now() - started >= std::chrono::milliseconds(timeoutMs)) {
-      child.Kill();
+      child.Stop(ChildProcess::StopGraceMs);
       out.TimedOut = true;
       out.Failure = RunFailure::TimedOut;
       poll.Fail();

@@ -65,6 +65,10 @@ EvaluationCheck CheckBeforeEvaluation(SurveyNetwork &net, const WarningCallback 
 // run. Absent files are fine. False when an existing file could not be removed, so that a stale
 // result can never be taken for a new one.
 bool DeleteOutputs(const EngineRunFiles &files);
+// Removes the temporary files a stopped or failed run left beside the
+// input and the outputs (see kd::RemoveAtomicTemporaries); DeleteOutputs
+// does it too.
+void RemoveRunTemporaries(const EngineRunFiles &files);
 
 // The reason a failed run gives in the engine's protocol text: the first
 // explanatory line after the protocol's failure heading ("THE ADJUSTMENT
@@ -72,6 +76,10 @@ bool DeleteOutputs(const EngineRunFiles &files);
 // error ("ERROR:", "Error"), with the line after it when that one is
 // indented (a path). "" when the protocol names no reason.
 std::string ProtocolFailureReason(const std::string &protocolText);
+// True when the protocol reports that the network could not be adjusted
+// because its normal equations are singular (no datum, or points that the
+// measurements do not determine).
+bool ProtocolReportsSingularNetwork(const std::string &protocolText);
 
 // The engine's exit code for an input it refuses as unusable.
 inline constexpr int kEngineExitBadInput = 1;
@@ -138,6 +146,12 @@ public:
   bool Running();
   // Stops the process (SIGKILL) and collects it.
   void Kill();
+  // Asks the process to end (SIGTERM), waits up to `graceMs` for it, then
+  // stops it (SIGKILL) and collects it: the wait is bounded even for a
+  // process that ignores the request.
+  void Stop(int graceMs);
+  // The grace a stopped engine gets to end by itself.
+  static constexpr int StopGraceMs = 2000;
   // Valid after the process has ended: its exit code, or -1 when a signal
   // ended it.
   int ExitCode() const { return ExitStatus; }

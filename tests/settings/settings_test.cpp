@@ -236,3 +236,15 @@ TEST_F(SettingsFile, RandomBytesNeverBreakLoading) {
     EXPECT_GE(p.FontSize, 1);
   }
 }
+
+TEST_F(SettingsFile, AByteOrderMarkIsSkipped) {
+  // An editor that saved the file as UTF-8 with a mark: the first line is
+  // still a colour and the font name keeps its letters.
+  Write("\xEF\xBB\xBF" + Replaced(Replaced(DefaultFile, "clYellow", "clRed"), "Times New Roman",
+                                  "Nov\xC3\xA1 p\xC3\xADsmo"));
+  PointSet p;
+  std::string pack;
+  ASSERT_EQ(Load(p, pack), SettingsLoad::Loaded);
+  EXPECT_EQ(p.FixedColor, PointSet().MarkColor);
+  EXPECT_EQ(p.FontName, "Nov\xC3\xA1 p\xC3\xADsmo");
+}

@@ -295,6 +295,72 @@ private slots:
     QVERIFY(!TheMainWindow->ProtocolButton->isEnabled() && !TheMainWindow->CalculationsButton->isEnabled());
   }
 
+  void stoppedOrFailedRunsLeaveNoTemporaryFiles() {
+    LoadNetwork(4, MeasurementFile(4));
+    // A stale temporary of an earlier run that was killed while writing.
+    F.Write("korvadimensio3d.xml.tmp0badf00d", "<partial");
+    // The engine is stopped halfway through writing its results.
+    bool staleAtStart = true;
+    F.Fake->onStart = [this, &staleAtStart](const QString &, const QStringList &, QString &) {
+      staleAtStart = QFile::exists(F.Path("korvadimensio3d.xml.tmp0badf00d"));
+      F.Write("korvadimensio3d.txt", "protocol\r\n");
+      F.Write("korvadimensio3d.xml.tmp12345678", "<partial");
+      return true;
+    };
+    F.Fake->processRunning = true;
+    TheMainWindow->Evaluate();
+    Timer()->Fire();
+    QVERIFY2(!staleAtStart, "the next evaluation removes stale temporaries of ours");
+    TheMainWindow->EvaluateButton->click();
+    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation stopped."));
+    const QStringList temporaries = QDir(F.Path("")).entryList({"*.tmp*"}, QDir::Files);
+    QVERIFY2(temporaries.isEmpty(), qPrintable(temporaries.join(", ")));
+
+    // A failed run: the engine ended and left a temporary behind.
+    F.Fake->processRunning = false;
+    F.Fake->onStart = [this](const QString &, const QStringList &, QString &) {
+      F.Write("korvadimensio3d.txt", "THE ADJUSTMENT FAILED.\r\n\r\nno reason\r\n");
+      F.Write("korvadimensio3d.obs.csv.tmpabcdef01", "type");
+      return true;
+    };
+    TheMainWindow->Evaluate();
+    Timer()->Fire();
+    QVERIFY(TheMainWindow->StatusText().startsWith("Evaluation fails."));
+    QVERIFY(QDir(F.Path("")).entryList({"*.tmp*"}, QDir::Files).isEmpty());
+  }
+
+  void singularNetworkNamesUpperCaseMarks() {
+    F.Write("c.txt", CoordinateFile(4).replace(" f\r\n", " F\r\n"));
+    F.Write("m.txt", MeasurementFile(4));
+    F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    F.Fake->onStart = [this](const QString &, const QStringList &, QString &) {
+      F.Write("korvadimensio3d.txt", "THE ADJUSTMENT FAILED.\r\n\r\n"
+                                     "The normal equations are singular (defect 3).\r\n");
+      return true;
+    };
+    TheMainWindow->Evaluate();
+    Timer()->Fire();
+    QCOMPARE(TheMainWindow->StatusText(),
+             QString("Evaluation fails. The normal equations are singular (defect 3). "
+                     "2 lines carry 'F'; fixed points are marked with a lower-case f"));
+  }
+
+  void everySaveOfAPlanIsNamed() {
+    LoadNetwork(4, MeasurementFile(4));
+    F.Fake->onModal = [](QDialog *plan) {
+      TheNetwork->Measurements.AddMeasurement(0, 0.002, 4, 1);
+      plan->show();
+      plan->reject();
+      return 0;
+    };
+    TheMainWindow->ShowMeasurementPlan();
+    // A file the program wrote itself: nothing of the user's to keep.
+    QCOMPARE(TheMainWindow->StatusText(), "Saved " + F.Path("m.txt"));
+    QVERIFY(!QFile::exists(F.Path("m.txt.bak")));
+  }
+
   void resultsGoOutOfDateWithEveryChangeOfTheNetwork() {
     LoadNetwork(4, MeasurementFile(4));
     QSignalSpy spy(TheMainWindow, &MainWindow::ResultsOutdatedChanged);
