@@ -431,7 +431,8 @@ OptimiseResult Planner::Optimise(bool prunePlanned) {
                        [&](int a, int b) { return RemoveSaving(a) > RemoveSaving(b); });
       return order;
     };
-    // Prune: the most expensive first, as long as every requirement holds.
+    // Prune: the most expensive first, as long as every requirement holds;
+    // passes until one removes nothing.
     for (bool changed = true; changed;) {
       changed = false;
       for (int u : bySaving()) {
@@ -440,14 +441,19 @@ OptimiseResult Planner::Optimise(bool prunePlanned) {
         res.changes.push_back({u, e.cost, false});
         Remove(u);
         changed = true;
-        break;
       }
     }
     // One in, one out, while the cost falls.
     for (int round = 0; round < 50; ++round) {
       bool swapped = false;
+      // Only a measurement that saves more than the cheapest candidate
+      // costs can be exchanged for a cheaper one.
+      double cheapest = 1e300;
+      for (size_t c = 0; c < units_.size(); ++c)
+        if (!units_[c].active && !units_[c].planned) cheapest = std::min(cheapest, AddCost(static_cast<int>(c)));
       for (int out : bySaving()) {
         const double saving = RemoveSaving(out);
+        if (!(saving > cheapest)) continue;
         Planner trial = *this;
         if (!trial.Remove(out)) continue;
         int best = -1;
