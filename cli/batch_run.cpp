@@ -818,8 +818,9 @@ int BatchRun::PrepareDesign() { return PrepareDesignStep(Opts, Design, Err); }
 int BatchRun::RunDesign() {
   if (!Opts.Design.Requested())
     return kNextStep;
-  DesignExit = RunDesignStep(Opts, Design, Net, kd::JoinLinesCrLf(Net.Document), Out, Err);
-  return DesignExit == beBadInput ? beBadInput : kNextStep;
+  DesignExit = RunDesignStep(Opts, Design, Net, kd::JoinLinesCrLf(Net.Document), Out, Err,
+                             [this] { return Interrupted && *Interrupted != 0; });
+  return DesignExit == beBadInput || DesignExit == beInterrupted ? DesignExit : kNextStep;
 }
 
 int BatchRun::SaveOutputs() {

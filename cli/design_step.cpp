@@ -98,7 +98,8 @@ int PrepareDesignStep(const BatchOptions &opts, DesignStepInput &input, std::ost
 }
 
 int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const SurveyNetwork &net,
-                  const std::string &documentUtf8, std::ostream &out, std::ostream &err) {
+                  const std::string &documentUtf8, std::ostream &out, std::ostream &err,
+                  const std::function<bool()> &stop) {
   const DesignOptions &d = opts.Design;
   auto fail = [&](const std::string &message) {
     err << kBatchProgramName << ": " << message << "\n";
@@ -117,6 +118,11 @@ int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const 
   const RequirementSet &reqs = input.Requirements;
   if (!CompileChecks(model.engine, model.system, reqs, model.pointNumbers, checks, error)) return fail(error);
   Planner planner(model.system, model.units, checks, reqs, d.SetupCost);
+  planner.SetStop(stop);
+  auto interrupted = [&] {
+    err << kBatchProgramName << ": interrupted\n";
+    return kExitDesignInterrupted;
+  };
 
   out << "\nRequirements (" << reqs.fileName << ", "
       << (reqs.confidence95 ? "95 % confidence" : "standard confidence") << "):\n";
@@ -136,6 +142,7 @@ int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const 
   if (d.NextBest > 0) {
     out << "\nNext best measurements (gain in the worst margin per cost, % of the limit):\n";
     const auto ranked = planner.Rank(static_cast<size_t>(d.NextBest));
+    if (stop && stop()) return interrupted();
     if (ranked.empty()) out << "  none: there is no candidate\n";
     int rank = 0;
     for (const RankedCandidate &rc : ranked) {
@@ -173,6 +180,7 @@ int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const 
 
   if (!d.OptimiseFile.empty()) {
     const OptimiseResult res = planner.Optimise(d.PrunePlanned);
+    if (res.stopped) return interrupted();
     out << "\nOptimised plan:\n";
     if (!res.reached) {
       out << "  The candidates cannot meet every requirement: with " << res.changes.size()

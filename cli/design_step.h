@@ -7,6 +7,7 @@
 #include "core/survey_network.h"
 #include "design/requirements.h"
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <utility>
@@ -15,6 +16,8 @@
 // Exit status when a requirement is not met (or cannot be met with the
 // candidates).
 inline constexpr int kExitRequirementsUnmet = 3;
+// Exit status when the search was interrupted.
+inline constexpr int kExitDesignInterrupted = 130;
 
 struct DesignStepInput {
   kd::design::RequirementSet Requirements;
@@ -30,5 +33,7 @@ int PrepareDesignStep(const BatchOptions &opts, DesignStepInput &input, std::ost
 // Runs the design on `net` as its engine document `documentUtf8` was written
 // (sorted, observations computed). Returns the exit code: 0 every
 // requirement holds, 3 not, 1 bad input or an unwritable output.
+// `stop`, when set, is asked during the search and ends it (exit 130).
 int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const SurveyNetwork &net,
-                  const std::string &documentUtf8, std::ostream &out, std::ostream &err);
+                  const std::string &documentUtf8, std::ostream &out, std::ostream &err,
+                  const std::function<bool()> &stop = {});

@@ -383,6 +383,7 @@ std::vector<RankedCandidate> Planner::Rank(size_t count) const {
   const std::vector<RequirementValue> now = Values();
   for (size_t u = 0; u < units_.size(); ++u) {
     if (units_[u].active || units_[u].planned) continue;
+    if ((u & 255) == 0 && Stopped()) return {};
     RankedCandidate rc;
     rc.unit = static_cast<int>(u);
     const Update up = Prepare(rc.unit, true);
@@ -406,11 +407,16 @@ std::vector<RankedCandidate> Planner::Rank(size_t count) const {
 
 OptimiseResult Planner::Optimise(bool prunePlanned) {
   OptimiseResult res;
+  const std::vector<Unit> startUnits = units_;
   // Greedy: the best gain per cost until every requirement holds, or no
   // candidate helps any more.
   std::vector<RequirementValue> now = Values();
   while (!AllHold(now)) {
     const std::vector<RankedCandidate> ranked = Rank(1);
+    if (Stopped()) {
+      res.stopped = true;
+      return res;
+    }
     // Gains below a millionth of the limits change no printed figure.
     if (ranked.empty() || !(ranked[0].effect.score > 1e-6 || ranked[0].effect.secondary > 1e-6)) break;
     const int u = ranked[0].unit;
@@ -431,23 +437,37 @@ OptimiseResult Planner::Optimise(bool prunePlanned) {
                        [&](int a, int b) { return RemoveSaving(a) > RemoveSaving(b); });
       return order;
     };
-    // Prune: the most expensive first, as long as every requirement holds.
+    // Prune: the most expensive first, as long as every requirement holds;
+    // passes until one removes nothing.
     for (bool changed = true; changed;) {
       changed = false;
       for (int u : bySaving()) {
+        if (Stopped()) {
+          res.stopped = true;
+          return res;
+        }
         const Effect e = TryRemove(u);
         if (!e.ok || !AllHold(e.values)) continue;
         res.changes.push_back({u, e.cost, false});
         Remove(u);
         changed = true;
-        break;
       }
     }
     // One in, one out, while the cost falls.
     for (int round = 0; round < 50; ++round) {
       bool swapped = false;
+      // Only a measurement that saves more than the cheapest candidate
+      // costs can be exchanged for a cheaper one.
+      double cheapest = 1e300;
+      for (size_t c = 0; c < units_.size(); ++c)
+        if (!units_[c].active && !units_[c].planned) cheapest = std::min(cheapest, AddCost(static_cast<int>(c)));
       for (int out : bySaving()) {
+        if (Stopped()) {
+          res.stopped = true;
+          return res;
+        }
         const double saving = RemoveSaving(out);
+        if (!(saving > cheapest)) continue;
         Planner trial = *this;
         if (!trial.Remove(out)) continue;
         int best = -1;
@@ -482,7 +502,23 @@ OptimiseResult Planner::Optimise(bool prunePlanned) {
     else net.push_back(c);
   }
   res.changes = net;
-  for (const PlanChange &c : res.changes) res.totalCost += c.added ? c.cost : -c.cost;
+  // The costs against the plan as it was: a set-up is charged to the first
+  // measurement added at a station that had none, and saved by the first
+  // one removed from a station left without any.
+  std::vector<int> before(activeAt_.size(), 0);
+  for (const Unit &u : startUnits)
+    if (u.active && u.station >= 0) ++before[u.station];
+  std::vector<char> charged(activeAt_.size(), 0);
+  for (PlanChange &c : res.changes) {
+    const Unit &u = units_[c.unit];
+    c.cost = u.observations;
+    if (u.station >= 0 && !charged[u.station] &&
+        (c.added ? before[u.station] == 0 : activeAt_[u.station] == 0)) {
+      c.cost += setupCost_;
+      charged[u.station] = 1;
+    }
+    res.totalCost += c.added ? c.cost : -c.cost;
+  }
   res.values = Values();
   // A requirement binds when it has the least relative margin, or one
   // within a tenth of its limit.

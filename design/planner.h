@@ -16,6 +16,7 @@
 // Values are millimetres at the requirement file's confidence level, or
 // redundancy numbers. Margins: limit − value (mm) or value − limit
 // (redundancy); relative margins divide by the limit.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,7 @@ struct PlanChange {
 
 struct OptimiseResult {
   bool reached = false;
+  bool stopped = false;                  // the stop request ended it early
   std::vector<PlanChange> changes;       // in the order they were made
   double totalCost = 0;                  // added minus saved
   std::vector<RequirementValue> values;  // final
@@ -109,6 +111,9 @@ class Planner {
           const RequirementSet &reqs, double setupCost);
 
   const std::vector<Unit> &Units() const { return units_; }
+  // Asked between steps of Rank and Optimise; true ends them early (an
+  // interrupted command).
+  void SetStop(std::function<bool()> stop) { stop_ = std::move(stop); }
   const kd::adj::Matrix &Cofactor() const { return Q_; }
   const RequirementSet &Requirements() const { return reqs_; }
   std::vector<RequirementValue> Values() const;
@@ -159,6 +164,8 @@ class Planner {
   std::vector<kd::adj::Matrix> checkQ_;   // per check: gᵀQg (1×1 or 2×2)
   std::vector<kd::adj::Matrix> unitRQR_;  // per active unit: R Q Rᵀ
   std::vector<int> activeAt_;             // per point: active units stationed there
+  std::function<bool()> stop_;
+  bool Stopped() const { return stop_ && stop_(); }
 };
 
 }  // namespace kd::design
