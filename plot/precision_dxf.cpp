@@ -306,8 +306,8 @@ kd::dxf::Drawing BuildPrecisionDxf(const SurveyNetwork &network, const NetworkPr
                (ninetyFive ? "95 % ellipses" : "standard ellipses") + ")");
     legendText("1 mm = " + ShortNumber(mag / 1000.0) + " m of the plan");
     legendText(std::string("confidence level: ") +
-               (ninetyFive ? "95 % (ellipses 2.4477 \u03c3, height bars 1.96 \u03c3)"
-                           : "standard (1 \u03c3)"));
+               (ninetyFive ? "95 % (ellipses 2.4477 sigma, height bars 1.96 sigma)"
+                           : "standard (1 sigma)"));
     const double pxPerMm = mag / 1000.0 * view.Scale;
     const double barMm = NiceBelow(std::min(area.width() / 5, 150.0) / pxPerMm);
     if (barMm > 0) {
@@ -342,7 +342,7 @@ kd::dxf::Drawing BuildPrecisionDxf(const SurveyNetwork &network, const NetworkPr
     if (o.ToleranceSemiMajorMm > 0 && o.ToleranceSigmaZMm > 0)
       t += ", ";
     if (o.ToleranceSigmaZMm > 0)
-      t += "\u03c3Z > " + ShortNumber(o.ToleranceSigmaZMm) + " mm";
+      t += "sigma Z > " + ShortNumber(o.ToleranceSigmaZMm) + " mm";
     t += ")";
     d.AddCircle(L::kLegend, {lx + map.Px(14), ly + textHeight / 3, 0}, map.Px(5),
                 RgbOf(o.BeyondColor));
