@@ -49,7 +49,7 @@ int main(int argc, char **argv) {
   // Plots and reports are drawn with the desktop program's drawing code, which needs a
   // GUI application; it draws offscreen, never on a display.
   std::unique_ptr<QGuiApplication> gui;
-  if (!opts.PlotFiles.empty() || !opts.ReportFiles.empty()) {
+  if (!opts.PlotFiles.empty() || !opts.ReportFiles.empty() || !opts.DxfFile.empty()) {
     if (!std::getenv("QT_QPA_PLATFORM"))
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int guiArgc = 1;

@@ -1,5 +1,6 @@
 #include "plot/precision_dxf.h"
 
+#include <QGuiApplication>
 #include <QRectF>
 
 #include <algorithm>
@@ -154,7 +155,11 @@ kd::dxf::Drawing BuildPrecisionDxf(const SurveyNetwork &network, const NetworkPr
   // The reference plot: its view gives the sizes of symbols and texts and,
   // unless fixed, the magnification.
   const QRectF area(0, 0, std::max(100, dxf.ReferenceWidth), std::max(100, dxf.ReferenceHeight));
-  const PlotView view = FitView(network, area, 60);
+  // The plotted plan's layout measures its texts, which takes a GUI
+  // application; without one the network fitted to the whole area stands in.
+  const PlotView view = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+                            ? PlanDrawingView(area, network, precision, o)
+                            : FitView(network, area, 60, o.Axes);
   const double metresPerPixel = view.Scale > 0 && std::isfinite(view.Scale) ? 1.0 / view.Scale : 1.0;
   const PlanMapper map(dxf.Axes, metresPerPixel);
   double mag = 0;
