@@ -36,6 +36,7 @@ PlotOptions DxfPlotOptions(const BatchOptions &opts) {
   plot.ShowRelativeEllipses = opts.PlotRelative;
   plot.ToleranceSemiMajorMm = opts.ToleranceSemiMajorMm;
   plot.ToleranceSigmaZMm = opts.ToleranceSigmaZMm;
+  plot.Axes = opts.PlotAxesXRight ? PlotAxes::XRightYDown : PlotAxes::XUpYRight;
   return plot;
 }
 

@@ -789,8 +789,14 @@ int BatchRun::CheckExports() {
                                       Files.Results, Files.ObservationTable};
   outputs.insert(outputs.end(), Opts.PlotFiles.begin(), Opts.PlotFiles.end());
   outputs.insert(outputs.end(), Opts.ReportFiles.begin(), Opts.ReportFiles.end());
+  outputs.push_back(Opts.Design.OptimiseFile);
+  std::vector<std::string> inputs = {Opts.CoordFile, Opts.MeasFile};
+  for (const std::string *in :
+       {&Opts.Design.RequireFile, &Opts.Design.CandidatesFile, &Opts.Design.ExcludeFile})
+    if (!in->empty())
+      inputs.push_back(*in);
   std::string error;
-  if (!CheckExportRequests(Opts, {Opts.CoordFile, Opts.MeasFile}, outputs, error))
+  if (!CheckExportRequests(Opts, inputs, outputs, error))
     return Fail(error, beBadInput);
   return kNextStep;
 }

@@ -94,7 +94,7 @@ int main(int argc, char **argv) {
   // Declared first: removed after the application has ended.
   std::unique_ptr<PrivateRuntimeFolder> runtimeFolder;
   std::unique_ptr<QGuiApplication> gui;
-  if (!opts.PlotFiles.empty() || !opts.ReportFiles.empty()) {
+  if (!opts.PlotFiles.empty() || !opts.ReportFiles.empty() || !opts.DxfFile.empty()) {
     runtimeFolder = std::make_unique<PrivateRuntimeFolder>();
     if (!std::getenv("QT_QPA_PLATFORM"))
       setenv("QT_QPA_PLATFORM", "offscreen", 1);

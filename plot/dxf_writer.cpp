@@ -146,6 +146,11 @@ std::string EncodeText(const std::string &utf8) {
       out += '?';
       continue;
     }
+    // Latin-1 letters and signs are the same bytes in the file's code page.
+    if (code >= 0xA0 && code <= 0xFF) {
+      out += static_cast<char>(code);
+      continue;
+    }
     char buf[8];
     std::snprintf(buf, sizeof buf, "%04lX", code);
     out += "\\U+";

@@ -9,9 +9,9 @@
 // Units and conventions: coordinates are written as given (the caller's
 // drawing units); angles of the header in degrees; colours are true colours
 // (group 420) together with the nearest AutoCAD colour index (group 62) for
-// programs that know only the index. Texts are UTF-8 here; characters beyond
-// ASCII are written as \U+XXXX, which every DXF reader of this version
-// understands. No Qt: plain C++.
+// programs that know only the index. Texts are UTF-8 here; the file is in
+// the code page Windows-1252 ($DWGCODEPAGE ANSI_1252): Latin-1 characters
+// are written as their byte, other characters as \U+XXXX. No Qt: plain C++.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -70,7 +70,7 @@ public:
 
   std::size_t EntityCount() const { return Entities.size(); }
 
-  // The whole file (ASCII, CR LF line ends).
+  // The whole file (Windows-1252, CR LF line ends).
   std::string Text() const;
 
 private:
@@ -98,8 +98,8 @@ private:
 // A number as DXF text: shortest form that reads back to the same double
 // ("0" for negative zero, non-finite values as 0).
 std::string NumberText(double v);
-// A text value for a group: \U+XXXX for characters beyond ASCII, control
-// characters dropped.
+// A text value for a group in the file's code page: Latin-1 characters as
+// their byte, others as \U+XXXX, control characters dropped.
 std::string EncodeText(const std::string &utf8);
 
 } // namespace kd::dxf

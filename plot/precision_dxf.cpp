@@ -1,5 +1,6 @@
 #include "plot/precision_dxf.h"
 
+#include <QGuiApplication>
 #include <QRectF>
 
 #include <algorithm>
@@ -154,7 +155,11 @@ kd::dxf::Drawing BuildPrecisionDxf(const SurveyNetwork &network, const NetworkPr
   // The reference plot: its view gives the sizes of symbols and texts and,
   // unless fixed, the magnification.
   const QRectF area(0, 0, std::max(100, dxf.ReferenceWidth), std::max(100, dxf.ReferenceHeight));
-  const PlotView view = FitView(network, area, 60);
+  // The plotted plan's layout measures its texts, which takes a GUI
+  // application; without one the network fitted to the whole area stands in.
+  const PlotView view = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+                            ? PlanDrawingView(area, network, precision, o)
+                            : FitView(network, area, 60, o.Axes);
   const double metresPerPixel = view.Scale > 0 && std::isfinite(view.Scale) ? 1.0 / view.Scale : 1.0;
   const PlanMapper map(dxf.Axes, metresPerPixel);
   double mag = 0;
@@ -306,8 +311,8 @@ kd::dxf::Drawing BuildPrecisionDxf(const SurveyNetwork &network, const NetworkPr
                (ninetyFive ? "95 % ellipses" : "standard ellipses") + ")");
     legendText("1 mm = " + ShortNumber(mag / 1000.0) + " m of the plan");
     legendText(std::string("confidence level: ") +
-               (ninetyFive ? "95 % (ellipses 2.4477 \u03c3, height bars 1.96 \u03c3)"
-                           : "standard (1 \u03c3)"));
+               (ninetyFive ? "95 % (ellipses 2.4477 sigma, height bars 1.96 sigma)"
+                           : "standard (1 sigma)"));
     const double pxPerMm = mag / 1000.0 * view.Scale;
     const double barMm = NiceBelow(std::min(area.width() / 5, 150.0) / pxPerMm);
     if (barMm > 0) {
@@ -342,7 +347,7 @@ kd::dxf::Drawing BuildPrecisionDxf(const SurveyNetwork &network, const NetworkPr
     if (o.ToleranceSemiMajorMm > 0 && o.ToleranceSigmaZMm > 0)
       t += ", ";
     if (o.ToleranceSigmaZMm > 0)
-      t += "\u03c3Z > " + ShortNumber(o.ToleranceSigmaZMm) + " mm";
+      t += "sigma Z > " + ShortNumber(o.ToleranceSigmaZMm) + " mm";
     t += ")";
     d.AddCircle(L::kLegend, {lx + map.Px(14), ly + textHeight / 3, 0}, map.Px(5),
                 RgbOf(o.BeyondColor));

@@ -12,7 +12,9 @@
 // from CAD north; with DxfAxes::XY the network's X is CAD x. Point entities
 // keep their Z; everything else lies in the plane z = 0. Sizes of symbols and
 // texts follow the plotted plan of the reference size (1600 x 1200 pixels by
-// default): a symbol of n pixels there is n pixels' worth of metres here.
+// default, laid out as DrawPrecisionPlan does with the options' axes): a
+// symbol of n pixels there is n pixels' worth of metres here, and the
+// automatic magnification is that plan's.
 #include <string>
 #include <vector>
 

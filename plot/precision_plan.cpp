@@ -982,6 +982,11 @@ std::vector<QRectF> PlanLabelBoxes(const QRectF &area, const SurveyNetwork &netw
   return boxes;
 }
 
+PlotView PlanDrawingView(const QRectF &area, const SurveyNetwork &network,
+                         const NetworkPrecision *precision, const PlotOptions &options) {
+  return LayoutPlan(area, network, precision, options).View;
+}
+
 void DrawPrecisionPlan(QPainter &painter, const QRectF &area, const SurveyNetwork &network,
                        const NetworkPrecision *precision, const PlotOptions &o) {
   painter.save();

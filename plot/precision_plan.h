@@ -97,6 +97,11 @@ struct PlotView {
 // `margin` pixels on every side, centred.
 PlotView FitView(const SurveyNetwork &network, const QRectF &area, double margin,
                  PlotAxes axes = PlotAxes::XRightYDown);
+// The view DrawPrecisionPlan draws the network with in `area` (room left
+// for the legend, the scale box and a detail inset). Measures texts: needs
+// a GUI application.
+PlotView PlanDrawingView(const QRectF &area, const SurveyNetwork &network,
+                         const NetworkPrecision *precision, const PlotOptions &options);
 
 // The ellipse enlargement used: options.Magnification when positive,
 // otherwise the automatic one (the largest drawn ellipse about a tenth of

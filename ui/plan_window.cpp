@@ -1,4 +1,5 @@
 #include "ui/plan_window.h"
+#include "ui/exports.h"
 
 #include "core/survey_network.h"
 #include "ui/app_globals.h"
@@ -293,6 +294,8 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   ToleranceSigmaZSpin->setPrefix(QStringLiteral("\u03c3Z \u2264 "));
   ToleranceSigmaZSpin->setToolTip(QStringLiteral("Tolerance of the height standard deviation (0: none)"));
   ToleranceListLabel = new QLabel(PrecisionBar);
+  ExportDxfButton = new QPushButton(QStringLiteral("Export DXF\u2026"), PrecisionBar);
+  ExportDxfButton->setToolTip(QStringLiteral("The plan with its precision as a DXF drawing for CAD"));
 
   EllipsesCheck->setChecked(prefs.Ellipses);
   HeightBarsCheck->setChecked(prefs.HeightBars);
@@ -312,6 +315,7 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
     c->setGeometry(x, 0, w, 18);
     x += w + 8;
   }
+  ExportDxfButton->setGeometry(x, 0, ExportDxfButton->sizeHint().width(), 18);
   MagnificationSpin->setGeometry(0, 19, 120, 19);
   ToleranceSemiMajorSpin->setGeometry(124, 19, 110, 19);
   ToleranceSigmaZSpin->setGeometry(238, 19, 115, 19);
@@ -321,6 +325,7 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
     connect(c, &QCheckBox::toggled, this, [this] { PrecisionControlsChanged(); });
   for (QDoubleSpinBox *spin : {MagnificationSpin, ToleranceSemiMajorSpin, ToleranceSigmaZSpin})
     connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { PrecisionControlsChanged(); });
+  connect(ExportDxfButton, &QPushButton::clicked, this, &PlanWindow::ExportDxf);
   PlacePrecisionBar(std::max(width(), DesignWidth), std::max(height(), DesignHeight));
 }
 
@@ -423,7 +428,6 @@ void PlanWindow::DrawPrecisionLayer() {
   QImage *image = PlanImage->Bitmap();
   if (!image || image->isNull())
     return;
-  const PointSet &pts = Net().Points;
   const PlotOptions options = PrecisionOptions();
   QPainter painter(image);
   const QRectF area(0, 0, image->width(), image->height());
@@ -433,11 +437,39 @@ void PlanWindow::DrawPrecisionLayer() {
   }
   if (!CurrentPrecision)
     return;
+  DrawPrecisionOverlay(painter, area, ImageView(image->width(), image->height()), Net(),
+                       *CurrentPrecision, options);
+}
+
+PlotView PlanWindow::ImageView(int width, int height) const {
+  const PointSet &pts = Net().Points;
   PlotView view;
   view.Scale = static_cast<double>(pts.Scale);
   view.CentreX = static_cast<double>(pts.CentreX);
   view.CentreY = static_cast<double>(pts.CentreY);
-  view.OriginX = static_cast<double>(image->width() / 2.0L + pts.OffsetX);
-  view.OriginY = static_cast<double>(image->height() / 2.0L + pts.OffsetY);
-  DrawPrecisionOverlay(painter, area, view, Net(), *CurrentPrecision, options);
+  view.OriginX = static_cast<double>(width / 2.0L + pts.OffsetX);
+  view.OriginY = static_cast<double>(height / 2.0L + pts.OffsetY);
+  return view;
+}
+
+void PlanWindow::ExportDxf() {
+  // The choices under the plan, in the colours of the plan's legend on
+  // paper; the reliability colours of the lines when the run has them.
+  const PlotOptions shown = PrecisionOptions();
+  PlotOptions o;
+  o.ShowEllipses = shown.ShowEllipses;
+  o.ShowHeightBars = shown.ShowHeightBars;
+  o.ShowRelativeEllipses = shown.ShowRelativeEllipses;
+  o.Level = shown.Level;
+  o.ToleranceSemiMajorMm = shown.ToleranceSemiMajorMm;
+  o.ToleranceSigmaZMm = shown.ToleranceSigmaZMm;
+  o.Magnification = shown.Magnification;
+  const NetworkPrecision *precision =
+      CurrentPrecision && CurrentFailure.empty() ? CurrentPrecision.get() : nullptr;
+  // The automatic enlargement is the one on the screen.
+  const QImage *image = PlanImage->Bitmap();
+  if (precision && !(o.Magnification > 0) && image && !image->isNull())
+    o.Magnification = EffectiveMagnification(*precision, Net(), ImageView(image->width(), image->height()),
+                                             QRectF(0, 0, image->width(), image->height()), shown);
+  ExportPlanDxf(this, Net(), precision, o);
 }

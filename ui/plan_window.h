@@ -74,6 +74,7 @@ public:
   QDoubleSpinBox *ToleranceSemiMajorSpin = nullptr;
   QDoubleSpinBox *ToleranceSigmaZSpin = nullptr;
   QLabel *ToleranceListLabel = nullptr;
+  QPushButton *ExportDxfButton = nullptr; // "Export DXF…"
 
   // Design size; the window is never smaller.
   static constexpr int DesignWidth = 892;
@@ -92,6 +93,8 @@ public slots:
   // The wheel over the plan's table zooms the plan about its middle.
   virtual void WheelZoomIn() = 0;
   virtual void WheelZoomOut() = 0;
+  // "Export DXF…": the plan with the precision shown, as a DXF drawing.
+  void ExportDxf();
 
   // A press on the plan: the middle button starts a drag, then the plan
   // handles the press itself.
@@ -184,6 +187,8 @@ protected:
 private:
   void PrecisionControlsChanged();
   void PlacePrecisionBar(int w, int h);
+  // The mapping of the plan image of that size (the shared view state).
+  PlotView ImageView(int width, int height) const;
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
   std::string CurrentFailure;

@@ -3,10 +3,13 @@
 #include "settings/language_pack.h"
 
 #include "core/number_text.h"
+#include "core/survey_network.h"
 #include "evaluation/network_precision.h"
 #include "report/relative_precision_text.h"
 #include "evaluation/results_reader.h"
 #include "ui/app_globals.h"
+#include "ui/exports.h"
+#include "ui/plan_preferences.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -80,6 +83,8 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   }
   SaveTableButton = new QPushButton(this);
   SaveCovarianceMatrixButton = new QPushButton(this);
+  SaveCsvButton = new QPushButton(QStringLiteral("Save as CSV"), this);
+  SaveCsvButton->setToolTip(QStringLiteral("Every point with its precision, for spreadsheets"));
   CalculateButton->setMinimumWidth(130);
   SaveTableButton->setMinimumWidth(130);
   SaveCovarianceMatrixButton->setMinimumWidth(130);
@@ -95,6 +100,7 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   controls->addWidget(DistanceValueLabel, 1, 1);
   controls->addWidget(StdDevLabel, 1, 2);
   controls->addWidget(StdDevValueLabel, 1, 3);
+  controls->addWidget(SaveCsvButton, 1, 4);
   controls->addWidget(SaveTableButton, 1, 5);
   controls->addWidget(SaveCovarianceMatrixButton, 1, 6);
   controls->addWidget(BearingLabel, 2, 0);
@@ -116,6 +122,7 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   connect(CalculateButton, &QPushButton::clicked, this, &ResultsWindow::ComputeDistance);
   connect(SaveTableButton, &QPushButton::clicked, this, &ResultsWindow::SaveResultsTable);
   connect(SaveCovarianceMatrixButton, &QPushButton::clicked, this, &ResultsWindow::SaveCovarianceMatrix);
+  connect(SaveCsvButton, &QPushButton::clicked, this, &ResultsWindow::SaveAsCsv);
 }
 
 void ResultsWindow::ApplyTexts() {
@@ -227,9 +234,7 @@ void ResultsWindow::ComputeRelative(int from, int to) {
   if (!reader || from < 0 || to < 0 || from >= reader->Results.Count() ||
       to >= reader->Results.Count())
     return;
-  if (!Precision)
-    Precision = std::make_shared<const NetworkPrecision>(BuildNetworkPrecision(*reader, {}));
-  if (Precision->Empty())
+  if (!ShownPrecision() || Precision->Empty())
     return;
   RelativeFigures figures;
   if (!ComputeRelativeFigures(*Precision, reader->Results.Items[static_cast<std::size_t>(from)].Number,
@@ -266,6 +271,21 @@ void ResultsWindow::SaveCovarianceMatrix() {
     return;
   if (!TheResultsReader->SaveCov(S(file)))
     Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
+}
+
+const NetworkPrecision *ResultsWindow::ShownPrecision() {
+  if (!Precision && TheResultsReader)
+    Precision = std::make_shared<const NetworkPrecision>(BuildNetworkPrecision(*TheResultsReader, {}));
+  return Precision.get();
+}
+
+void ResultsWindow::SaveAsCsv() {
+  const NetworkPrecision *precision = ShownPrecision();
+  if (!precision || !TheNetwork)
+    return;
+  const ConfidenceLevel level =
+      LoadPlanPreferences().Percent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+  ExportPointsCsv(this, *TheNetwork, *precision, level);
 }
 
 void ResultsWindow::SetOutdated(bool outdated) {

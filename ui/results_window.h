@@ -54,6 +54,7 @@ public:
   QLabel *AlongAcrossLabel = nullptr, *AlongAcrossValueLabel = nullptr;
   QPushButton *SaveTableButton = nullptr;
   QPushButton *SaveCovarianceMatrixButton = nullptr;
+  QPushButton *SaveCsvButton = nullptr; // "Save as CSV"
 
 public slots:
   // "Calculate": the distance and its standard deviation, then the relative
@@ -61,6 +62,9 @@ public slots:
   void ComputeDistance();
   void SaveResultsTable();
   void SaveCovarianceMatrix();
+  // Every point of the network with its precision, at the plans'
+  // confidence level, as CSV for spreadsheets.
+  void SaveAsCsv();
 
 protected:
   void resizeEvent(QResizeEvent *event) override;
@@ -68,6 +72,8 @@ protected:
 private:
   // The relative ellipse and along/across figures of the chosen points.
   void ComputeRelative(int from, int to);
+  // Precision, built when first needed; null without results.
+  const NetworkPrecision *ShownPrecision();
   // The precision of the shown results, built from the reader at the first
   // Calculate after ShowResults (the covariance is copied only when used).
   std::shared_ptr<const NetworkPrecision> Precision;
