@@ -1,4 +1,5 @@
 #include "cli/batch_options.h"
+#include "cli/batch_exports.h"
 
 #include <cstdlib>
 
@@ -284,7 +285,15 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
         r.BearingText = args[++i];
       }
       opts.Relatives.push_back(r);
+    } else if (const int design = ParseDesignOption(args, i, opts.Design, error); design != 0) {
+      if (design < 0)
+        return ParseOutcome::Error;
     } else {
+      bool handled = false;
+      if (!ParseExportOption(name, inlineValue, value, args, i, opts, handled, error))
+        return ParseOutcome::Error;
+      if (handled)
+        continue;
       error = "unknown option '" + arg + "'";
       return ParseOutcome::Error;
     }
@@ -299,6 +308,8 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
     error = "unexpected argument '" + positional[2] + "'";
     return ParseOutcome::Error;
   }
+  if (!CheckDesignOptions(opts.Design, error))
+    return ParseOutcome::Error;
   opts.CoordFile = positional[0];
   opts.MeasFile = positional[1];
   return ParseOutcome::Run;
@@ -364,12 +375,15 @@ std::string BatchUsage(const std::string &programName) {
          "                         (0: no limit)\n"
          "  --confidence standard|95\n"
          "                         confidence of every precision figure of the report\n"
+         "                         and of the --points-csv figures\n"
          "                         (default standard: 1 sigma)\n"
          "  --title TEXT           project name in the report's title block\n"
          "  --author TEXT          author in the report's title block\n"
+         + ExportUsage() + DesignUsage() +
          "  --help                 show this text\n"
          "\n"
          "Exit status: 0 success; 1 bad input (the command's checks, or the engine\n"
          "refusing its input), or an output file that cannot be written; 2 the\n"
-         "engine failed or ran out of time; 130 interrupted.\n";
+         "engine failed or ran out of time; 3 a requirement of --require is not met\n"
+         "(or cannot be met with the candidates); 130 interrupted.\n";
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/design_options.h"
+
 // Kind of distance between two points, in the order of the results window's
 // distance list: slope, horizontal, vertical.
 enum class DistanceKind { Slope = 0, Horizontal = 1, Vertical = 2 };
@@ -46,6 +48,10 @@ struct BatchOptions {
   bool PlotAxesXRight = false;        // X to the right, Y down (default: X up, Y right)
   std::string ReportTitle;            // project name in the report's title block
   std::string ReportAuthor;           // author in the report's title block
+  std::string DxfFile;                // measurement plan as a DXF drawing; "" = no
+  bool DxfAxesXY = false;             // CAD x = X; default CAD x = Y, CAD y = X
+  std::string PointsCsvFile;          // points with their precision as CSV; "" = no
+  DesignOptions Design;               // requirements, next best, optimise, critical
   std::string CoordFile;
   std::string MeasFile;
 };
