@@ -749,10 +749,14 @@ int BatchRun::WriteExportFiles() {
   if (!WriteExports(Opts, Net, BuildNetworkPrecision(Reader, rows), Out, Err))
     OutputFailed = true;
   return kNextStep;
+}
+
 int BatchRun::PrepareDesign() { return PrepareDesignStep(Opts, Design, Err); }
+
 // The engine document is the one the run evaluated.
 int BatchRun::RunDesign() {
   if (!Opts.Design.Requested())
+    return kNextStep;
   DesignExit = RunDesignStep(Opts, Design, Net, kd::JoinLinesCrLf(Net.Document), Out, Err);
   return DesignExit == beBadInput ? beBadInput : kNextStep;
 }
