@@ -593,10 +593,12 @@ bool LabelPlacer::IsFree(const QRectF &box) const {
   for (const QRectF &t : Taken)
     if (t.intersects(box))
       return false;
+  // Areas keep a margin for the width of their outline.
+  const QRectF wide = box.adjusted(-2, -2, 2, 2);
   for (std::size_t i = 0; i < Areas.size(); ++i)
-    if (AreaBounds[i].intersects(box) &&
-        (Areas[i].containsPoint(box.center(), Qt::OddEvenFill) ||
-         !Areas[i].intersected(QPolygonF(box)).isEmpty()))
+    if (AreaBounds[i].intersects(wide) &&
+        (Areas[i].containsPoint(wide.center(), Qt::OddEvenFill) ||
+         !Areas[i].intersected(QPolygonF(wide)).isEmpty()))
       return false;
   return true;
 }
