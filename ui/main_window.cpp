@@ -26,6 +26,7 @@
 #include "ui/ui_text.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>

@@ -36,6 +36,20 @@ TEST(BatchOptions, AllOptionsAreRead) {
   EXPECT_EQ(o.MeasFile, "m.txt");
 }
 
+TEST(BatchOptions, ReportTitleBlockAndPlotAxes) {
+  BatchOptions o;
+  std::string err;
+  ASSERT_EQ(Parse({"a", "b"}, o, err), ParseOutcome::Run) << err;
+  EXPECT_FALSE(o.PlotAxesXRight); // X up, Y right
+  ASSERT_EQ(Parse({"--title", "Tunnel A", "--author=J. Nov\xC3\xA1k", "--plot-axes", "x-right", "a", "b"}, o,
+                  err),
+            ParseOutcome::Run)
+      << err;
+  EXPECT_EQ(o.ReportTitle, "Tunnel A");
+  EXPECT_EQ(o.ReportAuthor, "J. Nov\xC3\xA1k");
+  EXPECT_TRUE(o.PlotAxesXRight);
+}
+
 TEST(BatchOptions, DefaultsAndPositionalAfterDoubleDash) {
   BatchOptions o;
   std::string err;
@@ -97,6 +111,9 @@ TEST(BatchOptions, BadCommandLinesSayWhatIsWrong) {
       {{"a", "b", "--relative", "1"}, "two points"},
       {{"--relative", "1", "X", "a", "b"}, "'X' is not a point number"},
       {{"--relative", "7", "7.0", "a", "b"}, "the same point 7"},
+      {{"--plot-axes", "x-down", "a", "b"}, "x-up or x-right"},
+      {{"--title", "line\nbreak", "a", "b"}, "one line"},
+      {{"a", "b", "--author"}, "--author needs a value"},
   };
   for (const auto &c : cases) {
     BatchOptions o;

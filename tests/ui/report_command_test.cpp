@@ -109,6 +109,7 @@ private slots:
     if (!QFile::exists(QStringLiteral(KD_BIN_DIR "/gama.exe")))
       QSKIP("the engine has not been built");
     QVERIFY(EvaluateWithTheRealEngine());
+    F.Fake->onModal = [](QDialog *) { return static_cast<int>(QDialog::Accepted); };
     F.Fake->saveAnswers << F.Path("net.doc") << F.Path("missing/net.pdf") << "";
     TheMainWindow->WriteReportFile();
     TheMainWindow->WriteReportFile();
@@ -118,6 +119,12 @@ private slots:
     QVERIFY(F.Fake->messages[1].contains("cannot write the report"));
     QVERIFY(!QFile::exists(F.Path("net.doc")));
     QVERIFY(!QDir(F.Path("missing")).exists());
+    // The title block's dialog cancelled: no report either.
+    F.Fake->onModal = nullptr;
+    F.Fake->saveAnswers << F.Path("kept.pdf");
+    TheMainWindow->WriteReportFile();
+    QVERIFY(!QFile::exists(F.Path("kept.pdf")));
+    QCOMPARE(F.Fake->messages.size(), 2);
   }
 };
 
