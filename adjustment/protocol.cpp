@@ -73,15 +73,25 @@ void NetworkSummary(std::vector<std::string> &out, const Network &net,
                     p.sigmaApr, p.confPr, p.tolAbs, p.aposteriori ? "aposteriori" : "apriori"));
 
   Section(out, "Summary");
-  int fixed = 0, adjusted = 0, constant = 0;
+  // The reference points of gyro directions (fixed, ids "090" + digits,
+  // where network points always carry decimals) are not network points.
+  auto gyroReference = [](const Point &pt) {
+    return pt.fixed[0] && pt.fixed[1] && pt.fixed[2] && pt.id.size() > 3 &&
+           pt.id.compare(0, 3, "090") == 0 &&
+           pt.id.find_first_not_of("0123456789") == std::string::npos;
+  };
+  int fixed = 0, adjusted = 0, constant = 0, references = 0;
   for (const Point &pt : net.points) {
     if (pt.adjusted[0] || pt.adjusted[1] || pt.adjusted[2]) ++adjusted;
+    else if (gyroReference(pt)) ++references;
     else if (pt.fixed[0] || pt.fixed[1] || pt.fixed[2]) ++fixed;
     else ++constant;
   }
-  out.push_back(Fmt("Points                    : %zu (adjusted %d, fixed %d%s)", net.points.size(),
-                    adjusted, fixed,
+  out.push_back(Fmt("Points                    : %zu (adjusted %d, fixed %d%s)",
+                    net.points.size() - static_cast<size_t>(references), adjusted, fixed,
                     constant ? Fmt(", neither fixed nor adjusted %d", constant).c_str() : ""));
+  if (references > 0)
+    out.push_back(Fmt("Gyro reference points     : %d (fixed, one per gyro direction)", references));
   int count[8] = {0};
   for (const Observation &o : net.observations) ++count[static_cast<int>(o.kind)];
   out.push_back(Fmt("Observations              : %zu in the input, %d used, %d rejected",

@@ -272,6 +272,57 @@ void DrawLegendSymbol(QPainter &painter, const LegendEntry &e, const QPointF &c,
   }
 }
 
+// How many points (with room for their labels right of and below them) a
+// box covers.
+int PointsUnder(const QRectF &box, const PlotView &view, const SurveyNetwork &network) {
+  int n = 0;
+  for (const NetworkPoint &p : network.Points.List.Items) {
+    const QPointF c = view.ToPixel(p.X, p.Y);
+    if (box.intersects(QRectF(c.x() - 12, c.y() - 12, 64, 34)))
+      ++n;
+  }
+  return n;
+}
+
+// Over a drawn plan (the desktop's) the boxes move to the corners where they
+// cover the fewest points: bottom-left / bottom-right first, then the top
+// corners (below the plan's axis arrows on the left).
+void MoveBoxesClear(const QRectF &area, const PlotView &view, const SurveyNetwork &network,
+                    QRectF &legend, QRectF &scale) {
+  const double top = area.top() + 72; // the plan's +X/+Y arrows
+  auto place = [&](QRectF &box, const std::vector<QRectF> &taken) {
+    if (box.isEmpty())
+      return;
+    const double w = box.width(), h = box.height();
+    const std::vector<QRectF> corners = {
+        box,
+        QRectF(area.left() + kPad, area.bottom() - kPad - h, w, h),
+        QRectF(area.right() - kPad - w, area.bottom() - kPad - h, w, h),
+        QRectF(area.right() - kPad - w, area.top() + kPad, w, h),
+        QRectF(area.left() + kPad, top, w, h),
+    };
+    int best = -1, fewest = 0;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+      bool clash = !area.contains(corners[i]);
+      for (const QRectF &t : taken)
+        clash = clash || t.intersects(corners[i]);
+      if (clash)
+        continue;
+      const int n = PointsUnder(corners[i], view, network);
+      if (best < 0 || n < fewest) {
+        best = static_cast<int>(i);
+        fewest = n;
+      }
+      if (n == 0)
+        break;
+    }
+    if (best >= 0)
+      box = corners[static_cast<std::size_t>(best)];
+  };
+  place(legend, {});
+  place(scale, {legend});
+}
+
 void DrawLegendAndScale(QPainter &painter, const QRectF &area, const PlotView &view,
                         const SurveyNetwork &network, const NetworkPrecision &precision,
                         const PlotOptions &o, bool plan) {
@@ -281,7 +332,10 @@ void DrawLegendAndScale(QPainter &painter, const QRectF &area, const PlotView &v
   const QFontMetricsF fm(font);
   const double lh = fm.height() + 2;
   const std::vector<LegendEntry> entries = LegendEntries(precision, o, plan);
-  const QRectF box = LegendBox(area, entries, fm);
+  QRectF box = LegendBox(area, entries, fm);
+  ScaleBox s = ScaleBoxOf(area, view, network, precision, o, fm, plan);
+  if (!plan) // the plan drawing fits the network around its boxes instead
+    MoveBoxesClear(area, view, network, box, s.Box);
   if (!box.isEmpty()) {
     painter.setPen(QPen(o.TextColor, 1));
     painter.setBrush(o.Background);
@@ -295,7 +349,6 @@ void DrawLegendAndScale(QPainter &painter, const QRectF &area, const PlotView &v
       y += lh;
     }
   }
-  const ScaleBox s = ScaleBoxOf(area, view, network, precision, o, fm, plan);
   if (!s.Box.isEmpty()) {
     painter.setPen(QPen(o.TextColor, 1));
     painter.setBrush(o.Background);
@@ -329,10 +382,11 @@ std::vector<QRectF> PrecisionLegendBoxes(const QRectF &area, const PlotView &vie
                                          const NetworkPrecision &precision, const PlotOptions &o) {
   const QFontMetricsF fm(PlotFont(o));
   std::vector<QRectF> boxes;
-  const QRectF legend = LegendBox(area, LegendEntries(precision, o, false), fm);
+  QRectF legend = LegendBox(area, LegendEntries(precision, o, false), fm);
+  ScaleBox s = ScaleBoxOf(area, view, network, precision, o, fm, false);
+  MoveBoxesClear(area, view, network, legend, s.Box);
   if (!legend.isEmpty())
     boxes.push_back(legend);
-  const ScaleBox s = ScaleBoxOf(area, view, network, precision, o, fm, false);
   if (!s.Box.isEmpty())
     boxes.push_back(s.Box);
   return boxes;
@@ -539,10 +593,12 @@ bool LabelPlacer::IsFree(const QRectF &box) const {
   for (const QRectF &t : Taken)
     if (t.intersects(box))
       return false;
+  // Areas keep a margin for the width of their outline.
+  const QRectF wide = box.adjusted(-2, -2, 2, 2);
   for (std::size_t i = 0; i < Areas.size(); ++i)
-    if (AreaBounds[i].intersects(box) &&
-        (Areas[i].containsPoint(box.center(), Qt::OddEvenFill) ||
-         !Areas[i].intersected(QPolygonF(box)).isEmpty()))
+    if (AreaBounds[i].intersects(wide) &&
+        (Areas[i].containsPoint(wide.center(), Qt::OddEvenFill) ||
+         !Areas[i].intersected(QPolygonF(wide)).isEmpty()))
       return false;
   return true;
 }

@@ -119,8 +119,10 @@ void DrawPrecisionOverlay(QPainter &painter, const QRectF &area, const PlotView 
                           const SurveyNetwork &network, const NetworkPrecision &precision,
                           const PlotOptions &options);
 
-// The legend (bottom-left) and the scale box (bottom-right: ellipse
-// enlargement with its bar, and the network's scale bar in metres) alone.
+// The legend (bottom-left) and the scale box (bottom-right: the ellipse
+// enlargement with its bar) alone, over a drawn plan: each box moves to the
+// corner where it covers the fewest points and labels (none, where the plan
+// leaves such a corner).
 void DrawPrecisionLegend(QPainter &painter, const QRectF &area, const PlotView &view,
                          const SurveyNetwork &network, const NetworkPrecision &precision,
                          const PlotOptions &options);

@@ -126,8 +126,14 @@ std::string Verdict(const ReportData &data, bool horizontal) {
   const std::string total = std::to_string(data.Precision.Points.size());
   if (exceeding.empty())
     return FillText(RT(ReportText::VerdictAllMeet), {total, limitText, Level(data.Confidence)});
+  // A long list names the first points; the point table has them all.
+  const std::size_t shown = 30;
+  std::string list = Numbers(std::vector<double>(
+      exceeding.begin(), exceeding.begin() + static_cast<std::ptrdiff_t>(std::min(shown, exceeding.size()))));
+  if (exceeding.size() > shown)
+    list += ", \u2026";
   return FillText(RT(ReportText::VerdictExceed), {std::to_string(exceeding.size()), total, limitText,
-                                                  Level(data.Confidence), Numbers(exceeding)});
+                                                  Level(data.Confidence), list});
 }
 
 std::string PartName(const PlannedMeasurement &m, const ObservationPart &p) {

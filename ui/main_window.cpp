@@ -21,12 +21,14 @@
 #include "ui/measurement_plan_window.h"
 #include "ui/add_measurement_window.h"
 #include "ui/protocol_window.h"
+#include "ui/report_details_dialog.h"
 #include "ui/results_window.h"
 #include "ui/settings_dialog.h"
 #include "ui/app_globals.h"
 #include "ui/ui_text.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -535,6 +537,16 @@ void MainWindow::WriteReportFile() {
     Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;
   }
+  // Project name and author, offered as last time.
+  ReportPreferences details = LoadReportPreferences();
+  ReportDetailsDialog dialog(this);
+  dialog.TitleEdit->setText(details.Title);
+  dialog.AuthorEdit->setText(details.Author);
+  if (Platform().ShowModal(&dialog) != QDialog::Accepted)
+    return;
+  details.Title = dialog.TitleEdit->text().trimmed();
+  details.Author = dialog.AuthorEdit->text().trimmed();
+  SaveReportPreferences(details);
   // The results are read anew, as "+Calculations+" does, so that the report
   // always shows the last evaluation.
   ResultsReader reader;
@@ -551,6 +563,8 @@ void MainWindow::WriteReportFile() {
   ReadObservationTable(files.ObservationTable, rows, error); // optional: no reliability without it
   ReportOptions options;
   options.Date = Platform().Now().toString("yyyy-MM-dd HH:mm").toStdString();
+  options.Title = details.Title.toStdString();
+  options.Author = details.Author.toStdString();
   if (TheResultsWindow)
     options.Relatives = TheResultsWindow->RequestedPairs;
   // The confidence and tolerances chosen under the plans.

@@ -48,3 +48,19 @@ void SavePlanPreferences(const PlanPreferences &p) {
   s.setValue(QStringLiteral("ToleranceSemiMajorMm"), p.ToleranceSemiMajorMm);
   s.setValue(QStringLiteral("ToleranceSigmaZMm"), p.ToleranceSigmaZMm);
 }
+
+ReportPreferences LoadReportPreferences() {
+  ReportPreferences p;
+  QSettings s = Store();
+  s.beginGroup(QStringLiteral("Report"));
+  p.Title = s.value(QStringLiteral("Title")).toString();
+  p.Author = s.value(QStringLiteral("Author")).toString();
+  return p;
+}
+
+void SaveReportPreferences(const ReportPreferences &p) {
+  QSettings s = Store();
+  s.beginGroup(QStringLiteral("Report"));
+  s.setValue(QStringLiteral("Title"), p.Title);
+  s.setValue(QStringLiteral("Author"), p.Author);
+}

@@ -19,3 +19,11 @@ struct PlanPreferences {
 // defaults.
 PlanPreferences LoadPlanPreferences();
 void SavePlanPreferences(const PlanPreferences &preferences);
+
+// The title block fields of the last report, offered again in the next.
+struct ReportPreferences {
+  QString Title;
+  QString Author;
+};
+ReportPreferences LoadReportPreferences();
+void SaveReportPreferences(const ReportPreferences &preferences);

@@ -328,6 +328,11 @@ TEST_F(Engine, ObservationTableOfTheSampleNetwork) {
   std::set<std::string> types;
   EXPECT_EQ(CompareTableWithProtocol(net, Prefix(), types), 0);
   EXPECT_GE(types.size(), 5u);
+  // The protocol counts the network's 12 points; the two gyro directions'
+  // reference points are counted apart.
+  const std::string protocol = ReadText(Prefix() + "txt");
+  EXPECT_NE(protocol.find("Points                    : 12 (adjusted 9, fixed 3)"), std::string::npos);
+  EXPECT_NE(protocol.find("Gyro reference points     : 2 "), std::string::npos);
 }
 
 }  // namespace

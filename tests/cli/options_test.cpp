@@ -38,6 +38,20 @@ TEST(BatchOptions, AllOptionsAreRead) {
   EXPECT_EQ(o.MeasFile, "m.txt");
 }
 
+TEST(BatchOptions, ReportTitleBlockAndPlotAxes) {
+  BatchOptions o;
+  std::string err;
+  ASSERT_EQ(Parse({"a", "b"}, o, err), ParseOutcome::Run) << err;
+  EXPECT_FALSE(o.PlotAxesXRight); // X up, Y right
+  ASSERT_EQ(Parse({"--title", "Tunnel A", "--author=J. Nov\xC3\xA1k", "--plot-axes", "x-right", "a", "b"}, o,
+                  err),
+            ParseOutcome::Run)
+      << err;
+  EXPECT_EQ(o.ReportTitle, "Tunnel A");
+  EXPECT_EQ(o.ReportAuthor, "J. Nov\xC3\xA1k");
+  EXPECT_TRUE(o.PlotAxesXRight);
+}
+
 TEST(BatchOptions, DefaultsAndPositionalAfterDoubleDash) {
   BatchOptions o;
   std::string err;
@@ -120,6 +134,9 @@ TEST(BatchOptions, BadCommandLinesSayWhatIsWrong) {
       {{"--relative", "401", "404", "-inf", "a", "b"}, "bad bearing '-inf'"},
       {{"--relative", "401", "404", "4000.001", "a", "b"}, "from -4000 to 4000"},
       {{"--timeout", "0.0004", "a", "b"}, "at least 0.001 seconds, not '0.0004'"},
+      {{"--plot-axes", "x-down", "a", "b"}, "x-up or x-right"},
+      {{"--title", "line\nbreak", "a", "b"}, "one line"},
+      {{"a", "b", "--author"}, "--author needs a value"},
   };
   for (const auto &c : cases) {
     BatchOptions o;

@@ -124,6 +124,74 @@ private slots:
     QVERIFY(Blue(image, QPointF(200 + rb, 200 - rb)));
   }
 
+  void ellipseTurnsClockwiseFromUpWithXUp() {
+    SurveyNetwork net;
+    NetworkPrecision precision;
+    MakeNetwork(net, precision, 4.0, 1.0, 50, 0);
+    PlotOptions o;
+    o.ShowHeightBars = false;
+    o.ShowLegend = false;
+    o.Magnification = 10000;
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    PlotView view;
+    view.Axes = PlotAxes::XUpYRight;
+    view.Scale = 2;
+    view.OriginX = view.OriginY = 200;
+    {
+      QPainter painter(&image);
+      DrawPrecisionOverlay(painter, QRectF(0, 0, 400, 400), view, net, precision, o);
+    }
+    // 50 gon from +X (up) towards +Y (right): up-right on the page.
+    const double r = 80 / std::sqrt(2.0);
+    QVERIFY(Blue(image, QPointF(200 + r, 200 - r)));
+    QVERIFY(Blue(image, QPointF(200 - r, 200 + r)));
+    QVERIFY(!Blue(image, QPointF(200 + r, 200 + r)));
+    // The fixed point 100 m along +X lies straight above the origin.
+    QCOMPARE(view.ToPixel(100, 0), QPointF(200, 0));
+  }
+
+  // The shaft's cluster: surface and bottom points of the plumb wires on the
+  // same place, with the stations around them. No two labels overlap, in
+  // the plot's, the report's and the small plan's sizes, either axes.
+  void labelsOfTheShaftClusterNeverOverlap() {
+    SurveyNetwork net;
+    QVERIFY(net.Points.List.LoadFull(KD_SOURCE_DIR "/data/shaft_coords.txt") > 0);
+    QVERIFY(net.Measurements.LoadFromFile(KD_SOURCE_DIR "/data/shaft_meas.txt") > 0);
+    net.Measurements.BuildPairs();
+    NetworkPrecision precision;
+    for (const NetworkPoint &p : net.Points.List.Items) {
+      if (p.Fixed)
+        continue;
+      PointPrecision pp;
+      pp.Number = p.Number;
+      pp.X = p.X;
+      pp.Y = p.Y;
+      pp.Ellipse.SemiMajor = p.Number > 400 ? 4 : 1.5;
+      pp.Ellipse.SemiMinor = 1;
+      pp.Ellipse.Bearing = 180;
+      pp.SigmaZ = p.Number > 300 ? 4 : 0.5;
+      precision.Points.push_back(pp);
+    }
+    for (const PlotAxes axes : {PlotAxes::XUpYRight, PlotAxes::XRightYDown})
+      for (const QSizeF size : {QSizeF(1600, 1200), QSizeF(680, 820), QSizeF(680, 330), QSizeF(400, 300)}) {
+        PlotOptions o;
+        o.Axes = axes;
+        o.Level = ConfidenceLevel::Percent95;
+        o.ToleranceSemiMajorMm = 4;
+        const std::vector<QRectF> boxes = PlanLabelBoxes(QRectF(QPointF(0, 0), size), net, &precision, o);
+        QCOMPARE(boxes.size(), net.Points.List.Items.size());
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+          for (std::size_t j = i + 1; j < boxes.size(); ++j)
+            QVERIFY2(!boxes[i].intersects(boxes[j]),
+                     qPrintable(QStringLiteral("%1 x %2: labels %3 and %4 overlap")
+                                    .arg(size.width())
+                                    .arg(size.height())
+                                    .arg(net.Points.List.Items[i].Number)
+                                    .arg(net.Points.List.Items[j].Number)));
+      }
+  }
+
   void writePlotRefusesBadNamesAndSizes() {
     SurveyNetwork net;
     NetworkPrecision precision;

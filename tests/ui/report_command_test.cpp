@@ -9,6 +9,8 @@
 #include "ui/results_window.h"
 
 #include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -64,9 +66,27 @@ private slots:
     shown.ToleranceSemiMajorMm = 1e-6;
     SavePlanPreferences(shown);
 
+    // The title block's fields: typed for the first report, offered again
+    // for the second.
+    QStringList offered;
+    F.Fake->onModal = [&](QDialog *dialog) {
+      auto *title = dialog->findChild<QLineEdit *>(QStringLiteral("ReportTitleEdit"));
+      auto *author = dialog->findChild<QLineEdit *>(QStringLiteral("ReportAuthorEdit"));
+      if (!title || !author)
+        return 0;
+      offered << title->text();
+      if (title->text().isEmpty()) {
+        title->setText(QStringLiteral("Tunnel A"));
+        author->setText(QString::fromUtf8("J. Nov\u00e1k"));
+      }
+      return static_cast<int>(QDialog::Accepted);
+    };
+    SaveReportPreferences({});
     F.Fake->saveAnswers << F.Path("net.html") << F.Path("net.pdf");
     TheMainWindow->WriteReportFile();
     TheMainWindow->WriteReportFile();
+    F.Fake->onModal = nullptr;
+    QCOMPARE(offered, QStringList({QString(), QStringLiteral("Tunnel A")}));
     QVERIFY2(F.Fake->messages.isEmpty(), qPrintable(F.Fake->messages.join('|')));
     QFile html(F.Path("net.html"));
     QVERIFY(html.open(QIODevice::ReadOnly));
@@ -75,8 +95,10 @@ private slots:
     QVERIFY(text.contains("<td>c.txt</td>"));
     QVERIFY(text.contains(">horizontal</td>"));
     QVERIFY(text.contains("data:image/png;base64,"));
-    QVERIFY(text.contains("Tolerances exceeded</th><td>"));
-    QVERIFY(!text.contains("Tolerances exceeded</th><td>none"));
+    QVERIFY(text.contains("<td>Tunnel A</td>"));
+    QVERIFY(text.contains(QString::fromUtf8("<td>J. Nov\u00e1k</td>")));
+    QVERIFY(text.contains(QStringLiteral("<p class=\"verdict\">")));
+    QVERIFY(text.contains(QStringLiteral(" points exceed a ")));
     QFile pdf(F.Path("net.pdf"));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5) == "%PDF-");
@@ -87,6 +109,7 @@ private slots:
     if (!QFile::exists(QStringLiteral(KD_BIN_DIR "/gama.exe")))
       QSKIP("the engine has not been built");
     QVERIFY(EvaluateWithTheRealEngine());
+    F.Fake->onModal = [](QDialog *) { return static_cast<int>(QDialog::Accepted); };
     F.Fake->saveAnswers << F.Path("net.doc") << F.Path("missing/net.pdf") << "";
     TheMainWindow->WriteReportFile();
     TheMainWindow->WriteReportFile();
@@ -96,6 +119,12 @@ private slots:
     QVERIFY(F.Fake->messages[1].contains("cannot write the report"));
     QVERIFY(!QFile::exists(F.Path("net.doc")));
     QVERIFY(!QDir(F.Path("missing")).exists());
+    // The title block's dialog cancelled: no report either.
+    F.Fake->onModal = nullptr;
+    F.Fake->saveAnswers << F.Path("kept.pdf");
+    TheMainWindow->WriteReportFile();
+    QVERIFY(!QFile::exists(F.Path("kept.pdf")));
+    QCOMPARE(F.Fake->messages.size(), 2);
   }
 };
 

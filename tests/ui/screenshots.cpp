@@ -135,6 +135,23 @@ int main(int argc, char *argv[]) {
     timer->Fire();
   }
   if (TheMainWindow->CalculationsButton->isEnabled()) {
+    // Both plans at their default size first, with a tolerance: the legend
+    // and the scale box must leave every point of the network in view.
+    const QSize coordinateDefault = TheCoordinatePlan->size(), measurementDefault = TheMeasurementPlan->size();
+    TheMainWindow->ShowCoordinatePlan();
+    TheCoordinatePlan->resize(coordinateDefault);
+    TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(3.0);
+    TheCoordinatePlan->show();
+    TheCoordinatePlan->ShowAllPoints();
+    Shot(TheCoordinatePlan, "coordinate_plan_default_size");
+    TheMainWindow->ShowMeasurementPlan();
+    TheMeasurementPlan->resize(measurementDefault);
+    TheMeasurementPlan->ToleranceSemiMajorSpin->setValue(3.0);
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->ShowAllPoints();
+    Shot(TheMeasurementPlan, "measurement_plan_default_size");
+    TheMeasurementPlan->ToleranceSemiMajorSpin->setValue(0);
+    TheMeasurementPlan->hide();
     TheMainWindow->ShowCoordinatePlan();
     TheCoordinatePlan->resize(1300, 860);
     TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(3.0);

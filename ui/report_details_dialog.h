@@ -1,0 +1,15 @@
+#pragma once
+// The report's title block fields (project name and author), asked before a
+// report is written and remembered for the next one.
+#include <QDialog>
+
+class QLineEdit;
+
+class ReportDetailsDialog : public QDialog {
+  Q_OBJECT
+public:
+  explicit ReportDetailsDialog(QWidget *parent);
+
+  QLineEdit *TitleEdit = nullptr;
+  QLineEdit *AuthorEdit = nullptr;
+};
