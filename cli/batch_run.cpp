@@ -554,6 +554,7 @@ int BatchRun::RunEngine() {
       Out << Lang().Text(21) << "\n";
       return kNextStep;
     }
+    Out << Lang().Text(20) << "\n";
     ReportEngineFailure(run);
     return run.ExitCode == kEngineExitBadInput ? beBadInput : beEngineFailed;
   }

@@ -661,7 +661,8 @@ TEST(BatchSafety, NonPositiveDeviationsAndDroppedMeasurementsAreReported) {
 TEST(BatchSafety, EngineRefusingItsInputIsBadInput) {
   InstalledPrograms inst("printf 'THE ADJUSTMENT WAS NOT DONE: the input cannot be used.\\n\\nError on line 9: bad\\n' > \"${6}txt\"\n"
                          "exit 1\n");
-  const auto r = RunProgram(inst.Batch, {kCoords, kMeas});
+  TempFolder work; // (--workdir: the engine program runs)
+  const auto r = RunProgram(inst.Batch, {"--workdir", work.Path(), kCoords, kMeas});
   EXPECT_EQ(r.Code, 1);
   EXPECT_TRUE(Contains(r.Err, "Error on line 9: bad")) << r.Err;
 }
@@ -682,7 +683,8 @@ TEST(BatchSafety, FailedWriteOfTheEngineIsNamedAndNoSuccessIsShown) {
   InstalledPrograms inst("printf 'Adjustment protocol\\nThe adjustment succeeded.\\n' > \"${6}txt\"\n"
                          "echo \"gama.exe: cannot write the results file ${6}xml: No space left on device\" >&2\n"
                          "exit 3\n");
-  const auto r = RunProgram(inst.Batch, {kCoords, kMeas});
+  TempFolder work; // (--workdir: the engine program runs)
+  const auto r = RunProgram(inst.Batch, {"--workdir", work / "a", kCoords, kMeas});
   EXPECT_EQ(r.Code, 2);
   EXPECT_TRUE(Contains(r.Err, "cannot write the results file")) << r.Err;
   EXPECT_TRUE(Contains(r.Err, "the engine could not write its outputs")) << r.Err;
@@ -691,7 +693,7 @@ TEST(BatchSafety, FailedWriteOfTheEngineIsNamedAndNoSuccessIsShown) {
   // A protocol that says what failed is shown with its reason.
   InstalledPrograms told("printf 'Adjusted.\\n\\nERROR: the results file could not be written (Disk full):\\n    /w/n.xml\\n' > \"${6}txt\"\n"
                          "exit 3\n");
-  const auto t = RunProgram(told.Batch, {kCoords, kMeas});
+  const auto t = RunProgram(told.Batch, {"--workdir", work / "b", kCoords, kMeas});
   EXPECT_EQ(t.Code, 2);
   EXPECT_TRUE(Contains(t.Err, "could not write its outputs: ERROR: the results file could not be written (Disk full): /w/n.xml"))
       << t.Err;
