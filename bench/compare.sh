@@ -10,7 +10,9 @@
 #
 #   bench/compare.sh [REPETITIONS]        (default 3)
 #
-# The builds are kept in KD_BENCH_DIR (default /tmp/kd-bench) and reused.
+# The builds are kept in KD_BENCH_DIR (default /tmp/kd-bench) and reused;
+# KD_BENCH_LIVE=0 leaves out live precision (and the desktop library's
+# build).
 # Needs git, cmake, /usr/bin/time.
 set -eu
 reps=${1:-3}
@@ -31,8 +33,10 @@ if [ ! -d "$dir/old-src" ]; then
   git -C "$here" worktree add --detach "$dir/old-src" "$base" >/dev/null 2>&1
 fi
 echo "building $base and the current tree (Release) in $dir ..."
-build "$dir/old-src" "$dir/old" gama_exe korvadimensio3d-batch bench_live_precision
-build "$here" "$dir/new" gama_exe korvadimensio3d-batch bench_live_precision bench_engine bench_network
+live=""
+[ "${KD_BENCH_LIVE:-1}" = 0 ] || live=bench_live_precision
+build "$dir/old-src" "$dir/old" gama_exe korvadimensio3d-batch $live
+build "$here" "$dir/new" gama_exe korvadimensio3d-batch bench_engine bench_network $live
 
 echo
 echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores;" \
@@ -76,6 +80,7 @@ else
   diff "$work/out.old" "$work/out.new" | head -20
 fi
 
+[ -n "$live" ] || exit 0
 echo
 echo "== live precision, edit to ellipses ($reps edits each) =="
 for which in old new; do
