@@ -1,5 +1,7 @@
 #include "adjustment/adjust.h"
 
+#include "core/available_memory.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -101,17 +103,19 @@ class Adjuster {
 
  private:
   // The dense normal matrix, its covariance and the results text need about
-  // three n×n matrices of doubles; refuse networks that cannot fit rather
-  // than be stopped by the system halfway.
+  // three n×n matrices of doubles; refuse networks that cannot fit in the
+  // memory still available (to the system, and under the process's
+  // control-group limit) at once, rather than be stopped by the system
+  // halfway.
   bool FitsInMemory() {
     const double need = 3.0 * 8.0 * n_ * static_cast<double>(n_);
-    const double have = static_cast<double>(sysconf(_SC_PHYS_PAGES)) *
-                        static_cast<double>(sysconf(_SC_PAGE_SIZE));
-    if (have <= 0 || need < 0.8 * have) return true;
+    const double have = static_cast<double>(AvailableMemoryBytes());
+    if (have <= 0 || need <= have) return true;
     char buf[300];
     std::snprintf(buf, sizeof buf,
                   "The network has %d coordinate unknowns: its covariance matrix and results "
-                  "need about %.1f GiB, more than the %.1f GiB of memory of this computer.",
+                  "need about %.1f GiB, more than the %.1f GiB of memory available on this "
+                  "computer.",
                   n_, need / 1073741824.0, have / 1073741824.0);
     R_.failure = buf;
     return false;

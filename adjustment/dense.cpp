@@ -1,40 +1,113 @@
 #include "adjustment/dense.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <system_error>
 #include <cmath>
+#include <new>
+#include <thread>
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
+#include "adjustment/kernels/dense_kernels.h"
 
 namespace kd::adj {
 
 namespace {
 
-constexpr int kBlock = 128;
+std::atomic<int> gThreads{0};  // 0: every core
 
-// Unblocked tolerant factorisation of the diagonal block starting at `k`.
-void FactorDiagonalBlock(Matrix &a, int k, int kb, const Vector &diag, double relTol,
-                         std::vector<int> &dependent) {
-  auto b = a.block(k, k, kb, kb);
-  for (int j = 0; j < kb; ++j) {
-    const double pivot = b(j, j) - b.row(j).head(j).squaredNorm();
-    const double original = diag(k + j);
-    const bool ok = std::isfinite(pivot) && original > 0 && pivot > relTol * original;
-    const int below = kb - j - 1;
-    if (!ok) {
-      dependent.push_back(k + j);
-      b(j, j) = 1.0;
-      b.row(j).head(j).setZero();
-      b.col(j).tail(below).setZero();
-      continue;
-    }
-    const double ljj = std::sqrt(pivot);
-    b(j, j) = ljj;
-    if (below > 0) {
-      b.col(j).tail(below).noalias() -= b.block(j + 1, 0, below, j) * b.row(j).head(j).transpose();
-      b.col(j).tail(below) /= ljj;
-    }
-  }
+const kernels::KernelSet *gKernels = nullptr;
+
+// The widest kernels this processor and its system can run.
+const kernels::KernelSet &BestKernels() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+    return kernels::kAvx512;
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return kernels::kAvx2;
+#endif
+  return kernels::kGeneric;
+}
+
+const kernels::KernelSet &ActiveKernels() {
+  if (gKernels == nullptr) gKernels = &BestKernels();
+  return *gKernels;
 }
 
 }  // namespace
+
+void SetThreadCount(int threads) { gThreads = std::max(0, threads); }
+
+int ThreadCount() {
+  const int chosen = gThreads;
+  if (chosen > 0) return chosen;
+#if defined(__linux__)
+  // The cores this process may run on, which a container or taskset may
+  // make fewer than the machine's.
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+#endif
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+bool UseKernels(const std::string &name) {
+  const kernels::KernelSet &best = BestKernels();
+  for (const kernels::KernelSet *k : {&kernels::kGeneric, &kernels::kAvx2, &kernels::kAvx512}) {
+    if (name != k->name) continue;
+    // Never more than the processor can run.
+    if (k == &kernels::kAvx512 && &best != &kernels::kAvx512) return false;
+    if (k == &kernels::kAvx2 && &best == &kernels::kGeneric) return false;
+    gKernels = k;
+    return true;
+  }
+  return false;
+}
+
+std::string KernelName() { return ActiveKernels().name; }
+
+namespace kernels {
+
+void ParallelFor(int count, int threads, void (*task)(void *, int), void *context) {
+  const int workers = std::min(std::max(1, threads), count);
+  if (workers <= 1) {
+    for (int i = 0; i < count; ++i) task(context, i);
+    return;
+  }
+  std::atomic<int> next{0};
+  std::exception_ptr failure;
+  std::mutex failureLock;
+  auto work = [&] {
+    for (int i = next++; i < count; i = next++) {
+      try {
+        task(context, i);
+      } catch (...) {
+        // Keep the first failure for the caller; the other tasks end soon.
+        const std::lock_guard<std::mutex> lock(failureLock);
+        if (!failure) failure = std::current_exception();
+        next = count;
+      }
+    }
+  };
+  std::vector<std::thread> pool;
+  pool.reserve(workers - 1);
+  try {
+    for (int t = 1; t < workers; ++t) pool.emplace_back(work);
+  } catch (const std::system_error &) {
+    // No more threads to be had: the ones started and this one do it all.
+  }
+  work();
+  for (std::thread &t : pool) t.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace kernels
 
 void MirrorLowerToUpper(Matrix &a) {
   const int n = static_cast<int>(a.rows());
@@ -62,37 +135,14 @@ std::vector<int> Envelope(const Matrix &a) {
   return last;
 }
 
-namespace {
-
-// Last row touched by the columns [k, k + kb).
-int BlockLastRow(const std::vector<int> &lastRow, int k, int kb, int n) {
-  return lastRow.empty() ? n - 1 : std::max(k + kb - 1, lastRow[k + kb - 1]);
-}
-
-}  // namespace
-
 std::vector<int> FactorInPlace(Matrix &a, const Vector &diag, double relTol,
                                const std::vector<int> &lastRow) {
   const int n = static_cast<int>(a.rows());
-  std::vector<int> dependent;
-  for (int k = 0; k < n; k += kBlock) {
-    const int kb = std::min(kBlock, n - k);
-    const int rest = BlockLastRow(lastRow, k, kb, n) - (k + kb) + 1;
-    const size_t before = dependent.size();
-    FactorDiagonalBlock(a, k, kb, diag, relTol, dependent);
-    if (rest > 0) {
-      auto l11 = a.block(k, k, kb, kb);
-      auto a21 = a.block(k + kb, k, rest, kb);
-      // A21 := A21 L11⁻ᵀ
-      l11.transpose().triangularView<Eigen::Upper>().solveInPlace<Eigen::OnTheRight>(a21);
-      for (size_t d = before; d < dependent.size(); ++d) a21.col(dependent[d] - k).setZero();
-      a.block(k + kb, k + kb, rest, rest)
-          .selfadjointView<Eigen::Lower>()
-          .rankUpdate(a21, -1.0);
-    }
-  }
-  // A dependent unknown takes no part in the factor: clear its row of L.
-  for (int j : dependent) a.row(j).head(j).setZero();
+  std::vector<int> dependent(n);
+  const int count = ActiveKernels().factor(a.data(), n, diag.data(), relTol,
+                                           lastRow.empty() ? nullptr : lastRow.data(),
+                                           ThreadCount(), dependent.data());
+  dependent.resize(count);
   return dependent;
 }
 
@@ -103,45 +153,9 @@ void SolveWithFactor(const Matrix &a, Vector &b) {
 
 void InvertFromFactorInPlace(Matrix &a, const std::vector<int> &lastRow) {
   const int n = static_cast<int>(a.rows());
-  const int nb = (n + kBlock - 1) / kBlock;
-  // The factor, block column by block column, from the diagonal down to the
-  // envelope: the square it lives in is overwritten by the inverse.
-  std::vector<Matrix> panel(nb);
-  std::vector<int> last(nb);
-  for (int K = 0; K < nb; ++K) {
-    const int k = K * kBlock, kb = std::min(kBlock, n - k);
-    last[K] = BlockLastRow(lastRow, k, kb, n);
-    panel[K] = a.block(k, k, last[K] - k + 1, kb);
-    panel[K].topRows(kb).triangularView<Eigen::StrictlyUpper>().setZero();
-  }
-  for (int J = 0; J < nb; ++J) {
-    const int j = J * kBlock, jb = std::min(kBlock, n - j);
-    // Column block of N⁻¹ from row j down: solve L Y = [I 0]ᵀ, then Lᵀ X = Y.
-    a.block(j, j, n - j, jb).setZero();
-    a.block(j, j, jb, jb).setIdentity();
-    int extent = j + jb - 1;  // last row of Y that can be nonzero
-    int lastBlock = J;
-    for (int I = J; I < nb; ++I) {
-      const int i0 = I * kBlock, ib = std::min(kBlock, n - i0);
-      if (i0 > extent) break;
-      lastBlock = I;
-      auto y = a.block(i0, j, ib, jb);
-      panel[I].topRows(ib).triangularView<Eigen::Lower>().solveInPlace(y);
-      const int below = last[I] - (i0 + ib) + 1;
-      if (below > 0) {
-        a.block(i0 + ib, j, below, jb).noalias() -= panel[I].bottomRows(below) * y;
-        extent = std::max(extent, last[I]);
-      }
-    }
-    for (int I = lastBlock; I >= J; --I) {
-      const int i0 = I * kBlock, ib = std::min(kBlock, n - i0);
-      auto x = a.block(i0, j, ib, jb);
-      const int below = last[I] - (i0 + ib) + 1;
-      if (below > 0)
-        x.noalias() -= panel[I].bottomRows(below).transpose() * a.block(i0 + ib, j, below, jb);
-      panel[I].topRows(ib).triangularView<Eigen::Lower>().transpose().solveInPlace(x);
-    }
-  }
+  if (!ActiveKernels().invert(a.data(), n, lastRow.empty() ? nullptr : lastRow.data(),
+                              ThreadCount()))
+    throw std::bad_alloc();
   MirrorLowerToUpper(a);
 }
 

@@ -6,6 +6,7 @@
 // factorisation writes its lower-triangular factor L over the lower triangle
 // and diagonal and leaves the strict upper triangle untouched, so N can be
 // restored from the upper triangle and a saved copy of its diagonal.
+#include <string>
 #include <vector>
 
 #include <Eigen/Dense>
@@ -41,6 +42,20 @@ void SolveWithFactor(const Matrix &a, Vector &b);
 // that `a` holds the full symmetric inverse. `lastRow` is the envelope the
 // factor was computed with.
 void InvertFromFactorInPlace(Matrix &a, const std::vector<int> &lastRow = {});
+
+// Threads for the factorisation and the inverse: `threads` > 0 uses that
+// many, 0 every core the process may run on (the default). The results are
+// the same for any number: the work is cut into the same blocks, and each
+// block is computed alike whichever thread runs it.
+void SetThreadCount(int threads);
+int ThreadCount();
+
+// The kernels are compiled for several instruction sets; the widest one the
+// processor runs is used. UseKernels("generic" | "avx2" | "avx512") picks
+// another (false, nothing changed, for an unknown name or one the processor
+// cannot run); KernelName() tells the one in use.
+bool UseKernels(const std::string &name);
+std::string KernelName();
 
 // Copies the strict lower triangle over the strict upper one.
 void MirrorLowerToUpper(Matrix &a);

@@ -37,6 +37,10 @@ struct RunInfo {
 
 // Number text of the covariance entries: 12 significant digits.
 std::string FormatCovarianceEntry(double v);
+// The same written at `p` (room for 32 characters); returns the end.
+char *WriteCovarianceEntry(char *p, double v);
+// Number text of the coordinates: 7 decimals.
+std::string FormatCoordinate(double v);
 
 // Protocol of an adjusted network, or of a failed adjustment.
 std::vector<std::string> ProtocolLines(const RunInfo &run, const Network &net,

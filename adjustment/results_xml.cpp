@@ -178,3 +178,12 @@ std::string FormatCovarianceEntry(double v) {
   return std::string(buf, FormatG12(buf, v));
 }
 }  // namespace kd::adj
+
+namespace kd::adj {
+char *WriteCovarianceEntry(char *p, double v) { return FormatG12(p, v); }
+std::string FormatCoordinate(double v) {
+  std::string s;
+  AppendFixed(s, v, 7);
+  return s;
+}
+}  // namespace kd::adj

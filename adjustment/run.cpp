@@ -1,5 +1,6 @@
 #include "adjustment/run.h"
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <new>
@@ -16,7 +17,8 @@ namespace kd::adj {
 namespace {
 
 const char *kUsage =
-    "usage: gama.exe [--encoding cp-1250|utf-8] [--language en] INPUT OUTPUT-PREFIX\n"
+    "usage: gama.exe [--encoding cp-1250|utf-8] [--language en] [--threads N]\n"
+    "                [--kernels generic|avx2|avx512] INPUT OUTPUT-PREFIX\n"
     "  writes OUTPUT-PREFIX + \"txt\" (protocol), OUTPUT-PREFIX + \"obs.csv\" (observation\n"
     "  table) and OUTPUT-PREFIX + \"xml\" (results)\n";
 
@@ -26,6 +28,8 @@ const char *const kOutputs[] = {"txt", "obs.csv", "xml"};
 struct Options {
   std::string input, prefix;
   bool cp1250 = true;
+  int threads = 0;      // 0: every core
+  std::string kernels;  // "": the widest the processor runs
   RunInfo info;
 };
 
@@ -58,7 +62,28 @@ bool ParseArgs(const std::vector<std::string> &args, Options &opt, std::string &
   opt.info.language = "en";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string &a = args[i];
-    if (a == "--encoding" || a == "--language") {
+    if (a == "--threads" || a == "--kernels") {
+      if (i + 1 >= args.size()) {
+        error = "option " + a + " needs a value";
+        return false;
+      }
+      const std::string v = args[++i];
+      if (a == "--threads") {
+        int threads = 0;
+        const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), threads);
+        if (ec != std::errc() || end != v.data() + v.size() || threads < 1 || threads > 1024) {
+          error = "--threads needs a whole number from 1 to 1024, not \"" + v + "\"";
+          return false;
+        }
+        opt.threads = threads;
+      } else {
+        if (v != "generic" && v != "avx2" && v != "avx512") {
+          error = "unknown kernels \"" + v + "\" (generic, avx2 or avx512)";
+          return false;
+        }
+        opt.kernels = v;
+      }
+    } else if (a == "--encoding" || a == "--language") {
       if (i + 1 >= args.size()) {
         error = "option " + a + " needs a value";
         return false;
@@ -165,7 +190,7 @@ int OutputFailed(const Options &opt, const std::vector<std::string> &protocol,
   return FailWith(opt, lines, kExitSystem, err);
 }
 
-int Run(const Options &opt, std::ostream &err) {
+int Run(const Options &opt, std::ostream &err, const ResultsConsumer *consumer) {
   // Outputs of an earlier run must never pair with this protocol.
   RemoveOutputs(opt, {"xml", "obs.csv"}, err);
 
@@ -190,8 +215,11 @@ int Run(const Options &opt, std::ostream &err) {
   const std::vector<std::string> protocol = ProtocolLines(opt.info, net, res);
   if (res.outcome != Outcome::Adjusted) return FailWith(opt, protocol, kExitAdjust, err);
 
-  std::string xml = ResultsXml(net, res);
-  res.cov.resize(0, 0);  // the text holds it now; give the memory back
+  std::string xml;
+  if (consumer == nullptr) {
+    xml = ResultsXml(net, res);
+    res.cov.resize(0, 0);  // the text holds it now; give the memory back
+  }
   const std::string table = ObservationTableCsv(net, res);
   // The protocol first and the results last: a reader that waits for the
   // results finds the other two complete.
@@ -205,6 +233,10 @@ int Run(const Options &opt, std::ostream &err) {
   const std::string tablePath = opt.prefix + "obs.csv";
   if (!WriteOutputFile(tablePath, table, reason))
     return OutputFailed(opt, protocol, "the observation table", tablePath, reason, err);
+  if (consumer != nullptr) {
+    (*consumer)(net, res);
+    return kExitOk;
+  }
   const std::string resultsPath = opt.prefix + "xml";
   if (!WriteOutputFile(resultsPath, xml, reason))
     return OutputFailed(opt, protocol, "the results file", resultsPath, reason, err);
@@ -214,14 +246,25 @@ int Run(const Options &opt, std::ostream &err) {
 }  // namespace
 
 int RunEngine(const std::vector<std::string> &args, std::ostream &err) {
+  return RunEngineInProcess(args, err, nullptr);
+}
+
+int RunEngineInProcess(const std::vector<std::string> &args, std::ostream &err,
+                       const ResultsConsumer &results) {
+  const ResultsConsumer *consumer = results ? &results : nullptr;
   Options opt;
   std::string error;
   if (!ParseArgs(args, opt, error)) {
     err << "gama.exe: " << error << "\n" << kUsage;
     return kExitUsage;
   }
+  SetThreadCount(opt.threads);
+  if (!opt.kernels.empty() && !UseKernels(opt.kernels)) {
+    err << "gama.exe: this processor cannot run the " << opt.kernels << " kernels\n";
+    return kExitUsage;
+  }
   try {
-    return Run(opt, err);
+    return Run(opt, err, consumer);
   } catch (const std::bad_alloc &) {
     RemoveOutputs(opt, {"xml", "obs.csv"}, err);
     return FailWith(opt, ErrorProtocolLines(opt.info, "not enough memory for this network", 0),

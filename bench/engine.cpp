@@ -3,7 +3,11 @@
 // direction, a zenith angle and a slope distance; three fixed points), runs
 // gama.exe on each and prints the wall time and the peak memory of the run.
 //
-//   bench_engine [sizes...]      e.g. bench_engine 100 1000
+//   bench_engine [--engine PATH] [--repeat R] [sizes...]   e.g. bench_engine 100 1000
+//
+// --engine runs another engine program (an older build, for comparison);
+// --repeat runs each size R times and prints the medians of wall time and
+// peak memory (the machine may be shared).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <spawn.h>
@@ -91,12 +95,16 @@ std::string MakeNetwork(int n, unsigned seed) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  std::vector<int> sizes = {100, 300, 1000, 2000};
-  if (argc > 1) {
-    sizes.clear();
-    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  std::vector<int> sizes;
+  std::string engine = std::string(KD_BIN_DIR) + "/gama.exe";
+  int repeat = 1;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--engine" && i + 1 < argc) engine = argv[++i];
+    else if (a == "--repeat" && i + 1 < argc) repeat = std::max(1, std::atoi(argv[++i]));
+    else sizes.push_back(std::atoi(a.c_str()));
   }
-  const std::string engine = std::string(KD_BIN_DIR) + "/gama.exe";
+  if (sizes.empty()) sizes = {100, 300, 1000, 2000};
   char tmpl[] = "/tmp/kd_bench_engineXXXXXX";
   if (!mkdtemp(tmpl)) {
     std::perror("mkdtemp");
@@ -117,17 +125,23 @@ int main(int argc, char **argv) {
     std::vector<char *> av;
     for (auto &a : args) av.push_back(a.data());
     av.push_back(nullptr);
-    const auto t0 = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, engine.c_str(), nullptr, nullptr, av.data(), environ) != 0) {
-      std::fprintf(stderr, "cannot start %s\n", engine.c_str());
-      return 1;
-    }
+    std::vector<double> walls, peaks;
     int status = 0;
-    struct rusage ru {};
-    wait4(pid, &status, 0, &ru);
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    const double peak = ru.ru_maxrss / 1024.0;  // kB -> MiB
+    for (int r = 0; r < repeat; ++r) {
+      const auto t0 = std::chrono::steady_clock::now();
+      pid_t pid = 0;
+      if (posix_spawn(&pid, engine.c_str(), nullptr, nullptr, av.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", engine.c_str());
+        return 1;
+      }
+      struct rusage ru {};
+      wait4(pid, &status, 0, &ru);
+      walls.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+      peaks.push_back(ru.ru_maxrss / 1024.0);  // kB -> MiB
+    }
+    std::sort(walls.begin(), walls.end());
+    std::sort(peaks.begin(), peaks.end());
+    const double wall = walls[walls.size() / 2], peak = peaks[peaks.size() / 2];
     const double cov = 8.0 * (3.0 * n) * (3.0 * n) / (1024.0 * 1024.0);
     std::string xml;
     kd::ReadFileBytes(prefix + "xml", xml);

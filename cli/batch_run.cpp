@@ -1,6 +1,7 @@
 #include "cli/batch_run.h"
 #include "cli/batch_exports.h"
 #include "cli/design_step.h"
+#include "cli/in_process_engine.h"
 
 #include "core/app_folders.h"
 #include "core/survey_network.h"
@@ -24,6 +25,10 @@
 #include "settings/settings_file.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <sstream>
+#include <thread>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -124,6 +129,14 @@ public:
       return;
     std::error_code ec;
     fs::remove_all(FolderPath, ec);
+  }
+  // Removes a temporary folder now (the program is about to end).
+  void RemoveNow() {
+    if (!IsTemporary || FolderPath.empty())
+      return;
+    std::error_code ec;
+    fs::remove_all(FolderPath, ec);
+    FolderPath.clear();
   }
   bool MakeTemporary(std::string &error) {
     const char *tmp = std::getenv("TMPDIR");
@@ -339,6 +352,11 @@ private:
   // The standard deviation the engine would receive for measurement `pos`.
   std::optional<long double> EngineStdDevOf(int pos) const;
   void ReportEngineFailure(const RunOutcome &run);
+  // The engine runs inside this program when none of its files is kept
+  // (--workdir) and no time limit must stop it (--timeout): no results file
+  // is written and read again.
+  bool InThisProcess() const { return Opts.WorkDir.empty() && Opts.TimeoutSeconds <= 0; }
+  RunOutcome RunEngineHere();
 
   const BatchOptions &Opts;
   const std::string ProgramPath;
@@ -598,6 +616,16 @@ int BatchRun::RunEngine() {
     return Fail("interrupted", beInterrupted);
   Out << StartedStatusText(Check.Dropped) << "\n";
 
+  if (InThisProcess()) {
+    const RunOutcome run = RunEngineHere();
+    if (run.Complete) {
+      Out << Tr(Text::EvaluationAccomplished) << "\n";
+      return kNextStep;
+    }
+    Out << Tr(Text::EvaluationFails) << "\n";
+    ReportEngineFailure(run);
+    return run.ExitCode == kEngineExitBadInput ? beBadInput : beEngineFailed;
+  }
   EnginePoll poll;
   const RunOutcome run = RunEngineAndWait(
       engine, Files, poll, [this](const EnginePoll &p) { Out << PollStatusText(p) << "\n" << std::flush; },
@@ -614,6 +642,30 @@ int BatchRun::RunEngine() {
   ReportEngineFailure(run);
   // An input the engine refuses is bad input, like the command's own checks.
   return run.ExitCode == kEngineExitBadInput ? beBadInput : beEngineFailed;
+}
+
+// The engine in this process, on a thread of its own. An adjustment cannot
+// be stopped halfway: an interrupt removes the temporary run folder and ends
+// the program at once, as stopping the engine program would.
+RunOutcome BatchRun::RunEngineHere() {
+  RunOutcome run;
+  std::atomic<bool> done{false};
+  std::ostringstream engineErr;
+  std::thread worker([&] {
+    run = RunEngineInThisProcess(Files, Reader, engineErr);
+    done = true;
+  });
+  while (!done) {
+    if (Interrupted && *Interrupted) {
+      Err << kBatchProgramName << ": interrupted" << std::endl;
+      Work.RemoveNow();
+      std::_Exit(beInterrupted);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  worker.join();
+  Err << engineErr.str();
+  return run;
 }
 
 void BatchRun::ReportEngineFailure(const RunOutcome &run) {
@@ -646,8 +698,12 @@ void BatchRun::ReportEngineFailure(const RunOutcome &run) {
 int BatchRun::ReadEngineResults() {
   std::vector<std::string> chooser1, chooser2;
   Reader.PointNumberHeading = Tr(Text::PointNumberShort);
-  switch (ReadResults(Reader, Files.Results, Net.Points.ScSvpMode, Net.Points.List, Grid, chooser1,
-                      chooser2)) {
+  const ResultsOutcome read =
+      InThisProcess()
+          ? ReadBoundResults(Reader, Net.Points.ScSvpMode, Net.Points.List, Grid, chooser1, chooser2)
+          : ReadResults(Reader, Files.Results, Net.Points.ScSvpMode, Net.Points.List, Grid, chooser1,
+                        chooser2);
+  switch (read) {
   case ResultsOutcome::Shown:
     break;
   case ResultsOutcome::Not3d:

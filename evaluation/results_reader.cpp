@@ -7,12 +7,12 @@
 #include <limits>
 #include <new>
 #include <numbers>
+#include <optional>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
+#include <pugixml.hpp>
 
 #include "analysis/error_ellipsoid.h"
+#include "core/available_memory.h"
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "settings/language_pack.h"
@@ -144,14 +144,6 @@ std::string Quote(std::string_view text) {
   return "\"" + s + "\"";
 }
 
-std::size_t CountElementChildren(const pugi::xml_node &node) {
-  std::size_t n = 0;
-  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-    if (c.type() == pugi::node_element)
-      ++n;
-  return n;
-}
-
 pugi::xml_node LastElementChild(const pugi::xml_node &node) {
   for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling())
     if (c.type() == pugi::node_element)
@@ -178,18 +170,13 @@ std::string ElementText(pugi::xml_node node) {
   return std::move(collect.Text);
 }
 
-// Whether a matrix of `bytes` could be held: never more than the machine's
-// physical memory (trying would only end in swapping or the process being
+// Whether a matrix of `bytes` could be held: never more than the memory
+// still available (trying would only end in swapping or the process being
 // killed).
 bool FitsInMemory(std::uint64_t bytes) {
-#if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
-  const long pages = sysconf(_SC_PHYS_PAGES);
-  const long pageSize = sysconf(_SC_PAGESIZE);
-  if (pages > 0 && pageSize > 0) {
-    const long double physical = static_cast<long double>(pages) * pageSize;
-    return static_cast<long double>(bytes) < physical * 0.75L;
-  }
-#endif
+  const std::uint64_t available = kd::AvailableMemoryBytes();
+  if (available > 0)
+    return bytes < available;
   return bytes <= (std::uint64_t{1} << 34); // 16 GB when unknown
 }
 
@@ -205,9 +192,42 @@ std::string ResultsReader::NextNumberToken(std::string_view text, std::size_t &p
 bool ResultsReader::Bind(const std::string &fileName) {
   FileName = fileName;
   DocumentLoaded = false;
-  ParsedDocument.reset();
-  FileBytes.clear();
+  Children.clear();
+  File.reset();
+  RowText = nullptr;
+  CovBegin = CovEnd = CovLength = 0;
+  CovText.clear();
   Error.clear();
+  kd::FileHandle file(std::fopen(fileName.c_str(), "rb"));
+  kd::ScannedResults scanned;
+  if (file && kd::ScanResults(file.get(), scanned)) {
+    Children = std::move(scanned.Children);
+    CovBegin = scanned.TextBegin;
+    CovEnd = scanned.TextEnd;
+    CovLength = scanned.TextLength;
+    File = std::move(file);
+    DocumentLoaded = true;
+    return true;
+  }
+  file.reset();
+  return BindParsed(fileName);
+}
+
+void ResultsReader::BindInMemory(const std::string &name, std::vector<kd::ResultsChild> children,
+                                 CovarianceRowText rowText) {
+  FileName = name;
+  File.reset();
+  CovText.clear();
+  CovBegin = CovEnd = CovLength = 0;
+  Error.clear();
+  Children = std::move(children);
+  RowText = std::move(rowText);
+  DocumentLoaded = true;
+}
+
+bool ResultsReader::BindParsed(const std::string &fileName) {
+  std::string FileBytes;
+  pugi::xml_document ParsedDocument;
   if (!kd::ReadFileBytes(fileName, FileBytes)) {
     Error = "The results file " + fileName + " cannot be read.";
     return false;
@@ -235,63 +255,64 @@ bool ResultsReader::Bind(const std::string &fileName) {
     Error = "The results file " + fileName + " is not valid XML: " + res.description() +
             " at line " + std::to_string(line) + ", column " + std::to_string(col) +
             " (byte " + std::to_string(res.offset) + ").";
-    ParsedDocument.reset();
-    FileBytes.clear();
-    FileBytes.shrink_to_fit();
     return false;
   }
-  DocumentLoaded = true;
+  // What the readings need, and the covariance text, then the tree goes.
+  const pugi::xml_node root = ParsedDocument.document_element();
+  if (root) {
+    for (pugi::xml_node c = root.first_child(); c; c = c.next_sibling()) {
+      if (c.type() != pugi::node_element)
+        continue;
+      kd::ResultsChild child{c.name(), {}};
+      for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
+        child.Values.emplace_back(a.value());
+      Children.push_back(std::move(child));
+    }
+    if (const pugi::xml_node last = LastElementChild(root))
+      CovText = ElementText(last);
+  }
+  DocumentLoaded = static_cast<bool>(root);
   return true;
 }
+
 
 bool ResultsReader::ReadCoordinates() {
   CoordsOk = false;
   Results.Resize(0);
-  const pugi::xml_node root = ParsedDocument.document_element();
-  if (!DocumentLoaded || !root) {
+  if (!DocumentLoaded) {
     Error = "No results document is loaded.";
     return false;
   }
-  const std::size_t n = CountElementChildren(root);
+  const std::size_t n = Children.size();
   const std::size_t expected = n > 0 ? n - 1 : 0;
   Results.Resize(static_cast<int>(std::min<std::size_t>(expected, INT32_MAX)));
   Results.ResetFill();
 
   bool failed = false;
-  std::size_t k = 0;
-  for (pugi::xml_node child = root.first_child(); child && k + 1 < n;
-       child = child.next_sibling()) {
-    if (child.type() != pugi::node_element)
-      continue;
-    ++k;
-    const std::string where = "results element " + std::to_string(k) + " <" + child.name() + ">";
-    std::array<pugi::xml_attribute, 5> attrs;
-    std::size_t count = 0;
-    for (pugi::xml_attribute a = child.first_attribute(); a; a = a.next_attribute()) {
-      if (count < attrs.size())
-        attrs[count] = a;
-      ++count;
-    }
-    if (count == 0) {
+  for (std::size_t k = 1; k < n; ++k) {
+    const kd::ResultsChild &child = Children[k - 1];
+    const std::string where = "results element " + std::to_string(k) + " <" + child.Name + ">";
+    const std::vector<std::string> &attrs = child.Values;
+    if (attrs.empty()) {
       Error = where + " has no attributes.";
       failed = true;
       break;
     }
     long double number = 0;
-    if (!ToFinite(attrs[0].value(), number) ||
-        !std::isfinite(static_cast<double>(number))) {
-      Error = where + ": the point number " + Quote(attrs[0].value()) + " is not a number.";
+    if (!ToFinite(attrs[0], number) || !std::isfinite(static_cast<double>(number))) {
+      Error = where + ": the point number " + Quote(attrs[0]) + " is not a number.";
       failed = true;
       break;
     }
-    if (count != 4)
+    if (attrs.size() != 4)
       continue;
     NetworkPoint p;
     p.Number = static_cast<double>(number);
     long double *xyz[3] = {&p.X, &p.Y, &p.Z};
     for (int c = 0; c < 3 && !failed; ++c) {
-      if (!ToFinite(attrs[c + 1].value(), *xyz[c])) {
-        Error = where + ": the coordinate " + Quote(attrs[c + 1].value()) + " is not a number.";
+      if (!ToFinite(attrs[static_cast<std::size_t>(c) + 1], *xyz[c])) {
+        Error = where + ": the coordinate " + Quote(attrs[static_cast<std::size_t>(c) + 1]) +
+                " is not a number.";
         failed = true;
       }
     }
@@ -314,27 +335,30 @@ bool ResultsReader::ReadCoordinates() {
 bool ResultsReader::ReadCovariance() {
   CovOk = false;
   Cov = DenseMatrix();
-  CovText.clear();
   Dim = 0;
-  const pugi::xml_node root = ParsedDocument.document_element();
-  if (!DocumentLoaded || !root) {
+  if (!DocumentLoaded) {
     Error = "No results document is loaded.";
     return false;
   }
-  const pugi::xml_node cov = LastElementChild(root);
-  if (!cov) {
+  if (Children.empty()) {
     Error = "The results hold no covariance element.";
     return false;
   }
-  CovText = ElementText(cov);
-  const pugi::xml_attribute dimAttr = cov.first_attribute();
-  if (!dimAttr) {
-    Error = "The covariance element <" + std::string(cov.name()) + "> has no dimension.";
+  const kd::ResultsChild &cov = Children.back();
+  if (cov.Values.empty()) {
+    Error = "The covariance element <" + cov.Name + "> has no dimension.";
     return false;
   }
+  const std::string &dimValue = cov.Values.front();
+  // The text: streamed from the file, row by row from an engine run in
+  // memory, or whole in memory for a parsed document.
+  const bool streamed = static_cast<bool>(File);
+  const bool byRows = !streamed && static_cast<bool>(RowText);
+  const std::uint64_t textLength =
+      streamed ? CovLength : byRows ? std::numeric_limits<std::uint64_t>::max() : CovText.size();
 
   // The dimension: a decimal integer, blanks around it allowed.
-  std::string_view dimText = dimAttr.value();
+  std::string_view dimText = dimValue;
   while (!dimText.empty() && (dimText.front() == ' ' || dimText.front() == '\t'))
     dimText.remove_prefix(1);
   while (!dimText.empty() && (dimText.back() == ' ' || dimText.back() == '\t'))
@@ -344,11 +368,11 @@ bool ResultsReader::ReadCovariance() {
   std::uint64_t dim = 0;
   const auto [ptr, ec] = std::from_chars(dimText.data(), dimText.data() + dimText.size(), dim);
   if (ec == std::errc::result_out_of_range) {
-    Error = "The covariance dimension " + Quote(dimAttr.value()) + " is too large.";
+    Error = "The covariance dimension " + Quote(dimValue) + " is too large.";
     return false;
   }
   if (dimText.empty() || ec != std::errc() || ptr != dimText.data() + dimText.size()) {
-    Error = "The covariance dimension " + Quote(dimAttr.value()) + " is not a whole number.";
+    Error = "The covariance dimension " + Quote(dimValue) + " is not a whole number.";
     return false;
   }
   if (dim > DenseMatrix::MaxSize) {
@@ -365,7 +389,7 @@ bool ResultsReader::ReadCovariance() {
   const std::uint64_t needed = dim * (dim + 1) / 2;
   // Every number takes at least one character and is separated from the
   // next by at least one: a shorter text cannot hold the triangle.
-  if (needed > 0 && CovText.size() < 2 * needed - 1) {
+  if (needed > 0 && textLength < 2 * needed - 1) {
     Error = "The covariance text is too short for the " + std::to_string(needed) +
             " numbers of dimension " + std::to_string(dim) + ".";
     return false;
@@ -377,8 +401,6 @@ bool ResultsReader::ReadCovariance() {
   }
   Dim = static_cast<int>(dim);
 
-  std::replace(CovText.begin(), CovText.end(), '.', ',');
-
   DenseMatrix m;
   try {
     m = DenseMatrix(dim, dim);
@@ -387,20 +409,47 @@ bool ResultsReader::ReadCovariance() {
     return false;
   }
 
-  const std::string_view text = CovText;
+  std::string rowText;
+  std::size_t nextRow = 0;
+  std::string_view text = CovText;
   std::size_t pos = 0;
+  std::optional<kd::NumberTokenStream> stream;
+  if (streamed)
+    stream.emplace(File.get(), CovBegin, CovEnd);
   std::uint64_t read = 0;
   for (std::size_t i = 0; i < dim; ++i) {
     long double *row = m.Row(i);
     for (std::size_t j = i; j < dim; ++j) {
-      const std::string_view tok = NextToken(text, pos);
+      std::string_view tok;
+      if (byRows) {
+        tok = NextToken(text, pos);
+        while (tok.empty() && nextRow < dim) {
+          RowText(nextRow++, rowText);
+          text = rowText;
+          pos = 0;
+          tok = NextToken(text, pos);
+        }
+      } else if (!streamed) {
+        tok = NextToken(text, pos);
+      } else if (!stream->Next(tok)) {
+        Error = "The results file " + FileName + " cannot be read.";
+        return false;
+      }
       long double v = 0;
       if (tok.empty()) {
         Error = "The covariance text ends after " + std::to_string(read) + " of the " +
                 std::to_string(needed) + " numbers.";
         return false;
       }
-      if (!ToFinite(tok, v)) {
+      // The rare number the quick conversion leaves is read with the decimal
+      // comma, as the whole text once was.
+      bool ok = QuickNumber(tok, v);
+      if (!ok) {
+        std::string commas(tok);
+        std::replace(commas.begin(), commas.end(), '.', ',');
+        ok = ToFinite(commas, v);
+      }
+      if (!ok) {
         std::string shown(tok);
         std::replace(shown.begin(), shown.end(), ',', '.');
         Error = "Covariance number " + std::to_string(read + 1) + " " + Quote(shown) +
@@ -436,8 +485,9 @@ bool ResultsReader::ReadCovariance() {
 
 void ResultsReader::ReleaseDocument() {
   DocumentLoaded = false;
-  ParsedDocument.reset();
-  std::string().swap(FileBytes);
+  std::vector<kd::ResultsChild>().swap(Children);
+  File.reset();
+  RowText = nullptr;
   std::string().swap(CovText);
 }
 
@@ -459,6 +509,10 @@ ResultsOutcome ReadAdjustedResults(ResultsReader &reader, const std::string &fil
                                    int scSvpMode, const PointList &network) {
   if (!reader.Bind(fileName))
     return ResultsOutcome::LoadFailed;
+  return ReadBoundResults(reader, scSvpMode, network);
+}
+
+ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const PointList &network) {
   const bool coords = reader.ReadCoordinates();
   const std::string coordError = reader.Error;
   const bool cov = reader.ReadCovariance();
@@ -473,14 +527,22 @@ ResultsOutcome ReadAdjustedResults(ResultsReader &reader, const std::string &fil
   return ResultsOutcome::Shown;
 }
 
-ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, int scSvpMode,
-                            const PointList &network, TextGrid &grid,
-                            std::vector<std::string> &chooser1,
-                            std::vector<std::string> &chooser2) {
-  const ResultsOutcome read = ReadAdjustedResults(reader, fileName, scSvpMode, network);
+ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const PointList &network,
+                                TextGrid &grid, std::vector<std::string> &chooser1,
+                                std::vector<std::string> &chooser2) {
+  const ResultsOutcome read = ReadBoundResults(reader, scSvpMode, network);
   if (read != ResultsOutcome::Shown)
     return read;
   if (!reader.FillResultsTable(grid, chooser1, chooser2))
     return ResultsOutcome::TableFailed;
   return ResultsOutcome::Shown;
+}
+
+ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, int scSvpMode,
+                            const PointList &network, TextGrid &grid,
+                            std::vector<std::string> &chooser1,
+                            std::vector<std::string> &chooser2) {
+  if (!reader.Bind(fileName))
+    return ResultsOutcome::LoadFailed;
+  return ReadBoundResults(reader, scSvpMode, network, grid, chooser1, chooser2);
 }

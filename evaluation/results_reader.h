@@ -32,15 +32,15 @@
 // NaN) with a plain description in `Error`; the window decides what to show.
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <pugixml.hpp>
-
 #include "analysis/dense_matrix.h"
 #include "core/text_grid.h"
 #include "core/point_list.h"
+#include "evaluation/results_stream.h"
 
 class ResultsReader {
 public:
@@ -58,7 +58,9 @@ public:
   // ---- State (read freely by the caller) ----
   std::string FileName;   // the results file given to Bind
   int Dim = 0;            // dimension stated by the covariance element
-  std::string CovText;    // covariance text, every "." replaced by ","
+  std::string CovText;    // covariance text, every "." replaced by ","; only
+                          // for documents read by the full XML parser (the
+                          // engine's own are streamed from the file)
                           // (emptied again by ReleaseDocument)
   DenseMatrix Cov;             // Dim x Dim covariance, mm^2 (0 x 0 until read)
   DenseMatrix PairCov{6, 6};   // joint block of the last pair (BuildPairCov)
@@ -77,7 +79,21 @@ public:
   // Reads and parses the results file. False when the file cannot be read
   // or is not well-formed XML; Error then holds the reason (for a parse
   // error the parser's description with line, column and byte offset).
+  // The engine's documents are streamed (results_stream.h): the points are
+  // kept, the covariance numbers are read from the file, which stays open
+  // until ReleaseDocument; other documents are parsed whole.
   bool Bind(const std::string &fileName);
+
+  // Binds results handed over in memory by an engine run in this program
+  // instead of a file: `children` as the document element's children of
+  // the results file (the summary, the points, last the covariance element
+  // with its dimension), and the covariance text row by row: `rowText(i,
+  // text)` replaces `text` by row i of the upper triangle as the file would
+  // hold it. The readings then give the values the file would give. `name`
+  // stands for the file name in messages.
+  using CovarianceRowText = std::function<void(std::size_t row, std::string &text)>;
+  void BindInMemory(const std::string &name, std::vector<kd::ResultsChild> children,
+                    CovarianceRowText rowText);
 
   // Fills Results from the point children (fill protocol of PointList) and
   // sets CoordsOk. False on a failure: no document, a child without
@@ -168,9 +184,15 @@ public:
   bool SaveCov(const std::string &fileName);
 
 private:
-  std::string FileBytes;          // file bytes, parsed in place
-  pugi::xml_document ParsedDocument; // the parsed results
+  // Bind by the full XML parser, for documents the streaming scan leaves.
+  bool BindParsed(const std::string &fileName);
+
   bool DocumentLoaded = false;
+  std::vector<kd::ResultsChild> Children; // element children of the document element
+  kd::FileHandle File;                   // streamed document: the open file
+  CovarianceRowText RowText;             // results in memory: the covariance rows
+  std::uint64_t CovBegin = 0, CovEnd = 0; // its covariance text's bytes
+  std::uint64_t CovLength = 0;           // and their count as text
 };
 
 // Outcome of ReadResults.
@@ -186,6 +208,15 @@ enum class ResultsOutcome {
 // their covariance can be used (reader.Error says why otherwise).
 ResultsOutcome ReadAdjustedResults(ResultsReader &reader, const std::string &fileName,
                                    int scSvpMode, const PointList &network);
+
+// ReadAdjustedResults after the reader has been bound (Bind or
+// BindInMemory).
+ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const PointList &network);
+
+// ReadResults after the reader has been bound.
+ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const PointList &network,
+                                TextGrid &grid, std::vector<std::string> &chooser1,
+                                std::vector<std::string> &chooser2);
 
 // The whole "+Calculations+" reading on a fresh reader: Bind, both
 // readings, the check, the whole-network centring when scSvpMode is 2

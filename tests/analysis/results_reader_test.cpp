@@ -461,6 +461,97 @@ TEST_F(ReaderTest, CovarianceNumbersEqualTextToNumExactly) {
     }
 }
 
+TEST_F(ReaderTest, StreamedAndParsedDocumentsReadAlike) {
+  // A document of several buffers (numbers cross the buffer ends), read as
+  // the engine writes it (streamed), and the same content in forms only the
+  // full parser reads (a comment splitting the covariance text, a CDATA
+  // section): points and every number alike. CR LF line ends, character
+  // references in the points and comments between the elements, too.
+  std::mt19937_64 gen(11);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  const int dim = 510;  // 130 305 numbers, about 2.4 MB
+  std::string text, first, second;
+  char buf[64];
+  for (int i = 0; i < dim; ++i)
+    for (int j = i; j < dim; ++j) {
+      std::snprintf(buf, sizeof buf, "%.12g", i == j ? 5 + u(gen) : u(gen) * 1e-3);
+      (i < dim / 2 ? first : second) += std::string(buf) + (j + 1 == dim ? "\r\n" : " ");
+    }
+  text = first + second;
+  std::vector<std::string> ids;
+  std::vector<Pt> pts;
+  for (int k = 0; k < dim / 3; ++k)
+    ids.push_back(std::to_string(k + 1) + ".5");
+  for (const auto &id : ids)
+    pts.push_back({id.c_str(), "1000.1234567", "-2000.5", "3e2"});
+  std::string plain = ResultsXml(pts, std::to_string(dim), text,
+                                 "  <!-- engine 1.0 -->\r\n  <summary points=\"&#49;7\" a=\"&lt;&amp;&gt;\" "
+                                 "b=\"&quot;\" c=\"&apos;\" d=\"&#x41;\"/>\r\n");
+  const std::string split = ResultsXml(pts, std::to_string(dim), first + "<!-- half -->" + second);
+  const std::string cdata =
+      ResultsXml(pts, std::to_string(dim), first + "<![CDATA[" + second + "]]>");
+
+  ResultsReader streamed;
+  ASSERT_TRUE(streamed.Bind(Write(plain, "plain.xml"))) << streamed.Error;
+  ASSERT_TRUE(streamed.ReadCoordinates()) << streamed.Error;
+  ASSERT_TRUE(streamed.ReadCovariance()) << streamed.Error;
+  EXPECT_TRUE(streamed.CovText.empty()); // never held in memory
+  ASSERT_EQ(streamed.Results.Count(), dim / 3);
+  EXPECT_EQ(streamed.Results.Items[5].Number, 6.5);
+  EXPECT_EQ(streamed.Results.Items[5].X, TextToNum("1000.1234567"));
+  EXPECT_EQ(streamed.Results.Items[5].Z, 300.0L);
+  for (const std::string &other : {split, cdata}) {
+    ResultsReader parsed;
+    ASSERT_TRUE(parsed.Bind(Write(other, "other.xml"))) << parsed.Error;
+    ASSERT_TRUE(parsed.ReadCoordinates());
+    ASSERT_TRUE(parsed.ReadCovariance()) << parsed.Error;
+    ASSERT_EQ(parsed.Cov.Rows(), streamed.Cov.Rows());
+    int differing = 0;
+    for (int i = 0; i < dim; ++i)
+      for (int j = 0; j < dim; ++j)
+        differing += parsed.Cov.Row(i)[j] != streamed.Cov.Row(i)[j];
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(parsed.Results.Items.back().X, streamed.Results.Items.back().X);
+  }
+  // A streamed text that runs out of numbers, or holds a bad one far into
+  // the file, is named as the parsed one is.
+  const std::string shortText = ResultsXml(pts, std::to_string(dim), first);
+  ResultsReader shortReader;
+  ASSERT_TRUE(shortReader.Bind(Write(shortText, "short.xml")));
+  ASSERT_TRUE(shortReader.ReadCoordinates());
+  EXPECT_FALSE(shortReader.ReadCovariance());
+  EXPECT_NE(shortReader.Error.find("ends after 97665 of the 130305 numbers"), std::string::npos)
+      << shortReader.Error;
+  std::string bad = plain;
+  const std::size_t lastEnd = bad.rfind("\r\n</covariance>");
+  const std::size_t lastBegin = bad.rfind('\n', lastEnd - 1) + 1;
+  bad.replace(lastBegin, lastEnd - lastBegin, "1-2");
+  ResultsReader badReader;
+  ASSERT_TRUE(badReader.Bind(Write(bad, "bad.xml")));
+  ASSERT_TRUE(badReader.ReadCoordinates());
+  EXPECT_FALSE(badReader.ReadCovariance());
+  EXPECT_NE(badReader.Error.find("is not a valid number"), std::string::npos) << badReader.Error;
+  EXPECT_EQ(badReader.Cov.Rows(), 0);
+}
+
+TEST_F(ReaderTest, FileReplacedAfterBindingIsNotMixedIn) {
+  // The engine replaces its results atomically: a reader bound to the old
+  // file reads the old numbers to the end.
+  const std::string path = Write(ResultsXml({{"1", "0", "0", "0"}, {"2", "1", "1", "1"}}, "6",
+                                            Triangle(kTwoPoints)));
+  ResultsReader r;
+  ASSERT_TRUE(r.Bind(path));
+  std::vector<std::vector<double>> other = kTwoPoints;
+  other[0][0] = 7;
+  const std::string replacement = (Dir / "new.xml").string();
+  std::ofstream(replacement, std::ios::binary)
+      << ResultsXml({{"1", "0", "0", "0"}, {"2", "1", "1", "1"}}, "6", Triangle(other));
+  fs::rename(replacement, path);
+  ASSERT_TRUE(r.ReadCoordinates());
+  ASSERT_TRUE(r.ReadCovariance()) << r.Error;
+  EXPECT_EQ(r.Cov.Row(0)[0], 4.0L);
+}
+
 TEST_F(ReaderTest, MutatedFilesFailCleanlyOrRead) {
   // Truncations, byte changes and insertions of a valid file: every outcome
   // is either a full table or a failure with a reason and nothing filled.

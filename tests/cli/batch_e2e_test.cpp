@@ -200,6 +200,44 @@ TEST(BatchSample, KeepsRunFilesAndSavesTableAndMatrix) {
   }
 }
 
+TEST(BatchSample, EngineInThisProcessGivesTheEngineProgramsNumbers) {
+  // Without --workdir the engine runs inside the command and no results
+  // file is written; with it the engine program runs. Every printed figure
+  // and both saved files must be the same, in each Sc/Svp mode.
+  for (const char *mode : {"0", "2"}) {
+    TempFolder tmp;
+    auto run = [&](const std::string &name, bool program) {
+      std::vector<std::string> args = {"--mode", mode, "--table", tmp / (name + ".table"),
+                                       "--cov", tmp / (name + ".cov"), "--distance", "104", "404",
+                                       "slope", "--relative", "401", "404", "81.29"};
+      if (program) {
+        args.push_back("--workdir");
+        args.push_back(tmp / "work");
+      }
+      args.push_back(kCoords);
+      args.push_back(kMeas);
+      return RunProgram(Batch(), args, {"TMPDIR=" + tmp.Path()});
+    };
+    const RunResult here = run("here", false);
+    const RunResult program = run("program", true);
+    ASSERT_EQ(here.Code, 0) << here.Out << here.Err;
+    ASSERT_EQ(program.Code, 0) << program.Out << program.Err;
+    EXPECT_TRUE(fs::is_regular_file(tmp / "work/network.xml"));
+    // The printed results: everything after the status lines.
+    auto results = [](const std::string &out) {
+      const auto at = out.find("Evaluation acomplished.\n");
+      return at == std::string::npos ? std::string() : out.substr(at);
+    };
+    ASSERT_FALSE(results(here.Out).empty()) << here.Out;
+    EXPECT_EQ(results(here.Out), results(program.Out));
+    EXPECT_EQ(TableRows(here.Out).size(), static_cast<size_t>(kSampleAdjusted));
+    EXPECT_EQ(ReadWholeFile(tmp / "here.table"), ReadWholeFile(tmp / "program.table"));
+    const std::string cov = ReadWholeFile(tmp / "here.cov");
+    EXPECT_GT(cov.size(), 1000u);
+    EXPECT_EQ(cov, ReadWholeFile(tmp / "program.cov")) << mode;
+  }
+}
+
 TEST(BatchSample, ModesChangeTheResultsAsTheirMeaningSays) {
   auto run = [](const std::string &mode) {
     const RunResult r = RunProgram(Batch(), {"--mode", mode, kCoords, kMeas});
@@ -497,7 +535,9 @@ TEST(BatchEngineFails, ResultsThatCannotBeUsed) {
   // Well-formed, but a point without its covariance block: text 23.
   InstalledPrograms wrongLayout("echo protocol > \"${6}txt\"\n"
                        "echo '<r><p n=\"1\" x=\"1\" y=\"2\" z=\"3\"/><c d=\"6\">1 0 0 0 0 0 1 0 0 0 0 1 0 0 0 1 0 0 1 0 1</c></r>' > \"${6}xml\"\n");
-  const auto r = RunProgram(wrongLayout.Batch, {kCoords, kMeas});
+  // (--workdir: the engine program runs, not the engine inside the command)
+  TempFolder work;
+  const auto r = RunProgram(wrongLayout.Batch, {"--workdir", work / "a", kCoords, kMeas});
   EXPECT_EQ(r.Code, 2);
   EXPECT_TRUE(Contains(r.Out, "Evaluation acomplished.")) << r.Out;
   EXPECT_TRUE(Contains(r.Err, "All point have to be 3d.")) << r.Err;
@@ -505,7 +545,7 @@ TEST(BatchEngineFails, ResultsThatCannotBeUsed) {
 
   // Not XML at all: the parser's complaint.
   InstalledPrograms broken("echo protocol > \"${6}txt\"\necho '<results><broken' > \"${6}xml\"\n");
-  const auto b = RunProgram(broken.Batch, {kCoords, kMeas});
+  const auto b = RunProgram(broken.Batch, {"--workdir", work / "b", kCoords, kMeas});
   EXPECT_EQ(b.Code, 2);
   EXPECT_TRUE(Contains(b.Err, "cannot use the results")) << b.Err;
 }
@@ -531,8 +571,10 @@ TEST(BatchEngineFails, InterruptStopsTheEngineAndRemovesTheTemporaryFolder) {
   InstalledPrograms inst("exec sleep 30\n");
   TempFolder tmp;
   const auto start = std::chrono::steady_clock::now();
-  const auto r = RunProgram(inst.Batch, {kCoords, kMeas}, {"TMPDIR=" + tmp.Path()},
-                            std::chrono::milliseconds(700));
+  // A time limit far away: the engine program runs (not the engine inside
+  // the command), and only the interrupt ends it.
+  const auto r = RunProgram(inst.Batch, {"--timeout", "600", kCoords, kMeas},
+                            {"TMPDIR=" + tmp.Path()}, std::chrono::milliseconds(700));
   EXPECT_EQ(r.Code, 130) << r.Out << r.Err;
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_TRUE(Contains(r.Out, "Reading file: 0")) << r.Out; // it was waiting
@@ -619,7 +661,8 @@ TEST(BatchSafety, NonPositiveDeviationsAndDroppedMeasurementsAreReported) {
 TEST(BatchSafety, EngineRefusingItsInputIsBadInput) {
   InstalledPrograms inst("printf 'THE ADJUSTMENT WAS NOT DONE: the input cannot be used.\\n\\nError on line 9: bad\\n' > \"${6}txt\"\n"
                          "exit 1\n");
-  const auto r = RunProgram(inst.Batch, {kCoords, kMeas});
+  TempFolder work; // (--workdir: the engine program runs)
+  const auto r = RunProgram(inst.Batch, {"--workdir", work.Path(), kCoords, kMeas});
   EXPECT_EQ(r.Code, 1);
   EXPECT_TRUE(Contains(r.Err, "Error on line 9: bad")) << r.Err;
 }
@@ -640,7 +683,8 @@ TEST(BatchSafety, FailedWriteOfTheEngineIsNamedAndNoSuccessIsShown) {
   InstalledPrograms inst("printf 'Adjustment protocol\\nThe adjustment succeeded.\\n' > \"${6}txt\"\n"
                          "echo \"gama.exe: cannot write the results file ${6}xml: No space left on device\" >&2\n"
                          "exit 3\n");
-  const auto r = RunProgram(inst.Batch, {kCoords, kMeas});
+  TempFolder work; // (--workdir: the engine program runs)
+  const auto r = RunProgram(inst.Batch, {"--workdir", work / "a", kCoords, kMeas});
   EXPECT_EQ(r.Code, 2);
   EXPECT_TRUE(Contains(r.Err, "cannot write the results file")) << r.Err;
   EXPECT_TRUE(Contains(r.Err, "the engine could not write its outputs")) << r.Err;
@@ -649,7 +693,7 @@ TEST(BatchSafety, FailedWriteOfTheEngineIsNamedAndNoSuccessIsShown) {
   // A protocol that says what failed is shown with its reason.
   InstalledPrograms told("printf 'Adjusted.\\n\\nERROR: the results file could not be written (Disk full):\\n    /w/n.xml\\n' > \"${6}txt\"\n"
                          "exit 3\n");
-  const auto t = RunProgram(told.Batch, {kCoords, kMeas});
+  const auto t = RunProgram(told.Batch, {"--workdir", work / "b", kCoords, kMeas});
   EXPECT_EQ(t.Code, 2);
   EXPECT_TRUE(Contains(t.Err, "could not write its outputs: ERROR: the results file could not be written (Disk full): /w/n.xml"))
       << t.Err;

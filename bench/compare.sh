@@ -1,0 +1,90 @@
+#!/bin/sh
+# Side-by-side figures of the code as it was (commit fa884e5, or
+# KD_BENCH_BASE) and the current working tree, both built Release in the
+# same run on this machine:
+#   - the engine on generated networks of 300, 1000 and 2000 points
+#     (medians of the wall time and the peak memory),
+#   - the headless command end to end on 2000 points (wall time, peak
+#     memory against the size of the covariance matrix 8·(3n)² bytes),
+#   - live precision after a one-measurement edit, 300 and 1000 points.
+#
+#   bench/compare.sh [REPETITIONS]        (default 3)
+#
+# The builds are kept in KD_BENCH_DIR (default /tmp/kd-bench) and reused;
+# KD_BENCH_LIVE=0 leaves out live precision (and the desktop library's
+# build).
+# Needs git, cmake, /usr/bin/time.
+set -eu
+reps=${1:-3}
+here=$(cd "$(dirname "$0")/.." && pwd)
+base=${KD_BENCH_BASE:-fa884e5}
+dir=${KD_BENCH_DIR:-/tmp/kd-bench}
+mkdir -p "$dir"
+
+build() {  # SOURCE BUILD TARGETS...
+  src=$1 out=$2
+  shift 2
+  cmake -S "$src" -B "$out" -DCMAKE_BUILD_TYPE=Release >"$out.configure.log" 2>&1
+  cmake --build "$out" -j2 --target "$@" >"$out.build.log" 2>&1 ||
+    { echo "build of $src failed, see $out.build.log" >&2; exit 1; }
+}
+
+if [ ! -d "$dir/old-src" ]; then
+  git -C "$here" worktree add --detach "$dir/old-src" "$base" >/dev/null 2>&1
+fi
+echo "building $base and the current tree (Release) in $dir ..."
+live=""
+[ "${KD_BENCH_LIVE:-1}" = 0 ] || live=bench_live_precision
+build "$dir/old-src" "$dir/old" gama_exe korvadimensio3d-batch $live
+build "$here" "$dir/new" gama_exe korvadimensio3d-batch bench_engine bench_network $live
+
+echo
+echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores;" \
+     "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+echo "== engine ($reps runs each, medians) =="
+for which in old new; do
+  echo "-- $which"
+  "$dir/new/bin/bench_engine" --engine "$dir/$which/bin/gama.exe" --repeat "$reps" 300 1000 2000 |
+    grep -v '^load'
+done
+
+echo
+echo "== headless command, 2000 points, end to end ($reps runs each, medians) =="
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$dir/new/bin/bench_network" 2000 "$work/c.txt" "$work/m.txt"
+covmib=$(awk 'BEGIN { printf "%.1f", 8 * 6000 * 6000 / 1048576 }')
+for which in old new; do
+  : >"$work/times"
+  i=0
+  while [ $i -lt "$reps" ]; do
+    /usr/bin/time -f "%e %M" -o "$work/t" "$dir/$which/bin/korvadimensio3d-batch" \
+      "$work/c.txt" "$work/m.txt" >"$work/out.$which" 2>"$work/err.$which" ||
+      { echo "$which: the command failed:"; cat "$work/err.$which"; break; }
+    cat "$work/t" >>"$work/times"
+    i=$((i + 1))
+  done
+  k=$(( ($(wc -l <"$work/times") + 1) / 2 ))
+  [ "$k" -gt 0 ] || continue
+  wall=$(cut -d' ' -f1 "$work/times" | sort -n | sed -n "${k}p")
+  peak=$(cut -d' ' -f2 "$work/times" | sort -n | sed -n "${k}p")
+  awk -v w="$which" -v t="$wall" -v m="$peak" -v cov="$covmib" 'BEGIN {
+    printf "%-4s wall %6.2f s   peak %7.1f MiB   covariance %.1f MiB   peak/cov %.2f\n",
+           w, t, m / 1024, cov, m / 1024 / cov }'
+done
+if cmp -s "$work/out.old" "$work/out.new"; then
+  echo "printed results: the same"
+else
+  echo "printed results: DIFFERENT (diff below)"
+  diff "$work/out.old" "$work/out.new" | head -20
+fi
+
+[ -n "$live" ] || exit 0
+echo
+echo "== live precision, edit to ellipses ($reps edits each) =="
+for which in old new; do
+  echo "-- $which"
+  "$dir/$which/bin/bench_live_precision" "$reps" 300 | tail -1
+  "$dir/$which/bin/bench_live_precision" "$reps" 1000 | tail -1
+done

@@ -1,0 +1,19 @@
+#pragma once
+// How much memory this process can still take without swapping or being
+// stopped by the system: the smaller of the memory the system reports as
+// available (Linux: MemAvailable) and what is left under the process's
+// control-group limit (cgroup v2 memory.max, or v1 memory.limit_in_bytes).
+// Physical memory when neither can be read; 0 when nothing is known.
+#include <cstdint>
+#include <string>
+
+namespace kd {
+
+std::uint64_t AvailableMemoryBytes();
+
+// The same from the given texts (the tests' entry): /proc/meminfo, and the
+// control group's limit and usage ("" when there is none; "max" for none).
+std::uint64_t AvailableMemoryFrom(const std::string &meminfo, const std::string &limit,
+                                  const std::string &usage, std::uint64_t physical);
+
+}  // namespace kd
