@@ -184,6 +184,8 @@ protected:
 private:
   void PrecisionControlsChanged();
   void PlacePrecisionBar(int w, int h);
+  // Puts the texts of the active language on the precision controls.
+  void ApplyPrecisionBarTexts();
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
   std::string CurrentFailure;
