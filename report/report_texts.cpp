@@ -59,7 +59,7 @@ const std::array<TextPair, kCount> kTexts = {{
     {"uncontrolled", "nekontrolované"},
     {"not checked", "nekontrolováno"},
     {"unknown", "neznámé"},
-    {"Report\u2026", "Protokol\u2026"},
+    {"Report\u2026", "Zpráva\u2026"},
     {"Project", "Zakázka"},
     {"Author", "Zpracoval"},
     {"Datum", "Geodetické datum"},

@@ -28,10 +28,6 @@ constexpr TextPair kNewer[] = {
     {"Report\u2026", "Zpráva\u2026"}, // ReportButton
     {"Text files (*.txt);;All files (*)", "Textové soubory (*.txt);;Všechny soubory (*)"}, // TextFilesFilter
     {"Cannot write the file \"%1\".", "Soubor \"%1\" nelze zapsat."}, // CannotWriteFile
-    {" line skipped, at line ", " řádek vynechán, na řádku "}, // LineSkippedAt
-    {" lines skipped, first at line ", " vynechaných řádků, první na řádku "}, // LinesSkippedFirstAt
-    {" comment line", " řádek s poznámkou"}, // CommentLine
-    {" comment lines", " řádků s poznámkou"}, // CommentLines
     {"Language", "Jazyk"}, // Language
     {"Ellipses", "Elipsy"}, // Ellipses
     {"Height bars", "Výškové úsečky"}, // HeightBars

@@ -67,6 +67,7 @@ CoordinatePlanWindow::~CoordinatePlanWindow() = default;
 
 void CoordinatePlanWindow::ApplyTexts() {
   ApplyCaption();
+  ApplyPrecisionBarTexts();
   CoordinatesLabel->setText(Txt(Text::Coordinates));
   SaveAsButton->setText(Txt(Text::SaveAs));
   SaveButton->setText(Txt(Text::Save));
@@ -239,7 +240,7 @@ bool CoordinatePlanWindow::SaveTo(const QString &path) {
   if (list.Save() > 0)
     return true;
   list.FileName = previous;
-  Platform().Message(this, QStringLiteral("Cannot write the file \"%1\".").arg(path));
+  Platform().Message(this, Txt(Text::CannotWriteFile).arg(path));
   return false;
 }
 

@@ -102,14 +102,14 @@ void LivePrecision::StartRun(SurveyNetwork &copy) {
     return;
   }
   if (!Dir) {
-    FailLater(QStringLiteral("Cannot create a temporary folder in %1").arg(QDir::tempPath()));
+    FailLater(Txt(Text::NoTemporaryFolder).arg(QDir::tempPath()));
     return;
   }
   // A folder per request: files of a stopped older engine can never be
   // taken for the new results.
   RunFolder = Dir->filePath(QStringLiteral("run%1").arg(Generation));
   if (!QDir().mkpath(RunFolder)) {
-    FailLater(QStringLiteral("Cannot create the folder %1").arg(RunFolder));
+    FailLater(Txt(Text::CannotCreateFolder).arg(RunFolder));
     RunFolder.clear();
     return;
   }
@@ -151,7 +151,7 @@ void LivePrecision::EngineTimedOut() {
   if (!Pending)
     return;
   StopEngine();
-  FailLater(QStringLiteral("The engine did not finish within %1 s").arg(TimeoutMs / 1000.0));
+  FailLater(Txt(Text::EngineTooSlow).arg(TimeoutMs / 1000.0));
 }
 
 void LivePrecision::EngineFinished(int exitCode, QProcess::ExitStatus status) {
@@ -174,10 +174,9 @@ void LivePrecision::EngineFinished(int exitCode, QProcess::ExitStatus status) {
     if (kd::ReadFileBytes(Files.Protocol, bytes))
       reason = ProtocolFailureReason(kd::Cp1250ToUtf8(bytes));
     if (reason.empty())
-      reason = status == QProcess::NormalExit
-                   ? "The engine ended with exit status " + std::to_string(exitCode) +
-                         " without results"
-                   : "The engine stopped abnormally";
+      reason = S(status == QProcess::NormalExit
+                     ? Txt(Text::EngineExitWithoutResults).arg(exitCode)
+                     : Txt(Text::EngineStoppedAbnormally));
     failWith(Q(reason));
     return;
   }

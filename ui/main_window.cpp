@@ -41,8 +41,6 @@ namespace {
 constexpr int kClientWidth = 457;
 constexpr int kClientHeight = 217;
 constexpr int kStatusHeight = 19;
-// Shown in the status bar until the first step reports.
-const char *const kInfoLine = "Korvadimensio 3D 3.3.0 - precision pre-analysis of 3D geodetic networks";
 
 // The loader's skipped lines, appended to a load's status text.
 QString SkippedNote(const SkippedLines &skipped) {
@@ -90,7 +88,6 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool)
   StatusBar->addWidget(StatusLabel, 1);
 
   OpenDialog.DefaultExt = "*.txt";
-  OpenDialog.Filter = "Text files (*.txt);;All files (*)";
 
   PollTimer = Platform().CreateTimer(500);
   PollTimer->SetEnabled(false);
@@ -125,7 +122,7 @@ QPushButton *MainWindow::MakeButton(int left, int top, int width, int height, co
 
 void MainWindow::OnCreate() {
   TheNetwork = new SurveyNetwork();
-  SetStatusText(QString::fromUtf8(kInfoLine));
+  SetStatusText(Txt(Text::InfoLine));
   LoadProgramSettings();
 }
 
@@ -157,14 +154,15 @@ void MainWindow::SetStatusText(const QString &text) {
 
 
 void MainWindow::ApplyTexts() {
-  ReportButton->setText(QString::fromUtf8(RT(ReportText::ReportCommand).c_str()));
+  ReportButton->setText(Txt(Text::ReportButton));
+  OpenDialog.Filter = Txt(Text::TextFilesFilter);
   LoadFullCoordinatesButton->setText(Txt(Text::LoadCoordinates));
   LoadSimpleCoordinatesButton->setText(Txt(Text::TextFileFilter));
   CoordinatePlanButton->setText(Txt(Text::CoordinatePlan));
   LoadMeasurementsButton->setText(Txt(Text::LoadMeasurements));
   MeasurementPlanButton->setText(Txt(Text::MeasurementPlan));
   SettingsButton->setText(Txt(Text::SettingsButton));
-  EvaluateButton->setText(PollTimer && RunInProgress() ? QString::fromUtf8(ExtraText::StopEvaluation) : Txt(Text::EvaluateButton));
+  EvaluateButton->setText(PollTimer && RunInProgress() ? Txt(Text::StopEvaluation) : Txt(Text::EvaluateButton));
   ProtocolButton->setText(Txt(Text::ProtocolButton));
   CalculationsButton->setText(Txt(Text::CalculationsButton));
 }
@@ -294,9 +292,9 @@ void MainWindow::ReportBackups() {
   for (const auto &[saved, backup] : saves) {
     if (saved->empty())
       continue;
-    QString note = QString::fromUtf8(ExtraText::SavedOnClose) + Q(*saved);
+    QString note = Txt(Text::SavedOnClose) + Q(*saved);
     if (!backup->empty())
-      note += QString::fromUtf8(ExtraText::BackupKept) + Q(*backup);
+      note += Txt(Text::BackupKept) + Q(*backup);
     notes << note;
     saved->clear();
     backup->clear();
@@ -304,7 +302,7 @@ void MainWindow::ReportBackups() {
   if (notes.isEmpty())
     return;
   if (ResultsOutdated())
-    notes << QString::fromUtf8(ExtraText::ResultsOutOfDate);
+    notes << Txt(Text::ResultsOutOfDate);
   SetStatusText(notes.join(". "));
 }
 
@@ -318,7 +316,7 @@ void MainWindow::CheckResultsFreshness() {
     return;
   ReportedOutdated = outdated;
   if (outdated)
-    SetStatusText(QString::fromUtf8(ExtraText::ResultsOutOfDate));
+    SetStatusText(Txt(Text::ResultsOutOfDate));
   emit ResultsOutdatedChanged(outdated);
 }
 
@@ -399,7 +397,7 @@ EngineRunFiles MainWindow::RunFiles() {
 
 bool MainWindow::StartEngine() {
   // The evaluate button becomes the way to stop the run.
-  EvaluateButton->setText(QString::fromUtf8(ExtraText::StopEvaluation));
+  EvaluateButton->setText(Txt(Text::StopEvaluation));
   ProtocolButton->setEnabled(false);
   CalculationsButton->setEnabled(false);
   ReportButton->setEnabled(false);
@@ -452,7 +450,7 @@ void MainWindow::StopEvaluation() {
   DeleteOutputs(Poll.Files());
   Poll.Fail();
   EndRun(false);
-  SetStatusText(QString::fromUtf8(ExtraText::EvaluationStopped));
+  SetStatusText(Txt(Text::EvaluationStopped));
 }
 
 void MainWindow::EndRun(bool complete) {

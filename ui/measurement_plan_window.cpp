@@ -87,6 +87,7 @@ MeasurementPlanWindow::~MeasurementPlanWindow() = default;
 
 void MeasurementPlanWindow::ApplyTexts() {
   ApplyCaption();
+  ApplyPrecisionBarTexts();
   MeasurementsLabel->setText(Txt(Text::Measurements));
   AddSlopeDistanceButton->setText(Txt(Text::ShowSlopeDistances));
   AddHorizontalDistanceButton->setText(Txt(Text::ShowHorizontalDistances));
@@ -197,16 +198,16 @@ QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
     const QString unit = angle ? QStringLiteral("cc") : QStringLiteral("mm");
     QString cls;
     switch (o->Class) {
-    case ReliabilityClass::Uncontrolled: cls = QStringLiteral("uncontrolled"); break;
-    case ReliabilityClass::Weak: cls = QStringLiteral("weakly controlled"); break;
-    case ReliabilityClass::Controlled: cls = QStringLiteral("controlled"); break;
+    case ReliabilityClass::Uncontrolled: cls = Txt(Text::Uncontrolled); break;
+    case ReliabilityClass::Weak: cls = Txt(Text::WeaklyControlled); break;
+    case ReliabilityClass::Controlled: cls = Txt(Text::Controlled); break;
     }
     const double mdb = static_cast<double>(o->Mdb);
     text += QStringLiteral("\n%1 %2 \u2192 %3: r = %4, MDB = %5 (%6)")
                 .arg(Q(o->Type), Q(NumToText(o->From)), Q(NumToText(o->To)))
                 .arg(static_cast<double>(o->Redundancy), 0, 'f', 3)
                 .arg(std::isfinite(mdb) ? QString::number(mdb, 'f', 1) + QStringLiteral(" ") + unit
-                                        : QStringLiteral("none"),
+                                        : Txt(Text::NoMdb),
                      cls);
   }
   return text;
@@ -345,7 +346,7 @@ bool MeasurementPlanWindow::SaveTo(const QString &path) {
     return true;
   }
   meas.FileName = previous;
-  Platform().Message(this, QStringLiteral("Cannot write the file \"%1\".").arg(path));
+  Platform().Message(this, Txt(Text::CannotWriteFile).arg(path));
   return false;
 }
 

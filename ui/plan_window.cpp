@@ -279,20 +279,17 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   QFont small = PrecisionBar->font();
   small.setPixelSize(11);
   PrecisionBar->setFont(small);
-  EllipsesCheck = new QCheckBox(QStringLiteral("Ellipses"), PrecisionBar);
-  HeightBarsCheck = new QCheckBox(QStringLiteral("Height bars"), PrecisionBar);
-  RelativeCheck = new QCheckBox(QStringLiteral("Relative"), PrecisionBar);
+  EllipsesCheck = new QCheckBox(PrecisionBar);
+  HeightBarsCheck = new QCheckBox(PrecisionBar);
+  RelativeCheck = new QCheckBox(PrecisionBar);
   Level95Check = new QCheckBox(QStringLiteral("95 %"), PrecisionBar);
-  LivePrecisionCheck = new QCheckBox(QStringLiteral("Live precision"), PrecisionBar);
+  LivePrecisionCheck = new QCheckBox(PrecisionBar);
   MagnificationSpin = NewSpin(PrecisionBar, 1e9, 0, QStringLiteral("scale: auto"), QString());
   MagnificationSpin->setPrefix(QStringLiteral("\u00d7 "));
-  MagnificationSpin->setToolTip(QStringLiteral("Enlargement of the ellipses (0: automatic)"));
   ToleranceSemiMajorSpin = NewSpin(PrecisionBar, 1e6, 1, QStringLiteral("a: no tol."), QStringLiteral(" mm"));
   ToleranceSemiMajorSpin->setPrefix(QStringLiteral("a \u2264 "));
-  ToleranceSemiMajorSpin->setToolTip(QStringLiteral("Tolerance of the semi-major axis (0: none)"));
   ToleranceSigmaZSpin = NewSpin(PrecisionBar, 1e6, 1, QStringLiteral("\u03c3Z: no tol."), QStringLiteral(" mm"));
   ToleranceSigmaZSpin->setPrefix(QStringLiteral("\u03c3Z \u2264 "));
-  ToleranceSigmaZSpin->setToolTip(QStringLiteral("Tolerance of the height standard deviation (0: none)"));
   ToleranceListLabel = new QLabel(PrecisionBar);
   ExportDxfButton = new QPushButton(QStringLiteral("Export DXF\u2026"), PrecisionBar);
   ExportDxfButton->setToolTip(QStringLiteral("The plan with its precision as a DXF drawing for CAD"));
@@ -327,6 +324,20 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
     connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { PrecisionControlsChanged(); });
   connect(ExportDxfButton, &QPushButton::clicked, this, &PlanWindow::ExportDxf);
   PlacePrecisionBar(std::max(width(), DesignWidth), std::max(height(), DesignHeight));
+}
+
+void PlanWindow::ApplyPrecisionBarTexts() {
+  EllipsesCheck->setText(Txt(Text::Ellipses));
+  HeightBarsCheck->setText(Txt(Text::HeightBars));
+  RelativeCheck->setText(Txt(Text::RelativeEllipses));
+  LivePrecisionCheck->setText(Txt(Text::LivePrecision));
+  MagnificationSpin->setSpecialValueText(Txt(Text::ScaleAuto));
+  MagnificationSpin->setToolTip(Txt(Text::MagnificationTip));
+  ToleranceSemiMajorSpin->setSpecialValueText(Txt(Text::SemiMajorNoTolerance));
+  ToleranceSemiMajorSpin->setToolTip(Txt(Text::SemiMajorToleranceTip));
+  ToleranceSigmaZSpin->setSpecialValueText(Txt(Text::SigmaZNoTolerance));
+  ToleranceSigmaZSpin->setToolTip(Txt(Text::SigmaZToleranceTip));
+  DrawPrecisionLayer();
 }
 
 void PlanWindow::PlacePrecisionBar(int w, int h) {
@@ -415,7 +426,7 @@ void PlanWindow::DrawPrecisionLayer() {
     const std::vector<double> beyond = PointsOutsideTolerance();
     QString text;
     if (!beyond.empty()) {
-      text = QStringLiteral("Beyond tolerance:");
+      text = Txt(Text::BeyondTolerance);
       for (double n : beyond)
         text += QStringLiteral(" ") + QString::fromStdString(NumToText(n));
     }

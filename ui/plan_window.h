@@ -189,6 +189,8 @@ private:
   void PlacePrecisionBar(int w, int h);
   // The mapping of the plan image of that size (the shared view state).
   PlotView ImageView(int width, int height) const;
+  // Puts the texts of the active language on the precision controls.
+  void ApplyPrecisionBarTexts();
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
   std::string CurrentFailure;

@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 
 ProtocolWindow::ProtocolWindow(QWidget *parent) : QDialog(parent) {
-  setWindowTitle("Protokol");
   resize(675, 442);
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -69,13 +69,13 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   StdDevValueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
   DistanceValueLabel->setMinimumWidth(150);
   StdDevValueLabel->setMinimumWidth(150);
-  BearingLabel = new QLabel(Q(RelativeTexts::BearingField), this);
+  BearingLabel = new QLabel(this);
   BearingEdit = new QLineEdit(this);
   BearingEdit->setObjectName("BearingEdit");
   BearingEdit->setMaximumWidth(110);
-  RelativeEllipseLabel = new QLabel(Q(RelativeTexts::EllipseCaption), this);
+  RelativeEllipseLabel = new QLabel(this);
   RelativeEllipseValueLabel = new QLabel(kNoValue, this);
-  AlongAcrossLabel = new QLabel(Q(RelativeTexts::AlongAcrossCaption), this);
+  AlongAcrossLabel = new QLabel(this);
   AlongAcrossValueLabel = new QLabel(kNoValue, this);
   for (QLabel *value : {RelativeEllipseValueLabel, AlongAcrossValueLabel}) {
     value->setFont(valueFont);
@@ -126,7 +126,7 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
 }
 
 void ResultsWindow::ApplyTexts() {
-  setWindowTitle(Txt(Text::ResultsAndCalculations) + (Outdated ? QString::fromUtf8(ExtraText::OutOfDateTitle) : QString()));
+  setWindowTitle(Txt(Text::ResultsAndCalculations) + (Outdated ? Txt(Text::OutOfDateTitle) : QString()));
   DistanceKindLabel->setText(Txt(Text::DistanceGroup));
   FromPointLabel->setText(Txt(Text::From));
   ToPointLabel->setText(Txt(Text::To));
@@ -135,6 +135,9 @@ void ResultsWindow::ApplyTexts() {
   StdDevLabel->setText(Txt(Text::StdDev));
   SaveTableButton->setText(Txt(Text::SaveTable));
   SaveCovarianceMatrixButton->setText(Txt(Text::SaveCovarianceMatrix));
+  BearingLabel->setText(Txt(Text::BearingField));
+  RelativeEllipseLabel->setText(Txt(Text::RelativeEllipse));
+  AlongAcrossLabel->setText(Txt(Text::AlongAcross));
   DistanceKindCombo->clear();
   DistanceKindCombo->addItems({Txt(Text::Slope), Txt(Text::Horizontal), Txt(Text::Vertical)});
   DistanceKindCombo->setCurrentIndex(0);
@@ -290,5 +293,5 @@ void ResultsWindow::SaveAsCsv() {
 
 void ResultsWindow::SetOutdated(bool outdated) {
   Outdated = outdated;
-  setWindowTitle(Txt(Text::ResultsAndCalculations) + (Outdated ? QString::fromUtf8(ExtraText::OutOfDateTitle) : QString()));
+  setWindowTitle(Txt(Text::ResultsAndCalculations) + (Outdated ? Txt(Text::OutOfDateTitle) : QString()));
 }

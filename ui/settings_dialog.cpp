@@ -67,7 +67,7 @@ SettingsDialog::SettingsDialog(QWidget *parent) : QDialog(parent) {
   auto *main = new QVBoxLayout(this);
 
   auto *langRow = new QHBoxLayout();
-  LanguageLabel = new QLabel("Language", this);
+  LanguageLabel = new QLabel(this);
   LanguageCombo = new QComboBox(this);
   LanguageCombo->setEditable(true);
   LanguageCombo->setMinimumWidth(140);
@@ -123,6 +123,7 @@ SettingsDialog::SettingsDialog(QWidget *parent) : QDialog(parent) {
   connect(OkButton, &QPushButton::clicked, this, &SettingsDialog::ApplyAndClose);
   connect(CancelButton, &QPushButton::clicked, this, &SettingsDialog::Cancel);
   connect(ChangeLanguageButton, &QPushButton::clicked, this, &SettingsDialog::ChangeLanguage);
+  connect(LanguageCombo, &QComboBox::currentTextChanged, this, [this] { LanguageChosen = true; });
   OkButton->setDefault(true);
 }
 
@@ -140,6 +141,7 @@ void SettingsDialog::ApplyTexts() {
   ScSvpModeGroup->SetCaption(Txt(Text::ScSvpProperties));
   ScSvpModeGroup->SetItems({Txt(Text::WithoutScSvp), Txt(Text::ScSvpPerMeasurement), Txt(Text::ScSvpWholeNetwork)});
   ScSvpModeGroup->SetItemIndex(1);
+  LanguageLabel->setText(Txt(Text::Language));
   OkButton->setText(Txt(Text::Ok));
   CancelButton->setText(Txt(Text::Cancel));
   ApplyButton->setText(Txt(Text::Apply));
@@ -150,9 +152,11 @@ void SettingsDialog::FillLanguageList() {
   for (const std::string &item : Lang().FillLanguageList(DataFolders()))
     LanguageCombo->addItem(Q(item));
   LanguageCombo->setCurrentIndex(0);
+  LanguageChosen = false;
 }
 
 void SettingsDialog::OnShow() {
+  LanguageChosen = false;
   const PointSet &p = TheNetwork->Points;
   FixedPointColorCombo->Select(p.FixedColor);
   AdjustedPointColorCombo->Select(p.AdjustedColor);
@@ -209,6 +213,10 @@ void SettingsDialog::Apply() {
     Platform().Message(this, Txt(Text::Error) + " (" + error + ")");
     return;
   }
+  // A language chosen in the list takes effect with OK or Apply too, as with
+  // "->"; the settings file then names it.
+  if (LanguageChosen)
+    ChangeLanguage();
   const QString file = OwnFileWithExt(".ini");
   if (!IniFile().SaveSettings(p, S(file)))
     Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
@@ -223,5 +231,6 @@ void SettingsDialog::Cancel() { reject(); }
 
 void SettingsDialog::ChangeLanguage() {
   SwitchLanguage(Lang(), DataFolders(), S(LanguageCombo->currentText()), LangPackFile);
+  LanguageChosen = false;
   ApplyTextsToAllWindows();
 }

@@ -52,6 +52,9 @@ public slots:
 
 private:
   void ShowFontSample();
+  // The language list was changed since the dialog was shown or the last
+  // switch: OK and Apply switch to its text.
+  bool LanguageChosen = false;
 };
 
 class RadioGroup : public QWidget {

@@ -9,6 +9,7 @@
 
 #include "adjustment/adjust.h"
 #include "core/text_file.h"
+#include "evaluation/input_document.h"
 #include "design/plan_model.h"
 #include "design/planner.h"
 #include "design/generated_network.h"
@@ -40,7 +41,7 @@ SurveyNetwork SampleNetwork() {
 // Writes the engine document of `net` and builds the model from it.
 PlanModel ModelOf(SurveyNetwork &net, const CandidateOptions &co = {}) {
   const std::string path = ::testing::TempDir() + "/design_exactness.gfk";
-  EXPECT_TRUE(net.WriteEngineInput(path)) << net.LastWriteFailure.Reason;
+  EXPECT_TRUE(WriteEngineInput(net, path)) << net.LastWriteFailure.Reason;
   PlanModel model;
   std::string error;
   EXPECT_TRUE(BuildPlanModel(net, kd::JoinLinesCrLf(net.Document), co, model, error)) << error;
