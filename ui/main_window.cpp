@@ -2,6 +2,7 @@
 #include "ui/plan_preferences.h"
 #include "ui/live_precision.h"
 
+#include "app/network_document.h"
 #include "core/survey_network.h"
 #include "core/text_file.h"
 #include "core/version.h"
@@ -120,7 +121,6 @@ QPushButton *MainWindow::MakeButton(int left, int top, int width, int height, co
 }
 
 void MainWindow::OnCreate() {
-  TheNetwork = new SurveyNetwork();
   SetStatusText(QString::fromUtf8(kInfoLine));
   LoadProgramSettings();
 }
@@ -132,8 +132,6 @@ void MainWindow::OnDestroy() {
   PollTimer->SetEnabled(false);
   delete TheResultsReader;
   TheResultsReader = nullptr;
-  delete TheNetwork;
-  TheNetwork = nullptr;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -172,8 +170,11 @@ void MainWindow::LoadCoordinates(bool full) {
   if (!OpenDialog.Execute(this))
     return;
   const QString path = OpenDialog.FileName;
-  PointList &list = TheNetwork->Points.List;
-  const int count = full ? list.LoadFull(S(path)) : list.LoadSimple(S(path));
+  int count = 0;
+  TheDocument->Edit(QStringLiteral("Load coordinates"), [&](SurveyNetwork &net) {
+    count = full ? net.Points.List.LoadFull(S(path)) : net.Points.List.LoadSimple(S(path));
+  });
+  const PointList &list = TheNetwork->Points.List;
   if (count >= 2) {
     SetStatusText(Txt(13) + QString::number(count) + SkippedNote(list.LastLoadSkipped));
     TheCoordinatePlan->setWindowTitle(Txt(5) + " - [" + path + "]");
@@ -191,10 +192,15 @@ void MainWindow::LoadMeasurements() {
   if (!OpenDialog.Execute(this))
     return;
   const QString path = OpenDialog.FileName;
-  MeasurementList &meas = TheNetwork->Measurements;
-  meas.LoadFromFile(S(path));
-  const int before = meas.Count();
-  const bool dropped = CheckConsistency();
+  const MeasurementList &meas = TheNetwork->Measurements;
+  int before = 0;
+  bool dropped = false;
+  // The load and the removal of measurements without points are one step.
+  TheDocument->Edit(QStringLiteral("Load measurements"), [&](SurveyNetwork &net) {
+    net.Measurements.LoadFromFile(S(path));
+    before = net.Measurements.Count();
+    dropped = net.CheckConsistency(true, WarningSink());
+  });
   const int after = meas.Count();
   TheMeasurementPlan->setWindowTitle(Txt(7) + " - [" + path + "]");
   QString line = Txt(16) + QString::number(after);
@@ -324,7 +330,11 @@ void MainWindow::ShowProtocol() {
 // ---- evaluation ----
 
 bool MainWindow::CheckConsistency() {
-  return TheNetwork->CheckConsistency(true, WarningSink());
+  bool removed = false;
+  TheDocument->Edit(QStringLiteral("Remove measurements without points"), [&](SurveyNetwork &net) {
+    removed = net.CheckConsistency(true, WarningSink());
+  });
+  return removed;
 }
 
 WarningCallback MainWindow::WarningSink() {
@@ -337,7 +347,10 @@ void MainWindow::Evaluate() {
     StopEvaluation();
     return;
   }
-  const EvaluationCheck check = CheckBeforeEvaluation(*TheNetwork, WarningSink());
+  EvaluationCheck check;
+  TheDocument->Edit(QStringLiteral("Remove measurements without points"), [&](SurveyNetwork &net) {
+    check = CheckBeforeEvaluation(net, WarningSink());
+  });
   if (check.TooSmall) {
     Platform().Message(this, Txt(19));
     SetStatusText(Txt(20));
@@ -356,9 +369,10 @@ void MainWindow::Evaluate() {
     Platform().Message(this, Txt(20) + " (" + Q(files.Results) + ")");
     return;
   }
-  TheNetwork->Measurements.Sort();
+  TheDocument->Edit(QStringLiteral("Sort measurements"),
+                    [](SurveyNetwork &net) { net.Measurements.Sort(); });
   TheMeasurementPlan->RefreshGrid();
-  if (!TheNetwork->WriteEngineInput(files.Input)) {
+  if (!TheDocument->Workspace().WriteEngineInput(files.Input)) {
     EndRun(false);
     std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
     if (failed.empty())
@@ -492,7 +506,7 @@ void MainWindow::ShowCalculations() {
 
 void MainWindow::LoadProgramSettings() {
   IniFile settings;
-  settings.LoadSettings(TheNetwork->Points, S(OwnFileWithExt(".ini")));
+  settings.LoadSettings(TheDocument->Workspace().Points, S(OwnFileWithExt(".ini")));
 }
 
 void MainWindow::WriteReportFile() {

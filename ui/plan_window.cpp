@@ -1,5 +1,6 @@
 #include "ui/plan_window.h"
 
+#include "app/network_document.h"
 #include "core/survey_network.h"
 #include "ui/app_globals.h"
 #include "ui/plan_renderer.h"
@@ -15,6 +16,8 @@
 #include <QResizeEvent>
 #include <QTableWidget>
 #include <QWheelEvent>
+#include <QAction>
+#include <QUndoStack>
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -93,6 +96,25 @@ QTableWidget *PlanWindow::MakeTable(int height) {
   });
 
   TableMenu = new QMenu(this);
+  UndoAction = new QAction(QStringLiteral("Undo"), this);
+  UndoAction->setShortcut(QKeySequence::Undo);
+  UndoAction->setShortcutContext(Qt::WindowShortcut);
+  RedoAction = new QAction(QStringLiteral("Redo"), this);
+  RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
+  RedoAction->setShortcutContext(Qt::WindowShortcut);
+  addAction(UndoAction);
+  addAction(RedoAction);
+  TableMenu->addAction(UndoAction);
+  TableMenu->addAction(RedoAction);
+  TableMenu->addSeparator();
+  connect(UndoAction, &QAction::triggered, this, &PlanWindow::UndoEdit);
+  connect(RedoAction, &QAction::triggered, this, &PlanWindow::RedoEdit);
+  if (TheDocument) {
+    QUndoStack &stack = TheDocument->UndoStack();
+    connect(&stack, &QUndoStack::indexChanged, this, [this] { UpdateUndoActions(); });
+    connect(&stack, &QUndoStack::cleanChanged, this, [this] { UpdateUndoActions(); });
+  }
+  UpdateUndoActions();
   connect(Table, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
     TableMenu->popup(Table->viewport()->mapToGlobal(pos));
   });
@@ -227,6 +249,40 @@ bool PlanWindow::eventFilter(QObject *watched, QEvent *event) {
     return true;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+// ---- undo ----
+
+void PlanWindow::UpdateUndoActions() {
+  if (!UndoAction)
+    return;
+  const QUndoStack *stack = TheDocument ? &TheDocument->UndoStack() : nullptr;
+  const bool canUndo = stack && stack->canUndo();
+  const bool canRedo = stack && stack->canRedo();
+  UndoAction->setEnabled(canUndo);
+  RedoAction->setEnabled(canRedo);
+  UndoAction->setText(canUndo ? QStringLiteral("Undo: ") + stack->undoText() : QStringLiteral("Undo"));
+  RedoAction->setText(canRedo ? QStringLiteral("Redo: ") + stack->redoText() : QStringLiteral("Redo"));
+}
+
+void PlanWindow::UndoEdit() {
+  if (!TheDocument || !TheDocument->CanUndo())
+    return;
+  TheDocument->Undo();
+  Net().Points.Marked = false;
+  RefreshTable();
+  Redraw();
+  NotifyNetworkEdited();
+}
+
+void PlanWindow::RedoEdit() {
+  if (!TheDocument || !TheDocument->CanRedo())
+    return;
+  TheDocument->Redo();
+  Net().Points.Marked = false;
+  RefreshTable();
+  Redraw();
+  NotifyNetworkEdited();
 }
 
 // ---- closing and size ----

@@ -14,6 +14,7 @@
 
 #include "plot/precision_plan.h"
 
+class QAction;
 class QCheckBox;
 class QDoubleSpinBox;
 class NetworkPrecision;
@@ -60,6 +61,10 @@ public:
   QPushButton *PanUpButton = nullptr;
   QPushButton *PanDownButton = nullptr;
   QMenu *TableMenu = nullptr;
+  // Undo and redo of the network document's steps (Ctrl+Z, Ctrl+Shift+Z,
+  // and the first items of the table's menu).
+  QAction *UndoAction = nullptr;
+  QAction *RedoAction = nullptr;
 
   // Precision controls under the plan.
   QFrame *PrecisionBar = nullptr;
@@ -106,6 +111,11 @@ public slots:
   virtual void OnClose() = 0;
 
   void done(int result) override;
+
+  // Takes back / does again the last step on the network and shows the
+  // outcome (table, plan, live precision).
+  void UndoEdit();
+  void RedoEdit();
 
 signals:
   // After every edit of the network made in the plan.
@@ -165,6 +175,11 @@ protected:
   void NotifyNetworkEdited();
   // Creates the precision controls (called by each plan's constructor).
   void MakePrecisionBar(bool withRelative);
+
+  // Fills the table again from the network.
+  virtual void RefreshTable() = 0;
+  // Keeps the undo and redo items in step with the document's history.
+  void UpdateUndoActions();
 
   // The plan's own part of a press on the image.
   virtual void PlanMouseDown(Qt::MouseButton button, int x, int y) = 0;
