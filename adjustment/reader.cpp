@@ -11,6 +11,8 @@
 #include <Eigen/Dense>
 #include <pugixml.hpp>
 
+#include "adjustment/memory_limit.h"
+
 namespace kd::adj {
 
 const char *ObsKindName(ObsKind kind) {
@@ -82,7 +84,8 @@ struct PendingRef {
 
 class Reader {
  public:
-  explicit Reader(std::string_view text) {
+  Reader(std::string_view text, double memoryLimitBytes) : memoryLimit_(memoryLimitBytes) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // byte-order mark
     // Normalise line ends first so that node offsets map to line numbers.
     text_.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -351,6 +354,7 @@ class Reader {
       Fail(p, "point id \"" + pt.id + "\" is defined twice (first on line " +
                   std::to_string(net_.points[it->second].line) + ")");
     }
+    for (int k = 0; k < 3; ++k) adjustedCoords_ += pt.adjusted[k] ? 1 : 0;
     net_.points.push_back(pt);
   }
 
@@ -488,6 +492,7 @@ class Reader {
     const int dim = expectedDim;
     if (bandV > dim - 1) Fail(cm, "\"band\" must be less than \"dim\"");
     const int band = static_cast<int>(bandV);
+    CheckMemoryFor(cm, dim);
     // The text holds the upper band row by row.
     const std::string text = cm.text().get();
     std::vector<double> values;
@@ -609,7 +614,26 @@ class Reader {
     }
   }
 
+  // A vector covariance of `dim` components is held as a dense matrix,
+  // factorised here and again by the adjustment: about four dim x dim
+  // matrices of doubles, on top of those of the clusters before it and the
+  // adjustment's three n x n matrices for the n adjusted coordinates of the
+  // points so far. Refused before any of it is taken.
+  void CheckMemoryFor(pugi::xml_node cm, int dim) {
+    const double clusterBytes = 4.0 * 8.0 * static_cast<double>(dim) * dim;
+    const double unknowns = adjustedCoords_;
+    const double need = declaredBytes_ + clusterBytes + 3.0 * 8.0 * unknowns * unknowns;
+    if (need > memoryLimit_)
+      Fail(cm, "the covariance matrix of dim " + std::to_string(dim) + " would need about " +
+                   MemorySizeText(need) + " of memory with the rest of the network, more than the " +
+                   MemorySizeText(memoryLimit_) + " the engine may use");
+    declaredBytes_ += clusterBytes;
+  }
+
   std::string text_;
+  double memoryLimit_ = 0;
+  double declaredBytes_ = 0;  // memory of the vector covariances read so far
+  double adjustedCoords_ = 0;  // adjusted coordinates of the points read so far
   const LineIndex *lines_ = nullptr;
   Network net_;
   std::map<std::string, int> ids_;
@@ -621,7 +645,11 @@ class Reader {
 }  // namespace
 
 Network ReadNetwork(std::string_view utf8Text) {
-  Reader r(utf8Text);
+  return ReadNetwork(utf8Text, UsableMemoryBytes());
+}
+
+Network ReadNetwork(std::string_view utf8Text, double memoryLimitBytes) {
+  Reader r(utf8Text, memoryLimitBytes);
   return r.Read();
 }
 

@@ -24,7 +24,14 @@ class InputError : public std::runtime_error {
 // line of the first fault. On success every observation refers to existing,
 // distinct points with the coordinates it needs, every standard deviation is
 // positive and finite, and every vector covariance is positive definite.
+//
+// Sizes the document declares are checked before memory is taken for them:
+// a document whose vector covariances (held as dense matrices) together with
+// the adjustment of its points would need more than `memoryLimitBytes` is
+// refused, naming the size it would need. The first form takes the limit
+// from UsableMemoryBytes() (adjustment/memory_limit.h).
 Network ReadNetwork(std::string_view utf8Text);
+Network ReadNetwork(std::string_view utf8Text, double memoryLimitBytes);
 
 // Strict conversion of an attribute text to a finite double: optional blanks,
 // sign, digits, one decimal point, exponent. False when anything else is

@@ -169,9 +169,9 @@ int Run(const Options &opt, std::ostream &err) {
   // Outputs of an earlier run must never pair with this protocol.
   RemoveOutputs(opt, {"xml", "obs.csv"}, err);
 
-  std::string bytes;
-  if (!ReadFileBytes(opt.input, bytes)) {
-    return FailWith(opt, ErrorProtocolLines(opt.info, "the input file cannot be read", 0),
+  std::string bytes, reason;
+  if (!ReadFileBytes(opt.input, bytes, reason)) {
+    return FailWith(opt, ErrorProtocolLines(opt.info, "the input file cannot be read: " + reason, 0),
                     kExitInput, err);
   }
   const std::string text = opt.cp1250 ? Cp1250ToUtf8(bytes) : bytes;

@@ -22,6 +22,12 @@ long double LinearFactor(ConfidenceLevel level) {
   return level == ConfidenceLevel::Standard ? 1.0L : 1.959963984540054L;
 }
 
+long double EllipsoidFactor(ConfidenceLevel level) {
+  // The 95 % quantile of chi-square with three degrees of freedom,
+  // 7.814727903251178, under the square root.
+  return level == ConfidenceLevel::Standard ? 1.0L : 2.795483482915108L;
+}
+
 ErrorEllipse EllipseOf(const Covariance2 &q) {
   const long double mean = (q.XX + q.YY) / 2;
   const long double half = (q.XX - q.YY) / 2;

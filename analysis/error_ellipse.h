@@ -26,6 +26,9 @@ enum class ConfidenceLevel { Standard, Percent95 };
 // deviation (1, or 1.96).
 long double EllipseFactor(ConfidenceLevel level);
 long double LinearFactor(ConfidenceLevel level);
+// The same for an ellipsoid in three dimensions (1, or
+// sqrt(chi-square(3, 0.95)) = 2.7955).
+long double EllipsoidFactor(ConfidenceLevel level);
 
 // Ellipse of a 2 x 2 covariance. A slightly negative smaller eigenvalue
 // (rounding) counts as zero; the bearing of a circle is 0.

@@ -1,4 +1,5 @@
 #include "cli/batch_options.h"
+#include "cli/batch_exports.h"
 
 #include <cstdlib>
 
@@ -174,6 +175,24 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
       opts.PlotMagnification = static_cast<double>(m);
     } else if (name == "--plot-relative" && !inlineValue) {
       opts.PlotRelative = true;
+    } else if (name == "--plot-axes") {
+      std::string v;
+      if (!takeValue(v))
+        return ParseOutcome::Error;
+      if (v != "x-up" && v != "x-right") {
+        error = "option --plot-axes takes x-up or x-right, not '" + v + "'";
+        return ParseOutcome::Error;
+      }
+      opts.PlotAxesXRight = v == "x-right";
+    } else if (name == "--title" || name == "--author") {
+      std::string v;
+      if (!takeValue(v))
+        return ParseOutcome::Error;
+      if (v.size() > 200 || v.find_first_of("\r\n") != std::string::npos) {
+        error = "option " + name + " takes one line of at most 200 characters";
+        return ParseOutcome::Error;
+      }
+      (name == "--title" ? opts.ReportTitle : opts.ReportAuthor) = v;
     } else if (name == "--report") {
       std::string file;
       if (!takeValue(file))
@@ -266,7 +285,15 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
         r.BearingText = args[++i];
       }
       opts.Relatives.push_back(r);
+    } else if (const int design = ParseDesignOption(args, i, opts.Design, error); design != 0) {
+      if (design < 0)
+        return ParseOutcome::Error;
     } else {
+      bool handled = false;
+      if (!ParseExportOption(name, inlineValue, value, args, i, opts, handled, error))
+        return ParseOutcome::Error;
+      if (handled)
+        continue;
       error = "unknown option '" + arg + "'";
       return ParseOutcome::Error;
     }
@@ -281,6 +308,8 @@ ParseOutcome ParseBatchOptions(const std::vector<std::string> &args, BatchOption
     error = "unexpected argument '" + positional[2] + "'";
     return ParseOutcome::Error;
   }
+  if (!CheckDesignOptions(opts.Design, error))
+    return ParseOutcome::Error;
   opts.CoordFile = positional[0];
   opts.MeasFile = positional[1];
   return ParseOutcome::Run;
@@ -334,6 +363,9 @@ std::string BatchUsage(const std::string &programName) {
          "  --plot-magnification N enlarge the ellipses N times (default: automatic,\n"
          "                         the largest about a tenth of the drawing)\n"
          "  --plot-relative        also draw the relative ellipse of every measured pair\n"
+         "  --plot-axes x-up|x-right\n"
+         "                         X up and Y to the right (default), or X to the right\n"
+         "                         and Y down as in the desktop plans\n"
          "  --report FILE          write a pre-analysis report, PDF or HTML by the\n"
          "                         extension .pdf or .html (may be repeated); it holds\n"
          "                         the --distance and --relative pairs\n"
@@ -342,10 +374,16 @@ std::string BatchUsage(const std::string &programName) {
          "                         points beyond them are marked in plots and reports\n"
          "                         (0: no limit)\n"
          "  --confidence standard|95\n"
-         "                         confidence of the report's ellipses (default standard)\n"
+         "                         confidence of every precision figure of the report\n"
+         "                         and of the --points-csv figures\n"
+         "                         (default standard: 1 sigma)\n"
+         "  --title TEXT           project name in the report's title block\n"
+         "  --author TEXT          author in the report's title block\n"
+         + ExportUsage() + DesignUsage() +
          "  --help                 show this text\n"
          "\n"
          "Exit status: 0 success; 1 bad input (the command's checks, or the engine\n"
          "refusing its input), or an output file that cannot be written; 2 the\n"
-         "engine failed or ran out of time; 130 interrupted.\n";
+         "engine failed or ran out of time; 3 a requirement of --require is not met\n"
+         "(or cannot be met with the candidates); 130 interrupted.\n";
 }

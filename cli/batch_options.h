@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/design_options.h"
+
 // Kind of distance between two points, in the order of the results window's
 // distance list: slope, horizontal, vertical.
 enum class DistanceKind { Slope = 0, Horizontal = 1, Vertical = 2 };
@@ -43,6 +45,13 @@ struct BatchOptions {
   bool PlotPercent95 = false;         // 95 % ellipses instead of standard ones
   double PlotMagnification = 0;       // 0: automatic
   bool PlotRelative = false;          // relative ellipses of the measured pairs
+  bool PlotAxesXRight = false;        // X to the right, Y down (default: X up, Y right)
+  std::string ReportTitle;            // project name in the report's title block
+  std::string ReportAuthor;           // author in the report's title block
+  std::string DxfFile;                // measurement plan as a DXF drawing; "" = no
+  bool DxfAxesXY = false;             // CAD x = X; default CAD x = Y, CAD y = X
+  std::string PointsCsvFile;          // points with their precision as CSV; "" = no
+  DesignOptions Design;               // requirements, next best, optimise, critical
   std::string CoordFile;
   std::string MeasFile;
 };

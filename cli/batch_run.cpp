@@ -1,4 +1,6 @@
 #include "cli/batch_run.h"
+#include "cli/batch_exports.h"
+#include "cli/design_step.h"
 
 #include "core/app_folders.h"
 #include "core/survey_network.h"
@@ -256,6 +258,10 @@ public:
   int PrintRelativePrecisions();
   int WritePlots();
   int WriteReports();
+  int CheckExports();
+  int WriteExportFiles();
+  int PrepareDesign();
+  int RunDesign();
   int SaveOutputs();
 
 private:
@@ -294,6 +300,8 @@ private:
   TextGrid Grid;
   int Warnings = 0;
   bool OutputFailed = false; // a --plot or --report file could not be written
+  DesignStepInput Design;
+  int DesignExit = beOk;      // of the design step: 0, or requirements not met
 };
 
 // Outputs must never overwrite the inputs, nor each other.
@@ -333,9 +341,9 @@ int BatchRun::CheckOutputFiles() {
 
 int BatchRun::LoadCoordinates() {
   ApplyDesktopSettings(Folders, Opts.Mode, Net.Points);
-  std::string probe;
-  if (!kd::ReadFileBytes(Opts.CoordFile, probe))
-    return Fail("cannot read the coordinate file " + Opts.CoordFile, beBadInput);
+  std::string probe, reason;
+  if (!kd::ReadFileBytes(Opts.CoordFile, probe, reason))
+    return Fail("cannot read the coordinate file " + Opts.CoordFile + ": " + reason, beBadInput);
   PointList &list = Net.Points.List;
   const int pointCount = Opts.Simple ? list.LoadSimple(Opts.CoordFile) : list.LoadFull(Opts.CoordFile);
   if (pointCount < 2) {
@@ -345,22 +353,38 @@ int BatchRun::LoadCoordinates() {
                 beBadInput);
   }
   Out << Lang().Text(13) << pointCount << "\n";
-  if (list.LastLoadSkipped.Unreadable > 0)
-    Warn(Opts.CoordFile + ": " + SkippedLinesText({list.LastLoadSkipped.Unreadable,
-                                                   list.LastLoadSkipped.FirstUnreadable, 0}) +
+  const SkippedLines &skipped = list.LastLoadSkipped;
+  if (skipped.Unreadable > 0)
+    Warn(Opts.CoordFile + ": " + SkippedLinesText({skipped.Unreadable, skipped.FirstUnreadable, 0}) +
          " (not a point)");
+  // A malformed number is named where it stands.
+  if (skipped.FirstNumberFault != kd::NumberFault::None)
+    Warn(Opts.CoordFile + ":" + std::to_string(skipped.FirstNumberFaultLine) + ": " +
+         kd::NumberFaultText(skipped.FirstNumberFault, skipped.FirstNumberFaultLine));
+  if (skipped.FirstDecimalCommaLine > 0 && skipped.FirstNumberFault != kd::NumberFault::DecimalComma)
+    Warn(Opts.CoordFile + ":" + std::to_string(skipped.FirstDecimalCommaLine) + ": " +
+         kd::NumberFaultText(kd::NumberFault::DecimalComma, skipped.FirstDecimalCommaLine));
   return kNextStep;
 }
 
 int BatchRun::LoadMeasurements() {
   MeasurementList &meas = Net.Measurements;
   meas.LoadFromFile(Opts.MeasFile);
-  if (meas.LoadResult == MeasurementList::lfCannotRead)
-    return Fail("cannot read the measurement file " + Opts.MeasFile, beBadInput);
-  if (meas.LoadResult == MeasurementList::lfFormatError)
-    return Fail("the measurement file " + Opts.MeasFile + " has a faulty number on line " +
-                    std::to_string(meas.LoadErrorLine),
+  if (meas.LoadResult == MeasurementList::lfCannotRead) {
+    std::string probe, reason;
+    kd::ReadFileBytes(Opts.MeasFile, probe, reason);
+    return Fail("cannot read the measurement file " + Opts.MeasFile +
+                    (reason.empty() ? std::string() : ": " + reason),
                 beBadInput);
+  }
+  if (meas.LoadResult == MeasurementList::lfFormatError) {
+    const std::string fault = meas.LoadErrorFault == kd::NumberFault::NotANumber
+                                  ? std::string()
+                                  : " (" + kd::NumberFaultText(meas.LoadErrorFault, meas.LoadErrorLine) + ")";
+    return Fail("the measurement file " + Opts.MeasFile + " has a faulty number on line " +
+                    std::to_string(meas.LoadErrorLine) + fault,
+                beBadInput);
+  }
   const int before = meas.Count();
   const bool dropped = Net.CheckConsistency(true, WarningSink());
   const int after = meas.Count();
@@ -646,6 +670,7 @@ int BatchRun::WritePlots() {
   plot.Level = Opts.PlotPercent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   plot.Magnification = Opts.PlotMagnification;
   plot.ShowRelativeEllipses = Opts.PlotRelative;
+  plot.Axes = Opts.PlotAxesXRight ? PlotAxes::XRightYDown : PlotAxes::XUpYRight;
   plot.ToleranceSemiMajorMm = Opts.ToleranceSemiMajorMm;
   plot.ToleranceSigmaZMm = Opts.ToleranceSigmaZMm;
   for (const std::string &file : Opts.PlotFiles) {
@@ -672,14 +697,16 @@ int BatchRun::WriteReports() {
   ReportOptions ro;
   ro.NetworkName = fs::path(Opts.CoordFile).filename().string();
   ro.Date = BatchReportDate();
+  ro.Title = Opts.ReportTitle;
+  ro.Author = Opts.ReportAuthor;
   ro.Confidence = Opts.Confidence95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   ro.Tolerance.Horizontal = Opts.ToleranceSemiMajorMm;
   ro.Tolerance.Vertical = Opts.ToleranceSigmaZMm;
   for (const auto &d : Opts.Distances)
-    ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind)});
+    ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind), false, 0});
   for (const auto &rel : Opts.Relatives)
-    ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1});
-  const ReportData data = GatherReport(Net, Reader, Grid, rows, ro);
+    ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1, rel.HasBearing, rel.BearingGon});
+  const ReportData data = GatherReport(Net, Reader, rows, ro);
   for (const std::string &w : data.Warnings)
     Err << kBatchProgramName << ": " << w << "\n";
   for (const std::string &file : Opts.ReportFiles) {
@@ -694,8 +721,44 @@ int BatchRun::WriteReports() {
   return kNextStep;
 }
 
+// The DXF drawing and the points CSV may replace neither an input, nor
+// another output, nor a file of the run.
+int BatchRun::CheckExports() {
+  std::vector<std::string> outputs = {Opts.TableFile, Opts.CovFile, Files.Input, Files.Protocol,
+                                      Files.Results, Files.ObservationTable};
+  outputs.insert(outputs.end(), Opts.PlotFiles.begin(), Opts.PlotFiles.end());
+  outputs.insert(outputs.end(), Opts.ReportFiles.begin(), Opts.ReportFiles.end());
+  std::string error;
+  if (!CheckExportRequests(Opts, {Opts.CoordFile, Opts.MeasFile}, outputs, error))
+    return Fail(error, beBadInput);
+  return kNextStep;
+}
+
+// The precision of the run as a DXF drawing and as a points table. A
+// missing observation table only leaves the reliability colours out.
+int BatchRun::WriteExportFiles() {
+  if (Opts.DxfFile.empty() && Opts.PointsCsvFile.empty())
+    return kNextStep;
+  std::vector<ObservationRow> rows;
+  std::string tableError;
+  if (!Opts.DxfFile.empty() && !ReadObservationTable(Files.ObservationTable, rows, tableError)) {
+    rows.clear();
+    Err << kBatchProgramName << ": warning: no reliability in the DXF drawing: " << tableError
+        << "\n";
+  }
+  if (!WriteExports(Opts, Net, BuildNetworkPrecision(Reader, rows), Out, Err))
+    OutputFailed = true;
+  return kNextStep;
+int BatchRun::PrepareDesign() { return PrepareDesignStep(Opts, Design, Err); }
+// The engine document is the one the run evaluated.
+int BatchRun::RunDesign() {
+  if (!Opts.Design.Requested())
+  DesignExit = RunDesignStep(Opts, Design, Net, kd::JoinLinesCrLf(Net.Document), Out, Err);
+  return DesignExit == beBadInput ? beBadInput : kNextStep;
+}
+
 int BatchRun::SaveOutputs() {
-  int code = OutputFailed ? beBadInput : beOk;
+  int code = OutputFailed ? beBadInput : DesignExit;
   if (!Opts.TableFile.empty() && !Reader.SaveTable(Opts.TableFile)) {
     Err << kBatchProgramName << ": cannot write the table file " << Opts.TableFile << "\n";
     code = beBadInput;
@@ -721,11 +784,12 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
   for (const Step step :
        {&BatchRun::CheckOutputFiles, &BatchRun::LoadCoordinates, &BatchRun::LoadMeasurements,
         &BatchRun::CheckDistanceRequests, &BatchRun::CheckRelativeRequests,
-        &BatchRun::PrepareWorkFolder,
+        &BatchRun::PrepareDesign, &BatchRun::PrepareWorkFolder, &BatchRun::CheckExports,
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
         &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
-        &BatchRun::WriteReports, &BatchRun::SaveOutputs}) {
+        &BatchRun::WriteReports, &BatchRun::WriteExportFiles, &BatchRun::RunDesign,
+        &BatchRun::SaveOutputs}) {
     if (const int code = (run.*step)(); code != kNextStep)
       return code;
   }

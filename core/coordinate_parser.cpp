@@ -1,13 +1,8 @@
 #include "core/coordinate_parser.h"
 
-#include "core/number_text.h"
-
-#include <cmath>
 #include <string>
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Membership table of the number characters, built once.
 struct NumberCharTable {
@@ -28,54 +23,36 @@ CoordinateLineParser::CoordinateLineParser() {
 }
 
 long double CoordinateLineParser::TokenValue(std::string_view token) {
-  // Well formed: optional sign, then digits with at most one point and at
-  // least one digit.
-  std::size_t i = 0;
-  if (i < token.size() && (token[i] == '+' || token[i] == '-'))
-    ++i;
-  int digitCount = 0;
-  bool point = false;
-  for (; i < token.size(); ++i) {
-    char c = token[i];
-    if (IsDigit(c)) {
-      ++digitCount;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      return 0; // second point or a sign inside the token
-    }
-  }
-  if (digitCount == 0)
-    return 0;
   long double v = 0;
-  if (!TryTextToNum(token, v) || !std::isfinite(v))
-    return 0;
-  return v;
+  return kd::ReadFileNumber(token, v) == kd::NumberFault::None ? v : 0;
 }
 
 void CoordinateLineParser::Parse(std::string_view line) {
   Values.clear();
+  Fault = kd::NumberFault::None;
+  FaultIndex = -1;
+  const bool commasSeparate = kd::CommasSeparateFields(line);
   bool hasF = false;
-  std::size_t start = 0;
-  bool inside = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(line[i]);
-    if (kNumberCharTable.In[c]) {
-      if (!inside) {
-        inside = true;
-        start = i;
-      }
-    } else {
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const unsigned char c = static_cast<unsigned char>(line[i]);
+    if (!kNumberCharTable.In[c]) {
       if (c == 'f')
         hasF = true;
-      if (inside) {
-        Values.push_back(TokenValue(line.substr(start, i - start)));
-        inside = false;
-      }
+      ++i;
+      continue;
     }
+    const std::size_t end = kd::NumberExtent(line, i, commasSeparate);
+    long double v = 0;
+    const kd::NumberFault fault = kd::ReadFileNumber(line.substr(i, end - i), v);
+    if (fault != kd::NumberFault::None && fault != kd::NumberFault::NotANumber &&
+        Fault == kd::NumberFault::None) {
+      Fault = fault;
+      FaultIndex = static_cast<int>(Values.size());
+    }
+    Values.push_back(fault == kd::NumberFault::None ? v : 0);
+    i = end;
   }
-  if (inside)
-    Values.push_back(TokenValue(line.substr(start)));
   Flag = hasF ? 'f' : 'a';
   ValueCount = static_cast<int>(Values.size());
 }

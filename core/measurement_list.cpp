@@ -270,9 +270,10 @@ public:
   }
 
   // Reads one number, skipping blanks and line ends before it. A number due
-  // when nothing but blanks and line ends is left reads as 0. False when
-  // the next text is not a number.
-  bool ReadNumber(long double &value) {
+  // when nothing but blanks and line ends is left reads as 0. Otherwise the
+  // next text must be a plain number (core/file_number.h): the fault when
+  // it is not.
+  kd::NumberFault ReadNumber(long double &value) {
     while (Position < TextValue.size()) {
       char c = TextValue[Position];
       if (c == ' ' || c == '\t')
@@ -284,16 +285,12 @@ public:
     }
     if (AtEnd()) {
       value = 0;
-      return true;
+      return kd::NumberFault::None;
     }
     std::size_t start = Position;
     while (Position < TextValue.size() && TextValue[Position] != ' ' && TextValue[Position] != '\t' && !IsLineEnd(TextValue[Position]))
       ++Position;
-    std::string_view token = TextValue.substr(start, Position - start);
-    // Only the point is a decimal separator here: a comma is a format error.
-    if (token.find(',') != std::string_view::npos)
-      return false;
-    return TryTextToNum(token, value);
+    return kd::ReadFileNumber(TextValue.substr(start, Position - start), value);
   }
 
 private:
@@ -317,6 +314,7 @@ private:
 
 int MeasurementList::LoadFromFile(const std::string &fileName) {
   LoadErrorLine = 0;
+  LoadErrorFault = kd::NumberFault::None;
   std::string bytes;
   if (!kd::ReadFileBytes(fileName, bytes)) {
     LoadResult = lfCannotRead;
@@ -330,7 +328,7 @@ int MeasurementList::LoadFromFile(const std::string &fileName) {
   LastLoadNonPositive.clear();
   // Only ASCII carries meaning; the type codes are ASCII, so the Windows-1250
   // bytes are read as they are.
-  FieldReader reader(bytes);
+  FieldReader reader(kd::WithoutUtf8Bom(bytes));
   while (!reader.AtEnd()) {
     const int line = reader.Line();
     const std::string_view rest = reader.RestOfLine();
@@ -345,9 +343,10 @@ int MeasurementList::LoadFromFile(const std::string &fileName) {
     }
     long double values[3];
     for (long double &v : values) {
-      if (!reader.ReadNumber(v)) {
+      if (const kd::NumberFault fault = reader.ReadNumber(v); fault != kd::NumberFault::None) {
         LoadResult = lfFormatError;
         LoadErrorLine = reader.Line();
+        LoadErrorFault = fault;
         return 0;
       }
     }

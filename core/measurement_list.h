@@ -111,6 +111,8 @@ public:
   enum LoadStatus { lfOk = 0, lfCannotRead, lfFormatError };
   LoadStatus LoadResult = lfOk;
   int LoadErrorLine = 0;
+  // For a format error: what is wrong with the number (core/file_number.h).
+  kd::NumberFault LoadErrorFault = kd::NumberFault::None;
   // Lines of the last load that hold no measurement: an unknown type code
   // (upper case included) or a comment.
   SkippedLines LastLoadSkipped;

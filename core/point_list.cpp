@@ -122,6 +122,15 @@ std::string SkippedLinesText(const SkippedLines &skipped) {
       text += "; ";
     text += std::to_string(skipped.Comments) + (skipped.Comments == 1 ? " comment line" : " comment lines");
   }
+  if (const std::string faults = NumberFaultsText(skipped); !faults.empty())
+    text += "; " + faults;
+  return text;
+}
+
+std::string NumberFaultsText(const SkippedLines &skipped) {
+  std::string text = kd::NumberFaultText(skipped.FirstNumberFault, skipped.FirstNumberFaultLine);
+  if (skipped.FirstDecimalCommaLine > 0 && skipped.FirstNumberFault != kd::NumberFault::DecimalComma)
+    text += "; " + kd::NumberFaultText(kd::NumberFault::DecimalComma, skipped.FirstDecimalCommaLine);
   return text;
 }
 
@@ -148,7 +157,7 @@ int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
   }
   // Only ASCII carries meaning, so the Windows-1250 bytes are scanned as
   // they are.
-  std::vector<std::string> lines = kd::SplitLines(bytes);
+  std::vector<std::string> lines = kd::SplitLines(kd::WithoutUtf8Bom(bytes));
   bytes.clear();
   bytes.shrink_to_fit();
   list.Resize(static_cast<int>(lines.size()));
@@ -159,6 +168,15 @@ int LoadCoordinates(PointList &list, const std::string &fileName, bool full) {
   for (const std::string &line : lines) {
     ++lineNumber;
     parser.Parse(line);
+    // A malformed number among the values used makes the line unreadable;
+    // one after them (in a note) does not matter.
+    if (parser.Fault != kd::NumberFault::None && parser.FaultIndex < minValues) {
+      if (IsCommentLine(line))
+        ++list.LastLoadSkipped.Comments;
+      else
+        list.LastLoadSkipped.NoteNumberFault(lineNumber, parser.Fault);
+      continue;
+    }
     if (parser.ValueCount < minValues) {
       if (IsCommentLine(line))
         ++list.LastLoadSkipped.Comments;

@@ -1,6 +1,8 @@
 #pragma once
 // The network's points: an ordered list of point records with lookups by
 // point number, a fill protocol for the loaders and a few geometric helpers.
+#include "core/file_number.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,15 +36,29 @@ struct BoundingBox {
 
 // What a loader could not read, for the user: lines that were neither a point
 // nor blank. Comment lines (starting with '#', ';', '%', '*' or "//") are
-// counted apart from the unreadable ones.
+// counted apart from the unreadable ones. Lines unreadable because of a
+// malformed number (core/file_number.h) are among the unreadable ones; the
+// first of them, and the first with a decimal comma, are named.
 struct SkippedLines {
   int Unreadable = 0;
   int FirstUnreadable = 0; // 1-based line number, 0 when none
   int Comments = 0;
+  kd::NumberFault FirstNumberFault = kd::NumberFault::None;
+  int FirstNumberFaultLine = 0;
+  int FirstDecimalCommaLine = 0;
   void Clear() { *this = SkippedLines(); }
   void NoteUnreadable(int line) {
     if (Unreadable++ == 0)
       FirstUnreadable = line;
+  }
+  void NoteNumberFault(int line, kd::NumberFault fault) {
+    NoteUnreadable(line);
+    if (FirstNumberFault == kd::NumberFault::None) {
+      FirstNumberFault = fault;
+      FirstNumberFaultLine = line;
+    }
+    if (fault == kd::NumberFault::DecimalComma && FirstDecimalCommaLine == 0)
+      FirstDecimalCommaLine = line;
   }
   bool Any() const { return Unreadable > 0 || Comments > 0; }
 };
@@ -56,8 +72,13 @@ bool IsCommentLine(std::string_view line);
 bool KeepBackupOf(const std::string &fileName, std::string &backup);
 
 // The status text of a loader's skipped lines, e.g. "3 lines skipped, first
-// at line 15; 2 comment lines" (English); "" when nothing was skipped.
+// at line 15; 2 comment lines" (English), followed by the malformed numbers
+// ("; decimal comma at line 8: use a decimal point"); "" when nothing was
+// skipped.
 std::string SkippedLinesText(const SkippedLines &skipped);
+// Only the malformed numbers of the skipped lines, e.g. "decimal comma at
+// line 8: use a decimal point"; "" when there were none.
+std::string NumberFaultsText(const SkippedLines &skipped);
 
 // Change tracking shared by the point and measurement lists: a counter that
 // every change of the list's content increases, and the counter's value when

@@ -110,15 +110,36 @@ int WriteAll(int fd, std::string_view bytes) {
 } // namespace
 
 bool ReadFileBytes(const std::string &path, std::string &bytes) {
+  std::string reason;
+  return ReadFileBytes(path, bytes, reason);
+}
+
+bool ReadFileBytes(const std::string &path, std::string &bytes, std::string &reason) {
   bytes.clear();
-  if (path.empty())
+  reason.clear();
+  if (path.empty()) {
+    reason = std::strerror(ENOENT);
     return false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return false;
+  }
   struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    reason = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
+    return false;
+  }
+  // Non-blocking, so that a file swapped for a pipe after the check does
+  // not stall the open; the check is repeated on what was opened.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
+    reason = "it is not a regular file";
     return false;
   }
   if (st.st_size > 0)
@@ -129,6 +150,7 @@ bool ReadFileBytes(const std::string &path, std::string &bytes) {
     if (n < 0) {
       if (errno == EINTR)
         continue;
+      reason = std::strerror(errno);
       ::close(fd);
       bytes.clear();
       return false;
@@ -139,6 +161,18 @@ bool ReadFileBytes(const std::string &path, std::string &bytes) {
   }
   ::close(fd);
   return true;
+}
+
+bool HasUtf8Bom(std::string_view bytes) { return bytes.substr(0, 3) == "\xEF\xBB\xBF"; }
+
+std::string_view WithoutUtf8Bom(std::string_view bytes) {
+  return HasUtf8Bom(bytes) ? bytes.substr(3) : bytes;
+}
+
+std::string DecodeFileText(std::string_view bytes) {
+  if (HasUtf8Bom(bytes))
+    return std::string(bytes.substr(3));
+  return Cp1250ToUtf8(bytes);
 }
 
 bool WriteFileAtomic(const std::string &path, std::string_view bytes) {

@@ -13,8 +13,21 @@
 namespace kd {
 
 // Reads the whole file as bytes. False (and `bytes` emptied) when the file
-// cannot be opened or read, or is a directory.
+// cannot be opened or read, or is not a regular file. Anything else (a
+// folder, a named pipe, a device) is refused before it is opened, so a pipe
+// without a writer cannot stall the reader.
 bool ReadFileBytes(const std::string &path, std::string &bytes);
+// The same, with the reason of a failure ("not a regular file", "No such
+// file or directory") in `reason`.
+bool ReadFileBytes(const std::string &path, std::string &bytes, std::string &reason);
+
+// A text file may start with the UTF-8 byte-order mark (EF BB BF).
+bool HasUtf8Bom(std::string_view bytes);
+// The bytes without a leading byte-order mark.
+std::string_view WithoutUtf8Bom(std::string_view bytes);
+// The text of a file in UTF-8: after a byte-order mark the rest is UTF-8
+// already, otherwise it is Windows-1250.
+std::string DecodeFileText(std::string_view bytes);
 
 // Writes `bytes` to `path` atomically: temporary file in the same folder,
 // flush, then rename over the target. On any failure returns false, removes

@@ -46,6 +46,26 @@ long double NetworkPrecision::WeakestRedundancyBetween(double a, double b) const
   return weakest;
 }
 
+std::vector<ToleranceExcess> PointsBeyond(const NetworkPrecision &precision, ConfidenceLevel level,
+                                          const PrecisionTolerance &tolerance) {
+  std::vector<ToleranceExcess> out;
+  if (!tolerance.Set())
+    return out;
+  const long double k2 = EllipseFactor(level);
+  const long double k1 = LinearFactor(level);
+  for (const PointPrecision &p : precision.Points) {
+    ToleranceExcess e;
+    e.Number = p.Number;
+    e.Horizontal = p.Ellipse.SemiMajor * k2;
+    e.Vertical = p.SigmaZ * k1;
+    e.HorizontalExceeded = tolerance.Horizontal > 0 && e.Horizontal > tolerance.Horizontal;
+    e.VerticalExceeded = tolerance.Vertical > 0 && e.Vertical > tolerance.Vertical;
+    if (e.HorizontalExceeded || e.VerticalExceeded)
+      out.push_back(e);
+  }
+  return out;
+}
+
 NetworkPrecision BuildNetworkPrecision(const ResultsReader &reader,
                                        const std::vector<ObservationRow> &rows) {
   NetworkPrecision net;

@@ -60,6 +60,30 @@ public:
   long double WeakestRedundancyBetween(double a, double b) const;
 };
 
+// Tolerances on the point precision at a confidence level, mm; a limit of 0
+// is not set.
+struct PrecisionTolerance {
+  long double Horizontal = 0; // largest allowed semi-major axis
+  long double Vertical = 0;   // largest allowed height deviation
+  bool Set() const { return Horizontal > 0 || Vertical > 0; }
+};
+
+// An adjusted point beyond a tolerance, with its figures at the level.
+struct ToleranceExcess {
+  double Number = 0;
+  long double Horizontal = 0; // scaled semi-major axis, mm
+  long double Vertical = 0;   // scaled height deviation, mm
+  bool HorizontalExceeded = false;
+  bool VerticalExceeded = false;
+};
+
+// The points of `precision` (in its order) whose semi-major axis times
+// EllipseFactor(level) or height deviation times LinearFactor(level) is
+// larger than the tolerance. Empty without tolerances. The one check behind
+// the plans, the plots and the reports.
+std::vector<ToleranceExcess> PointsBeyond(const NetworkPrecision &precision, ConfidenceLevel level,
+                                          const PrecisionTolerance &tolerance);
+
 // Builds the precision from a reader whose coordinates and covariance were
 // read (ResultsAre3d) and the rows of the observation table (may be empty
 // when the table is missing). Observation ids that are not point numbers

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "core/number_text.h"
 #include "core/survey_network.h"
@@ -41,11 +42,12 @@ double MmToPixels(double mm, double magnification, const PlotView &view) {
 }
 
 // The outline of an ellipse (semi-axes in pixels) whose major axis has the
-// bearing `bearingGon`: x along X, y along Y, so the bearing turns clockwise.
-QPolygonF EllipseOutline(const QPointF &centre, double a, double b, double bearingGon) {
+// bearing `bearingGon`, turned on the page as the view's axes run.
+QPolygonF EllipseOutline(const QPointF &centre, double a, double b, double bearingGon,
+                         const PlotView &view) {
   const double t = bearingGon * kGonToRad;
-  const QPointF e1(std::cos(t), std::sin(t));
-  const QPointF e2(-std::sin(t), std::cos(t));
+  const QPointF e1 = view.Direction(std::cos(t), std::sin(t));
+  const QPointF e2 = view.Direction(-std::sin(t), std::cos(t));
   QPolygonF poly;
   poly.reserve(kEllipseVertices + 1);
   for (int k = 0; k <= kEllipseVertices; ++k) {
@@ -111,112 +113,258 @@ MeasurementList PairsOf(const SurveyNetwork &net) {
 
 } // namespace
 
-void DrawPrecisionLegend(QPainter &painter, const QRectF &area, const PlotView &view,
-                         const SurveyNetwork &network, const NetworkPrecision &precision,
-                         const PlotOptions &o) {
+namespace {
+
+// One entry of the legend: a symbol and its text.
+enum class Symbol { Fixed, Adjusted, Ellipse, HeightBar, Relative, Line, Tolerance };
+struct LegendEntry {
+  Symbol Kind;
+  QColor Color;
+  QString Text;
+};
+
+std::vector<LegendEntry> LegendEntries(const NetworkPrecision &precision, const PlotOptions &o,
+                                       bool withPoints) {
+  const PlotTexts &t = o.Texts;
+  std::vector<LegendEntry> e;
+  if (withPoints) {
+    e.push_back({Symbol::Fixed, o.FixedColor, t.FixedPoint});
+    e.push_back({Symbol::Adjusted, o.AdjustedColor, t.AdjustedPoint});
+  }
+  const QString level = o.Level == ConfidenceLevel::Standard ? t.StandardEllipses : t.Percent95Ellipses;
+  if (o.ShowEllipses && !precision.Points.empty())
+    e.push_back({Symbol::Ellipse, o.EllipseColor, t.PointEllipse + QStringLiteral(" (") + level + QStringLiteral(")")});
+  if (o.ShowHeightBars && !precision.Points.empty())
+    e.push_back({Symbol::HeightBar, o.HeightBarColor, t.HeightBar});
+  if (o.ShowRelativeEllipses && !precision.Points.empty())
+    e.push_back({Symbol::Relative, o.RelativeColor, t.RelativeEllipse});
+  if (o.ShowReliability && !precision.Observations.empty()) {
+    e.push_back({Symbol::Line, o.UncontrolledColor, t.Uncontrolled});
+    e.push_back({Symbol::Line, o.WeakColor, t.Weak});
+    e.push_back({Symbol::Line, o.LineColor, t.Controlled});
+  } else if (withPoints) {
+    e.push_back({Symbol::Line, o.LineColor, t.Line});
+  }
+  if (o.ToleranceSemiMajorMm > 0 || o.ToleranceSigmaZMm > 0) {
+    QString text = t.BeyondTolerance + QStringLiteral(" (");
+    if (o.ToleranceSemiMajorMm > 0)
+      text += QStringLiteral("a > %1 mm").arg(o.ToleranceSemiMajorMm);
+    if (o.ToleranceSemiMajorMm > 0 && o.ToleranceSigmaZMm > 0)
+      text += QStringLiteral(", ");
+    if (o.ToleranceSigmaZMm > 0)
+      text += QStringLiteral("\u03c3Z > %1 mm").arg(o.ToleranceSigmaZMm);
+    e.push_back({Symbol::Tolerance, o.BeyondColor, text + QStringLiteral(")")});
+  }
+  return e;
+}
+
+constexpr double kPad = 6;
+
+QRectF LegendBox(const QRectF &area, const std::vector<LegendEntry> &entries, const QFontMetricsF &fm) {
+  if (entries.empty())
+    return QRectF();
+  const double lh = fm.height() + 2;
+  double w = 0;
+  for (const LegendEntry &e : entries)
+    w = std::max(w, fm.horizontalAdvance(e.Text));
+  const double h = lh * static_cast<double>(entries.size()) + 2 * kPad;
+  return QRectF(area.left() + kPad, area.bottom() - kPad - h, w + 40 + 2 * kPad, h);
+}
+
+// The texts and bars of the scale box.
+struct ScaleBox {
+  QRectF Box;
+  double Magnification = 0;
+  double EllipseBarMm = 0, EllipseBarPx = 0;
+  double NetworkBarM = 0, NetworkBarPx = 0;
+  QString Line1, Line2, EllipseBarText, NetworkBarText;
+};
+
+ScaleBox ScaleBoxOf(const QRectF &area, const PlotView &view, const SurveyNetwork &network,
+                    const NetworkPrecision &precision, const PlotOptions &o, const QFontMetricsF &fm,
+                    bool networkBar) {
+  ScaleBox s;
+  const double lh = fm.height() + 2;
+  const double limit = std::min(area.width() / 5, 150.0);
+  s.Magnification = EffectiveMagnification(precision, network, view, area, o);
+  int lines = 0;
+  double w = 0;
+  if (s.Magnification > 0 && (o.ShowEllipses || o.ShowRelativeEllipses || o.ShowHeightBars)) {
+    const double pxPerMm = MmToPixels(1, s.Magnification, view);
+    s.EllipseBarMm = NiceBelow(limit / pxPerMm);
+    if (s.EllipseBarMm > 0) {
+      s.EllipseBarPx = s.EllipseBarMm * pxPerMm;
+      const QString level =
+          o.Level == ConfidenceLevel::Standard ? o.Texts.StandardEllipses : o.Texts.Percent95Ellipses;
+      s.Line1 = QStringLiteral("%1 \u00d7 %2 (%3)").arg(o.Texts.Ellipses, MagnificationText(s.Magnification), level);
+      s.Line2 = o.Texts.MmOfPlan.arg(QString::number(s.Magnification / 1000.0, 'g', 4));
+      s.EllipseBarText = QStringLiteral("%1 mm").arg(NumberText(s.EllipseBarMm));
+      w = std::max({fm.horizontalAdvance(s.Line1), fm.horizontalAdvance(s.Line2),
+                    s.EllipseBarPx + fm.horizontalAdvance(s.EllipseBarText) + 8});
+      lines += 3;
+    }
+  }
+  if (networkBar && view.Scale > 0) {
+    s.NetworkBarM = NiceBelow(limit / view.Scale);
+    if (s.NetworkBarM > 0) {
+      s.NetworkBarPx = s.NetworkBarM * view.Scale;
+      s.NetworkBarText = QStringLiteral("%1 %2 m").arg(o.Texts.Network, NumberText(s.NetworkBarM));
+      w = std::max(w, s.NetworkBarPx + fm.horizontalAdvance(s.NetworkBarText) + 8);
+      lines += 1;
+    }
+  }
+  if (lines == 0)
+    return s;
+  s.Box = QRectF(area.right() - kPad - w - 2 * kPad, area.bottom() - kPad - lines * lh - 2 * kPad,
+                 w + 2 * kPad, lines * lh + 2 * kPad);
+  return s;
+}
+
+void DrawScaleBar(QPainter &painter, double x0, double baseline, double px, const QString &text,
+                  const QColor &color, const PlotOptions &o, const QFontMetricsF &fm) {
+  const double by = baseline - fm.ascent() / 2;
+  painter.setPen(QPen(color, 2));
+  painter.drawLine(QPointF(x0, by), QPointF(x0 + px, by));
+  painter.drawLine(QPointF(x0, by - 4), QPointF(x0, by + 4));
+  painter.drawLine(QPointF(x0 + px, by - 4), QPointF(x0 + px, by + 4));
+  painter.setPen(o.TextColor);
+  painter.drawText(QPointF(x0 + px + 8, baseline), text);
+}
+
+void DrawLegendSymbol(QPainter &painter, const LegendEntry &e, const QPointF &c, const PlotOptions &o) {
+  painter.setBrush(Qt::NoBrush);
+  switch (e.Kind) {
+  case Symbol::Fixed:
+    painter.setPen(QPen(e.Color, 2));
+    painter.setBrush(e.Color);
+    painter.drawPolygon(QPolygonF({c + QPointF(0, -6), c + QPointF(5, 4), c + QPointF(-5, 4)}));
+    break;
+  case Symbol::Adjusted:
+    painter.setPen(QPen(e.Color, 2));
+    painter.setBrush(o.Background);
+    painter.drawEllipse(c, 3.5, 3.5);
+    painter.drawLine(c + QPointF(-6, 0), c + QPointF(6, 0));
+    painter.drawLine(c + QPointF(0, -6), c + QPointF(0, 6));
+    break;
+  case Symbol::Ellipse:
+    painter.setPen(QPen(e.Color, 2));
+    painter.drawEllipse(c, 12, 5);
+    break;
+  case Symbol::HeightBar:
+    painter.setPen(QPen(e.Color, 3, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(c + QPointF(0, -6), c + QPointF(0, 6));
+    painter.setPen(QPen(e.Color, 1.5));
+    painter.drawLine(c + QPointF(-4, -6), c + QPointF(4, -6));
+    painter.drawLine(c + QPointF(-4, 6), c + QPointF(4, 6));
+    break;
+  case Symbol::Relative:
+    painter.setPen(QPen(e.Color, 1.5, Qt::DashLine));
+    painter.drawEllipse(c, 12, 5);
+    break;
+  case Symbol::Line:
+    painter.setPen(QPen(e.Color, 3));
+    painter.drawLine(c + QPointF(-14, 0), c + QPointF(14, 0));
+    break;
+  case Symbol::Tolerance:
+    painter.setPen(QPen(e.Color, 3));
+    painter.drawEllipse(c, 5, 5);
+    break;
+  }
+}
+
+void DrawLegendAndScale(QPainter &painter, const QRectF &area, const PlotView &view,
+                        const SurveyNetwork &network, const NetworkPrecision &precision,
+                        const PlotOptions &o, bool plan) {
   painter.save();
   const QFont font = PlotFont(o);
   painter.setFont(font);
   const QFontMetricsF fm(font);
   const double lh = fm.height() + 2;
-  const double pad = 6;
-
-  // Reliability legend, bottom-left.
-  struct Entry {
-    QColor Color;
-    QString Text;
-    bool Line;
-  };
-  std::vector<Entry> entries;
-  if (o.ShowReliability && !precision.Observations.empty()) {
-    entries.push_back({o.UncontrolledColor, QStringLiteral("uncontrolled (r < 0.1)"), true});
-    entries.push_back({o.WeakColor, QStringLiteral("weakly controlled (r < 0.3)"), true});
-    entries.push_back({o.LineColor, QStringLiteral("controlled"), true});
-  }
-  if (o.ToleranceSemiMajorMm > 0 || o.ToleranceSigmaZMm > 0) {
-    QString t = QStringLiteral("beyond tolerance (");
-    if (o.ToleranceSemiMajorMm > 0)
-      t += QStringLiteral("a > %1 mm").arg(o.ToleranceSemiMajorMm);
-    if (o.ToleranceSemiMajorMm > 0 && o.ToleranceSigmaZMm > 0)
-      t += QStringLiteral(", ");
-    if (o.ToleranceSigmaZMm > 0)
-      t += QStringLiteral("\u03c3Z > %1 mm").arg(o.ToleranceSigmaZMm);
-    t += QStringLiteral(")");
-    entries.push_back({o.BeyondColor, t, false});
-  }
-  if (!entries.empty()) {
-    double w = 0;
-    for (const Entry &e : entries)
-      w = std::max(w, fm.horizontalAdvance(e.Text));
-    const QRectF box(area.left() + pad, area.bottom() - pad - lh * entries.size() - 2 * pad,
-                     w + 40 + 2 * pad, lh * entries.size() + 2 * pad);
+  const std::vector<LegendEntry> entries = LegendEntries(precision, o, plan);
+  const QRectF box = LegendBox(area, entries, fm);
+  if (!box.isEmpty()) {
     painter.setPen(QPen(o.TextColor, 1));
     painter.setBrush(o.Background);
     painter.drawRect(box);
-    double y = box.top() + pad;
-    for (const Entry &e : entries) {
+    double y = box.top() + kPad;
+    for (const LegendEntry &e : entries) {
       const double my = y + lh / 2;
-      if (e.Line) {
-        painter.setPen(QPen(e.Color, 3));
-        painter.drawLine(QPointF(box.left() + pad, my), QPointF(box.left() + pad + 28, my));
-      } else {
-        painter.setPen(QPen(e.Color, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(QPointF(box.left() + pad + 14, my), 5, 5);
-      }
+      DrawLegendSymbol(painter, e, QPointF(box.left() + kPad + 14, my), o);
       painter.setPen(o.TextColor);
-      painter.drawText(QPointF(box.left() + pad + 36, my + fm.ascent() / 2 - 1), e.Text);
+      painter.drawText(QPointF(box.left() + kPad + 36, my + fm.ascent() / 2 - 1), e.Text);
       y += lh;
     }
   }
-
-  // Scale bar, bottom-right.
-  const double mag = EffectiveMagnification(precision, network, view, area, o);
-  if (mag > 0 && (o.ShowEllipses || o.ShowRelativeEllipses || o.ShowHeightBars)) {
-    const double pxPerMm = MmToPixels(1, mag, view);
-    const double barMm = NiceBelow(std::min(area.width() / 5, 150.0) / pxPerMm);
-    if (barMm > 0) {
-      const double barPx = barMm * pxPerMm;
-      const QString level = o.Level == ConfidenceLevel::Standard
-                                ? QStringLiteral("standard ellipses")
-                                : QStringLiteral("95 % ellipses");
-      const QString line1 = QStringLiteral("ellipses \u00d7 %1 (%2)")
-                                .arg(MagnificationText(mag), level);
-      const QString line2 = QStringLiteral("1 mm = %1 m of the plan")
-                                .arg(QString::number(mag / 1000.0, 'g', 4));
-      const QString barText = QStringLiteral("%1 mm").arg(NumberText(barMm));
-      const double w = std::max({fm.horizontalAdvance(line1), fm.horizontalAdvance(line2),
-                                 barPx + fm.horizontalAdvance(barText) + 8});
-      const QRectF box(area.right() - pad - w - 2 * pad, area.bottom() - pad - 3 * lh - 2 * pad,
-                       w + 2 * pad, 3 * lh + 2 * pad);
-      painter.setPen(QPen(o.TextColor, 1));
-      painter.setBrush(o.Background);
-      painter.drawRect(box);
-      const double x0 = box.left() + pad;
-      double y = box.top() + pad + fm.ascent();
-      painter.drawText(QPointF(x0, y), line1);
+  const ScaleBox s = ScaleBoxOf(area, view, network, precision, o, fm, plan);
+  if (!s.Box.isEmpty()) {
+    painter.setPen(QPen(o.TextColor, 1));
+    painter.setBrush(o.Background);
+    painter.drawRect(s.Box);
+    const double x0 = s.Box.left() + kPad;
+    double y = s.Box.top() + kPad + fm.ascent();
+    if (s.EllipseBarPx > 0) {
+      painter.drawText(QPointF(x0, y), s.Line1);
       y += lh;
-      painter.drawText(QPointF(x0, y), line2);
+      painter.drawText(QPointF(x0, y), s.Line2);
       y += lh;
-      const double by = y - fm.ascent() / 2;
-      painter.setPen(QPen(o.EllipseColor, 2));
-      painter.drawLine(QPointF(x0, by), QPointF(x0 + barPx, by));
-      painter.drawLine(QPointF(x0, by - 4), QPointF(x0, by + 4));
-      painter.drawLine(QPointF(x0 + barPx, by - 4), QPointF(x0 + barPx, by + 4));
-      painter.setPen(o.TextColor);
-      painter.drawText(QPointF(x0 + barPx + 8, y), barText);
+      DrawScaleBar(painter, x0, y, s.EllipseBarPx, s.EllipseBarText, o.EllipseColor, o, fm);
+      y += lh;
     }
+    if (s.NetworkBarPx > 0)
+      DrawScaleBar(painter, x0, y, s.NetworkBarPx, s.NetworkBarText, o.TextColor, o, fm);
   }
   painter.restore();
 }
 
+} // namespace
+
+void DrawPrecisionLegend(QPainter &painter, const QRectF &area, const PlotView &view,
+                         const SurveyNetwork &network, const NetworkPrecision &precision,
+                         const PlotOptions &o) {
+  DrawLegendAndScale(painter, area, view, network, precision, o, false);
+}
+
+std::vector<QRectF> PrecisionLegendBoxes(const QRectF &area, const PlotView &view,
+                                         const SurveyNetwork &network,
+                                         const NetworkPrecision &precision, const PlotOptions &o) {
+  const QFontMetricsF fm(PlotFont(o));
+  std::vector<QRectF> boxes;
+  const QRectF legend = LegendBox(area, LegendEntries(precision, o, false), fm);
+  if (!legend.isEmpty())
+    boxes.push_back(legend);
+  const ScaleBox s = ScaleBoxOf(area, view, network, precision, o, fm, false);
+  if (!s.Box.isEmpty())
+    boxes.push_back(s.Box);
+  return boxes;
+}
+
+bool BoxesCoverPoints(const std::vector<QRectF> &boxes, const PlotView &view,
+                      const SurveyNetwork &network) {
+  for (const NetworkPoint &p : network.Points.List.Items) {
+    const QPointF c = view.ToPixel(p.X, p.Y);
+    const QRectF symbol(c.x() - 8, c.y() - 8, 16, 16);
+    for (const QRectF &b : boxes)
+      if (b.intersects(symbol))
+        return true;
+  }
+  return false;
+}
+
 QPointF PlotView::ToPixel(long double X, long double Y) const {
+  if (Axes == PlotAxes::XUpYRight)
+    return QPointF(static_cast<double>((Y - CentreY) * Scale + OriginX),
+                   static_cast<double>(-(X - CentreX) * Scale + OriginY));
   return QPointF(static_cast<double>((X - CentreX) * Scale + OriginX),
                  static_cast<double>((Y - CentreY) * Scale + OriginY));
 }
 
-PlotView FitView(const SurveyNetwork &network, const QRectF &area, double margin) {
+QPointF PlotView::Direction(double dX, double dY) const {
+  return Axes == PlotAxes::XUpYRight ? QPointF(dY, -dX) : QPointF(dX, dY);
+}
+
+PlotView FitView(const SurveyNetwork &network, const QRectF &area, double margin, PlotAxes axes) {
   PlotView v;
+  v.Axes = axes;
   v.OriginX = area.center().x();
   v.OriginY = area.center().y();
   const auto &items = network.Points.List.Items;
@@ -233,12 +381,14 @@ PlotView FitView(const SurveyNetwork &network, const QRectF &area, double margin
   v.CentreY = (minY + maxY) / 2;
   const double w = std::max(1.0, area.width() - 2 * margin);
   const double h = std::max(1.0, area.height() - 2 * margin);
-  const double dx = maxX - minX, dy = maxY - minY;
-  if (dx <= 0 && dy <= 0)
+  // Extents across and down the page.
+  const double across = axes == PlotAxes::XUpYRight ? maxY - minY : maxX - minX;
+  const double down = axes == PlotAxes::XUpYRight ? maxX - minX : maxY - minY;
+  if (across <= 0 && down <= 0)
     v.Scale = 1;
   else
-    v.Scale = std::min(dx > 0 ? w / dx : std::numeric_limits<double>::infinity(),
-                       dy > 0 ? h / dy : std::numeric_limits<double>::infinity());
+    v.Scale = std::min(across > 0 ? w / across : std::numeric_limits<double>::infinity(),
+                       down > 0 ? h / down : std::numeric_limits<double>::infinity());
   return v;
 }
 
@@ -272,18 +422,12 @@ double EffectiveMagnification(const NetworkPrecision &precision, const SurveyNet
 
 std::vector<double> PointsBeyondTolerance(const NetworkPrecision &precision,
                                           const PlotOptions &options) {
+  PrecisionTolerance tolerance;
+  tolerance.Horizontal = options.ToleranceSemiMajorMm;
+  tolerance.Vertical = options.ToleranceSigmaZMm;
   std::vector<double> out;
-  const double k2 = static_cast<double>(EllipseFactor(options.Level));
-  const double k1 = static_cast<double>(LinearFactor(options.Level));
-  for (const PointPrecision &p : precision.Points) {
-    const bool horizontal = options.ToleranceSemiMajorMm > 0 &&
-                            static_cast<double>(p.Ellipse.SemiMajor) * k2 >
-                                options.ToleranceSemiMajorMm;
-    const bool vertical = options.ToleranceSigmaZMm > 0 &&
-                          static_cast<double>(p.SigmaZ) * k1 > options.ToleranceSigmaZMm;
-    if (horizontal || vertical)
-      out.push_back(p.Number);
-  }
+  for (const ToleranceExcess &e : PointsBeyond(precision, options.Level, tolerance))
+    out.push_back(e.Number);
   return out;
 }
 
@@ -315,7 +459,7 @@ void DrawPrecisionOverlay(QPainter &painter, const QRectF &area, const PlotView 
 
   painter.setBrush(Qt::NoBrush);
   if (o.ShowRelativeEllipses && mag > 0) {
-    painter.setPen(QPen(o.RelativeColor, 1.5));
+    painter.setPen(QPen(o.RelativeColor, 1.5, Qt::DashLine));
     RelativePrecision rel;
     for (const MeasuredPair &pair : pairs.Pairs) {
       QPointF a, b;
@@ -326,7 +470,7 @@ void DrawPrecisionOverlay(QPainter &painter, const QRectF &area, const PlotView 
       painter.drawPolygon(EllipseOutline(
           mid, MmToPixels(static_cast<double>(rel.Ellipse.SemiMajor) * k2, mag, view),
           MmToPixels(static_cast<double>(rel.Ellipse.SemiMinor) * k2, mag, view),
-          static_cast<double>(rel.Ellipse.Bearing)));
+          static_cast<double>(rel.Ellipse.Bearing), view));
     }
   }
 
@@ -347,7 +491,7 @@ void DrawPrecisionOverlay(QPainter &painter, const QRectF &area, const PlotView 
       painter.drawPolygon(EllipseOutline(
           c, MmToPixels(static_cast<double>(p.Ellipse.SemiMajor) * k2, mag, view),
           MmToPixels(static_cast<double>(p.Ellipse.SemiMinor) * k2, mag, view),
-          static_cast<double>(p.Ellipse.Bearing)));
+          static_cast<double>(p.Ellipse.Bearing), view));
     }
     if (o.ShowHeightBars) {
       // A vertical bar of +-sigma Z beside the point, with end ticks.
@@ -384,6 +528,25 @@ void DrawPlotMessage(QPainter &painter, const QRectF &area, const QString &text,
   painter.restore();
 }
 
+void LabelPlacer::Occupy(const QPolygonF &outline) {
+  Areas.push_back(outline);
+  AreaBounds.push_back(outline.boundingRect());
+}
+
+bool LabelPlacer::IsFree(const QRectF &box) const {
+  if (!Bounds.isEmpty() && !Bounds.contains(box))
+    return false;
+  for (const QRectF &t : Taken)
+    if (t.intersects(box))
+      return false;
+  for (std::size_t i = 0; i < Areas.size(); ++i)
+    if (AreaBounds[i].intersects(box) &&
+        (Areas[i].containsPoint(box.center(), Qt::OddEvenFill) ||
+         !Areas[i].intersected(QPolygonF(box)).isEmpty()))
+      return false;
+  return true;
+}
+
 QPointF LabelPlacer::Place(const QPointF &anchor, const QSizeF &size, double gap) {
   const double w = size.width(), h = size.height();
   const QPointF candidates[] = {
@@ -396,21 +559,427 @@ QPointF LabelPlacer::Place(const QPointF &anchor, const QSizeF &size, double gap
   };
   for (const QPointF &c : candidates) {
     const QRectF box(c, size);
-    if (!Bounds.isEmpty() && !Bounds.contains(box))
-      continue;
-    bool free = true;
-    for (const QRectF &t : Taken)
-      if (t.intersects(box)) {
-        free = false;
-        break;
-      }
-    if (free) {
+    if (IsFree(box)) {
       Taken.push_back(box);
       return c;
     }
   }
   Taken.push_back(QRectF(candidates[0], size));
   return candidates[0];
+}
+
+LabelPlacer::Spot LabelPlacer::PlaceFree(const QPointF &anchor, const QSizeF &size, double gap,
+                                         double reach) {
+  const double w = size.width(), h = size.height();
+  Spot spot;
+  // Beside the point first, in the usual order.
+  const QPointF near[] = {
+      {anchor.x() + gap, anchor.y() + 1},     {anchor.x() + gap, anchor.y() - h - 1},
+      {anchor.x() - gap - w, anchor.y() + 1}, {anchor.x() - gap - w, anchor.y() - h - 1},
+      {anchor.x() - w / 2, anchor.y() - gap - h}, {anchor.x() - w / 2, anchor.y() + gap},
+  };
+  for (const QPointF &c : near) {
+    const QRectF box(c, size);
+    if (IsFree(box)) {
+      Taken.push_back(box);
+      spot.Box = box;
+      return spot;
+    }
+  }
+  // Then on rings further out, with a leader line.
+  const double step = std::max(4.0, h * 0.7);
+  for (double r = gap + step; r <= reach; r += step) {
+    const int count = std::max(12, static_cast<int>(2 * std::numbers::pi * r / step));
+    for (int k = 0; k < count; ++k) {
+      const double phi = 2 * std::numbers::pi * k / count;
+      const double dx = std::cos(phi), dy = std::sin(phi);
+      // The box's centre lies so far out that its edge is about r away.
+      const QPointF centre(anchor.x() + dx * (r + w / 2 * std::fabs(dx)),
+                           anchor.y() + dy * (r + h / 2 * std::fabs(dy)));
+      const QRectF box(centre.x() - w / 2, centre.y() - h / 2, w, h);
+      if (IsFree(box)) {
+        Taken.push_back(box);
+        spot.Box = box;
+        spot.Leader = true;
+        return spot;
+      }
+    }
+  }
+  spot.Box = QRectF(near[0], size);
+  spot.Free = false;
+  Taken.push_back(spot.Box);
+  return spot;
+}
+
+namespace {
+
+struct PlacedLabel {
+  double Number = 0;
+  QString Text;
+  QPointF Anchor;
+  LabelPlacer::Spot Spot;
+  bool Warn = false;
+};
+
+// An enlarged detail of the densest cluster of points.
+struct DetailInset {
+  bool Valid = false;
+  QRectF Box;          // on the page
+  QRectF Region;       // the cluster's frame in the plan
+  PlotView View;
+  double Zoom = 1;
+  std::vector<std::size_t> Points; // indices into the network's points
+  double BarM = 0, BarPx = 0;
+  std::vector<PlacedLabel> Labels;
+};
+
+struct PlanLayout {
+  PlotView View;
+  QRectF AxisBox;
+  DetailInset Inset;
+  std::vector<PlacedLabel> Labels;
+};
+
+constexpr double kAxisBox = 64;
+
+QFont BoldFont(const PlotOptions &o) {
+  QFont f = PlotFont(o);
+  f.setBold(true);
+  return f;
+}
+
+std::vector<QRectF> DecorationBoxes(const QRectF &area, const PlotView &view,
+                                    const SurveyNetwork &network, const NetworkPrecision *precision,
+                                    const PlotOptions &o, const QFontMetricsF &fm) {
+  std::vector<QRectF> boxes;
+  const NetworkPrecision none;
+  const NetworkPrecision &p = precision ? *precision : none;
+  if (o.ShowLegend) {
+    const QRectF legend = LegendBox(area, LegendEntries(p, o, true), fm);
+    if (!legend.isEmpty())
+      boxes.push_back(legend);
+    const ScaleBox s = ScaleBoxOf(area, view, network, p, o, fm, true);
+    if (!s.Box.isEmpty())
+      boxes.push_back(s.Box);
+  }
+  if (o.ShowAxisCross)
+    boxes.push_back(QRectF(area.left() + kPad, area.top() + kPad, kAxisBox, kAxisBox));
+  return boxes;
+}
+
+// Groups of points closer on the page than their labels need: the largest.
+std::vector<std::size_t> DensestCluster(const SurveyNetwork &network, const PlotView &view,
+                                        double need) {
+  const auto &items = network.Points.List.Items;
+  const std::size_t n = items.size();
+  std::vector<std::size_t> parent(n);
+  for (std::size_t i = 0; i < n; ++i)
+    parent[i] = i;
+  auto root = [&](std::size_t i) {
+    while (parent[i] != i)
+      i = parent[i] = parent[parent[i]];
+    return i;
+  };
+  std::vector<QPointF> px(n);
+  for (std::size_t i = 0; i < n; ++i)
+    px[i] = view.ToPixel(items[i].X, items[i].Y);
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = i + 1; j < n; ++j)
+      if (std::hypot(px[i].x() - px[j].x(), px[i].y() - px[j].y()) < need)
+        parent[root(i)] = root(j);
+  std::vector<int> size(n, 0);
+  for (std::size_t i = 0; i < n; ++i)
+    ++size[root(i)];
+  std::size_t best = n;
+  for (std::size_t i = 0; i < n; ++i)
+    if (size[i] >= 3 && (best == n || size[i] > size[best]))
+      best = i;
+  std::vector<std::size_t> out;
+  if (best == n)
+    return out;
+  for (std::size_t i = 0; i < n; ++i)
+    if (root(i) == best)
+      out.push_back(i);
+  return out;
+}
+
+// Places the point labels of a view; `bounds` limits them, `obstacles`
+// are taken first.
+std::vector<PlacedLabel> PlaceLabels(const SurveyNetwork &network, const PlotView &view,
+                                     const NetworkPrecision *precision, const PlotOptions &o,
+                                     const QRectF &bounds, const std::vector<QRectF> &obstacles,
+                                     const std::vector<std::size_t> *only, double mag) {
+  const QFontMetricsF bm(BoldFont(o));
+  LabelPlacer placer(bounds);
+  for (const QRectF &b : obstacles)
+    placer.Occupy(b);
+  const auto &items = network.Points.List.Items;
+  auto each = [&](auto &&f) {
+    if (only)
+      for (std::size_t i : *only)
+        f(items[i]);
+    else
+      for (const NetworkPoint &p : items)
+        f(p);
+  };
+  each([&](const NetworkPoint &p) {
+    const QPointF c = view.ToPixel(p.X, p.Y);
+    placer.Occupy(QRectF(c.x() - 10, c.y() - 10, 20, 20)); // symbol and tolerance mark
+  });
+  if (precision && mag > 0) {
+    const double k2 = static_cast<double>(EllipseFactor(o.Level));
+    const double k1 = static_cast<double>(LinearFactor(o.Level));
+    each([&](const NetworkPoint &q) {
+      const int i = precision->IndexOf(q.Number);
+      if (i < 0)
+        return;
+      const PointPrecision &p = precision->Points[static_cast<std::size_t>(i)];
+      const QPointF c = view.ToPixel(q.X, q.Y);
+      if (o.ShowEllipses)
+        placer.Occupy(EllipseOutline(c, MmToPixels(static_cast<double>(p.Ellipse.SemiMajor) * k2, mag, view),
+                                     MmToPixels(static_cast<double>(p.Ellipse.SemiMinor) * k2, mag, view),
+                                     static_cast<double>(p.Ellipse.Bearing), view));
+      if (o.ShowHeightBars) {
+        const double h = MmToPixels(static_cast<double>(p.SigmaZ) * k1, mag, view);
+        placer.Occupy(QRectF(c.x() - 17, c.y() - h, 10, 2 * h));
+      }
+    });
+  }
+  const std::vector<double> beyond =
+      precision ? PointsBeyondTolerance(*precision, o) : std::vector<double>();
+  const double reach = 14 * bm.height();
+  std::vector<PlacedLabel> labels;
+  each([&](const NetworkPoint &p) {
+    PlacedLabel l;
+    l.Number = p.Number;
+    l.Text = NumberText(p.Number);
+    l.Anchor = view.ToPixel(p.X, p.Y);
+    l.Spot = placer.PlaceFree(l.Anchor, QSizeF(bm.horizontalAdvance(l.Text) + 2, bm.height()), 11, reach);
+    l.Warn = std::find(beyond.begin(), beyond.end(), p.Number) != beyond.end();
+    labels.push_back(l);
+  });
+  return labels;
+}
+
+double MagnificationOf(const NetworkPrecision *precision, const SurveyNetwork &network,
+                       const PlotView &view, const QRectF &area, const PlotOptions &o) {
+  return precision ? EffectiveMagnification(*precision, network, view, area, o) : 0;
+}
+
+PlanLayout LayoutPlan(const QRectF &area, const SurveyNetwork &network,
+                      const NetworkPrecision *precision, const PlotOptions &o) {
+  PlanLayout layout;
+  const QFontMetricsF fm(PlotFont(o));
+  const QFontMetricsF bm(BoldFont(o));
+  // Fit the network into what the legend, the scale box and the axis cross
+  // leave free.
+  QRectF fit = area;
+  PlotView view = FitView(network, fit, 60, o.Axes);
+  std::vector<QRectF> boxes = DecorationBoxes(area, view, network, precision, o, fm);
+  for (int round = 0; round < 4 && BoxesCoverPoints(boxes, view, network); ++round) {
+    double bottom = 0, top = 0;
+    for (const QRectF &b : boxes) {
+      if (b.center().y() > area.center().y())
+        bottom = std::max(bottom, area.bottom() - b.top());
+      else
+        top = std::max(top, b.bottom() - area.top());
+    }
+    fit = QRectF(area.left(), area.top() + top, area.width(), area.height() - top - bottom);
+    if (fit.height() < area.height() / 3)
+      break;
+    view = FitView(network, fit, 40, o.Axes);
+    boxes = DecorationBoxes(area, view, network, precision, o, fm);
+  }
+  layout.View = view;
+  if (o.ShowAxisCross)
+    layout.AxisBox = QRectF(area.left() + kPad, area.top() + kPad, kAxisBox, kAxisBox);
+
+  // The detail of the densest cluster.
+  if (o.ShowInset) {
+    const double need = 2.2 * bm.height();
+    const std::vector<std::size_t> cluster = DensestCluster(network, view, need);
+    if (!cluster.empty()) {
+      const auto &items = network.Points.List.Items;
+      double minD = std::numeric_limits<double>::infinity(), extent = 0;
+      for (std::size_t a : cluster)
+        for (std::size_t b : cluster) {
+          const double d = std::hypot(static_cast<double>(items[a].X - items[b].X),
+                                      static_cast<double>(items[a].Y - items[b].Y));
+          if (d > 1e-6)
+            minD = std::min(minD, d);
+          extent = std::max(extent, d);
+        }
+      const double side = std::min(area.width(), area.height()) * 0.36;
+      double zoom = std::isfinite(minD) ? need * 1.3 / (minD * view.Scale) : 1;
+      if (extent > 0)
+        zoom = std::min(zoom, (side - 80) / (extent * view.Scale));
+      if (zoom >= 1.5) {
+        DetailInset &in = layout.Inset;
+        in.Points = cluster;
+        in.Zoom = zoom;
+        // A free corner, else room made on the right.
+        const QRectF candidates[] = {
+            QRectF(area.right() - kPad - side, area.top() + kPad, side, side),
+            QRectF(area.left() + kPad + kAxisBox + kPad, area.top() + kPad, side, side),
+            QRectF(area.right() - kPad - side, area.center().y() - side / 2, side, side),
+        };
+        for (const QRectF &c : candidates) {
+          bool clear = !BoxesCoverPoints({c}, view, network);
+          for (const QRectF &b : boxes)
+            clear = clear && !b.intersects(c);
+          if (clear) {
+            in.Box = c;
+            break;
+          }
+        }
+        if (in.Box.isEmpty()) {
+          const QRectF narrower(fit.left(), fit.top(), fit.width() - side - kPad, fit.height());
+          view = FitView(network, narrower, 40, o.Axes);
+          layout.View = view;
+          in.Box = candidates[0];
+        }
+        double minX = std::numeric_limits<double>::infinity(), maxX = -minX, minY = minX, maxY = -minX;
+        for (std::size_t i : cluster) {
+          minX = std::min(minX, static_cast<double>(items[i].X));
+          maxX = std::max(maxX, static_cast<double>(items[i].X));
+          minY = std::min(minY, static_cast<double>(items[i].Y));
+          maxY = std::max(maxY, static_cast<double>(items[i].Y));
+        }
+        in.View.Axes = o.Axes;
+        in.View.Scale = view.Scale * zoom;
+        in.View.CentreX = (minX + maxX) / 2;
+        in.View.CentreY = (minY + maxY) / 2;
+        in.View.OriginX = in.Box.center().x();
+        in.View.OriginY = in.Box.center().y() - fm.height() / 2;
+        const QPointF p1 = view.ToPixel(minX, minY), p2 = view.ToPixel(maxX, maxY);
+        in.Region = QRectF(p1, p2).normalized().adjusted(-12, -12, 12, 12);
+        in.BarM = NiceBelow(side * 0.35 / in.View.Scale);
+        in.BarPx = in.BarM * in.View.Scale;
+        const QRectF inner = in.Box.adjusted(4, 4, -4, -fm.height() - 10);
+        in.Labels = PlaceLabels(network, in.View, nullptr, o, inner, {}, &in.Points, 0);
+        in.Valid = true;
+        boxes.push_back(in.Box);
+      }
+    }
+  }
+  const double mag = MagnificationOf(precision, network, view, area, o);
+  layout.Labels = PlaceLabels(network, view, precision, o, area, boxes, nullptr, mag);
+  return layout;
+}
+
+void DrawArrow(QPainter &painter, const QPointF &from, const QPointF &to) {
+  painter.drawLine(from, to);
+  const QPointF d = (to - from) / std::hypot(to.x() - from.x(), to.y() - from.y());
+  const QPointF n(-d.y(), d.x());
+  painter.drawLine(to, to - 9 * d + 4 * n);
+  painter.drawLine(to, to - 9 * d - 4 * n);
+}
+
+void DrawAxisCross(QPainter &painter, const QRectF &box, const PlotOptions &o) {
+  painter.save();
+  painter.setPen(QPen(o.TextColor, 1.5));
+  painter.setFont(BoldFont(o));
+  const QFontMetricsF fm(painter.font());
+  const QPointF origin(box.left() + 14, box.bottom() - 14);
+  if (o.Axes == PlotAxes::XUpYRight) {
+    // X to the north (up), Y to the east (right).
+    DrawArrow(painter, origin, origin + QPointF(0, -(box.height() - 28)));
+    DrawArrow(painter, origin, origin + QPointF(box.width() - 30, 0));
+    painter.drawText(QPointF(origin.x() + 5, box.top() + fm.ascent()), QStringLiteral("+X"));
+    painter.drawText(QPointF(box.right() - fm.horizontalAdvance(QStringLiteral("+Y")),
+                             origin.y() - 5), QStringLiteral("+Y"));
+  } else {
+    const QPointF top(box.left() + 14, box.top() + 14);
+    DrawArrow(painter, top, top + QPointF(box.width() - 30, 0));
+    DrawArrow(painter, top, top + QPointF(0, box.height() - 28));
+    painter.drawText(QPointF(box.right() - fm.horizontalAdvance(QStringLiteral("+X")),
+                             top.y() + fm.ascent() + 3), QStringLiteral("+X"));
+    painter.drawText(QPointF(top.x() + 5, box.bottom()), QStringLiteral("+Y"));
+  }
+  painter.restore();
+}
+
+void DrawPointSymbol(QPainter &painter, const QPointF &c, bool fixed, const PlotOptions &o) {
+  const QColor color = fixed ? o.FixedColor : o.AdjustedColor;
+  painter.setPen(QPen(color, 2));
+  if (fixed) {
+    painter.setBrush(color);
+    painter.drawPolygon(QPolygonF({c + QPointF(0, -7), c + QPointF(6, 4.5), c + QPointF(-6, 4.5)}));
+  } else {
+    painter.setBrush(o.Background);
+    painter.drawEllipse(c, 4, 4);
+    painter.drawLine(c + QPointF(-7, 0), c + QPointF(7, 0));
+    painter.drawLine(c + QPointF(0, -7), c + QPointF(0, 7));
+  }
+}
+
+// The point of `box` nearest to `p`.
+QPointF NearestOn(const QRectF &box, const QPointF &p) {
+  return QPointF(std::clamp(p.x(), box.left(), box.right()), std::clamp(p.y(), box.top(), box.bottom()));
+}
+
+void DrawLabels(QPainter &painter, const std::vector<PlacedLabel> &labels, const PlotOptions &o) {
+  painter.setFont(BoldFont(o));
+  for (const PlacedLabel &l : labels) {
+    if (l.Spot.Leader) {
+      painter.setPen(QPen(o.TextColor.lighter(180), 0.8));
+      const QPointF end = NearestOn(l.Spot.Box, l.Anchor);
+      const QPointF d = end - l.Anchor;
+      const double len = std::hypot(d.x(), d.y());
+      if (len > 8)
+        painter.drawLine(l.Anchor + d * (6 / len), end);
+    }
+    painter.setPen(l.Warn ? o.BeyondColor : o.TextColor);
+    painter.drawText(l.Spot.Box, Qt::AlignLeft | Qt::AlignTop, l.Text);
+  }
+}
+
+void DrawInset(QPainter &painter, const DetailInset &in, const SurveyNetwork &network,
+               const PlotOptions &o) {
+  painter.save();
+  // The cluster's frame in the plan.
+  painter.setPen(QPen(o.TextColor, 1, Qt::DotLine));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(in.Region);
+  painter.setPen(QPen(o.TextColor, 1));
+  painter.setBrush(o.Background);
+  painter.drawRect(in.Box);
+  painter.setClipRect(in.Box.adjusted(1, 1, -1, -1));
+  const MeasurementList pairs = PairsOf(network);
+  painter.setPen(QPen(o.LineColor, 1.5));
+  for (const MeasuredPair &pair : pairs.Pairs) {
+    QPointF a, b;
+    if (PointPixel(network, in.View, pair.PointA, a) && PointPixel(network, in.View, pair.PointB, b))
+      painter.drawLine(a, b);
+  }
+  for (std::size_t i : in.Points) {
+    const NetworkPoint &p = network.Points.List.Items[i];
+    DrawPointSymbol(painter, in.View.ToPixel(p.X, p.Y), p.Fixed, o);
+  }
+  DrawLabels(painter, in.Labels, o);
+  painter.setClipping(false);
+  const QFont font = PlotFont(o);
+  painter.setFont(font);
+  const QFontMetricsF fm(font);
+  const double baseline = in.Box.bottom() - 6;
+  painter.setPen(o.TextColor);
+  const QString caption = QStringLiteral("%1 \u00d7%2").arg(o.Texts.Detail, MagnificationText(std::round(in.Zoom * 10) / 10));
+  painter.drawText(QPointF(in.Box.left() + 6, baseline), caption);
+  if (in.BarPx > 0)
+    DrawScaleBar(painter, in.Box.left() + 14 + fm.horizontalAdvance(caption), baseline, in.BarPx,
+                 QStringLiteral("%1 m").arg(NumberText(in.BarM)), o.TextColor, o, fm);
+  painter.restore();
+}
+
+} // namespace
+
+std::vector<QRectF> PlanLabelBoxes(const QRectF &area, const SurveyNetwork &network,
+                                   const NetworkPrecision *precision, const PlotOptions &options) {
+  const PlanLayout layout = LayoutPlan(area, network, precision, options);
+  std::vector<QRectF> boxes;
+  for (const PlacedLabel &l : layout.Labels)
+    boxes.push_back(l.Spot.Box);
+  return boxes;
 }
 
 void DrawPrecisionPlan(QPainter &painter, const QRectF &area, const SurveyNetwork &network,
@@ -422,15 +991,9 @@ void DrawPrecisionPlan(QPainter &painter, const QRectF &area, const SurveyNetwor
   const QFont font = PlotFont(o);
   painter.setFont(font);
   const QFontMetricsF fm(font);
-  const PlotView view = FitView(network, area, 60);
+  const PlanLayout layout = LayoutPlan(area, network, precision, o);
+  const PlotView &view = layout.View;
   const MeasurementList pairs = PairsOf(network);
-
-  LabelPlacer labels(area);
-  constexpr double kSymbol = 5;
-  for (const NetworkPoint &p : network.Points.List.Items) {
-    const QPointF c = view.ToPixel(p.X, p.Y);
-    labels.Occupy(QRectF(c.x() - kSymbol, c.y() - kSymbol, 2 * kSymbol, 2 * kSymbol));
-  }
 
   painter.setPen(QPen(o.LineColor, 1.5));
   for (const MeasuredPair &pair : pairs.Pairs) {
@@ -438,59 +1001,39 @@ void DrawPrecisionPlan(QPainter &painter, const QRectF &area, const SurveyNetwor
     if (PointPixel(network, view, pair.PointA, a) && PointPixel(network, view, pair.PointB, b))
       painter.drawLine(a, b);
   }
-  if (precision)
-    DrawPrecisionOverlay(painter, area, view, network, *precision,
-                         [&] {
-                           PlotOptions only = o;
-                           only.ShowLegend = false;
-                           return only;
-                         }());
-
-  // Point symbols: a triangle for fixed, a circle with a cross for adjusted.
-  for (const NetworkPoint &p : network.Points.List.Items) {
-    const QPointF c = view.ToPixel(p.X, p.Y);
-    const QColor color = p.Fixed ? o.FixedColor : o.AdjustedColor;
-    painter.setPen(QPen(color, 2));
-    if (p.Fixed) {
-      painter.setBrush(color);
-      painter.drawPolygon(QPolygonF({c + QPointF(0, -7), c + QPointF(6, 4.5), c + QPointF(-6, 4.5)}));
-    } else {
-      painter.setBrush(o.Background);
-      painter.drawEllipse(c, 4, 4);
-      painter.drawLine(c + QPointF(-7, 0), c + QPointF(7, 0));
-      painter.drawLine(c + QPointF(0, -7), c + QPointF(0, 7));
-    }
+  if (precision) {
+    PlotOptions only = o;
+    only.ShowLegend = false;
+    DrawPrecisionOverlay(painter, area, view, network, *precision, only);
   }
+  for (const NetworkPoint &p : network.Points.List.Items)
+    DrawPointSymbol(painter, view.ToPixel(p.X, p.Y), p.Fixed, o);
   if (o.ShowLineLabels) {
+    LabelPlacer lineLabels(area);
+    for (const PlacedLabel &l : layout.Labels)
+      lineLabels.Occupy(l.Spot.Box);
+    painter.setFont(font);
     painter.setPen(o.LineColor.darker(150));
     for (const MeasuredPair &pair : pairs.Pairs) {
       QPointF a, b;
       if (!PointPixel(network, view, pair.PointA, a) || !PointPixel(network, view, pair.PointB, b))
         continue;
       const QString text = QString::fromStdString(MeasurementList::PairLabel(pair));
-      const QPointF at = labels.Place((a + b) / 2, QSizeF(fm.horizontalAdvance(text), fm.height()), 3);
+      const QPointF at = lineLabels.Place((a + b) / 2, QSizeF(fm.horizontalAdvance(text), fm.height()), 3);
       painter.drawText(QRectF(at, QSizeF(fm.horizontalAdvance(text) + 1, fm.height())),
                        Qt::AlignLeft | Qt::AlignTop, text);
     }
   }
-  const std::vector<double> beyond =
-      precision ? PointsBeyondTolerance(*precision, o) : std::vector<double>();
-  QFont bold = font;
-  bold.setBold(true);
-  painter.setFont(bold);
-  const QFontMetricsF bm(bold);
-  for (const NetworkPoint &p : network.Points.List.Items) {
-    const QPointF c = view.ToPixel(p.X, p.Y);
-    const QString text = NumberText(p.Number);
-    const QSizeF size(bm.horizontalAdvance(text) + 1, bm.height());
-    const QPointF at = labels.Place(c, size, 8);
-    const bool warn = std::find(beyond.begin(), beyond.end(), p.Number) != beyond.end();
-    painter.setPen(warn ? o.BeyondColor : o.TextColor);
-    painter.drawText(QRectF(at, size), Qt::AlignLeft | Qt::AlignTop, text);
-  }
+  DrawLabels(painter, layout.Labels, o);
   painter.setFont(font);
-  if (precision && o.ShowLegend)
-    DrawPrecisionLegend(painter, area, view, network, *precision, o);
+  if (layout.Inset.Valid)
+    DrawInset(painter, layout.Inset, network, o);
+  if (!layout.AxisBox.isEmpty())
+    DrawAxisCross(painter, layout.AxisBox, o);
+  if (o.ShowLegend) {
+    const NetworkPrecision none;
+    DrawLegendAndScale(painter, area, view, network, precision ? *precision : none, o, true);
+  }
   painter.restore();
 }
 

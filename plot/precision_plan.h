@@ -6,10 +6,13 @@
 // and a scale bar. Everything is painted with QPainter, so the same drawing
 // goes to the desktop plans, to PNG images, SVG and PDF files.
 //
-// Plan convention: world X runs to the right and world Y downwards; a
-// bearing (gon, from +X towards +Y) therefore turns clockwise on the page.
+// Axes: the desktop plans draw world X to the right and world Y downwards;
+// reports and plot files draw X up and Y to the right, the way surveyors read
+// a plan. Either way a bearing (gon, from +X towards +Y) turns clockwise on
+// the page.
 #include <QColor>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 
@@ -22,6 +25,30 @@ class QPainter;
 class SurveyNetwork;
 class NetworkPrecision;
 
+// Which way the world axes run on the page.
+enum class PlotAxes { XRightYDown, XUpYRight };
+
+// The texts a drawing shows (legend, scale box, axes, inset); English by
+// default, set by the caller for another language.
+struct PlotTexts {
+  QString FixedPoint = QStringLiteral("fixed point");
+  QString AdjustedPoint = QStringLiteral("adjusted point");
+  QString PointEllipse = QStringLiteral("point error ellipse");
+  QString HeightBar = QStringLiteral("height bar \u00b1\u03c3Z");
+  QString RelativeEllipse = QStringLiteral("relative ellipse of a measured pair");
+  QString Uncontrolled = QStringLiteral("uncontrolled (r < 0.1)");
+  QString Weak = QStringLiteral("weakly controlled (r < 0.3)");
+  QString Controlled = QStringLiteral("controlled");
+  QString Line = QStringLiteral("measured pair");
+  QString BeyondTolerance = QStringLiteral("beyond tolerance");
+  QString StandardEllipses = QStringLiteral("standard ellipses");
+  QString Percent95Ellipses = QStringLiteral("95 % ellipses");
+  QString Ellipses = QStringLiteral("ellipses");
+  QString MmOfPlan = QStringLiteral("1 mm = %1 m of the plan");
+  QString Network = QStringLiteral("network");
+  QString Detail = QStringLiteral("detail");
+};
+
 struct PlotOptions {
   ConfidenceLevel Level = ConfidenceLevel::Standard;
   double Magnification = 0; // ellipse enlargement; 0: automatic
@@ -32,7 +59,11 @@ struct PlotOptions {
   double ToleranceSemiMajorMm = 0; // 0: none
   double ToleranceSigmaZMm = 0;    // 0: none
   bool ShowLegend = true;          // reliability legend and scale bar
-  bool ShowLineLabels = true;      // counts of the measurements of a pair
+  bool ShowLineLabels = false;     // counts of the measurements of a pair (the plan drawing)
+  PlotAxes Axes = PlotAxes::XRightYDown;
+  bool ShowAxisCross = true;       // the plan drawing: an axis cross
+  bool ShowInset = true;           // the plan drawing: a detail of a dense cluster
+  PlotTexts Texts;
 
   QColor Background = QColor(255, 255, 255);
   QColor TextColor = QColor(0, 0, 0);
@@ -40,7 +71,7 @@ struct PlotOptions {
   QColor FixedColor = QColor(170, 120, 0);
   QColor AdjustedColor = QColor(0, 120, 0);
   QColor EllipseColor = QColor(0, 70, 220);
-  QColor RelativeColor = QColor(150, 0, 200);
+  QColor RelativeColor = QColor(140, 80, 20); // dashed, apart from the tolerance colour
   QColor HeightBarColor = QColor(0, 150, 170);
   QColor UncontrolledColor = QColor(220, 0, 0);
   QColor WeakColor = QColor(240, 140, 0);
@@ -51,16 +82,21 @@ struct PlotOptions {
 
 // World -> pixel mapping of a drawing:
 //   x = (X - CentreX) * Scale + OriginX,  y = (Y - CentreY) * Scale + OriginY
+// (with X up: x = (Y - CentreY) * Scale + OriginX, y = -(X - CentreX) * Scale + OriginY)
 struct PlotView {
   double Scale = 1; // pixels per metre
   double CentreX = 0, CentreY = 0;
   double OriginX = 0, OriginY = 0;
+  PlotAxes Axes = PlotAxes::XRightYDown;
   QPointF ToPixel(long double X, long double Y) const;
+  // The page vector of a world vector (dX, dY) of one pixel per unit.
+  QPointF Direction(double dX, double dY) const;
 };
 
 // The largest view at which the network's points fit into `area` with
 // `margin` pixels on every side, centred.
-PlotView FitView(const SurveyNetwork &network, const QRectF &area, double margin);
+PlotView FitView(const SurveyNetwork &network, const QRectF &area, double margin,
+                 PlotAxes axes = PlotAxes::XRightYDown);
 
 // The ellipse enlargement used: options.Magnification when positive,
 // otherwise the automatic one (the largest drawn ellipse about a tenth of
@@ -78,11 +114,20 @@ void DrawPrecisionOverlay(QPainter &painter, const QRectF &area, const PlotView 
                           const SurveyNetwork &network, const NetworkPrecision &precision,
                           const PlotOptions &options);
 
-// The reliability legend (bottom-left) and the scale bar of the ellipses
-// (bottom-right) alone.
+// The legend (bottom-left) and the scale box (bottom-right: ellipse
+// enlargement with its bar, and the network's scale bar in metres) alone.
 void DrawPrecisionLegend(QPainter &painter, const QRectF &area, const PlotView &view,
                          const SurveyNetwork &network, const NetworkPrecision &precision,
                          const PlotOptions &options);
+// Where DrawPrecisionLegend puts its boxes (legend, scale box; empty ones
+// left out), so that a caller can keep the network clear of them.
+std::vector<QRectF> PrecisionLegendBoxes(const QRectF &area, const PlotView &view,
+                                         const SurveyNetwork &network,
+                                         const NetworkPrecision &precision,
+                                         const PlotOptions &options);
+// Whether any point of the network (with its symbol) lies under a box.
+bool BoxesCoverPoints(const std::vector<QRectF> &boxes, const PlotView &view,
+                      const SurveyNetwork &network);
 
 // A one-line message in the plan (for example why there is no precision).
 void DrawPlotMessage(QPainter &painter, const QRectF &area, const QString &text,
@@ -113,11 +158,34 @@ public:
   explicit LabelPlacer(const QRectF &bounds) : Bounds(bounds) {}
   // Marks a box as occupied (a point symbol, a legend).
   void Occupy(const QRectF &box) { Taken.push_back(box); }
+  // Marks an area as occupied (an ellipse): labels keep off its inside.
+  void Occupy(const QPolygonF &outline);
   // Top-left corner for a label of `size` at the anchor (a point at pixel
   // `anchor`, `gap` pixels around it).
   QPointF Place(const QPointF &anchor, const QSizeF &size, double gap);
 
+  // A free place for a label, searched on rings around the anchor out to
+  // `reach` pixels. `Leader` tells that the label lies away from its point
+  // and needs a line to it; `Free` is false when no free place was found
+  // (the label then lies at the first candidate, over something).
+  struct Spot {
+    QRectF Box;
+    bool Leader = false;
+    bool Free = true;
+  };
+  Spot PlaceFree(const QPointF &anchor, const QSizeF &size, double gap, double reach);
+  const std::vector<QRectF> &TakenBoxes() const { return Taken; }
+
 private:
+  bool IsFree(const QRectF &box) const;
   QRectF Bounds;
   std::vector<QRectF> Taken;
+  std::vector<QPolygonF> Areas;
+  std::vector<QRectF> AreaBounds;
 };
+
+// The placed labels of a plan drawing (pixel boxes, in the order of the
+// network's points), for checks: the boxes of DrawPrecisionPlan's point
+// labels in `area`.
+std::vector<QRectF> PlanLabelBoxes(const QRectF &area, const SurveyNetwork &network,
+                                   const NetworkPrecision *precision, const PlotOptions &options);

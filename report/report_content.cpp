@@ -18,6 +18,57 @@ std::string ModeText(int mode) {
   return std::to_string(mode) + " - " + L(text);
 }
 
+std::string Level(ConfidenceLevel level) {
+  return level == ConfidenceLevel::Percent95 ? RT(ReportText::LevelTag95)
+                                             : RT(ReportText::LevelTagStandard);
+}
+
+// A column header with the level: "a (95 %) / mm".
+std::string Head(const std::string &name, ConfidenceLevel level, const std::string &unit) {
+  return name + " (" + Level(level) + ") / " + unit;
+}
+
+std::string TypeText(std::uint8_t type) {
+  switch (type) {
+  case mtSd:
+    return RT(ReportText::TypeSlopeDistance);
+  case mtHd:
+    return RT(ReportText::TypeHorizontalDistance);
+  case mtZu:
+    return RT(ReportText::TypeZenithAngle);
+  case mtDi:
+    return RT(ReportText::TypeDirection);
+  case mtVd:
+    return RT(ReportText::TypeHeightDifference);
+  case mtPr:
+    return RT(ReportText::TypePlumbing);
+  case mtGd:
+    return RT(ReportText::TypeGyroDirection);
+  default:
+    return MeasurementList::TypeName(type);
+  }
+}
+
+std::string KindText(int kind) {
+  return kind == 0 ? RT(ReportText::Slope) : kind == 1 ? RT(ReportText::Horizontal) : RT(ReportText::Vertical);
+}
+
+std::string Arrow(double from, double to) { return Pt(from) + " \u2192 " + Pt(to); }
+
+std::string Numbers(const std::vector<double> &numbers) {
+  std::string s;
+  for (double n : numbers)
+    s += (s.empty() ? "" : ", ") + Pt(n);
+  return s;
+}
+
+// "0.50 mm" or "0.20-0.80 mm".
+std::string Range(long double a, long double b) {
+  const std::string x = NumToTextFixed(a, 8, 2);
+  const std::string y = NumToTextFixed(b, 8, 2);
+  return x == y ? x : x + "\u2013" + y;
+}
+
 std::string ConfidenceText(ConfidenceLevel level) {
   return level == ConfidenceLevel::Percent95 ? RT(ReportText::Confidence95)
                                              : RT(ReportText::ConfidenceStandard);
@@ -39,7 +90,7 @@ RowMark MarkOf(const ObservationReliability &o) {
 
 std::string ClassText(const ObservationReliability &o) {
   if (o.Rejected)
-    return "rejected";
+    return RT(ReportText::Rejected);
   if (!std::isfinite(o.Mdb))
     return RT(ReportText::NotChecked);
   switch (o.Class) {
@@ -53,14 +104,6 @@ std::string ClassText(const ObservationReliability &o) {
   return RT(ReportText::Controlled);
 }
 
-// Measurement standard deviations as the engine takes them: mm or cc.
-std::string InputSigma(const Measurement &m, std::string &unit) {
-  const bool angle = std::string(InputSigmaUnit(m.MeasType)) == "gon";
-  unit = angle ? "cc" : "mm";
-  const long double v = angle ? m.StdDev * 10000.0L : m.StdDev * 1000.0L;
-  return NumToTextFixed(v, 8, angle ? 1 : 2);
-}
-
 std::vector<bool> LeftFirst(std::size_t columns, std::size_t leftCount) {
   std::vector<bool> left(columns, false);
   for (std::size_t i = 0; i < leftCount && i < columns; ++i)
@@ -70,105 +113,159 @@ std::vector<bool> LeftFirst(std::size_t columns, std::size_t leftCount) {
 
 } // namespace
 
+namespace {
+
+std::string Verdict(const ReportData &data, bool horizontal) {
+  const long double limit = horizontal ? data.Tolerance.Horizontal : data.Tolerance.Vertical;
+  const std::string limitText =
+      std::string(horizontal ? "a" : "\xCF\x83Z") + " \xE2\x89\xA4 " + NumToText(static_cast<double>(limit)) + " mm";
+  std::vector<double> exceeding;
+  for (const ToleranceExcess &e : data.Summary.Exceeded)
+    if (horizontal ? e.HorizontalExceeded : e.VerticalExceeded)
+      exceeding.push_back(e.Number);
+  const std::string total = std::to_string(data.Precision.Points.size());
+  if (exceeding.empty())
+    return FillText(RT(ReportText::VerdictAllMeet), {total, limitText, Level(data.Confidence)});
+  return FillText(RT(ReportText::VerdictExceed), {std::to_string(exceeding.size()), total, limitText,
+                                                  Level(data.Confidence), Numbers(exceeding)});
+}
+
+std::string PartName(const PlannedMeasurement &m, const ObservationPart &p) {
+  return TypeText(m.Type) + " " + Arrow(m.Station, m.Target) + (p.Part.empty() ? "" : " (" + p.Part + ")");
+}
+
+} // namespace
+
 ReportContent BuildReportContent(const ReportData &data) {
   ReportContent c;
   const ReportSummary &s = data.Summary;
   const NetworkPrecision &prec = data.Precision;
+  const ConfidenceLevel level = data.Confidence;
+  const std::string tag = " (" + Level(level) + ")";
+  const long double k1 = LinearFactor(level);
   c.Title = RT(ReportText::Title);
 
-  c.TitleBlock = {
-      {RT(ReportText::NetworkName), data.NetworkName},
-      {RT(ReportText::Date), data.Date},
-      {RT(ReportText::ScSvpMode), ModeText(data.ScSvpMode)},
-      {RT(ReportText::SigmaApriori), NumToTextFixed(data.SigmaApriori, 8, 2)},
-      {RT(ReportText::Confidence), ConfidenceText(data.Confidence)},
-      {RT(ReportText::ProgramVersion), "Korvadimensio 3D " + data.ProgramVersion},
-  };
-  if (data.Tolerance.Set())
-    c.TitleBlock.push_back(
-        {RT(ReportText::ToleranceLimits),
-         (data.Tolerance.Horizontal > 0 ? Mm(data.Tolerance.Horizontal) + " mm" : "-") + " / " +
-             (data.Tolerance.Vertical > 0 ? Mm(data.Tolerance.Vertical) + " mm" : "-")});
+  if (!data.Title.empty())
+    c.TitleBlock.push_back({RT(ReportText::Project), data.Title});
+  if (!data.Author.empty())
+    c.TitleBlock.push_back({RT(ReportText::Author), data.Author});
+  c.TitleBlock.push_back({RT(ReportText::NetworkName), data.NetworkName});
+  c.TitleBlock.push_back({RT(ReportText::Date), data.Date});
+  c.TitleBlock.push_back(
+      {RT(ReportText::DatumLabel),
+       data.Datum.FixedPoints.empty()
+           ? FillText(RT(ReportText::DatumFree), {std::to_string(data.Datum.FreePoints)})
+           : RT(ReportText::DatumFixed) + Numbers(data.Datum.FixedPoints)});
+  c.TitleBlock.push_back({RT(ReportText::ScSvpMode), ModeText(data.ScSvpMode)});
+  c.TitleBlock.push_back({RT(ReportText::SigmaApriori), NumToTextFixed(data.SigmaApriori, 8, 2)});
+  c.TitleBlock.push_back({RT(ReportText::Confidence), ConfidenceText(level)});
+  c.TitleBlock.push_back({RT(ReportText::ProgramVersion), "Korvadimensio 3D " + data.ProgramVersion});
+
+  if (data.Tolerance.Horizontal > 0)
+    c.Verdicts.push_back(Verdict(data, true));
+  if (data.Tolerance.Vertical > 0)
+    c.Verdicts.push_back(Verdict(data, false));
+
+  c.Statements.push_back(level == ConfidenceLevel::Percent95 ? RT(ReportText::LevelStatement95)
+                                                             : RT(ReportText::LevelStatementStandard));
+  c.Statements.push_back(RT(ReportText::BearingStatement));
 
   // Summary.
   c.Summary.push_back({RT(ReportText::PointsFixedAdjusted),
                        std::to_string(s.FixedPoints) + " / " + std::to_string(s.AdjustedPoints)});
+  c.Summary.push_back({RT(ReportText::MeasurementCount),
+                       FillText(RT(ReportText::CountsText),
+                                {std::to_string(s.Measurements),
+                                 s.Observations > 0 ? std::to_string(s.Observations) : RT(ReportText::Unknown)})});
   {
-    std::string types = std::to_string(s.Measurements);
-    std::string sep = ": ";
-    for (const MeasurementTypeCount &t : s.ByType) {
-      types += sep + MeasurementList::TypeName(t.Type) + " " + std::to_string(t.Count);
-      sep = ", ";
-    }
+    std::string types;
+    for (const MeasurementTypeCount &t : s.ByType)
+      types += (types.empty() ? "" : ", ") + TypeText(t.Type) + " " + std::to_string(t.Count);
     c.Summary.push_back({RT(ReportText::MeasurementsByType), types});
   }
-  c.Summary.push_back({RT(ReportText::ObservationsInAdjustment),
-                       s.Observations > 0 ? std::to_string(s.Observations)
-                                          : RT(ReportText::Unknown)});
   c.Summary.push_back({RT(ReportText::Redundancy),
                        s.Redundancy >= 0 ? std::to_string(s.Redundancy) : RT(ReportText::Unknown)});
   if (s.WeakestHorizontal >= 0) {
-    const PointPrecision &p = prec.Points[static_cast<std::size_t>(s.WeakestHorizontal)];
+    const ReportPointRow &p = data.PointRows[static_cast<std::size_t>(s.WeakestHorizontal)];
     c.Summary.push_back({RT(ReportText::WeakestHorizontal),
-                         Pt(p.Number) + ": a = " + Mm(p.Ellipse.SemiMajor) + " mm, b = " +
-                             Mm(p.Ellipse.SemiMinor) + " mm, w(a) = " + Gon(p.Ellipse.Bearing) +
-                             " gon"});
+                         Pt(p.Number) + ": a = " + Mm(p.Horizontal.SemiMajor) + " mm, b = " +
+                             Mm(p.Horizontal.SemiMinor) + " mm, w(a) = " + Gon(p.Horizontal.Bearing) +
+                             " gon" + tag});
   }
   if (s.WeakestVertical >= 0) {
-    const PointPrecision &p = prec.Points[static_cast<std::size_t>(s.WeakestVertical)];
-    c.Summary.push_back(
-        {RT(ReportText::WeakestVertical), Pt(p.Number) + ": s(z) = " + Mm(p.SigmaZ) + " mm"});
+    const ReportPointRow &p = data.PointRows[static_cast<std::size_t>(s.WeakestVertical)];
+    c.Summary.push_back({RT(ReportText::WeakestVertical),
+                         Pt(p.Number) + ": \xCF\x83Z = " + Mm(p.SigmaZ) + " mm" + tag});
   }
-  if (s.WeakestObservation >= 0) {
-    const ObservationReliability &o = prec.Observations[static_cast<std::size_t>(s.WeakestObservation)];
-    const std::string unit = EngineSigmaUnit(o.Type);
+  if (s.LargestAcross >= 0) {
+    const RelativeLine &l = data.Relatives[static_cast<std::size_t>(s.LargestAcross)];
+    c.Summary.push_back({RT(ReportText::LargestAcross),
+                         Arrow(l.Request.From, l.Request.To) + " " + RT(ReportText::AtBearing) + " " +
+                             Gon(l.Request.BearingGon) + " gon: " + Mm(l.Split.Across) + " mm" + tag});
+  }
+  if (s.WeakestMeasurement >= 0) {
+    const PlannedMeasurement &m = data.Planned[static_cast<std::size_t>(s.WeakestMeasurement)];
+    const ObservationPart &part = m.Parts[static_cast<std::size_t>(s.WeakestPart)];
+    const ObservationReliability &o = prec.Observations[static_cast<std::size_t>(part.Observation)];
+    std::string mdb = std::isfinite(o.Mdb)
+                          ? NumToTextFixed(o.Mdb, 8, 2) + " " + EngineSigmaUnit(o.Type)
+                          : RT(ReportText::NotChecked);
+    if (std::isfinite(part.MdbShift))
+      mdb += " (" + Mm(part.MdbShift) + " mm)";
     c.Summary.push_back({RT(ReportText::WeakestObservation),
-                         o.Type + " " + Pt(o.From) + " - " + Pt(o.To) + ": r = " +
-                             NumToTextFixed(o.Redundancy, 8, 3) + ", MDB = " +
-                             (std::isfinite(o.Mdb) ? NumToTextFixed(o.Mdb, 8, 2) + " " + unit
-                                                   : RT(ReportText::NotChecked))});
+                         PartName(m, part) + ": r = " + NumToTextFixed(o.Redundancy, 8, 3) +
+                             ", MDB = " + mdb});
     c.Summary.push_back({RT(ReportText::UncontrolledObservations), std::to_string(s.Uncontrolled)});
   }
-  if (data.Tolerance.Set()) {
-    std::string text;
-    for (const ToleranceExcess &e : s.Exceeded) {
-      if (!text.empty())
-        text += "; ";
-      text += Pt(e.Number) + " (";
-      if (e.HorizontalExceeded)
-        text += "a = " + Mm(e.Horizontal) + " mm";
-      if (e.HorizontalExceeded && e.VerticalExceeded)
-        text += ", ";
-      if (e.VerticalExceeded)
-        text += "s(z) = " + Mm(e.Vertical) + " mm";
-      text += ")";
-    }
-    c.Summary.push_back(
-        {RT(ReportText::TolerancesExceeded), text.empty() ? RT(ReportText::ToleranceNone) : text});
-  }
+  c.Summary.push_back({RT(ReportText::ReliabilityTest), RT(ReportText::ReliabilityParameters)});
 
+  for (const ModellingAssumption &a : data.Assumptions)
+    switch (a.Kind) {
+    case AssumptionKind::ScSvp:
+      c.Assumptions.push_back(FillText(RT(ReportText::AssumptionScSvp),
+                                       {ModeText(data.ScSvpMode), Range(a.Min, a.Max), Range(a.Min2, a.Max2)}));
+      break;
+    case AssumptionKind::PlumbHeight:
+      c.Assumptions.push_back(
+          FillText(RT(ReportText::AssumptionPlumb), {std::to_string(a.Count), Range(a.Min, a.Max)}));
+      break;
+    case AssumptionKind::GyroDirection:
+      c.Assumptions.push_back(FillText(RT(ReportText::AssumptionGyro), {std::to_string(a.Count)}));
+      break;
+    }
+
+  c.OverviewTitle = RT(ReportText::OverviewPlan);
   c.PlanTitle = RT(ReportText::Plan);
   c.PlanLegend = RT(ReportText::PlanLegend) + ". " + RT(ReportText::Confidence) + ": " +
-                 ConfidenceText(data.Confidence) + ".";
+                 ConfidenceText(level) + ".";
 
-  // Coordinates, standard deviations and error ellipsoids: the results grid.
+  // Points: horizontal ellipse, height deviation and ellipsoid at the level.
   {
     ReportTable t;
     t.Title = RT(ReportText::PointsTable);
     t.Wide = true;
-    const TextGrid &g = data.ResultsTable;
-    for (int r = 0; r < g.RowCount(); ++r) {
-      std::vector<std::string> row;
-      for (int col = 0; col < g.ColCount; ++col)
-        row.push_back(g.Cell(r, col));
-      if (r == 0)
-        t.Header = row;
-      else
-        t.Rows.push_back(row);
+    t.Header = {RT(ReportText::PointNumber), "X / m", "Y / m", "Z / m", Head("a", level, "mm"),
+                Head("b", level, "mm"), "w(a) / gon", Head("\xCF\x83Z", level, "mm")};
+    for (int k = 1; k <= 3; ++k) {
+      const std::string n = std::to_string(k);
+      t.Header.push_back(Head("A" + n, level, "mm"));
+      t.Header.push_back("w" + n + " / gon");
+      t.Header.push_back("z" + n + " / gon");
     }
-    t.Widths = {6, 11, 11, 9};
-    t.Widths.resize(t.Header.size(), 6);
+    t.Widths = {5, 9, 9, 7, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6};
     t.AlignLeft = LeftFirst(t.Header.size(), 0);
+    for (const ReportPointRow &p : data.PointRows) {
+      std::vector<std::string> row = {Pt(p.Number),          NumToTextFixed(p.X, 15, 4),
+                                      NumToTextFixed(p.Y, 15, 4), NumToTextFixed(p.Z, 15, 4),
+                                      Mm(p.Horizontal.SemiMajor), Mm(p.Horizontal.SemiMinor),
+                                      Gon(p.Horizontal.Bearing), Mm(p.SigmaZ)};
+      for (std::size_t k = 0; k < 3; ++k) {
+        row.push_back(p.EllipsoidValid ? Mm(p.Axes[k]) : "-");
+        row.push_back(p.EllipsoidValid ? Gon(p.AxisBearings[k]) : "-");
+        row.push_back(p.EllipsoidValid ? Gon(p.AxisZeniths[k]) : "-");
+      }
+      t.Rows.push_back(row);
+    }
     c.Tables.push_back(t);
   }
 
@@ -176,48 +273,92 @@ ReportContent BuildReportContent(const ReportData &data) {
   {
     ReportTable t;
     t.Title = RT(ReportText::RelativePrecision);
-    t.Header = {L(57), L(58), "a/mm", "b/mm", "w(a)/gon", "s(z)/mm", L(56), "d/m", "s(d)/mm", ""};
-    t.Widths = {5, 5, 6, 6, 7, 6, 7, 9, 6, 6};
+    t.Wide = true;
+    t.Header = {L(57),
+                L(58),
+                Head("a", level, "mm"),
+                Head("b", level, "mm"),
+                "w(a) / gon",
+                Head("\xCF\x83Z", level, "mm"),
+                RT(ReportText::Bearing) + " / gon",
+                Head(RT(ReportText::Along), level, "mm"),
+                Head(RT(ReportText::Across), level, "mm"),
+                RT(ReportText::DistanceKind),
+                "d / m",
+                Head("\xCF\x83" "d", level, "mm"),
+                RT(ReportText::Note),
+                ""};
+    t.Widths = {5, 5, 6, 6, 6, 6, 7, 7, 7, 6, 8, 6, 8, 4};
     t.AlignLeft = LeftFirst(t.Header.size(), 0);
-    t.AlignLeft[6] = true;
+    t.AlignLeft[9] = true;
+    t.AlignLeft[12] = true;
     for (const RelativeLine &r : data.Relatives) {
       const bool kind = r.Request.Kind >= 0 && r.Request.Kind <= 2;
+      const bool bearing = r.Request.HasBearing;
+      std::string note;
+      if (r.FromFixed)
+        note = FillText(RT(ReportText::PointFixed), {Pt(r.Request.From)});
+      if (r.ToFixed)
+        note += (note.empty() ? "" : ", ") + FillText(RT(ReportText::PointFixed), {Pt(r.Request.To)});
       t.Rows.push_back({Pt(r.Request.From), Pt(r.Request.To), Mm(r.Precision.Ellipse.SemiMajor),
                         Mm(r.Precision.Ellipse.SemiMinor), Gon(r.Precision.Ellipse.Bearing),
-                        Mm(r.Precision.SigmaZ), kind ? L(64 + r.Request.Kind) : "",
-                        kind ? NumToTextFixed(r.Distance, 15, 4) : "",
-                        kind ? Mm(r.DistanceSigma) : "", ""});
+                        Mm(r.Precision.SigmaZ), bearing ? Gon(r.Request.BearingGon) : "",
+                        bearing ? Mm(r.Split.Along) : "", bearing ? Mm(r.Split.Across) : "",
+                        kind ? KindText(r.Request.Kind) : "", kind ? NumToTextFixed(r.Distance, 15, 4) : "",
+                        kind ? Mm(r.DistanceSigma) : "", note, ""});
       t.Ellipses.push_back(r.Precision.Ellipse);
     }
     t.EmptyText = RT(ReportText::RelativeNone);
     c.Tables.push_back(t);
   }
 
-  // Observations with their reliability.
+  // The measurements as planned, with the reliability of their observations.
   {
     ReportTable t;
-    t.Title = RT(ReportText::Observations);
-    t.Header = {L(101), L(49), L(50), "\xCF\x83 a priori", "\xCF\x83 adjusted", "unit", "r", "MDB", ""};
-    t.Widths = {8, 5, 5, 7, 7, 4, 5, 7, 10};
+    t.Title = RT(ReportText::Measurements);
+    t.Wide = true;
+    t.Header = {RT(ReportText::MeasurementType),
+                RT(ReportText::Station),
+                RT(ReportText::Target),
+                RT(ReportText::Part),
+                "\xCF\x83 a priori (1\xCF\x83)",
+                "\xCF\x83 adj." + tag,
+                "unit",
+                "r",
+                "MDB",
+                RT(ReportText::MdbShift) + " / mm",
+                ""};
+    t.Widths = {10, 5, 5, 4, 7, 7, 4, 5, 6, 7, 10};
     t.AlignLeft = LeftFirst(t.Header.size(), 1);
-    t.AlignLeft[5] = true;
-    t.AlignLeft[8] = true;
-    for (const ObservationReliability &o : prec.Observations) {
-      t.Rows.push_back({o.Type, Pt(o.From), Pt(o.To), NumToTextFixed(o.StdevApriori, 8, 2),
-                        std::isfinite(o.StdevAdjusted) ? NumToTextFixed(o.StdevAdjusted, 8, 2) : "-",
-                        EngineSigmaUnit(o.Type), NumToTextFixed(o.Redundancy, 8, 3),
-                        std::isfinite(o.Mdb) ? NumToTextFixed(o.Mdb, 8, 2) : "-", ClassText(o)});
-      t.Marks.push_back(MarkOf(o));
-    }
+    t.AlignLeft[3] = true;
+    t.AlignLeft[6] = true;
+    t.AlignLeft[10] = true;
+    for (const PlannedMeasurement &m : data.Planned)
+      for (const ObservationPart &part : m.Parts) {
+        const ObservationReliability *o =
+            part.Observation >= 0 ? &prec.Observations[static_cast<std::size_t>(part.Observation)] : nullptr;
+        const bool own = part.Part.empty() || part.Part != "dz";
+        const std::string sigma =
+            o ? NumToTextFixed(o->StdevApriori, 8, 2)
+              : (own ? NumToTextFixed(m.Sigma, 8, m.SigmaUnit == "cc" ? 1 : 2) : "-");
+        const std::string unit = o ? EngineSigmaUnit(o->Type) : m.SigmaUnit;
+        t.Rows.push_back(
+            {TypeText(m.Type), Pt(m.Station), Pt(m.Target), part.Part, sigma,
+             o && std::isfinite(o->StdevAdjusted) ? NumToTextFixed(o->StdevAdjusted * k1, 8, 2) : "-", unit,
+             o ? NumToTextFixed(o->Redundancy, 8, 3) : "-",
+             o && std::isfinite(o->Mdb) ? NumToTextFixed(o->Mdb, 8, 2) : "-",
+             std::isfinite(part.MdbShift) ? Mm(part.MdbShift) : "", o ? ClassText(*o) : RT(ReportText::Unknown)});
+        t.Marks.push_back(o ? MarkOf(*o) : RowMark::None);
+      }
     t.EmptyText = RT(ReportText::Unknown);
     c.Tables.push_back(t);
   }
 
-  // The input: points and measurements.
+  // The input points.
   {
     ReportTable t;
     t.Title = RT(ReportText::InputPoints);
-    t.Header = {L(97), "X/m", "Y/m", "Z/m", "Sc/mm", "Svp/mm", RT(ReportText::Fixed)};
+    t.Header = {L(97), "X / m", "Y / m", "Z / m", "Sc / mm", "Svp / mm", RT(ReportText::Fixed)};
     t.Widths = {6, 11, 11, 9, 6, 6, 6};
     t.AlignLeft = LeftFirst(t.Header.size(), 0);
     t.AlignLeft[6] = true;
@@ -226,21 +367,6 @@ ReportContent BuildReportContent(const ReportData &data) {
                         NumToTextFixed(p.Z, 15, 4), NumToTextFixed(p.Sc * 1000.0, 8, 2),
                         NumToTextFixed(p.Svp * 1000.0, 8, 2),
                         p.Fixed ? RT(ReportText::Fixed) : RT(ReportText::Adjusted)});
-    c.Tables.push_back(t);
-  }
-  {
-    ReportTable t;
-    t.Title = RT(ReportText::InputMeasurements);
-    t.Header = {L(101), L(49), L(50), L(51), "unit"};
-    t.Widths = {5, 6, 6, 7, 4};
-    t.AlignLeft = LeftFirst(t.Header.size(), 1);
-    t.AlignLeft[4] = true;
-    for (const Measurement &m : data.Measurements.Items) {
-      std::string unit;
-      const std::string sigma = InputSigma(m, unit);
-      t.Rows.push_back({MeasurementList::TypeName(m.MeasType), Pt(m.Station), Pt(m.Target), sigma,
-                        unit});
-    }
     c.Tables.push_back(t);
   }
   return c;

@@ -30,15 +30,29 @@ struct ReportTable {
   std::vector<ErrorEllipse> Ellipses;
 };
 
+// A section of its own after the tables: a title, paragraphs, fields and
+// tables, laid out like the report's own.
+struct ReportSection {
+  std::string Title;
+  std::vector<std::string> Paragraphs;
+  std::vector<ReportField> Fields;
+  std::vector<ReportTable> Tables;
+};
+
 struct ReportContent {
   std::string Title;
   std::vector<ReportField> TitleBlock;
+  std::vector<std::string> Verdicts; // one sentence per tolerance
   std::vector<ReportField> Summary;
+  std::vector<std::string> Statements; // the level with its factors, how bearings count
+  std::vector<std::string> Assumptions;
+  std::string OverviewTitle; // the small plan of page 1
   std::string PlanTitle;
   std::string PlanLegend;
-  // Coordinates, relative precision, observations, input points, input
-  // measurements.
+  // Points, relative precision, measurements, input points.
   std::vector<ReportTable> Tables;
+  // Further sections, in order, after the tables.
+  std::vector<ReportSection> ExtraSections;
 };
 
 // Builds the content in the active language.

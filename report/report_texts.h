@@ -4,6 +4,7 @@
 // language packs keep their 123 lines; the language is chosen by the code in
 // the active pack's tag line ("[ver CZ]").
 #include <string>
+#include <vector>
 
 class LanguagePack;
 
@@ -49,6 +50,57 @@ enum class ReportText {
   NotChecked,
   Unknown,
   ReportCommand,       // the main window's button
+  Project,
+  Author,
+  DatumLabel,
+  DatumFixed,          // "fixed points: " + numbers
+  DatumFree,           // %1 = number of points
+  LevelStatement95,
+  LevelStatementStandard,
+  BearingStatement,
+  Verdicts,
+  VerdictAllMeet,      // %1 count, %2 limit text, %3 level
+  VerdictExceed,       // %1 count, %2 of, %3 limit text, %4 level, %5 list
+  LevelTag95,          // "95 %"
+  LevelTagStandard,    // "1σ"
+  CountsText,          // %1 measurements, %2 observations
+  LargestAcross,
+  AtBearing,           // "at"
+  ReliabilityTest,
+  ReliabilityParameters,
+  Assumptions,
+  AssumptionScSvp,     // %1 mode, %2 Sc, %3 Svp
+  AssumptionPlumb,     // %1 count, %2 sigma
+  AssumptionGyro,      // %1 count
+  PointFixed,          // %1 number
+  Measurements,
+  MeasurementType,
+  Station,
+  Target,
+  Part,
+  MdbShift,
+  Bearing,
+  Along,
+  Across,
+  DistanceKind,
+  Distance,
+  Note,
+  OverviewPlan,
+  TypeSlopeDistance,
+  TypeHorizontalDistance,
+  TypeZenithAngle,
+  TypeDirection,
+  TypeHeightDifference,
+  TypePlumbing,
+  TypeGyroDirection,
+  Slope,
+  Horizontal,
+  Vertical,
+  PointNumber,
+  PlanNorthNote,
+  Rejected,
+  ReportDialogTitle,
+  MeasurementCount,
   Count_
 };
 
@@ -57,5 +109,7 @@ const std::string &ReportTextIn(const std::string &code, ReportText text);
 // The language code of the active table: the tag of text 1 ("[ver CZ]" ->
 // "CZ"); "EN" when the tag has another form.
 std::string ActiveLanguageCode(const LanguagePack &lang);
+// A text with %1, %2, ... replaced by the arguments in order.
+std::string FillText(const std::string &text, const std::vector<std::string> &args);
 // The text in the active language.
 const std::string &RT(ReportText text);

@@ -136,9 +136,28 @@ public:
     const double legendHeight = 40 * Unit;
     const QRectF area(Area.left(), Y, Area.width(),
                       std::min(Area.bottom() - Y - legendHeight, Area.width() * 1.2));
-    DrawReportPlan(Painter, area, Data, Unit);
+    DrawReportPlan(Painter, area, Data, Unit, false);
     Y = area.bottom() + 4 * Unit;
     Paragraph(legend);
+  }
+
+  // The small plan of page 1 in the space left above the footer; nothing
+  // when too little is left.
+  void SmallPlan(const std::string &title) {
+    const double height = Bottom() - Y - 20 * Unit;
+    if (height < 160 * Unit)
+      return;
+    Heading(title, 11);
+    const double h = std::min(height - 4 * Unit, Area.width() * 0.8);
+    const double w = std::min(Area.width(), h * 1.4);
+    DrawReportPlan(Painter, QRectF(Area.left(), Y, w, h), Data, Unit, true);
+    Y += h + 4 * Unit;
+  }
+
+  // A new page unless `points` of height are left.
+  void Remaining(double points) {
+    if (Y + points * Unit > Bottom())
+      NewPage(false);
   }
 
   // A table that continues on new pages with its header repeated. A table
@@ -199,12 +218,28 @@ private:
   }
   double Bottom() const { return Area.bottom() - 18 * Unit; }
 
+  // The header row: cells wrap onto a second line when they need it.
   void Header(const ReportTable &t, const std::vector<double> &widths, double size, double rowH) {
     Font(size, true);
-    Painter.fillRect(QRectF(Area.left(), Y, Area.width(), rowH), QColor(220, 225, 235));
+    const QFontMetricsF fm(Painter.font());
+    const double pad = 2.5 * Unit;
+    double h = rowH;
+    for (std::size_t c = 0; c < widths.size() && c < t.Header.size(); ++c)
+      h = std::max(h, fm.boundingRect(QRectF(0, 0, widths[c] - 2 * pad, 1e6), Qt::TextWordWrap,
+                                      Q(t.Header[c])).height() + rowH - fm.height());
+    Painter.fillRect(QRectF(Area.left(), Y, Area.width(), h), QColor(220, 225, 235));
     Painter.setPen(Qt::black);
-    Cells(t, t.Header, widths, rowH);
-    Y += rowH;
+    double x = Area.left();
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+      if (c < t.Header.size() && !t.Header[c].empty()) {
+        const bool left = c < t.AlignLeft.size() && t.AlignLeft[c];
+        Painter.drawText(QRectF(x + pad, Y, widths[c] - 2 * pad, h),
+                         (left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter | Qt::TextWordWrap,
+                         Q(t.Header[c]));
+      }
+      x += widths[c];
+    }
+    Y += h;
     Font(size);
   }
 
@@ -265,10 +300,23 @@ QByteArray RenderPdf(const ReportData &data, const ReportContent &content, int t
     layout.Begin();
     layout.Heading(content.Title, 17);
     layout.Fields(content.TitleBlock);
+    if (!content.Verdicts.empty()) {
+      layout.Heading(RT(ReportText::Verdicts));
+      for (const std::string &v : content.Verdicts)
+        layout.Paragraph(v, 10);
+    }
     layout.Heading(RT(ReportText::Summary));
     layout.Fields(content.Summary);
+    for (const std::string &st : content.Statements)
+      layout.Paragraph(st);
+    if (!content.Assumptions.empty()) {
+      layout.Heading(RT(ReportText::Assumptions), 11);
+      for (const std::string &a : content.Assumptions)
+        layout.Paragraph("\u2022 " + a);
+    }
     for (const std::string &w : data.Warnings)
       layout.Paragraph(w);
+    layout.SmallPlan(content.OverviewTitle);
     layout.NewPage(false);
     layout.Plan(content.PlanTitle, content.PlanLegend);
     bool landscape = false;
@@ -278,11 +326,20 @@ QByteArray RenderPdf(const ReportData &data, const ReportContent &content, int t
         landscape = t.Wide;
       }
       layout.Table(t);
-      if (t.Wide) {
-        // Wide tables keep their landscape pages to themselves.
+    }
+    for (const ReportSection &section : content.ExtraSections) {
+      if (landscape) {
         layout.NewPage(false);
         landscape = false;
       }
+      layout.Remaining(80);
+      layout.Heading(section.Title);
+      for (const std::string &text : section.Paragraphs)
+        layout.Paragraph(text, 9);
+      if (!section.Fields.empty())
+        layout.Fields(section.Fields);
+      for (const ReportTable &t : section.Tables)
+        layout.Table(t);
     }
     layout.Finish();
     pages = layout.Pages();
@@ -335,7 +392,7 @@ std::string PlanPngBase64(const ReportData &data) {
     QFont f(QStringLiteral("Liberation Sans"));
     f.setPixelSize(static_cast<int>(9 * unit));
     painter.setFont(f);
-    DrawReportPlan(painter, QRectF(1, 1, image.width() - 2, image.height() - 2), data, unit);
+    DrawReportPlan(painter, QRectF(1, 1, image.width() - 2, image.height() - 2), data, unit, false);
   }
   QByteArray png;
   QBuffer buffer(&png);
@@ -423,12 +480,25 @@ QByteArray ReportHtml(const ReportData &data) {
        "table.data td.l{text-align:left}\n"
        "table.data tbody tr:nth-child(even){background:#f5f5f5}\n"
        "tr.unc{background:#fad7d7!important}tr.weak{background:#fdebc8!important}\n"
-       "img.plan{max-width:100%;border:1px solid #888}\n"
+       "img.plan{max-width:100%;border:1px solid #888}\np.verdict{font-size:11pt;font-weight:bold}\n"
        "@media print{thead{display:table-header-group}}\n"
        "</style>\n</head>\n<body>\n";
   s += "<h1>" + Escape(content.Title) + "</h1>\n";
   s += HtmlFields(content.TitleBlock);
+  if (!content.Verdicts.empty()) {
+    s += "<h2>" + Escape(RT(ReportText::Verdicts)) + "</h2>\n";
+    for (const std::string &v : content.Verdicts)
+      s += "<p class=\"verdict\">" + Escape(v) + "</p>\n";
+  }
   s += "<h2>" + Escape(RT(ReportText::Summary)) + "</h2>\n" + HtmlFields(content.Summary);
+  for (const std::string &st : content.Statements)
+    s += "<p>" + Escape(st) + "</p>\n";
+  if (!content.Assumptions.empty()) {
+    s += "<h2>" + Escape(RT(ReportText::Assumptions)) + "</h2>\n<ul>\n";
+    for (const std::string &a : content.Assumptions)
+      s += "<li>" + Escape(a) + "</li>\n";
+    s += "</ul>\n";
+  }
   for (const std::string &w : data.Warnings)
     s += "<p>" + Escape(w) + "</p>\n";
   s += "<h2>" + Escape(content.PlanTitle) + "</h2>\n<img class=\"plan\" alt=\"" + Escape(content.PlanTitle) +
@@ -436,6 +506,15 @@ QByteArray ReportHtml(const ReportData &data) {
        "</p>\n";
   for (const ReportTable &t : content.Tables)
     s += HtmlTable(t);
+  for (const ReportSection &section : content.ExtraSections) {
+    s += "<h2>" + Escape(section.Title) + "</h2>\n";
+    for (const std::string &text : section.Paragraphs)
+      s += "<p>" + Escape(text) + "</p>\n";
+    if (!section.Fields.empty())
+      s += HtmlFields(section.Fields);
+    for (const ReportTable &t : section.Tables)
+      s += HtmlTable(t);
+  }
   s += "<p class=\"foot\">Korvadimensio 3D " + Escape(data.ProgramVersion) + "</p>\n</body>\n</html>\n";
   return QByteArray::fromStdString(s);
 }

@@ -65,7 +65,7 @@ SettingsLoad IniFile::LoadSettings(PointSet &points, std::string &langPackFile,
   bool ok = !ec && fs::is_regular_file(st) && fs::file_size(fileName, ec) <= MaxSettingsBytes &&
             !ec && kd::ReadFileBytes(fileName, bytes);
   if (ok)
-    ok = kd::ParseSettings(kd::SplitLines(kd::Cp1250ToUtf8(bytes)), s);
+    ok = kd::ParseSettings(kd::SplitLines(kd::DecodeFileText(bytes)), s);
   if (!ok)
     s = kd::Settings{};
   kd::ApplySettings(s, points);

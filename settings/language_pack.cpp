@@ -198,7 +198,7 @@ bool LanguagePack::LoadPack(const std::string &path) {
     LoadBuiltIn();
     return false;
   }
-  std::vector<std::string> lines = kd::SplitLines(kd::Cp1250ToUtf8(bytes));
+  std::vector<std::string> lines = kd::SplitLines(kd::DecodeFileText(bytes));
   if (lines.empty() || lines[0] != PackHeader ||
       static_cast<int>(lines.size()) != TextCount) {
     LoadBuiltIn();

@@ -210,7 +210,10 @@ void MainWindow::LoadMeasurements() {
   // The reader keeps what it read before a fault; say where the file went
   // wrong so the user knows the list is incomplete.
   if (meas.LoadResult == MeasurementList::lfFormatError)
-    Platform().Message(this, Txt(53) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")");
+    Platform().Message(this, Txt(53) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")" +
+                                 (meas.LoadErrorFault == kd::NumberFault::NotANumber
+                                      ? QString()
+                                      : ": " + Q(kd::NumberFaultText(meas.LoadErrorFault, meas.LoadErrorLine))));
   else if (meas.LoadResult == MeasurementList::lfCannotRead)
     Platform().Message(this, Txt(53) + " (" + path + ")");
   CheckResultsFreshness();
@@ -543,7 +546,7 @@ void MainWindow::WriteReportFile() {
   options.Confidence = shown.Percent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   options.Tolerance.Horizontal = shown.ToleranceSemiMajorMm;
   options.Tolerance.Vertical = shown.ToleranceSigmaZMm;
-  const ReportData data = GatherReport(*TheNetwork, reader, grid, rows, options);
+  const ReportData data = GatherReport(*TheNetwork, reader, rows, options);
   if (!WriteReport(data, path, error)) {
     Platform().Message(this, Txt(53) + ": " + QString::fromStdString(error));
     return;

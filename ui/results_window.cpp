@@ -237,8 +237,17 @@ void ResultsWindow::ComputeRelative(int from, int to) {
                               hasBearing, bearing, figures))
     return; // the same point twice
   RelativeEllipseValueLabel->setText(Q(RelativeEllipseText(figures)));
-  if (hasBearing)
+  if (hasBearing) {
     AlongAcrossValueLabel->setText(Q(AlongAcrossText(figures)));
+    // A pair with a bearing goes into the report with its along/across.
+    const ReportPair pair{reader->Results.Items[static_cast<std::size_t>(from)].Number,
+                          reader->Results.Items[static_cast<std::size_t>(to)].Number, -1, true, bearing};
+    const bool known = std::any_of(RequestedPairs.begin(), RequestedPairs.end(), [&](const ReportPair &r) {
+      return r.From == pair.From && r.To == pair.To && r.HasBearing && r.BearingGon == pair.BearingGon;
+    });
+    if (!known)
+      RequestedPairs.push_back(pair);
+  }
 }
 
 void ResultsWindow::SaveResultsTable() {

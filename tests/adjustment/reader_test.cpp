@@ -182,3 +182,47 @@ TEST(Reader, SurvivesRandomMutations) {
 }
 
 }  // namespace
+
+namespace kd::adj {
+namespace {
+
+// A small document that declares one cluster of `vecs` vectors with a
+// diagonal covariance (dim 3 * vecs).
+std::string VectorCluster(int vecs) {
+  std::string doc =
+      "\xEF\xBB\xBF<gama-xml>\n<network>\n<points-observations>\n"
+      "<point id=\"0\" x=\"0\" y=\"0\" z=\"0\" fix=\"XYZ\"/>\n";
+  for (int i = 1; i <= vecs; ++i)
+    doc += "<point id=\"" + std::to_string(i) + "\" x=\"" + std::to_string(i) +
+           "\" y=\"0\" z=\"0\" adj=\"XYZ\"/>\n";
+  doc += "<vectors>\n";
+  for (int i = 1; i <= vecs; ++i)
+    doc += "<vec from=\"0\" to=\"" + std::to_string(i) + "\" dx=\"" + std::to_string(i) +
+           "\" dy=\"0\" dz=\"0\"/>\n";
+  doc += "<cov-mat dim=\"" + std::to_string(3 * vecs) + "\" band=\"0\">";
+  for (int i = 0; i < 3 * vecs; ++i)
+    doc += "1 ";
+  doc += "</cov-mat>\n</vectors>\n</points-observations>\n</network>\n</gama-xml>\n";
+  return doc;
+}
+
+TEST(Reader, DeclaredSizesAreCheckedBeforeTheMemoryIsTaken) {
+  // 3000 vectors: a dense 9000 x 9000 covariance with its factorisations
+  // and the adjustment of 9000 unknowns need about 4.2 GiB; refused under a
+  // 1 GiB limit before anything of that size is taken (or factorised).
+  const std::string doc = VectorCluster(3000);
+  try {
+    ReadNetwork(doc, 1073741824.0);
+    ADD_FAILURE() << "accepted";
+  } catch (const InputError &e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("dim 9000 would need about 4.2 GiB"), std::string::npos) << what;
+    EXPECT_NE(what.find("more than the 1.0 GiB"), std::string::npos) << what;
+  }
+  // The same shape, small, is read (also after a byte-order mark).
+  const Network net = ReadNetwork(VectorCluster(4), 1073741824.0);
+  EXPECT_EQ(net.points.size(), 5u);
+}
+
+}  // namespace
+}  // namespace kd::adj

@@ -1,6 +1,7 @@
 // The engine's command line, its refusal of values that make no adjustment,
 // its output files under write failures, and the observation table.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -329,3 +330,12 @@ TEST_F(Engine, ObservationTableOfTheSampleNetwork) {
 }
 
 }  // namespace
+
+TEST_F(Engine, ANamedPipeAsInputIsRefusedWithoutWaiting) {
+  const std::string fifo = dir_ / "pipe.gfk";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::ostringstream err;
+  // Were the pipe opened, the run would wait for a writer for ever.
+  EXPECT_EQ(RunEngine({"--encoding", "utf-8", fifo, Prefix()}, err), kExitInput);
+  EXPECT_NE(ReadText(Prefix() + "txt").find("not a regular file"), std::string::npos);
+}

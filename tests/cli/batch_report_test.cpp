@@ -6,6 +6,8 @@
 #include "batch_test_support.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <regex>
 #include <unistd.h>
 
@@ -56,7 +58,8 @@ TEST(BatchReport, WritesPdfAndHtmlOfTheSample) {
   EXPECT_NE(html.find("<td>2023-11-14 22:13</td>"), std::string::npos); // the fixed clock
   EXPECT_NE(html.find("<td>3 / 9</td>"), std::string::npos);
   EXPECT_NE(html.find("<td>30</td>"), std::string::npos); // the redundancy of the sample
-  for (const char *header : {"X/m", "s(x)/mm", "w(a)/gon", "d/m", "s(d)/mm", "MDB", "Sc/mm"})
+  for (const char *header : {"X / m", "a (1\xCF\x83) / mm", "w(a) / gon", "d / m", "\xCF\x83" "d (1\xCF\x83) / mm",
+                             "MDB", "Sc / mm"})
     EXPECT_NE(html.find(std::string("<th>") + header + "</th>"), std::string::npos) << header;
 
   // The weakest point of the summary is the results row with the largest
@@ -90,20 +93,74 @@ TEST(BatchReport, TolerancesNameThePointsBeyondThem) {
                                   tmp / "t.html", kCoords, kMeas});
   ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
   const std::string html = ReadWholeFile(tmp / "t.html");
-  EXPECT_NE(html.find("<td>3.000 mm / 10.000 mm</td>"), std::string::npos) << "the limits are stated";
-  std::smatch m;
-  ASSERT_TRUE(std::regex_search(html, m, std::regex("Tolerances exceeded</th><td>([^<]*)</td>")));
-  const std::string exceeded = m[1];
-  EXPECT_NE(exceeded.find("403 (a = "), std::string::npos) << exceeded;
-  EXPECT_NE(exceeded.find("404 (a = "), std::string::npos) << exceeded;
-  EXPECT_EQ(exceeded.find("s(z)"), std::string::npos) << exceeded;
-  EXPECT_EQ(exceeded.find("402"), std::string::npos) << exceeded;
+  // One sentence per tolerance on page 1.
+  EXPECT_NE(html.find("<p class=\"verdict\">2 of 9 points exceed a \xE2\x89\xA4 3 mm at 1\xCF\x83: 403, 404.</p>"),
+            std::string::npos)
+      << html.substr(0, 3000);
+  EXPECT_NE(html.find("<p class=\"verdict\">All 9 points meet \xCF\x83Z \xE2\x89\xA4 10 mm at 1\xCF\x83.</p>"),
+            std::string::npos);
 
   for (const char *bad : {"-1", "x"}) {
     const RunResult b = RunProgram(kBatch, {"--tolerance", bad, "1", kCoords, kMeas});
     EXPECT_EQ(b.Code, 1) << bad;
     EXPECT_NE(b.Err.find("--tolerance"), std::string::npos) << b.Err;
   }
+}
+
+// The sample at 95 %: every figure a 95 % figure, the tunnel's transverse
+// error, the title block, and no gyro helper point anywhere.
+TEST(BatchReport, SampleAt95PercentGivesItsFiguresAtThatLevel) {
+  TempFolder tmp;
+  const RunResult r = RunProgram(
+      kBatch,
+      {"--mode", "1", "--confidence", "95", "--relative", "401", "404", "81.29", "--distance", "104", "404",
+       "slope", "--relative", "104", "404", "--title", "Tunnel A", "--author", "J. Nov\xC3\xA1k", "--report",
+       tmp / "s.html", "--report", tmp / "s.pdf", kCoords, kMeas});
+  ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
+  const std::string html = ReadWholeFile(tmp / "s.html");
+  EXPECT_NE(html.find("<td>Tunnel A</td>"), std::string::npos);
+  EXPECT_NE(html.find("<td>J. Nov\xC3\xA1k</td>"), std::string::npos);
+  EXPECT_NE(html.find("<td>fixed points: 101, 102, 103</td>"), std::string::npos);
+  // 404's horizontal semi-major axis 4.116 mm x 2.4477 in the summary and
+  // the point table; across 401 -> 404 at 81.29 gon 3.756 mm x 1.96.
+  EXPECT_NE(html.find("<td>404: a = 10.075 mm, b = "), std::string::npos);
+  EXPECT_NE(html.find("<td>10.075</td>"), std::string::npos);
+  EXPECT_NE(html.find("401 \xE2\x86\x92 404 at 81.2900 gon: 7.362 mm (95 %)"), std::string::npos);
+  EXPECT_NE(html.find("<td>7.362</td>"), std::string::npos);
+  EXPECT_NE(html.find("60 measurements (66 observations in the adjustment)"), std::string::npos);
+  EXPECT_NE(html.find("<th>a (95 %) / mm</th>"), std::string::npos);
+  EXPECT_EQ(html.find("(1\xCF\x83) / mm"), std::string::npos) << "a 1 sigma column in a 95 % report";
+  // --distance 104 404 and --relative 104 404 give one row.
+  EXPECT_EQ(CountOf(html, "<tr><td>104</td><td>404</td>"), 1);
+  // The gyro directions' reference points ("090" + list position) appear
+  // nowhere, neither as ids nor as numbers.
+  std::smatch m;
+  EXPECT_FALSE(std::regex_search(html, m, std::regex(R"((^|[^0-9.])0?90\d\d([^0-9.]|$))"))) << m.str();
+  EXPECT_NE(html.find("<td class=\"l\">gyro direction</td><td>401</td><td>402</td>"), std::string::npos);
+}
+
+// A free network says that its datum is the minimum trace.
+TEST(BatchReport, FreeNetworkNamesItsDatum) {
+  TempFolder tmp;
+  // Every point adjusted; without the gyro directions, whose reference
+  // points are fixed, nothing holds the network.
+  std::string coords = ReadWholeFile(kCoords);
+  for (auto p = coords.find(" f"); p != std::string::npos; p = coords.find(" f", p))
+    coords[p + 1] = 'a';
+  std::istringstream in(ReadWholeFile(kMeas));
+  std::string meas, line;
+  while (std::getline(in, line))
+    if (line.rfind("gd ", 0) != 0)
+      meas += line + "\n";
+  const std::string freeCoords = tmp / "free_coords.txt", freeMeas = tmp / "free_meas.txt";
+  std::ofstream(freeCoords, std::ios::binary) << coords;
+  std::ofstream(freeMeas, std::ios::binary) << meas;
+  const RunResult r = RunProgram(kBatch, {"--mode", "1", "--report", tmp / "f.html", freeCoords, freeMeas});
+  ASSERT_EQ(r.Code, 0) << r.Out << r.Err;
+  const std::string html = ReadWholeFile(tmp / "f.html");
+  EXPECT_NE(html.find("<td>free network: minimum-trace datum on 12 points; the ellipses describe "
+                      "precision relative to the network as a whole</td>"),
+            std::string::npos);
 }
 
 TEST(BatchReport, RefusedRequestsLeaveNoFile) {

@@ -100,13 +100,13 @@ TEST(PointList, Geometry) {
 TEST(Parser, SplitsOnAnythingButNumberCharacters) {
   CoordinateLineParser p;
   EXPECT_EQ(std::string(p.NumberChars, 13), "0123456789.+-");
-  p.Parse("12;1000,5;2000;300;0.001;0.002");
-  ASSERT_EQ(p.ValueCount, 7);
-  EXPECT_EQ(p.Values[1], 1000);
-  EXPECT_EQ(p.Values[2], 5);
-  EXPECT_EQ(p.Values[6], 0.002L);
+  p.Parse("12;1000.5;2000;300;0.001;0.002");
+  ASSERT_EQ(p.ValueCount, 6);
+  EXPECT_EQ(p.Values[1], 1000.5L);
+  EXPECT_EQ(p.Values[5], 0.002L);
   EXPECT_EQ(p.Flag, 'a');
-  p.Parse("P12 x=-3.5 1e3 F");
+  EXPECT_EQ(p.Fault, kd::NumberFault::None);
+  p.Parse("P12 x=-3.5 1 3 F");
   ASSERT_EQ(p.ValueCount, 4);
   EXPECT_EQ(p.Values[0], 12);
   EXPECT_EQ(p.Values[1], -3.5L);
@@ -116,11 +116,14 @@ TEST(Parser, SplitsOnAnythingButNumberCharacters) {
   p.Parse("fixed");
   EXPECT_EQ(p.ValueCount, 0);
   EXPECT_EQ(p.Flag, 'f');
-  // Malformed tokens read as 0 and still count.
+  // Malformed tokens read as 0 and still count; lone signs and points are
+  // no fault, the first malformed number is.
   p.Parse("- . 1.2.3 4-5 +7 .5 5.");
   ASSERT_EQ(p.ValueCount, 7);
   for (int i = 0; i < 4; ++i)
     EXPECT_EQ(p.Values[i], 0) << i;
+  EXPECT_EQ(p.Fault, kd::NumberFault::SecondPoint);
+  EXPECT_EQ(p.FaultIndex, 2);
   EXPECT_EQ(p.Values[4], 7);
   EXPECT_EQ(p.Values[5], 0.5L);
   EXPECT_EQ(p.Values[6], 5);
@@ -129,6 +132,7 @@ TEST(Parser, SplitsOnAnythingButNumberCharacters) {
   p.Parse(std::string(5000, '9')); // far beyond any float: reads as 0
   ASSERT_EQ(p.ValueCount, 1);
   EXPECT_EQ(p.Values[0], 0);
+  EXPECT_EQ(p.Fault, kd::NumberFault::OutOfRange);
 }
 
 TEST(CoordinateFiles, FullFormatLinesAndMarks) {

@@ -1,0 +1,34 @@
+#pragma once
+// The measurement design step of the batch command: requirements checked
+// on the planned network, the next best measurements, the optimised plan
+// and the critical measurements, computed in process on the engine's own
+// least-squares code from the engine document of the run.
+#include "cli/batch_options.h"
+#include "core/survey_network.h"
+#include "design/requirements.h"
+
+#include <iosfwd>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Exit status when a requirement is not met (or cannot be met with the
+// candidates).
+inline constexpr int kExitRequirementsUnmet = 3;
+
+struct DesignStepInput {
+  kd::design::RequirementSet Requirements;
+  std::vector<Measurement> Candidates;
+  std::vector<std::pair<double, double>> Excluded;
+};
+
+// Reads the requirements, candidates and excluded pairs, and checks that the
+// proposed measurement file is none of the inputs or outputs. Returns -1 to
+// go on, or the exit code after printing the reason to `err`.
+int PrepareDesignStep(const BatchOptions &opts, DesignStepInput &input, std::ostream &err);
+
+// Runs the design on `net` as its engine document `documentUtf8` was written
+// (sorted, observations computed). Returns the exit code: 0 every
+// requirement holds, 3 not, 1 bad input or an unwritable output.
+int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const SurveyNetwork &net,
+                  const std::string &documentUtf8, std::ostream &out, std::ostream &err);
