@@ -194,7 +194,7 @@ int Run(const Options &opt, std::ostream &err) {
   const std::string table = ObservationTableCsv(net, res);
   // The protocol first and the results last: a reader that waits for the
   // results finds the other two complete.
-  std::string reason;
+  reason.clear();
   const std::string protocolPath = opt.prefix + "txt";
   if (!WriteOutputFile(protocolPath, Encode(opt, protocol), reason)) {
     err << "gama.exe: cannot write the protocol " << protocolPath << ": " << reason << "\n";
