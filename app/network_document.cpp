@@ -137,7 +137,9 @@ DocumentPart NetworkDocument::Edit(const QString &name,
   try {
     edit(*Net);
   } catch (...) {
+    // A failed edit leaves the network as it was, and no step.
     Editing = false;
+    Restore(before);
     throw;
   }
   Editing = false;

@@ -48,7 +48,8 @@ public:
 
   // Runs `edit` on the network as one undoable step called `name`. When the
   // edit changed nothing, no step is recorded and nothing is signalled.
-  // Returns what changed. Edits must not call Edit themselves.
+  // Returns what changed. An edit that throws leaves the network as it was
+  // (and the exception goes on); an Edit inside an edit joins its step.
   DocumentPart Edit(const QString &name, const std::function<void(SurveyNetwork &)> &edit);
 
   // Work on the network that is not an edit of its content: saving (file

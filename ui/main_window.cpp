@@ -26,6 +26,7 @@
 #include "ui/ui_text.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -84,6 +85,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool)
   StatusBar->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
   StatusLabel = new QLabel(StatusBar);
   StatusLabel->setObjectName("StatusText");
+  // A long text (an engine's reason, a backup's name) wraps onto more lines
+  // and the window grows to show all of it.
+  StatusLabel->setWordWrap(true);
   StatusBar->addWidget(StatusLabel, 1);
 
   OpenDialog.DefaultExt = "*.txt";
@@ -144,9 +148,14 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 QString MainWindow::StatusText() const { return StatusLabel->text(); }
 void MainWindow::SetStatusText(const QString &text) {
   StatusLabel->setText(text);
-  // A long reason (an engine's failure) may not fit the status line: the
-  // whole text stays readable as the line's tooltip.
   StatusLabel->setToolTip(text);
+  // The status line takes as many lines as the text needs; the buttons
+  // above keep their places.
+  const int textWidth = kClientWidth - 12;
+  const int needed = std::max(kStatusHeight, StatusLabel->heightForWidth(textWidth) + 4);
+  const int statusHeight = StatusLabel->heightForWidth(textWidth) <= kStatusHeight - 2 ? kStatusHeight : needed;
+  StatusBar->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, statusHeight);
+  setFixedSize(kClientWidth, kClientHeight - kStatusHeight + statusHeight);
 }
 
 

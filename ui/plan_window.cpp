@@ -26,6 +26,7 @@
 #include <algorithm>
 
 #include "core/number_text.h"
+#include "app/precision_change.h"
 #include "evaluation/network_precision.h"
 #include "ui/plan_canvas.h"
 #include "ui/plan_preferences.h"
@@ -227,13 +228,11 @@ void PlanWindow::PlanImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifi
 }
 
 void PlanWindow::OnMouseWheel(int delta) {
-  const double step = Net().Points.ZoomStep;
-  ViewZoom(delta > 0 ? step : 1.0 / step);
+  ViewZoom(delta > 0 ? kWheelZoomStep : 1.0 / kWheelZoomStep);
 }
 
 void PlanWindow::OnMouseWheelAt(int delta, int x, int y) {
-  const double step = Net().Points.ZoomStep;
-  ZoomAbout(Net().Points, delta > 0 ? step : 1.0 / step, x, y);
+  ZoomAbout(Net().Points, delta > 0 ? kWheelZoomStep : 1.0 / kWheelZoomStep, x, y);
   Redraw();
 }
 
@@ -306,7 +305,21 @@ int PlanWindow::PlaceColumn(std::initializer_list<QWidget *> column) {
   Table->move(colX, Table->y());
   for (QWidget *widget : column)
     widget->move(colX, widget->y());
+  const QSize before = PlanImage->size();
   PlanImage->SetImageSize(w - kImageGapW, h - kImageGapH);
+  const QSize after = PlanImage->size();
+  // The plan refits to its new size: what was shown stays in the middle,
+  // enlarged (or reduced) as far as the narrower side allows, so that a
+  // maximised plan fills the screen.
+  if (OwnsSurface() && before.width() > 0 && before.height() > 0 && before != after) {
+    const long double f = std::min(static_cast<long double>(after.width()) / before.width(),
+                                   static_cast<long double>(after.height()) / before.height());
+    PointSet &pts = Net().Points;
+    pts.Scale *= f;
+    pts.OffsetX *= f;
+    pts.OffsetY *= f;
+    pts.Marked = false;
+  }
   PlacePrecisionBar(w, h);
   return w;
 }
@@ -349,6 +362,8 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   ToleranceSigmaZSpin->setPrefix(QStringLiteral("\u03c3Z \u2264 "));
   ToleranceSigmaZSpin->setToolTip(QStringLiteral("Tolerance of the height standard deviation (0: none)"));
   ToleranceListLabel = new QLabel(PrecisionBar);
+  LiveStatusLabel = new QLabel(PrecisionBar);
+  LiveStatusLabel->setObjectName(QStringLiteral("LiveStatus"));
 
   EllipsesCheck->setChecked(prefs.Ellipses);
   HeightBarsCheck->setChecked(prefs.HeightBars);
@@ -368,6 +383,7 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
     c->setGeometry(x, 0, w, 18);
     x += w + 8;
   }
+  LiveStatusLabel->setGeometry(x + 4, 0, 400, 18);
   MagnificationSpin->setGeometry(0, 19, 120, 19);
   ToleranceSemiMajorSpin->setGeometry(124, 19, 110, 19);
   ToleranceSigmaZSpin->setGeometry(238, 19, 115, 19);
@@ -386,6 +402,7 @@ void PlanWindow::PlacePrecisionBar(int w, int h) {
   const int imageW = w - kImageGapW;
   PrecisionBar->setGeometry(4, h - kImageGapH + 5, imageW, 38);
   ToleranceListLabel->resize(std::max(40, imageW - ToleranceListLabel->x()), 19);
+  LiveStatusLabel->resize(std::max(40, imageW - LiveStatusLabel->x()), 18);
 }
 
 void PlanWindow::PrecisionControlsChanged() {
@@ -400,6 +417,35 @@ void PlanWindow::PrecisionControlsChanged() {
   p.ToleranceSigmaZMm = ToleranceSigmaZSpin->value();
   SavePlanPreferences(p);
   Redraw();
+}
+
+void PlanWindow::ShowLiveComputing() {
+  if (!LiveStatusLabel)
+    return;
+  LiveStatusLabel->setText(QStringLiteral("computing\u2026"));
+  LiveStatusLabel->setToolTip(QString());
+}
+
+void PlanWindow::ShowLiveChange() {
+  if (!LiveStatusLabel || !CurrentPrecision)
+    return;
+  std::string text;
+  if (PreviousPrecision) {
+    text = kd::app::PrecisionChangeText(kd::app::ComparePrecision(*PreviousPrecision, *CurrentPrecision));
+  } else {
+    // Nothing to compare with yet: the largest ellipse alone.
+    const kd::app::PrecisionChange alone = kd::app::ComparePrecision(*CurrentPrecision, *CurrentPrecision);
+    if (alone.Comparable)
+      text = "largest ellipse " + NumToTextFixed(alone.LargestAfter, 14, 2) + " mm (" +
+             NumToText(alone.LargestAfterPoint) + ")";
+  }
+  LiveStatusLabel->setText(QString::fromStdString(text));
+  LiveStatusLabel->setToolTip(QString::fromStdString(text));
+}
+
+void PlanWindow::ShowLiveFailed() {
+  if (LiveStatusLabel)
+    LiveStatusLabel->clear();
 }
 
 bool PlanWindow::LivePrecisionEnabled() const {
@@ -447,6 +493,8 @@ std::vector<double> PlanWindow::PointsOutsideTolerance() const {
 
 void PlanWindow::SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
                               const std::string &failureReason) {
+  if (CurrentPrecision)
+    PreviousPrecision = CurrentPrecision;
   CurrentPrecision = std::move(precision);
   CurrentFailure = failureReason;
   Redraw();

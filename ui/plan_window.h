@@ -40,6 +40,11 @@ public:
                     const std::string &failureReason);
   const std::shared_ptr<const NetworkPrecision> &Precision() const { return CurrentPrecision; }
   const std::string &PrecisionFailure() const { return CurrentFailure; }
+  // Live precision started an evaluation / delivered the precision now on
+  // show (compared with the one shown before) / failed.
+  void ShowLiveComputing();
+  void ShowLiveChange();
+  void ShowLiveFailed();
   // Whether the user wants the precision re-evaluated after every edit.
   bool LivePrecisionEnabled() const;
   // How the precision is drawn, from the controls under the plan.
@@ -77,6 +82,9 @@ public:
   QDoubleSpinBox *ToleranceSemiMajorSpin = nullptr;
   QDoubleSpinBox *ToleranceSigmaZSpin = nullptr;
   QLabel *ToleranceListLabel = nullptr;
+  // What live precision is doing: "computing…", then what the last edit
+  // changed (largest ellipse before → after, the points that changed most).
+  QLabel *LiveStatusLabel = nullptr;
 
   // Design size; the window is never smaller.
   static constexpr int DesignWidth = 892;
@@ -199,6 +207,7 @@ private:
   void PlacePrecisionBar(int w, int h);
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
+  std::shared_ptr<const NetworkPrecision> PreviousPrecision; // the one shown before
   std::string CurrentFailure;
   int CaptionText;
   QTableWidget *Table = nullptr;

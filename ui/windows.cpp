@@ -61,12 +61,25 @@ void CreateAllWindows() {
   ConnectLivePrecision<PlanWindow>(*TheLivePrecision, *TheCoordinatePlan);
   ConnectLivePrecision<PlanWindow>(*TheLivePrecision, *TheMeasurementPlan);
   for (PlanWindow *plan : {static_cast<PlanWindow *>(TheCoordinatePlan),
-                           static_cast<PlanWindow *>(TheMeasurementPlan)})
+                           static_cast<PlanWindow *>(TheMeasurementPlan)}) {
     QObject::connect(plan->LivePrecisionCheck, &QCheckBox::toggled, TheLivePrecision,
                      [](bool on) {
                        if (on && TheNetwork)
                          TheLivePrecision->Request(*TheNetwork);
                      });
+    // The plan tells while it waits, then what the edit changed (connected
+    // after ConnectLivePrecision: the new precision is already on the plan).
+    QObject::connect(TheLivePrecision, &LivePrecision::Started, plan, [plan] {
+      if (plan->LivePrecisionEnabled())
+        plan->ShowLiveComputing();
+    });
+    QObject::connect(TheLivePrecision, &LivePrecision::PrecisionReady, plan, [plan] {
+      if (plan->LivePrecisionEnabled())
+        plan->ShowLiveChange();
+    });
+    QObject::connect(TheLivePrecision, &LivePrecision::PrecisionFailed, plan,
+                     [plan] { plan->ShowLiveFailed(); });
+  }
 }
 
 void DestroyAllWindows() {
