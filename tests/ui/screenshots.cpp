@@ -156,8 +156,11 @@ int main(int argc, char *argv[]) {
                              static_cast<PlanWindow *>(TheMeasurementPlan)}) {
       const QString name = plan == TheCoordinatePlan ? "coordinate_plan" : "measurement_plan";
       plan->resize(PlanWindow::DesignWidth, PlanWindow::DesignHeight);
+      if (plan == TheCoordinatePlan)
+        TheMainWindow->ShowCoordinatePlan(); // the plan takes the drawing surface
+      else
+        TheMainWindow->ShowMeasurementPlan();
       plan->show();
-      plan->ShowAllPoints();
       Shot(plan, name + "_default");
       plan->showMaximized();
       QApplication::processEvents();
