@@ -223,7 +223,7 @@ int Run(const Options &opt, std::ostream &err, const ResultsConsumer *consumer) 
   const std::string table = ObservationTableCsv(net, res);
   // The protocol first and the results last: a reader that waits for the
   // results finds the other two complete.
-  reason.clear();
+  std::string reason;
   const std::string protocolPath = opt.prefix + "txt";
   if (!WriteOutputFile(protocolPath, Encode(opt, protocol), reason)) {
     err << "gama.exe: cannot write the protocol " << protocolPath << ": " << reason << "\n";

@@ -3,6 +3,7 @@
 #include "core/survey_network.h"
 #include "core/number_text.h"
 #include "ui/measurement_plan_window.h"
+#include "app/network_document.h"
 #include "ui/app_globals.h"
 #include "ui/plan_renderer.h"
 #include "ui/platform.h"
@@ -111,8 +112,10 @@ bool AddMeasurementWindow::InsertMeasurement() {
     Platform().Message(this, Txt(Text::Error));
   } else if (station != target && TheNetwork) {
     const std::uint8_t type = MeasurementList::TypeCodeOf(S(TypeCombo->currentText()));
-    SurveyNetwork &net = *TheNetwork;
-    net.Measurements.AddMeasurement(type, double(precision), target, station);
+    const SurveyNetwork &net = *TheNetwork;
+    TheDocument->Edit(QStringLiteral("Add measurement"), [&](SurveyNetwork &edited) {
+      edited.Measurements.AddMeasurement(type, double(precision), target, station);
+    });
     added = true;
     if (type == mtPr) {
       try {

@@ -2,6 +2,7 @@
 
 #include "core/survey_network.h"
 #include "core/number_text.h"
+#include "app/network_document.h"
 #include "ui/app_globals.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
@@ -70,8 +71,8 @@ bool AllPointsScSvpDialog::SetScOfAllPoints() {
     Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Sc!"));
     return false;
   }
-  if (TheNetwork)
-    TheNetwork->Points.SetAllSc(v);
+  if (TheDocument)
+    TheDocument->Edit(QStringLiteral("Sc of all points"), [v](SurveyNetwork &net) { net.Points.SetAllSc(v); });
   return true;
 }
 
@@ -81,7 +82,7 @@ bool AllPointsScSvpDialog::SetSvpOfAllPoints() {
     Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Svp!"));
     return false;
   }
-  if (TheNetwork)
-    TheNetwork->Points.SetAllSvp(v);
+  if (TheDocument)
+    TheDocument->Edit(QStringLiteral("Svp of all points"), [v](SurveyNetwork &net) { net.Points.SetAllSvp(v); });
   return true;
 }

@@ -17,6 +17,7 @@ class PrecisionGuideDialog;
 class SurveyNetwork;
 class ResultsReader;
 class LivePrecision;
+namespace kd::app { class NetworkDocument; }
 
 extern MainWindow *TheMainWindow;
 extern CoordinatePlanWindow *TheCoordinatePlan;
@@ -30,7 +31,10 @@ extern AllPointsScSvpDialog *TheAllPointsScSvpDialog;
 extern SettingsDialog *TheSettingsDialog;
 extern PrecisionGuideDialog *ThePrecisionGuide;
 
-// The network; created by TheMainWindow's OnCreate, freed by its OnDestroy.
+// The network document (the only way to change the network) and, for
+// reading, the network it owns. Both live from CreateAllWindows to
+// DestroyAllWindows.
+extern kd::app::NetworkDocument *TheDocument;
 extern SurveyNetwork *TheNetwork;
 // The engine output reader of the latest "+Calculations+" (null before).
 extern ResultsReader *TheResultsReader;

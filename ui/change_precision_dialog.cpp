@@ -3,6 +3,7 @@
 #include "core/survey_network.h"
 #include "core/number_text.h"
 #include "ui/measurement_plan_window.h"
+#include "app/network_document.h"
 #include "ui/app_globals.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
@@ -49,24 +50,26 @@ bool ChangePrecisionDialog::ApplyPrecision() {
   bool changed = false;
   long double v = 0;
   const int index = TheMeasurementPlan ? TheMeasurementPlan->SelectedRow() - 1 : -1;
-  MeasurementList *meas = TheNetwork ? &TheNetwork->Measurements : nullptr;
+  const MeasurementList *meas = TheNetwork ? &TheNetwork->Measurements : nullptr;
   // A value that is no positive number, or no measurement selected, is
   // refused: nothing would be changed, or the network could not be adjusted.
   if (!meas || !TryTextToNum(S(PrecisionCombo->currentText()), v) || !(v > 0) ||
       !std::isfinite(double(v)) || index < 0 || index >= meas->Count()) {
     Platform().Message(this, Txt(Text::WrongInput));
   } else if (ScopeCombo->currentIndex() == 0) {
-    meas->Items[index].StdDev = double(v);
+    TheDocument->Edit(QStringLiteral("Precision of a measurement"),
+                      [&](SurveyNetwork &net) { net.Measurements.Items[index].StdDev = double(v); });
     changed = true;
   } else {
     const std::uint8_t type = meas->Items[index].MeasType;
-    for (Measurement &m : meas->Items)
-      if (m.MeasType == type)
-        m.StdDev = double(v);
+    TheDocument->Edit(QStringLiteral("Precision of all %1").arg(Q(MeasurementList::TypeName(type))),
+                      [&](SurveyNetwork &net) {
+                        for (Measurement &m : net.Measurements.Items)
+                          if (m.MeasType == type)
+                            m.StdDev = double(v);
+                      });
     changed = true;
   }
-  if (changed)
-    meas->MarkChanged();
   if (TheMeasurementPlan)
     TheMeasurementPlan->RefreshGrid();
   return changed;

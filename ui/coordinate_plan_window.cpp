@@ -1,5 +1,6 @@
 #include "ui/coordinate_plan_window.h"
 
+#include "app/network_document.h"
 #include "core/survey_network.h"
 #include "core/text_grid.h"
 #include "core/number_text.h"
@@ -198,7 +199,10 @@ void CoordinatePlanWindow::AddPoint() {
   if (!TryTextToNum(S(PointNumberEdit->text()), number) || !TryTextToNum(S(HeightEdit->text()), height))
     return;
   PointSet &pts = Net().Points;
-  const bool added = AddPointAtMark(pts, height, double(number));
+  bool added = false;
+  TheDocument->Edit(QStringLiteral("Add point"), [&](SurveyNetwork &net) {
+    added = AddPointAtMark(net.Points, height, double(number));
+  });
   pts.Marked = false;
   RefillGrid();
   Redraw();
@@ -215,13 +219,18 @@ void CoordinatePlanWindow::DeletePoint() {
     return;
   }
   const int pointsBefore = net.Points.List.Count();
-  net.Points.List.Delete(LastSelectedRow - 1);
+  const int before = net.Measurements.Count();
+  bool removed = false;
+  // The point and the measurements that referred to it go in one step.
+  TheDocument->Edit(QStringLiteral("Delete point"), [&](SurveyNetwork &edited) {
+    edited.Points.List.Delete(LastSelectedRow - 1);
+    if (edited.Points.List.Count() != pointsBefore)
+      removed = edited.CheckConsistency(true);
+  });
   const bool deleted = net.Points.List.Count() != pointsBefore;
   net.Points.Marked = false;
   RefillGrid();
   Redraw();
-  const int before = net.Measurements.Count();
-  const bool removed = net.CheckConsistency(true);
   const int after = net.Measurements.Count();
   if (removed)
     Platform().Message(this, Txt(Text::MeasurementsWithoutCoordinatesDropped) + QStringLiteral(" (") + QString::number(before - after) +
@@ -274,14 +283,16 @@ void CoordinatePlanWindow::OnClose() {
 
 void CoordinatePlanWindow::MakeAllAdjusted() {
   RunEdit([this] {
-    Net().Points.SetAllFixed(false);
+    TheDocument->Edit(QStringLiteral("All points adjusted"),
+                      [](SurveyNetwork &net) { net.Points.SetAllFixed(false); });
     Redraw();
   });
 }
 
 void CoordinatePlanWindow::MakeAllFixed() {
   RunEdit([this] {
-    Net().Points.SetAllFixed(true);
+    TheDocument->Edit(QStringLiteral("All points fixed"),
+                      [](SurveyNetwork &net) { net.Points.SetAllFixed(true); });
     Redraw();
   });
 }

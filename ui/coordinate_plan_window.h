@@ -70,6 +70,7 @@ protected:
   // Left click: marks the position for a new point; right click near a
   // point: its properties.
   void PlanMouseDown(Qt::MouseButton button, int x, int y) override;
+  void RefreshTable() override { RefillGrid(); }
 
 private:
   // Shows a modal dialog / runs an edit that may change the points; tells

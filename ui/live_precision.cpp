@@ -85,6 +85,7 @@ void LivePrecision::FailLater(const QString &reason) {
 void LivePrecision::Request(const SurveyNetwork &snapshot) {
   Cancel();
   Pending = true;
+  emit Started();
   // Only what the engine input needs is copied: no window state, no
   // warning receiver (plumbing warnings are the main evaluation's job).
   SurveyNetwork copy;

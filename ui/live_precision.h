@@ -57,6 +57,8 @@ public:
   qint64 EngineProcessId() const;
 
 signals:
+  // A request began (emitted by Request, before it returns).
+  void Started();
   void PrecisionReady(std::shared_ptr<const NetworkPrecision> precision);
   // Why no precision can be shown: the engine's own explanation when it
   // refused the network (first explanatory line of its protocol), else what

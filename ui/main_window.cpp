@@ -2,6 +2,7 @@
 #include "ui/plan_preferences.h"
 #include "ui/live_precision.h"
 
+#include "app/network_document.h"
 #include "core/survey_network.h"
 #include "core/text_file.h"
 #include "core/version.h"
@@ -29,6 +30,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -85,6 +87,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool)
   StatusBar->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
   StatusLabel = new QLabel(StatusBar);
   StatusLabel->setObjectName("StatusText");
+  // A long text (an engine's reason, a backup's name) wraps onto more lines
+  // and the window grows to show all of it.
+  StatusLabel->setWordWrap(true);
   StatusBar->addWidget(StatusLabel, 1);
 
   OpenDialog.DefaultExt = "*.txt";
@@ -121,7 +126,6 @@ QPushButton *MainWindow::MakeButton(int left, int top, int width, int height, co
 }
 
 void MainWindow::OnCreate() {
-  TheNetwork = new SurveyNetwork();
   SetStatusText(Txt(Text::InfoLine));
   LoadProgramSettings();
 }
@@ -133,8 +137,6 @@ void MainWindow::OnDestroy() {
   PollTimer->SetEnabled(false);
   delete TheResultsReader;
   TheResultsReader = nullptr;
-  delete TheNetwork;
-  TheNetwork = nullptr;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -147,9 +149,14 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 QString MainWindow::StatusText() const { return StatusLabel->text(); }
 void MainWindow::SetStatusText(const QString &text) {
   StatusLabel->setText(text);
-  // A long reason (an engine's failure) may not fit the status line: the
-  // whole text stays readable as the line's tooltip.
   StatusLabel->setToolTip(text);
+  // The status line takes as many lines as the text needs; the buttons
+  // above keep their places.
+  const int textWidth = kClientWidth - 12;
+  const int needed = std::max(kStatusHeight, StatusLabel->heightForWidth(textWidth) + 4);
+  const int statusHeight = StatusLabel->heightForWidth(textWidth) <= kStatusHeight - 2 ? kStatusHeight : needed;
+  StatusBar->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, statusHeight);
+  setFixedSize(kClientWidth, kClientHeight - kStatusHeight + statusHeight);
 }
 
 
@@ -174,8 +181,11 @@ void MainWindow::LoadCoordinates(bool full) {
   if (!OpenDialog.Execute(this))
     return;
   const QString path = OpenDialog.FileName;
-  PointList &list = TheNetwork->Points.List;
-  const int count = full ? list.LoadFull(S(path)) : list.LoadSimple(S(path));
+  int count = 0;
+  TheDocument->Edit(QStringLiteral("Load coordinates"), [&](SurveyNetwork &net) {
+    count = full ? net.Points.List.LoadFull(S(path)) : net.Points.List.LoadSimple(S(path));
+  });
+  const PointList &list = TheNetwork->Points.List;
   if (count >= 2) {
     SetStatusText(Txt(Text::LoadedPointCount) + QString::number(count) + SkippedNote(list.LastLoadSkipped));
     TheCoordinatePlan->setWindowTitle(Txt(Text::CoordinatePlan) + " - [" + path + "]");
@@ -193,10 +203,15 @@ void MainWindow::LoadMeasurements() {
   if (!OpenDialog.Execute(this))
     return;
   const QString path = OpenDialog.FileName;
-  MeasurementList &meas = TheNetwork->Measurements;
-  meas.LoadFromFile(S(path));
-  const int before = meas.Count();
-  const bool dropped = CheckConsistency();
+  const MeasurementList &meas = TheNetwork->Measurements;
+  int before = 0;
+  bool dropped = false;
+  // The load and the removal of measurements without points are one step.
+  TheDocument->Edit(QStringLiteral("Load measurements"), [&](SurveyNetwork &net) {
+    net.Measurements.LoadFromFile(S(path));
+    before = net.Measurements.Count();
+    dropped = net.CheckConsistency(true, WarningSink());
+  });
   const int after = meas.Count();
   TheMeasurementPlan->setWindowTitle(Txt(Text::MeasurementPlan) + " - [" + path + "]");
   QString line = Txt(Text::LoadedMeasurements) + QString::number(after);
@@ -337,7 +352,11 @@ void MainWindow::ShowProtocol() {
 // ---- evaluation ----
 
 bool MainWindow::CheckConsistency() {
-  return TheNetwork->CheckConsistency(true, WarningSink());
+  bool removed = false;
+  TheDocument->Edit(QStringLiteral("Remove measurements without points"), [&](SurveyNetwork &net) {
+    removed = net.CheckConsistency(true, WarningSink());
+  });
+  return removed;
 }
 
 WarningCallback MainWindow::WarningSink() {
@@ -352,7 +371,10 @@ void MainWindow::Evaluate() {
     StopEvaluation();
     return;
   }
-  const EvaluationCheck check = CheckBeforeEvaluation(*TheNetwork, WarningSink());
+  EvaluationCheck check;
+  TheDocument->Edit(QStringLiteral("Remove measurements without points"), [&](SurveyNetwork &net) {
+    check = CheckBeforeEvaluation(net, WarningSink());
+  });
   if (check.TooSmall) {
     Platform().Message(this, Txt(Text::TooFewCoordinatesOrMeasurements));
     SetStatusText(Txt(Text::EvaluationFails));
@@ -371,7 +393,8 @@ void MainWindow::Evaluate() {
     Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(files.Results) + ")");
     return;
   }
-  TheNetwork->Measurements.Sort();
+  TheDocument->Edit(QStringLiteral("Sort measurements"),
+                    [](SurveyNetwork &net) { net.Measurements.Sort(); });
   TheMeasurementPlan->RefreshGrid();
   if (!WriteEngineInput(*TheNetwork, files.Input)) {
     EndRun(false);
@@ -520,7 +543,7 @@ void MainWindow::ShowCalculations() {
 
 void MainWindow::LoadProgramSettings() {
   IniFile settings;
-  settings.LoadSettings(TheNetwork->Points, S(OwnFileWithExt(".ini")));
+  settings.LoadSettings(TheDocument->Workspace().Points, S(OwnFileWithExt(".ini")));
 }
 
 void MainWindow::WriteReportFile() {

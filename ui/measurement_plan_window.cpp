@@ -1,5 +1,6 @@
 #include "ui/measurement_plan_window.h"
 
+#include "app/network_document.h"
 #include "core/survey_network.h"
 #include "core/text_grid.h"
 #include "ui/add_measurement_window.h"
@@ -25,6 +26,7 @@
 #include <QScreen>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/number_text.h"
@@ -35,6 +37,8 @@ MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(Text:
   MeasurementsLabel = NewLabel(this, Txt(Text::Measurements), colX, 4, kColumnWidth, 18);
 
   MeasurementTable = MakeTable(318);
+  // Several rows may be chosen, to delete them at once.
+  MeasurementTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
   TypeButtonPanel = new QFrame(this);
   TypeButtonPanel->setFrameShape(QFrame::StyledPanel);
@@ -307,6 +311,11 @@ void MeasurementPlanWindow::PlaceAddWindowBeside() {
   add->move(at);
 }
 
+QString MeasurementPlanWindow::MeasurementCaption(const Measurement &m) {
+  return Q(MeasurementList::TypeName(m.MeasType)) + QStringLiteral(" ") + Q(NumToText(m.Station)) +
+         QStringLiteral(" \u2192 ") + Q(NumToText(m.Target));
+}
+
 void MeasurementPlanWindow::MeasurementAdded() { NotifyNetworkEdited(); }
 
 void MeasurementPlanWindow::AddSlopeDistance() { OpenAddDialog(0, 5); }
@@ -323,7 +332,31 @@ void MeasurementPlanWindow::AddPlumbing() { OpenAddDialog(8, 5); }
 
 void MeasurementPlanWindow::DeleteMeasurement() {
   const int before = Net().Measurements.Count();
-  Net().Measurements.Delete(LastSelectedRow - 1);
+  // The selected rows, or the row last selected when the table shows none.
+  std::vector<int> rows;
+  for (const QModelIndex &index : MeasurementTable->selectionModel()->selectedRows())
+    rows.push_back(index.row());
+  if (rows.empty())
+    rows.push_back(LastSelectedRow - 1);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::remove_if(rows.begin(), rows.end(), [before](int r) { return r < 0 || r >= before; }),
+             rows.end());
+  if (rows.empty())
+    return;
+  const QString question =
+      rows.size() == 1
+          ? QStringLiteral("Delete the measurement %1?").arg(MeasurementCaption(Net().Measurements.Items[rows[0]]))
+          : QStringLiteral("Delete the %1 selected measurements?").arg(rows.size());
+  if (!Platform().Ask(this, question))
+    return;
+  // Several rows go in one step, from the last so the indices hold.
+  TheDocument->Edit(rows.size() == 1 ? QStringLiteral("Delete measurement")
+                                     : QStringLiteral("Delete %1 measurements").arg(rows.size()),
+                    [&rows](SurveyNetwork &net) {
+                      for (auto r = rows.rbegin(); r != rows.rend(); ++r)
+                        net.Measurements.Delete(*r);
+                    });
+  MeasurementTable->clearSelection();
   RefreshGrid();
   Redraw();
   MeasurementTable->setFocus();
@@ -333,8 +366,10 @@ void MeasurementPlanWindow::DeleteMeasurement() {
 
 void MeasurementPlanWindow::SortMeasurements() {
   // The user's sort is an edit: the file is written in the new order.
-  Net().Measurements.Sort();
-  Net().Measurements.MarkChanged();
+  TheDocument->Edit(QStringLiteral("Sort measurements"), [](SurveyNetwork &net) {
+    net.Measurements.Sort();
+    net.Measurements.MarkChanged();
+  });
   RefreshGrid();
 }
 

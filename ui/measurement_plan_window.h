@@ -7,6 +7,7 @@
 #include "ui/plan_window.h"
 
 class QAction;
+struct Measurement;
 
 class MeasurementPlanWindow : public PlanWindow {
   Q_OBJECT
@@ -22,6 +23,9 @@ public:
   void PreparePlan();
   // Refills the measurement table from the measurement list.
   void RefreshGrid();
+  // "sd 1 → 2": a measurement as the user names it.
+  static QString MeasurementCaption(const Measurement &m);
+  void RefreshTable() override { RefreshGrid(); }
   // Draws the measurement plan again (when this window owns the surface).
   void Redraw() override;
   // Adds the reliability colours and relative ellipses to the common

@@ -264,24 +264,24 @@ void DrawMeasurementPlan(SurveyNetwork &net) {
 }
 
 void WheelZoomInCoordPlan(SurveyNetwork &net) {
-  Zoom(net.Points, net.Points.ZoomStep);
+  Zoom(net.Points, kWheelZoomStep);
   ClearPlan(net.Points);
   DrawPoints(net.Points);
 }
 
 void WheelZoomOutCoordPlan(SurveyNetwork &net) {
-  Zoom(net.Points, 1.0 / net.Points.ZoomStep);
+  Zoom(net.Points, 1.0 / kWheelZoomStep);
   ClearPlan(net.Points);
   DrawPoints(net.Points);
 }
 
 void WheelZoomInMeasPlan(SurveyNetwork &net) {
-  Zoom(net.Points, net.Points.ZoomStep);
+  Zoom(net.Points, kWheelZoomStep);
   DrawMeasurementPlan(net);
 }
 
 void WheelZoomOutMeasPlan(SurveyNetwork &net) {
-  Zoom(net.Points, 1.0 / net.Points.ZoomStep);
+  Zoom(net.Points, 1.0 / kWheelZoomStep);
   DrawMeasurementPlan(net);
 }
 

@@ -97,8 +97,12 @@ void ComputePairPixels(SurveyNetwork &net);
 // the points, the mark and the axes over them.
 void DrawMeasurementPlan(SurveyNetwork &net);
 
-// The wheel operations of the plan tables: zoom in (ZoomStep) or out
-// (1 / ZoomStep), then redraw the coordinate plan or the measurement plan.
+// One notch of the mouse wheel zooms by this factor: about ten notches take
+// a whole network down to a detail a tenth of its size.
+inline constexpr double kWheelZoomStep = 1.25;
+
+// The wheel operations of the plan tables: zoom in (kWheelZoomStep) or out
+// (1 / kWheelZoomStep), then redraw the coordinate plan or the measurement plan.
 void WheelZoomInCoordPlan(SurveyNetwork &net);
 void WheelZoomOutCoordPlan(SurveyNetwork &net);
 void WheelZoomInMeasPlan(SurveyNetwork &net);

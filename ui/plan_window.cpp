@@ -1,6 +1,7 @@
 #include "ui/plan_window.h"
 #include "ui/exports.h"
 
+#include "app/network_document.h"
 #include "core/survey_network.h"
 #include "ui/app_globals.h"
 #include "ui/plan_renderer.h"
@@ -16,6 +17,8 @@
 #include <QResizeEvent>
 #include <QTableWidget>
 #include <QWheelEvent>
+#include <QAction>
+#include <QUndoStack>
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -24,6 +27,7 @@
 #include <algorithm>
 
 #include "core/number_text.h"
+#include "app/precision_change.h"
 #include "evaluation/network_precision.h"
 #include "ui/plan_canvas.h"
 #include "ui/plan_preferences.h"
@@ -94,6 +98,25 @@ QTableWidget *PlanWindow::MakeTable(int height) {
   });
 
   TableMenu = new QMenu(this);
+  UndoAction = new QAction(QStringLiteral("Undo"), this);
+  UndoAction->setShortcut(QKeySequence::Undo);
+  UndoAction->setShortcutContext(Qt::WindowShortcut);
+  RedoAction = new QAction(QStringLiteral("Redo"), this);
+  RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
+  RedoAction->setShortcutContext(Qt::WindowShortcut);
+  addAction(UndoAction);
+  addAction(RedoAction);
+  TableMenu->addAction(UndoAction);
+  TableMenu->addAction(RedoAction);
+  TableMenu->addSeparator();
+  connect(UndoAction, &QAction::triggered, this, &PlanWindow::UndoEdit);
+  connect(RedoAction, &QAction::triggered, this, &PlanWindow::RedoEdit);
+  if (TheDocument) {
+    QUndoStack &stack = TheDocument->UndoStack();
+    connect(&stack, &QUndoStack::indexChanged, this, [this] { UpdateUndoActions(); });
+    connect(&stack, &QUndoStack::cleanChanged, this, [this] { UpdateUndoActions(); });
+  }
+  UpdateUndoActions();
   connect(Table, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
     TableMenu->popup(Table->viewport()->mapToGlobal(pos));
   });
@@ -206,13 +229,11 @@ void PlanWindow::PlanImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifi
 }
 
 void PlanWindow::OnMouseWheel(int delta) {
-  const double step = Net().Points.ZoomStep;
-  ViewZoom(delta > 0 ? step : 1.0 / step);
+  ViewZoom(delta > 0 ? kWheelZoomStep : 1.0 / kWheelZoomStep);
 }
 
 void PlanWindow::OnMouseWheelAt(int delta, int x, int y) {
-  const double step = Net().Points.ZoomStep;
-  ZoomAbout(Net().Points, delta > 0 ? step : 1.0 / step, x, y);
+  ZoomAbout(Net().Points, delta > 0 ? kWheelZoomStep : 1.0 / kWheelZoomStep, x, y);
   Redraw();
 }
 
@@ -228,6 +249,40 @@ bool PlanWindow::eventFilter(QObject *watched, QEvent *event) {
     return true;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+// ---- undo ----
+
+void PlanWindow::UpdateUndoActions() {
+  if (!UndoAction)
+    return;
+  const QUndoStack *stack = TheDocument ? &TheDocument->UndoStack() : nullptr;
+  const bool canUndo = stack && stack->canUndo();
+  const bool canRedo = stack && stack->canRedo();
+  UndoAction->setEnabled(canUndo);
+  RedoAction->setEnabled(canRedo);
+  UndoAction->setText(canUndo ? QStringLiteral("Undo: ") + stack->undoText() : QStringLiteral("Undo"));
+  RedoAction->setText(canRedo ? QStringLiteral("Redo: ") + stack->redoText() : QStringLiteral("Redo"));
+}
+
+void PlanWindow::UndoEdit() {
+  if (!TheDocument || !TheDocument->CanUndo())
+    return;
+  TheDocument->Undo();
+  Net().Points.Marked = false;
+  RefreshTable();
+  Redraw();
+  NotifyNetworkEdited();
+}
+
+void PlanWindow::RedoEdit() {
+  if (!TheDocument || !TheDocument->CanRedo())
+    return;
+  TheDocument->Redo();
+  Net().Points.Marked = false;
+  RefreshTable();
+  Redraw();
+  NotifyNetworkEdited();
 }
 
 // ---- closing and size ----
@@ -251,7 +306,21 @@ int PlanWindow::PlaceColumn(std::initializer_list<QWidget *> column) {
   Table->move(colX, Table->y());
   for (QWidget *widget : column)
     widget->move(colX, widget->y());
+  const QSize before = PlanImage->size();
   PlanImage->SetImageSize(w - kImageGapW, h - kImageGapH);
+  const QSize after = PlanImage->size();
+  // The plan refits to its new size: what was shown stays in the middle,
+  // enlarged (or reduced) as far as the narrower side allows, so that a
+  // maximised plan fills the screen.
+  if (OwnsSurface() && before.width() > 0 && before.height() > 0 && before != after) {
+    const long double f = std::min(static_cast<long double>(after.width()) / before.width(),
+                                   static_cast<long double>(after.height()) / before.height());
+    PointSet &pts = Net().Points;
+    pts.Scale *= f;
+    pts.OffsetX *= f;
+    pts.OffsetY *= f;
+    pts.Marked = false;
+  }
   PlacePrecisionBar(w, h);
   return w;
 }
@@ -293,6 +362,8 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   ToleranceListLabel = new QLabel(PrecisionBar);
   ExportDxfButton = new QPushButton(QStringLiteral("Export DXF\u2026"), PrecisionBar);
   ExportDxfButton->setToolTip(QStringLiteral("The plan with its precision as a DXF drawing for CAD"));
+  LiveStatusLabel = new QLabel(PrecisionBar);
+  LiveStatusLabel->setObjectName(QStringLiteral("LiveStatus"));
 
   EllipsesCheck->setChecked(prefs.Ellipses);
   HeightBarsCheck->setChecked(prefs.HeightBars);
@@ -313,6 +384,7 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
     x += w + 8;
   }
   ExportDxfButton->setGeometry(x, 0, ExportDxfButton->sizeHint().width(), 18);
+  LiveStatusLabel->setGeometry(x + ExportDxfButton->sizeHint().width() + 12, 0, 400, 18);
   MagnificationSpin->setGeometry(0, 19, 120, 19);
   ToleranceSemiMajorSpin->setGeometry(124, 19, 110, 19);
   ToleranceSigmaZSpin->setGeometry(238, 19, 115, 19);
@@ -346,6 +418,7 @@ void PlanWindow::PlacePrecisionBar(int w, int h) {
   const int imageW = w - kImageGapW;
   PrecisionBar->setGeometry(4, h - kImageGapH + 5, imageW, 38);
   ToleranceListLabel->resize(std::max(40, imageW - ToleranceListLabel->x()), 19);
+  LiveStatusLabel->resize(std::max(40, imageW - LiveStatusLabel->x()), 18);
 }
 
 void PlanWindow::PrecisionControlsChanged() {
@@ -360,6 +433,35 @@ void PlanWindow::PrecisionControlsChanged() {
   p.ToleranceSigmaZMm = ToleranceSigmaZSpin->value();
   SavePlanPreferences(p);
   Redraw();
+}
+
+void PlanWindow::ShowLiveComputing() {
+  if (!LiveStatusLabel)
+    return;
+  LiveStatusLabel->setText(QStringLiteral("computing\u2026"));
+  LiveStatusLabel->setToolTip(QString());
+}
+
+void PlanWindow::ShowLiveChange() {
+  if (!LiveStatusLabel || !CurrentPrecision)
+    return;
+  std::string text;
+  if (PreviousPrecision) {
+    text = kd::app::PrecisionChangeText(kd::app::ComparePrecision(*PreviousPrecision, *CurrentPrecision));
+  } else {
+    // Nothing to compare with yet: the largest ellipse alone.
+    const kd::app::PrecisionChange alone = kd::app::ComparePrecision(*CurrentPrecision, *CurrentPrecision);
+    if (alone.Comparable)
+      text = "largest ellipse " + NumToTextFixed(alone.LargestAfter, 14, 2) + " mm (" +
+             NumToText(alone.LargestAfterPoint) + ")";
+  }
+  LiveStatusLabel->setText(QString::fromStdString(text));
+  LiveStatusLabel->setToolTip(QString::fromStdString(text));
+}
+
+void PlanWindow::ShowLiveFailed() {
+  if (LiveStatusLabel)
+    LiveStatusLabel->clear();
 }
 
 bool PlanWindow::LivePrecisionEnabled() const {
@@ -407,6 +509,8 @@ std::vector<double> PlanWindow::PointsOutsideTolerance() const {
 
 void PlanWindow::SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
                               const std::string &failureReason) {
+  if (CurrentPrecision)
+    PreviousPrecision = CurrentPrecision;
   CurrentPrecision = std::move(precision);
   CurrentFailure = failureReason;
   Redraw();

@@ -16,6 +16,7 @@
 
 #include "plot/precision_plan.h"
 
+class QAction;
 class QCheckBox;
 class QDoubleSpinBox;
 class NetworkPrecision;
@@ -41,6 +42,11 @@ public:
                     const std::string &failureReason);
   const std::shared_ptr<const NetworkPrecision> &Precision() const { return CurrentPrecision; }
   const std::string &PrecisionFailure() const { return CurrentFailure; }
+  // Live precision started an evaluation / delivered the precision now on
+  // show (compared with the one shown before) / failed.
+  void ShowLiveComputing();
+  void ShowLiveChange();
+  void ShowLiveFailed();
   // Whether the user wants the precision re-evaluated after every edit.
   bool LivePrecisionEnabled() const;
   // How the precision is drawn, from the controls under the plan.
@@ -62,6 +68,10 @@ public:
   QPushButton *PanUpButton = nullptr;
   QPushButton *PanDownButton = nullptr;
   QMenu *TableMenu = nullptr;
+  // Undo and redo of the network document's steps (Ctrl+Z, Ctrl+Shift+Z,
+  // and the first items of the table's menu).
+  QAction *UndoAction = nullptr;
+  QAction *RedoAction = nullptr;
 
   // Precision controls under the plan.
   QFrame *PrecisionBar = nullptr;
@@ -75,6 +85,9 @@ public:
   QDoubleSpinBox *ToleranceSigmaZSpin = nullptr;
   QLabel *ToleranceListLabel = nullptr;
   QPushButton *ExportDxfButton = nullptr; // "Export DXF…"
+  // What live precision is doing: "computing…", then what the last edit
+  // changed (largest ellipse before → after, the points that changed most).
+  QLabel *LiveStatusLabel = nullptr;
 
   // Design size; the window is never smaller.
   static constexpr int DesignWidth = 892;
@@ -111,6 +124,11 @@ public slots:
   virtual void OnClose() = 0;
 
   void done(int result) override;
+
+  // Takes back / does again the last step on the network and shows the
+  // outcome (table, plan, live precision).
+  void UndoEdit();
+  void RedoEdit();
 
 signals:
   // After every edit of the network made in the plan.
@@ -171,6 +189,11 @@ protected:
   // Creates the precision controls (called by each plan's constructor).
   void MakePrecisionBar(bool withRelative);
 
+  // Fills the table again from the network.
+  virtual void RefreshTable() = 0;
+  // Keeps the undo and redo items in step with the document's history.
+  void UpdateUndoActions();
+
   // The plan's own part of a press on the image.
   virtual void PlanMouseDown(Qt::MouseButton button, int x, int y) = 0;
   // The mouse moved over the plan with no button held.
@@ -193,6 +216,7 @@ private:
   void ApplyPrecisionBarTexts();
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
+  std::shared_ptr<const NetworkPrecision> PreviousPrecision; // the one shown before
   std::string CurrentFailure;
   Text CaptionText;
   QTableWidget *Table = nullptr;

@@ -73,6 +73,11 @@ void QtPlatform::Message(QWidget *parent, const QString &text) {
   QMessageBox::information(parent, QApplication::applicationName(), text, QMessageBox::Ok);
 }
 
+bool QtPlatform::Ask(QWidget *parent, const QString &text) {
+  return QMessageBox::question(parent, QApplication::applicationName(), text,
+                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 bool QtPlatform::ChooseFont(QWidget *parent, QFont &font) {
   bool ok = false;
   const QFont chosen = QFontDialog::getFont(&ok, font, parent);
@@ -157,6 +162,11 @@ QString FakePlatform::SaveFileName(QWidget *, const QString &title) {
 }
 
 void FakePlatform::Message(QWidget *, const QString &text) { messages << text; }
+
+bool FakePlatform::Ask(QWidget *, const QString &text) {
+  questions << text;
+  return askAnswers.isEmpty() ? true : askAnswers.takeFirst();
+}
 
 bool FakePlatform::ChooseFont(QWidget *, QFont &font) {
   if (fontAnswer)

@@ -39,6 +39,8 @@ public:
   virtual QString SaveFileName(QWidget *parent, const QString &title) = 0;
   // A message box with one OK button.
   virtual void Message(QWidget *parent, const QString &text) = 0;
+  // A question with Yes and No; true for Yes.
+  virtual bool Ask(QWidget *parent, const QString &text) = 0;
   // The system font dialog, starting from `font`. True and `font` replaced
   // when the user confirms.
   virtual bool ChooseFont(QWidget *parent, QFont &font) = 0;
@@ -80,6 +82,7 @@ public:
   QString OpenFileName(QWidget *parent, const QString &title, const QString &filter) override;
   QString SaveFileName(QWidget *parent, const QString &title) override;
   void Message(QWidget *parent, const QString &text) override;
+  bool Ask(QWidget *parent, const QString &text) override;
   bool ChooseFont(QWidget *parent, QFont &font) override;
   QString ProgramPath() override;
   kd::AppFolders Folders() override;
@@ -118,6 +121,8 @@ public:
   QString OpenFileName(QWidget *parent, const QString &title, const QString &filter) override;
   QString SaveFileName(QWidget *parent, const QString &title) override;
   void Message(QWidget *parent, const QString &text) override;
+  // Records the question; answers from askAnswers (front first), else Yes.
+  bool Ask(QWidget *parent, const QString &text) override;
   bool ChooseFont(QWidget *parent, QFont &font) override;
   QString ProgramPath() override { return programPath; }
   // `folders` when a test sets it (e.g. an installed program with a scratch
@@ -140,6 +145,8 @@ public:
   QStringList saveAnswers;
   QStringList dialogTitles;  // titles of every file dialog shown
   QStringList messages;      // texts of every message box shown
+  QStringList questions;     // texts of every question asked
+  QList<bool> askAnswers;    // consumed front first; empty queue = Yes
   bool fontAnswer = false;   // whether the font dialog is confirmed
   QFont fontChosen;
   // Called for every start; the default refuses with "not found".

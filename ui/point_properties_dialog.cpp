@@ -3,6 +3,7 @@
 #include "core/survey_network.h"
 #include "core/number_text.h"
 #include "ui/coordinate_plan_window.h"
+#include "app/network_document.h"
 #include "ui/app_globals.h"
 #include "ui/plan_renderer.h"
 #include "ui/platform.h"
@@ -118,7 +119,7 @@ void PointPropertiesDialog::Fill(const NetworkPoint &point, int index) {
 bool PointPropertiesDialog::Apply() {
   if (!TheNetwork)
     return false;
-  PointList &list = TheNetwork->Points.List;
+  const PointList &list = TheNetwork->Points.List;
   long double number, x, y, z, sc, svp;
   if (!Read(NumberEdit, number) || !Read(XEdit, x) || !Read(YEdit, y) ||
       !Read(ZEdit, z) || !Read(CentringSigmaEdit, sc) || !Read(HeightSigmaEdit, svp) ||
@@ -128,15 +129,18 @@ bool PointPropertiesDialog::Apply() {
   }
   if (Index < 0 || Index >= list.Count())
     return false; // the point is no longer there
-  NetworkPoint &p = list.Items[Index];
-  p.Number = double(number);
-  p.X = x;
-  p.Y = y;
-  p.Z = z;
-  p.Fixed = FixedCheckBox->isChecked();
-  p.Sc = double(sc);
-  p.Svp = double(svp);
-  list.MarkChanged();
+  const bool fixed = FixedCheckBox->isChecked();
+  TheDocument->Edit(QStringLiteral("Edit point %1").arg(Q(NumToText(double(number)))),
+                    [&](SurveyNetwork &net) {
+                      NetworkPoint &p = net.Points.List.Items[Index];
+                      p.Number = double(number);
+                      p.X = x;
+                      p.Y = y;
+                      p.Z = z;
+                      p.Fixed = fixed;
+                      p.Sc = double(sc);
+                      p.Svp = double(svp);
+                    });
   if (TheCoordinatePlan) {
     TheCoordinatePlan->Redraw();
     TheCoordinatePlan->RefillGrid();

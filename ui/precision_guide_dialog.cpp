@@ -6,6 +6,7 @@
 #include "precision/repetition_count.h"
 #include "precision/instrument_precision.h"
 #include "ui/measurement_plan_window.h"
+#include "app/network_document.h"
 #include "ui/app_globals.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
@@ -408,7 +409,8 @@ bool PrecisionGuideDialog::ApplyToType(QWidget *field, std::uint8_t type) {
   }
   if (!TheNetwork)
     return false;
-  SetStdDevOfType(*TheNetwork, type, double(v));
+  TheDocument->Edit(QStringLiteral("Precision of all %1").arg(Q(MeasurementList::TypeName(type))),
+                    [&](SurveyNetwork &net) { SetStdDevOfType(net, type, double(v)); });
   RefreshMeasurementTable();
   return true;
 }
@@ -431,7 +433,8 @@ bool PrecisionGuideDialog::ApplyPlumbingHeightSigma() {
   }
   if (!TheNetwork)
     return false;
-  TheNetwork->PlumbSigma = double(v);
+  TheDocument->Edit(QStringLiteral("Plumbing precision"),
+                    [&](SurveyNetwork &net) { net.PlumbSigma = double(v); });
   return true;
 }
 
@@ -467,17 +470,21 @@ bool PrecisionGuideDialog::ApplyOneByOne(int which) {
   if (!TheNetwork)
     return false;
   bool applied = false;
-  try {
-    if (which == 0)
-      applied = ApplyOneByOneSd(*TheNetwork, n, p1, p2);
-    else if (which == 1)
-      applied = ApplyOneByOneHd(*TheNetwork, n, p1, p2);
-    else
-      applied = ApplyOneByOneVd(*TheNetwork, n, p1, p2);
-  } catch (const std::exception &) {
-    // A measurement whose point is missing: nothing sensible to apply.
-    applied = false;
-  }
+  static const char *const kinds[] = {"sd", "hd", "vd"};
+  TheDocument->Edit(QStringLiteral("Precision of every %1 by its length").arg(QString::fromLatin1(kinds[which])),
+                    [&](SurveyNetwork &net) {
+                      try {
+                        if (which == 0)
+                          applied = ApplyOneByOneSd(net, n, p1, p2);
+                        else if (which == 1)
+                          applied = ApplyOneByOneHd(net, n, p1, p2);
+                        else
+                          applied = ApplyOneByOneVd(net, n, p1, p2);
+                      } catch (const std::exception &) {
+                        // A measurement whose point is missing: nothing sensible to apply.
+                        applied = false;
+                      }
+                    });
   // Nothing is changed when any length cannot be had (a point missing).
   if (!applied)
     Platform().Message(this, Txt(Text::Error));

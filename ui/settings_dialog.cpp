@@ -4,6 +4,7 @@
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
 #include "ui/color_combo.h"
+#include "app/network_document.h"
 #include "ui/app_globals.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
@@ -197,7 +198,12 @@ void SettingsDialog::RestoreDefaults() {
 }
 
 void SettingsDialog::Apply() {
-  PointSet &p = TheNetwork->Points;
+  // The Sc/Svp mode changes what the network gives: an undoable step.
+  if (ScSvpModeGroup->ItemIndex() >= 0 && TheDocument) {
+    const auto mode = static_cast<std::uint8_t>(ScSvpModeGroup->ItemIndex());
+    TheDocument->Edit(QStringLiteral("Sc/Svp mode"), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
+  }
+  PointSet &p = TheDocument->Workspace().Points;
   p.FixedColor = FixedPointColorCombo->Selected();
   p.AdjustedColor = AdjustedPointColorCombo->Selected();
   p.MeasColor = MeasurementColorCombo->Selected();
@@ -205,8 +211,6 @@ void SettingsDialog::Apply() {
   p.BackColor = BackgroundColorCombo->Selected();
   p.FontName = S(FontName);
   p.FontSize = static_cast<std::uint8_t>(std::clamp(FontSize, 1, 255));
-  if (ScSvpModeGroup->ItemIndex() >= 0)
-    p.ScSvpMode = static_cast<std::uint8_t>(ScSvpModeGroup->ItemIndex());
   p.AutoSave = AutoSaveCheckBox->isChecked();
   QString error;
   if (!MakeOwnFilesFolder(error)) {

@@ -1,4 +1,5 @@
 // The windows of the program and the objects that live for the whole run.
+#include "app/network_document.h"
 #include "core/survey_network.h"
 #include "evaluation/results_reader.h"
 #include "settings/ini_file.h"
@@ -34,11 +35,14 @@ PointPropertiesDialog *ThePointPropertiesDialog = nullptr;
 AllPointsScSvpDialog *TheAllPointsScSvpDialog = nullptr;
 SettingsDialog *TheSettingsDialog = nullptr;
 PrecisionGuideDialog *ThePrecisionGuide = nullptr;
+kd::app::NetworkDocument *TheDocument = nullptr;
 SurveyNetwork *TheNetwork = nullptr;
 ResultsReader *TheResultsReader = nullptr;
 LivePrecision *TheLivePrecision = nullptr;
 
 void CreateAllWindows() {
+  TheDocument = new kd::app::NetworkDocument();
+  TheNetwork = &TheDocument->Workspace();
   TheMainWindow = new MainWindow();
   TheCoordinatePlan = new CoordinatePlanWindow();
   TheMeasurementPlan = new MeasurementPlanWindow();
@@ -57,12 +61,25 @@ void CreateAllWindows() {
   ConnectLivePrecision<PlanWindow>(*TheLivePrecision, *TheCoordinatePlan);
   ConnectLivePrecision<PlanWindow>(*TheLivePrecision, *TheMeasurementPlan);
   for (PlanWindow *plan : {static_cast<PlanWindow *>(TheCoordinatePlan),
-                           static_cast<PlanWindow *>(TheMeasurementPlan)})
+                           static_cast<PlanWindow *>(TheMeasurementPlan)}) {
     QObject::connect(plan->LivePrecisionCheck, &QCheckBox::toggled, TheLivePrecision,
                      [](bool on) {
                        if (on && TheNetwork)
                          TheLivePrecision->Request(*TheNetwork);
                      });
+    // The plan tells while it waits, then what the edit changed (connected
+    // after ConnectLivePrecision: the new precision is already on the plan).
+    QObject::connect(TheLivePrecision, &LivePrecision::Started, plan, [plan] {
+      if (plan->LivePrecisionEnabled())
+        plan->ShowLiveComputing();
+    });
+    QObject::connect(TheLivePrecision, &LivePrecision::PrecisionReady, plan, [plan] {
+      if (plan->LivePrecisionEnabled())
+        plan->ShowLiveChange();
+    });
+    QObject::connect(TheLivePrecision, &LivePrecision::PrecisionFailed, plan,
+                     [plan] { plan->ShowLiveFailed(); });
+  }
 }
 
 void DestroyAllWindows() {
@@ -89,10 +106,12 @@ void DestroyAllWindows() {
   TheMeasurementPlan = nullptr;
   delete TheCoordinatePlan;
   TheCoordinatePlan = nullptr;
-  // The main window last: its OnDestroy frees the container, which the
-  // other windows may still refer to while they close.
   delete TheMainWindow;
   TheMainWindow = nullptr;
+  // The document last: the windows refer to it while they close.
+  TheNetwork = nullptr;
+  delete TheDocument;
+  TheDocument = nullptr;
 }
 
 void ApplyTextsToAllWindows() {

@@ -303,11 +303,17 @@ private slots:
       return 1;
     };
     plan->ChangePrecision(); // reported as an edit: the live evaluation starts
+    // The plan says that it works, then what the edit changed.
+    QCOMPARE(plan->LiveStatusLabel->text(), QString::fromUtf8("computing\u2026"));
     QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 2, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(plan->Precision() && plan->Precision() != old, 20000);
     QVERIFY(plan->PrecisionFailure().empty());
     const long double ratio = Point3(plan).Ellipse.SemiMajor / before;
     QVERIFY2(ratio > 1.3L && ratio <= 2.0L + 1e-9L, qPrintable(QString::number(double(ratio))));
+    const QString told = plan->LiveStatusLabel->text();
+    QVERIFY2(told.startsWith("largest ellipse ") && told.contains(QString::fromUtf8(" \u2192 ")) &&
+                 told.contains("; most changed: ") && told.contains(" +"),
+             qPrintable(told));
     // The main window's run files stay those of its own evaluation.
     QVERIFY(results.open(QIODevice::ReadOnly));
     QCOMPARE(results.readAll(), resultsBefore);
@@ -338,7 +344,7 @@ private slots:
     QWheelEvent wheel(QPointF(100, 80), plan->PlanImage->mapToGlobal(QPointF(100, 80)), QPoint(),
                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(plan->PlanImage, &wheel);
-    QVERIFY(std::fabs(double(pts.Scale / scale) - pts.ZoomStep) < 1e-12);
+    QVERIFY(std::fabs(double(pts.Scale / scale) - kWheelZoomStep) < 1e-12);
     const PixelPosition p = WorldToPixel(pts, X, Y);
     QVERIFY(std::fabs(double(p.x) - 100) < 1e-6 && std::fabs(double(p.y) - 80) < 1e-6);
 

@@ -436,7 +436,7 @@ private slots:
     const long double s = net.Points.Scale;
     img.fill(Qt::red);
     WheelZoomInCoordPlan(net);
-    QVERIFY(std::fabs(double(net.Points.Scale / s) - 1.05) < 1e-12);
+    QVERIFY(std::fabs(double(net.Points.Scale / s) - 1.25) < 1e-12);
     QVERIFY(!Colours(img, 0, 0, 300, 300).count(0x0000FFu)); // redrawn whole
     WheelZoomOutMeasPlan(net);
     QVERIFY(std::fabs(double(net.Points.Scale / s) - 1.0) < 1e-12);

@@ -17,6 +17,7 @@
 #include "ui/settings_dialog.h"
 #include "ui/app_globals.h"
 #include "ui/point_properties_dialog.h"
+#include "ui/live_precision.h"
 
 #include <QLineEdit>
 #include "ui/precision_guide_dialog.h"
@@ -166,6 +167,45 @@ int main(int argc, char *argv[]) {
     TheMeasurementPlan->ShowAllPoints();
     Shot(TheMeasurementPlan, "measurement_plan_ellipses");
     TheMeasurementPlan->RelativeCheck->setChecked(false);
+
+    // Both plans at their designed size and maximised: the plan refits.
+    for (PlanWindow *plan : {static_cast<PlanWindow *>(TheCoordinatePlan),
+                             static_cast<PlanWindow *>(TheMeasurementPlan)}) {
+      const QString name = plan == TheCoordinatePlan ? "coordinate_plan" : "measurement_plan";
+      plan->resize(PlanWindow::DesignWidth, PlanWindow::DesignHeight);
+      if (plan == TheCoordinatePlan)
+        TheMainWindow->ShowCoordinatePlan(); // the plan takes the drawing surface
+      else
+        TheMainWindow->ShowMeasurementPlan();
+      plan->show();
+      Shot(plan, name + "_default");
+      plan->showMaximized();
+      QApplication::processEvents();
+      if (plan->width() < 1200) // no window manager: the size of a maximised window
+        plan->resize(1600, 1150);
+      Shot(plan, name + "_maximised");
+      plan->showNormal();
+    }
+
+    // Live precision: every direction from 3 cc to 1 cc; the plan says
+    // that it computes, then what changed.
+    TheMeasurementPlan->resize(1300, 860);
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->ShowAllPoints();
+    TheLivePrecision->SetEnginePath(engine);
+    QElapsedTimer wait;
+    TheMeasurementPlan->LivePrecisionCheck->setChecked(true);
+    for (wait.start(); TheLivePrecision->Busy() && wait.elapsed() < 20000;)
+      QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ThePrecisionGuide->DirectionResultEdit->setText("0.0001");
+    ThePrecisionGuide->ApplyDirectionSigma();
+    TheMeasurementPlan->LivePrecisionCheck->setChecked(false); // "computing…" right away
+    TheMeasurementPlan->LivePrecisionCheck->setChecked(true);
+    Shot(TheMeasurementPlan, "live_precision_computing");
+    for (wait.start(); TheLivePrecision->Busy() && wait.elapsed() < 20000;)
+      QApplication::processEvents(QEventLoop::AllEvents, 50);
+    Shot(TheMeasurementPlan, "live_precision_changed");
+    TheMeasurementPlan->LivePrecisionCheck->setChecked(false);
   }
 
   // The sample network evaluated: relative precision of the tunnel traverse
