@@ -378,6 +378,14 @@ bool Planner::Remove(int unit) {
   return true;
 }
 
+int Planner::AppendUnit(Unit unit) {
+  unit.active = false;
+  units_.push_back(std::move(unit));
+  unitRQR_.emplace_back();
+  if (needRedundancy_) unitRQR_.back() = kd::adj::BlockQuadratic(Q_, units_.back().block.rows);
+  return static_cast<int>(units_.size()) - 1;
+}
+
 std::vector<RankedCandidate> Planner::Rank(size_t count) const {
   std::vector<RankedCandidate> out;
   const std::vector<RequirementValue> now = Values();
