@@ -143,6 +143,8 @@ bool UpdatablePrecision::Build(const SurveyNetwork &net, std::string &error) {
   // The document as the evaluation writes it: from the sorted list.
   SurveyNetwork doc = DocumentCopy(net);
   try {
+    // As an evaluation: measurements naming a missing point are left out.
+    doc.CheckConsistency(true, [](const PlumbingWarning &) {});
     doc.Measurements.Sort();
     WriteHeader(doc);
     if (!WritePoints(doc) || !ComputeObservations(doc) || !WriteObservations(doc)) {
