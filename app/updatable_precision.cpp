@@ -312,7 +312,7 @@ NetworkPrecision UpdatablePrecision::Precision() const {
     row.Mdb = mdb < 0 ? nan : mdb;
     rows.push_back(std::move(row));
   }
-  return BuildNetworkPrecision(results, rows);
+  return BuildNetworkPrecision(std::move(results), rows);
 }
 
 } // namespace kd::app

@@ -175,8 +175,19 @@ void LivePrecision::Request(const SurveyNetwork &snapshot) {
   Requested = copy;
   if (MatrixThread.joinable())
     Updates.reset(); // being formed for an older network
-  DeliverUpdate(copy);
-  StartRun(copy);
+  if (!DeliverUpdate(copy)) {
+    StartRun(copy);
+    return;
+  }
+  // The update is shown first; the engine starts after it.
+  const quint64 generation = Generation;
+  QMetaObject::invokeMethod(
+      this,
+      [this, generation, copy]() mutable {
+        if (generation == Generation)
+          StartRun(copy);
+      },
+      Qt::QueuedConnection);
 }
 
 void LivePrecision::StartRun(SurveyNetwork &copy) {
