@@ -7,6 +7,7 @@
 #include <sstream>
 
 #if defined(__unix__) || defined(__APPLE__)
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -57,6 +58,28 @@ std::uint64_t AvailableMemoryFrom(const std::string &meminfo, const std::string 
   return available;
 }
 
+std::uint64_t AvailableUnderProcessLimits(const std::string &status, std::uint64_t addressSpaceLimit,
+                                          std::uint64_t dataLimit) {
+  constexpr std::uint64_t none = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t left = none;
+  auto usedKib = [&](const char *key) {
+    std::uint64_t kib = 0;
+    const std::size_t at = status.find(key);
+    if (at != std::string::npos)
+      LeadingNumber(std::string_view(status).substr(at + std::char_traits<char>::length(key)), kib);
+    return kib * 1024;
+  };
+  if (addressSpaceLimit != none) {
+    const std::uint64_t used = usedKib("VmSize:");
+    left = std::min(left, addressSpaceLimit > used ? addressSpaceLimit - used : 0);
+  }
+  if (dataLimit != none) {
+    const std::uint64_t used = usedKib("VmData:");
+    left = std::min(left, dataLimit > used ? dataLimit - used : 0);
+  }
+  return left;
+}
+
 std::uint64_t AvailableMemoryBytes() {
   std::string limit = ReadSmallFile("/sys/fs/cgroup/memory.max");
   std::string usage = ReadSmallFile("/sys/fs/cgroup/memory.current");
@@ -64,7 +87,23 @@ std::uint64_t AvailableMemoryBytes() {
     limit = ReadSmallFile("/sys/fs/cgroup/memory/memory.limit_in_bytes");
     usage = ReadSmallFile("/sys/fs/cgroup/memory/memory.usage_in_bytes");
   }
-  return AvailableMemoryFrom(ReadSmallFile("/proc/meminfo"), limit, usage, PhysicalMemory());
+  std::uint64_t available = AvailableMemoryFrom(ReadSmallFile("/proc/meminfo"), limit, usage, PhysicalMemory());
+#if defined(RLIMIT_AS) && defined(RLIMIT_DATA)
+  constexpr std::uint64_t none = std::numeric_limits<std::uint64_t>::max();
+  auto limitOf = [&](int resource) {
+    rlimit lim{};
+    return getrlimit(resource, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY
+               ? static_cast<std::uint64_t>(lim.rlim_cur)
+               : none;
+  };
+  const std::uint64_t as = limitOf(RLIMIT_AS), data = limitOf(RLIMIT_DATA);
+  if (as != none || data != none) {
+    const std::uint64_t left = AvailableUnderProcessLimits(ReadSmallFile("/proc/self/status"), as, data);
+    // 0 means "unknown" to the callers: a process with nothing left has 1 byte.
+    available = available == 0 ? std::max<std::uint64_t>(left, 1) : std::min(available, std::max<std::uint64_t>(left, 1));
+  }
+#endif
+  return available;
 }
 
 }  // namespace kd

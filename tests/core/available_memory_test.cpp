@@ -4,6 +4,8 @@
 
 #include "core/available_memory.h"
 
+#include <limits>
+
 namespace {
 
 const std::string kMeminfo = "MemTotal:       24000000 kB\n"
@@ -35,3 +37,16 @@ TEST(AvailableMemory, FallsBackToPhysicalMemory) {
 }
 
 }  // namespace
+
+TEST(AvailableMemory, WhatIsLeftUnderTheProcessLimits) {
+  constexpr std::uint64_t none = std::numeric_limits<std::uint64_t>::max();
+  const std::string status = "Name:\tx\nVmPeak:\t 900 kB\nVmSize:\t  300000 kB\nVmData:\t  100000 kB\n";
+  EXPECT_EQ(kd::AvailableUnderProcessLimits(status, none, none), none);
+  // ulimit -v 1 GiB with 300,000 kB mapped.
+  EXPECT_EQ(kd::AvailableUnderProcessLimits(status, 1ull << 30, none), (1ull << 30) - 300000ull * 1024);
+  // The smaller of the two; nothing left is 0, never a wrapped-around figure.
+  EXPECT_EQ(kd::AvailableUnderProcessLimits(status, 1ull << 30, 200000ull * 1024), 100000ull * 1024);
+  EXPECT_EQ(kd::AvailableUnderProcessLimits(status, 1000, none), 0u);
+  // Without the usage figures the whole limit counts.
+  EXPECT_EQ(kd::AvailableUnderProcessLimits("", 5000, none), 5000u);
+}
