@@ -6,7 +6,12 @@
 #     (medians of the wall time and the peak memory),
 #   - the headless command end to end on 2000 points (wall time, peak
 #     memory against the size of the covariance matrix 8·(3n)² bytes),
-#   - live precision after a one-measurement edit, 300 and 1000 points.
+#   - live precision after a one-measurement edit, 300 and 1000 points
+#     (the old code evaluates again; the new one delivers the update, then
+#     the engine's evaluation);
+#   - same numbers: engine documents, printed results, tables, covariance
+#     matrices, engine results and protocol figures of both builds on the
+#     sample and a generated 300-point network (same_numbers.sh).
 #
 #   bench/compare.sh [REPETITIONS]        (default 3)
 #
@@ -80,11 +85,18 @@ else
   diff "$work/out.old" "$work/out.new" | head -20
 fi
 
-[ -n "$live" ] || exit 0
 echo
-echo "== live precision, edit to ellipses ($reps edits each) =="
-for which in old new; do
-  echo "-- $which"
-  "$dir/$which/bin/bench_live_precision" "$reps" 300 | tail -1
-  "$dir/$which/bin/bench_live_precision" "$reps" 1000 | tail -1
-done
+echo "== same numbers (old against new) =="
+"$here/bench/same_numbers.sh" "$dir/old/bin" "$dir/new/bin" || :
+
+if [ -n "$live" ]; then
+  echo
+  echo "== live precision after a one-measurement edit ($reps edits each) =="
+  for which in old new; do
+    echo "-- $which"
+    "$dir/$which/bin/bench_live_precision" "$reps" 300 | tail -1
+    "$dir/$which/bin/bench_live_precision" "$reps" 1000 | tail -1
+  done
+fi
+echo
+echo "load average at the end $(cut -d' ' -f1-3 /proc/loadavg)"
