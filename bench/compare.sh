@@ -25,6 +25,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 base=${KD_BENCH_BASE:-fa884e5}
 dir=${KD_BENCH_DIR:-/tmp/kd-bench}
 mkdir -p "$dir"
+# The current tree's build is named after its folder: several working trees
+# may share the old build.
+newdir=$dir/new-$(basename "$here")
 
 build() {  # SOURCE BUILD TARGETS...
   src=$1 out=$2
@@ -41,7 +44,7 @@ echo "building $base and the current tree (Release) in $dir ..."
 live=""
 [ "${KD_BENCH_LIVE:-1}" = 0 ] || live=bench_live_precision
 build "$dir/old-src" "$dir/old" gama_exe korvadimensio3d-batch $live
-build "$here" "$dir/new" gama_exe korvadimensio3d-batch bench_engine bench_network $live
+build "$here" "$newdir" gama_exe korvadimensio3d-batch bench_engine bench_network $live
 
 echo
 echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores;" \
@@ -50,7 +53,9 @@ echo
 echo "== engine ($reps runs each, medians) =="
 for which in old new; do
   echo "-- $which"
-  "$dir/new/bin/bench_engine" --engine "$dir/$which/bin/gama.exe" --repeat "$reps" 300 1000 2000 |
+  bin=$dir/old/bin
+  [ "$which" = new ] && bin=$newdir/bin
+  "$newdir/bin/bench_engine" --engine "$bin/gama.exe" --repeat "$reps" 300 1000 2000 |
     grep -v '^load'
 done
 
@@ -58,13 +63,15 @@ echo
 echo "== headless command, 2000 points, end to end ($reps runs each, medians) =="
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$dir/new/bin/bench_network" 2000 "$work/c.txt" "$work/m.txt"
+"$newdir/bin/bench_network" 2000 "$work/c.txt" "$work/m.txt"
 covmib=$(awk 'BEGIN { printf "%.1f", 8 * 6000 * 6000 / 1048576 }')
 for which in old new; do
   : >"$work/times"
+  bin=$dir/old/bin
+  [ "$which" = new ] && bin=$newdir/bin
   i=0
   while [ $i -lt "$reps" ]; do
-    /usr/bin/time -f "%e %M" -o "$work/t" "$dir/$which/bin/korvadimensio3d-batch" \
+    /usr/bin/time -f "%e %M" -o "$work/t" "$bin/korvadimensio3d-batch" \
       "$work/c.txt" "$work/m.txt" >"$work/out.$which" 2>"$work/err.$which" ||
       { echo "$which: the command failed:"; cat "$work/err.$which"; break; }
     cat "$work/t" >>"$work/times"
@@ -87,15 +94,17 @@ fi
 
 echo
 echo "== same numbers (old against new) =="
-"$here/bench/same_numbers.sh" "$dir/old/bin" "$dir/new/bin" || :
+"$here/bench/same_numbers.sh" "$dir/old/bin" "$newdir/bin" || :
 
 if [ -n "$live" ]; then
   echo
   echo "== live precision after a one-measurement edit ($reps edits each) =="
   for which in old new; do
     echo "-- $which"
-    "$dir/$which/bin/bench_live_precision" "$reps" 300 | tail -1
-    "$dir/$which/bin/bench_live_precision" "$reps" 1000 | tail -1
+    bin=$dir/old/bin
+    [ "$which" = new ] && bin=$newdir/bin
+    "$bin/bench_live_precision" "$reps" 300 | tail -1
+    "$bin/bench_live_precision" "$reps" 1000 | tail -1
   done
 fi
 echo

@@ -2,15 +2,26 @@
 // as a coordinate file and a measurement file, for timing the headless
 // command:
 //
-//   bench_network N COORDINATES MEASUREMENTS
+//   bench_network N COORDINATES MEASUREMENTS [grid]
+//
+// With "grid" the network is the measurement design's grid of 50 columns
+// (N/50 rows, rounded down): every point a station with directions, zenith
+// angles and slope distances to its neighbours, a few gyro directions and
+// three fixed corners; for sizes where random sights may leave a point
+// undetermined.
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 
+#include <cstring>
+
 #include "bench/generated_network.h"
+#include "design/generated_network.h"
 
 int main(int argc, char **argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: bench_network N COORDINATES MEASUREMENTS\n");
+  const bool grid = argc == 5 && std::strcmp(argv[4], "grid") == 0;
+  if (argc != 4 && !grid) {
+    std::fprintf(stderr, "usage: bench_network N COORDINATES MEASUREMENTS [grid]\n");
     return 64;
   }
   const int n = std::atoi(argv[1]);
@@ -18,9 +29,9 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "bench_network: N must be at least 10\n");
     return 64;
   }
-  SurveyNetwork net = GeneratedNetwork(n, 7);
+  SurveyNetwork net = grid ? kd::design::test::GeneratedNetwork(std::max(3, n / 50), 50) : GeneratedNetwork(n, 7);
   net.Points.List.FileName = argv[2];
-  if (net.Points.List.Save() != n || net.Measurements.SaveToFile(argv[3]) != net.Measurements.Count()) {
+  if (net.Points.List.Save() != net.Points.List.Count() || net.Measurements.SaveToFile(argv[3]) != net.Measurements.Count()) {
     std::fprintf(stderr, "bench_network: cannot write the files\n");
     return 1;
   }

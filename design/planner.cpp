@@ -358,11 +358,23 @@ Effect Planner::TryRemove(int unit) const {
 }
 
 void Planner::Apply(const Update &up, bool add) {
-  // The lower triangle in place, then mirrored: Q stays exactly symmetric
-  // without a second n × n matrix.
-  const Matrix W = up.U * up.Dinv;
-  Q_.triangularView<Eigen::Lower>() -= W * up.U.transpose();
-  kd::adj::MirrorLowerToUpper(Q_);
+  // In place, without a second n × n matrix, and exactly symmetric: one
+  // observation's term d·(u_i·u_j) is the same for (i, j) and (j, i);
+  // a larger block updates the lower triangle and mirrors it.
+  if (up.U.cols() == 1) {
+    const double d = up.Dinv(0, 0);
+    const double *u = up.U.data();
+    const Eigen::Index n = Q_.rows();
+    for (Eigen::Index j = 0; j < n; ++j) {
+      const double uj = u[j];
+      double *q = Q_.data() + j * n;
+      for (Eigen::Index i = 0; i < n; ++i) q[i] -= d * (u[i] * uj);
+    }
+  } else {
+    const Matrix W = up.U * up.Dinv;
+    Q_.triangularView<Eigen::Lower>() -= W * up.U.transpose();
+    kd::adj::MirrorLowerToUpper(Q_);
+  }
   Unit &u = units_[up.unit];
   u.active = add;
   if (u.station >= 0) activeAt_[u.station] += add ? 1 : -1;
