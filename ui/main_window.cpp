@@ -593,7 +593,10 @@ void MainWindow::WriteReportFile() {
   options.Confidence = shown.Percent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   options.Tolerance.Horizontal = shown.ToleranceSemiMajorMm;
   options.Tolerance.Vertical = shown.ToleranceSigmaZMm;
-  const ReportData data = GatherReport(*TheNetwork, reader, rows, options);
+  ReportData data = GatherReport(*TheNetwork, reader, rows, options);
+  // The requirements of NAME.req beside the measurement file, when it has any.
+  if (TheMeasurementPlan)
+    data.Design = TheMeasurementPlan->DesignReport();
   if (!WriteReport(data, path, error)) {
     Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;
