@@ -71,6 +71,7 @@ bool DesignSession::Evaluate(const SurveyNetwork &net, const RequirementSet &req
   Current.clear();
   Checks.clear();
   Error_.clear();
+  RequirementFault_ = false;
   Reqs = reqs;
   SurveyNetwork copy;
   std::string document;
@@ -78,8 +79,10 @@ bool DesignSession::Evaluate(const SurveyNetwork &net, const RequirementSet &req
     return false;
   if (!BuildPlanModel(copy, document, candidates, Model, Error_))
     return false;
-  if (!CompileChecks(Model.engine, Model.system, Reqs, Model.pointNumbers, Checks, Error_))
+  if (!CompileChecks(Model.engine, Model.system, Reqs, Model.pointNumbers, Checks, Error_)) {
+    RequirementFault_ = true;
     return false;
+  }
   Planner_ = std::make_unique<Planner>(Model.system, Model.units, Checks, Reqs, candidates.setupCost);
   Current = Planner_->Values();
   return true;

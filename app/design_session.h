@@ -66,6 +66,9 @@ public:
                 const kd::design::CandidateOptions &candidates);
   bool Ready() const { return Planner_ != nullptr; }
   const std::string &Error() const { return Error_; }
+  // True when the last Evaluate failed on a requirement (a missing point,
+  // one that cannot be judged), not on the network.
+  bool RequirementFault() const { return RequirementFault_; }
   const kd::design::RequirementSet &Requirements() const { return Reqs; }
   // True for a free network: values in its minimum-trace datum.
   bool FreeNetwork() const;
@@ -92,6 +95,7 @@ private:
   std::unique_ptr<kd::design::Planner> Planner_;
   std::vector<kd::design::RequirementValue> Current;
   std::string Error_;
+  bool RequirementFault_ = false;
 };
 
 // The report's rows of a set's values (`binding` per requirement, or null).

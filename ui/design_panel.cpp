@@ -207,9 +207,10 @@ void DesignPanel::showEvent(QShowEvent *event) {
 
 bool DesignPanel::ParseLines(const std::vector<std::string> &lines, RequirementSet &set,
                              std::string &error) const {
-  set = RequirementSet();
-  set.fileName = S(Path);
+  // Messages name the file without its folder, as the plan's caption does.
   const std::string name = S(QFileInfo(Path).fileName());
+  set = RequirementSet();
+  set.fileName = name;
   bool any = false;
   for (const std::string &line : lines)
     any = any || (!Keyword(line).empty() && Keyword(line) != "confidence");
@@ -220,14 +221,24 @@ bool DesignPanel::ParseLines(const std::vector<std::string> &lines, RequirementS
     // Only comments and the level: a file still without requirements. The
     // level line is checked with a requirement that every network meets.
     RequirementSet probe;
-    if (!kd::design::ParseRequirements(text + "redundancy * 0\n", name, probe, error))
+    if (!kd::design::ParseRequirements(text + "ellipse * 1\n", name, probe, error))
       return false;
     set.confidence95 = probe.confidence95;
     return true;
   }
   if (!kd::design::ParseRequirements(text, name, set, error))
     return false;
-  set.fileName = S(Path);
+  // A requirement on a point the network lacks is as bad as a faulty line.
+  if (TheDocument) {
+    kd::app::DesignSession trial;
+    kd::design::CandidateOptions none;
+    none.automatic = false;
+    if (!trial.Evaluate(TheDocument->Network(), set, none) &&
+        trial.RequirementFault()) {
+      error = trial.Error();
+      return false;
+    }
+  }
   return true;
 }
 

@@ -6,6 +6,7 @@
 // measurements, candidates from a file, and the report's requirements.
 #include "app/network_document.h"
 #include "core/survey_network.h"
+#include "evaluation/report_data.h"
 #include "report/report_writer.h"
 #include "ui/app_globals.h"
 #include "ui/design_panel.h"
