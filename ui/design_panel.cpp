@@ -119,7 +119,10 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   CandidateTable->verticalHeader()->setVisible(false);
   CandidateTable->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
   CandidateTable->setColumnWidth(0, 30);
-  CandidateTable->setMinimumHeight(200);
+  CandidateTable->setWordWrap(false);
+  CandidateTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  CandidateTable->verticalHeader()->setDefaultSectionSize(24);
+  CandidateTable->setMinimumHeight(250);
   layout->addWidget(CandidateTable, 1);
 
   auto *optimiseRow = new QHBoxLayout;
@@ -173,7 +176,7 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
     });
 
   ApplyTexts();
-  resize(470, 640);
+  resize(500, 760);
 }
 
 DesignPanel::~DesignPanel() = default;
@@ -428,9 +431,8 @@ void DesignPanel::FillRequirementTable() {
   RequirementTable->resizeColumnToContents(2);
 }
 
-QColor DesignPanel::GainColour(double gain, double bestGain) {
-  // Blue for little gain through green to red for the best.
-  const double t = bestGain > 0 && gain > 0 ? std::clamp(gain / bestGain, 0.0, 1.0) : 0.0;
+QColor DesignPanel::GainColour(double gain, double least, double most) {
+  const double t = most > least ? std::clamp((gain - least) / (most - least), 0.0, 1.0) : 1.0;
   return QColor::fromHsvF(static_cast<float>(0.66 * (1.0 - t)), 0.9f, 1.0f);
 }
 
@@ -445,7 +447,8 @@ void DesignPanel::FillCandidateTable() {
     CandidatesLabel->setText(
         Txt(Text::CandidatesFromFile).arg(Design.CandidateCount()).arg(QFileInfo(CandidatesFile).fileName()));
   AutomaticButton->setEnabled(!FileCandidates.empty());
-  const double best = Candidates.empty() ? 0 : Candidates.front().Gain;
+  const double most = Candidates.empty() ? 0 : Candidates.front().Gain;
+  const double least = Candidates.empty() ? 0 : Candidates.back().Gain;
   for (int i = 0; i < n; ++i) {
     const kd::app::DesignCandidate &c = Candidates[static_cast<size_t>(i)];
     auto *add = new QPushButton(QStringLiteral("+"), CandidateTable);
@@ -453,7 +456,7 @@ void DesignPanel::FillCandidateTable() {
     connect(add, &QPushButton::clicked, this, [this, i] { AddCandidate(i); });
     CandidateTable->setCellWidget(i, 0, add);
     QPixmap swatch(12, 12);
-    swatch.fill(GainColour(c.Gain, best));
+    swatch.fill(GainColour(c.Gain, least, most));
     QTableWidgetItem *name = Cell(QString::number(i + 1) + QStringLiteral(". ") + Q(c.Label));
     name->setIcon(QIcon(swatch));
     CandidateTable->setItem(i, 1, name);
@@ -485,10 +488,18 @@ void DesignPanel::ShowMarks() {
     critical << MeasurementPlanWindow::MeasurementCaption(MarksNow.Critical[i]);
   for (const Measurement &m : MarksNow.LowValue)
     low << MeasurementPlanWindow::MeasurementCaption(m);
-  CriticalLabel->setText(
-      Fill(Text::CriticalList, critical.isEmpty() ? Txt(Text::NoneList) : critical.join(QStringLiteral(", "))) +
-      QStringLiteral("\n") +
-      Fill(Text::LowValueList, low.isEmpty() ? Txt(Text::NoneList) : low.join(QStringLiteral(", "))));
+  // Long lists are cut short; the whole lists are in the tip.
+  auto list = [](const QStringList &items) {
+    if (items.isEmpty())
+      return Txt(Text::NoneList);
+    constexpr int kShown = 8;
+    QString text = QStringLiteral("(%1) ").arg(items.size()) + items.mid(0, kShown).join(QStringLiteral(", "));
+    return items.size() > kShown ? text + QStringLiteral(", \u2026") : text;
+  };
+  CriticalLabel->setText(Fill(Text::CriticalList, list(critical)) + QStringLiteral("\n") +
+                         Fill(Text::LowValueList, list(low)));
+  CriticalLabel->setToolTip(Fill(Text::CriticalList, critical.join(QStringLiteral(", "))) +
+                            QStringLiteral("\n\n") + Fill(Text::LowValueList, low.join(QStringLiteral(", "))));
 }
 
 // ---- changing the plan ----
@@ -601,10 +612,19 @@ void DesignPanel::DrawOverlay(QPainter &painter, const std::function<bool(double
   font.setPointSize(9);
   font.setBold(true);
   painter.setFont(font);
-  auto line = [&](const Measurement &m, const QPen &pen, const QString &label) {
+  // `shift` pixels to the side: candidates along one straight traverse
+  // stand beside each other instead of on top of each other.
+  auto line = [&](const Measurement &m, const QPen &pen, const QString &label, double shift = 0) {
     QPointF a, b;
     if (!pixelOf(m.Station, a) || !pixelOf(m.Target, b))
       return;
+    const QPointF d = b - a;
+    const double length = std::hypot(d.x(), d.y());
+    if (shift != 0 && length > 0) {
+      const QPointF side(-d.y() / length * shift, d.x() / length * shift);
+      a += side;
+      b += side;
+    }
     painter.setPen(pen);
     painter.drawLine(a, b);
     if (!label.isEmpty()) {
@@ -621,11 +641,13 @@ void DesignPanel::DrawOverlay(QPainter &painter, const std::function<bool(double
     for (const Measurement &m : ProposalNow.Added)
       line(m, QPen(QColor(40, 230, 40), 3), QStringLiteral("+"));
   } else {
-    const double best = Candidates.empty() ? 0 : Candidates.front().Gain;
+    const double most = Candidates.empty() ? 0 : Candidates.front().Gain;
+    const double least = Candidates.empty() ? 0 : Candidates.back().Gain;
     for (size_t i = Candidates.size(); i-- > 0;) {
       const kd::app::DesignCandidate &c = Candidates[i];
-      QPen pen(GainColour(c.Gain, best), 2, Qt::DashLine);
-      line(c.Item, pen, QString::number(i + 1));
+      QPen pen(GainColour(c.Gain, least, most), 2, Qt::DashLine);
+      const double shift = (i % 2 ? -1.0 : 1.0) * (4.0 + 4.0 * static_cast<double>(i / 2));
+      line(c.Item, pen, QString::number(i + 1), shift);
     }
   }
   painter.restore();

@@ -9,6 +9,7 @@
 // Everything follows the network document: every step, its undo and its
 // redo compute the values anew (in process, on the engine's least-squares
 // code), and the plan draws the panel's overlay over itself.
+#include <QColor>
 #include <QDialog>
 #include <QString>
 
@@ -78,8 +79,9 @@ public:
   // and the critical measurements; `pixelOf` gives a point's pixel (false
   // when the point is not on the plan).
   void DrawOverlay(QPainter &painter, const std::function<bool(double, QPointF &)> &pixelOf) const;
-  // The colour of a candidate of that gain, relative to the best one.
-  static QColor GainColour(double gain, double bestGain);
+  // The colour of a candidate of that gain among gains from `least` to
+  // `most`: blue for the least through green to red for the most.
+  static QColor GainColour(double gain, double least, double most);
 
   QLabel *FileLabel = nullptr;
   QLabel *StatusLabel = nullptr;

@@ -471,7 +471,8 @@ void MeasurementPlanWindow::ShowModalEdit(QDialog *dialog) {
 // ---- size ----
 
 void MeasurementPlanWindow::OnResize() {
-  PlaceColumn({TypeButtonPanel, MeasurementsLabel, DesignButton});
+  PlaceColumn({TypeButtonPanel, MeasurementsLabel});
+  DesignButton->move(MeasurementsLabel->x() + kColumnWidth - DesignButton->width(), DesignButton->y());
   Redraw();
 }
 
