@@ -51,7 +51,7 @@ bool ExportPlanDxf(QWidget *parent, const SurveyNetwork &network,
     return false;
   std::string error;
   if (!WritePrecisionDxf(S(file), network, precision, options, DxfOptions{}, error)) {
-    Platform().Message(parent, Txt(53) + ": " + Q(error));
+    Platform().Message(parent, Txt(Text::Error) + ": " + Q(error));
     return false;
   }
   return true;
@@ -65,7 +65,7 @@ bool ExportPointsCsv(QWidget *parent, const SurveyNetwork &network,
     return false;
   std::string error;
   if (!WritePointsCsv(S(file), network.Points.List, precision, level, error)) {
-    Platform().Message(parent, Txt(53) + ": " + Q(error));
+    Platform().Message(parent, Txt(Text::Error) + ": " + Q(error));
     return false;
   }
   return true;

@@ -206,14 +206,14 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   int LastSelectedRow = 0;
+  // Puts the texts of the active language on the precision controls.
+  void ApplyPrecisionBarTexts();
 
 private:
   void PrecisionControlsChanged();
   void PlacePrecisionBar(int w, int h);
   // The mapping of the plan image of that size (the shared view state).
   PlotView ImageView(int width, int height) const;
-  // Puts the texts of the active language on the precision controls.
-  void ApplyPrecisionBarTexts();
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
   std::shared_ptr<const NetworkPrecision> PreviousPrecision; // the one shown before

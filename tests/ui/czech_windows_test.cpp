@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QPushButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
