@@ -517,9 +517,13 @@ void MainWindow::EndFailedRun(const EngineFailureReason &protocol) {
 
 void MainWindow::ShowCalculations() {
   TheResultsWindow->SetOutdated(ResultsOutdated());
-  const std::shared_ptr<EvaluationResults> results = LastResults();
+  // The results of this session's last run, read when it completed; before
+  // any, those the run's files hold.
+  std::shared_ptr<EvaluationResults> results = LastResults();
   if (!results)
-    return;
+    results = ReadEvaluationResults(RunFiles(), TheNetwork->Points.ScSvpMode, TheNetwork->Points.List,
+                                    S(Txt(Text::PointNumberShort)));
+  TheResultsWindow->Results.reset();
   switch (results->Outcome) {
   case ResultsOutcome::Shown:
     TheResultsWindow->Results = results;
