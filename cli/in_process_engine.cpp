@@ -79,7 +79,7 @@ RunOutcome RunEngineInThisProcess(const EngineRunFiles &files, ResultsReader &re
   if (out.ExitCode == 0 && bound) {
     out.Complete = true;
   } else {
-    out.Error = "the engine ended without writing both output files";
+    out.Detail = "the engine ended without writing both output files";
     if (bound)
       reader.ReleaseDocument();
   }

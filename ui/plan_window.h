@@ -135,6 +135,8 @@ signals:
   void NetworkEdited();
 
 protected:
+  // Puts the texts of the active language on the precision controls.
+  void ApplyPrecisionBarTexts();
   // `captionText` is the text of the window's name.
   PlanWindow(Text captionText, QWidget *parent);
 
@@ -212,8 +214,6 @@ private:
   void PlacePrecisionBar(int w, int h);
   // The mapping of the plan image of that size (the shared view state).
   PlotView ImageView(int width, int height) const;
-  // Puts the texts of the active language on the precision controls.
-  void ApplyPrecisionBarTexts();
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
   std::shared_ptr<const NetworkPrecision> PreviousPrecision; // the one shown before
