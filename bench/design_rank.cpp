@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/text_file.h"
+#include "evaluation/input_document.h"
 #include "design/generated_network.h"
 #include "design/plan_model.h"
 #include "design/planner.h"
@@ -27,7 +28,7 @@ int main(int argc, char **argv) {
   };
   SurveyNetwork net = test::GeneratedNetwork(rows, cols);
   const std::string doc = "/tmp/bench_design_rank.gfk";
-  if (!net.WriteEngineInput(doc)) {
+  if (!WriteEngineInput(net, doc)) {
     std::fprintf(stderr, "cannot write the engine document: %s\n", net.LastWriteFailure.Reason.c_str());
     return 1;
   }

@@ -79,7 +79,7 @@ RunOutcome RunEngineInThisProcess(const EngineRunFiles &files, ResultsReader &re
   if (out.ExitCode == 0 && bound) {
     out.Complete = true;
   } else {
-    out.Detail = "the engine ended without writing both output files";
+    out.Failure = RunFailure::NoOutputs;
     if (bound)
       reader.ReleaseDocument();
   }

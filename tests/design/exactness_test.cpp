@@ -34,7 +34,7 @@ SurveyNetwork SampleNetwork() {
   net.Points.ScSvpMode = 1;
   EXPECT_GT(net.Points.List.LoadFull(std::string(KD_BIN_DIR) + "/shaft_coords.txt"), 2);
   EXPECT_GT(net.Measurements.LoadFromFile(std::string(KD_BIN_DIR) + "/shaft_meas.txt"), 2);
-  net.CheckConsistency(true, [](const std::string &) {});
+  net.CheckConsistency(true, [](const PlumbingWarning &) {});
   return net;
 }
 

@@ -4,6 +4,7 @@
 
 #include "adjustment/adjust.h"
 #include "core/text_file.h"
+#include "evaluation/input_document.h"
 #include "design/generated_network.h"
 #include "design/plan_model.h"
 #include "design/planner.h"
@@ -21,7 +22,7 @@ struct Fixture {
 Fixture Make(SurveyNetwork net, const std::string &requirements, const CandidateOptions &co = {}) {
   Fixture f;
   const std::string path = ::testing::TempDir() + "/design_optimise.gfk";
-  EXPECT_TRUE(net.WriteEngineInput(path));
+  EXPECT_TRUE(WriteEngineInput(net, path));
   std::string error;
   EXPECT_TRUE(BuildPlanModel(net, kd::JoinLinesCrLf(net.Document), co, f.model, error)) << error;
   for (kd::adj::Observation &o : f.model.engine.observations) {

@@ -20,10 +20,10 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QPushButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
