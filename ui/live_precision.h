@@ -11,8 +11,9 @@
 // the main evaluation: mode 1 enters the observations, mode 2 adds the
 // centring and height variances to the covariance of the results.
 //
-// Everything runs on the user-interface thread; the engine is a child
-// process started with an argument list, and its end arrives as an event.
+// Everything runs on the user-interface thread; the runs go through an
+// evaluator of its own (app/evaluator.h), whose engine is a child process
+// started with an argument list and whose end arrives as an event.
 //
 // Edits as updates: after a delivered evaluation the cofactor matrix of its
 // network is formed on a worker thread (kd::app::UpdatablePrecision). A
@@ -22,14 +23,13 @@
 // replaces it (FollowsUpdate() is true while that one is delivered). Any
 // other edit drops the matrix until the next evaluation has been delivered.
 #include <QObject>
-#include <QProcess>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
 
-#include "core/point_list.h"
+#include "app/evaluator.h"
 #include "core/survey_network.h"
 #include "evaluation/evaluation.h"
 #include "evaluation/network_precision.h"
@@ -90,12 +90,15 @@ signals:
 
 private:
   void StartRun(SurveyNetwork &copy);
-  void EngineFinished(int exitCode, QProcess::ExitStatus status);
-  void EngineTimedOut();
+  void RunFinished(quint64 run, const std::shared_ptr<EvaluationResults> &results);
+  void RunFailed(quint64 run, const kd::app::EvaluationFailure &failure);
+  // True when `run` is the evaluator's run of the pending request.
+  bool Current(quint64 run) const;
   // Delivers a failure after the current event, unless a newer request
   // came first.
   void FailLater(const QString &reason);
-  void StopEngine();
+  // Ends the pending request with a failure now.
+  void FailNow(const QString &reason);
   void RemoveRunFolder();
   // The updated precision of `snapshot`, delivered after the current
   // event; false when it is not a single edit of the matrix's network.
@@ -106,15 +109,12 @@ private:
   void JoinMatrixThread();
 
   std::unique_ptr<QTemporaryDir> Dir;
-  QProcess *Engine = nullptr;
-  QTimer *Timeout = nullptr;
+  std::unique_ptr<kd::app::Evaluator> Evaluation;
   QString EnginePath;
   quint64 Generation = 0; // number of the newest request
+  quint64 Run = 0;        // the evaluator's run of the pending request, 0 when none
   bool Pending = false;
   QString RunFolder;      // folder of the running request
-  EngineRunFiles Files;   // its files
-  PointList Points;       // its points, for the centring of mode 2
-  int Mode = 1;           // its Sc/Svp mode
   SurveyNetwork Requested; // its network
   bool UpdateDelivered = false;
 
@@ -125,6 +125,7 @@ private:
   std::shared_ptr<kd::app::UpdatablePrecision> Formed;
   bool MatrixThreadDone = false;
   quint64 MatrixGeneration = 0;        // request the matrix belongs to
+  QString RunEngine;      // the engine it runs
 };
 
 // Hooks a plan window up to `live`. `Plan` is a plan window with
