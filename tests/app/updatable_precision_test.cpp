@@ -66,7 +66,9 @@ int IndexOf(const SurveyNetwork &net, std::uint8_t type, double station, double 
 // written by the engine's own output code.
 NetworkPrecision EnginePrecision(const SurveyNetwork &network, bool exact = false) {
   SurveyNetwork net = network;
-  const std::string folder = ::testing::TempDir() + "/updatable_precision";
+  // One folder a test: the tests run in parallel processes.
+  const std::string folder = ::testing::TempDir() + "/updatable_precision_" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
   std::filesystem::create_directories(folder);
   const EngineRunFiles files = RunFilesInFolder(folder, "run");
   CheckBeforeEvaluation(net, [](const PlumbingWarning &) {});
@@ -86,10 +88,11 @@ NetworkPrecision EnginePrecision(const SurveyNetwork &network, bool exact = fals
     std::ostringstream err;
     EXPECT_EQ(kd::adj::RunEngine(EngineArguments(files), err), 0) << err.str();
   }
-  const auto results = ReadEvaluationResults(files, net.Points.ScSvpMode, net.Points.List, "");
-  EXPECT_TRUE(results->Usable() && results->Precision) << results->Reader.Error;
+  const std::shared_ptr<EvaluationResults> results =
+      ReadEvaluationResults(files, net.Points.ScSvpMode, net.Points.List, "P.No.");
+  EXPECT_TRUE(results->Usable()) << results->Error;
   EXPECT_TRUE(results->ObservationError.empty()) << results->ObservationError;
-  return results->Precision ? *results->Precision : NetworkPrecision();
+  return results->Usable() ? *results->Precision : NetworkPrecision();
 }
 
 NetworkPrecision BuiltPrecision(const SurveyNetwork &net) {
