@@ -376,6 +376,7 @@ private:
   bool OutputFailed = false; // a --plot or --report file could not be written
   DesignStepInput Design;
   int DesignExit = beOk;      // of the design step: 0, or requirements not met
+  ReportDesign DesignReport;  // what the reports say of the requirements
 };
 
 // Outputs must never overwrite the inputs, nor each other, whatever the
@@ -812,7 +813,8 @@ int BatchRun::WriteReports() {
     ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind), false, 0});
   for (const auto &rel : Opts.Relatives)
     ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1, rel.HasBearing, rel.BearingGon});
-  const ReportData data = GatherReport(Net, Reader, Results->Observations, ro);
+  ReportData data = GatherReport(Net, Reader, Results->Observations, ro);
+  data.Design = DesignReport;
   for (const std::string &w : data.Warnings)
     Err << kBatchProgramName << ": " << w << "\n";
   for (const std::string &file : Opts.ReportFiles) {
@@ -870,7 +872,7 @@ int BatchRun::RunDesign() {
   if (!Opts.Design.Requested())
     return kNextStep;
   DesignExit = RunDesignStep(Opts, Design, Net, kd::JoinLinesCrLf(Net.Document), Out, Err,
-                             [this] { return Interrupted && *Interrupted != 0; });
+                             [this] { return Interrupted && *Interrupted != 0; }, &DesignReport);
   return DesignExit == beBadInput || DesignExit == beInterrupted ? DesignExit : kNextStep;
 }
 
@@ -904,8 +906,8 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
         &BatchRun::PrepareDesign, &BatchRun::PrepareWorkFolder, &BatchRun::CheckExports,
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
-        &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
-        &BatchRun::WriteReports, &BatchRun::WriteExportFiles, &BatchRun::RunDesign,
+        &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::RunDesign,
+        &BatchRun::WritePlots, &BatchRun::WriteReports, &BatchRun::WriteExportFiles,
         &BatchRun::SaveOutputs}) {
     // An interrupt ends the run at any stage; a writer it stopped has left
     // no file.

@@ -1,5 +1,9 @@
 #include "ui/live_precision.h"
 
+#include "app/updatable_precision.h"
+#include "core/available_memory.h"
+#include "evaluation/run_precision.h"
+
 #include "core/text_file.h"
 #include "settings/language_pack.h"
 #include "settings/messages.h"
@@ -12,6 +16,8 @@
 namespace {
 // The base name of the files of a run inside its folder.
 constexpr const char *kRunBase = "live";
+// Updates of one matrix before it is formed anew.
+constexpr int kMaxUpdates = 50;
 } // namespace
 
 LivePrecision::LivePrecision(QObject *parent) : QObject(parent) {
@@ -35,6 +41,80 @@ LivePrecision::LivePrecision(QObject *parent) : QObject(parent) {
 LivePrecision::~LivePrecision() {
   Evaluation.reset(); // stops a running engine
   RemoveRunFolder();
+  JoinMatrixThread();
+}
+
+void LivePrecision::JoinMatrixThread() {
+  if (MatrixThread.joinable())
+    MatrixThread.join();
+}
+
+void LivePrecision::WaitForUpdateMatrix() {
+  if (!MatrixThread.joinable())
+    return;
+  JoinMatrixThread();
+  MatrixFormed();
+}
+
+void LivePrecision::StartMatrix() {
+  if (MatrixThread.joinable())
+    return; // one at a time; the next delivery asks again
+  const int points = Requested.Points.List.Count();
+  const std::uint64_t available = kd::AvailableMemoryBytes();
+  // The matrix, its precision and the engine's beside it must fit easily.
+  if (available > 0 && kd::app::UpdatablePrecision::MatrixBytes(points) > available / 4)
+    return;
+  MatrixThreadDone = false;
+  MatrixGeneration = Generation;
+  MatrixThread = std::thread([this, net = Requested] {
+    auto formed = std::make_shared<kd::app::UpdatablePrecision>();
+    std::string error;
+    if (!formed->Build(net, error))
+      formed.reset();
+    {
+      std::lock_guard<std::mutex> lock(MatrixMutex);
+      Formed = std::move(formed);
+      MatrixThreadDone = true;
+    }
+    QMetaObject::invokeMethod(this, &LivePrecision::MatrixFormed, Qt::QueuedConnection);
+  });
+}
+
+void LivePrecision::MatrixFormed() {
+  std::shared_ptr<kd::app::UpdatablePrecision> formed;
+  {
+    std::lock_guard<std::mutex> lock(MatrixMutex);
+    if (!MatrixThreadDone)
+      return;
+    formed = std::move(Formed);
+  }
+  JoinMatrixThread();
+  // A matrix of an older request's network is of no use.
+  if (MatrixGeneration == Generation)
+    Updates = std::move(formed);
+  else if (!Pending)
+    StartMatrix();
+}
+
+bool LivePrecision::DeliverUpdate(const SurveyNetwork &snapshot) {
+  if (!Updates)
+    return false;
+  if (!Updates->Apply(snapshot)) {
+    Updates.reset(); // formed again after the next delivery
+    return false;
+  }
+  auto precision = std::make_shared<const NetworkPrecision>(Updates->Precision());
+  const quint64 generation = Generation;
+  QMetaObject::invokeMethod(
+      this,
+      [this, generation, precision] {
+        if (generation != Generation)
+          return;
+        emit PrecisionReady(precision);
+        UpdateDelivered = true;
+      },
+      Qt::QueuedConnection);
+  return true;
 }
 
 QString LivePrecision::Folder() const { return Dir ? Dir->path() : QString(); }
@@ -81,6 +161,7 @@ void LivePrecision::FailNow(const QString &reason) {
 void LivePrecision::Request(const SurveyNetwork &snapshot) {
   Cancel();
   Pending = true;
+  UpdateDelivered = false;
   emit Started();
   // Only what the engine input needs is copied: no window state, no
   // warning receiver (plumbing warnings are the main evaluation's job).
@@ -89,7 +170,22 @@ void LivePrecision::Request(const SurveyNetwork &snapshot) {
   copy.Points.ScSvpMode = snapshot.Points.ScSvpMode;
   copy.Measurements = snapshot.Measurements;
   copy.PlumbSigma = snapshot.PlumbSigma;
-  StartRun(copy);
+  Requested = copy;
+  if (MatrixThread.joinable())
+    Updates.reset(); // being formed for an older network
+  if (!DeliverUpdate(copy)) {
+    StartRun(copy);
+    return;
+  }
+  // The update is shown first; the engine starts after it.
+  const quint64 generation = Generation;
+  QMetaObject::invokeMethod(
+      this,
+      [this, generation, copy]() mutable {
+        if (generation == Generation)
+          StartRun(copy);
+      },
+      Qt::QueuedConnection);
 }
 
 void LivePrecision::StartRun(SurveyNetwork &copy) {
@@ -130,7 +226,15 @@ void LivePrecision::RunFinished(quint64 run, const std::shared_ptr<EvaluationRes
   Pending = false;
   Run = 0;
   RemoveRunFolder();
+  const quint64 generation = Generation;
   emit PrecisionReady(results->Precision);
+  UpdateDelivered = false;
+  // The matrix follows the delivered network: formed anew when there is
+  // none, or after many updates (their rounding adds up).
+  if (generation == Generation && (!Updates || Updates->Updates() >= kMaxUpdates)) {
+    Updates.reset();
+    StartMatrix();
+  }
 }
 
 void LivePrecision::RunFailed(quint64 run, const kd::app::EvaluationFailure &failure) {

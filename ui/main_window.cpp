@@ -182,6 +182,10 @@ void MainWindow::ApplyTexts() {
   EvaluateButton->setText(PollTimer && RunInProgress() ? Txt(Text::StopEvaluation) : Txt(Text::EvaluateButton));
   ProtocolButton->setText(Txt(Text::ProtocolButton));
   CalculationsButton->setText(Txt(Text::CalculationsButton));
+  // The greeting follows the language until the first message replaces it.
+  const std::string shown = S(StatusText());
+  if (shown == TrIn("EN", Text::InfoLine) || shown == TrIn("CZ", Text::InfoLine))
+    SetStatusText(Txt(Text::InfoLine));
 }
 
 // ---- loading files ----
@@ -192,7 +196,7 @@ void MainWindow::LoadCoordinates(bool full) {
     return;
   const QString path = OpenDialog.FileName;
   int count = 0;
-  TheDocument->Edit(QStringLiteral("Load coordinates"), [&](SurveyNetwork &net) {
+  TheDocument->Edit(Txt(Text::StepLoadCoordinates), [&](SurveyNetwork &net) {
     count = full ? net.Points.List.LoadFull(S(path)) : net.Points.List.LoadSimple(S(path));
   });
   const PointList &list = TheNetwork->Points.List;
@@ -217,7 +221,7 @@ void MainWindow::LoadMeasurements() {
   int before = 0;
   bool dropped = false;
   // The load and the removal of measurements without points are one step.
-  TheDocument->Edit(QStringLiteral("Load measurements"), [&](SurveyNetwork &net) {
+  TheDocument->Edit(Txt(Text::StepLoadMeasurements), [&](SurveyNetwork &net) {
     net.Measurements.LoadFromFile(S(path));
     before = net.Measurements.Count();
     dropped = net.CheckConsistency(true, WarningSink());
@@ -367,7 +371,7 @@ void MainWindow::ShowProtocol() {
 
 bool MainWindow::CheckConsistency() {
   bool removed = false;
-  TheDocument->Edit(QStringLiteral("Remove measurements without points"), [&](SurveyNetwork &net) {
+  TheDocument->Edit(Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
     removed = net.CheckConsistency(true, WarningSink());
   });
   return removed;
@@ -386,7 +390,7 @@ void MainWindow::Evaluate() {
     return;
   }
   EvaluationCheck check;
-  TheDocument->Edit(QStringLiteral("Remove measurements without points"), [&](SurveyNetwork &net) {
+  TheDocument->Edit(Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
     check = CheckBeforeEvaluation(net, WarningSink());
   });
   if (check.TooSmall) {
@@ -400,7 +404,7 @@ void MainWindow::Evaluate() {
     Platform().Message(this, Txt(Text::EvaluationFails) + " (" + folderError + ")");
     return;
   }
-  TheDocument->Edit(QStringLiteral("Sort measurements"),
+  TheDocument->Edit(Txt(Text::StepSortMeasurements),
                     [](SurveyNetwork &net) { net.Measurements.Sort(); });
   TheMeasurementPlan->RefreshGrid();
   PollCount = 0;
@@ -593,7 +597,10 @@ void MainWindow::WriteReportFile() {
   // The confidence and tolerances chosen under the plans.
   options.Confidence = TheSettings->Confidence();
   options.Tolerance = TheSettings->Tolerance();
-  const ReportData data = GatherReport(*TheNetwork, results->Reader, results->Observations, options);
+  ReportData data = GatherReport(*TheNetwork, results->Reader, results->Observations, options);
+  // The requirements of NAME.req beside the measurement file, when it has any.
+  if (TheMeasurementPlan)
+    data.Design = TheMeasurementPlan->DesignReport();
   if (!WriteReport(data, path, error)) {
     Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;

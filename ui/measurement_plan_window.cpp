@@ -5,6 +5,7 @@
 #include "core/text_grid.h"
 #include "ui/add_measurement_window.h"
 #include "ui/change_precision_dialog.h"
+#include "ui/design_panel.h"
 #include "ui/app_globals.h"
 #include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
@@ -59,6 +60,8 @@ MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(Text:
   SaveButton = NewButton(TypeButtonPanel, Txt(Text::Save), 147, 140, 136, 28);
 
   MakeNavPanel();
+  DesignButton = NewButton(this, Txt(Text::DesignButton), colX + kColumnWidth - 96, 1, 96, 22);
+  connect(DesignButton, &QPushButton::clicked, this, &MeasurementPlanWindow::OpenDesignPanel);
 
   ChangePrecisionAction = TableMenu->addAction(Txt(Text::ChangePrecisionOfOne));
   ChangeTypePrecisionAction = TableMenu->addAction(Txt(Text::ChangePrecisionOfType));
@@ -109,6 +112,9 @@ void MeasurementPlanWindow::ApplyTexts() {
   ChangePrecisionAction->setText(Txt(Text::ChangePrecisionOfOne));
   ChangeTypePrecisionAction->setText(Txt(Text::ChangePrecisionOfType));
   PrecisionGuideAction->setText(Txt(Text::PrecisionGuide));
+  DesignButton->setText(Txt(Text::DesignButton));
+  if (Design)
+    Design->ApplyTexts();
   if (MeasurementTable->columnCount() == 4)
     RefreshGrid(); // the table headers are interface texts
 }
@@ -140,6 +146,7 @@ void MeasurementPlanWindow::Redraw() {
   DrawMeasurementPlan(Net());
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());
+  DrawDesignOverlay(*PlanImage->Bitmap());
   PlanImage->update();
 }
 
@@ -170,6 +177,25 @@ void MeasurementPlanWindow::HighlightPicks(QImage &image) {
     painter.drawEllipse(QPointF(static_cast<double>(p.x), static_cast<double>(p.y)), 11, 11);
   }
 }
+
+namespace {
+
+// An observation's kind in the active language; the engine's own name for
+// kinds without a text (the coordinate differences dx, dy, dz).
+QString ObservationName(const std::string &engineName) {
+  static const std::pair<const char *, Text> kNames[] = {
+      {"s-distance", Text::ObservationSlopeDistance},
+      {"distance", Text::ObservationHorizontalDistance},
+      {"direction", Text::ObservationDirection},
+      {"z-angle", Text::ObservationZenithAngle},
+      {"dh", Text::ObservationHeightDifference}};
+  for (const auto &[name, text] : kNames)
+    if (engineName == name)
+      return Txt(text);
+  return Q(engineName);
+}
+
+} // namespace
 
 QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
   const SurveyNetwork &net = Net();
@@ -208,7 +234,7 @@ QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
     }
     const double mdb = static_cast<double>(o->Mdb);
     text += QStringLiteral("\n%1 %2 \u2192 %3: r = %4, MDB = %5 (%6)")
-                .arg(Q(o->Type), Q(NumToText(o->From)), Q(NumToText(o->To)))
+                .arg(ObservationName(o->Type), Q(NumToText(o->From)), Q(NumToText(o->To)))
                 .arg(static_cast<double>(o->Redundancy), 0, 'f', 3)
                 .arg(std::isfinite(mdb) ? QString::number(mdb, 'f', 1) + QStringLiteral(" ") + unit
                                         : Txt(Text::NoMdb),
@@ -234,6 +260,7 @@ void MeasurementPlanWindow::WheelZoomIn() {
   WheelZoomInMeasPlan(Net());
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());
+  DrawDesignOverlay(*PlanImage->Bitmap());
   PlanImage->update();
 }
 
@@ -243,6 +270,7 @@ void MeasurementPlanWindow::WheelZoomOut() {
   WheelZoomOutMeasPlan(Net());
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());
+  DrawDesignOverlay(*PlanImage->Bitmap());
   PlanImage->update();
 }
 
@@ -345,13 +373,13 @@ void MeasurementPlanWindow::DeleteMeasurement() {
     return;
   const QString question =
       rows.size() == 1
-          ? QStringLiteral("Delete the measurement %1?").arg(MeasurementCaption(Net().Measurements.Items[rows[0]]))
-          : QStringLiteral("Delete the %1 selected measurements?").arg(rows.size());
+          ? Txt(Text::DeleteMeasurementQuestion).arg(MeasurementCaption(Net().Measurements.Items[rows[0]]))
+          : Txt(Text::DeleteMeasurementsQuestion).arg(rows.size());
   if (!Platform().Ask(this, question))
     return;
   // Several rows go in one step, from the last so the indices hold.
-  TheDocument->Edit(rows.size() == 1 ? QStringLiteral("Delete measurement")
-                                     : QStringLiteral("Delete %1 measurements").arg(rows.size()),
+  TheDocument->Edit(rows.size() == 1 ? Txt(Text::StepDeleteMeasurement)
+                                     : Txt(Text::StepDeleteMeasurements).arg(rows.size()),
                     [&rows](SurveyNetwork &net) {
                       for (auto r = rows.rbegin(); r != rows.rend(); ++r)
                         net.Measurements.Delete(*r);
@@ -366,7 +394,7 @@ void MeasurementPlanWindow::DeleteMeasurement() {
 
 void MeasurementPlanWindow::SortMeasurements() {
   // The user's sort is an edit: the file is written in the new order.
-  TheDocument->Edit(QStringLiteral("Sort measurements"), [](SurveyNetwork &net) {
+  TheDocument->Edit(Txt(Text::StepSortMeasurements), [](SurveyNetwork &net) {
     net.Measurements.Sort();
     net.Measurements.MarkChanged();
   });
@@ -414,6 +442,8 @@ void MeasurementPlanWindow::OnClose() {
 void MeasurementPlanWindow::hideEvent(QHideEvent *event) {
   if (TheAddMeasurementWindow)
     TheAddMeasurementWindow->hide();
+  if (Design)
+    Design->hide();
   QDialog::hideEvent(event);
 }
 
@@ -461,5 +491,45 @@ void MeasurementPlanWindow::ShowModalEdit(QDialog *dialog) {
 
 void MeasurementPlanWindow::OnResize() {
   PlaceColumn({TypeButtonPanel, MeasurementsLabel});
+  DesignButton->move(MeasurementsLabel->x() + kColumnWidth - DesignButton->width(), DesignButton->y());
   Redraw();
+}
+
+// ---- measurement design ----
+
+DesignPanel &MeasurementPlanWindow::DesignTools() {
+  if (!Design) {
+    Design = new DesignPanel(this);
+    connect(Design, &DesignPanel::OverlayChanged, this, &MeasurementPlanWindow::Redraw);
+  }
+  return *Design;
+}
+
+void MeasurementPlanWindow::OpenDesignPanel() {
+  DesignPanel &panel = DesignTools();
+  if (!panel.isVisible()) {
+    // Beside the plan on the left, where the add window does not go first.
+    const QRect plan = frameGeometry();
+    panel.move(std::max(0, plan.left() - panel.frameGeometry().width() - 8), plan.top());
+  }
+  panel.show();
+  panel.raise();
+}
+
+ReportDesign MeasurementPlanWindow::DesignReport() { return DesignTools().ReportPart(); }
+
+void MeasurementPlanWindow::DrawDesignOverlay(QImage &image) {
+  if (!Design || !Design->isVisible())
+    return;
+  const PointSet &pts = Net().Points;
+  const PointNumberIndex index(pts.List);
+  QPainter painter(&image);
+  Design->DrawOverlay(painter, [&](double number, QPointF &at) {
+    const int i = index.IndexOf(number);
+    if (i < 0)
+      return false;
+    const PixelPosition p = WorldToPixel(pts, pts.List.Items[static_cast<std::size_t>(i)]);
+    at = QPointF(static_cast<double>(p.x), static_cast<double>(p.y));
+    return std::isfinite(at.x()) && std::isfinite(at.y());
+  });
 }

@@ -83,8 +83,8 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   }
   SaveTableButton = new QPushButton(this);
   SaveCovarianceMatrixButton = new QPushButton(this);
-  SaveCsvButton = new QPushButton(QStringLiteral("Save as CSV"), this);
-  SaveCsvButton->setToolTip(QStringLiteral("Every point with its precision, for spreadsheets"));
+  SaveCsvButton = new QPushButton(Txt(Text::SaveAsCsv), this);
+  SaveCsvButton->setToolTip(Txt(Text::SaveAsCsvTip));
   CalculateButton->setMinimumWidth(130);
   SaveTableButton->setMinimumWidth(130);
   SaveCovarianceMatrixButton->setMinimumWidth(130);
@@ -135,6 +135,8 @@ void ResultsWindow::ApplyTexts() {
   StdDevLabel->setText(Txt(Text::StdDev));
   SaveTableButton->setText(Txt(Text::SaveTable));
   SaveCovarianceMatrixButton->setText(Txt(Text::SaveCovarianceMatrix));
+  SaveCsvButton->setText(Txt(Text::SaveAsCsv));
+  SaveCsvButton->setToolTip(Txt(Text::SaveAsCsvTip));
   BearingLabel->setText(Txt(Text::BearingField));
   RelativeEllipseLabel->setText(Txt(Text::RelativeEllipse));
   AlongAcrossLabel->setText(Txt(Text::AlongAcross));
