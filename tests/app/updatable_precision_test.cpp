@@ -66,7 +66,7 @@ int IndexOf(const SurveyNetwork &net, std::uint8_t type, double station, double 
 // written by the engine's own output code.
 NetworkPrecision EnginePrecision(const SurveyNetwork &network, bool exact = false) {
   SurveyNetwork net = network;
-  // A folder per test: the tests may run at the same time.
+  // One folder a test: the tests run in parallel processes.
   const std::string folder = ::testing::TempDir() + "/updatable_precision_" +
                              ::testing::UnitTest::GetInstance()->current_test_info()->name();
   std::filesystem::create_directories(folder);
@@ -92,7 +92,7 @@ NetworkPrecision EnginePrecision(const SurveyNetwork &network, bool exact = fals
       ReadEvaluationResults(files, net.Points.ScSvpMode, net.Points.List, "P.No.");
   EXPECT_TRUE(results->Usable()) << results->Error;
   EXPECT_TRUE(results->ObservationError.empty()) << results->ObservationError;
-  return results->Precision ? *results->Precision : NetworkPrecision{};
+  return results->Usable() ? *results->Precision : NetworkPrecision();
 }
 
 NetworkPrecision BuiltPrecision(const SurveyNetwork &net) {
