@@ -22,6 +22,7 @@ struct Settings {
   std::uint8_t ScSvpMode = 1;  // 0, 1 or 2
   bool AutoSave = true;
   std::string LangPackFile = "EN.pck"; // file name without folder
+  bool operator==(const Settings &) const = default;
 };
 
 // The settings file holds exactly this many lines.

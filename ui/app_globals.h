@@ -16,7 +16,7 @@ class SettingsDialog;
 class PrecisionGuideDialog;
 class SurveyNetwork;
 class LivePrecision;
-namespace kd::app { class NetworkDocument; }
+namespace kd::app { class NetworkDocument; class SettingsStore; }
 
 extern MainWindow *TheMainWindow;
 extern CoordinatePlanWindow *TheCoordinatePlan;
@@ -34,6 +34,8 @@ extern PrecisionGuideDialog *ThePrecisionGuide;
 // reading, the network it owns. Both live from CreateAllWindows to
 // DestroyAllWindows.
 extern kd::app::NetworkDocument *TheDocument;
+// Every setting of the program, read and written by the windows.
+extern kd::app::SettingsStore *TheSettings;
 extern SurveyNetwork *TheNetwork;
 // The background evaluation behind the plans' "live precision" option.
 extern LivePrecision *TheLivePrecision;

@@ -1,5 +1,5 @@
 #include "ui/main_window.h"
-#include "ui/plan_preferences.h"
+#include "app/settings_store.h"
 #include "ui/live_precision.h"
 
 #include "app/network_document.h"
@@ -551,8 +551,12 @@ void MainWindow::ShowCalculations() {
 }
 
 void MainWindow::LoadProgramSettings() {
-  IniFile settings;
-  settings.LoadSettings(TheDocument->Workspace().Points, S(OwnFileWithExt(".ini")));
+  // The settings of the file go to the store, and those the network
+  // carries (colours, font, Sc/Svp mode, automatic save) to the network.
+  if (TheSettings->LoadProgramFile(S(OwnFileWithExt(".ini"))) == SettingsLoad::Missing)
+    return;
+  kd::ApplySettings(TheSettings->Program(), TheDocument->Workspace().Points);
+  LangPackFile = TheSettings->Program().LangPackFile;
 }
 
 void MainWindow::WriteReportFile() {
@@ -568,7 +572,7 @@ void MainWindow::WriteReportFile() {
     return;
   }
   // Project name and author, offered as last time.
-  ReportPreferences details = LoadReportPreferences();
+  kd::app::ReportFields details = TheSettings->Report();
   ReportDetailsDialog dialog(this);
   dialog.TitleEdit->setText(details.Title);
   dialog.AuthorEdit->setText(details.Author);
@@ -576,7 +580,7 @@ void MainWindow::WriteReportFile() {
     return;
   details.Title = dialog.TitleEdit->text().trimmed();
   details.Author = dialog.AuthorEdit->text().trimmed();
-  SaveReportPreferences(details);
+  TheSettings->SetReport(details);
   // The results of the last evaluation, as "+Calculations+" shows them.
   const std::shared_ptr<EvaluationResults> results = LastResults();
   if (!results || !results->Usable()) {
@@ -591,10 +595,8 @@ void MainWindow::WriteReportFile() {
   if (TheResultsWindow)
     options.Relatives = TheResultsWindow->RequestedPairs;
   // The confidence and tolerances chosen under the plans.
-  const PlanPreferences shown = LoadPlanPreferences();
-  options.Confidence = shown.Percent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
-  options.Tolerance.Horizontal = shown.ToleranceSemiMajorMm;
-  options.Tolerance.Vertical = shown.ToleranceSigmaZMm;
+  options.Confidence = TheSettings->Confidence();
+  options.Tolerance = TheSettings->Tolerance();
   ReportData data = GatherReport(*TheNetwork, results->Reader, results->Observations, options);
   // The requirements of NAME.req beside the measurement file, when it has any.
   if (TheMeasurementPlan)

@@ -30,7 +30,8 @@
 #include "app/precision_change.h"
 #include "evaluation/network_precision.h"
 #include "ui/plan_canvas.h"
-#include "ui/plan_preferences.h"
+#include "app/settings_store.h"
+#include <QSignalBlocker>
 
 PlanWindow::PlanWindow(Text captionText, QWidget *parent)
     : QDialog(parent), CaptionText(captionText) {
@@ -343,7 +344,7 @@ QDoubleSpinBox *NewSpin(QWidget *parent, double max, int decimals, const QString
 } // namespace
 
 void PlanWindow::MakePrecisionBar(bool withRelative) {
-  const PlanPreferences prefs = LoadPlanPreferences();
+  const kd::app::PlanPreferences prefs = TheSettings->Plans();
   PrecisionBar = new QFrame(this);
   QFont small = PrecisionBar->font();
   small.setPixelSize(11);
@@ -395,6 +396,7 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   for (QDoubleSpinBox *spin : {MagnificationSpin, ToleranceSemiMajorSpin, ToleranceSigmaZSpin})
     connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { PrecisionControlsChanged(); });
   connect(ExportDxfButton, &QPushButton::clicked, this, &PlanWindow::ExportDxf);
+  connect(TheSettings, &kd::app::SettingsStore::PlansChanged, this, &PlanWindow::FollowPreferences);
   PlacePrecisionBar(std::max(width(), DesignWidth), std::max(height(), DesignHeight));
 }
 
@@ -428,7 +430,7 @@ void PlanWindow::PlacePrecisionBar(int w, int h) {
 }
 
 void PlanWindow::PrecisionControlsChanged() {
-  PlanPreferences p;
+  kd::app::PlanPreferences p;
   p.Ellipses = EllipsesCheck->isChecked();
   p.HeightBars = HeightBarsCheck->isChecked();
   p.RelativeEllipses = RelativeCheck->isChecked();
@@ -437,8 +439,25 @@ void PlanWindow::PrecisionControlsChanged() {
   p.Magnification = MagnificationSpin->value();
   p.ToleranceSemiMajorMm = ToleranceSemiMajorSpin->value();
   p.ToleranceSigmaZMm = ToleranceSigmaZSpin->value();
-  SavePlanPreferences(p);
+  TheSettings->SetPlans(p);
   Redraw();
+}
+
+void PlanWindow::FollowPreferences() {
+  // The other plan's choices, taken without counting as a change here.
+  const kd::app::PlanPreferences &p = TheSettings->Plans();
+  const QSignalBlocker blockers[] = {
+      QSignalBlocker(EllipsesCheck),  QSignalBlocker(HeightBarsCheck),        QSignalBlocker(RelativeCheck),
+      QSignalBlocker(Level95Check),   QSignalBlocker(LivePrecisionCheck),     QSignalBlocker(MagnificationSpin),
+      QSignalBlocker(ToleranceSemiMajorSpin), QSignalBlocker(ToleranceSigmaZSpin)};
+  EllipsesCheck->setChecked(p.Ellipses);
+  HeightBarsCheck->setChecked(p.HeightBars);
+  RelativeCheck->setChecked(p.RelativeEllipses);
+  Level95Check->setChecked(p.Percent95);
+  LivePrecisionCheck->setChecked(p.LivePrecision);
+  MagnificationSpin->setValue(p.Magnification);
+  ToleranceSemiMajorSpin->setValue(p.ToleranceSemiMajorMm);
+  ToleranceSigmaZSpin->setValue(p.ToleranceSigmaZMm);
 }
 
 void PlanWindow::ShowLiveComputing() {

@@ -215,6 +215,9 @@ protected:
 
 private:
   void PrecisionControlsChanged();
+  // Shows the preferences of the store on the controls (after the other
+  // plan changed them).
+  void FollowPreferences();
   void PlacePrecisionBar(int w, int h);
   // The mapping of the plan image of that size (the shared view state).
   PlotView ImageView(int width, int height) const;

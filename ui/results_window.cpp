@@ -9,7 +9,7 @@
 #include "evaluation/results_reader.h"
 #include "ui/app_globals.h"
 #include "ui/exports.h"
-#include "ui/plan_preferences.h"
+#include "app/settings_store.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -290,7 +290,7 @@ void ResultsWindow::SaveAsCsv() {
   if (!precision || !TheNetwork)
     return;
   const ConfidenceLevel level =
-      LoadPlanPreferences().Percent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
+      TheSettings->Confidence();
   ExportPointsCsv(this, *TheNetwork, *precision, level);
 }
 

@@ -1,4 +1,5 @@
 #include "ui/settings_dialog.h"
+#include "app/settings_store.h"
 
 #include "core/survey_network.h"
 #include "settings/ini_file.h"
@@ -158,6 +159,8 @@ void SettingsDialog::FillLanguageList() {
 
 void SettingsDialog::OnShow() {
   LanguageChosen = false;
+  // The settings as the network carries them now (the mode can be undone;
+  // the store takes them all on Apply).
   const PointSet &p = TheNetwork->Points;
   FixedPointColorCombo->Select(p.FixedColor);
   AdjustedPointColorCombo->Select(p.AdjustedColor);
@@ -221,8 +224,9 @@ void SettingsDialog::Apply() {
   // "->"; the settings file then names it.
   if (LanguageChosen)
     ChangeLanguage();
+  TheSettings->SetProgram(kd::SettingsOf(p, LangPackFile));
   const QString file = OwnFileWithExt(".ini");
-  if (!IniFile().SaveSettings(p, S(file)))
+  if (!TheSettings->SaveProgramFile(S(file)))
     Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 

@@ -1,5 +1,6 @@
 // The windows of the program and the objects that live for the whole run.
 #include "app/network_document.h"
+#include "app/settings_store.h"
 #include "core/survey_network.h"
 #include "evaluation/results_reader.h"
 #include "settings/ini_file.h"
@@ -36,10 +37,12 @@ AllPointsScSvpDialog *TheAllPointsScSvpDialog = nullptr;
 SettingsDialog *TheSettingsDialog = nullptr;
 PrecisionGuideDialog *ThePrecisionGuide = nullptr;
 kd::app::NetworkDocument *TheDocument = nullptr;
+kd::app::SettingsStore *TheSettings = nullptr;
 SurveyNetwork *TheNetwork = nullptr;
 LivePrecision *TheLivePrecision = nullptr;
 
 void CreateAllWindows() {
+  TheSettings = new kd::app::SettingsStore();
   TheDocument = new kd::app::NetworkDocument();
   TheNetwork = &TheDocument->Workspace();
   TheMainWindow = new MainWindow();
@@ -111,6 +114,8 @@ void DestroyAllWindows() {
   TheNetwork = nullptr;
   delete TheDocument;
   TheDocument = nullptr;
+  delete TheSettings;
+  TheSettings = nullptr;
 }
 
 void ApplyTextsToAllWindows() {

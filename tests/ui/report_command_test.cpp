@@ -5,7 +5,7 @@
 
 #include "ui/app_globals.h"
 #include "ui/main_window.h"
-#include "ui/plan_preferences.h"
+#include "app/settings_store.h"
 #include "ui/results_window.h"
 
 #include <QComboBox>
@@ -62,9 +62,9 @@ private slots:
     QCOMPARE(TheResultsWindow->RequestedPairs.size(), size_t(1));
 
     // The tolerances chosen under the plans are those of the report.
-    PlanPreferences shown = LoadPlanPreferences();
+    kd::app::PlanPreferences shown = TheSettings->Plans();
     shown.ToleranceSemiMajorMm = 1e-6;
-    SavePlanPreferences(shown);
+    TheSettings->SetPlans(shown);
 
     // The title block's fields: typed for the first report, offered again
     // for the second.
@@ -81,7 +81,7 @@ private slots:
       }
       return static_cast<int>(QDialog::Accepted);
     };
-    SaveReportPreferences({});
+    TheSettings->SetReport({});
     F.Fake->saveAnswers << F.Path("net.html") << F.Path("net.pdf");
     TheMainWindow->WriteReportFile();
     TheMainWindow->WriteReportFile();
