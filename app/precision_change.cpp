@@ -1,6 +1,7 @@
 #include "app/precision_change.h"
 
 #include "core/number_text.h"
+#include "settings/text_catalogue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,11 +72,11 @@ PrecisionChange ComparePrecision(const NetworkPrecision &before, const NetworkPr
 std::string PrecisionChangeText(const PrecisionChange &c) {
   if (!c.Comparable)
     return {};
-  std::string text = "largest ellipse " + Mm(c.LargestBefore) + " (" + NumToText(c.LargestBeforePoint) +
+  std::string text = Tr(Text::LargestEllipse) + " " + Mm(c.LargestBefore) + " (" + NumToText(c.LargestBeforePoint) +
                      ") \u2192 " + Mm(c.LargestAfter) + " (" + NumToText(c.LargestAfterPoint) + ")";
   if (c.MostChanged.empty())
-    return text + "; no point changed";
-  text += "; most changed:";
+    return text + Tr(Text::NoPointChanged);
+  text += Tr(Text::MostChanged);
   for (const PointPrecisionChange &p : c.MostChanged)
     text += " " + NumToText(p.Number) + " " + Signed(p.Percent) + ",";
   text.pop_back();

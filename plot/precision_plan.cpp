@@ -1,5 +1,6 @@
 #include "plot/precision_plan.h"
 
+#include "settings/text_catalogue.h"
 #include <QBuffer>
 #include <QByteArray>
 #include <QFileInfo>
@@ -1166,4 +1167,26 @@ bool WritePlot(const std::string &fileName, int width, int height, const SurveyN
     return false;
   }
   return true;
+}
+
+PlotTexts ActivePlotTexts() {
+  const auto q = [](Text id) { return QString::fromStdString(Tr(id)); };
+  PlotTexts t;
+  t.FixedPoint = q(Text::PlotFixedPoint);
+  t.AdjustedPoint = q(Text::PlotAdjustedPoint);
+  t.PointEllipse = q(Text::PlotPointEllipse);
+  t.HeightBar = q(Text::PlotHeightBar);
+  t.RelativeEllipse = q(Text::PlotRelativeEllipse);
+  t.Uncontrolled = q(Text::PlotUncontrolled);
+  t.Weak = q(Text::PlotWeak);
+  t.Controlled = q(Text::PlotControlled);
+  t.Line = q(Text::PlotLine);
+  t.BeyondTolerance = q(Text::PlotBeyondTolerance);
+  t.StandardEllipses = q(Text::PlotStandardEllipses);
+  t.Percent95Ellipses = q(Text::PlotPercent95Ellipses);
+  t.Ellipses = q(Text::PlotEllipses);
+  t.MmOfPlan = q(Text::PlotMmOfPlan);
+  t.Network = q(Text::PlotNetwork);
+  t.Detail = q(Text::PlotDetail);
+  return t;
 }

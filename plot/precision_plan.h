@@ -49,6 +49,9 @@ struct PlotTexts {
   QString Detail = QStringLiteral("detail");
 };
 
+// The drawing's texts in the language of the active pack (the catalogue's).
+PlotTexts ActivePlotTexts();
+
 struct PlotOptions {
   ConfidenceLevel Level = ConfidenceLevel::Standard;
   double Magnification = 0; // ellipse enlargement; 0: automatic

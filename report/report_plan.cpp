@@ -8,28 +8,7 @@
 #include "report/report_texts.h"
 #include "settings/language_pack.h"
 
-PlotTexts ReportPlotTexts() {
-  PlotTexts t;
-  if (ActiveLanguageCode(Lang()) != "CZ" && ActiveLanguageCode(Lang()) != "CS")
-    return t;
-  t.FixedPoint = QStringLiteral("pevný bod");
-  t.AdjustedPoint = QStringLiteral("určovaný bod");
-  t.PointEllipse = QStringLiteral("chybová elipsa bodu");
-  t.HeightBar = QStringLiteral("výšková úsečka \u00b1\u03c3Z");
-  t.RelativeEllipse = QStringLiteral("relativní elipsa měřené dvojice");
-  t.Uncontrolled = QStringLiteral("nekontrolované (r < 0,1)");
-  t.Weak = QStringLiteral("slabě kontrolované (r < 0,3)");
-  t.Controlled = QStringLiteral("kontrolované");
-  t.Line = QStringLiteral("měřená dvojice");
-  t.BeyondTolerance = QStringLiteral("mimo toleranci");
-  t.StandardEllipses = QStringLiteral("standardní elipsy");
-  t.Percent95Ellipses = QStringLiteral("elipsy 95 %");
-  t.Ellipses = QStringLiteral("elipsy");
-  t.MmOfPlan = QStringLiteral("1 mm = %1 m mapy");
-  t.Network = QStringLiteral("síť");
-  t.Detail = QStringLiteral("detail");
-  return t;
-}
+PlotTexts ReportPlotTexts() { return ActivePlotTexts(); }
 
 void DrawReportPlan(QPainter &painter, const QRectF &area, const ReportData &data, double unit,
                     bool small) {

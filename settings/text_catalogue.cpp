@@ -116,6 +116,64 @@ constexpr TextPair kNewer[] = {
     {"it cannot be read", "nelze jej přečíst"}, // CandidatesCannotRead
     {"line %1 holds a faulty number", "řádek %1 obsahuje chybné číslo"}, // CandidatesFaulty
     {"it holds no measurement", "neobsahuje žádné měření"}, // CandidatesEmpty
+    {"Undo", "Zpět"}, // UndoMenu
+    {"Redo", "Znovu"}, // RedoMenu
+    {"Undo: %1", "Zpět: %1"}, // UndoStep
+    {"Redo: %1", "Znovu: %1"}, // RedoStep
+    {"Add measurement", "Přidání měření"}, // StepAddMeasurement
+    {"Add point", "Přidání bodu"}, // StepAddPoint
+    {"All points adjusted", "Všechny body určované"}, // StepAllPointsAdjusted
+    {"All points fixed", "Všechny body pevné"}, // StepAllPointsFixed
+    {"Delete measurement", "Smazání měření"}, // StepDeleteMeasurement
+    {"Delete %1 measurements", "Smazání %1 měření"}, // StepDeleteMeasurements
+    {"Delete point", "Smazání bodu"}, // StepDeletePoint
+    {"Edit point %1", "Úprava bodu %1"}, // StepEditPoint
+    {"Load coordinates", "Načtení souřadnic"}, // StepLoadCoordinates
+    {"Load measurements", "Načtení měření"}, // StepLoadMeasurements
+    {"Plumbing precision", "Přesnost provažování"}, // StepPlumbingPrecision
+    {"Precision of a measurement", "Přesnost měření"}, // StepPrecisionOfOne
+    {"Precision of all %1", "Přesnost všech %1"}, // StepPrecisionOfType
+    {"Precision of every %1 by its length", "Přesnost všech %1 podle délky"}, // StepPrecisionByLength
+    {"Remove measurements without points", "Odstranění měření bez bodů"}, // StepRemoveOrphans
+    {"Sc of all points", "Sc všech bodů"}, // StepScOfAllPoints
+    {"Sc/Svp mode", "Režim Sc/Svp"}, // StepScSvpMode
+    {"Sort measurements", "Seřazení měření"}, // StepSortMeasurements
+    {"Svp of all points", "Svp všech bodů"}, // StepSvpOfAllPoints
+    {"computing\u2026", "počítám\u2026"}, // Computing
+    {"largest ellipse", "největší elipsa"}, // LargestEllipse
+    {"; no point changed", "; žádný bod se nezměnil"}, // NoPointChanged
+    {"; most changed:", "; nejvíce se změnily:"}, // MostChanged
+    {"Export DXF\u2026", "Export do DXF\u2026"}, // ExportDxfButton
+    {"The plan with its precision as a DXF drawing for CAD", "Mapa s přesností jako výkres DXF pro CAD"}, // ExportDxfTip
+    {"Export DXF", "Export do DXF"}, // ExportDxfTitle
+    {"Save as CSV", "Uložit jako CSV"}, // SaveAsCsv
+    {"Every point with its precision, for spreadsheets", "Všechny body s přesností, pro tabulkové procesory"}, // SaveAsCsvTip
+    {"The file name must end in %1 (%2)", "Název souboru musí končit na %1 (%2)"}, // FileNameMustEndIn
+    {"%1 is a file of the network (%2)", "%1 je soubor sítě (%2)"}, // IsNetworkFile
+    {"Fix", "Pevný"}, // FixedCheck
+    {"Delete the measurement %1?", "Smazat měření %1?"}, // DeleteMeasurementQuestion
+    {"Delete the %1 selected measurements?", "Smazat %1 vybraných měření?"}, // DeleteMeasurementsQuestion
+    {"s-distance", "šikmá délka"}, // ObservationSlopeDistance
+    {"distance", "vodorovná délka"}, // ObservationHorizontalDistance
+    {"direction", "směr"}, // ObservationDirection
+    {"z-angle", "zenitový úhel"}, // ObservationZenithAngle
+    {"dh", "převýšení"}, // ObservationHeightDifference
+    {"fixed point", "pevný bod"}, // PlotFixedPoint
+    {"adjusted point", "určovaný bod"}, // PlotAdjustedPoint
+    {"point error ellipse", "chybová elipsa bodu"}, // PlotPointEllipse
+    {"height bar \u00b1\u03c3Z", "výšková úsečka \u00b1\u03c3Z"}, // PlotHeightBar
+    {"relative ellipse of a measured pair", "relativní elipsa měřené dvojice"}, // PlotRelativeEllipse
+    {"uncontrolled (r < 0.1)", "nekontrolované (r < 0,1)"}, // PlotUncontrolled
+    {"weakly controlled (r < 0.3)", "slabě kontrolované (r < 0,3)"}, // PlotWeak
+    {"controlled", "kontrolované"}, // PlotControlled
+    {"measured pair", "měřená dvojice"}, // PlotLine
+    {"beyond tolerance", "mimo toleranci"}, // PlotBeyondTolerance
+    {"standard ellipses", "standardní elipsy"}, // PlotStandardEllipses
+    {"95 % ellipses", "elipsy 95 %"}, // PlotPercent95Ellipses
+    {"ellipses", "elipsy"}, // PlotEllipses
+    {"1 mm = %1 m of the plan", "1 mm = %1 m mapy"}, // PlotMmOfPlan
+    {"network", "síť"}, // PlotNetwork
+    {"detail", "detail"}, // PlotDetail
 };
 constexpr int kNewerCount = static_cast<int>(std::size(kNewer));
 static_assert(kFirstNewer + kNewerCount == static_cast<int>(Text::End_),

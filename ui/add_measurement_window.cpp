@@ -113,7 +113,7 @@ bool AddMeasurementWindow::InsertMeasurement() {
   } else if (station != target && TheNetwork) {
     const std::uint8_t type = MeasurementList::TypeCodeOf(S(TypeCombo->currentText()));
     const SurveyNetwork &net = *TheNetwork;
-    TheDocument->Edit(QStringLiteral("Add measurement"), [&](SurveyNetwork &edited) {
+    TheDocument->Edit(Txt(Text::StepAddMeasurement), [&](SurveyNetwork &edited) {
       edited.Measurements.AddMeasurement(type, double(precision), target, station);
     });
     added = true;

@@ -72,7 +72,7 @@ bool AllPointsScSvpDialog::SetScOfAllPoints() {
     return false;
   }
   if (TheDocument)
-    TheDocument->Edit(QStringLiteral("Sc of all points"), [v](SurveyNetwork &net) { net.Points.SetAllSc(v); });
+    TheDocument->Edit(Txt(Text::StepScOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSc(v); });
   return true;
 }
 
@@ -83,6 +83,6 @@ bool AllPointsScSvpDialog::SetSvpOfAllPoints() {
     return false;
   }
   if (TheDocument)
-    TheDocument->Edit(QStringLiteral("Svp of all points"), [v](SurveyNetwork &net) { net.Points.SetAllSvp(v); });
+    TheDocument->Edit(Txt(Text::StepSvpOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSvp(v); });
   return true;
 }

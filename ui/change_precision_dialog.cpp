@@ -57,12 +57,12 @@ bool ChangePrecisionDialog::ApplyPrecision() {
       !std::isfinite(double(v)) || index < 0 || index >= meas->Count()) {
     Platform().Message(this, Txt(Text::WrongInput));
   } else if (ScopeCombo->currentIndex() == 0) {
-    TheDocument->Edit(QStringLiteral("Precision of a measurement"),
+    TheDocument->Edit(Txt(Text::StepPrecisionOfOne),
                       [&](SurveyNetwork &net) { net.Measurements.Items[index].StdDev = double(v); });
     changed = true;
   } else {
     const std::uint8_t type = meas->Items[index].MeasType;
-    TheDocument->Edit(QStringLiteral("Precision of all %1").arg(Q(MeasurementList::TypeName(type))),
+    TheDocument->Edit(Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
                       [&](SurveyNetwork &net) {
                         for (Measurement &m : net.Measurements.Items)
                           if (m.MeasType == type)

@@ -200,7 +200,7 @@ void CoordinatePlanWindow::AddPoint() {
     return;
   PointSet &pts = Net().Points;
   bool added = false;
-  TheDocument->Edit(QStringLiteral("Add point"), [&](SurveyNetwork &net) {
+  TheDocument->Edit(Txt(Text::StepAddPoint), [&](SurveyNetwork &net) {
     added = AddPointAtMark(net.Points, height, double(number));
   });
   pts.Marked = false;
@@ -222,7 +222,7 @@ void CoordinatePlanWindow::DeletePoint() {
   const int before = net.Measurements.Count();
   bool removed = false;
   // The point and the measurements that referred to it go in one step.
-  TheDocument->Edit(QStringLiteral("Delete point"), [&](SurveyNetwork &edited) {
+  TheDocument->Edit(Txt(Text::StepDeletePoint), [&](SurveyNetwork &edited) {
     edited.Points.List.Delete(LastSelectedRow - 1);
     if (edited.Points.List.Count() != pointsBefore)
       removed = edited.CheckConsistency(true);
@@ -283,7 +283,7 @@ void CoordinatePlanWindow::OnClose() {
 
 void CoordinatePlanWindow::MakeAllAdjusted() {
   RunEdit([this] {
-    TheDocument->Edit(QStringLiteral("All points adjusted"),
+    TheDocument->Edit(Txt(Text::StepAllPointsAdjusted),
                       [](SurveyNetwork &net) { net.Points.SetAllFixed(false); });
     Redraw();
   });
@@ -291,7 +291,7 @@ void CoordinatePlanWindow::MakeAllAdjusted() {
 
 void CoordinatePlanWindow::MakeAllFixed() {
   RunEdit([this] {
-    TheDocument->Edit(QStringLiteral("All points fixed"),
+    TheDocument->Edit(Txt(Text::StepAllPointsFixed),
                       [](SurveyNetwork &net) { net.Points.SetAllFixed(true); });
     Redraw();
   });

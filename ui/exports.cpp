@@ -20,7 +20,7 @@ QString ChosenFile(QWidget *parent, const QString &title, const QString &ext,
   if (QFileInfo(file).suffix().isEmpty())
     file += ext;
   if (!accepted(S(file))) {
-    Platform().Message(parent, QStringLiteral("The file name must end in %1 (%2)").arg(ext, file));
+    Platform().Message(parent, Txt(Text::FileNameMustEndIn).arg(ext, file));
     return {};
   }
   // Never over a file of the network itself.
@@ -34,7 +34,7 @@ QString ChosenFile(QWidget *parent, const QString &title, const QString &ext,
     if (in.absoluteFilePath() == target ||
         (in.exists() && QFileInfo(file).exists() &&
          in.canonicalFilePath() == QFileInfo(file).canonicalFilePath())) {
-      Platform().Message(parent, QStringLiteral("%1 is a file of the network (%2)").arg(file, Q(*input)));
+      Platform().Message(parent, Txt(Text::IsNetworkFile).arg(file, Q(*input)));
       return {};
     }
   }
@@ -45,7 +45,7 @@ QString ChosenFile(QWidget *parent, const QString &title, const QString &ext,
 
 bool ExportPlanDxf(QWidget *parent, const SurveyNetwork &network,
                    const NetworkPrecision *precision, const PlotOptions &options) {
-  const QString file = ChosenFile(parent, QStringLiteral("Export DXF"), QStringLiteral(".dxf"),
+  const QString file = ChosenFile(parent, Txt(Text::ExportDxfTitle), QStringLiteral(".dxf"),
                                   IsDxfFileName, network);
   if (file.isEmpty())
     return false;
@@ -59,7 +59,7 @@ bool ExportPlanDxf(QWidget *parent, const SurveyNetwork &network,
 
 bool ExportPointsCsv(QWidget *parent, const SurveyNetwork &network,
                      const NetworkPrecision &precision, ConfidenceLevel level) {
-  const QString file = ChosenFile(parent, QStringLiteral("Save as CSV"), QStringLiteral(".csv"),
+  const QString file = ChosenFile(parent, Txt(Text::SaveAsCsv), QStringLiteral(".csv"),
                                   IsCsvFileName, network);
   if (file.isEmpty())
     return false;

@@ -178,6 +178,25 @@ void MeasurementPlanWindow::HighlightPicks(QImage &image) {
   }
 }
 
+namespace {
+
+// An observation's kind in the active language; the engine's own name for
+// kinds without a text (the coordinate differences dx, dy, dz).
+QString ObservationName(const std::string &engineName) {
+  static const std::pair<const char *, Text> kNames[] = {
+      {"s-distance", Text::ObservationSlopeDistance},
+      {"distance", Text::ObservationHorizontalDistance},
+      {"direction", Text::ObservationDirection},
+      {"z-angle", Text::ObservationZenithAngle},
+      {"dh", Text::ObservationHeightDifference}};
+  for (const auto &[name, text] : kNames)
+    if (engineName == name)
+      return Txt(text);
+  return Q(engineName);
+}
+
+} // namespace
+
 QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
   const SurveyNetwork &net = Net();
   const MeasuredPair *best = nullptr;
@@ -215,7 +234,7 @@ QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
     }
     const double mdb = static_cast<double>(o->Mdb);
     text += QStringLiteral("\n%1 %2 \u2192 %3: r = %4, MDB = %5 (%6)")
-                .arg(Q(o->Type), Q(NumToText(o->From)), Q(NumToText(o->To)))
+                .arg(ObservationName(o->Type), Q(NumToText(o->From)), Q(NumToText(o->To)))
                 .arg(static_cast<double>(o->Redundancy), 0, 'f', 3)
                 .arg(std::isfinite(mdb) ? QString::number(mdb, 'f', 1) + QStringLiteral(" ") + unit
                                         : Txt(Text::NoMdb),
@@ -354,13 +373,13 @@ void MeasurementPlanWindow::DeleteMeasurement() {
     return;
   const QString question =
       rows.size() == 1
-          ? QStringLiteral("Delete the measurement %1?").arg(MeasurementCaption(Net().Measurements.Items[rows[0]]))
-          : QStringLiteral("Delete the %1 selected measurements?").arg(rows.size());
+          ? Txt(Text::DeleteMeasurementQuestion).arg(MeasurementCaption(Net().Measurements.Items[rows[0]]))
+          : Txt(Text::DeleteMeasurementsQuestion).arg(rows.size());
   if (!Platform().Ask(this, question))
     return;
   // Several rows go in one step, from the last so the indices hold.
-  TheDocument->Edit(rows.size() == 1 ? QStringLiteral("Delete measurement")
-                                     : QStringLiteral("Delete %1 measurements").arg(rows.size()),
+  TheDocument->Edit(rows.size() == 1 ? Txt(Text::StepDeleteMeasurement)
+                                     : Txt(Text::StepDeleteMeasurements).arg(rows.size()),
                     [&rows](SurveyNetwork &net) {
                       for (auto r = rows.rbegin(); r != rows.rend(); ++r)
                         net.Measurements.Delete(*r);
@@ -375,7 +394,7 @@ void MeasurementPlanWindow::DeleteMeasurement() {
 
 void MeasurementPlanWindow::SortMeasurements() {
   // The user's sort is an edit: the file is written in the new order.
-  TheDocument->Edit(QStringLiteral("Sort measurements"), [](SurveyNetwork &net) {
+  TheDocument->Edit(Txt(Text::StepSortMeasurements), [](SurveyNetwork &net) {
     net.Measurements.Sort();
     net.Measurements.MarkChanged();
   });

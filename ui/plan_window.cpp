@@ -98,10 +98,10 @@ QTableWidget *PlanWindow::MakeTable(int height) {
   });
 
   TableMenu = new QMenu(this);
-  UndoAction = new QAction(QStringLiteral("Undo"), this);
+  UndoAction = new QAction(Txt(Text::UndoMenu), this);
   UndoAction->setShortcut(QKeySequence::Undo);
   UndoAction->setShortcutContext(Qt::WindowShortcut);
-  RedoAction = new QAction(QStringLiteral("Redo"), this);
+  RedoAction = new QAction(Txt(Text::RedoMenu), this);
   RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
   RedoAction->setShortcutContext(Qt::WindowShortcut);
   addAction(UndoAction);
@@ -261,8 +261,8 @@ void PlanWindow::UpdateUndoActions() {
   const bool canRedo = stack && stack->canRedo();
   UndoAction->setEnabled(canUndo);
   RedoAction->setEnabled(canRedo);
-  UndoAction->setText(canUndo ? QStringLiteral("Undo: ") + stack->undoText() : QStringLiteral("Undo"));
-  RedoAction->setText(canRedo ? QStringLiteral("Redo: ") + stack->redoText() : QStringLiteral("Redo"));
+  UndoAction->setText(canUndo ? Txt(Text::UndoStep).arg(stack->undoText()) : Txt(Text::UndoMenu));
+  RedoAction->setText(canRedo ? Txt(Text::RedoStep).arg(stack->redoText()) : Txt(Text::RedoMenu));
 }
 
 void PlanWindow::UndoEdit() {
@@ -360,8 +360,8 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   ToleranceSigmaZSpin = NewSpin(PrecisionBar, 1e6, 1, QStringLiteral("\u03c3Z: no tol."), QStringLiteral(" mm"));
   ToleranceSigmaZSpin->setPrefix(QStringLiteral("\u03c3Z \u2264 "));
   ToleranceListLabel = new QLabel(PrecisionBar);
-  ExportDxfButton = new QPushButton(QStringLiteral("Export DXF\u2026"), PrecisionBar);
-  ExportDxfButton->setToolTip(QStringLiteral("The plan with its precision as a DXF drawing for CAD"));
+  ExportDxfButton = new QPushButton(Txt(Text::ExportDxfButton), PrecisionBar);
+  ExportDxfButton->setToolTip(Txt(Text::ExportDxfTip));
   LiveStatusLabel = new QLabel(PrecisionBar);
   LiveStatusLabel->setObjectName(QStringLiteral("LiveStatus"));
 
@@ -409,6 +409,12 @@ void PlanWindow::ApplyPrecisionBarTexts() {
   ToleranceSemiMajorSpin->setToolTip(Txt(Text::SemiMajorToleranceTip));
   ToleranceSigmaZSpin->setSpecialValueText(Txt(Text::SigmaZNoTolerance));
   ToleranceSigmaZSpin->setToolTip(Txt(Text::SigmaZToleranceTip));
+  ExportDxfButton->setText(Txt(Text::ExportDxfButton));
+  ExportDxfButton->setToolTip(Txt(Text::ExportDxfTip));
+  UpdateUndoActions();
+  // What live precision last said is worded in the language before.
+  LiveStatusLabel->clear();
+  LiveStatusLabel->setToolTip(QString());
   DrawPrecisionLayer();
 }
 
@@ -438,7 +444,7 @@ void PlanWindow::PrecisionControlsChanged() {
 void PlanWindow::ShowLiveComputing() {
   if (!LiveStatusLabel)
     return;
-  LiveStatusLabel->setText(QStringLiteral("computing\u2026"));
+  LiveStatusLabel->setText(Txt(Text::Computing));
   LiveStatusLabel->setToolTip(QString());
 }
 
@@ -452,7 +458,7 @@ void PlanWindow::ShowLiveChange() {
     // Nothing to compare with yet: the largest ellipse alone.
     const kd::app::PrecisionChange alone = kd::app::ComparePrecision(*CurrentPrecision, *CurrentPrecision);
     if (alone.Comparable)
-      text = "largest ellipse " + NumToTextFixed(alone.LargestAfter, 14, 2) + " mm (" +
+      text = Tr(Text::LargestEllipse) + " " + NumToTextFixed(alone.LargestAfter, 14, 2) + " mm (" +
              NumToText(alone.LargestAfterPoint) + ")";
   }
   LiveStatusLabel->setText(QString::fromStdString(text));
@@ -481,6 +487,7 @@ PlotOptions PlanWindow::PrecisionOptions() const {
   }
   o.ShowReliability = false;
   o.ShowLineLabels = false;
+  o.Texts = ActivePlotTexts();
   // Colours that stand out on the plan's background.
   const PointSet &pts = Net().Points;
   const QColor back = QColor::fromRgb(PlanCanvas::ToRgb(pts.BackColor) & 0xFF,
@@ -513,6 +520,12 @@ void PlanWindow::SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
     PreviousPrecision = CurrentPrecision;
   CurrentPrecision = std::move(precision);
   CurrentFailure = failureReason;
+  Redraw();
+}
+
+void PlanWindow::ReplacePrecision(std::shared_ptr<const NetworkPrecision> precision) {
+  CurrentPrecision = std::move(precision);
+  CurrentFailure.clear();
   Redraw();
 }
 

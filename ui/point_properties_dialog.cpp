@@ -69,7 +69,7 @@ PointPropertiesDialog::PointPropertiesDialog(QWidget *parent) : QDialog(parent) 
   XEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("X / m"), 12, 22, 150);
   YEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("Y / m"), 180, 22, 150);
   ZEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("Z / m"), 12, 70, 150);
-  FixedCheckBox = new QCheckBox(QStringLiteral("Fix"), CoordinatesGroup);
+  FixedCheckBox = new QCheckBox(Txt(Text::FixedCheck), CoordinatesGroup);
   FixedCheckBox->setGeometry(180, 90, 70, 24);
   TakeFromMarkButton = Button(CoordinatesGroup, QString(), 290, 88, 40, 28);
   TakeFromMarkButton->setIcon(MarkIcon());
@@ -99,6 +99,7 @@ void PointPropertiesDialog::ApplyTexts() {
   NumberLabel->setText(Txt(Text::PointNumberShort));
   CoordinatesGroup->setTitle(Txt(Text::CoordinatesGroup));
   StandardDeviationsGroup->setTitle(Txt(Text::StandardDeviations));
+  FixedCheckBox->setText(Txt(Text::FixedCheck));
   OkButton->setText(Txt(Text::Ok));
   CancelButton->setText(Txt(Text::Cancel));
   ApplyButton->setText(Txt(Text::Apply));
@@ -130,7 +131,7 @@ bool PointPropertiesDialog::Apply() {
   if (Index < 0 || Index >= list.Count())
     return false; // the point is no longer there
   const bool fixed = FixedCheckBox->isChecked();
-  TheDocument->Edit(QStringLiteral("Edit point %1").arg(Q(NumToText(double(number)))),
+  TheDocument->Edit(Txt(Text::StepEditPoint).arg(Q(NumToText(double(number)))),
                     [&](SurveyNetwork &net) {
                       NetworkPoint &p = net.Points.List.Items[Index];
                       p.Number = double(number);

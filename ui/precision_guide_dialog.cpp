@@ -409,7 +409,7 @@ bool PrecisionGuideDialog::ApplyToType(QWidget *field, std::uint8_t type) {
   }
   if (!TheNetwork)
     return false;
-  TheDocument->Edit(QStringLiteral("Precision of all %1").arg(Q(MeasurementList::TypeName(type))),
+  TheDocument->Edit(Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
                     [&](SurveyNetwork &net) { SetStdDevOfType(net, type, double(v)); });
   RefreshMeasurementTable();
   return true;
@@ -433,7 +433,7 @@ bool PrecisionGuideDialog::ApplyPlumbingHeightSigma() {
   }
   if (!TheNetwork)
     return false;
-  TheDocument->Edit(QStringLiteral("Plumbing precision"),
+  TheDocument->Edit(Txt(Text::StepPlumbingPrecision),
                     [&](SurveyNetwork &net) { net.PlumbSigma = double(v); });
   return true;
 }
@@ -471,7 +471,7 @@ bool PrecisionGuideDialog::ApplyOneByOne(int which) {
     return false;
   bool applied = false;
   static const char *const kinds[] = {"sd", "hd", "vd"};
-  TheDocument->Edit(QStringLiteral("Precision of every %1 by its length").arg(QString::fromLatin1(kinds[which])),
+  TheDocument->Edit(Txt(Text::StepPrecisionByLength).arg(QString::fromLatin1(kinds[which])),
                     [&](SurveyNetwork &net) {
                       try {
                         if (which == 0)

@@ -83,8 +83,8 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   }
   SaveTableButton = new QPushButton(this);
   SaveCovarianceMatrixButton = new QPushButton(this);
-  SaveCsvButton = new QPushButton(QStringLiteral("Save as CSV"), this);
-  SaveCsvButton->setToolTip(QStringLiteral("Every point with its precision, for spreadsheets"));
+  SaveCsvButton = new QPushButton(Txt(Text::SaveAsCsv), this);
+  SaveCsvButton->setToolTip(Txt(Text::SaveAsCsvTip));
   CalculateButton->setMinimumWidth(130);
   SaveTableButton->setMinimumWidth(130);
   SaveCovarianceMatrixButton->setMinimumWidth(130);
@@ -135,6 +135,8 @@ void ResultsWindow::ApplyTexts() {
   StdDevLabel->setText(Txt(Text::StdDev));
   SaveTableButton->setText(Txt(Text::SaveTable));
   SaveCovarianceMatrixButton->setText(Txt(Text::SaveCovarianceMatrix));
+  SaveCsvButton->setText(Txt(Text::SaveAsCsv));
+  SaveCsvButton->setToolTip(Txt(Text::SaveAsCsvTip));
   BearingLabel->setText(Txt(Text::BearingField));
   RelativeEllipseLabel->setText(Txt(Text::RelativeEllipse));
   AlongAcrossLabel->setText(Txt(Text::AlongAcross));
@@ -196,14 +198,15 @@ static int ChosenPosition(const QComboBox *box) {
 }
 
 void ResultsWindow::ComputeDistance() {
-  if (!TheResultsReader)
+  if (!Results)
     return;
+  ResultsReader &reader = Results->Reader;
   std::string distance, sigma;
-  if (TheResultsReader->CalculateDistance(ChosenPosition(FromPointCombo), ChosenPosition(ToPointCombo),
+  if (reader.CalculateDistance(ChosenPosition(FromPointCombo), ChosenPosition(ToPointCombo),
                                    DistanceKindCombo->currentIndex(), distance, sigma)) {
     DistanceValueLabel->setText(Q(distance));
     StdDevValueLabel->setText(Q(sigma));
-    const auto &points = TheResultsReader->Results.Items;
+    const auto &points = reader.Results.Items;
     const ReportPair pair{points[static_cast<size_t>(ChosenPosition(FromPointCombo))].Number,
                                points[static_cast<size_t>(ChosenPosition(ToPointCombo))].Number,
                                DistanceKindCombo->currentIndex()};
@@ -233,7 +236,7 @@ void ResultsWindow::ComputeRelative(int from, int to) {
     BearingEdit->clear();
     hasBearing = false;
   }
-  const ResultsReader *reader = TheResultsReader;
+  const ResultsReader *reader = Results ? &Results->Reader : nullptr;
   if (!reader || from < 0 || to < 0 || from >= reader->Results.Count() ||
       to >= reader->Results.Count())
     return;
@@ -267,18 +270,18 @@ void ResultsWindow::SaveResultsTable() {
 }
 
 void ResultsWindow::SaveCovarianceMatrix() {
-  if (!TheResultsReader || !TheResultsReader->CovOk || !TheResultsReader->CoordsOk)
+  if (!Results || !Results->Reader.CovOk || !Results->Reader.CoordsOk)
     return;
   const QString file = Platform().SaveFileName(this, QString());
   if (file.isEmpty())
     return;
-  if (!TheResultsReader->SaveCov(S(file)))
+  if (!Results->Reader.SaveCov(S(file)))
     Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 
 const NetworkPrecision *ResultsWindow::ShownPrecision() {
-  if (!Precision && TheResultsReader)
-    Precision = std::make_shared<const NetworkPrecision>(BuildNetworkPrecision(*TheResultsReader, {}));
+  if (!Precision && Results)
+    Precision = Results->Precision;
   return Precision.get();
 }
 

@@ -201,7 +201,7 @@ void SettingsDialog::Apply() {
   // The Sc/Svp mode changes what the network gives: an undoable step.
   if (ScSvpModeGroup->ItemIndex() >= 0 && TheDocument) {
     const auto mode = static_cast<std::uint8_t>(ScSvpModeGroup->ItemIndex());
-    TheDocument->Edit(QStringLiteral("Sc/Svp mode"), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
+    TheDocument->Edit(Txt(Text::StepScSvpMode), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
   }
   PointSet &p = TheDocument->Workspace().Points;
   p.FixedColor = FixedPointColorCombo->Selected();

@@ -1,0 +1,58 @@
+#include "app/measurement_table_model.h"
+
+#include "app/network_document.h"
+#include "core/number_text.h"
+#include "settings/text_catalogue.h"
+
+namespace kd::app {
+
+namespace {
+QString Q(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+} // namespace
+
+MeasurementTableModel::MeasurementTableModel(const NetworkDocument &document, QObject *parent)
+    : QAbstractTableModel(parent), Document(document) {
+  connect(&document, &NetworkDocument::MeasurementsChanged, this, &MeasurementTableModel::Refresh);
+}
+
+int MeasurementTableModel::rowCount(const QModelIndex &parent) const {
+  return parent.isValid() ? 0 : Document.Network().Measurements.Count();
+}
+
+int MeasurementTableModel::columnCount(const QModelIndex &parent) const {
+  return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant MeasurementTableModel::data(const QModelIndex &index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+    return {};
+  const Measurement &m = Document.Network().Measurements.Items[static_cast<std::size_t>(index.row())];
+  switch (index.column()) {
+  case TypeColumn: return Q(MeasurementList::TypeName(m.MeasType));
+  case StationColumn: return Q(NumToTextFixed(m.Station, 8, 2));
+  case TargetColumn: return Q(NumToTextFixed(m.Target, 8, 2));
+  case PrecisionColumn: return Q(NumToTextFixed(m.StdDev, 3, 5));
+  default: return {};
+  }
+}
+
+QVariant MeasurementTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+    return QAbstractTableModel::headerData(section, orientation, role);
+  switch (section) {
+  case TypeColumn: return Q(Tr(Text::Type));
+  case StationColumn: return Q(Tr(Text::Station));
+  case TargetColumn: return Q(Tr(Text::Target));
+  case PrecisionColumn: return Q(Tr(Text::Precision));
+  default: return {};
+  }
+}
+
+void MeasurementTableModel::Refresh() {
+  beginResetModel();
+  endResetModel();
+}
+
+void MeasurementTableModel::RetranslateHeaders() { emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1); }
+
+} // namespace kd::app
