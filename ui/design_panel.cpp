@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -179,7 +180,16 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   resize(500, 760);
 }
 
-DesignPanel::~DesignPanel() = default;
+DesignPanel::~DesignPanel() {
+  StopOptimising();
+  if (Worker)
+    Worker->wait();
+}
+
+void DesignPanel::StopOptimising() {
+  if (StopWorker)
+    *StopWorker = true;
+}
 
 void DesignPanel::ApplyTexts() {
   setWindowTitle(Txt(Text::DesignPanelTitle));
@@ -194,7 +204,7 @@ void DesignPanel::ApplyTexts() {
   CandidateTable->setHorizontalHeaderLabels({QString(), Txt(Text::MeasurementColumn), Txt(Text::CostColumn),
                                              Txt(Text::GainColumn), Txt(Text::WhyColumn)});
   CandidateTable->horizontalHeaderItem(4)->setText(Txt(Text::ValueColumn));
-  OptimiseButton->setText(Txt(Text::OptimiseButton));
+  OptimiseButton->setText(Txt(Worker ? Text::StopEvaluation : Text::OptimiseButton));
   AcceptButton->setText(Txt(Text::AcceptButton));
   DiscardButton->setText(Txt(Text::DiscardButton));
   ReportButton->setText(Txt(Text::ReportButton));
@@ -361,6 +371,7 @@ void DesignPanel::UseAutomaticCandidates() {
 // ---- computing and showing ----
 
 void DesignPanel::Recompute() {
+  StopOptimising();
   Candidates.clear();
   MarksNow = kd::app::DesignMarks();
   ProposalShown = false;
@@ -398,7 +409,7 @@ void DesignPanel::Recompute() {
   FillRequirementTable();
   FillCandidateTable();
   ShowMarks();
-  OptimiseButton->setEnabled(ready);
+  OptimiseButton->setEnabled(ready || Worker);
   AcceptButton->setEnabled(false);
   DiscardButton->setEnabled(false);
   ProposalLabel->clear();
@@ -526,9 +537,40 @@ bool DesignPanel::AddCandidate(int rank) {
 }
 
 void DesignPanel::Optimise() {
+  if (Worker) {
+    StopOptimising(); // the button reads "Stop" meanwhile
+    return;
+  }
   if (!Design.Ready())
     return;
-  ProposalNow = Design.Optimise(false);
+  DiscardProposal();
+  // The job owns a copy of the plan: the panel may evaluate anew meanwhile.
+  auto job = Design.MakeOptimiseJob(false);
+  auto stop = std::make_shared<std::atomic<bool>>(false);
+  auto result = std::make_shared<kd::app::DesignProposal>();
+  StopWorker = stop;
+  WorkerResult = result;
+  Worker = QThread::create([job, stop, result] { *result = job([stop] { return stop->load(); }); });
+  connect(Worker, &QThread::finished, this, &DesignPanel::OptimiseFinished);
+  OptimiseButton->setText(Txt(Text::StopEvaluation));
+  ProposalLabel->setText(Txt(Text::OptimiseButton) + QStringLiteral("\u2026"));
+  Worker->start();
+}
+
+void DesignPanel::OptimiseFinished() {
+  const bool stopped = StopWorker && *StopWorker;
+  const kd::app::DesignProposal result = WorkerResult ? *WorkerResult : kd::app::DesignProposal();
+  Worker->deleteLater();
+  Worker = nullptr;
+  StopWorker.reset();
+  WorkerResult.reset();
+  OptimiseButton->setText(Txt(Text::OptimiseButton));
+  OptimiseButton->setEnabled(Design.Ready());
+  if (stopped || result.Stopped) {
+    ProposalLabel->clear();
+    return;
+  }
+  ProposalNow = result;
   ProposalShown = true;
   QString text = Txt(Text::ProposalText)
                      .arg(ProposalNow.Added.size())

@@ -13,7 +13,9 @@
 #include <QDialog>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,7 @@ class QPainter;
 class QPointF;
 class QPushButton;
 class QTableWidget;
+class QThread;
 
 class DesignPanel : public QDialog {
   Q_OBJECT
@@ -64,8 +67,11 @@ public:
   // step of the document.
   bool AddCandidate(int rank);
 
-  // Computes the optimised plan and shows it on the plan.
+  // Computes the optimised plan in the background and then shows it on the
+  // plan; while it works the button stops it. An edit of the network stops
+  // it as well (its proposal would be for another plan).
   void Optimise();
+  bool Optimising() const { return Worker != nullptr; }
   // Makes the proposal the plan, as one step of the document.
   void AcceptProposal();
   void DiscardProposal();
@@ -132,6 +138,11 @@ private:
   kd::app::DesignMarks MarksNow;
   kd::app::DesignProposal ProposalNow;
   bool ProposalShown = false;
+  QThread *Worker = nullptr;
+  std::shared_ptr<std::atomic<bool>> StopWorker;
+  std::shared_ptr<kd::app::DesignProposal> WorkerResult;
+  void StopOptimising();
+  void OptimiseFinished();
   // The optimisation last accepted and the measurement list it made.
   ReportDesign Accepted;
   std::uint64_t AcceptedRevision = 0;

@@ -180,7 +180,7 @@ private slots:
     const auto before = Items();
     const int steps = TheDocument->UndoStack().count();
     QTest::mouseClick(Panel->OptimiseButton, Qt::LeftButton);
-    QVERIFY(Panel->HasProposal());
+    QTRY_VERIFY(Panel->HasProposal());
     QVERIFY(Panel->Proposal().Reached);
     QVERIFY(!Panel->Proposal().Added.empty());
     QVERIFY(SameItems(Items(), before)); // only shown
@@ -211,7 +211,7 @@ private slots:
     const auto before = Items();
     const int steps = TheDocument->UndoStack().count();
     Panel->Optimise();
-    QVERIFY(Panel->HasProposal());
+    QTRY_VERIFY(Panel->HasProposal());
     QTest::mouseClick(Panel->DiscardButton, Qt::LeftButton);
     QVERIFY(!Panel->HasProposal());
     QVERIFY(!Panel->AcceptButton->isEnabled());
@@ -221,10 +221,28 @@ private slots:
     QCOMPARE(TheDocument->UndoStack().count(), steps);
   }
 
+  void optimisationIsStoppedByItsButtonOrAnEdit() {
+    Open("across 401 404 81.29 2.5\r\n");
+    const auto before = Items();
+    Panel->Optimise();
+    QVERIFY(Panel->Optimising());
+    QCOMPARE(Panel->OptimiseButton->text(), Txt(Text::StopEvaluation));
+    QTest::mouseClick(Panel->OptimiseButton, Qt::LeftButton);
+    QTRY_VERIFY(!Panel->Optimising());
+    QVERIFY(!Panel->HasProposal());
+    QCOMPARE(Panel->OptimiseButton->text(), Txt(Text::OptimiseButton));
+    // A proposal for a plan that was edited meanwhile is never shown.
+    Panel->Optimise();
+    QVERIFY(Panel->AddCandidate(0));
+    QTRY_VERIFY(!Panel->Optimising());
+    QVERIFY(!Panel->HasProposal());
+    QCOMPARE(TheNetwork->Measurements.Count(), static_cast<int>(before.size()) + 1);
+  }
+
   void unreachableProposalCannotBeAccepted() {
     Open("across 401 404 81.29 0.01\r\n");
     Panel->Optimise();
-    QVERIFY(Panel->HasProposal());
+    QTRY_VERIFY(Panel->HasProposal());
     QVERIFY(!Panel->Proposal().Reached);
     QVERIFY(!Panel->AcceptButton->isEnabled());
     QVERIFY(Panel->ProposalLabel->text().contains(Txt(Text::OptimisedNotReached)));
