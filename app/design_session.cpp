@@ -88,6 +88,14 @@ bool DesignSession::Evaluate(const SurveyNetwork &net, const RequirementSet &req
   return true;
 }
 
+void DesignSession::Clear() {
+  Planner_.reset();
+  Current.clear();
+  Checks.clear();
+  Error_.clear();
+  RequirementFault_ = false;
+}
+
 bool DesignSession::FreeNetwork() const { return Ready() && Model.system.freeNetwork; }
 
 int DesignSession::CandidateCount() const {

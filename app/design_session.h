@@ -67,6 +67,8 @@ public:
   bool Evaluate(const SurveyNetwork &net, const kd::design::RequirementSet &reqs,
                 const kd::design::CandidateOptions &candidates);
   bool Ready() const { return Planner_ != nullptr; }
+  // Forgets the last evaluation.
+  void Clear();
   const std::string &Error() const { return Error_; }
   // True when the last Evaluate failed on a requirement (a missing point,
   // one that cannot be judged), not on the network.

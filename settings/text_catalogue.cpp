@@ -116,6 +116,8 @@ constexpr TextPair kNewer[] = {
     {"it cannot be read", "nelze jej přečíst"}, // CandidatesCannotRead
     {"line %1 holds a faulty number", "řádek %1 obsahuje chybné číslo"}, // CandidatesFaulty
     {"it holds no measurement", "neobsahuje žádné měření"}, // CandidatesEmpty
+    {"Compute", "Spočítat"}, // ComputeButton
+    {"Large network (%1 points): press Compute to evaluate the requirements.", "Velká síť (%1 bodů): požadavky vyhodnotíte tlačítkem Spočítat."}, // DesignLargeNetwork
     {"Undo", "Zpět"}, // UndoMenu
     {"Redo", "Znovu"}, // RedoMenu
     {"Undo: %1", "Zpět: %1"}, // UndoStep

@@ -131,6 +131,8 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   AcceptButton = new QPushButton(this);
   DiscardButton = new QPushButton(this);
   ReportButton = new QPushButton(this);
+  ComputeButton = new QPushButton(this);
+  optimiseRow->addWidget(ComputeButton);
   optimiseRow->addWidget(OptimiseButton);
   optimiseRow->addWidget(AcceptButton);
   optimiseRow->addWidget(DiscardButton);
@@ -163,6 +165,7 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   });
   connect(AutomaticButton, &QPushButton::clicked, this, &DesignPanel::UseAutomaticCandidates);
   connect(OptimiseButton, &QPushButton::clicked, this, &DesignPanel::Optimise);
+  connect(ComputeButton, &QPushButton::clicked, this, &DesignPanel::Recompute);
   connect(AcceptButton, &QPushButton::clicked, this, &DesignPanel::AcceptProposal);
   connect(DiscardButton, &QPushButton::clicked, this, &DesignPanel::DiscardProposal);
   connect(ReportButton, &QPushButton::clicked, this, [] {
@@ -173,7 +176,7 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   if (TheDocument)
     connect(TheDocument, &kd::app::NetworkDocument::Changed, this, [this] {
       if (isVisible())
-        Recompute();
+        RecomputeWhenSmall();
     });
 
   ApplyTexts();
@@ -208,7 +211,31 @@ void DesignPanel::ApplyTexts() {
   AcceptButton->setText(Txt(Text::AcceptButton));
   DiscardButton->setText(Txt(Text::DiscardButton));
   ReportButton->setText(Txt(Text::ReportButton));
-  Recompute();
+  ComputeButton->setText(Txt(Text::ComputeButton));
+  RecomputeWhenSmall();
+}
+
+void DesignPanel::RecomputeWhenSmall() {
+  const int points = TheDocument ? TheDocument->Network().Points.List.Count() : 0;
+  if (points <= kLivePointLimit || Requirements.items.empty()) {
+    Recompute();
+    return;
+  }
+  StopOptimising();
+  Design.Clear();
+  Candidates.clear();
+  MarksNow = kd::app::DesignMarks();
+  ProposalShown = false;
+  FillRequirementTable();
+  FillCandidateTable();
+  ShowMarks();
+  ProposalLabel->clear();
+  OptimiseButton->setEnabled(Worker != nullptr);
+  AcceptButton->setEnabled(false);
+  DiscardButton->setEnabled(false);
+  StatusLabel->setStyleSheet(QString());
+  StatusLabel->setText(Txt(Text::DesignLargeNetwork).arg(points));
+  emit OverlayChanged();
 }
 
 void DesignPanel::showEvent(QShowEvent *event) {
@@ -274,7 +301,7 @@ void DesignPanel::Reload() {
       }
     }
   }
-  Recompute();
+  RecomputeWhenSmall();
 }
 
 bool DesignPanel::TryLines(const std::vector<std::string> &lines) {
@@ -295,7 +322,7 @@ bool DesignPanel::TryLines(const std::vector<std::string> &lines) {
   Lines = lines;
   Requirements = set;
   LoadError.clear();
-  Recompute();
+  RecomputeWhenSmall();
   return true;
 }
 
@@ -358,14 +385,14 @@ bool DesignPanel::LoadCandidates(const QString &path) {
   }
   FileCandidates = list.Items;
   CandidatesFile = path;
-  Recompute();
+  RecomputeWhenSmall();
   return true;
 }
 
 void DesignPanel::UseAutomaticCandidates() {
   FileCandidates.clear();
   CandidatesFile.clear();
-  Recompute();
+  RecomputeWhenSmall();
 }
 
 // ---- computing and showing ----
@@ -631,6 +658,9 @@ void DesignPanel::DiscardProposal() {
 ReportDesign DesignPanel::ReportPart() {
   if (!isVisible())
     Reload();
+  // A report is worth the wait of a large network's evaluation.
+  if (!Design.Ready() && !Requirements.items.empty())
+    Recompute();
   if (!Design.Ready())
     return ReportDesign();
   ReportDesign d = Design.Report();

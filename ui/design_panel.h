@@ -42,6 +42,9 @@ public:
   void Reload();
   // Computes values, ranking and marks for the network as it is now.
   void Recompute();
+  // Networks of more points are evaluated only on request ("Compute"): an
+  // evaluation takes seconds there, too long after every edit.
+  static constexpr int kLivePointLimit = 400;
 
   // The requirements file ("" while the measurements have no file).
   QString RequirementsPath() const { return Path; }
@@ -105,6 +108,7 @@ public:
   QPushButton *AcceptButton = nullptr;
   QPushButton *DiscardButton = nullptr;
   QPushButton *ReportButton = nullptr;
+  QPushButton *ComputeButton = nullptr;
   QLabel *ProposalLabel = nullptr;
   QLabel *CriticalLabel = nullptr;
 
@@ -125,6 +129,8 @@ private:
   void FillCandidateTable();
   void ShowMarks();
   void AfterEdit();
+  // Recompute, or for a large network only the notice that it is due.
+  void RecomputeWhenSmall();
 
   MeasurementPlanWindow *Plan = nullptr;
   QString Path;

@@ -290,6 +290,26 @@ private slots:
     QVERIFY(html.contains("NOT MET"));
   }
 
+  void largeNetworkIsEvaluatedOnRequestOnly() {
+    const int n = DesignPanel::kLivePointLimit + 5;
+    Fixture.Write("big.txt", CoordinateFile(n));
+    Fixture.Write("big_meas.txt", MeasurementFile(n));
+    Fixture.Write("big_meas.req", "ellipse * 100\r\n");
+    Fixture.Fake->openAnswers = {Fixture.Path("big.txt"), Fixture.Path("big_meas.txt")};
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    TheMeasurementPlan->PreparePlan();
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->OpenDesignPanel();
+    Panel = TheMeasurementPlan->Design;
+    QVERIFY(!Panel->Session().Ready());
+    QVERIFY(Panel->StatusLabel->text().contains(QString::number(n)));
+    QCOMPARE(Panel->RequirementTable->rowCount(), 1);
+    QCOMPARE(CellText(Panel->RequirementTable, 0, 1), QStringLiteral("-"));
+    QVERIFY(!Panel->OptimiseButton->isEnabled());
+    QVERIFY(Panel->ComputeButton->isEnabled());
+  }
+
   void withoutAMeasurementFileNothingIsSaved() {
     Fixture.Fake->openAnswers = {Fixture.Path("shaft_coords.txt")};
     TheMainWindow->LoadFullCoordinates();
