@@ -116,8 +116,6 @@ constexpr TextPair kNewer[] = {
     {"it cannot be read", "nelze jej přečíst"}, // CandidatesCannotRead
     {"line %1 holds a faulty number", "řádek %1 obsahuje chybné číslo"}, // CandidatesFaulty
     {"it holds no measurement", "neobsahuje žádné měření"}, // CandidatesEmpty
-    {"Compute", "Spočítat"}, // ComputeButton
-    {"Large network (%1 points): press Compute to evaluate the requirements.", "Velká síť (%1 bodů): požadavky vyhodnotíte tlačítkem Spočítat."}, // DesignLargeNetwork
     {"Undo", "Zpět"}, // UndoMenu
     {"Redo", "Znovu"}, // RedoMenu
     {"Undo: %1", "Zpět: %1"}, // UndoStep
@@ -176,6 +174,8 @@ constexpr TextPair kNewer[] = {
     {"1 mm = %1 m of the plan", "1 mm = %1 m mapy"}, // PlotMmOfPlan
     {"network", "síť"}, // PlotNetwork
     {"detail", "detail"}, // PlotDetail
+    {"Compute", "Spočítat"}, // ComputeButton
+    {"Large network (%1 points): press Compute to evaluate the requirements.", "Velká síť (%1 bodů): požadavky vyhodnotíte tlačítkem Spočítat."}, // DesignLargeNetwork
 };
 constexpr int kNewerCount = static_cast<int>(std::size(kNewer));
 static_assert(kFirstNewer + kNewerCount == static_cast<int>(Text::End_),

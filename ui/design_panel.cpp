@@ -268,8 +268,13 @@ bool DesignPanel::ParseLines(const std::vector<std::string> &lines, RequirementS
   }
   if (!kd::design::ParseRequirements(text, name, set, error))
     return false;
-  // A requirement on a point the network lacks is as bad as a faulty line.
-  if (TheDocument) {
+  return true;
+}
+
+bool DesignPanel::CheckPoints(const RequirementSet &set, std::string &error) const {
+  // A requirement on a point the network lacks is as bad as a faulty line
+  // (checked at once where an evaluation is quick).
+  if (TheDocument && TheDocument->Network().Points.List.Count() <= kLivePointLimit) {
     kd::app::DesignSession trial;
     kd::design::CandidateOptions none;
     none.automatic = false;
@@ -311,7 +316,7 @@ bool DesignPanel::TryLines(const std::vector<std::string> &lines) {
   }
   RequirementSet set;
   std::string error;
-  if (!ParseLines(lines, set, error)) {
+  if (!ParseLines(lines, set, error) || (!set.items.empty() && !CheckPoints(set, error))) {
     Platform().Message(this, Fill(Text::RequirementRefused, Q(error)));
     return false;
   }

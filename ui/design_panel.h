@@ -125,6 +125,8 @@ private:
                   std::string &error) const;
   // Takes `lines` as the file when sound, saves it and computes anew.
   bool TryLines(const std::vector<std::string> &lines);
+  // False with `error` when a requirement names a point the network lacks.
+  bool CheckPoints(const kd::design::RequirementSet &set, std::string &error) const;
   void FillRequirementTable();
   void FillCandidateTable();
   void ShowMarks();
