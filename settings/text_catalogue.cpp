@@ -111,7 +111,6 @@ constexpr TextPair kNewer[] = {
     {"Proposal: %1 added, %2 removed, cost %3.", "Návrh: přidáno %1, odebráno %2, cena %3."}, // ProposalText
     {"Critical: %1", "Kritická měření: %1"}, // CriticalList
     {"Low value: %1", "Málo přínosná měření: %1"}, // LowValueList
-    {"none", "žádné"}, // NoneList
     {"The design cannot be computed: %1", "Návrh nelze spočítat: %1"}, // DesignFailed
     {"it cannot be read", "nelze jej přečíst"}, // CandidatesCannotRead
     {"line %1 holds a faulty number", "řádek %1 obsahuje chybné číslo"}, // CandidatesFaulty
@@ -165,7 +164,6 @@ constexpr TextPair kNewer[] = {
     {"relative ellipse of a measured pair", "relativní elipsa měřené dvojice"}, // PlotRelativeEllipse
     {"uncontrolled (r < 0.1)", "nekontrolované (r < 0,1)"}, // PlotUncontrolled
     {"weakly controlled (r < 0.3)", "slabě kontrolované (r < 0,3)"}, // PlotWeak
-    {"controlled", "kontrolované"}, // PlotControlled
     {"measured pair", "měřená dvojice"}, // PlotLine
     {"beyond tolerance", "mimo toleranci"}, // PlotBeyondTolerance
     {"standard ellipses", "standardní elipsy"}, // PlotStandardEllipses
@@ -173,7 +171,7 @@ constexpr TextPair kNewer[] = {
     {"ellipses", "elipsy"}, // PlotEllipses
     {"1 mm = %1 m of the plan", "1 mm = %1 m mapy"}, // PlotMmOfPlan
     {"network", "síť"}, // PlotNetwork
-    {"detail", "detail"}, // PlotDetail
+    {"detail", "výřez"}, // PlotDetail
     {"Compute", "Spočítat"}, // ComputeButton
     {"Large network (%1 points): press Compute to evaluate the requirements.", "Velká síť (%1 bodů): požadavky vyhodnotíte tlačítkem Spočítat."}, // DesignLargeNetwork
 };
