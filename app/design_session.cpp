@@ -88,6 +88,14 @@ bool DesignSession::Evaluate(const SurveyNetwork &net, const RequirementSet &req
   return true;
 }
 
+void DesignSession::Clear() {
+  Planner_.reset();
+  Current.clear();
+  Checks.clear();
+  Error_.clear();
+  RequirementFault_ = false;
+}
+
 bool DesignSession::FreeNetwork() const { return Ready() && Model.system.freeNetwork; }
 
 int DesignSession::CandidateCount() const {
@@ -137,24 +145,35 @@ DesignMarks DesignSession::Marks() const {
   return marks;
 }
 
-DesignProposal DesignSession::Optimise(bool prunePlanned) const {
-  DesignProposal p;
+DesignProposal DesignSession::Optimise(bool prunePlanned) const { return MakeOptimiseJob(prunePlanned)({}); }
+
+DesignSession::OptimiseJob DesignSession::MakeOptimiseJob(bool prunePlanned) const {
   if (!Ready())
+    return [](const std::function<bool()> &) { return DesignProposal(); };
+  auto work = std::make_shared<Planner>(*Planner_);
+  auto measurements = std::make_shared<const std::vector<Measurement>>(Model.measurements);
+  return [work, measurements, prunePlanned](const std::function<bool()> &stop) {
+    DesignProposal p;
+    work->SetStop(stop);
+    const OptimiseResult res = work->Optimise(prunePlanned);
+    work->SetStop({});
+    if (res.stopped) {
+      p.Stopped = true;
+      return p;
+    }
+    p.Reached = res.reached;
+    p.Values = res.values;
+    p.Binding = res.binding;
+    for (const Unit &u : work->Units()) {
+      const Measurement &m = (*measurements)[static_cast<size_t>(u.measurement)];
+      if (u.planned && !u.active)
+        p.Removed.push_back(m);
+      if (!u.planned && u.active)
+        p.Added.push_back(m);
+    }
+    p.Report = ReportOptimisation(*work, res);
     return p;
-  Planner work = *Planner_;
-  const OptimiseResult res = work.Optimise(prunePlanned);
-  p.Reached = res.reached;
-  p.Values = res.values;
-  p.Binding = res.binding;
-  for (const Unit &u : work.Units()) {
-    const Measurement &m = Model.measurements[static_cast<size_t>(u.measurement)];
-    if (u.planned && !u.active)
-      p.Removed.push_back(m);
-    if (!u.planned && u.active)
-      p.Added.push_back(m);
-  }
-  p.Report = ReportOptimisation(work, res);
-  return p;
+  };
 }
 
 ReportDesign DesignSession::Report() const {

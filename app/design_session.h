@@ -15,6 +15,7 @@
 #include "design/requirements.h"
 #include "evaluation/report_design.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@ struct DesignCandidate {
 // A proposed plan: measurements to add to the list and to take out of it.
 struct DesignProposal {
   bool Reached = false;
+  bool Stopped = false; // the search was stopped: nothing to propose
   std::vector<Measurement> Added;
   std::vector<Measurement> Removed;
   std::vector<kd::design::RequirementValue> Values; // with the proposal
@@ -65,6 +67,8 @@ public:
   bool Evaluate(const SurveyNetwork &net, const kd::design::RequirementSet &reqs,
                 const kd::design::CandidateOptions &candidates);
   bool Ready() const { return Planner_ != nullptr; }
+  // Forgets the last evaluation.
+  void Clear();
   const std::string &Error() const { return Error_; }
   // True when the last Evaluate failed on a requirement (a missing point,
   // one that cannot be judged), not on the network.
@@ -84,6 +88,11 @@ public:
   // Greedy addition, pruning (planned ones too with `prunePlanned`) and
   // exchanges, on a copy: the session's plan stays as it is.
   DesignProposal Optimise(bool prunePlanned) const;
+  // The same as a job that holds its own copy of the plan, so that it may
+  // run on another thread while the session is evaluated anew. `stop`, when
+  // set, is asked between the steps; a stopped job's proposal has Stopped.
+  using OptimiseJob = std::function<DesignProposal(const std::function<bool()> &stop)>;
+  OptimiseJob MakeOptimiseJob(bool prunePlanned) const;
 
   // The requirements of the current plan as the report gives them.
   ReportDesign Report() const;

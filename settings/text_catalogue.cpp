@@ -109,8 +109,8 @@ constexpr TextPair kNewer[] = {
     {"Accept", "Přijmout"}, // AcceptButton
     {"Discard", "Zahodit"}, // DiscardButton
     {"Proposal: %1 added, %2 removed, cost %3.", "Návrh: přidáno %1, odebráno %2, cena %3."}, // ProposalText
-    {"Critical: %1", "Kritická: %1"}, // CriticalList
-    {"Low value: %1", "Málo přínosná: %1"}, // LowValueList
+    {"Critical: %1", "Kritická měření: %1"}, // CriticalList
+    {"Low value: %1", "Málo přínosná měření: %1"}, // LowValueList
     {"The design cannot be computed: %1", "Návrh nelze spočítat: %1"}, // DesignFailed
     {"it cannot be read", "nelze jej přečíst"}, // CandidatesCannotRead
     {"line %1 holds a faulty number", "řádek %1 obsahuje chybné číslo"}, // CandidatesFaulty
@@ -172,6 +172,8 @@ constexpr TextPair kNewer[] = {
     {"1 mm = %1 m of the plan", "1 mm = %1 m mapy"}, // PlotMmOfPlan
     {"network", "síť"}, // PlotNetwork
     {"detail", "výřez"}, // PlotDetail
+    {"Compute", "Spočítat"}, // ComputeButton
+    {"Large network (%1 points): press Compute to evaluate the requirements.", "Velká síť (%1 bodů): požadavky vyhodnotíte tlačítkem Spočítat."}, // DesignLargeNetwork
 };
 constexpr int kNewerCount = static_cast<int>(std::size(kNewer));
 static_assert(kFirstNewer + kNewerCount == static_cast<int>(Text::End_),

@@ -295,6 +295,8 @@ enum class Text : int {
   PlotMmOfPlan, // "1 mm = %1 m of the plan"
   PlotNetwork, // "network"
   PlotDetail, // "detail"
+  ComputeButton, // "Compute"
+  DesignLargeNetwork, // "Large network (%1 points): press Compute to evaluate the requirements."
   End_
 };
 

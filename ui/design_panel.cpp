@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -130,6 +131,8 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   AcceptButton = new QPushButton(this);
   DiscardButton = new QPushButton(this);
   ReportButton = new QPushButton(this);
+  ComputeButton = new QPushButton(this);
+  optimiseRow->addWidget(ComputeButton);
   optimiseRow->addWidget(OptimiseButton);
   optimiseRow->addWidget(AcceptButton);
   optimiseRow->addWidget(DiscardButton);
@@ -162,6 +165,7 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   });
   connect(AutomaticButton, &QPushButton::clicked, this, &DesignPanel::UseAutomaticCandidates);
   connect(OptimiseButton, &QPushButton::clicked, this, &DesignPanel::Optimise);
+  connect(ComputeButton, &QPushButton::clicked, this, &DesignPanel::Recompute);
   connect(AcceptButton, &QPushButton::clicked, this, &DesignPanel::AcceptProposal);
   connect(DiscardButton, &QPushButton::clicked, this, &DesignPanel::DiscardProposal);
   connect(ReportButton, &QPushButton::clicked, this, [] {
@@ -172,14 +176,23 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   if (TheDocument)
     connect(TheDocument, &kd::app::NetworkDocument::Changed, this, [this] {
       if (isVisible())
-        Recompute();
+        RecomputeWhenSmall();
     });
 
   ApplyTexts();
   resize(500, 760);
 }
 
-DesignPanel::~DesignPanel() = default;
+DesignPanel::~DesignPanel() {
+  StopOptimising();
+  if (Worker)
+    Worker->wait();
+}
+
+void DesignPanel::StopOptimising() {
+  if (StopWorker)
+    *StopWorker = true;
+}
 
 void DesignPanel::ApplyTexts() {
   setWindowTitle(Txt(Text::DesignPanelTitle));
@@ -194,11 +207,35 @@ void DesignPanel::ApplyTexts() {
   CandidateTable->setHorizontalHeaderLabels({QString(), Txt(Text::MeasurementColumn), Txt(Text::CostColumn),
                                              Txt(Text::GainColumn), Txt(Text::WhyColumn)});
   CandidateTable->horizontalHeaderItem(4)->setText(Txt(Text::ValueColumn));
-  OptimiseButton->setText(Txt(Text::OptimiseButton));
+  OptimiseButton->setText(Txt(Worker ? Text::StopEvaluation : Text::OptimiseButton));
   AcceptButton->setText(Txt(Text::AcceptButton));
   DiscardButton->setText(Txt(Text::DiscardButton));
   ReportButton->setText(Txt(Text::ReportButton));
-  Recompute();
+  ComputeButton->setText(Txt(Text::ComputeButton));
+  RecomputeWhenSmall();
+}
+
+void DesignPanel::RecomputeWhenSmall() {
+  const int points = TheDocument ? TheDocument->Network().Points.List.Count() : 0;
+  if (points <= kLivePointLimit || Requirements.items.empty()) {
+    Recompute();
+    return;
+  }
+  StopOptimising();
+  Design.Clear();
+  Candidates.clear();
+  MarksNow = kd::app::DesignMarks();
+  ProposalShown = false;
+  FillRequirementTable();
+  FillCandidateTable();
+  ShowMarks();
+  ProposalLabel->clear();
+  OptimiseButton->setEnabled(Worker != nullptr);
+  AcceptButton->setEnabled(false);
+  DiscardButton->setEnabled(false);
+  StatusLabel->setStyleSheet(QString());
+  StatusLabel->setText(Txt(Text::DesignLargeNetwork).arg(points));
+  emit OverlayChanged();
 }
 
 void DesignPanel::showEvent(QShowEvent *event) {
@@ -231,8 +268,13 @@ bool DesignPanel::ParseLines(const std::vector<std::string> &lines, RequirementS
   }
   if (!kd::design::ParseRequirements(text, name, set, error))
     return false;
-  // A requirement on a point the network lacks is as bad as a faulty line.
-  if (TheDocument) {
+  return true;
+}
+
+bool DesignPanel::CheckPoints(const RequirementSet &set, std::string &error) const {
+  // A requirement on a point the network lacks is as bad as a faulty line
+  // (checked at once where an evaluation is quick).
+  if (TheDocument && TheDocument->Network().Points.List.Count() <= kLivePointLimit) {
     kd::app::DesignSession trial;
     kd::design::CandidateOptions none;
     none.automatic = false;
@@ -264,7 +306,7 @@ void DesignPanel::Reload() {
       }
     }
   }
-  Recompute();
+  RecomputeWhenSmall();
 }
 
 bool DesignPanel::TryLines(const std::vector<std::string> &lines) {
@@ -274,7 +316,7 @@ bool DesignPanel::TryLines(const std::vector<std::string> &lines) {
   }
   RequirementSet set;
   std::string error;
-  if (!ParseLines(lines, set, error)) {
+  if (!ParseLines(lines, set, error) || (!set.items.empty() && !CheckPoints(set, error))) {
     Platform().Message(this, Fill(Text::RequirementRefused, Q(error)));
     return false;
   }
@@ -285,7 +327,7 @@ bool DesignPanel::TryLines(const std::vector<std::string> &lines) {
   Lines = lines;
   Requirements = set;
   LoadError.clear();
-  Recompute();
+  RecomputeWhenSmall();
   return true;
 }
 
@@ -348,19 +390,20 @@ bool DesignPanel::LoadCandidates(const QString &path) {
   }
   FileCandidates = list.Items;
   CandidatesFile = path;
-  Recompute();
+  RecomputeWhenSmall();
   return true;
 }
 
 void DesignPanel::UseAutomaticCandidates() {
   FileCandidates.clear();
   CandidatesFile.clear();
-  Recompute();
+  RecomputeWhenSmall();
 }
 
 // ---- computing and showing ----
 
 void DesignPanel::Recompute() {
+  StopOptimising();
   Candidates.clear();
   MarksNow = kd::app::DesignMarks();
   ProposalShown = false;
@@ -398,7 +441,7 @@ void DesignPanel::Recompute() {
   FillRequirementTable();
   FillCandidateTable();
   ShowMarks();
-  OptimiseButton->setEnabled(ready);
+  OptimiseButton->setEnabled(ready || Worker);
   AcceptButton->setEnabled(false);
   DiscardButton->setEnabled(false);
   ProposalLabel->clear();
@@ -526,9 +569,40 @@ bool DesignPanel::AddCandidate(int rank) {
 }
 
 void DesignPanel::Optimise() {
+  if (Worker) {
+    StopOptimising(); // the button reads "Stop" meanwhile
+    return;
+  }
   if (!Design.Ready())
     return;
-  ProposalNow = Design.Optimise(false);
+  DiscardProposal();
+  // The job owns a copy of the plan: the panel may evaluate anew meanwhile.
+  auto job = Design.MakeOptimiseJob(false);
+  auto stop = std::make_shared<std::atomic<bool>>(false);
+  auto result = std::make_shared<kd::app::DesignProposal>();
+  StopWorker = stop;
+  WorkerResult = result;
+  Worker = QThread::create([job, stop, result] { *result = job([stop] { return stop->load(); }); });
+  connect(Worker, &QThread::finished, this, &DesignPanel::OptimiseFinished);
+  OptimiseButton->setText(Txt(Text::StopEvaluation));
+  ProposalLabel->setText(Txt(Text::OptimiseButton) + QStringLiteral("\u2026"));
+  Worker->start();
+}
+
+void DesignPanel::OptimiseFinished() {
+  const bool stopped = StopWorker && *StopWorker;
+  const kd::app::DesignProposal result = WorkerResult ? *WorkerResult : kd::app::DesignProposal();
+  Worker->deleteLater();
+  Worker = nullptr;
+  StopWorker.reset();
+  WorkerResult.reset();
+  OptimiseButton->setText(Txt(Text::OptimiseButton));
+  OptimiseButton->setEnabled(Design.Ready());
+  if (stopped || result.Stopped) {
+    ProposalLabel->clear();
+    return;
+  }
+  ProposalNow = result;
   ProposalShown = true;
   QString text = Txt(Text::ProposalText)
                      .arg(ProposalNow.Added.size())
@@ -589,6 +663,9 @@ void DesignPanel::DiscardProposal() {
 ReportDesign DesignPanel::ReportPart() {
   if (!isVisible())
     Reload();
+  // A report is worth the wait of a large network's evaluation.
+  if (!Design.Ready() && !Requirements.items.empty())
+    Recompute();
   if (!Design.Ready())
     return ReportDesign();
   ReportDesign d = Design.Report();

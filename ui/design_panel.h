@@ -13,7 +13,9 @@
 #include <QDialog>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,7 @@ class QPainter;
 class QPointF;
 class QPushButton;
 class QTableWidget;
+class QThread;
 
 class DesignPanel : public QDialog {
   Q_OBJECT
@@ -39,6 +42,9 @@ public:
   void Reload();
   // Computes values, ranking and marks for the network as it is now.
   void Recompute();
+  // Networks of more points are evaluated only on request ("Compute"): an
+  // evaluation takes seconds there, too long after every edit.
+  static constexpr int kLivePointLimit = 400;
 
   // The requirements file ("" while the measurements have no file).
   QString RequirementsPath() const { return Path; }
@@ -64,8 +70,11 @@ public:
   // step of the document.
   bool AddCandidate(int rank);
 
-  // Computes the optimised plan and shows it on the plan.
+  // Computes the optimised plan in the background and then shows it on the
+  // plan; while it works the button stops it. An edit of the network stops
+  // it as well (its proposal would be for another plan).
   void Optimise();
+  bool Optimising() const { return Worker != nullptr; }
   // Makes the proposal the plan, as one step of the document.
   void AcceptProposal();
   void DiscardProposal();
@@ -99,6 +108,7 @@ public:
   QPushButton *AcceptButton = nullptr;
   QPushButton *DiscardButton = nullptr;
   QPushButton *ReportButton = nullptr;
+  QPushButton *ComputeButton = nullptr;
   QLabel *ProposalLabel = nullptr;
   QLabel *CriticalLabel = nullptr;
 
@@ -115,10 +125,14 @@ private:
                   std::string &error) const;
   // Takes `lines` as the file when sound, saves it and computes anew.
   bool TryLines(const std::vector<std::string> &lines);
+  // False with `error` when a requirement names a point the network lacks.
+  bool CheckPoints(const kd::design::RequirementSet &set, std::string &error) const;
   void FillRequirementTable();
   void FillCandidateTable();
   void ShowMarks();
   void AfterEdit();
+  // Recompute, or for a large network only the notice that it is due.
+  void RecomputeWhenSmall();
 
   MeasurementPlanWindow *Plan = nullptr;
   QString Path;
@@ -132,6 +146,11 @@ private:
   kd::app::DesignMarks MarksNow;
   kd::app::DesignProposal ProposalNow;
   bool ProposalShown = false;
+  QThread *Worker = nullptr;
+  std::shared_ptr<std::atomic<bool>> StopWorker;
+  std::shared_ptr<kd::app::DesignProposal> WorkerResult;
+  void StopOptimising();
+  void OptimiseFinished();
   // The optimisation last accepted and the measurement list it made.
   ReportDesign Accepted;
   std::uint64_t AcceptedRevision = 0;

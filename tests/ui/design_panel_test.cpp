@@ -180,7 +180,7 @@ private slots:
     const auto before = Items();
     const int steps = TheDocument->UndoStack().count();
     QTest::mouseClick(Panel->OptimiseButton, Qt::LeftButton);
-    QVERIFY(Panel->HasProposal());
+    QTRY_VERIFY(Panel->HasProposal());
     QVERIFY(Panel->Proposal().Reached);
     QVERIFY(!Panel->Proposal().Added.empty());
     QVERIFY(SameItems(Items(), before)); // only shown
@@ -211,7 +211,7 @@ private slots:
     const auto before = Items();
     const int steps = TheDocument->UndoStack().count();
     Panel->Optimise();
-    QVERIFY(Panel->HasProposal());
+    QTRY_VERIFY(Panel->HasProposal());
     QTest::mouseClick(Panel->DiscardButton, Qt::LeftButton);
     QVERIFY(!Panel->HasProposal());
     QVERIFY(!Panel->AcceptButton->isEnabled());
@@ -221,10 +221,28 @@ private slots:
     QCOMPARE(TheDocument->UndoStack().count(), steps);
   }
 
+  void optimisationIsStoppedByItsButtonOrAnEdit() {
+    Open("across 401 404 81.29 2.5\r\n");
+    const auto before = Items();
+    Panel->Optimise();
+    QVERIFY(Panel->Optimising());
+    QCOMPARE(Panel->OptimiseButton->text(), Txt(Text::StopEvaluation));
+    QTest::mouseClick(Panel->OptimiseButton, Qt::LeftButton);
+    QTRY_VERIFY(!Panel->Optimising());
+    QVERIFY(!Panel->HasProposal());
+    QCOMPARE(Panel->OptimiseButton->text(), Txt(Text::OptimiseButton));
+    // A proposal for a plan that was edited meanwhile is never shown.
+    Panel->Optimise();
+    QVERIFY(Panel->AddCandidate(0));
+    QTRY_VERIFY(!Panel->Optimising());
+    QVERIFY(!Panel->HasProposal());
+    QCOMPARE(TheNetwork->Measurements.Count(), static_cast<int>(before.size()) + 1);
+  }
+
   void unreachableProposalCannotBeAccepted() {
     Open("across 401 404 81.29 0.01\r\n");
     Panel->Optimise();
-    QVERIFY(Panel->HasProposal());
+    QTRY_VERIFY(Panel->HasProposal());
     QVERIFY(!Panel->Proposal().Reached);
     QVERIFY(!Panel->AcceptButton->isEnabled());
     QVERIFY(Panel->ProposalLabel->text().contains(Txt(Text::OptimisedNotReached)));
@@ -270,6 +288,26 @@ private slots:
     QVERIFY(html.contains(">3.756 mm</td>"));
     QVERIFY(html.contains(">-1.256 mm</td>"));
     QVERIFY(html.contains("NOT MET"));
+  }
+
+  void largeNetworkIsEvaluatedOnRequestOnly() {
+    const int n = DesignPanel::kLivePointLimit + 5;
+    Fixture.Write("big.txt", CoordinateFile(n));
+    Fixture.Write("big_meas.txt", MeasurementFile(n));
+    Fixture.Write("big_meas.req", "ellipse * 100\r\n");
+    Fixture.Fake->openAnswers = {Fixture.Path("big.txt"), Fixture.Path("big_meas.txt")};
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    TheMeasurementPlan->PreparePlan();
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->OpenDesignPanel();
+    Panel = TheMeasurementPlan->Design;
+    QVERIFY(!Panel->Session().Ready());
+    QVERIFY(Panel->StatusLabel->text().contains(QString::number(n)));
+    QCOMPARE(Panel->RequirementTable->rowCount(), 1);
+    QCOMPARE(CellText(Panel->RequirementTable, 0, 1), QStringLiteral("-"));
+    QVERIFY(!Panel->OptimiseButton->isEnabled());
+    QVERIFY(Panel->ComputeButton->isEnabled());
   }
 
   void withoutAMeasurementFileNothingIsSaved() {

@@ -304,6 +304,10 @@ int main(int argc, char *argv[]) {
     }
     ShotSideBySide(TheMeasurementPlan, panel, "design_candidates");
     panel->Optimise();
+    while (panel->Optimising()) {
+      QApplication::processEvents();
+      QThread::msleep(10);
+    }
     ShotSideBySide(TheMeasurementPlan, panel, "design_proposal");
     panel->AcceptProposal();
     ShotSideBySide(TheMeasurementPlan, panel, "design_accepted");
