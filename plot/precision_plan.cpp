@@ -1179,7 +1179,7 @@ PlotTexts ActivePlotTexts() {
   t.RelativeEllipse = q(Text::PlotRelativeEllipse);
   t.Uncontrolled = q(Text::PlotUncontrolled);
   t.Weak = q(Text::PlotWeak);
-  t.Controlled = q(Text::PlotControlled);
+  t.Controlled = q(Text::Controlled);
   t.Line = q(Text::PlotLine);
   t.BeyondTolerance = q(Text::PlotBeyondTolerance);
   t.StandardEllipses = q(Text::PlotStandardEllipses);

@@ -107,7 +107,6 @@ constexpr TextPair kNewer[] = {
     {"relative ellipse of a measured pair", "relativní elipsa měřené dvojice"}, // PlotRelativeEllipse
     {"uncontrolled (r < 0.1)", "nekontrolované (r < 0,1)"}, // PlotUncontrolled
     {"weakly controlled (r < 0.3)", "slabě kontrolované (r < 0,3)"}, // PlotWeak
-    {"controlled", "kontrolované"}, // PlotControlled
     {"measured pair", "měřená dvojice"}, // PlotLine
     {"beyond tolerance", "mimo toleranci"}, // PlotBeyondTolerance
     {"standard ellipses", "standardní elipsy"}, // PlotStandardEllipses
@@ -115,7 +114,7 @@ constexpr TextPair kNewer[] = {
     {"ellipses", "elipsy"}, // PlotEllipses
     {"1 mm = %1 m of the plan", "1 mm = %1 m mapy"}, // PlotMmOfPlan
     {"network", "síť"}, // PlotNetwork
-    {"detail", "detail"}, // PlotDetail
+    {"detail", "výřez"}, // PlotDetail
 };
 constexpr int kNewerCount = static_cast<int>(std::size(kNewer));
 static_assert(kFirstNewer + kNewerCount == static_cast<int>(Text::End_),

@@ -230,7 +230,6 @@ enum class Text : int {
   PlotRelativeEllipse, // "relative ellipse of a measured pair"
   PlotUncontrolled, // "uncontrolled (r < 0.1)"
   PlotWeak, // "weakly controlled (r < 0.3)"
-  PlotControlled, // "controlled"
   PlotLine, // "measured pair"
   PlotBeyondTolerance, // "beyond tolerance"
   PlotStandardEllipses, // "standard ellipses"

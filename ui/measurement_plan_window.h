@@ -7,6 +7,7 @@
 #include "ui/plan_window.h"
 
 class QAction;
+namespace kd::app { class MeasurementTableModel; }
 struct Measurement;
 
 class MeasurementPlanWindow : public PlanWindow {
@@ -42,7 +43,8 @@ public:
   void HighlightPicks(QImage &image);
 
   QLabel *MeasurementsLabel = nullptr;
-  QTableWidget *MeasurementTable = nullptr;
+  QTableView *MeasurementTable = nullptr;
+  kd::app::MeasurementTableModel *MeasurementModel = nullptr; // the document's measurements
   QFrame *TypeButtonPanel = nullptr;        // type buttons, delete, sort, save
   QPushButton *AddSlopeDistanceButton = nullptr; // -> sd
   QPushButton *AddHorizontalDistanceButton = nullptr; // -> hd
