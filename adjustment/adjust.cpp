@@ -753,7 +753,7 @@ class Adjuster {
     res.sigmaApr = o.sigma;
     res.sigmaAdj = std::sqrt(std::max(0.0, qll * s2));
     res.redundancy = std::clamp(1.0 - p * qll, 0.0, 1.0);
-    res.mdb = res.redundancy >= kMinRedundancy ? kDelta0 * o.sigma / std::sqrt(res.redundancy) : -1;
+    res.mdb = MinimalDetectableBias(o.sigma, res.redundancy);
   }
 
   void Quality(double s2) {
@@ -818,7 +818,7 @@ class Adjuster {
         res.sigmaApr = sig;
         res.sigmaAdj = std::sqrt(std::max(0.0, M(a, a) * s2));
         res.redundancy = std::clamp(1.0 - MW(a, a), 0.0, 1.0);
-        res.mdb = res.redundancy >= kMinRedundancy ? kDelta0 * sig / std::sqrt(res.redundancy) : -1;
+        res.mdb = MinimalDetectableBias(sig, res.redundancy);
       }
     }
   }
@@ -939,6 +939,10 @@ bool ObservationGeometry(ObsKind kind, const double from[3], const double to[3],
       return true;
   }
   return false;
+}
+
+double MinimalDetectableBias(double sigma, double r) {
+  return r >= kMinRedundancy ? kDelta0 * sigma / std::sqrt(r) : -1;
 }
 
 void ConfidenceCoefficients(double p, double &k1, double &k2, double &k3) {

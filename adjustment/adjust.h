@@ -19,6 +19,10 @@ constexpr double kDelta0 = 4.13;
 // Redundancy numbers below this leave an observation unchecked.
 constexpr double kMinRedundancy = 0.001;
 
+// Minimal detectable bias of an observation of standard deviation `sigma`
+// (mm or cc) with redundancy number `r`, in its unit; -1 when unchecked.
+double MinimalDetectableBias(double sigma, double r);
+
 enum class Outcome {
   Adjusted,        // results are valid
   Singular,        // configuration defect or incomplete datum: no results

@@ -274,9 +274,18 @@ bool BuildNormalSystem(const Network &net, const std::vector<char> &eliminate, N
       error = "a direction set has no weight";
       return false;
     }
-  const Matrix Noc = N.bottomLeftCorner(nO, nC);
-  const Matrix NooInvNoc = noo.cwiseInverse().asDiagonal() * Noc;
-  Matrix Nred = N.topLeftCorner(nC, nC) - Noc.transpose() * NooInvNoc;
+  // The orientation rows of N are sparse: each joins its set's points.
+  std::vector<std::vector<std::pair<int, double>>> orientRow(nO);  // (column, N_oc / N_oo)
+  for (int o = 0; o < nO; ++o)
+    for (int c = 0; c < nC; ++c)
+      if (const double v = N(nC + o, c); v != 0) orientRow[o].push_back({c, v / noo(o)});
+  Matrix Nred = N.topLeftCorner(nC, nC);
+  for (int o = 0; o < nO; ++o)
+    for (const auto &[ci, ai] : orientRow[o]) {
+      const double nci = ai * noo(o);
+      for (const auto &[cj, aj] : orientRow[o]) Nred(ci, cj) -= nci * aj;
+    }
+  N.resize(0, 0);
 
   Matrix E(nC, 0);
   double lambda = 1;
@@ -297,30 +306,34 @@ bool BuildNormalSystem(const Network &net, const std::vector<char> &eliminate, N
       Nred.noalias() += (lambda * E) * E.transpose();
     }
   }
+  // Factor and inverse in place with the engine's kernels (blocked, on
+  // every core); a dependent column means a singular system.
   const Vector diag = Nred.diagonal();
-  Eigen::LLT<Matrix> llt(Nred);
-  bool singular = llt.info() != Eigen::Success;
-  if (!singular) {
-    const Matrix &L = llt.matrixLLT();
-    for (int i = 0; i < nC && !singular; ++i)
-      if (L(i, i) * L(i, i) <= 1e-10 * diag(i)) singular = true;
-  }
-  if (singular) {
+  const std::vector<int> envelope = Envelope(Nred);
+  if (!FactorInPlace(Nred, diag, 1e-10, envelope).empty()) {
     error = "the normal equations are singular: the network cannot be adjusted as it stands";
     return false;
   }
-  Matrix Qcc = llt.solve(Matrix::Identity(nC, nC));
-  if (E.cols() > 0) Qcc.noalias() -= (E * (1.0 / lambda)) * E.transpose();
-  Qcc = 0.5 * (Qcc + Qcc.transpose());
+  InvertFromFactorInPlace(Nred, envelope);
+  if (E.cols() > 0) {
+    Nred.noalias() -= (E * (1.0 / lambda)) * E.transpose();
+    MirrorLowerToUpper(Nred);
+  }
 
   sys.cofactor.resize(n, n);
-  sys.cofactor.topLeftCorner(nC, nC) = Qcc;
+  sys.cofactor.topLeftCorner(nC, nC) = Nred;
   if (nO > 0) {
-    const Matrix Qoc = -NooInvNoc * Qcc;
-    sys.cofactor.bottomLeftCorner(nO, nC) = Qoc;
-    sys.cofactor.topRightCorner(nC, nO) = Qoc.transpose();
-    Matrix Qoo = -Qoc * NooInvNoc.transpose();
+    // Q_oc = −(N_oo⁻¹ N_oc) Q_cc and Q_oo = N_oo⁻¹ − Q_oc (N_oo⁻¹ N_oc)ᵀ, by
+    // the sparse rows.
+    Matrix Qco = Matrix::Zero(nC, nO);  // Q_ocᵀ, by columns (Q_cc is symmetric)
+    for (int o = 0; o < nO; ++o)
+      for (const auto &[c, a] : orientRow[o]) Qco.col(o) -= a * Nred.col(c);
+    Matrix Qoo = Matrix::Zero(nO, nO);
+    for (int o2 = 0; o2 < nO; ++o2)
+      for (const auto &[c, a] : orientRow[o2]) Qoo.col(o2) -= a * Qco.row(c).transpose();
     Qoo.diagonal() += noo.cwiseInverse();
+    sys.cofactor.topRightCorner(nC, nO) = Qco;
+    sys.cofactor.bottomLeftCorner(nO, nC) = Qco.transpose();
     sys.cofactor.bottomRightCorner(nO, nO) = 0.5 * (Qoo + Qoo.transpose());
   }
   sys.freeNetwork = E.cols() > 0;

@@ -6,9 +6,6 @@
 
 namespace kd::adj {
 
-namespace {
-
-// Element name of the observation in the input document.
 const char *ElementName(ObsKind kind) {
   switch (kind) {
     case ObsKind::Direction: return "direction";
@@ -22,6 +19,8 @@ const char *ElementName(ObsKind kind) {
   }
   return "";
 }
+
+namespace {
 
 // A field quoted when it holds a separator, a quote or a line end.
 void Field(std::string &row, const std::string &text) {

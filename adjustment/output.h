@@ -27,6 +27,11 @@ std::string ResultsXml(const Network &net, const AdjustmentResult &res);
 // adjusted columns are then empty).
 std::string ObservationTableCsv(const Network &net, const AdjustmentResult &res);
 
+// The document's element name of an observation kind ("direction",
+// "s-distance", ...; "dx", "dy", "dz" for vector components), as the
+// observation table writes it.
+const char *ElementName(ObsKind kind);
+
 // What the protocol reports about the run itself.
 struct RunInfo {
   std::string inputPath;

@@ -2,9 +2,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <new>
 #include <stdexcept>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace {
+
+#if defined(__linux__)
+// Huge pages are 2 MiB; blocks from twice that on are worth them.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kLargeBlock = 2 * kHugePage;
+
+std::size_t MappedLength(std::size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+#endif
 
 void CheckCounts(std::size_t rows, std::size_t cols) {
   if (rows > DenseMatrix::MaxSize || cols > DenseMatrix::MaxSize)
@@ -12,6 +26,37 @@ void CheckCounts(std::size_t rows, std::size_t cols) {
 }
 
 } // namespace
+
+void *AllocateMatrixStorage(std::size_t bytes) {
+#if defined(__linux__)
+  if (bytes >= kLargeBlock) {
+    // Mapped with room to start on a huge-page boundary; the rest is given back.
+    const std::size_t length = MappedLength(bytes);
+    void *raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+      throw std::bad_alloc();
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    if (aligned > start)
+      munmap(raw, aligned - start);
+    if (const std::size_t tail = start + length + kHugePage - (aligned + length); tail > 0)
+      munmap(reinterpret_cast<void *>(aligned + length), tail);
+    madvise(reinterpret_cast<void *>(aligned), length, MADV_HUGEPAGE);
+    return reinterpret_cast<void *>(aligned);
+  }
+#endif
+  return ::operator new(bytes);
+}
+
+void FreeMatrixStorage(void *p, std::size_t bytes) noexcept {
+#if defined(__linux__)
+  if (bytes >= kLargeBlock) {
+    munmap(p, MappedLength(bytes));
+    return;
+  }
+#endif
+  ::operator delete(p);
+}
 
 DenseMatrix::DenseMatrix(std::size_t rows, std::size_t cols) {
   CheckCounts(rows, cols);
@@ -24,7 +69,7 @@ void DenseMatrix::SetSize(std::size_t rows, std::size_t cols) {
   CheckCounts(rows, cols);
   if (rows == RowCount && cols == ColumnCount)
     return;
-  std::vector<long double> data(rows * cols, 0.0L);
+  std::vector<long double, MatrixStorageAllocator<long double>> data(rows * cols, 0.0L);
   const std::size_t keepRows = std::min<std::size_t>(rows, RowCount);
   const std::size_t keepCols = std::min<std::size_t>(cols, ColumnCount);
   for (std::size_t r = 0; r < keepRows; ++r)

@@ -14,6 +14,22 @@
 #include <memory>
 #include <vector>
 
+// Storage of the matrices' elements. Blocks of several megabytes (the
+// covariance of a large network) are asked of the system in huge pages
+// where it offers them, so that a new matrix is not faulted in 4 KiB at a
+// time; smaller ones come from the ordinary heap.
+void *AllocateMatrixStorage(std::size_t bytes);
+void FreeMatrixStorage(void *p, std::size_t bytes) noexcept;
+
+template <class T> struct MatrixStorageAllocator {
+  using value_type = T;
+  MatrixStorageAllocator() = default;
+  template <class U> MatrixStorageAllocator(const MatrixStorageAllocator<U> &) {}
+  T *allocate(std::size_t n) { return static_cast<T *>(AllocateMatrixStorage(n * sizeof(T))); }
+  void deallocate(T *p, std::size_t n) noexcept { FreeMatrixStorage(p, n * sizeof(T)); }
+  template <class U> bool operator==(const MatrixStorageAllocator<U> &) const { return true; }
+};
+
 class DenseMatrix {
 public:
   // The largest row or column count a matrix may have.
@@ -49,7 +65,7 @@ public:
 private:
   std::uint16_t RowCount = 0;
   std::uint16_t ColumnCount = 0;
-  std::vector<long double> Elements;
+  std::vector<long double, MatrixStorageAllocator<long double>> Elements;
 };
 
 // False when `m` is null; otherwise true and the two counts.

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "core/text_file.h"
 #include "core/number_text.h"
 #include "evaluation/relative_figures.h"
 
@@ -38,17 +39,7 @@ bool WrittenAsNumber(const std::string &text) {
   return end != text.c_str() && *end == '\0';
 }
 
-// The file name ends in "." and `ext` (lower case), in any case.
-bool HasExtension(const std::string &file, const std::string &ext) {
-  const auto dot = file.find_last_of('.');
-  const auto slash = file.find_last_of('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-    return false;
-  std::string own = file.substr(dot + 1);
-  for (char &c : own)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return own == ext;
-}
+bool HasExtension(const std::string &file, const std::string &ext) { return kd::HasFileExtension(file, ext); }
 
 bool ParsePointNumber(const std::string &text, double &number) {
   long double v = 0;

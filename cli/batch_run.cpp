@@ -14,7 +14,7 @@
 #include "report/relative_precision_text.h"
 #include "evaluation/report_data.h"
 #include "evaluation/results_reader.h"
-#include "evaluation/run_precision.h"
+#include "evaluation/evaluation_results.h"
 #include "plot/precision_plan.h"
 #include "precision/observation_sigma.h"
 #include "report/report_writer.h"
@@ -369,12 +369,14 @@ private:
   WorkFolder Work;
   EngineRunFiles Files;
   EvaluationCheck Check;
-  ResultsReader Reader;
-  TextGrid Grid;
+  // The results of the run, read once; every output is made from them.
+  std::shared_ptr<EvaluationResults> Results = std::make_shared<EvaluationResults>();
+  ResultsReader &Reader = Results->Reader;
   int Warnings = 0;
   bool OutputFailed = false; // a --plot or --report file could not be written
   DesignStepInput Design;
   int DesignExit = beOk;      // of the design step: 0, or requirements not met
+  ReportDesign DesignReport;  // what the reports say of the requirements
 };
 
 // Outputs must never overwrite the inputs, nor each other, whatever the
@@ -590,10 +592,11 @@ int BatchRun::WriteEngineInput() {
     Out << Tr(Text::EvaluationFails) << "\n";
     return beBadInput;
   }
-  if (!DeleteOutputs(Files))
-    return Fail("cannot delete the old outputs in " + Work.Path(), beBadInput);
   Net.Measurements.Sort();
-  if (::WriteEngineInput(Net, Files.Input))
+  const PreparationFailure prepared = PrepareEngineRun(Net, Files);
+  if (prepared == PreparationFailure::OldResultsKept)
+    return Fail("cannot delete the old outputs in " + Work.Path(), beBadInput);
+  if (prepared == PreparationFailure::None)
     return kNextStep;
   Out << Tr(Text::EvaluationFails) << "\n";
   const FailedMeasurement &failed = Net.LastWriteFailure;
@@ -696,13 +699,10 @@ void BatchRun::ReportEngineFailure(const RunOutcome &run) {
 
 // Results, with the whole-network centring in mode 2.
 int BatchRun::ReadEngineResults() {
-  std::vector<std::string> chooser1, chooser2;
-  Reader.PointNumberHeading = Tr(Text::PointNumberShort);
-  const ResultsOutcome read =
-      InThisProcess()
-          ? ReadBoundResults(Reader, Net.Points.ScSvpMode, Net.Points.List, Grid, chooser1, chooser2)
-          : ReadResults(Reader, Files.Results, Net.Points.ScSvpMode, Net.Points.List, Grid, chooser1,
-                        chooser2);
+  Results->Files = Files;
+  Results->ScSvpMode = Net.Points.ScSvpMode;
+  ReadEvaluationResults(*Results, Net.Points.List, Tr(Text::PointNumberShort), InThisProcess());
+  const ResultsOutcome read = Results->Outcome;
   switch (read) {
   case ResultsOutcome::Shown:
     break;
@@ -717,7 +717,7 @@ int BatchRun::ReadEngineResults() {
     return beEngineFailed;
   }
   Out << "\n";
-  for (const auto &line : FormatAlignedTable(Grid))
+  for (const auto &line : FormatAlignedTable(Results->Table))
     Out << line << "\n";
   Out << std::flush; // the answer is there before plots and reports are drawn
   return kNextStep;
@@ -751,7 +751,7 @@ int BatchRun::PrintRelativePrecisions() {
   if (Opts.Relatives.empty())
     return kNextStep;
   Out << "\n";
-  const NetworkPrecision precision = BuildNetworkPrecision(Reader, {});
+  const NetworkPrecision &precision = *Results->Precision;
   for (const auto &r : Opts.Relatives) {
     RelativeFigures figures;
     if (!ComputeRelativeFigures(precision, r.From, r.To, r.HasBearing, r.BearingGon, figures))
@@ -768,13 +768,10 @@ int BatchRun::PrintRelativePrecisions() {
 int BatchRun::WritePlots() {
   if (Opts.PlotFiles.empty())
     return kNextStep;
-  std::string tableError;
-  std::vector<ObservationRow> rows;
-  if (!ReadObservationTable(Files.ObservationTable, rows, tableError)) {
-    rows.clear();
-    Err << kBatchProgramName << ": warning: no reliability in the plot: " << tableError << "\n";
-  }
-  const NetworkPrecision precision = BuildNetworkPrecision(Reader, rows);
+  if (!Results->ObservationError.empty())
+    Err << kBatchProgramName << ": warning: no reliability in the plot: " << Results->ObservationError
+        << "\n";
+  const NetworkPrecision &precision = *Results->Precision;
   PlotOptions plot;
   plot.Level = Opts.PlotPercent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   plot.Magnification = Opts.PlotMagnification;
@@ -801,12 +798,9 @@ int BatchRun::WritePlots() {
 int BatchRun::WriteReports() {
   if (Opts.ReportFiles.empty())
     return kNextStep;
-  // The observation table is optional: without it the report has no
-  // reliability figures.
-  std::vector<ObservationRow> rows;
-  std::string tableError;
-  if (!ReadObservationTable(Files.ObservationTable, rows, tableError))
-    Err << kBatchProgramName << ": no observation reliability in the report: " << tableError << "\n";
+  if (!Results->ObservationError.empty())
+    Err << kBatchProgramName << ": no observation reliability in the report: "
+        << Results->ObservationError << "\n";
   ReportOptions ro;
   ro.NetworkName = fs::path(Opts.CoordFile).filename().string();
   ro.Date = BatchReportDate();
@@ -819,7 +813,8 @@ int BatchRun::WriteReports() {
     ro.Relatives.push_back(ReportPair{d.From, d.To, static_cast<int>(d.Kind), false, 0});
   for (const auto &rel : Opts.Relatives)
     ro.Relatives.push_back(ReportPair{rel.From, rel.To, -1, rel.HasBearing, rel.BearingGon});
-  const ReportData data = GatherReport(Net, Reader, rows, ro);
+  ReportData data = GatherReport(Net, Reader, Results->Observations, ro);
+  data.Design = DesignReport;
   for (const std::string &w : data.Warnings)
     Err << kBatchProgramName << ": " << w << "\n";
   for (const std::string &file : Opts.ReportFiles) {
@@ -862,14 +857,10 @@ int BatchRun::CheckExports() {
 int BatchRun::WriteExportFiles() {
   if (Opts.DxfFile.empty() && Opts.PointsCsvFile.empty())
     return kNextStep;
-  std::vector<ObservationRow> rows;
-  std::string tableError;
-  if (!Opts.DxfFile.empty() && !ReadObservationTable(Files.ObservationTable, rows, tableError)) {
-    rows.clear();
-    Err << kBatchProgramName << ": warning: no reliability in the DXF drawing: " << tableError
-        << "\n";
-  }
-  if (!WriteExports(Opts, Net, BuildNetworkPrecision(Reader, rows), Out, Err))
+  if (!Opts.DxfFile.empty() && !Results->ObservationError.empty())
+    Err << kBatchProgramName << ": warning: no reliability in the DXF drawing: "
+        << Results->ObservationError << "\n";
+  if (!WriteExports(Opts, Net, *Results->Precision, Out, Err))
     OutputFailed = true;
   return kNextStep;
 }
@@ -881,7 +872,7 @@ int BatchRun::RunDesign() {
   if (!Opts.Design.Requested())
     return kNextStep;
   DesignExit = RunDesignStep(Opts, Design, Net, kd::JoinLinesCrLf(Net.Document), Out, Err,
-                             [this] { return Interrupted && *Interrupted != 0; });
+                             [this] { return Interrupted && *Interrupted != 0; }, &DesignReport);
   return DesignExit == beBadInput || DesignExit == beInterrupted ? DesignExit : kNextStep;
 }
 
@@ -915,8 +906,8 @@ int RunBatch(const BatchOptions &opts, const std::string &programPath, std::ostr
         &BatchRun::PrepareDesign, &BatchRun::PrepareWorkFolder, &BatchRun::CheckExports,
         &BatchRun::CheckStandardDeviations, &BatchRun::EndOnWarningsWhenStrict,
         &BatchRun::WriteEngineInput, &BatchRun::RunEngine, &BatchRun::ReadEngineResults,
-        &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::WritePlots,
-        &BatchRun::WriteReports, &BatchRun::WriteExportFiles, &BatchRun::RunDesign,
+        &BatchRun::PrintDistances, &BatchRun::PrintRelativePrecisions, &BatchRun::RunDesign,
+        &BatchRun::WritePlots, &BatchRun::WriteReports, &BatchRun::WriteExportFiles,
         &BatchRun::SaveOutputs}) {
     // An interrupt ends the run at any stage; a writer it stopped has left
     // no file.

@@ -1,5 +1,6 @@
 #include "cli/design_step.h"
 
+#include "app/design_session.h"
 #include "core/number_text.h"
 #include "core/text_file.h"
 #include "design/plan_model.h"
@@ -99,7 +100,7 @@ int PrepareDesignStep(const BatchOptions &opts, DesignStepInput &input, std::ost
 
 int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const SurveyNetwork &net,
                   const std::string &documentUtf8, std::ostream &out, std::ostream &err,
-                  const std::function<bool()> &stop) {
+                  const std::function<bool()> &stop, ReportDesign *report) {
   const DesignOptions &d = opts.Design;
   auto fail = [&](const std::string &message) {
     err << kBatchProgramName << ": " << message << "\n";
@@ -130,6 +131,13 @@ int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const 
     out << "Free network: the requirements are evaluated in its minimum-trace datum.\n";
   const std::vector<RequirementValue> now = planner.Values();
   PrintValues(reqs, now, nullptr, out);
+  if (report) {
+    report->Present = true;
+    report->FileName = reqs.fileName;
+    report->Confidence95 = reqs.confidence95;
+    report->FreeNetwork = model.system.freeNetwork;
+    report->Requirements = kd::app::ReportRequirements(reqs, now, nullptr);
+  }
   int code = planner.AllHold(now) ? 0 : kExitRequirementsUnmet;
 
   const int candidates = static_cast<int>(model.units.size()) - model.plannedCount;
@@ -181,6 +189,14 @@ int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const 
   if (!d.OptimiseFile.empty()) {
     const OptimiseResult res = planner.Optimise(d.PrunePlanned);
     if (res.stopped) return interrupted();
+    if (report) {
+      const ReportDesign optimised = kd::app::ReportOptimisation(planner, res);
+      report->Optimised = true;
+      report->Reached = optimised.Reached;
+      report->Changes = optimised.Changes;
+      report->TotalCost = optimised.TotalCost;
+      report->Final = optimised.Final;
+    }
     out << "\nOptimised plan:\n";
     if (!res.reached) {
       out << "  The candidates cannot meet every requirement: with " << res.changes.size()

@@ -6,6 +6,7 @@
 #include "cli/batch_options.h"
 #include "core/survey_network.h"
 #include "design/requirements.h"
+#include "evaluation/report_design.h"
 
 #include <functional>
 #include <iosfwd>
@@ -34,6 +35,8 @@ int PrepareDesignStep(const BatchOptions &opts, DesignStepInput &input, std::ost
 // (sorted, observations computed). Returns the exit code: 0 every
 // requirement holds, 3 not, 1 bad input or an unwritable output.
 // `stop`, when set, is asked during the search and ends it (exit 130).
+// `report`, when set, receives the requirements' values and the optimised
+// plan's changes for the reports.
 int RunDesignStep(const BatchOptions &opts, const DesignStepInput &input, const SurveyNetwork &net,
                   const std::string &documentUtf8, std::ostream &out, std::ostream &err,
-                  const std::function<bool()> &stop = {});
+                  const std::function<bool()> &stop = {}, ReportDesign *report = nullptr);

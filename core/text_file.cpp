@@ -1,5 +1,6 @@
 #include "core/text_file.h"
 
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -356,6 +357,19 @@ std::string ChangeFileExt(const std::string &path, const std::string &ext) {
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
     return path + ext;
   return path.substr(0, dot) + ext;
+}
+
+bool HasFileExtension(const std::string &path, std::string_view ext) {
+  const auto slash = path.find_last_of('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  if (path.size() < start + ext.size() + 2 || path[path.size() - ext.size() - 1] != '.')
+    return false;
+  for (std::size_t i = 0; i < ext.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[path.size() - ext.size() + i]);
+    if (std::tolower(c) != static_cast<unsigned char>(ext[i]))
+      return false;
+  }
+  return true;
 }
 
 } // namespace kd

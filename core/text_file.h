@@ -70,5 +70,9 @@ std::string Utf8ToCp1250(std::string_view text);
 // extension replaced ("ext" with its dot, e.g. ".txt").
 std::string DirectoryOf(const std::string &path);
 std::string ChangeFileExt(const std::string &path, const std::string &ext);
+// The file name ends in "." and `ext` (given in lower case, without the dot)
+// in any case, with a name before the dot: "a/Plan.DXF" has "dxf", "a/.dxf"
+// and "a.dxf/plan" do not.
+bool HasFileExtension(const std::string &path, std::string_view ext);
 
 } // namespace kd

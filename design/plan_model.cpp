@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -59,6 +60,61 @@ double EngineSigma(const Measurement &m, const ObservationGeometry &g, bool mode
 }
 
 bool Symmetric(std::uint8_t type) { return type == mtSd || type == mtHd || type == mtVd; }
+
+// The unit of measurement `c` of `work` (whose points are those of the
+// model's network) as a candidate: its block at the model's coordinates and
+// the observation it adds to the engine network. False when it cannot be
+// one (undefined geometry, no positive standard deviation, a direction at a
+// station without a direction set). `unit.measurement` is left to the caller.
+bool CandidateUnit(const PlanModel &model, const SurveyNetwork &work, const PointNumberIndex &workIndex, int c,
+                   const std::function<int(double)> &enginePoint, Unit &u) {
+  const kd::adj::Network &eng = model.engine;
+  const kd::adj::NormalSystem &sys = model.system;
+  const Measurement &m = work.Measurements.Items[static_cast<size_t>(c)];
+  ObservationGeometry g;
+  if (!ObsGeometryOf(work, c, g, &workIndex) || UndefinedGeometryReason(m.MeasType, g)) return false;
+  const double sigma = EngineSigma(m, g, work.Points.ScSvpMode == 1);
+  if (!(sigma > 0)) return false;
+  const int es = enginePoint(m.Station), et = enginePoint(m.Target);
+  ObsKind kind;
+  if (es < 0 || et < 0 || !EngineKindOf(m.MeasType, kind)) return false;
+  u = Unit();
+  u.label = MeasurementLabel(m);
+  u.station = es;
+  const auto &from = eng.points[es].coord, &to = eng.points[et].coord;
+  kd::adj::Observation add;
+  add.kind = kind;
+  add.from = es;
+  add.to = et;
+  add.sigma = sigma;
+  double value = 0, d[3];
+  if (!kd::adj::ObservationGeometry(kind, from, to, value, d)) return false;
+  add.value = value;
+  kd::adj::DesignRow row;
+  if (m.MeasType == mtGd) {
+    const double ref[3] = {from[0] + 10000.0, from[1], from[2]};
+    kd::adj::DesignRow refRow;
+    if (!kd::adj::RowOf(kind, from, ref, sys.unknownOf[es], {-1, -1, -1}, -1, refRow) ||
+        !kd::adj::RowOf(kind, from, to, sys.unknownOf[es], sys.unknownOf[et], -1, row) ||
+        !kd::adj::EliminatedSetBlock({refRow, row}, {u.referenceSigma, sigma}, u.block))
+      return false;
+    u.ownSet = true;
+    add.cluster = -1;
+  } else {
+    int orient = -1;
+    add.cluster = model.stationCluster[es];
+    if (kind == ObsKind::Direction) {
+      add.cluster = model.setOfStation[es];
+      if (add.cluster < 0) return false;
+      orient = sys.orientationOf[add.cluster];
+    }
+    if (!kd::adj::RowOf(kind, from, to, sys.unknownOf[es], sys.unknownOf[et], orient, row)) return false;
+    u.block = kd::adj::SingleBlock(row, sigma);
+  }
+  if (row.n == 0) return false;
+  u.additions = {add};
+  return true;
+}
 
 }  // namespace
 
@@ -275,56 +331,38 @@ bool BuildPlanModel(const SurveyNetwork &net, const std::string &documentUtf8,
   work.Points = net.Points;
   work.Measurements.Items = wanted;
   const PointNumberIndex workIndex(work.Points.List);
-  const bool mode1 = net.Points.ScSvpMode == 1;
+  model.stationCluster = std::move(stationCluster);
+  model.setOfStation = std::move(setOfStation);
   for (size_t c = 0; c < wanted.size(); ++c) {
-    const Measurement &m = wanted[c];
-    ObservationGeometry g;
-    if (!ObsGeometryOf(work, static_cast<int>(c), g, &workIndex) || UndefinedGeometryReason(m.MeasType, g))
-      continue;
-    const double sigma = EngineSigma(m, g, mode1);
-    if (!(sigma > 0)) continue;
-    const int es = enginePoint(m.Station), et = enginePoint(m.Target);
-    ObsKind kind;
-    if (!EngineKindOf(m.MeasType, kind)) continue;
     Unit u;
-    u.label = (repeat[c] ? "repeat " : "") + MeasurementLabel(m);
-    u.station = es;
+    if (!CandidateUnit(model, work, workIndex, static_cast<int>(c), enginePoint, u)) continue;
+    if (repeat[c]) u.label = "repeat " + u.label;
     u.measurement = static_cast<int>(model.measurements.size());
-    const auto &from = eng.points[es].coord, &to = eng.points[et].coord;
-    kd::adj::Observation add;
-    add.kind = kind;
-    add.from = es;
-    add.to = et;
-    add.sigma = sigma;
-    double value = 0, d[3];
-    if (!kd::adj::ObservationGeometry(kind, from, to, value, d)) continue;
-    add.value = value;
-    kd::adj::DesignRow row;
-    if (m.MeasType == mtGd) {
-      const double ref[3] = {from[0] + 10000.0, from[1], from[2]};
-      kd::adj::DesignRow refRow;
-      if (!kd::adj::RowOf(kind, from, ref, sys.unknownOf[es], {-1, -1, -1}, -1, refRow) ||
-          !kd::adj::RowOf(kind, from, to, sys.unknownOf[es], sys.unknownOf[et], -1, row) ||
-          !kd::adj::EliminatedSetBlock({refRow, row}, {u.referenceSigma, sigma}, u.block))
-        continue;
-      u.ownSet = true;
-      add.cluster = -1;
-    } else {
-      int orient = -1;
-      add.cluster = stationCluster[es];
-      if (kind == ObsKind::Direction) {
-        add.cluster = setOfStation[es];
-        if (add.cluster < 0) continue;
-        orient = sys.orientationOf[add.cluster];
-      }
-      if (!kd::adj::RowOf(kind, from, to, sys.unknownOf[es], sys.unknownOf[et], orient, row)) continue;
-      u.block = kd::adj::SingleBlock(row, sigma);
-    }
-    if (row.n == 0) continue;
-    u.additions = {add};
-    model.measurements.push_back(m);
+    model.measurements.push_back(wanted[c]);
     model.units.push_back(std::move(u));
   }
+  return true;
+}
+
+bool AddedMeasurementUnit(const PlanModel &model, const SurveyNetwork &net, const Measurement &m,
+                          Unit &unit) {
+  if (m.MeasType == mtPr) return false;
+  std::vector<int> engineOf(net.Points.List.Items.size(), -1);
+  const PointNumberIndex index(net.Points.List);
+  for (size_t e = 0; e < model.pointNumbers.size(); ++e) {
+    if (!std::isfinite(model.pointNumbers[e])) continue;
+    const int p = index.IndexOf(model.pointNumbers[e]);
+    if (p >= 0) engineOf[static_cast<size_t>(p)] = static_cast<int>(e);
+  }
+  auto enginePoint = [&](double number) {
+    const int p = index.IndexOf(number);
+    return p < 0 ? -1 : engineOf[static_cast<size_t>(p)];
+  };
+  SurveyNetwork work;
+  work.Points = net.Points;
+  work.Measurements.Items = {m};
+  if (!CandidateUnit(model, work, index, 0, enginePoint, unit)) return false;
+  unit.measurement = -1;
   return true;
 }
 

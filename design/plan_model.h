@@ -47,6 +47,10 @@ struct PlanModel {
   std::vector<Unit> units;               // planned first, in list order, then candidates
   int plannedCount = 0;
   double maxSight = 0;                   // m, the one used
+  // Per engine point: the cluster of its planned measurements (-1: none)
+  // and its direction set with a kept orientation (-1: none).
+  std::vector<int> stationCluster;
+  std::vector<int> setOfStation;
 };
 
 // Builds the model of `net` (sorted, with computed observations, as its
@@ -54,6 +58,15 @@ struct PlanModel {
 // when the document cannot be read or adjusted.
 bool BuildPlanModel(const SurveyNetwork &net, const std::string &documentUtf8,
                     const CandidateOptions &options, PlanModel &model, std::string &error);
+
+// The unit of one more measurement `m` between points of `net` (the
+// network the model was built from), as a candidate is made: inactive, its
+// block at the model's coordinates, `measurement` -1. False when it cannot
+// be added as a block: a plumbing, a point missing, undefined geometry, no
+// positive standard deviation, or a direction at a station without a
+// direction set (it would bring a new orientation unknown).
+bool AddedMeasurementUnit(const PlanModel &model, const SurveyNetwork &net, const Measurement &m,
+                          Unit &unit);
 
 // Reads excluded pairs, one "FROM TO" a line ('#' comments). False with
 // `error` "FILE:LINE: reason".

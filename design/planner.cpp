@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "adjustment/dense.h"
 #include "core/number_text.h"
 
 namespace kd::design {
@@ -357,8 +358,11 @@ Effect Planner::TryRemove(int unit) const {
 }
 
 void Planner::Apply(const Update &up, bool add) {
-  Q_.noalias() -= up.U * up.Dinv * up.U.transpose();
-  Q_ = 0.5 * (Q_ + Q_.transpose());
+  // The lower triangle in place, then mirrored: Q stays exactly symmetric
+  // without a second n × n matrix.
+  const Matrix W = up.U * up.Dinv;
+  Q_.triangularView<Eigen::Lower>() -= W * up.U.transpose();
+  kd::adj::MirrorLowerToUpper(Q_);
   Unit &u = units_[up.unit];
   u.active = add;
   if (u.station >= 0) activeAt_[u.station] += add ? 1 : -1;
@@ -376,6 +380,14 @@ bool Planner::Remove(int unit) {
   if (!up.ok) return false;
   Apply(up, false);
   return true;
+}
+
+int Planner::AppendUnit(Unit unit) {
+  unit.active = false;
+  units_.push_back(std::move(unit));
+  unitRQR_.emplace_back();
+  if (needRedundancy_) unitRQR_.back() = kd::adj::BlockQuadratic(Q_, units_.back().block.rows);
+  return static_cast<int>(units_.size()) - 1;
 }
 
 std::vector<RankedCandidate> Planner::Rank(size_t count) const {

@@ -126,6 +126,8 @@ class Planner {
   Effect TryRemove(int unit) const;
   void Add(int unit);
   bool Remove(int unit);  // false (nothing changed) when the loss is singular
+  // Appends a unit (inactive, whatever its flag says) and returns its index.
+  int AppendUnit(Unit unit);
 
   // Redundancy numbers of every observation of a unit under the current Q.
   kd::adj::Vector Redundancy(int unit) const;

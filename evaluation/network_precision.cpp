@@ -66,10 +66,11 @@ std::vector<ToleranceExcess> PointsBeyond(const NetworkPrecision &precision, Con
   return out;
 }
 
-NetworkPrecision BuildNetworkPrecision(const ResultsReader &reader,
-                                       const std::vector<ObservationRow> &rows) {
+namespace {
+
+NetworkPrecision BuildFrom(const ResultsReader &reader, const std::vector<ObservationRow> &rows,
+                           std::shared_ptr<DenseMatrix> cov) {
   NetworkPrecision net;
-  auto cov = std::make_shared<DenseMatrix>(reader.Cov);
   const std::size_t n = static_cast<std::size_t>(reader.Results.Count());
   if (static_cast<std::size_t>(cov->Rows()) == 3 * n) {
     for (std::size_t k = 0; k < n; ++k) {
@@ -103,4 +104,16 @@ NetworkPrecision BuildNetworkPrecision(const ResultsReader &reader,
     net.Observations.push_back(o);
   }
   return net;
+}
+
+} // namespace
+
+NetworkPrecision BuildNetworkPrecision(const ResultsReader &reader,
+                                       const std::vector<ObservationRow> &rows) {
+  return BuildFrom(reader, rows, std::make_shared<DenseMatrix>(reader.Cov));
+}
+
+NetworkPrecision BuildNetworkPrecision(ResultsReader &&reader, const std::vector<ObservationRow> &rows) {
+  auto cov = std::make_shared<DenseMatrix>(std::move(reader.Cov));
+  return BuildFrom(reader, rows, std::move(cov));
 }

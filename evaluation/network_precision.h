@@ -90,3 +90,5 @@ std::vector<ToleranceExcess> PointsBeyond(const NetworkPrecision &precision, Con
 // are kept with From/To NaN.
 NetworkPrecision BuildNetworkPrecision(const ResultsReader &reader,
                                        const std::vector<ObservationRow> &rows);
+// The same, taking the reader's covariance over instead of copying it.
+NetworkPrecision BuildNetworkPrecision(ResultsReader &&reader, const std::vector<ObservationRow> &rows);

@@ -38,16 +38,7 @@ std::string CsvField(const std::string &text) {
   return out;
 }
 
-bool IsCsvFileName(const std::string &fileName) {
-  const auto slash = fileName.find_last_of('/');
-  const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-  if (base.size() <= 4)
-    return false;
-  std::string ext = base.substr(base.size() - 4);
-  for (char &c : ext)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == ".csv";
-}
+bool IsCsvFileName(const std::string &fileName) { return kd::HasFileExtension(fileName, "csv"); }
 
 std::string PointsCsvText(const PointList &points, const NetworkPrecision &precision,
                           ConfidenceLevel level) {

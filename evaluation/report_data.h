@@ -21,6 +21,7 @@
 #include "core/measurement_list.h"
 #include "core/point_list.h"
 #include "evaluation/network_precision.h"
+#include "evaluation/report_design.h"
 
 class ResultsReader;
 class SurveyNetwork;
@@ -160,6 +161,9 @@ struct ReportData {
   PointList Points;               // the input network
   MeasurementList Measurements;
   std::vector<std::string> Warnings; // requested pairs that could not be given
+  // The requirements and the optimised plan (filled by the caller when the
+  // report is made with requirements).
+  ReportDesign Design;
 };
 
 // Gathers the report. `reader` must hold complete results (ResultsAre3d);

@@ -122,16 +122,7 @@ std::vector<std::string> PrecisionDxfLayers() {
           L::kRelativeEllipses,  L::kToleranceMarks, L::kLegend};
 }
 
-bool IsDxfFileName(const std::string &fileName) {
-  const auto slash = fileName.find_last_of('/');
-  const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-  if (base.size() <= 4)
-    return false;
-  std::string ext = base.substr(base.size() - 4);
-  for (char &c : ext)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == ".dxf";
-}
+bool IsDxfFileName(const std::string &fileName) { return kd::HasFileExtension(fileName, "dxf"); }
 
 kd::dxf::Drawing BuildPrecisionDxf(const SurveyNetwork &network, const NetworkPrecision *precision,
                                    const PlotOptions &o, const DxfOptions &dxf,

@@ -1,4 +1,5 @@
 #include "report/report_content.h"
+#include "report/report_design.h"
 
 #include <cmath>
 
@@ -375,5 +376,6 @@ ReportContent BuildReportContent(const ReportData &data) {
                         p.Fixed ? RT(ReportText::Fixed) : RT(ReportText::Adjusted)});
     c.Tables.push_back(t);
   }
+  AddDesignSections(data.Design, c);
   return c;
 }

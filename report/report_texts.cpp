@@ -3,6 +3,7 @@
 #include <array>
 
 #include "settings/language_pack.h"
+#include "settings/text_catalogue.h"
 
 namespace {
 
@@ -153,16 +154,7 @@ const std::string &ReportTextIn(const std::string &code, ReportText text) {
   return tables[lang][static_cast<std::size_t>(i)];
 }
 
-std::string ActiveLanguageCode(const LanguagePack &lang) {
-  const std::string &tag = lang.Text(1);
-  const std::string prefix = "[ver ";
-  if (tag.size() > prefix.size() + 1 && tag.compare(0, prefix.size(), prefix) == 0) {
-    const auto end = tag.find(']', prefix.size());
-    if (end != std::string::npos && end > prefix.size())
-      return tag.substr(prefix.size(), end - prefix.size());
-  }
-  return "EN";
-}
+std::string ActiveLanguageCode(const LanguagePack &lang) { return LanguageCodeOf(lang); }
 
 std::string FillText(const std::string &text, const std::vector<std::string> &args) {
   std::string out;

@@ -169,7 +169,8 @@ public:
     const double headingH = 12 * 1.6 * Unit;
     if (Y + headingH + rowH * 4 > Bottom())
       NewPage(t.Wide);
-    Heading(t.Title, 11);
+    if (!t.Title.empty())
+      Heading(t.Title, 11);
     if (t.Rows.empty()) {
       Paragraph(t.EmptyText, 9);
       Y += 8 * Unit;
@@ -409,7 +410,7 @@ std::string HtmlFields(const std::vector<ReportField> &fields) {
 }
 
 std::string HtmlTable(const ReportTable &t) {
-  std::string s = "<h2>" + Escape(t.Title) + "</h2>\n";
+  std::string s = t.Title.empty() ? std::string() : "<h2>" + Escape(t.Title) + "</h2>\n";
   if (t.Rows.empty())
     return s + "<p>" + Escape(t.EmptyText) + "</p>\n";
   s += "<table class=\"data\">\n<thead><tr>";

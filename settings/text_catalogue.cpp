@@ -58,6 +58,64 @@ constexpr TextPair kNewer[] = {
     {"bearing of a", "směrník a"}, // BearingOfSemiMajor
     {"along", "podél"}, // Along
     {"across", "napříč"}, // Across
+    {"Requirements", "Požadavky"}, // RequirementsTitle
+    {"Requirements of %1, limits at %2.", "Požadavky ze souboru %1, meze na úrovni %2."}, // RequirementsOf
+    {"standard confidence", "standardní konfidence"}, // LevelStandardName
+    {"95 % confidence", "konfidence 95 %"}, // Level95Name
+    {"Free network: the requirements are evaluated in its minimum-trace datum.", "Volná síť: požadavky jsou hodnoceny v datu s minimální stopou."}, // FreeNetworkDatum
+    {"Requirement", "Požadavek"}, // RequirementColumn
+    {"Value", "Hodnota"}, // ValueColumn
+    {"Margin", "Rezerva"}, // MarginColumn
+    {"State", "Stav"}, // StateColumn
+    {"met", "splněn"}, // RequirementMet
+    {"NOT MET", "NESPLNĚN"}, // RequirementNotMet
+    {"met, binds", "splněn, rozhoduje"}, // RequirementBinds
+    {"worst: %1", "nejhorší: %1"}, // WorstAt
+    {"Optimised plan", "Optimalizovaný plán"}, // OptimisedPlanTitle
+    {"Change", "Změna"}, // ChangeColumn
+    {"Measurement", "Měření"}, // MeasurementColumn
+    {"Cost", "Cena"}, // CostColumn
+    {"Why", "Důvod"}, // WhyColumn
+    {"added", "přidáno"}, // ChangeAdded
+    {"removed", "odebráno"}, // ChangeRemoved
+    {"without it: %1", "bez něj: %1"}, // WhyAddedBreaks
+    {"widens the margins", "zvětšuje rezervy"}, // WhyAddedWidens
+    {"without it the network has no solution", "bez něj nemá síť řešení"}, // WhySingular
+    {"every requirement holds without it", "všechny požadavky platí i bez něj"}, // WhyRemoved
+    {"Total cost: %1", "Celková cena: %1"}, // TotalCost
+    {"The optimised plan meets every requirement.", "Optimalizovaný plán splňuje všechny požadavky."}, // OptimisedReached
+    {"The candidates cannot meet every requirement: the values below are the best reached.", "Kandidáti nemohou splnit všechny požadavky: níže jsou nejlepší dosažené hodnoty."}, // OptimisedNotReached
+    {"No change: the planned measurements meet every requirement.", "Beze změny: plánovaná měření splňují všechny požadavky."}, // OptimisedNoChange
+    {"Values of the optimised plan", "Hodnoty optimalizovaného plánu"}, // FinalValuesTitle
+    {"Design\u2026", "Návrh\u2026"}, // DesignButton
+    {"Measurement design", "Návrh měření"}, // DesignPanelTitle
+    {"Requirements: %1", "Požadavky: %1"}, // RequirementsFileLabel
+    {"No requirements file: save the measurements first.", "Soubor požadavků chybí: nejprve uložte měření."}, // NoRequirementsFile
+    {"No requirement yet: type one below and press Add.", "Zatím žádný požadavek: napište jej níže a stiskněte Přidat."}, // NoRequirements
+    {"Add", "Přidat"}, // RequirementAdd
+    {"Replace", "Nahradit"}, // RequirementReplace
+    {"Delete", "Smazat"}, // RequirementDelete
+    {"The requirement was refused: %1", "Požadavek byl odmítnut: %1"}, // RequirementRefused
+    {"Next best measurements", "Nejlepší další měření"}, // NextBestTitle
+    {"Candidates\u2026", "Kandidáti\u2026"}, // CandidatesButton
+    {"Automatic", "Automaticky"}, // AutomaticCandidates
+    {"Candidates: %1 automatic, sights up to %2 m", "Kandidáti: %1 automatických, záměry do %2 m"}, // CandidatesAutomatic
+    {"Candidates: %1 from %2", "Kandidáti: %1 ze souboru %2"}, // CandidatesFromFile
+    {"The candidates file %1 cannot be used: %2", "Soubor kandidátů %1 nelze použít: %2"}, // CandidatesFileBad
+    {"Gain/%", "Zisk/%"}, // GainColumn
+    {"Add this measurement to the plan", "Přidat toto měření do plánu"}, // AddCandidateTip
+    {"Add %1", "Přidat %1"}, // AddCandidateStep
+    {"Optimise", "Optimalizovat"}, // OptimiseButton
+    {"Accept", "Přijmout"}, // AcceptButton
+    {"Discard", "Zahodit"}, // DiscardButton
+    {"Proposal: %1 added, %2 removed, cost %3.", "Návrh: přidáno %1, odebráno %2, cena %3."}, // ProposalText
+    {"Critical: %1", "Kritická: %1"}, // CriticalList
+    {"Low value: %1", "Málo přínosná: %1"}, // LowValueList
+    {"none", "žádná"}, // NoneList
+    {"The design cannot be computed: %1", "Návrh nelze spočítat: %1"}, // DesignFailed
+    {"it cannot be read", "nelze jej přečíst"}, // CandidatesCannotRead
+    {"line %1 holds a faulty number", "řádek %1 obsahuje chybné číslo"}, // CandidatesFaulty
+    {"it holds no measurement", "neobsahuje žádné měření"}, // CandidatesEmpty
     {"Undo", "Zpět"}, // UndoMenu
     {"Redo", "Znovu"}, // RedoMenu
     {"Undo: %1", "Zpět: %1"}, // UndoStep

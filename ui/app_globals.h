@@ -15,7 +15,6 @@ class AllPointsScSvpDialog;
 class SettingsDialog;
 class PrecisionGuideDialog;
 class SurveyNetwork;
-class ResultsReader;
 class LivePrecision;
 namespace kd::app { class NetworkDocument; }
 
@@ -36,8 +35,6 @@ extern PrecisionGuideDialog *ThePrecisionGuide;
 // DestroyAllWindows.
 extern kd::app::NetworkDocument *TheDocument;
 extern SurveyNetwork *TheNetwork;
-// The engine output reader of the latest "+Calculations+" (null before).
-extern ResultsReader *TheResultsReader;
 // The background evaluation behind the plans' "live precision" option.
 extern LivePrecision *TheLivePrecision;
 

@@ -11,15 +11,25 @@
 // the main evaluation: mode 1 enters the observations, mode 2 adds the
 // centring and height variances to the covariance of the results.
 //
-// Everything runs on the user-interface thread; the engine is a child
-// process started with an argument list, and its end arrives as an event.
+// Everything runs on the user-interface thread; the runs go through an
+// evaluator of its own (app/evaluator.h), whose engine is a child process
+// started with an argument list and whose end arrives as an event.
+//
+// Edits as updates: after a delivered evaluation the cofactor matrix of its
+// network is formed on a worker thread (kd::app::UpdatablePrecision). A
+// request whose network differs from it by a single edit (a measurement
+// added or deleted, or its standard deviation changed) then delivers the
+// updated precision at once, and the engine's evaluation follows and
+// replaces it (FollowsUpdate() is true while that one is delivered). Any
+// other edit drops the matrix until the next evaluation has been delivered.
 #include <QObject>
-#include <QProcess>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
-#include "core/point_list.h"
+#include "app/evaluator.h"
 #include "core/survey_network.h"
 #include "evaluation/evaluation.h"
 #include "evaluation/network_precision.h"
@@ -27,6 +37,9 @@
 
 class QTemporaryDir;
 class QTimer;
+namespace kd::app {
+class UpdatablePrecision;
+}
 
 class LivePrecision : public QObject {
   Q_OBJECT
@@ -48,6 +61,16 @@ public:
   void Cancel();
   // True from a Request until its outcome has been delivered or cancelled.
   bool Busy() const { return Pending; }
+  // True while the engine's precision of a request is delivered whose
+  // updated precision was delivered before: the same network, computed
+  // afresh (a plan replaces the update without taking it as the state
+  // before an edit).
+  bool FollowsUpdate() const { return UpdateDelivered; }
+  // True when the next single edit can be delivered as an update at once.
+  bool UpdateReady() const { return Updates != nullptr; }
+  // Waits for the matrix being formed in the background, if any, and takes
+  // it (tests and benchmarks).
+  void WaitForUpdateMatrix();
 
   // The engine to run; by default gama.exe in the program's folder.
   void SetEnginePath(const QString &path) { EnginePath = path; }
@@ -67,24 +90,42 @@ signals:
 
 private:
   void StartRun(SurveyNetwork &copy);
-  void EngineFinished(int exitCode, QProcess::ExitStatus status);
-  void EngineTimedOut();
+  void RunFinished(quint64 run, const std::shared_ptr<EvaluationResults> &results);
+  void RunFailed(quint64 run, const kd::app::EvaluationFailure &failure);
+  // True when `run` is the evaluator's run of the pending request.
+  bool Current(quint64 run) const;
   // Delivers a failure after the current event, unless a newer request
   // came first.
   void FailLater(const QString &reason);
-  void StopEngine();
+  // Ends the pending request with a failure now.
+  void FailNow(const QString &reason);
   void RemoveRunFolder();
+  // The updated precision of `snapshot`, delivered after the current
+  // event; false when it is not a single edit of the matrix's network.
+  bool DeliverUpdate(const SurveyNetwork &snapshot);
+  // Forms the matrix of the delivered network on a worker thread.
+  void StartMatrix();
+  void MatrixFormed();
+  void JoinMatrixThread();
 
   std::unique_ptr<QTemporaryDir> Dir;
-  QProcess *Engine = nullptr;
-  QTimer *Timeout = nullptr;
+  std::unique_ptr<kd::app::Evaluator> Evaluation;
   QString EnginePath;
   quint64 Generation = 0; // number of the newest request
+  quint64 Run = 0;        // the evaluator's run of the pending request, 0 when none
   bool Pending = false;
   QString RunFolder;      // folder of the running request
-  EngineRunFiles Files;   // its files
-  PointList Points;       // its points, for the centring of mode 2
-  int Mode = 1;           // its Sc/Svp mode
+  SurveyNetwork Requested; // its network
+  bool UpdateDelivered = false;
+
+  // The cofactor matrix of the last delivered network (or its updates).
+  std::shared_ptr<kd::app::UpdatablePrecision> Updates;
+  std::thread MatrixThread;
+  std::mutex MatrixMutex;              // guards the next two
+  std::shared_ptr<kd::app::UpdatablePrecision> Formed;
+  bool MatrixThreadDone = false;
+  quint64 MatrixGeneration = 0;        // request the matrix belongs to
+  QString RunEngine;      // the engine it runs
 };
 
 // Hooks a plan window up to `live`. `Plan` is a plan window with
@@ -96,7 +137,9 @@ private:
 // evaluation of the network that `network` returns (by default the
 // program's one network). Each outcome goes to the plan through SetPrecision
 // when its box is checked at that moment: the precision with an empty
-// reason, or a null precision with the reason. Several plans may share one
+// reason, or a null precision with the reason. A plan that also has
+//   void ReplacePrecision(std::shared_ptr<const NetworkPrecision>);
+// gets the engine's precision that follows an update through it. Several plans may share one
 // LivePrecision; the latest outcome then reaches every plan that shows live
 // precision, since all of them show the same network.
 template <class Plan>
@@ -110,9 +153,16 @@ void ConnectLivePrecision(
       live.Request(*net);
   });
   QObject::connect(&live, &LivePrecision::PrecisionReady, &plan,
-                   [&plan](std::shared_ptr<const NetworkPrecision> precision) {
-                     if (plan.LivePrecisionEnabled())
-                       plan.SetPrecision(std::move(precision), std::string());
+                   [&live, &plan](std::shared_ptr<const NetworkPrecision> precision) {
+                     if (!plan.LivePrecisionEnabled())
+                       return;
+                     if constexpr (requires { plan.ReplacePrecision(precision); }) {
+                       if (live.FollowsUpdate()) {
+                         plan.ReplacePrecision(std::move(precision));
+                         return;
+                       }
+                     }
+                     plan.SetPrecision(std::move(precision), std::string());
                    });
   QObject::connect(&live, &LivePrecision::PrecisionFailed, &plan, [&plan](const QString &reason) {
     if (plan.LivePrecisionEnabled())

@@ -10,7 +10,6 @@
 #include "evaluation/observation_table.h"
 #include "evaluation/report_data.h"
 #include "evaluation/results_reader.h"
-#include "evaluation/run_precision.h"
 #include "report/report_texts.h"
 #include "report/report_writer.h"
 #include "settings/ini_file.h"
@@ -94,9 +93,19 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool)
 
   OpenDialog.DefaultExt = "*.txt";
 
-  PollTimer = Platform().CreateTimer(500);
-  PollTimer->SetEnabled(false);
-  PollTimer->OnTimer = [this] { PollEngine(); };
+  PollTimer = Platform().CreateTimer(EnginePoll::IntervalMs);
+  // A refused start is told at once, and the run ends when the poll gives
+  // up; a working engine is waited for as long as it works.
+  Evaluation = std::make_unique<kd::app::Evaluator>(EngineSeam, *PollTimer,
+                                                    kd::app::Evaluator::Policy{0, true});
+  using kd::app::Evaluator;
+  connect(Evaluation.get(), &Evaluator::Started, this, [this](quint64) { RunStarted(); });
+  connect(Evaluation.get(), &Evaluator::Waiting, this, [this](quint64, int count) { RunWaiting(count); });
+  connect(Evaluation.get(), &Evaluator::Finished, this,
+          [this](quint64, const std::shared_ptr<EvaluationResults> &) { RunFinished(); });
+  connect(Evaluation.get(), &Evaluator::Failed, this,
+          [this](quint64, const kd::app::EvaluationFailure &failure) { RunFailed(failure); });
+  connect(Evaluation.get(), &Evaluator::Stopped, this, [this](quint64) { RunStopped(); });
 
   connect(LoadFullCoordinatesButton, &QPushButton::clicked, this, &MainWindow::LoadFullCoordinates);
   connect(LoadSimpleCoordinatesButton, &QPushButton::clicked, this, &MainWindow::LoadSimpleCoordinates);
@@ -134,9 +143,10 @@ void MainWindow::OnDestroy() {
   // An engine still working when the program ends leaves no half outputs.
   if (RunInProgress())
     StopEvaluation();
+  // The evaluator goes before the window it reports to.
+  Evaluation->disconnect(this);
+  Evaluation.reset();
   PollTimer->SetEnabled(false);
-  delete TheResultsReader;
-  TheResultsReader = nullptr;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -271,14 +281,18 @@ std::shared_ptr<const NetworkPrecision> MainWindow::CurrentResultsPrecision(std:
   reason.clear();
   // Results belong to the network only after a completed run and until the
   // network is edited.
-  if (!CalculationsButton->isEnabled() || ResultsOutdated())
+  const std::shared_ptr<EvaluationResults> results = LastResults();
+  if (!results || !CalculationsButton->isEnabled() || ResultsOutdated())
     return nullptr;
-  auto precision = std::make_shared<NetworkPrecision>();
-  std::string warning;
-  if (!ReadRunPrecision(RunFiles(), TheNetwork->Points.ScSvpMode, TheNetwork->Points.List,
-                        *precision, reason, warning))
+  if (!results->Usable()) {
+    reason = results->Error.empty() ? "cannot read " + results->Files.Results : results->Error;
     return nullptr;
-  return precision;
+  }
+  return results->Precision;
+}
+
+std::shared_ptr<EvaluationResults> MainWindow::LastResults() const {
+  return Evaluation ? Evaluation->Results() : nullptr;
 }
 
 void MainWindow::GivePrecisionToPlans() {
@@ -390,28 +404,24 @@ void MainWindow::Evaluate() {
     Platform().Message(this, Txt(Text::EvaluationFails) + " (" + folderError + ")");
     return;
   }
-  const EngineRunFiles files = RunFiles();
-  if (!DeleteOutputs(files)) {
-    // An old result that cannot be removed could be taken for the new one.
-    EndRun(false);
-    Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(files.Results) + ")");
-    return;
-  }
   TheDocument->Edit(Txt(Text::StepSortMeasurements),
                     [](SurveyNetwork &net) { net.Measurements.Sort(); });
   TheMeasurementPlan->RefreshGrid();
-  if (!WriteEngineInput(*TheNetwork, files.Input)) {
-    EndRun(false);
-    std::string failed = FailedMeasurementText(TheNetwork->LastWriteFailure);
-    if (failed.empty())
-      failed = TheNetwork->LastWriteFailure.Reason; // a fault of the points themselves
-    Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(failed.empty() ? files.Input : failed) + ")");
-    return;
-  }
-  Poll = EnginePoll(files);
   PollCount = 0;
+  kd::app::EvaluationRequest request;
+  request.Files = RunFiles();
+  request.Engine = Q(Platform().Folders().EnginePath());
+  request.PointNumberHeading = S(Txt(Text::PointNumberShort));
+  // The engine input is written from the network itself (the document
+  // keeps what was written); nothing of the network changes.
+  Evaluation->Start(*TheNetwork, request);
+  if (!RunInProgress())
+    return;
   EvaluatedRevision = TheNetwork->Revision();
-  if (StartEngine())
+  const QString refused = Evaluation->StartError();
+  if (!refused.isEmpty())
+    Platform().Message(this, refused + " (" + request.Engine + ")");
+  else
     SetStatusText(Txt(Text::EvaluationStarted));
   if (check.Dropped)
     SetStatusText(StatusText() + Txt(Text::MeasurementsWithoutCoordinatesDropped) + ".");
@@ -422,7 +432,7 @@ EngineRunFiles MainWindow::RunFiles() {
   return RunFilesInFolder(Platform().Folders().OwnFilesFolder(), base);
 }
 
-bool MainWindow::StartEngine() {
+void MainWindow::RunStarted() {
   // The evaluate button becomes the way to stop the run.
   EvaluateButton->setText(Txt(Text::StopEvaluation));
   ProtocolButton->setEnabled(false);
@@ -430,54 +440,54 @@ bool MainWindow::StartEngine() {
   ReportButton->setEnabled(false);
   if (TheResultsWindow)
     TheResultsWindow->RequestedPairs.clear();
-  const EngineRunFiles files = RunFiles();
-  const QString engine = Q(Platform().Folders().EnginePath());
-  QStringList args;
-  for (const std::string &arg : EngineArguments(files))
-    args << Q(arg);
-  if (Platform().FileExists(Q(files.Results)))
-    Platform().DeleteFile(Q(files.Results));
-  QString error;
-  const bool started = Platform().StartProcess(engine, args, error);
-  EngineStarted = started;
-  if (!started)
-    Platform().Message(this, error + " (" + engine + ")");
-  // A failed start ends through the time-out of the poll; a started engine
-  // is waited for as long as it works.
-  PollTimer->SetEnabled(true);
-  return started;
 }
 
-void MainWindow::PollEngine() {
-  // Asked before the files are looked at: once the engine has ended, what
-  // the files show is all there will be.
-  const bool running = EngineStarted && Platform().ProcessRunning();
-  const PollState state = Poll.Tick(running);
-  PollCount = Poll.PollCount();
-  if (state == PollState::Complete)
-    SetStatusText(Txt(Text::EvaluationAccomplished));
-  else if (state == PollState::Failed)
-    SetStatusText(Txt(Text::EvaluationFails));
-  else
-    SetStatusText(Q(WaitingStatusText(Poll.WaitingCount())));
-  if (state == PollState::Complete)
-    EndRun(true);
-  else if (state == PollState::Failed)
+void MainWindow::PollEngine() { Evaluation->Tick(); }
+
+void MainWindow::RunWaiting(int count) {
+  PollCount = Evaluation->Poll().PollCount();
+  SetStatusText(Q(WaitingStatusText(count)));
+}
+
+void MainWindow::RunFinished() {
+  PollCount = Evaluation->Poll().PollCount();
+  EndRun(true);
+}
+
+void MainWindow::RunFailed(const kd::app::EvaluationFailure &failure) {
+  PollCount = Evaluation->Poll().PollCount();
+  using Kind = kd::app::EvaluationFailure::Kind;
+  switch (failure.What) {
+  case Kind::OldResultsKept:
+    // An old result that cannot be removed could be taken for the new one.
     EndRun(false);
-  else if (EngineStarted && !running)
-    EndFailedRun();
+    Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(failure.Detail) + ")");
+    break;
+  case Kind::InputNotWritten:
+    EndRun(false);
+    Platform().Message(this, Txt(Text::EvaluationFails) + " (" +
+                                 Q(failure.Input.empty() ? failure.Detail : failure.Input) + ")");
+    break;
+  case Kind::EngineEnded:
+    EndFailedRun(failure.Protocol);
+    break;
+  case Kind::NotStarted:
+  case Kind::NoEngine:
+  case Kind::TimedOut:
+    EndRun(false);
+    break;
+  }
+}
+
+void MainWindow::RunStopped() {
+  EndRun(false);
+  SetStatusText(Txt(Text::EvaluationStopped));
 }
 
 void MainWindow::StopEvaluation() {
   if (!RunInProgress())
     return;
-  Platform().StopProcess();
-  EngineStarted = false;
-  // Whatever the stopped engine wrote is incomplete.
-  DeleteOutputs(Poll.Files());
-  Poll.Fail();
-  EndRun(false);
-  SetStatusText(Txt(Text::EvaluationStopped));
+  Evaluation->Stop();
 }
 
 void MainWindow::EndRun(bool complete) {
@@ -486,11 +496,6 @@ void MainWindow::EndRun(bool complete) {
   ProtocolButton->setEnabled(complete);
   CalculationsButton->setEnabled(complete);
   ReportButton->setEnabled(complete);
-  PollTimer->SetEnabled(false);
-  EngineStarted = false;
-  // A stopped or failed engine may have left a file half written.
-  if (!complete)
-    RemoveRunTemporaries(RunFiles());
   SetStatusText(Txt(complete ? Text::EvaluationAccomplished : Text::EvaluationFails));
   if (complete) {
     HaveResults = true;
@@ -499,17 +504,13 @@ void MainWindow::EndRun(bool complete) {
   }
 }
 
-void MainWindow::EndFailedRun() {
-  Poll.Fail();
+void MainWindow::EndFailedRun(const EngineFailureReason &protocol) {
   EndRun(false);
-  std::string bytes;
-  const std::string protocol = Poll.Files().Protocol;
-  if (!kd::ReadFileBytes(protocol, bytes))
+  if (!protocol.ProtocolRead)
     return;
-  const std::string text = kd::Cp1250ToUtf8(bytes);
-  std::string reason = ProtocolFailureReason(text);
+  std::string reason = protocol.Reason;
   const int upperCaseMarks = TheNetwork->Points.List.LastLoadUpperCaseMarks;
-  if (!reason.empty() && upperCaseMarks > 0 && ProtocolReportsSingularNetwork(text))
+  if (!reason.empty() && upperCaseMarks > 0 && protocol.SingularNetwork)
     reason += " " + UpperCaseMarkHint(upperCaseMarks);
   if (!reason.empty())
     SetStatusText(Txt(Text::EvaluationFails) + " " + Q(reason));
@@ -520,16 +521,20 @@ void MainWindow::EndFailedRun() {
 
 void MainWindow::ShowCalculations() {
   TheResultsWindow->SetOutdated(ResultsOutdated());
-  delete TheResultsReader;
-  TheResultsReader = new ResultsReader();
-  TheResultsReader->PointNumberHeading = S(Txt(Text::PointNumberShort));
-  std::vector<std::string> choices1, choices2;
-  const ResultsOutcome outcome =
-      ReadResults(*TheResultsReader, RunFiles().Results, TheNetwork->Points.ScSvpMode,
-                  TheNetwork->Points.List, TheResultsWindow->Table, choices1, choices2);
-  switch (outcome) {
+  // The results of this session's last run, read when it completed; before
+  // any, those the run's files hold.
+  std::shared_ptr<EvaluationResults> results = LastResults();
+  if (!results)
+    results = ReadEvaluationResults(RunFiles(), TheNetwork->Points.ScSvpMode, TheNetwork->Points.List,
+                                    S(Txt(Text::PointNumberShort)));
+  TheResultsWindow->Results.reset();
+  switch (results->Outcome) {
   case ResultsOutcome::Shown:
-    TheResultsWindow->ShowResults(choices1);
+    TheResultsWindow->Results = results;
+    TheResultsWindow->Table = results->Table;
+    // The heading in the language of the moment.
+    TheResultsWindow->Table.SetCell(0, 0, S(Txt(Text::PointNumberShort)));
+    TheResultsWindow->ShowResults(results->PointChoices);
     Platform().ShowModal(TheResultsWindow);
     break;
   case ResultsOutcome::Not3d:
@@ -539,8 +544,8 @@ void MainWindow::ShowCalculations() {
   case ResultsOutcome::LoadFailed:
   case ResultsOutcome::TableFailed:
     // The file cannot be read or parsed, or an ellipsoid cannot be
-    // computed: say why; the reader stays without a table.
-    Platform().Message(this, Q(TheResultsReader->Error));
+    // computed: say why.
+    Platform().Message(this, Q(results->Error));
     break;
   }
 }
@@ -572,20 +577,13 @@ void MainWindow::WriteReportFile() {
   details.Title = dialog.TitleEdit->text().trimmed();
   details.Author = dialog.AuthorEdit->text().trimmed();
   SaveReportPreferences(details);
-  // The results are read anew, as "+Calculations+" does, so that the report
-  // always shows the last evaluation.
-  ResultsReader reader;
-  reader.PointNumberHeading = S(Txt(Text::PointNumberShort));
-  TextGrid grid;
-  std::vector<std::string> choices1, choices2;
-  const EngineRunFiles files = RunFiles();
-  if (ReadResults(reader, files.Results, TheNetwork->Points.ScSvpMode, TheNetwork->Points.List, grid,
-                  choices1, choices2) != ResultsOutcome::Shown) {
-    Platform().Message(this, Txt(Text::AllPointsMustBe3d) + QString::fromStdString(reader.Error));
+  // The results of the last evaluation, as "+Calculations+" shows them.
+  const std::shared_ptr<EvaluationResults> results = LastResults();
+  if (!results || !results->Usable()) {
+    Platform().Message(this, Txt(Text::AllPointsMustBe3d) +
+                                 QString::fromStdString(results ? results->Error : std::string()));
     return;
   }
-  std::vector<ObservationRow> rows;
-  ReadObservationTable(files.ObservationTable, rows, error); // optional: no reliability without it
   ReportOptions options;
   options.Date = Platform().Now().toString("yyyy-MM-dd HH:mm").toStdString();
   options.Title = details.Title.toStdString();
@@ -597,7 +595,10 @@ void MainWindow::WriteReportFile() {
   options.Confidence = shown.Percent95 ? ConfidenceLevel::Percent95 : ConfidenceLevel::Standard;
   options.Tolerance.Horizontal = shown.ToleranceSemiMajorMm;
   options.Tolerance.Vertical = shown.ToleranceSigmaZMm;
-  const ReportData data = GatherReport(*TheNetwork, reader, rows, options);
+  ReportData data = GatherReport(*TheNetwork, results->Reader, results->Observations, options);
+  // The requirements of NAME.req beside the measurement file, when it has any.
+  if (TheMeasurementPlan)
+    data.Design = TheMeasurementPlan->DesignReport();
   if (!WriteReport(data, path, error)) {
     Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;

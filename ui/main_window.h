@@ -3,6 +3,7 @@
 // reports the outcome of the last step. It creates the network container,
 // loads the files into it, runs the evaluation (engine start and poll) and
 // opens the other windows.
+#include "app/evaluator.h"
 #include "evaluation/evaluation.h"
 #include "ui/platform.h"
 
@@ -46,9 +47,10 @@ public:
   // to the network (null when there is none; `reason` says why when the
   // results exist but cannot be read).
   std::shared_ptr<const NetworkPrecision> CurrentResultsPrecision(std::string &reason);
-
-  // Starts the engine on the written input document; true when it started.
-  bool StartEngine();
+  // The results of the last completed evaluation (null before one, and
+  // from the start of the next run); they may describe an older network
+  // (ResultsOutdated).
+  std::shared_ptr<EvaluationResults> LastResults() const;
 
   QPushButton *LoadFullCoordinatesButton = nullptr; // load coordinates (full format)
   QPushButton *LoadSimpleCoordinatesButton = nullptr; // load coordinates (simple format)
@@ -63,13 +65,14 @@ public:
   QPushButton *ReportButton = nullptr; // pre-analysis report (PDF or HTML)
   QStatusBar *StatusBar = nullptr;
   FileOpenDialog OpenDialog;
-  std::unique_ptr<RepeatingTimer> PollTimer;
+  std::unique_ptr<RepeatingTimer> PollTimer; // the evaluator's poll
   int32_t PollCount = 0; // waiting ticks of the current run
-  EnginePoll Poll;
-  bool EngineStarted = false; // the current run's engine process was started
+  // The engine through the platform, and the evaluator that runs it.
+  PlatformEngineProcess EngineSeam;
+  std::unique_ptr<kd::app::Evaluator> Evaluation;
 
   // True while a run is being waited for.
-  bool RunInProgress() const { return PollTimer->Enabled(); }
+  bool RunInProgress() const { return Evaluation && Evaluation->Running(); }
   // True when an evaluation has completed and the network (points,
   // measurements, precisions or the Sc/Svp mode) changed after it: the
   // results on show describe another network.
@@ -97,6 +100,7 @@ public slots:
   // Asks for a file (.pdf or .html) and writes the report of the last
   // evaluation, with the pairs calculated in the results window.
   void WriteReportFile();
+  // One tick of the evaluation's poll.
   void PollEngine();
   // Stops a running evaluation: the engine is stopped and its outputs removed.
   void StopEvaluation();
@@ -115,11 +119,17 @@ private:
   // Consistency check with removal; plumbing warnings go to message boxes.
   bool CheckConsistency();
   WarningCallback WarningSink();
+  // The evaluator's outcomes.
+  void RunStarted();
+  void RunWaiting(int count);
+  void RunFinished();
+  void RunFailed(const kd::app::EvaluationFailure &failure);
+  void RunStopped();
   // Ends a watched run: complete (both outputs there) or failed.
   void EndRun(bool complete);
   // Ends a run whose engine ended without results: "Evaluation fails."
   // followed by the protocol's reason; the protocol can be read.
-  void EndFailedRun();
+  void EndFailedRun(const EngineFailureReason &protocol);
   // Reports in the status line a backup made by a plan's save.
   void ReportBackups();
 

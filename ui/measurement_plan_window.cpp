@@ -6,6 +6,7 @@
 #include "core/text_grid.h"
 #include "ui/add_measurement_window.h"
 #include "ui/change_precision_dialog.h"
+#include "ui/design_panel.h"
 #include "ui/app_globals.h"
 #include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
@@ -62,6 +63,8 @@ MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(Text:
   SaveButton = NewButton(TypeButtonPanel, Txt(Text::Save), 147, 140, 136, 28);
 
   MakeNavPanel();
+  DesignButton = NewButton(this, Txt(Text::DesignButton), colX + kColumnWidth - 96, 1, 96, 22);
+  connect(DesignButton, &QPushButton::clicked, this, &MeasurementPlanWindow::OpenDesignPanel);
 
   ChangePrecisionAction = TableMenu->addAction(Txt(Text::ChangePrecisionOfOne));
   ChangeTypePrecisionAction = TableMenu->addAction(Txt(Text::ChangePrecisionOfType));
@@ -112,6 +115,9 @@ void MeasurementPlanWindow::ApplyTexts() {
   ChangePrecisionAction->setText(Txt(Text::ChangePrecisionOfOne));
   ChangeTypePrecisionAction->setText(Txt(Text::ChangePrecisionOfType));
   PrecisionGuideAction->setText(Txt(Text::PrecisionGuide));
+  DesignButton->setText(Txt(Text::DesignButton));
+  if (Design)
+    Design->ApplyTexts();
   MeasurementModel->RetranslateHeaders();
 }
 
@@ -142,6 +148,7 @@ void MeasurementPlanWindow::Redraw() {
   DrawMeasurementPlan(Net());
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());
+  DrawDesignOverlay(*PlanImage->Bitmap());
   PlanImage->update();
 }
 
@@ -253,6 +260,7 @@ void MeasurementPlanWindow::WheelZoomIn() {
   WheelZoomInMeasPlan(Net());
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());
+  DrawDesignOverlay(*PlanImage->Bitmap());
   PlanImage->update();
 }
 
@@ -262,6 +270,7 @@ void MeasurementPlanWindow::WheelZoomOut() {
   WheelZoomOutMeasPlan(Net());
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());
+  DrawDesignOverlay(*PlanImage->Bitmap());
   PlanImage->update();
 }
 
@@ -433,6 +442,8 @@ void MeasurementPlanWindow::OnClose() {
 void MeasurementPlanWindow::hideEvent(QHideEvent *event) {
   if (TheAddMeasurementWindow)
     TheAddMeasurementWindow->hide();
+  if (Design)
+    Design->hide();
   QDialog::hideEvent(event);
 }
 
@@ -480,5 +491,45 @@ void MeasurementPlanWindow::ShowModalEdit(QDialog *dialog) {
 
 void MeasurementPlanWindow::OnResize() {
   PlaceColumn({TypeButtonPanel, MeasurementsLabel});
+  DesignButton->move(MeasurementsLabel->x() + kColumnWidth - DesignButton->width(), DesignButton->y());
   Redraw();
+}
+
+// ---- measurement design ----
+
+DesignPanel &MeasurementPlanWindow::DesignTools() {
+  if (!Design) {
+    Design = new DesignPanel(this);
+    connect(Design, &DesignPanel::OverlayChanged, this, &MeasurementPlanWindow::Redraw);
+  }
+  return *Design;
+}
+
+void MeasurementPlanWindow::OpenDesignPanel() {
+  DesignPanel &panel = DesignTools();
+  if (!panel.isVisible()) {
+    // Beside the plan on the left, where the add window does not go first.
+    const QRect plan = frameGeometry();
+    panel.move(std::max(0, plan.left() - panel.frameGeometry().width() - 8), plan.top());
+  }
+  panel.show();
+  panel.raise();
+}
+
+ReportDesign MeasurementPlanWindow::DesignReport() { return DesignTools().ReportPart(); }
+
+void MeasurementPlanWindow::DrawDesignOverlay(QImage &image) {
+  if (!Design || !Design->isVisible())
+    return;
+  const PointSet &pts = Net().Points;
+  const PointNumberIndex index(pts.List);
+  QPainter painter(&image);
+  Design->DrawOverlay(painter, [&](double number, QPointF &at) {
+    const int i = index.IndexOf(number);
+    if (i < 0)
+      return false;
+    const PixelPosition p = WorldToPixel(pts, pts.List.Items[static_cast<std::size_t>(i)]);
+    at = QPointF(static_cast<double>(p.x), static_cast<double>(p.y));
+    return std::isfinite(at.x()) && std::isfinite(at.y());
+  });
 }

@@ -4,8 +4,10 @@
 // add-measurement tool window, whose station and target are picked by
 // clicking points on the plan; measurements are deleted, sorted, saved, and
 // their precisions changed by hand or with the precision guide.
+#include "evaluation/report_design.h"
 #include "ui/plan_window.h"
 
+class DesignPanel;
 class QAction;
 namespace kd::app { class MeasurementTableModel; }
 struct Measurement;
@@ -62,8 +64,19 @@ public:
   QAction *ChangePrecisionAction = nullptr;              // one measurement
   QAction *ChangeTypePrecisionAction = nullptr; // all of the type
   QAction *PrecisionGuideAction = nullptr;
+  // "Design…": the requirements, next best measurements and the optimised
+  // plan in a tool window beside the plan (made on first use).
+  QPushButton *DesignButton = nullptr;
+  DesignPanel *Design = nullptr;
+  DesignPanel &DesignTools();
+  // The requirements of NAME.req for a report of the network as it is now
+  // (not present without requirements).
+  ReportDesign DesignReport();
+  // Draws the design panel's candidates, proposal and critical marks.
+  void DrawDesignOverlay(QImage &image);
 
 public slots:
+  void OpenDesignPanel();
   void ZoomOut() override;
   void AddSlopeDistance();
   void AddHorizontalDistance();

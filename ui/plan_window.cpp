@@ -527,6 +527,12 @@ void PlanWindow::SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
   Redraw();
 }
 
+void PlanWindow::ReplacePrecision(std::shared_ptr<const NetworkPrecision> precision) {
+  CurrentPrecision = std::move(precision);
+  CurrentFailure.clear();
+  Redraw();
+}
+
 void PlanWindow::NotifyNetworkEdited() {
   if (!LivePrecisionEnabled() && CurrentPrecision) {
     CurrentPrecision.reset();

@@ -41,6 +41,10 @@ public:
   // reason is shown in the plan instead of the ellipses. Redraws.
   void SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
                     const std::string &failureReason);
+  // The same network's precision computed afresh (live precision's
+  // evaluation after its update): replaces the drawn one, which does not
+  // become the state before the edit. Redraws.
+  void ReplacePrecision(std::shared_ptr<const NetworkPrecision> precision);
   const std::shared_ptr<const NetworkPrecision> &Precision() const { return CurrentPrecision; }
   const std::string &PrecisionFailure() const { return CurrentFailure; }
   // Live precision started an evaluation / delivered the precision now on

@@ -20,28 +20,6 @@ std::unique_ptr<PlatformServices> &Current() {
   return platform;
 }
 
-class QtTimer : public RepeatingTimer {
-public:
-  explicit QtTimer(int interval) {
-    timer_.setInterval(interval);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (OnTimer)
-        OnTimer();
-    });
-  }
-  void SetEnabled(bool on) override {
-    if (on)
-      timer_.start();
-    else
-      timer_.stop();
-  }
-  bool Enabled() const override { return timer_.isActive(); }
-  int Interval() const override { return timer_.interval(); }
-
-private:
-  QTimer timer_;
-};
-
 } // namespace
 
 PlatformServices &Platform() { return *Current(); }
@@ -133,10 +111,16 @@ void QtPlatform::StopProcess() {
 }
 
 std::unique_ptr<RepeatingTimer> QtPlatform::CreateTimer(int intervalMs) {
-  return std::make_unique<QtTimer>(intervalMs);
+  return std::make_unique<kd::app::QtRepeatingTimer>(intervalMs);
 }
 
 int QtPlatform::ShowModal(QDialog *dialog) { return dialog->exec(); }
+
+bool PlatformEngineProcess::Start(const QString &program, const QStringList &args, QString &error) {
+  return Platform().StartProcess(program, args, error);
+}
+bool PlatformEngineProcess::Running() { return Platform().ProcessRunning(); }
+void PlatformEngineProcess::Stop() { Platform().StopProcess(); }
 
 // ---- the test stand-in ----
 

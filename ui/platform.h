@@ -5,6 +5,7 @@
 // timer.
 // The program installs QtPlatform; the window tests install FakePlatform,
 // which answers dialogs from queues and never blocks.
+#include "app/engine_process.h"
 #include "core/app_folders.h"
 
 #include <QDateTime>
@@ -19,16 +20,6 @@
 class QDialog;
 class QProcess;
 class QWidget;
-
-// A repeating timer. OnTimer runs on the user-interface thread.
-class RepeatingTimer {
-public:
-  virtual ~RepeatingTimer() = default;
-  virtual void SetEnabled(bool on) = 0;
-  virtual bool Enabled() const = 0;
-  virtual int Interval() const = 0;
-  std::function<void()> OnTimer;
-};
 
 class PlatformServices {
 public:
@@ -75,6 +66,16 @@ public:
 // The platform in use. SetPlatform takes ownership and returns the previous one.
 PlatformServices &Platform();
 std::unique_ptr<PlatformServices> SetPlatform(std::unique_ptr<PlatformServices> platform);
+
+// The platform's program start, as the evaluator's engine process: Start,
+// Running and Stop go to StartProcess, ProcessRunning and StopProcess of
+// the platform in use at the time of the call.
+class PlatformEngineProcess : public kd::app::EngineProcess {
+public:
+  bool Start(const QString &program, const QStringList &args, QString &error) override;
+  bool Running() override;
+  void Stop() override;
+};
 
 // The real desktop.
 class QtPlatform : public PlatformServices {

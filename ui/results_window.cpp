@@ -184,14 +184,15 @@ static int ChosenPosition(const QComboBox *box) {
 }
 
 void ResultsWindow::ComputeDistance() {
-  if (!TheResultsReader)
+  if (!Results)
     return;
+  ResultsReader &reader = Results->Reader;
   std::string distance, sigma;
-  if (TheResultsReader->CalculateDistance(ChosenPosition(FromPointCombo), ChosenPosition(ToPointCombo),
+  if (reader.CalculateDistance(ChosenPosition(FromPointCombo), ChosenPosition(ToPointCombo),
                                    DistanceKindCombo->currentIndex(), distance, sigma)) {
     DistanceValueLabel->setText(Q(distance));
     StdDevValueLabel->setText(Q(sigma));
-    const auto &points = TheResultsReader->Results.Items;
+    const auto &points = reader.Results.Items;
     const ReportPair pair{points[static_cast<size_t>(ChosenPosition(FromPointCombo))].Number,
                                points[static_cast<size_t>(ChosenPosition(ToPointCombo))].Number,
                                DistanceKindCombo->currentIndex()};
@@ -221,7 +222,7 @@ void ResultsWindow::ComputeRelative(int from, int to) {
     BearingEdit->clear();
     hasBearing = false;
   }
-  const ResultsReader *reader = TheResultsReader;
+  const ResultsReader *reader = Results ? &Results->Reader : nullptr;
   if (!reader || from < 0 || to < 0 || from >= reader->Results.Count() ||
       to >= reader->Results.Count())
     return;
@@ -255,18 +256,18 @@ void ResultsWindow::SaveResultsTable() {
 }
 
 void ResultsWindow::SaveCovarianceMatrix() {
-  if (!TheResultsReader || !TheResultsReader->CovOk || !TheResultsReader->CoordsOk)
+  if (!Results || !Results->Reader.CovOk || !Results->Reader.CoordsOk)
     return;
   const QString file = Platform().SaveFileName(this, QString());
   if (file.isEmpty())
     return;
-  if (!TheResultsReader->SaveCov(S(file)))
+  if (!Results->Reader.SaveCov(S(file)))
     Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 
 const NetworkPrecision *ResultsWindow::ShownPrecision() {
-  if (!Precision && TheResultsReader)
-    Precision = std::make_shared<const NetworkPrecision>(BuildNetworkPrecision(*TheResultsReader, {}));
+  if (!Precision && Results)
+    Precision = Results->Precision;
   return Precision.get();
 }
 

@@ -4,6 +4,7 @@
 // error ellipse and the standard deviations along and across a bearing, and
 // saving the table and the covariance matrix.
 #include "core/text_grid.h"
+#include "evaluation/evaluation_results.h"
 #include "evaluation/report_data.h"
 
 #include <QDialog>
@@ -28,6 +29,9 @@ public:
   // The results table (first row: the header; first column: the point
   // numbers) that "+Calculations+" fills and Save table writes.
   TextGrid Table;
+  // The evaluation whose results are on show (its reader calculates the
+  // distances and saves the covariance).
+  std::shared_ptr<EvaluationResults> Results;
   // The pairs whose distance precision was calculated since the last
   // evaluation, in order, each once: the report's relative precisions.
   std::vector<ReportPair> RequestedPairs;

@@ -37,7 +37,6 @@ SettingsDialog *TheSettingsDialog = nullptr;
 PrecisionGuideDialog *ThePrecisionGuide = nullptr;
 kd::app::NetworkDocument *TheDocument = nullptr;
 SurveyNetwork *TheNetwork = nullptr;
-ResultsReader *TheResultsReader = nullptr;
 LivePrecision *TheLivePrecision = nullptr;
 
 void CreateAllWindows() {

@@ -92,4 +92,13 @@ TEST(Paths, DirectoryAndExtension) {
   EXPECT_EQ(ChangeFileExt("/opt/kd/korva", ".ini"), "/opt/kd/korva.ini");
   EXPECT_EQ(ChangeFileExt("/opt/k.d/korva.exe", ".gfk"), "/opt/k.d/korva.gfk");
   EXPECT_EQ(ChangeFileExt("/opt/k.d/korva", ".txt"), "/opt/k.d/korva.txt");
+  // Output formats are chosen by the extension, in any case, of the file
+  // name itself, never of a folder.
+  EXPECT_TRUE(HasFileExtension("out/Plan.DXF", "dxf"));
+  EXPECT_TRUE(HasFileExtension("p.csv", "csv"));
+  EXPECT_FALSE(HasFileExtension("out/.csv", "csv"));
+  EXPECT_FALSE(HasFileExtension("dir.csv/x", "csv"));
+  EXPECT_FALSE(HasFileExtension("points.csv.txt", "csv"));
+  EXPECT_FALSE(HasFileExtension("pointscsv", "csv"));
+  EXPECT_FALSE(HasFileExtension("", "csv"));
 }

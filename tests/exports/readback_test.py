@@ -301,9 +301,9 @@ def case_refusals(batch, coords, meas, tmp):
     refused(["--dxf", os.path.join(tmp, "no", "plan.dxf")], "does not exist")
     refused(["--dxf", dxf, "--dxf", os.path.join(tmp, "b.dxf")], "given twice", [dxf])
     refused(["--points-csv", os.path.join(tmp, "p.csv"), "--table", os.path.join(tmp, "p.csv")],
-            "names the same file as another output", [os.path.join(tmp, "p.csv")])
+            "name the same file", [os.path.join(tmp, "p.csv")])
     refused(["--dxf", os.path.join(tmp, "r.dxf"), "--workdir", tmp, "--cov",
-             os.path.join(tmp, "r.dxf")], "names the same file as another output")
+             os.path.join(tmp, "r.dxf")], "name the same file")
     # A name equal to an input, by another spelling: refused, the input kept.
     before = open(coords, "rb").read()
     linked = os.path.join(tmp, "coords.csv")
@@ -312,7 +312,7 @@ def case_refusals(batch, coords, meas, tmp):
     check(open(coords, "rb").read() == before, "the coordinate file changed")
     # The run's own files cannot be outputs.
     refused(["--workdir", tmp, "--points-csv", os.path.join(tmp, "network.obs.csv")],
-            "names the same file as another output")
+            "is a file of the run itself")
 
     # A folder that cannot be written: the evaluation runs, the export fails
     # with the system's reason and leaves no file, not even a temporary one.

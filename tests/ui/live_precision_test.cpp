@@ -29,6 +29,25 @@ SurveyNetwork SampleNetwork(int mode) {
   return net;
 }
 
+// A plan that also takes the engine's precision after an update apart.
+class ReplacingPlan : public QObject {
+  Q_OBJECT
+public:
+  bool LivePrecisionEnabled() const { return true; }
+  void SetPrecision(std::shared_ptr<const NetworkPrecision> precision, const std::string &) {
+    Precision = std::move(precision);
+    ++Set;
+  }
+  void ReplacePrecision(std::shared_ptr<const NetworkPrecision> precision) {
+    Precision = std::move(precision);
+    ++Replaced;
+  }
+  std::shared_ptr<const NetworkPrecision> Precision;
+  int Set = 0, Replaced = 0;
+signals:
+  void NetworkEdited();
+};
+
 // A stand-in for the main window's plan: the members ConnectLivePrecision uses.
 class FakePlan : public QObject {
   Q_OBJECT
@@ -212,6 +231,68 @@ private slots:
     QStringList all = QDir(F.Path("")).entryList(QDir::Files | QDir::System);
     all.removeOne("gama.exe");
     QCOMPARE(all.size(), names.size());
+  }
+
+  void aSingleEditIsDeliveredAtOnceThenTheEnginesPrecisionReplacesIt() {
+    LivePrecision live;
+    live.SetEnginePath(kEngine);
+    ReplacingPlan plan;
+    SurveyNetwork net = SampleNetwork(1);
+    ConnectLivePrecision(live, plan, [&net] { return &net; });
+    QSignalSpy ready(&live, &LivePrecision::PrecisionReady);
+    emit plan.NetworkEdited();
+    QVERIFY(ready.wait(kWaitMs));
+    QVERIFY(!live.FollowsUpdate());
+    live.WaitForUpdateMatrix();
+    QVERIFY(live.UpdateReady());
+    QCOMPARE(plan.Set, 1);
+
+    // The tunnel's distances twice as precise, one after the other: each
+    // edit delivers its update first (the engine still works), then the
+    // engine's precision, which replaces it on the plan.
+    int edits = 0;
+    for (auto &m : net.Measurements.Items) {
+      if (m.MeasType != mtSd || m.Station < 400)
+        continue;
+      m.StdDev /= 2;
+      ++edits;
+      ready.clear();
+      emit plan.NetworkEdited();
+      QVERIFY(ready.wait(kWaitMs));
+      QCOMPARE(plan.Set, 1 + edits);
+      QVERIFY(live.Busy());
+      const auto updated = ready.first().first().value<std::shared_ptr<const NetworkPrecision>>();
+      QTRY_COMPARE_WITH_TIMEOUT(ready.size(), 2, kWaitMs);
+      QCOMPARE(plan.Replaced, edits);
+      QVERIFY(!live.Busy());
+      const auto engine = plan.Precision;
+      QVERIFY(updated && engine && engine != updated);
+      // The engine adjusts the document's rounded observed values: the two
+      // agree far beyond the plan's figures.
+      QCOMPARE(updated->Points.size(), engine->Points.size());
+      for (std::size_t k = 0; k < engine->Points.size(); ++k) {
+        QCOMPARE(updated->Points[k].Number, engine->Points[k].Number);
+        const long double a = updated->Points[k].Ellipse.SemiMajor, b = engine->Points[k].Ellipse.SemiMajor;
+        QVERIFY2(std::fabs(double(a - b)) < 1e-5 * double(b), qPrintable(QString::number(double(a - b))));
+        QVERIFY(std::fabs(double(updated->Points[k].SigmaZ - engine->Points[k].SigmaZ)) < 1e-5);
+      }
+      QCOMPARE(updated->Observations.size(), engine->Observations.size());
+      QVERIFY(live.UpdateReady()); // the matrix followed the edit
+    }
+    QVERIFY(edits >= 5);
+
+    // A moved point is no single edit: only the engine's precision comes,
+    // and the matrix is formed again afterwards.
+    net.Points.List.Items[4].X += 0.01L;
+    ready.clear();
+    emit plan.NetworkEdited();
+    QVERIFY(!live.UpdateReady());
+    QVERIFY(ready.wait(kWaitMs));
+    QTest::qWait(200);
+    QCOMPARE(ready.size(), 1);
+    QCOMPARE(plan.Set, 1 + edits + 1);
+    live.WaitForUpdateMatrix();
+    QVERIFY(live.UpdateReady());
   }
 
   void wiringFollowsThePlansLivePrecisionBox() {

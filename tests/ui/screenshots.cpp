@@ -18,6 +18,8 @@
 #include "ui/app_globals.h"
 #include "ui/point_properties_dialog.h"
 #include "ui/live_precision.h"
+#include "ui/design_panel.h"
+#include "ui/plan_renderer.h"
 
 #include <QLineEdit>
 #include "ui/precision_guide_dialog.h"
@@ -31,8 +33,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPainter>
+#include <QPixmap>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -53,6 +58,30 @@ void Shot(QWidget *w, const QString &name) {
     std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
   }
   w->hide();
+}
+
+// Two windows side by side in one picture, as they stand on the screen.
+void ShotSideBySide(QWidget *left, QWidget *right, const QString &name) {
+  left->show();
+  right->show();
+  QApplication::processEvents();
+  QThread::msleep(50);
+  QApplication::processEvents();
+  const QPixmap a = left->grab(), b = right->grab();
+  QPixmap both(a.width() + 8 + b.width(), std::max(a.height(), b.height()));
+  both.fill(QColor(210, 210, 210));
+  {
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, a);
+    painter.drawPixmap(a.width() + 8, 0, b);
+  }
+  const QString file = OutDir + "/" + name + ".png";
+  if (both.save(file)) {
+    std::printf("%s\n", qPrintable(file));
+    ++Saved;
+  } else {
+    std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
+  }
 }
 
 } // namespace
@@ -252,6 +281,36 @@ int main(int argc, char *argv[]) {
 
   // The same main and settings windows in Czech.
   TheSettingsDialog->LanguageCombo->setEditText("CZ");
+  // The measurement design on the sample: the requirements panel beside the
+  // plan with the ranked candidates drawn on it, a proposal, and the plan
+  // after the proposal was accepted.
+  {
+    f.Fake->openAnswers << f.Path("shaft_coords.txt") << f.Path("shaft_meas.txt");
+    TheMainWindow->LoadFullCoordinates();
+    TheMainWindow->LoadMeasurements();
+    TheNetwork->Points.AutoSave = false;
+    f.Write("shaft_meas.req",
+            "# breakthrough of the tunnel\r\nacross 401 404 81.29 2.5\r\nellipse * 5\r\nheight 404 5\r\n");
+    TheMeasurementPlan->PreparePlan();
+    TheMeasurementPlan->show();
+    TheMeasurementPlan->OpenDesignPanel();
+    DesignPanel *panel = TheMeasurementPlan->Design;
+    // Closer to the tunnel, where the candidates are.
+    const PointList &list = TheNetwork->Points.List;
+    const int at = list.IndexOfNumber(402);
+    if (at >= 0) {
+      const PixelPosition p = WorldToPixel(TheNetwork->Points, list.Items[static_cast<size_t>(at)]);
+      TheMeasurementPlan->OnMouseWheelAt(120, static_cast<int>(p.x), static_cast<int>(p.y));
+    }
+    ShotSideBySide(TheMeasurementPlan, panel, "design_candidates");
+    panel->Optimise();
+    ShotSideBySide(TheMeasurementPlan, panel, "design_proposal");
+    panel->AcceptProposal();
+    ShotSideBySide(TheMeasurementPlan, panel, "design_accepted");
+    panel->hide();
+    TheMeasurementPlan->hide();
+  }
+
   TheSettingsDialog->ChangeLanguage();
   Shot(TheMainWindow, "main_cz");
   TheSettingsDialog->OnShow();
