@@ -2,7 +2,6 @@
 
 #include "app/updatable_precision.h"
 #include "core/available_memory.h"
-#include "evaluation/run_precision.h"
 
 #include "core/text_file.h"
 #include "settings/language_pack.h"

@@ -212,8 +212,6 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   int LastSelectedRow = 0;
-  // Puts the texts of the active language on the precision controls.
-  void ApplyPrecisionBarTexts();
 
 private:
   void PrecisionControlsChanged();

@@ -26,7 +26,7 @@
 #include "design/generated_network.h"
 #include "evaluation/evaluation.h"
 #include "evaluation/input_document.h"
-#include "evaluation/run_precision.h"
+#include "evaluation/evaluation_results.h"
 
 using kd::app::FindMeasurementEdit;
 using kd::app::MeasurementEditKind;
@@ -86,11 +86,11 @@ NetworkPrecision EnginePrecision(const SurveyNetwork &network, bool exact = fals
     std::ostringstream err;
     EXPECT_EQ(kd::adj::RunEngine(EngineArguments(files), err), 0) << err.str();
   }
-  NetworkPrecision precision;
-  std::string error, warning;
-  EXPECT_TRUE(ReadRunPrecision(files, net.Points.ScSvpMode, net.Points.List, precision, error, warning))
-      << error << warning;
-  return precision;
+  const std::shared_ptr<EvaluationResults> results =
+      ReadEvaluationResults(files, net.Points.ScSvpMode, net.Points.List, "P.No.");
+  EXPECT_TRUE(results->Usable()) << results->Error;
+  EXPECT_TRUE(results->ObservationError.empty()) << results->ObservationError;
+  return results->Usable() ? *results->Precision : NetworkPrecision();
 }
 
 NetworkPrecision BuiltPrecision(const SurveyNetwork &net) {
