@@ -140,6 +140,8 @@ signals:
   void NetworkEdited();
 
 protected:
+  // Puts the texts of the active language on the precision controls.
+  void ApplyPrecisionBarTexts();
   // `captionText` is the text of the window's name.
   PlanWindow(Text captionText, QWidget *parent);
 
