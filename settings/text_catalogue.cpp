@@ -111,7 +111,6 @@ constexpr TextPair kNewer[] = {
     {"Proposal: %1 added, %2 removed, cost %3.", "Návrh: přidáno %1, odebráno %2, cena %3."}, // ProposalText
     {"Critical: %1", "Kritická: %1"}, // CriticalList
     {"Low value: %1", "Málo přínosná: %1"}, // LowValueList
-    {"none", "žádné"}, // NoneList
     {"The design cannot be computed: %1", "Návrh nelze spočítat: %1"}, // DesignFailed
     {"it cannot be read", "nelze jej přečíst"}, // CandidatesCannotRead
     {"line %1 holds a faulty number", "řádek %1 obsahuje chybné číslo"}, // CandidatesFaulty

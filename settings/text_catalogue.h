@@ -234,7 +234,6 @@ enum class Text : int {
   ProposalText, // "Proposal: %1 added, %2 removed, cost %3."
   CriticalList, // "Critical: %1"
   LowValueList, // "Low value: %1"
-  NoneList, // "none"
   DesignFailed, // "The design cannot be computed: %1"
   CandidatesCannotRead, // "it cannot be read"
   CandidatesFaulty, // "line %1 holds a faulty number"

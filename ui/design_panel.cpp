@@ -388,7 +388,7 @@ void DesignPanel::Recompute() {
     }
   }
   FileLabel->setText(Fill(Text::RequirementsFileLabel,
-                          Path.isEmpty() ? Txt(Text::NoneList)
+                          Path.isEmpty() ? Txt(Text::NoMdb)
                                          : QFileInfo(Path).fileName() + QStringLiteral(" (") +
                                                Txt(Requirements.confidence95 ? Text::Level95Name
                                                                              : Text::LevelStandardName) +
@@ -491,7 +491,7 @@ void DesignPanel::ShowMarks() {
   // Long lists are cut short; the whole lists are in the tip.
   auto list = [](const QStringList &items) {
     if (items.isEmpty())
-      return Txt(Text::NoneList);
+      return Txt(Text::NoMdb);
     constexpr int kShown = 8;
     QString text = QStringLiteral("(%1) ").arg(items.size()) + items.mid(0, kShown).join(QStringLiteral(", "));
     return items.size() > kShown ? text + QStringLiteral(", \u2026") : text;

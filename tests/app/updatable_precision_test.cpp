@@ -66,7 +66,9 @@ int IndexOf(const SurveyNetwork &net, std::uint8_t type, double station, double 
 // written by the engine's own output code.
 NetworkPrecision EnginePrecision(const SurveyNetwork &network, bool exact = false) {
   SurveyNetwork net = network;
-  const std::string folder = ::testing::TempDir() + "/updatable_precision";
+  // One folder a test: the tests run in parallel processes.
+  const std::string folder = ::testing::TempDir() + "/updatable_precision_" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
   std::filesystem::create_directories(folder);
   const EngineRunFiles files = RunFilesInFolder(folder, "run");
   CheckBeforeEvaluation(net, [](const PlumbingWarning &) {});

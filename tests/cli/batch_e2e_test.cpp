@@ -573,7 +573,7 @@ TEST(BatchEngineFails, InterruptStopsTheEngineAndRemovesTheTemporaryFolder) {
   // A time limit far away: the engine program runs (not the engine inside
   // the command), and only the interrupt ends it.
   const auto r = RunProgram(inst.Batch, {"--timeout", "600", kCoords, kMeas},
-                            {"TMPDIR=" + tmp.Path()}, std::chrono::milliseconds(700));
+                            {"TMPDIR=" + tmp.Path()}, std::chrono::milliseconds(3000));
   EXPECT_EQ(r.Code, 130) << r.Out << r.Err;
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_TRUE(Contains(r.Out, "Reading file: 0")) << r.Out; // it was waiting
