@@ -1,6 +1,7 @@
 #include "ui/coordinate_plan_window.h"
 
 #include "app/network_document.h"
+#include "app/point_table_model.h"
 #include "core/survey_network.h"
 #include "core/text_grid.h"
 #include "core/number_text.h"
@@ -18,13 +19,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
 CoordinatePlanWindow::CoordinatePlanWindow(QWidget *parent) : PlanWindow(Text::CoordinatePlan, parent) {
   const int colX = ColumnX();
   CoordinatesLabel = NewLabel(this, Txt(Text::Coordinates), colX, 4, kColumnWidth, 18);
 
-  PointTable = MakeTable(345);
+  PointModel = new kd::app::PointTableModel(*TheDocument, this);
+  PointTable = MakeTable(345, PointModel);
 
   SaveAsButton = NewButton(this, Txt(Text::SaveAs), colX, 374, 120, 28);
   SaveButton = NewButton(this, Txt(Text::Save), 0, 374, 120, 28);
@@ -82,8 +84,7 @@ void CoordinatePlanWindow::ApplyTexts() {
   AllFixedAction->setText(Txt(Text::AllPointsFixed));
   ChangeAllScSvpAction->setText(Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
   PropertiesAction->setText(Txt(Text::Properties));
-  if (PointTable->columnCount() > 0)
-    PointTable->setHorizontalHeaderItem(0, new QTableWidgetItem(Txt(Text::PointNumberShort)));
+  PointModel->RetranslateHeaders();
 }
 
 void CoordinatePlanWindow::PreparePlan() {
@@ -132,9 +133,7 @@ void CoordinatePlanWindow::RunEdit(const std::function<void()> &edit) {
 }
 
 void CoordinatePlanWindow::RefillGrid() {
-  TextGrid grid;
-  FillPointGrid(Net().Points, grid);
-  CopyGridToTable(grid, PointTable);
+  PointModel->Refresh();
   ShowSelection();
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 class QAction;
+namespace kd::app { class PointTableModel; }
 class QLineEdit;
 
 class CoordinatePlanWindow : public PlanWindow {
@@ -30,7 +31,8 @@ public:
   void RefillGrid();
 
   QLabel *CoordinatesLabel = nullptr;
-  QTableWidget *PointTable = nullptr;
+  QTableView *PointTable = nullptr;
+  kd::app::PointTableModel *PointModel = nullptr; // the document's points
   QPushButton *SaveAsButton = nullptr;
   QPushButton *SaveButton = nullptr;
   QFrame *PointEditPanel = nullptr;        // add / delete

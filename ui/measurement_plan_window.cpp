@@ -1,5 +1,6 @@
 #include "ui/measurement_plan_window.h"
 
+#include "app/measurement_table_model.h"
 #include "app/network_document.h"
 #include "core/survey_network.h"
 #include "core/text_grid.h"
@@ -20,7 +21,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QCheckBox>
 #include <QCursor>
 #include <QPainter>
@@ -37,7 +39,8 @@ MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(Text:
   const int colX = ColumnX();
   MeasurementsLabel = NewLabel(this, Txt(Text::Measurements), colX, 4, kColumnWidth, 18);
 
-  MeasurementTable = MakeTable(318);
+  MeasurementModel = new kd::app::MeasurementTableModel(*TheDocument, this);
+  MeasurementTable = MakeTable(318, MeasurementModel);
   // Several rows may be chosen, to delete them at once.
   MeasurementTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
@@ -115,8 +118,7 @@ void MeasurementPlanWindow::ApplyTexts() {
   DesignButton->setText(Txt(Text::DesignButton));
   if (Design)
     Design->ApplyTexts();
-  if (MeasurementTable->columnCount() == 4)
-    RefreshGrid(); // the table headers are interface texts
+  MeasurementModel->RetranslateHeaders();
 }
 
 void MeasurementPlanWindow::PreparePlan() {
@@ -244,9 +246,7 @@ QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
 }
 
 void MeasurementPlanWindow::RefreshGrid() {
-  TextGrid grid;
-  Net().Measurements.FillGrid(grid, {S(Txt(Text::Type)), S(Txt(Text::Station)), S(Txt(Text::Target)), S(Txt(Text::Precision))});
-  CopyGridToTable(grid, MeasurementTable);
+  MeasurementModel->Refresh();
   ShowSelection();
 }
 

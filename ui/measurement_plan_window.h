@@ -9,6 +9,7 @@
 
 class DesignPanel;
 class QAction;
+namespace kd::app { class MeasurementTableModel; }
 struct Measurement;
 
 class MeasurementPlanWindow : public PlanWindow {
@@ -44,7 +45,8 @@ public:
   void HighlightPicks(QImage &image);
 
   QLabel *MeasurementsLabel = nullptr;
-  QTableWidget *MeasurementTable = nullptr;
+  QTableView *MeasurementTable = nullptr;
+  kd::app::MeasurementTableModel *MeasurementModel = nullptr; // the document's measurements
   QFrame *TypeButtonPanel = nullptr;        // type buttons, delete, sort, save
   QPushButton *AddSlopeDistanceButton = nullptr; // -> sd
   QPushButton *AddHorizontalDistanceButton = nullptr; // -> hd

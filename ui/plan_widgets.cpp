@@ -1,14 +1,10 @@
 #include "ui/plan_widgets.h"
 
-#include "core/text_grid.h"
-
-#include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSignalBlocker>
-#include <QTableWidget>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 PlanImageWidget::PlanImageWidget(QWidget *parent) : QWidget(parent) {
@@ -60,26 +56,4 @@ void PlanImageWidget::wheelEvent(QWheelEvent *event) {
           static_cast<int>(std::floor(pos.y())));
   update();
   event->accept();
-}
-
-void CopyGridToTable(const TextGrid &grid, QTableWidget *table) {
-  if (!table)
-    return;
-  const QSignalBlocker block(table);
-  const QSignalBlocker blockSel(table->selectionModel());
-  const int cols = grid.ColCount;
-  const int dataRows = grid.FixedRows > 0 ? std::max(0, grid.RowCount() - 1) : 0;
-  table->clearContents();
-  table->setColumnCount(cols);
-  table->setRowCount(dataRows);
-  QStringList headers;
-  for (int c = 0; c < cols; ++c)
-    headers << QString::fromStdString(grid.RowCount() > 0 ? grid.Cell(0, c) : std::string());
-  table->setHorizontalHeaderLabels(headers);
-  for (int r = 0; r < dataRows; ++r)
-    for (int c = 0; c < cols; ++c) {
-      auto *item = new QTableWidgetItem(QString::fromStdString(grid.Cell(r + 1, c)));
-      item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-      table->setItem(r, c, item);
-    }
 }

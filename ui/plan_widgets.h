@@ -1,14 +1,10 @@
 #pragma once
-// Widgets shared by the plan windows: the image control that shows a plan's
-// 24-bit bitmap and reports mouse presses and moves on it, and the copy of a
-// model grid into a table widget.
+// The image control of the plan windows: it shows a plan's 24-bit bitmap
+// and reports mouse presses and moves on it.
 #include <QImage>
 #include <QWidget>
 
 #include <functional>
-
-class QTableWidget;
-class TextGrid;
 
 // Shows its own 24-bit bitmap at (0, 0), one image pixel per screen pixel.
 // The bitmap is always the size of the control.
@@ -40,9 +36,3 @@ protected:
 private:
   QImage OwnBitmap;
 };
-
-// Copies a model grid into a table widget: the grid's first (fixed) row
-// becomes the column headers, every other row a table row, so table row r
-// shows grid row r + 1. A grid without a fixed row gives headers only.
-// Cells are read-only.
-void CopyGridToTable(const TextGrid &grid, QTableWidget *table);

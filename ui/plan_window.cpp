@@ -15,7 +15,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QTableWidget>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QWheelEvent>
 #include <QAction>
 #include <QUndoStack>
@@ -81,8 +82,9 @@ QLabel *PlanWindow::NewLabel(QWidget *parent, const QString &text, int x, int y,
   return l;
 }
 
-QTableWidget *PlanWindow::MakeTable(int height) {
-  Table = new QTableWidget(this);
+QTableView *PlanWindow::MakeTable(int height, QAbstractItemModel *model) {
+  Table = new QTableView(this);
+  Table->setModel(model);
   Table->setGeometry(ColumnX(), 24, kColumnWidth, height);
   Table->setSelectionBehavior(QAbstractItemView::SelectRows);
   Table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -93,10 +95,11 @@ QTableWidget *PlanWindow::MakeTable(int height) {
   Table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   Table->setContextMenuPolicy(Qt::CustomContextMenu);
   Table->viewport()->installEventFilter(this);
-  connect(Table, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
-    if (row >= 0)
-      LastSelectedRow = row + 1;
-  });
+  connect(Table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex &current) {
+            if (current.isValid())
+              LastSelectedRow = current.row() + 1;
+          });
 
   TableMenu = new QMenu(this);
   UndoAction = new QAction(Txt(Text::UndoMenu), this);
@@ -163,8 +166,9 @@ void PlanWindow::TableWheel(bool up) {
 
 void PlanWindow::ShowSelection() {
   const QSignalBlocker block(Table);
+  const QSignalBlocker blockSelection(Table->selectionModel());
   const int row = LastSelectedRow - 1;
-  if (row >= 0 && row < Table->rowCount())
+  if (row >= 0 && row < Table->model()->rowCount())
     Table->selectRow(row);
   else
     Table->clearSelection();

@@ -25,7 +25,8 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTableWidget;
+class QAbstractItemModel;
+class QTableView;
 class PlanImageWidget;
 class SurveyNetwork;
 
@@ -155,10 +156,11 @@ protected:
                                 int h);
   static QLabel *NewLabel(QWidget *parent, const QString &text, int x, int y, int w, int h);
 
-  // Makes the column's table (`height` pixels high below the heading): whole
-  // rows selected, read-only, the wheel zooming the plan instead of
-  // scrolling, a right click opening TableMenu (created here, empty).
-  QTableWidget *MakeTable(int height);
+  // Makes the column's table (`height` pixels high below the heading), a
+  // view of `model` (a model of the document): whole rows selected,
+  // read-only, the wheel zooming the plan instead of scrolling, a right
+  // click opening TableMenu (created here, with undo and redo).
+  QTableView *MakeTable(int height, QAbstractItemModel *model);
   // Makes NavigationPanel at the foot of the column with the fit-all,
   // redraw, zoom and pan buttons, connected to the view handlers.
   void MakeNavPanel();
@@ -226,7 +228,7 @@ private:
   std::shared_ptr<const NetworkPrecision> PreviousPrecision; // the one shown before
   std::string CurrentFailure;
   Text CaptionText;
-  QTableWidget *Table = nullptr;
+  QTableView *Table = nullptr;
   int DragX = 0;
   int DragY = 0;
 };

@@ -7,6 +7,7 @@
 #include "evaluation/network_precision.h"
 #include "report/relative_precision_text.h"
 #include "evaluation/results_reader.h"
+#include "app/text_grid_model.h"
 #include "ui/app_globals.h"
 #include "ui/exports.h"
 #include "app/settings_store.h"
@@ -23,7 +24,7 @@
 #include <QScreen>
 #include <QGuiApplication>
 #include <algorithm>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -112,7 +113,9 @@ ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
   controls->setColumnStretch(7, 1);
   main->addLayout(controls);
 
-  ResultsTable = new QTableWidget(this);
+  ResultsModel = new kd::app::TextGridModel(Table, this);
+  ResultsTable = new QTableView(this);
+  ResultsTable->setModel(ResultsModel);
   ResultsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ResultsTable->verticalHeader()->setVisible(false);
   ResultsTable->verticalHeader()->setDefaultSectionSize(18);
@@ -152,26 +155,9 @@ void ResultsWindow::resizeEvent(QResizeEvent *event) {
 }
 
 void ResultsWindow::ShowResults(const std::vector<std::string> &choices) {
-  const TextGrid &grid = Table;
-  const int rows = grid.RowCount();
-  const int cols = grid.ColCount;
-  ResultsTable->clear();
-  ResultsTable->setColumnCount(cols);
-  ResultsTable->setRowCount(rows > 0 ? rows - 1 : 0);
-  QStringList header;
-  for (int c = 0; c < cols; ++c)
-    header << (rows > 0 ? Q(grid.Cell(0, c)) : QString());
-  ResultsTable->setHorizontalHeaderLabels(header);
-  const QBrush fixedBrush = palette().brush(QPalette::Button);
-  for (int r = 1; r < rows; ++r)
-    for (int c = 0; c < cols; ++c) {
-      auto *item = new QTableWidgetItem(Q(grid.Cell(r, c)));
-      item->setTextAlignment(c == 0 ? (Qt::AlignLeft | Qt::AlignVCenter)
-                                    : (Qt::AlignRight | Qt::AlignVCenter));
-      if (c == 0)
-        item->setBackground(fixedBrush);
-      ResultsTable->setItem(r - 1, c, item);
-    }
+  const int cols = Table.ColCount;
+  ResultsModel->SetFirstColumnBackground(palette().brush(QPalette::Button));
+  ResultsModel->Reset();
   for (int c = 0; c < cols; ++c)
     ResultsTable->setColumnWidth(c, c < ResultsReader::ResultColumns ? ResultsReader::ResultColWidths[c] : 66);
 

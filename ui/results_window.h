@@ -17,7 +17,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
+namespace kd::app { class TextGridModel; }
 
 class ResultsWindow : public QDialog {
   Q_OBJECT
@@ -42,7 +43,8 @@ public:
   void SetOutdated(bool outdated);
   bool Outdated = false;
 
-  QTableWidget *ResultsTable = nullptr;
+  QTableView *ResultsTable = nullptr; // a view of Table
+  kd::app::TextGridModel *ResultsModel = nullptr;
   QLabel *DistanceKindLabel = nullptr;
   QComboBox *DistanceKindCombo = nullptr; // kind of distance
   QLabel *FromPointLabel = nullptr;

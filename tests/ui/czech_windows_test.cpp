@@ -36,7 +36,7 @@
 #include <QSet>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTableWidget>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -46,7 +46,7 @@ namespace {
 // and the font's own names, and the language list's names of the packs.
 const QStringList kFixedTexts = {
     "OK", "*.txt", "->", "EN(default)", "CZ", "X / m", "Y / m", "Z / m", "Sc / m", "Svp / m",
-    "X/m", "Y/m", "Z/m", "Times New Roman", "95 %", "Sc/Svp", "detail"};
+    "X/m", "Y/m", "Z/m", "Times New Roman", "95 %", "Sc/Svp"};
 
 // A file path in brackets (a caption's "[path]") says nothing of the language.
 QString WithoutPaths(const QString &text) {

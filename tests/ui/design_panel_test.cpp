@@ -169,7 +169,7 @@ private slots:
     // Evaluated anew: the value the ranking predicted, and the plan's table.
     QCOMPARE(CellText(Panel->RequirementTable, 0, 1),
              QString::number(best.Values[0].value, 'f', 3) + QStringLiteral(" mm"));
-    QCOMPARE(TheMeasurementPlan->MeasurementTable->rowCount(), TheNetwork->Measurements.Count() + 0);
+    QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->rowCount(), TheNetwork->Measurements.Count() + 0);
     TheMeasurementPlan->UndoEdit();
     QVERIFY(SameItems(Items(), before));
     QCOMPARE(CellText(Panel->RequirementTable, 0, 1), QStringLiteral("3.756 mm"));

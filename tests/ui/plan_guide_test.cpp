@@ -9,7 +9,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QSettings>
 #include <QtTest>
@@ -173,7 +173,7 @@ private slots:
     QVERIFY(G->ApplyDirectionSigma());
     QCOMPARE(m.Items[0].StdDev, 0.0003);
     QCOMPARE(m.Items[1].StdDev, 0.001);
-    QCOMPARE(TheMeasurementPlan->MeasurementTable->item(0, 3)->text(), QString("0.00030"));
+    QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->index(0, 3).data().toString(), QString("0.00030"));
     G->PlumbingPositionSigmaCombo->setEditText("0.002");
     QVERIFY(G->ApplyPlumbingPositionSigma());
     QCOMPARE(m.Items[2].StdDev, 0.002);

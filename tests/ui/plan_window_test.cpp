@@ -22,7 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -70,9 +70,8 @@ QByteArray ReadFile(const QString &path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString Cell(QTableWidget *t, int row, int col) {
-  const QTableWidgetItem *it = t->item(row, col);
-  return it ? it->text() : QString();
+QString Cell(QTableView *t, int row, int col) {
+  return t->model()->index(row, col).data().toString();
 }
 
 } // namespace
@@ -126,8 +125,8 @@ private slots:
 
   void coordinatePlanOpensFittedWithItsTable() {
     TheCoordinatePlan->PreparePlan();
-    QCOMPARE(TheCoordinatePlan->PointTable->rowCount(), 5);
-    QCOMPARE(TheCoordinatePlan->PointTable->horizontalHeaderItem(0)->text(), QString("P.No."));
+    QCOMPARE(TheCoordinatePlan->PointTable->model()->rowCount(), 5);
+    QCOMPARE(TheCoordinatePlan->PointTable->model()->headerData(0, Qt::Horizontal).toString(), QString("P.No."));
     QCOMPARE(Cell(TheCoordinatePlan->PointTable, 2, 1), QString("100.000"));
     QCOMPARE(TheCoordinatePlan->PlanImage->Bitmap()->size(), QSize(576, 573));
     PlanCanvas c(TheCoordinatePlan->PlanImage->Bitmap());
@@ -155,7 +154,7 @@ private slots:
     QVERIFY(!p.Fixed);
     QCOMPARE(PixelOf(5), QPoint(300, 200));
     QCOMPARE(c.Pixel(300, 200), TheNetwork->Points.AdjustedColor);
-    QCOMPARE(TheCoordinatePlan->PointTable->rowCount(), 6);
+    QCOMPARE(TheCoordinatePlan->PointTable->model()->rowCount(), 6);
     QCOMPARE(TheCoordinatePlan->PointNumberEdit->text(), QString("8"));
     QVERIFY(!TheNetwork->Points.Marked);
 
@@ -193,18 +192,18 @@ private slots:
     meas.AddMeasurement(mtSd, 0.001, 5, 1);
     meas.AddMeasurement(mtZu, 0.001, 3, 5);
     meas.AddMeasurement(mtSd, 0.001, 2, 1);
-    TheCoordinatePlan->PointTable->setCurrentCell(4, 0); // point 5
+    TheCoordinatePlan->PointTable->setCurrentIndex(TheCoordinatePlan->PointTable->model()->index(4, 0)); // point 5
     QCOMPARE(TheCoordinatePlan->SelectedRow(), 5);
     TheCoordinatePlan->DeletePoint();
     QCOMPARE(TheNetwork->Points.List.Count(), 4);
     QCOMPARE(meas.Count(), 1);
     QCOMPARE(Fake->messages.size(), 1);
     QCOMPARE(Fake->messages[0], QString("Measurements without coordinates thrown away (2)."));
-    QCOMPARE(TheCoordinatePlan->PointTable->rowCount(), 4);
+    QCOMPARE(TheCoordinatePlan->PointTable->model()->rowCount(), 4);
 
-    TheCoordinatePlan->PointTable->setCurrentCell(0, 0);
+    TheCoordinatePlan->PointTable->setCurrentIndex(TheCoordinatePlan->PointTable->model()->index(0, 0));
     TheCoordinatePlan->DeletePoint();
-    TheCoordinatePlan->PointTable->setCurrentCell(0, 0);
+    TheCoordinatePlan->PointTable->setCurrentIndex(TheCoordinatePlan->PointTable->model()->index(0, 0));
     TheCoordinatePlan->DeletePoint();
     QCOMPARE(TheNetwork->Points.List.Count(), 2);
     TheCoordinatePlan->DeletePoint();
@@ -419,7 +418,7 @@ private slots:
       QCOMPARE(m.Target, 2.0);
       QCOMPARE(m.StdDev, 0.001);
     }
-    QCOMPARE(TheMeasurementPlan->MeasurementTable->rowCount(), 3);
+    QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->rowCount(), 3);
     QCOMPARE(meas.PairCount(), 1);
     QCOMPARE(MeasurementList::PairLabel(meas.Pairs[0]), std::string("1sd1ze1di"));
     PlanCanvas c(TheMeasurementPlan->PlanImage->Bitmap());
@@ -512,11 +511,11 @@ private slots:
     QCOMPARE(Cell(TheMeasurementPlan->MeasurementTable, 2, 1), QString("3.00"));
     TheMeasurementPlan->DeleteMeasurement(); // nothing selected
     QCOMPARE(meas.Count(), 3);
-    TheMeasurementPlan->MeasurementTable->setCurrentCell(1, 0);
+    TheMeasurementPlan->MeasurementTable->setCurrentIndex(TheMeasurementPlan->MeasurementTable->model()->index(1, 0));
     TheMeasurementPlan->DeleteMeasurement();
     QCOMPARE(meas.Count(), 2);
     QCOMPARE(int(meas.Items[1].MeasType), int(mtSd));
-    QCOMPARE(TheMeasurementPlan->MeasurementTable->rowCount(), 2);
+    QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->rowCount(), 2);
 
     PointSet &pts = TheNetwork->Points;
     const long double s = pts.Scale;
@@ -623,7 +622,7 @@ private slots:
     QVERIFY(!TheChangePrecisionDialog->ApplyPrecision()); // no measurement selected
     QCOMPARE(Fake->messages.last(), QString("Wrong input!"));
 
-    TheMeasurementPlan->MeasurementTable->setCurrentCell(2, 0);
+    TheMeasurementPlan->MeasurementTable->setCurrentIndex(TheMeasurementPlan->MeasurementTable->model()->index(2, 0));
     TheChangePrecisionDialog->PrecisionCombo->setEditText("0,0007");
     QVERIFY(TheChangePrecisionDialog->ApplyPrecision());
     QCOMPARE(meas.Items[0].StdDev, 0.0007);
@@ -633,7 +632,7 @@ private slots:
 
     TheMeasurementPlan->ChangePrecision();
     QCOMPARE(TheChangePrecisionDialog->ScopeCombo->currentIndex(), 0);
-    TheMeasurementPlan->MeasurementTable->setCurrentCell(1, 0);
+    TheMeasurementPlan->MeasurementTable->setCurrentIndex(TheMeasurementPlan->MeasurementTable->model()->index(1, 0));
     TheChangePrecisionDialog->PrecisionCombo->setEditText("0.0002");
     QVERIFY(TheChangePrecisionDialog->ApplyPrecision());
     QCOMPARE(meas.Items[1].StdDev, 0.0002);
@@ -654,7 +653,7 @@ private slots:
     ThePrecisionGuide->ApplyTexts();
     QCOMPARE(TheMeasurementPlan->windowTitle(), QString::fromUtf8("Mapa měření - [/data/m.txt]"));
     QCOMPARE(TheMeasurementPlan->AddSlopeDistanceButton->text(), QString::fromUtf8("-> šd"));
-    QCOMPARE(TheMeasurementPlan->MeasurementTable->horizontalHeaderItem(0)->text(), QString("Typ"));
+    QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->headerData(0, Qt::Horizontal).toString(), QString("Typ"));
     QCOMPARE(ThePrecisionGuide->windowTitle(), QString::fromUtf8("Průvodce"));
     QCOMPARE(TheMeasurementPlan->AddGyroDirectionButton->text(), QString("-> GD"));
   }

@@ -13,7 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QThread>
 #include <QtTest>
 #include <cmath>
@@ -47,8 +47,8 @@ class TestResults : public QObject {
   QString Cell(int row, int col) const {
     // Row 0 of the table is the header.
     if (row == 0)
-      return TheResultsWindow->ResultsTable->horizontalHeaderItem(col)->text();
-    return TheResultsWindow->ResultsTable->item(row - 1, col)->text();
+      return TheResultsWindow->ResultsTable->model()->headerData(col, Qt::Horizontal).toString();
+    return TheResultsWindow->ResultsTable->model()->index(row - 1, col).data().toString();
   }
   void Choose(int kind, int from, int to) {
     TheResultsWindow->DistanceKindCombo->setCurrentIndex(kind);
@@ -65,8 +65,8 @@ private slots:
     Calculate(kResults);
     QVERIFY(F.Fake->messages.isEmpty());
     QCOMPARE(F.Fake->modalShown, QList<QDialog *>{TheResultsWindow});
-    QCOMPARE(TheResultsWindow->ResultsTable->rowCount(), 2);
-    QCOMPARE(TheResultsWindow->ResultsTable->columnCount(), 16);
+    QCOMPARE(TheResultsWindow->ResultsTable->model()->rowCount(), 2);
+    QCOMPARE(TheResultsWindow->ResultsTable->model()->columnCount(), 16);
     QCOMPARE(Cell(0, 0), QString("P.No."));
     QCOMPARE(Cell(0, 15), QString("z(c)/gon"));
     QCOMPARE(Cell(1, 0), QString("1"));
@@ -264,7 +264,7 @@ private slots:
     QVERIFY(TheMainWindow->CalculationsButton->isEnabled());
     TheMainWindow->ShowCalculations();
     QVERIFY2(F.Fake->messages.isEmpty(), qPrintable(F.Fake->messages.join('|')));
-    QCOMPARE(TheResultsWindow->ResultsTable->rowCount(), 3); // points 3, 4, 5 are adjusted
+    QCOMPARE(TheResultsWindow->ResultsTable->model()->rowCount(), 3); // points 3, 4, 5 are adjusted
     for (int r = 1; r <= 3; ++r)
       for (int c = 4; c <= 9; ++c) {
         bool ok = false;

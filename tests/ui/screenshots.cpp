@@ -25,7 +25,7 @@
 #include "ui/precision_guide_dialog.h"
 
 #include <QApplication>
-#include <QTableWidget>
+#include <QTableView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>

@@ -22,7 +22,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTableWidget>
+#include <QTableView>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -95,8 +95,8 @@ class UndoTest : public QObject {
     QVERIFY(!plan->RedoAction->isEnabled());
   }
 
-  int PointRows() const { return TheCoordinatePlan->PointTable->rowCount(); }
-  int MeasurementRows() const { return TheMeasurementPlan->MeasurementTable->rowCount(); }
+  int PointRows() const { return TheCoordinatePlan->PointTable->model()->rowCount(); }
+  int MeasurementRows() const { return TheMeasurementPlan->MeasurementTable->model()->rowCount(); }
 
 private slots:
   void init() {
@@ -149,7 +149,7 @@ private slots:
 
     // Deleting a point and the measurements that referred to it is one step.
     before = Take();
-    plan->PointTable->setCurrentCell(4, 0); // point 5
+    plan->PointTable->setCurrentIndex(plan->PointTable->model()->index(4, 0)); // point 5
     plan->DeletePoint();
     QCOMPARE(TheNetwork->Points.List.Count(), 5);
     QCOMPARE(TheNetwork->Measurements.Count(), 3);
@@ -202,7 +202,7 @@ private slots:
 
     // Precision of one measurement, and of all of its type.
     before = Take();
-    plan->MeasurementTable->setCurrentCell(1, 0);
+    plan->MeasurementTable->setCurrentIndex(plan->MeasurementTable->model()->index(1, 0));
     TheChangePrecisionDialog->ScopeCombo->setCurrentIndex(0);
     TheChangePrecisionDialog->PrecisionCombo->setEditText("0.005");
     QVERIFY(TheChangePrecisionDialog->ApplyPrecision());
@@ -235,11 +235,11 @@ private slots:
   void deletingSeveralRowsIsOneStepAndAsksFirst() {
     MeasurementPlanWindow *plan = TheMeasurementPlan;
     plan->PreparePlan();
-    QTableWidget *table = plan->MeasurementTable;
+    QTableView *table = plan->MeasurementTable;
     const Snapshot before = Take();
 
     // "No" keeps everything.
-    table->setCurrentCell(0, 0);
+    table->setCurrentIndex(table->model()->index(0, 0));
     Fixture.Fake->askAnswers = {false};
     plan->DeleteMeasurement();
     QCOMPARE(Fixture.Fake->questions.size(), 1);
