@@ -31,6 +31,7 @@
 #include "bench/generated_network.h"
 #include "core/survey_network.h"
 #include "ui/live_precision.h"
+#include "ui/platform.h"
 
 namespace {
 
@@ -82,7 +83,8 @@ std::vector<double> Sorted(std::vector<double> v) {
 }
 
 void Measure(const char *name, SurveyNetwork net, int repetitions) {
-  LivePrecision live;
+  QtPlatform platform; // not asked for the engine: its path is given
+  LivePrecision live(platform);
   live.SetEnginePath(KD_BIN_DIR "/gama.exe");
   if (Deliveries(live, net).engine < 0) { // the first evaluation
     std::printf("%-22s evaluation failed\n", name);

@@ -4,7 +4,7 @@
 #include "core/number_text.h"
 #include "ui/measurement_plan_window.h"
 #include "app/network_document.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/plan_renderer.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
@@ -15,7 +15,7 @@
 
 #include <cmath>
 
-AddMeasurementWindow::AddMeasurementWindow(QWidget *parent) : QDialog(parent) {
+AddMeasurementWindow::AddMeasurementWindow(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   setModal(false);
 
@@ -73,9 +73,9 @@ QComboBox *AddMeasurementWindow::PickList() const {
 }
 
 void AddMeasurementWindow::OpenFor(int typeItem, int precisionItem) {
-  if (TheNetwork) {
-    FillNumberList(TheNetwork->Points, StationCombo);
-    FillNumberList(TheNetwork->Points, TargetCombo);
+  if (App.Network()) {
+    FillNumberList(App.Network()->Points, StationCombo);
+    FillNumberList(App.Network()->Points, TargetCombo);
   }
   setWindowTitle(Txt(Text::AddMeasurements));
   TypeCombo->setCurrentIndex(typeItem);
@@ -88,8 +88,8 @@ void AddMeasurementWindow::OpenFor(int typeItem, int precisionItem) {
 
 bool AddMeasurementWindow::ChosenNumber(const QComboBox *list, double &number) const {
   const int i = list->currentIndex();
-  if (i >= 0 && TheNetwork && i < TheNetwork->Points.List.Count()) {
-    const NetworkPoint &p = TheNetwork->Points.List.Items[i];
+  if (i >= 0 && App.Network() && i < App.Network()->Points.List.Count()) {
+    const NetworkPoint &p = App.Network()->Points.List.Items[i];
     if (Q(NumToTextFixed(p.Number, 8, 3)) == list->currentText()) {
       number = p.Number;
       return true;
@@ -109,11 +109,11 @@ bool AddMeasurementWindow::InsertMeasurement() {
   if (!TryTextToNum(S(PrecisionCombo->currentText()), precision) || !(precision > 0) ||
       !std::isfinite(double(precision)) || !ChosenNumber(StationCombo, station) ||
       !ChosenNumber(TargetCombo, target)) {
-    Platform().Message(this, Txt(Text::Error));
-  } else if (station != target && TheNetwork) {
+    App.Platform().Message(this, Txt(Text::Error));
+  } else if (station != target && App.Network()) {
     const std::uint8_t type = MeasurementList::TypeCodeOf(S(TypeCombo->currentText()));
-    const SurveyNetwork &net = *TheNetwork;
-    TheDocument->Edit(Txt(Text::StepAddMeasurement), [&](SurveyNetwork &edited) {
+    const SurveyNetwork &net = *App.Network();
+    App.Document()->Edit(Txt(Text::StepAddMeasurement), [&](SurveyNetwork &edited) {
       edited.Measurements.AddMeasurement(type, double(precision), target, station);
     });
     added = true;
@@ -121,17 +121,17 @@ bool AddMeasurementWindow::InsertMeasurement() {
       try {
         const long double d = net.Points.ObsHorizDist(station, target);
         if (d > 0.01L)
-          Platform().Message(this, Txt(Text::PlumbingOffVertical) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
+          App.Platform().Message(this, Txt(Text::PlumbingOffVertical) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
                                        QStringLiteral(" m)."));
       } catch (const MissingPointError &) {
         // A typed number that is not a point: the consistency check drops
         // the measurement before it is used.
       }
     }
-    if (TheMeasurementPlan) {
-      TheMeasurementPlan->RefreshGrid();
-      TheMeasurementPlan->Redraw();
-      TheMeasurementPlan->MeasurementAdded();
+    if (App.MeasurementPlan()) {
+      App.MeasurementPlan()->RefreshGrid();
+      App.MeasurementPlan()->Redraw();
+      App.MeasurementPlan()->MeasurementAdded();
     }
   }
   ActivateStationField();

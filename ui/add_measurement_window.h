@@ -5,6 +5,7 @@
 // points on the plan.
 #include <QDialog>
 
+class DesktopApplication;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -12,7 +13,8 @@ class QPushButton;
 class AddMeasurementWindow : public QDialog {
   Q_OBJECT
 public:
-  explicit AddMeasurementWindow(QWidget *parent = nullptr);
+  DesktopApplication &App; // the program this window belongs to
+  AddMeasurementWindow(DesktopApplication &app, QWidget *parent = nullptr);
 
   // Puts the active language's texts on the window's controls.
   void ApplyTexts();

@@ -3,7 +3,7 @@
 #include "core/survey_network.h"
 #include "core/number_text.h"
 #include "app/network_document.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -28,7 +28,7 @@ bool ReadSigma(const QComboBox *box, double &value) {
 
 } // namespace
 
-AllPointsScSvpDialog::AllPointsScSvpDialog(QWidget *parent) : QDialog(parent) {
+AllPointsScSvpDialog::AllPointsScSvpDialog(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
   setModal(true);
   ScLabel = new QLabel(QStringLiteral("Sc / m"), this);
   ScLabel->setGeometry(12, 12, 120, 18);
@@ -68,21 +68,21 @@ void AllPointsScSvpDialog::ApplyTexts() {
 bool AllPointsScSvpDialog::SetScOfAllPoints() {
   double v = 0;
   if (!ReadSigma(ScCombo, v)) {
-    Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Sc!"));
+    App.Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Sc!"));
     return false;
   }
-  if (TheDocument)
-    TheDocument->Edit(Txt(Text::StepScOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSc(v); });
+  if (App.Document())
+    App.Document()->Edit(Txt(Text::StepScOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSc(v); });
   return true;
 }
 
 bool AllPointsScSvpDialog::SetSvpOfAllPoints() {
   double v = 0;
   if (!ReadSigma(SvpCombo, v)) {
-    Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Svp!"));
+    App.Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Svp!"));
     return false;
   }
-  if (TheDocument)
-    TheDocument->Edit(Txt(Text::StepSvpOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSvp(v); });
+  if (App.Document())
+    App.Document()->Edit(Txt(Text::StepSvpOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSvp(v); });
   return true;
 }

@@ -3,6 +3,7 @@
 // standard deviation of every point at once.
 #include <QDialog>
 
+class DesktopApplication;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -10,7 +11,8 @@ class QPushButton;
 class AllPointsScSvpDialog : public QDialog {
   Q_OBJECT
 public:
-  explicit AllPointsScSvpDialog(QWidget *parent = nullptr);
+  DesktopApplication &App; // the program this window belongs to
+  AllPointsScSvpDialog(DesktopApplication &app, QWidget *parent = nullptr);
 
   // Puts the active language's texts on the window's controls.
   void ApplyTexts();

@@ -4,7 +4,7 @@
 #include "core/number_text.h"
 #include "ui/measurement_plan_window.h"
 #include "app/network_document.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -14,7 +14,7 @@
 
 #include <cmath>
 
-ChangePrecisionDialog::ChangePrecisionDialog(QWidget *parent) : QDialog(parent) {
+ChangePrecisionDialog::ChangePrecisionDialog(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
   setModal(true);
   PrecisionLabel = new QLabel(this);
   PrecisionLabel->setGeometry(12, 12, 220, 18);
@@ -49,20 +49,20 @@ void ChangePrecisionDialog::ApplyTexts() {
 bool ChangePrecisionDialog::ApplyPrecision() {
   bool changed = false;
   long double v = 0;
-  const int index = TheMeasurementPlan ? TheMeasurementPlan->SelectedRow() - 1 : -1;
-  const MeasurementList *meas = TheNetwork ? &TheNetwork->Measurements : nullptr;
+  const int index = App.MeasurementPlan() ? App.MeasurementPlan()->SelectedRow() - 1 : -1;
+  const MeasurementList *meas = App.Network() ? &App.Network()->Measurements : nullptr;
   // A value that is no positive number, or no measurement selected, is
   // refused: nothing would be changed, or the network could not be adjusted.
   if (!meas || !TryTextToNum(S(PrecisionCombo->currentText()), v) || !(v > 0) ||
       !std::isfinite(double(v)) || index < 0 || index >= meas->Count()) {
-    Platform().Message(this, Txt(Text::WrongInput));
+    App.Platform().Message(this, Txt(Text::WrongInput));
   } else if (ScopeCombo->currentIndex() == 0) {
-    TheDocument->Edit(Txt(Text::StepPrecisionOfOne),
+    App.Document()->Edit(Txt(Text::StepPrecisionOfOne),
                       [&](SurveyNetwork &net) { net.Measurements.Items[index].StdDev = double(v); });
     changed = true;
   } else {
     const std::uint8_t type = meas->Items[index].MeasType;
-    TheDocument->Edit(Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
+    App.Document()->Edit(Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
                       [&](SurveyNetwork &net) {
                         for (Measurement &m : net.Measurements.Items)
                           if (m.MeasType == type)
@@ -70,7 +70,7 @@ bool ChangePrecisionDialog::ApplyPrecision() {
                       });
     changed = true;
   }
-  if (TheMeasurementPlan)
-    TheMeasurementPlan->RefreshGrid();
+  if (App.MeasurementPlan())
+    App.MeasurementPlan()->RefreshGrid();
   return changed;
 }

@@ -4,6 +4,7 @@
 // its type.
 #include <QDialog>
 
+class DesktopApplication;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -11,7 +12,8 @@ class QPushButton;
 class ChangePrecisionDialog : public QDialog {
   Q_OBJECT
 public:
-  explicit ChangePrecisionDialog(QWidget *parent = nullptr);
+  DesktopApplication &App; // the program this window belongs to
+  ChangePrecisionDialog(DesktopApplication &app, QWidget *parent = nullptr);
 
   // Puts the active language's texts on the window's controls (and refills
   // the scope list, selecting its first item).

@@ -6,7 +6,7 @@
 #include "core/text_grid.h"
 #include "core/number_text.h"
 #include "ui/all_points_sc_svp_dialog.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
 #include "ui/platform.h"
@@ -21,11 +21,11 @@
 #include <QPushButton>
 #include <QTableView>
 
-CoordinatePlanWindow::CoordinatePlanWindow(QWidget *parent) : PlanWindow(Text::CoordinatePlan, parent) {
+CoordinatePlanWindow::CoordinatePlanWindow(DesktopApplication &app, QWidget *parent) : PlanWindow(app, Text::CoordinatePlan, parent) {
   const int colX = ColumnX();
   CoordinatesLabel = NewLabel(this, Txt(Text::Coordinates), colX, 4, kColumnWidth, 18);
 
-  PointModel = new kd::app::PointTableModel(*TheDocument, this);
+  PointModel = new kd::app::PointTableModel(*App.Document(), this);
   PointTable = MakeTable(345, PointModel);
 
   SaveAsButton = NewButton(this, Txt(Text::SaveAs), colX, 374, 120, 28);
@@ -120,7 +120,7 @@ bool SamePoints(const std::vector<NetworkPoint> &a, const std::vector<NetworkPoi
 
 void CoordinatePlanWindow::ShowModalEdit(QDialog *dialog) {
   const std::vector<NetworkPoint> before = Net().Points.List.Items;
-  Platform().ShowModal(dialog);
+  App.Platform().ShowModal(dialog);
   if (!SamePoints(before, Net().Points.List.Items))
     NotifyNetworkEdited();
 }
@@ -152,9 +152,9 @@ void CoordinatePlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) {
     Redraw();
   } else if (button == Qt::RightButton) {
     const int i = NearestPoint(pts, x, y);
-    if (i >= 0 && ThePointPropertiesDialog) {
-      ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
-      ShowModalEdit(ThePointPropertiesDialog);
+    if (i >= 0 && App.PointProperties()) {
+      App.PointProperties()->Fill(pts.List.Items[i], i);
+      ShowModalEdit(App.PointProperties());
     }
   }
 }
@@ -199,7 +199,7 @@ void CoordinatePlanWindow::AddPoint() {
     return;
   PointSet &pts = Net().Points;
   bool added = false;
-  TheDocument->Edit(Txt(Text::StepAddPoint), [&](SurveyNetwork &net) {
+  App.Document()->Edit(Txt(Text::StepAddPoint), [&](SurveyNetwork &net) {
     added = AddPointAtMark(net.Points, height, double(number));
   });
   pts.Marked = false;
@@ -214,14 +214,14 @@ void CoordinatePlanWindow::AddPoint() {
 void CoordinatePlanWindow::DeletePoint() {
   SurveyNetwork &net = Net();
   if (net.Points.List.Count() < 3) {
-    Platform().Message(this, Txt(Text::TwoPointsMinimum));
+    App.Platform().Message(this, Txt(Text::TwoPointsMinimum));
     return;
   }
   const int pointsBefore = net.Points.List.Count();
   const int before = net.Measurements.Count();
   bool removed = false;
   // The point and the measurements that referred to it go in one step.
-  TheDocument->Edit(Txt(Text::StepDeletePoint), [&](SurveyNetwork &edited) {
+  App.Document()->Edit(Txt(Text::StepDeletePoint), [&](SurveyNetwork &edited) {
     edited.Points.List.Delete(LastSelectedRow - 1);
     if (edited.Points.List.Count() != pointsBefore)
       removed = edited.CheckConsistency(true);
@@ -232,7 +232,7 @@ void CoordinatePlanWindow::DeletePoint() {
   Redraw();
   const int after = net.Measurements.Count();
   if (removed)
-    Platform().Message(this, Txt(Text::MeasurementsWithoutCoordinatesDropped) + QStringLiteral(" (") + QString::number(before - after) +
+    App.Platform().Message(this, Txt(Text::MeasurementsWithoutCoordinatesDropped) + QStringLiteral(" (") + QString::number(before - after) +
                                  QStringLiteral(")."));
   PointTable->setFocus();
   if (deleted)
@@ -248,7 +248,7 @@ bool CoordinatePlanWindow::SaveTo(const QString &path) {
   if (list.Save() > 0)
     return true;
   list.FileName = previous;
-  Platform().Message(this, Txt(Text::CannotWriteFile).arg(path));
+  App.Platform().Message(this, Txt(Text::CannotWriteFile).arg(path));
   return false;
 }
 
@@ -262,7 +262,7 @@ void CoordinatePlanWindow::SavePoints() {
 }
 
 void CoordinatePlanWindow::SavePointsAs() {
-  const QString path = Platform().SaveFileName(this, Txt(Text::SaveCoordinatesAs));
+  const QString path = App.Platform().SaveFileName(this, Txt(Text::SaveCoordinatesAs));
   if (path.isEmpty())
     return;
   if (SaveTo(path))
@@ -282,7 +282,7 @@ void CoordinatePlanWindow::OnClose() {
 
 void CoordinatePlanWindow::MakeAllAdjusted() {
   RunEdit([this] {
-    TheDocument->Edit(Txt(Text::StepAllPointsAdjusted),
+    App.Document()->Edit(Txt(Text::StepAllPointsAdjusted),
                       [](SurveyNetwork &net) { net.Points.SetAllFixed(false); });
     Redraw();
   });
@@ -290,24 +290,24 @@ void CoordinatePlanWindow::MakeAllAdjusted() {
 
 void CoordinatePlanWindow::MakeAllFixed() {
   RunEdit([this] {
-    TheDocument->Edit(Txt(Text::StepAllPointsFixed),
+    App.Document()->Edit(Txt(Text::StepAllPointsFixed),
                       [](SurveyNetwork &net) { net.Points.SetAllFixed(true); });
     Redraw();
   });
 }
 
 void CoordinatePlanWindow::ChangeAllScSvp() {
-  if (TheAllPointsScSvpDialog)
-    ShowModalEdit(TheAllPointsScSvpDialog);
+  if (App.AllPointsScSvp())
+    ShowModalEdit(App.AllPointsScSvp());
 }
 
 void CoordinatePlanWindow::ShowPointProperties() {
   PointSet &pts = Net().Points;
   const int i = LastSelectedRow - 1;
-  if (i < 0 || i >= pts.List.Count() || !ThePointPropertiesDialog)
+  if (i < 0 || i >= pts.List.Count() || !App.PointProperties())
     return;
-  ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
-  ShowModalEdit(ThePointPropertiesDialog);
+  App.PointProperties()->Fill(pts.List.Items[i], i);
+  ShowModalEdit(App.PointProperties());
 }
 
 // ---- size ----

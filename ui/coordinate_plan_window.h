@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class DesktopApplication;
 class QAction;
 namespace kd::app { class PointTableModel; }
 class QLineEdit;
@@ -15,7 +16,7 @@ class QLineEdit;
 class CoordinatePlanWindow : public PlanWindow {
   Q_OBJECT
 public:
-  explicit CoordinatePlanWindow(QWidget *parent = nullptr);
+  CoordinatePlanWindow(DesktopApplication &app, QWidget *parent = nullptr);
   ~CoordinatePlanWindow() override;
 
   // Puts the active language's texts on the window's controls; a file path

@@ -4,7 +4,7 @@
 #include "core/measurement_list.h"
 #include "core/number_text.h"
 #include "core/text_file.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/main_window.h"
 #include "ui/measurement_plan_window.h"
 #include "ui/platform.h"
@@ -66,7 +66,8 @@ QTableWidgetItem *Cell(const QString &text) {
 
 } // namespace
 
-DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool), Plan(plan) {
+DesignPanel::DesignPanel(MeasurementPlanWindow *plan)
+    : QDialog(plan, Qt::Tool), App(plan->App), Plan(plan) {
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->setSpacing(5);
@@ -159,7 +160,7 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   connect(DeleteButton, &QPushButton::clicked, this,
           [this] { DeleteRequirement(RequirementTable->currentRow()); });
   connect(CandidatesButton, &QPushButton::clicked, this, [this] {
-    const QString path = Platform().OpenFileName(this, Txt(Text::CandidatesButton), Txt(Text::TextFilesFilter));
+    const QString path = App.Platform().OpenFileName(this, Txt(Text::CandidatesButton), Txt(Text::TextFilesFilter));
     if (!path.isEmpty())
       LoadCandidates(path);
   });
@@ -168,13 +169,13 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan) : QDialog(plan, Qt::Tool),
   connect(ComputeButton, &QPushButton::clicked, this, &DesignPanel::Recompute);
   connect(AcceptButton, &QPushButton::clicked, this, &DesignPanel::AcceptProposal);
   connect(DiscardButton, &QPushButton::clicked, this, &DesignPanel::DiscardProposal);
-  connect(ReportButton, &QPushButton::clicked, this, [] {
-    if (TheMainWindow)
-      TheMainWindow->WriteReportFile();
+  connect(ReportButton, &QPushButton::clicked, this, [this] {
+    if (App.Main())
+      App.Main()->WriteReportFile();
   });
   // Every step on the network, its undo and its redo: the values follow.
-  if (TheDocument)
-    connect(TheDocument, &kd::app::NetworkDocument::Changed, this, [this] {
+  if (App.Document())
+    connect(App.Document(), &kd::app::NetworkDocument::Changed, this, [this] {
       if (isVisible())
         RecomputeWhenSmall();
     });
@@ -216,7 +217,7 @@ void DesignPanel::ApplyTexts() {
 }
 
 void DesignPanel::RecomputeWhenSmall() {
-  const int points = TheDocument ? TheDocument->Network().Points.List.Count() : 0;
+  const int points = App.Document() ? App.Document()->Network().Points.List.Count() : 0;
   if (points <= kLivePointLimit || Requirements.items.empty()) {
     Recompute();
     return;
@@ -274,11 +275,11 @@ bool DesignPanel::ParseLines(const std::vector<std::string> &lines, RequirementS
 bool DesignPanel::CheckPoints(const RequirementSet &set, std::string &error) const {
   // A requirement on a point the network lacks is as bad as a faulty line
   // (checked at once where an evaluation is quick).
-  if (TheDocument && TheDocument->Network().Points.List.Count() <= kLivePointLimit) {
+  if (App.Document() && App.Document()->Network().Points.List.Count() <= kLivePointLimit) {
     kd::app::DesignSession trial;
     kd::design::CandidateOptions none;
     none.automatic = false;
-    if (!trial.Evaluate(TheDocument->Network(), set, none) &&
+    if (!trial.Evaluate(App.Document()->Network(), set, none) &&
         trial.RequirementFault()) {
       error = trial.Error();
       return false;
@@ -288,7 +289,7 @@ bool DesignPanel::CheckPoints(const RequirementSet &set, std::string &error) con
 }
 
 void DesignPanel::Reload() {
-  const std::string measurementFile = TheDocument ? TheDocument->Network().Measurements.FileName : "";
+  const std::string measurementFile = App.Document() ? App.Document()->Network().Measurements.FileName : "";
   Path = Q(kd::app::RequirementsPathFor(measurementFile));
   Lines.clear();
   Requirements = RequirementSet();
@@ -311,17 +312,17 @@ void DesignPanel::Reload() {
 
 bool DesignPanel::TryLines(const std::vector<std::string> &lines) {
   if (Path.isEmpty()) {
-    Platform().Message(this, Txt(Text::NoRequirementsFile));
+    App.Platform().Message(this, Txt(Text::NoRequirementsFile));
     return false;
   }
   RequirementSet set;
   std::string error;
   if (!ParseLines(lines, set, error) || (!set.items.empty() && !CheckPoints(set, error))) {
-    Platform().Message(this, Fill(Text::RequirementRefused, Q(error)));
+    App.Platform().Message(this, Fill(Text::RequirementRefused, Q(error)));
     return false;
   }
   if (!kd::WriteFileAtomic(S(Path), kd::Utf8ToCp1250(kd::JoinLinesCrLf(lines)))) {
-    Platform().Message(this, Txt(Text::CannotWriteFile).arg(Path));
+    App.Platform().Message(this, Txt(Text::CannotWriteFile).arg(Path));
     return false;
   }
   Lines = lines;
@@ -336,7 +337,7 @@ bool DesignPanel::AddRequirement(const QString &line) {
   if (text.empty())
     return false;
   if (!LoadError.empty()) {
-    Platform().Message(this, Fill(Text::RequirementRefused, Q(LoadError)));
+    App.Platform().Message(this, Fill(Text::RequirementRefused, Q(LoadError)));
     return false;
   }
   std::vector<std::string> lines = Lines;
@@ -385,7 +386,7 @@ bool DesignPanel::LoadCandidates(const QString &path) {
   else if (list.Items.empty())
     reason = Txt(Text::CandidatesEmpty);
   if (!reason.isEmpty()) {
-    Platform().Message(this, Txt(Text::CandidatesFileBad).arg(path, reason));
+    App.Platform().Message(this, Txt(Text::CandidatesFileBad).arg(path, reason));
     return false;
   }
   FileCandidates = list.Items;
@@ -416,11 +417,11 @@ void DesignPanel::Recompute() {
     status = Fill(Text::RequirementRefused, Q(LoadError));
   else if (Requirements.items.empty())
     status = Txt(Text::NoRequirements);
-  else if (TheDocument) {
+  else if (App.Document()) {
     kd::design::CandidateOptions co;
     co.automatic = FileCandidates.empty();
     co.fromFile = FileCandidates;
-    if (Design.Evaluate(TheDocument->Network(), Requirements, co)) {
+    if (Design.Evaluate(App.Document()->Network(), Requirements, co)) {
       ready = true;
       Candidates = Design.Rank(kRankedShown);
       MarksNow = Design.Marks();
@@ -556,10 +557,10 @@ void DesignPanel::AfterEdit() {
 }
 
 bool DesignPanel::AddCandidate(int rank) {
-  if (!TheDocument || rank < 0 || rank >= static_cast<int>(Candidates.size()))
+  if (!App.Document() || rank < 0 || rank >= static_cast<int>(Candidates.size()))
     return false;
   const kd::app::DesignCandidate c = Candidates[static_cast<size_t>(rank)];
-  TheDocument->Edit(Txt(Text::AddCandidateStep).arg(Q(c.Label)), [&c](SurveyNetwork &net) {
+  App.Document()->Edit(Txt(Text::AddCandidateStep).arg(Q(c.Label)), [&c](SurveyNetwork &net) {
     net.Measurements.AddMeasurement(c.Item.MeasType, c.Item.StdDev, c.Item.Target, c.Item.Station);
   });
   if (!isVisible())
@@ -629,10 +630,10 @@ void DesignPanel::OptimiseFinished() {
 }
 
 void DesignPanel::AcceptProposal() {
-  if (!ProposalShown || !TheDocument)
+  if (!ProposalShown || !App.Document())
     return;
   const kd::app::DesignProposal proposal = ProposalNow;
-  TheDocument->Edit(Txt(Text::OptimisedPlanTitle), [&proposal](SurveyNetwork &net) {
+  App.Document()->Edit(Txt(Text::OptimisedPlanTitle), [&proposal](SurveyNetwork &net) {
     for (const Measurement &m : proposal.Removed) {
       auto &items = net.Measurements.Items;
       const auto at = std::find_if(items.begin(), items.end(),
@@ -644,7 +645,7 @@ void DesignPanel::AcceptProposal() {
       net.Measurements.AddMeasurement(m.MeasType, m.StdDev, m.Target, m.Station);
   });
   Accepted = proposal.Report;
-  AcceptedRevision = TheDocument->Network().Measurements.ChangeCount();
+  AcceptedRevision = App.Document()->Network().Measurements.ChangeCount();
   HasAccepted = true;
   if (!isVisible())
     Recompute();
@@ -669,7 +670,7 @@ ReportDesign DesignPanel::ReportPart() {
   if (!Design.Ready())
     return ReportDesign();
   ReportDesign d = Design.Report();
-  if (HasAccepted && TheDocument && TheDocument->Network().Measurements.ChangeCount() == AcceptedRevision) {
+  if (HasAccepted && App.Document() && App.Document()->Network().Measurements.ChangeCount() == AcceptedRevision) {
     d.Optimised = true;
     d.Reached = Accepted.Reached;
     d.Changes = Accepted.Changes;

@@ -21,6 +21,7 @@
 
 #include "app/design_session.h"
 
+class DesktopApplication;
 class MeasurementPlanWindow;
 class QLabel;
 class QLineEdit;
@@ -34,6 +35,7 @@ class DesignPanel : public QDialog {
   Q_OBJECT
 public:
   explicit DesignPanel(MeasurementPlanWindow *plan);
+  DesktopApplication &App; // the program of the plan
   ~DesignPanel() override;
 
   void ApplyTexts();

@@ -12,15 +12,15 @@ namespace {
 
 // The name from the save dialog with the extension `ext` (".dxf"), or
 // empty after a refusal (told to the user) or a cancelled dialog.
-QString ChosenFile(QWidget *parent, const QString &title, const QString &ext,
+QString ChosenFile(PlatformServices &platform, QWidget *parent, const QString &title, const QString &ext,
                    bool (*accepted)(const std::string &), const SurveyNetwork &network) {
-  QString file = Platform().SaveFileName(parent, title);
+  QString file = platform.SaveFileName(parent, title);
   if (file.isEmpty())
     return {};
   if (QFileInfo(file).suffix().isEmpty())
     file += ext;
   if (!accepted(S(file))) {
-    Platform().Message(parent, Txt(Text::FileNameMustEndIn).arg(ext, file));
+    platform.Message(parent, Txt(Text::FileNameMustEndIn).arg(ext, file));
     return {};
   }
   // Never over a file of the network itself.
@@ -34,7 +34,7 @@ QString ChosenFile(QWidget *parent, const QString &title, const QString &ext,
     if (in.absoluteFilePath() == target ||
         (in.exists() && QFileInfo(file).exists() &&
          in.canonicalFilePath() == QFileInfo(file).canonicalFilePath())) {
-      Platform().Message(parent, Txt(Text::IsNetworkFile).arg(file, Q(*input)));
+      platform.Message(parent, Txt(Text::IsNetworkFile).arg(file, Q(*input)));
       return {};
     }
   }
@@ -43,29 +43,29 @@ QString ChosenFile(QWidget *parent, const QString &title, const QString &ext,
 
 } // namespace
 
-bool ExportPlanDxf(QWidget *parent, const SurveyNetwork &network,
+bool ExportPlanDxf(PlatformServices &platform, QWidget *parent, const SurveyNetwork &network,
                    const NetworkPrecision *precision, const PlotOptions &options) {
-  const QString file = ChosenFile(parent, Txt(Text::ExportDxfTitle), QStringLiteral(".dxf"),
+  const QString file = ChosenFile(platform, parent, Txt(Text::ExportDxfTitle), QStringLiteral(".dxf"),
                                   IsDxfFileName, network);
   if (file.isEmpty())
     return false;
   std::string error;
   if (!WritePrecisionDxf(S(file), network, precision, options, DxfOptions{}, error)) {
-    Platform().Message(parent, Txt(Text::Error) + ": " + Q(error));
+    platform.Message(parent, Txt(Text::Error) + ": " + Q(error));
     return false;
   }
   return true;
 }
 
-bool ExportPointsCsv(QWidget *parent, const SurveyNetwork &network,
+bool ExportPointsCsv(PlatformServices &platform, QWidget *parent, const SurveyNetwork &network,
                      const NetworkPrecision &precision, ConfidenceLevel level) {
-  const QString file = ChosenFile(parent, Txt(Text::SaveAsCsv), QStringLiteral(".csv"),
+  const QString file = ChosenFile(platform, parent, Txt(Text::SaveAsCsv), QStringLiteral(".csv"),
                                   IsCsvFileName, network);
   if (file.isEmpty())
     return false;
   std::string error;
   if (!WritePointsCsv(S(file), network.Points.List, precision, level, error)) {
-    Platform().Message(parent, Txt(Text::Error) + ": " + Q(error));
+    platform.Message(parent, Txt(Text::Error) + ": " + Q(error));
     return false;
   }
   return true;

@@ -7,15 +7,16 @@
 #include "analysis/error_ellipse.h"
 #include "plot/precision_plan.h"
 
+class PlatformServices;
 class QWidget;
 class SurveyNetwork;
 class NetworkPrecision;
 
 // The plan of `network` with `precision` (null: none) drawn as `options`
 // say, north-up (CAD x = Y, CAD y = X). True when a file was written.
-bool ExportPlanDxf(QWidget *parent, const SurveyNetwork &network,
+bool ExportPlanDxf(PlatformServices &platform, QWidget *parent, const SurveyNetwork &network,
                    const NetworkPrecision *precision, const PlotOptions &options);
 
 // Every point of `network` with its precision at `level`.
-bool ExportPointsCsv(QWidget *parent, const SurveyNetwork &network,
+bool ExportPointsCsv(PlatformServices &platform, QWidget *parent, const SurveyNetwork &network,
                      const NetworkPrecision &precision, ConfidenceLevel level);

@@ -19,7 +19,8 @@ constexpr const char *kRunBase = "live";
 constexpr int kMaxUpdates = 50;
 } // namespace
 
-LivePrecision::LivePrecision(QObject *parent) : QObject(parent) {
+LivePrecision::LivePrecision(PlatformServices &platform, QObject *parent)
+    : QObject(parent), Platform_(platform) {
   Dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/korvadimensio3d-live-XXXXXX");
   if (!Dir->isValid())
     Dir.reset();
@@ -208,7 +209,7 @@ void LivePrecision::StartRun(SurveyNetwork &copy) {
   copy.Measurements.Sort();
   kd::app::EvaluationRequest request;
   request.Files = RunFilesInFolder(S(RunFolder), kRunBase);
-  request.Engine = EnginePath.isEmpty() ? Q(Platform().Folders().EnginePath()) : EnginePath;
+  request.Engine = EnginePath.isEmpty() ? Q(Platform_.Folders().EnginePath()) : EnginePath;
   RunEngine = request.Engine;
   request.PointNumberHeading = S(Txt(Text::PointNumberShort));
   Run = Evaluation->Start(copy, request);

@@ -33,8 +33,8 @@
 #include "core/survey_network.h"
 #include "evaluation/evaluation.h"
 #include "evaluation/network_precision.h"
-#include "ui/app_globals.h"
 
+class PlatformServices;
 class QTemporaryDir;
 class QTimer;
 namespace kd::app {
@@ -48,7 +48,7 @@ public:
   // request fails, as the main evaluation's time-out.
   static constexpr int TimeoutMs = EnginePoll::MaxPolls * EnginePoll::IntervalMs;
 
-  explicit LivePrecision(QObject *parent = nullptr);
+  explicit LivePrecision(PlatformServices &platform, QObject *parent = nullptr);
   ~LivePrecision() override;
 
   // Evaluates a copy of `snapshot` (points, measurements, Sc/Svp mode) in
@@ -89,6 +89,7 @@ signals:
   void PrecisionFailed(QString reason);
 
 private:
+  PlatformServices &Platform_; // where the engine lies
   void StartRun(SurveyNetwork &copy);
   void RunFinished(quint64 run, const std::shared_ptr<EvaluationResults> &results);
   void RunFailed(quint64 run, const kd::app::EvaluationFailure &failure);
@@ -145,7 +146,7 @@ private:
 template <class Plan>
 void ConnectLivePrecision(
     LivePrecision &live, Plan &plan,
-    std::function<const SurveyNetwork *()> network = [] { return TheNetwork; }) {
+    std::function<const SurveyNetwork *()> network) {
   QObject::connect(&plan, &Plan::NetworkEdited, &live, [&live, &plan, network] {
     if (!plan.LivePrecisionEnabled())
       return;

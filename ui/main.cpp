@@ -1,8 +1,7 @@
 // Korvadimensio 3D: the desktop program.
-#include "core/version.h"
+#include "ui/desktop_application.h"
 #include "ui/main_window.h"
-#include "ui/app_globals.h"
-#include "ui/startup.h"
+#include "ui/platform.h"
 
 #include <QApplication>
 
@@ -11,9 +10,10 @@ int main(int argc, char *argv[]) {
   NameApplication();
   // The main window closes the program; dialogs closing never do.
   QApplication::setQuitOnLastWindowClosed(false);
-  StartUp();
-  TheMainWindow->show();
+  DesktopApplication program(std::make_unique<QtPlatform>());
+  program.StartUp();
+  program.Main()->show();
   const int code = app.exec();
-  DestroyAllWindows();
+  program.DestroyWindows();
   return code;
 }

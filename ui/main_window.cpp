@@ -24,7 +24,7 @@
 #include "ui/report_details_dialog.h"
 #include "ui/results_window.h"
 #include "ui/settings_dialog.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/ui_text.h"
 
 #include <QApplication>
@@ -50,15 +50,16 @@ QString SkippedNote(const SkippedLines &skipped) {
 }
 } // namespace
 
-bool FileOpenDialog::Execute(QWidget *parent) {
-  const QString chosen = Platform().OpenFileName(parent, Title, Filter);
+bool FileOpenDialog::Execute(PlatformServices &platform, QWidget *parent) {
+  const QString chosen = platform.OpenFileName(parent, Title, Filter);
   if (chosen.isEmpty())
     return false;
   FileName = chosen;
   return true;
 }
 
-MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool) {
+MainWindow::MainWindow(DesktopApplication &app, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::Tool), App(app), EngineSeam(app.Platform()) {
   setWindowTitle(QString::fromUtf8(kd::MainWindowCaption));
   setFont(DesignFont("Tahoma", 8));
   setFixedSize(kClientWidth, kClientHeight);
@@ -93,7 +94,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Tool)
 
   OpenDialog.DefaultExt = "*.txt";
 
-  PollTimer = Platform().CreateTimer(EnginePoll::IntervalMs);
+  PollTimer = App.Platform().CreateTimer(EnginePoll::IntervalMs);
   // A refused start is told at once, and the run ends when the poll gives
   // up; a working engine is waited for as long as it works.
   Evaluation = std::make_unique<kd::app::Evaluator>(EngineSeam, *PollTimer,
@@ -192,19 +193,19 @@ void MainWindow::ApplyTexts() {
 
 void MainWindow::LoadCoordinates(bool full) {
   OpenDialog.Title = Txt(full ? Text::LoadCoordinates : Text::LoadTxt);
-  if (!OpenDialog.Execute(this))
+  if (!OpenDialog.Execute(App.Platform(), this))
     return;
   const QString path = OpenDialog.FileName;
   int count = 0;
-  TheDocument->Edit(Txt(Text::StepLoadCoordinates), [&](SurveyNetwork &net) {
+  App.Document()->Edit(Txt(Text::StepLoadCoordinates), [&](SurveyNetwork &net) {
     count = full ? net.Points.List.LoadFull(S(path)) : net.Points.List.LoadSimple(S(path));
   });
-  const PointList &list = TheNetwork->Points.List;
+  const PointList &list = App.Network()->Points.List;
   if (count >= 2) {
     SetStatusText(Txt(Text::LoadedPointCount) + QString::number(count) + SkippedNote(list.LastLoadSkipped));
-    TheCoordinatePlan->setWindowTitle(Txt(Text::CoordinatePlan) + " - [" + path + "]");
+    App.CoordinatePlan()->setWindowTitle(Txt(Text::CoordinatePlan) + " - [" + path + "]");
   } else {
-    Platform().Message(this, Txt(Text::AtLeastTwoPoints));
+    App.Platform().Message(this, Txt(Text::AtLeastTwoPoints));
   }
   CheckResultsFreshness();
 }
@@ -214,20 +215,20 @@ void MainWindow::LoadSimpleCoordinates() { LoadCoordinates(false); }
 
 void MainWindow::LoadMeasurements() {
   OpenDialog.Title = Txt(Text::LoadMeasurements);
-  if (!OpenDialog.Execute(this))
+  if (!OpenDialog.Execute(App.Platform(), this))
     return;
   const QString path = OpenDialog.FileName;
-  const MeasurementList &meas = TheNetwork->Measurements;
+  const MeasurementList &meas = App.Network()->Measurements;
   int before = 0;
   bool dropped = false;
   // The load and the removal of measurements without points are one step.
-  TheDocument->Edit(Txt(Text::StepLoadMeasurements), [&](SurveyNetwork &net) {
+  App.Document()->Edit(Txt(Text::StepLoadMeasurements), [&](SurveyNetwork &net) {
     net.Measurements.LoadFromFile(S(path));
     before = net.Measurements.Count();
     dropped = net.CheckConsistency(true, WarningSink());
   });
   const int after = meas.Count();
-  TheMeasurementPlan->setWindowTitle(Txt(Text::MeasurementPlan) + " - [" + path + "]");
+  App.MeasurementPlan()->setWindowTitle(Txt(Text::MeasurementPlan) + " - [" + path + "]");
   QString line = Txt(Text::LoadedMeasurements) + QString::number(after);
   if (dropped)
     line += " " + Txt(Text::MeasurementsWithoutCoordinatesDropped) + " (" + QString::number(before - after) + ").";
@@ -235,43 +236,43 @@ void MainWindow::LoadMeasurements() {
   // The reader keeps what it read before a fault; say where the file went
   // wrong so the user knows the list is incomplete.
   if (meas.LoadResult == MeasurementList::lfFormatError)
-    Platform().Message(this, Txt(Text::Error) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")" +
+    App.Platform().Message(this, Txt(Text::Error) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")" +
                                  (meas.LoadErrorFault == kd::NumberFault::NotANumber
                                       ? QString()
                                       : ": " + Q(kd::NumberFaultText(meas.LoadErrorFault, meas.LoadErrorLine))));
   else if (meas.LoadResult == MeasurementList::lfCannotRead)
-    Platform().Message(this, Txt(Text::Error) + " (" + path + ")");
+    App.Platform().Message(this, Txt(Text::Error) + " (" + path + ")");
   CheckResultsFreshness();
 }
 
 // ---- plans and settings ----
 
 void MainWindow::ShowCoordinatePlan() {
-  if (TheNetwork->Points.List.Count() < 2) {
-    Platform().Message(this, Txt(Text::NotEnoughPoints));
+  if (App.Network()->Points.List.Count() < 2) {
+    App.Platform().Message(this, Txt(Text::NotEnoughPoints));
     return;
   }
   GivePrecisionToPlans();
-  TheCoordinatePlan->PreparePlan();
+  App.CoordinatePlan()->PreparePlan();
   hide();
-  Platform().ShowModal(TheCoordinatePlan);
+  App.Platform().ShowModal(App.CoordinatePlan());
   show();
   CheckResultsFreshness();
   ReportBackups();
 }
 
 void MainWindow::ShowMeasurementPlan() {
-  if (TheNetwork->Points.List.Count() < 2) {
-    Platform().Message(this, Txt(Text::NotEnoughPoints));
+  if (App.Network()->Points.List.Count() < 2) {
+    App.Platform().Message(this, Txt(Text::NotEnoughPoints));
     return;
   }
   if (CheckConsistency())
-    Platform().Message(this, Txt(Text::MeasurementsThrownAway));
+    App.Platform().Message(this, Txt(Text::MeasurementsThrownAway));
   GivePrecisionToPlans();
-  TheMeasurementPlan->PreparePlan();
-  TheAddMeasurementWindow->ActivateStationField();
+  App.MeasurementPlan()->PreparePlan();
+  App.AddMeasurement()->ActivateStationField();
   hide();
-  Platform().ShowModal(TheMeasurementPlan);
+  App.Platform().ShowModal(App.MeasurementPlan());
   show();
   CheckResultsFreshness();
   ReportBackups();
@@ -298,28 +299,28 @@ std::shared_ptr<EvaluationResults> MainWindow::LastResults() const {
 void MainWindow::GivePrecisionToPlans() {
   std::string reason;
   const std::shared_ptr<const NetworkPrecision> precision = CurrentResultsPrecision(reason);
-  for (PlanWindow *plan : {static_cast<PlanWindow *>(TheCoordinatePlan),
-                           static_cast<PlanWindow *>(TheMeasurementPlan)}) {
+  for (PlanWindow *plan : {static_cast<PlanWindow *>(App.CoordinatePlan()),
+                           static_cast<PlanWindow *>(App.MeasurementPlan())}) {
     plan->SetPrecision(precision, reason);
   }
   // With live precision on and no current results, the background
   // evaluation supplies the ellipses as soon as the plan opens.
-  if (!precision && TheLivePrecision &&
-      (TheCoordinatePlan->LivePrecisionEnabled() || TheMeasurementPlan->LivePrecisionEnabled()))
-    TheLivePrecision->Request(*TheNetwork);
+  if (!precision && App.Live() &&
+      (App.CoordinatePlan()->LivePrecisionEnabled() || App.MeasurementPlan()->LivePrecisionEnabled()))
+    App.Live()->Request(*App.Network());
 }
 
 void MainWindow::ShowSettings() {
-  TheSettingsDialog->OnShow();
-  Platform().ShowModal(TheSettingsDialog);
+  App.SettingsWindow()->OnShow();
+  App.Platform().ShowModal(App.SettingsWindow());
   CheckResultsFreshness();
 }
 
 void MainWindow::ReportBackups() {
   // Every save of the plan is named in full, with the backup it kept.
   QStringList notes;
-  PointList &points = TheNetwork->Points.List;
-  MeasurementList &meas = TheNetwork->Measurements;
+  PointList &points = App.Network()->Points.List;
+  MeasurementList &meas = App.Network()->Measurements;
   const std::pair<std::string *, std::string *> saves[] = {{&points.LastSavedFile, &points.LastBackup},
                                                            {&meas.LastSavedFile, &meas.LastBackup}};
   for (const auto &[saved, backup] : saves) {
@@ -340,7 +341,7 @@ void MainWindow::ReportBackups() {
 }
 
 bool MainWindow::ResultsOutdated() const {
-  return HaveResults && TheNetwork && TheNetwork->Revision() != EvaluatedRevision;
+  return HaveResults && App.Network() && App.Network()->Revision() != EvaluatedRevision;
 }
 
 void MainWindow::CheckResultsFreshness() {
@@ -356,22 +357,22 @@ void MainWindow::CheckResultsFreshness() {
 // ---- protocol ----
 
 void MainWindow::ShowProtocol() {
-  TheProtocolWindow->ProtocolText->clear();
+  App.Protocol()->ProtocolText->clear();
   std::string bytes;
   const QString path = Q(RunFiles().Protocol);
   if (!kd::ReadFileBytes(S(path), bytes)) {
-    Platform().Message(this, Txt(Text::Error) + " (" + path + ")");
+    App.Platform().Message(this, Txt(Text::Error) + " (" + path + ")");
     return;
   }
-  TheProtocolWindow->SetProtocol(Q(kd::Cp1250ToUtf8(bytes)));
-  Platform().ShowModal(TheProtocolWindow);
+  App.Protocol()->SetProtocol(Q(kd::Cp1250ToUtf8(bytes)));
+  App.Platform().ShowModal(App.Protocol());
 }
 
 // ---- evaluation ----
 
 bool MainWindow::CheckConsistency() {
   bool removed = false;
-  TheDocument->Edit(Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
+  App.Document()->Edit(Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
     removed = net.CheckConsistency(true, WarningSink());
   });
   return removed;
@@ -379,7 +380,7 @@ bool MainWindow::CheckConsistency() {
 
 WarningCallback MainWindow::WarningSink() {
   return [this](const PlumbingWarning &warning) {
-    Platform().Message(this, Q(PlumbingWarningText(warning)));
+    App.Platform().Message(this, Q(PlumbingWarningText(warning)));
   };
 }
 
@@ -390,46 +391,46 @@ void MainWindow::Evaluate() {
     return;
   }
   EvaluationCheck check;
-  TheDocument->Edit(Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
+  App.Document()->Edit(Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
     check = CheckBeforeEvaluation(net, WarningSink());
   });
   if (check.TooSmall) {
-    Platform().Message(this, Txt(Text::TooFewCoordinatesOrMeasurements));
+    App.Platform().Message(this, Txt(Text::TooFewCoordinatesOrMeasurements));
     SetStatusText(Txt(Text::EvaluationFails));
     return;
   }
   QString folderError;
-  if (!MakeOwnFilesFolder(folderError)) {
+  if (!MakeOwnFilesFolder(App.Platform(), folderError)) {
     SetStatusText(Txt(Text::EvaluationFails));
-    Platform().Message(this, Txt(Text::EvaluationFails) + " (" + folderError + ")");
+    App.Platform().Message(this, Txt(Text::EvaluationFails) + " (" + folderError + ")");
     return;
   }
-  TheDocument->Edit(Txt(Text::StepSortMeasurements),
+  App.Document()->Edit(Txt(Text::StepSortMeasurements),
                     [](SurveyNetwork &net) { net.Measurements.Sort(); });
-  TheMeasurementPlan->RefreshGrid();
+  App.MeasurementPlan()->RefreshGrid();
   PollCount = 0;
   kd::app::EvaluationRequest request;
   request.Files = RunFiles();
-  request.Engine = Q(Platform().Folders().EnginePath());
+  request.Engine = Q(App.Platform().Folders().EnginePath());
   request.PointNumberHeading = S(Txt(Text::PointNumberShort));
   // The engine input is written from the network itself (the document
   // keeps what was written); nothing of the network changes.
-  Evaluation->Start(*TheNetwork, request);
+  Evaluation->Start(*App.Network(), request);
   if (!RunInProgress())
     return;
-  EvaluatedRevision = TheNetwork->Revision();
+  EvaluatedRevision = App.Network()->Revision();
   const QString refused = Evaluation->StartError();
   if (!refused.isEmpty())
-    Platform().Message(this, refused + " (" + request.Engine + ")");
+    App.Platform().Message(this, refused + " (" + request.Engine + ")");
   else
     SetStatusText(Txt(Text::EvaluationStarted));
   if (check.Dropped)
     SetStatusText(StatusText() + Txt(Text::MeasurementsWithoutCoordinatesDropped) + ".");
 }
 
-EngineRunFiles MainWindow::RunFiles() {
-  const std::string base = kd::ChangeFileExt(kd::FileNamePart(S(Platform().ProgramPath())), "");
-  return RunFilesInFolder(Platform().Folders().OwnFilesFolder(), base);
+EngineRunFiles MainWindow::RunFiles() const {
+  const std::string base = kd::ChangeFileExt(kd::FileNamePart(S(App.Platform().ProgramPath())), "");
+  return RunFilesInFolder(App.Platform().Folders().OwnFilesFolder(), base);
 }
 
 void MainWindow::RunStarted() {
@@ -438,8 +439,8 @@ void MainWindow::RunStarted() {
   ProtocolButton->setEnabled(false);
   CalculationsButton->setEnabled(false);
   ReportButton->setEnabled(false);
-  if (TheResultsWindow)
-    TheResultsWindow->RequestedPairs.clear();
+  if (App.Results())
+    App.Results()->RequestedPairs.clear();
 }
 
 void MainWindow::PollEngine() { Evaluation->Tick(); }
@@ -461,11 +462,11 @@ void MainWindow::RunFailed(const kd::app::EvaluationFailure &failure) {
   case Kind::OldResultsKept:
     // An old result that cannot be removed could be taken for the new one.
     EndRun(false);
-    Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(failure.Detail) + ")");
+    App.Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(failure.Detail) + ")");
     break;
   case Kind::InputNotWritten:
     EndRun(false);
-    Platform().Message(this, Txt(Text::EvaluationFails) + " (" +
+    App.Platform().Message(this, Txt(Text::EvaluationFails) + " (" +
                                  Q(failure.Input.empty() ? failure.Detail : failure.Input) + ")");
     break;
   case Kind::EngineEnded:
@@ -509,7 +510,7 @@ void MainWindow::EndFailedRun(const EngineFailureReason &protocol) {
   if (!protocol.ProtocolRead)
     return;
   std::string reason = protocol.Reason;
-  const int upperCaseMarks = TheNetwork->Points.List.LastLoadUpperCaseMarks;
+  const int upperCaseMarks = App.Network()->Points.List.LastLoadUpperCaseMarks;
   if (!reason.empty() && upperCaseMarks > 0 && protocol.SingularNetwork)
     reason += " " + UpperCaseMarkHint(upperCaseMarks);
   if (!reason.empty())
@@ -520,32 +521,32 @@ void MainWindow::EndFailedRun(const EngineFailureReason &protocol) {
 // ---- calculations ----
 
 void MainWindow::ShowCalculations() {
-  TheResultsWindow->SetOutdated(ResultsOutdated());
+  App.Results()->SetOutdated(ResultsOutdated());
   // The results of this session's last run, read when it completed; before
   // any, those the run's files hold.
   std::shared_ptr<EvaluationResults> results = LastResults();
   if (!results)
-    results = ReadEvaluationResults(RunFiles(), TheNetwork->Points.ScSvpMode, TheNetwork->Points.List,
+    results = ReadEvaluationResults(RunFiles(), App.Network()->Points.ScSvpMode, App.Network()->Points.List,
                                     S(Txt(Text::PointNumberShort)));
-  TheResultsWindow->Results.reset();
+  App.Results()->Results.reset();
   switch (results->Outcome) {
   case ResultsOutcome::Shown:
-    TheResultsWindow->Results = results;
-    TheResultsWindow->Table = results->Table;
+    App.Results()->Results = results;
+    App.Results()->Table = results->Table;
     // The heading in the language of the moment.
-    TheResultsWindow->Table.SetCell(0, 0, S(Txt(Text::PointNumberShort)));
-    TheResultsWindow->ShowResults(results->PointChoices);
-    Platform().ShowModal(TheResultsWindow);
+    App.Results()->Table.SetCell(0, 0, S(Txt(Text::PointNumberShort)));
+    App.Results()->ShowResults(results->PointChoices);
+    App.Platform().ShowModal(App.Results());
     break;
   case ResultsOutcome::Not3d:
-    Platform().Message(this, Txt(Text::AllPointsMustBe3d));
+    App.Platform().Message(this, Txt(Text::AllPointsMustBe3d));
     SetStatusText(Txt(Text::AllPointsMustBe3d));
     break;
   case ResultsOutcome::LoadFailed:
   case ResultsOutcome::TableFailed:
     // The file cannot be read or parsed, or an ellipsoid cannot be
     // computed: say why.
-    Platform().Message(this, Q(results->Error));
+    App.Platform().Message(this, Q(results->Error));
     break;
   }
 }
@@ -553,14 +554,14 @@ void MainWindow::ShowCalculations() {
 void MainWindow::LoadProgramSettings() {
   // The settings of the file go to the store, and those the network
   // carries (colours, font, Sc/Svp mode, automatic save) to the network.
-  if (TheSettings->LoadProgramFile(S(OwnFileWithExt(".ini"))) == SettingsLoad::Missing)
+  if (App.Settings()->LoadProgramFile(S(OwnFileWithExt(App.Platform(), ".ini"))) == SettingsLoad::Missing)
     return;
-  kd::ApplySettings(TheSettings->Program(), TheDocument->Workspace().Points);
-  LangPackFile = TheSettings->Program().LangPackFile;
+  kd::ApplySettings(App.Settings()->Program(), App.Document()->Workspace().Points);
+  LangPackFile = App.Settings()->Program().LangPackFile;
 }
 
 void MainWindow::WriteReportFile() {
-  const QString file = Platform().SaveFileName(this, QString::fromUtf8(RT(ReportText::Title).c_str()) +
+  const QString file = App.Platform().SaveFileName(this, QString::fromUtf8(RT(ReportText::Title).c_str()) +
                                                          " (*.pdf, *.html)");
   if (file.isEmpty())
     return;
@@ -568,41 +569,41 @@ void MainWindow::WriteReportFile() {
   std::string error;
   ReportFormat format;
   if (!ReportFormatOf(path, format, error)) {
-    Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
+    App.Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;
   }
   // Project name and author, offered as last time.
-  kd::app::ReportFields details = TheSettings->Report();
+  kd::app::ReportFields details = App.Settings()->Report();
   ReportDetailsDialog dialog(this);
   dialog.TitleEdit->setText(details.Title);
   dialog.AuthorEdit->setText(details.Author);
-  if (Platform().ShowModal(&dialog) != QDialog::Accepted)
+  if (App.Platform().ShowModal(&dialog) != QDialog::Accepted)
     return;
   details.Title = dialog.TitleEdit->text().trimmed();
   details.Author = dialog.AuthorEdit->text().trimmed();
-  TheSettings->SetReport(details);
+  App.Settings()->SetReport(details);
   // The results of the last evaluation, as "+Calculations+" shows them.
   const std::shared_ptr<EvaluationResults> results = LastResults();
   if (!results || !results->Usable()) {
-    Platform().Message(this, Txt(Text::AllPointsMustBe3d) +
+    App.Platform().Message(this, Txt(Text::AllPointsMustBe3d) +
                                  QString::fromStdString(results ? results->Error : std::string()));
     return;
   }
   ReportOptions options;
-  options.Date = Platform().Now().toString("yyyy-MM-dd HH:mm").toStdString();
+  options.Date = App.Platform().Now().toString("yyyy-MM-dd HH:mm").toStdString();
   options.Title = details.Title.toStdString();
   options.Author = details.Author.toStdString();
-  if (TheResultsWindow)
-    options.Relatives = TheResultsWindow->RequestedPairs;
+  if (App.Results())
+    options.Relatives = App.Results()->RequestedPairs;
   // The confidence and tolerances chosen under the plans.
-  options.Confidence = TheSettings->Confidence();
-  options.Tolerance = TheSettings->Tolerance();
-  ReportData data = GatherReport(*TheNetwork, results->Reader, results->Observations, options);
+  options.Confidence = App.Settings()->Confidence();
+  options.Tolerance = App.Settings()->Tolerance();
+  ReportData data = GatherReport(*App.Network(), results->Reader, results->Observations, options);
   // The requirements of NAME.req beside the measurement file, when it has any.
-  if (TheMeasurementPlan)
-    data.Design = TheMeasurementPlan->DesignReport();
+  if (App.MeasurementPlan())
+    data.Design = App.MeasurementPlan()->DesignReport();
   if (!WriteReport(data, path, error)) {
-    Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
+    App.Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;
   }
   SetStatusText(QString::fromUtf8(RT(ReportText::Title).c_str()) + ": " + file);

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+class DesktopApplication;
+class PlatformServices;
 class NetworkPrecision;
 class QFrame;
 class QLabel;
@@ -25,13 +27,14 @@ struct FileOpenDialog {
   QString Filter;
   QString DefaultExt;
   QString FileName;
-  bool Execute(QWidget *parent);
+  bool Execute(PlatformServices &platform, QWidget *parent);
 };
 
 class MainWindow : public QWidget {
   Q_OBJECT
 public:
-  explicit MainWindow(QWidget *parent = nullptr);
+  DesktopApplication &App; // the program this window belongs to
+  MainWindow(DesktopApplication &app, QWidget *parent = nullptr);
   ~MainWindow() override;
 
   void ApplyTexts();
@@ -41,7 +44,7 @@ public:
   void SetStatusText(const QString &text);
 
   // Files of a run, in the own-files folder and named after the program.
-  static EngineRunFiles RunFiles();
+  EngineRunFiles RunFiles() const;
 
   // The precision of the last completed evaluation while it still belongs
   // to the network (null when there is none; `reason` says why when the

@@ -7,7 +7,7 @@
 #include "ui/add_measurement_window.h"
 #include "ui/change_precision_dialog.h"
 #include "ui/design_panel.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
 #include "ui/platform.h"
@@ -35,11 +35,11 @@
 #include "core/number_text.h"
 #include "evaluation/network_precision.h"
 
-MeasurementPlanWindow::MeasurementPlanWindow(QWidget *parent) : PlanWindow(Text::MeasurementPlan, parent) {
+MeasurementPlanWindow::MeasurementPlanWindow(DesktopApplication &app, QWidget *parent) : PlanWindow(app, Text::MeasurementPlan, parent) {
   const int colX = ColumnX();
   MeasurementsLabel = NewLabel(this, Txt(Text::Measurements), colX, 4, kColumnWidth, 18);
 
-  MeasurementModel = new kd::app::MeasurementTableModel(*TheDocument, this);
+  MeasurementModel = new kd::app::MeasurementTableModel(*App.Document(), this);
   MeasurementTable = MakeTable(318, MeasurementModel);
   // Several rows may be chosen, to delete them at once.
   MeasurementTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -124,11 +124,11 @@ void MeasurementPlanWindow::ApplyTexts() {
 void MeasurementPlanWindow::PreparePlan() {
   // The add dialog is a tool window of this plan: as its child it stays on
   // top of it and takes input while the plan runs modally.
-  if (TheAddMeasurementWindow && TheAddMeasurementWindow->parentWidget() != this)
-    TheAddMeasurementWindow->setParent(this, Qt::Tool);
-  if (TheAddMeasurementWindow && !PickListsConnected) {
+  if (App.AddMeasurement() && App.AddMeasurement()->parentWidget() != this)
+    App.AddMeasurement()->setParent(this, Qt::Tool);
+  if (App.AddMeasurement() && !PickListsConnected) {
     // A station or target chosen from the lists is highlighted at once.
-    for (QComboBox *list : {TheAddMeasurementWindow->StationCombo, TheAddMeasurementWindow->TargetCombo})
+    for (QComboBox *list : {App.AddMeasurement()->StationCombo, App.AddMeasurement()->TargetCombo})
       connect(list, &QComboBox::currentIndexChanged, this, [this] {
         if (isVisible())
           Redraw();
@@ -159,7 +159,7 @@ PlotOptions MeasurementPlanWindow::PrecisionOptions() const {
 }
 
 void MeasurementPlanWindow::HighlightPicks(QImage &image) {
-  if (!TheAddMeasurementWindow || !TheAddMeasurementWindow->isVisible())
+  if (!App.AddMeasurement() || !App.AddMeasurement()->isVisible())
     return;
   const PointSet &pts = Net().Points;
   QPainter painter(&image);
@@ -168,8 +168,8 @@ void MeasurementPlanWindow::HighlightPicks(QImage &image) {
   const struct {
     QComboBox *List;
     QColor Color;
-  } picks[] = {{TheAddMeasurementWindow->StationCombo, QColor(255, 255, 255)},
-               {TheAddMeasurementWindow->TargetCombo, QColor(255, 60, 60)}};
+  } picks[] = {{App.AddMeasurement()->StationCombo, QColor(255, 255, 255)},
+               {App.AddMeasurement()->TargetCombo, QColor(255, 60, 60)}};
   for (const auto &pick : picks) {
     const int i = pick.List->currentIndex();
     if (i < 0 || i >= pts.List.Count())
@@ -282,17 +282,17 @@ void MeasurementPlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) 
     if (!LastLineInfo.isEmpty())
       QToolTip::showText(PlanImage->mapToGlobal(QPoint(x, y)), LastLineInfo, PlanImage);
   }
-  if (!TheAddMeasurementWindow || !TheAddMeasurementWindow->isVisible())
+  if (!App.AddMeasurement() || !App.AddMeasurement()->isVisible())
     return;
   if (button == Qt::LeftButton) {
     const int i = NearestPoint(Net().Points, x, y);
-    QComboBox *list = TheAddMeasurementWindow->PickList();
+    QComboBox *list = App.AddMeasurement()->PickList();
     list->setCurrentIndex(i >= 0 && i < list->count() ? i : -1);
-    TheAddMeasurementWindow->TogglePickTarget();
+    App.AddMeasurement()->TogglePickTarget();
     Redraw();
   }
-  TheAddMeasurementWindow->raise();
-  TheAddMeasurementWindow->activateWindow();
+  App.AddMeasurement()->raise();
+  App.AddMeasurement()->activateWindow();
 }
 
 void MeasurementPlanWindow::PlanHover(int x, int y) {
@@ -308,14 +308,14 @@ void MeasurementPlanWindow::SelectMeasurementRow(int row) { LastSelectedRow = ro
 // ---- add dialog ----
 
 void MeasurementPlanWindow::OpenAddDialog(int typeItem, int precisionItem) {
-  if (!TheAddMeasurementWindow)
+  if (!App.AddMeasurement())
     return;
-  if (TheAddMeasurementWindow->parentWidget() != this)
-    TheAddMeasurementWindow->setParent(this, Qt::Tool);
+  if (App.AddMeasurement()->parentWidget() != this)
+    App.AddMeasurement()->setParent(this, Qt::Tool);
   // Every type button starts a new pick with the station.
-  TheAddMeasurementWindow->ActivateStationField();
-  const bool wasVisible = TheAddMeasurementWindow->isVisible();
-  TheAddMeasurementWindow->OpenFor(typeItem, precisionItem);
+  App.AddMeasurement()->ActivateStationField();
+  const bool wasVisible = App.AddMeasurement()->isVisible();
+  App.AddMeasurement()->OpenFor(typeItem, precisionItem);
   if (!wasVisible)
     PlaceAddWindowBeside();
   Redraw();
@@ -324,7 +324,7 @@ void MeasurementPlanWindow::OpenAddDialog(int typeItem, int precisionItem) {
 void MeasurementPlanWindow::PlaceAddWindowBeside() {
   // Beside the plan, where the screen has room: right of the window, else
   // left of it, else over the right-hand column (never over the plan).
-  QWidget *add = TheAddMeasurementWindow;
+  QWidget *add = App.AddMeasurement();
   const QRect plan = frameGeometry();
   const QSize size = add->frameGeometry().size();
   const QScreen *screen = this->screen();
@@ -375,10 +375,10 @@ void MeasurementPlanWindow::DeleteMeasurement() {
       rows.size() == 1
           ? Txt(Text::DeleteMeasurementQuestion).arg(MeasurementCaption(Net().Measurements.Items[rows[0]]))
           : Txt(Text::DeleteMeasurementsQuestion).arg(rows.size());
-  if (!Platform().Ask(this, question))
+  if (!App.Platform().Ask(this, question))
     return;
   // Several rows go in one step, from the last so the indices hold.
-  TheDocument->Edit(rows.size() == 1 ? Txt(Text::StepDeleteMeasurement)
+  App.Document()->Edit(rows.size() == 1 ? Txt(Text::StepDeleteMeasurement)
                                      : Txt(Text::StepDeleteMeasurements).arg(rows.size()),
                     [&rows](SurveyNetwork &net) {
                       for (auto r = rows.rbegin(); r != rows.rend(); ++r)
@@ -394,7 +394,7 @@ void MeasurementPlanWindow::DeleteMeasurement() {
 
 void MeasurementPlanWindow::SortMeasurements() {
   // The user's sort is an edit: the file is written in the new order.
-  TheDocument->Edit(Txt(Text::StepSortMeasurements), [](SurveyNetwork &net) {
+  App.Document()->Edit(Txt(Text::StepSortMeasurements), [](SurveyNetwork &net) {
     net.Measurements.Sort();
     net.Measurements.MarkChanged();
   });
@@ -409,7 +409,7 @@ bool MeasurementPlanWindow::SaveTo(const QString &path) {
     return true;
   }
   meas.FileName = previous;
-  Platform().Message(this, Txt(Text::CannotWriteFile).arg(path));
+  App.Platform().Message(this, Txt(Text::CannotWriteFile).arg(path));
   return false;
 }
 
@@ -423,7 +423,7 @@ void MeasurementPlanWindow::SaveMeasurements() {
 }
 
 void MeasurementPlanWindow::SaveMeasurementsAs() {
-  const QString path = Platform().SaveFileName(this, Txt(Text::SaveAs));
+  const QString path = App.Platform().SaveFileName(this, Txt(Text::SaveAs));
   if (path.isEmpty())
     return;
   if (SaveTo(path))
@@ -440,8 +440,8 @@ void MeasurementPlanWindow::OnClose() {
 }
 
 void MeasurementPlanWindow::hideEvent(QHideEvent *event) {
-  if (TheAddMeasurementWindow)
-    TheAddMeasurementWindow->hide();
+  if (App.AddMeasurement())
+    App.AddMeasurement()->hide();
   if (Design)
     Design->hide();
   QDialog::hideEvent(event);
@@ -450,36 +450,36 @@ void MeasurementPlanWindow::hideEvent(QHideEvent *event) {
 // ---- menu ----
 
 void MeasurementPlanWindow::ChangePrecision() {
-  if (!TheChangePrecisionDialog)
+  if (!App.ChangePrecision())
     return;
-  TheChangePrecisionDialog->ScopeCombo->setCurrentIndex(0);
-  ShowModalEdit(TheChangePrecisionDialog);
+  App.ChangePrecision()->ScopeCombo->setCurrentIndex(0);
+  ShowModalEdit(App.ChangePrecision());
 }
 
 void MeasurementPlanWindow::ChangeTypePrecision() {
-  if (!TheChangePrecisionDialog)
+  if (!App.ChangePrecision())
     return;
-  TheChangePrecisionDialog->ScopeCombo->setCurrentIndex(1);
-  ShowModalEdit(TheChangePrecisionDialog);
+  App.ChangePrecision()->ScopeCombo->setCurrentIndex(1);
+  ShowModalEdit(App.ChangePrecision());
 }
 
 void MeasurementPlanWindow::OpenPrecisionGuide() {
-  if (ThePrecisionGuide)
-    ShowModalEdit(ThePrecisionGuide);
+  if (App.PrecisionGuide())
+    ShowModalEdit(App.PrecisionGuide());
 }
 
 void MeasurementPlanWindow::ShowModalEdit(QDialog *dialog) {
   // A modal dialog is never covered by the add window: it steps aside while
   // the dialog is open.
-  const bool addOpen = TheAddMeasurementWindow && TheAddMeasurementWindow->isVisible();
+  const bool addOpen = App.AddMeasurement() && App.AddMeasurement()->isVisible();
   if (addOpen)
-    TheAddMeasurementWindow->hide();
+    App.AddMeasurement()->hide();
   std::vector<double> before;
   for (const Measurement &m : Net().Measurements.Items)
     before.push_back(m.StdDev);
-  Platform().ShowModal(dialog);
+  App.Platform().ShowModal(dialog);
   if (addOpen)
-    TheAddMeasurementWindow->show();
+    App.AddMeasurement()->show();
   std::vector<double> after;
   for (const Measurement &m : Net().Measurements.Items)
     after.push_back(m.StdDev);

@@ -7,6 +7,7 @@
 #include "evaluation/report_design.h"
 #include "ui/plan_window.h"
 
+class DesktopApplication;
 class DesignPanel;
 class QAction;
 namespace kd::app { class MeasurementTableModel; }
@@ -15,7 +16,7 @@ struct Measurement;
 class MeasurementPlanWindow : public PlanWindow {
   Q_OBJECT
 public:
-  explicit MeasurementPlanWindow(QWidget *parent = nullptr);
+  MeasurementPlanWindow(DesktopApplication &app, QWidget *parent = nullptr);
   ~MeasurementPlanWindow() override;
 
   // Puts the active language's texts on the window's controls; a file path

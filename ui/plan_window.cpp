@@ -3,7 +3,7 @@
 
 #include "app/network_document.h"
 #include "core/survey_network.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
 #include "ui/ui_text.h"
@@ -34,8 +34,8 @@
 #include "app/settings_store.h"
 #include <QSignalBlocker>
 
-PlanWindow::PlanWindow(Text captionText, QWidget *parent)
-    : QDialog(parent), CaptionText(captionText) {
+PlanWindow::PlanWindow(DesktopApplication &app, Text captionText, QWidget *parent)
+    : QDialog(parent), App(app), CaptionText(captionText) {
   setWindowTitle(Txt(captionText));
   setMinimumSize(DesignWidth, DesignHeight);
   setSizeGripEnabled(true);
@@ -52,13 +52,13 @@ PlanWindow::PlanWindow(Text captionText, QWidget *parent)
 }
 
 PlanWindow::~PlanWindow() {
-  if (TheNetwork && AttachedBitmap(TheNetwork->Points) == PlanImage->Bitmap())
-    SetBitmap(TheNetwork->Points, nullptr);
+  if (App.Network() && AttachedBitmap(App.Network()->Points) == PlanImage->Bitmap())
+    SetBitmap(App.Network()->Points, nullptr);
 }
 
 SurveyNetwork &PlanWindow::Net() const {
   static SurveyNetwork detached; // only before the main window made the network
-  return TheNetwork ? *TheNetwork : detached;
+  return App.Network() ? *App.Network() : detached;
 }
 
 bool PlanWindow::OwnsSurface() const {
@@ -115,8 +115,8 @@ QTableView *PlanWindow::MakeTable(int height, QAbstractItemModel *model) {
   TableMenu->addSeparator();
   connect(UndoAction, &QAction::triggered, this, &PlanWindow::UndoEdit);
   connect(RedoAction, &QAction::triggered, this, &PlanWindow::RedoEdit);
-  if (TheDocument) {
-    QUndoStack &stack = TheDocument->UndoStack();
+  if (App.Document()) {
+    QUndoStack &stack = App.Document()->UndoStack();
     connect(&stack, &QUndoStack::indexChanged, this, [this] { UpdateUndoActions(); });
     connect(&stack, &QUndoStack::cleanChanged, this, [this] { UpdateUndoActions(); });
   }
@@ -261,7 +261,7 @@ bool PlanWindow::eventFilter(QObject *watched, QEvent *event) {
 void PlanWindow::UpdateUndoActions() {
   if (!UndoAction)
     return;
-  const QUndoStack *stack = TheDocument ? &TheDocument->UndoStack() : nullptr;
+  const QUndoStack *stack = App.Document() ? &App.Document()->UndoStack() : nullptr;
   const bool canUndo = stack && stack->canUndo();
   const bool canRedo = stack && stack->canRedo();
   UndoAction->setEnabled(canUndo);
@@ -271,9 +271,9 @@ void PlanWindow::UpdateUndoActions() {
 }
 
 void PlanWindow::UndoEdit() {
-  if (!TheDocument || !TheDocument->CanUndo())
+  if (!App.Document() || !App.Document()->CanUndo())
     return;
-  TheDocument->Undo();
+  App.Document()->Undo();
   Net().Points.Marked = false;
   RefreshTable();
   Redraw();
@@ -281,9 +281,9 @@ void PlanWindow::UndoEdit() {
 }
 
 void PlanWindow::RedoEdit() {
-  if (!TheDocument || !TheDocument->CanRedo())
+  if (!App.Document() || !App.Document()->CanRedo())
     return;
-  TheDocument->Redo();
+  App.Document()->Redo();
   Net().Points.Marked = false;
   RefreshTable();
   Redraw();
@@ -348,7 +348,7 @@ QDoubleSpinBox *NewSpin(QWidget *parent, double max, int decimals, const QString
 } // namespace
 
 void PlanWindow::MakePrecisionBar(bool withRelative) {
-  const kd::app::PlanPreferences prefs = TheSettings->Plans();
+  const kd::app::PlanPreferences prefs = App.Settings()->Plans();
   PrecisionBar = new QFrame(this);
   QFont small = PrecisionBar->font();
   small.setPixelSize(11);
@@ -400,7 +400,7 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   for (QDoubleSpinBox *spin : {MagnificationSpin, ToleranceSemiMajorSpin, ToleranceSigmaZSpin})
     connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { PrecisionControlsChanged(); });
   connect(ExportDxfButton, &QPushButton::clicked, this, &PlanWindow::ExportDxf);
-  connect(TheSettings, &kd::app::SettingsStore::PlansChanged, this, &PlanWindow::FollowPreferences);
+  connect(App.Settings(), &kd::app::SettingsStore::PlansChanged, this, &PlanWindow::FollowPreferences);
   PlacePrecisionBar(std::max(width(), DesignWidth), std::max(height(), DesignHeight));
 }
 
@@ -443,13 +443,13 @@ void PlanWindow::PrecisionControlsChanged() {
   p.Magnification = MagnificationSpin->value();
   p.ToleranceSemiMajorMm = ToleranceSemiMajorSpin->value();
   p.ToleranceSigmaZMm = ToleranceSigmaZSpin->value();
-  TheSettings->SetPlans(p);
+  App.Settings()->SetPlans(p);
   Redraw();
 }
 
 void PlanWindow::FollowPreferences() {
   // The other plan's choices, taken without counting as a change here.
-  const kd::app::PlanPreferences &p = TheSettings->Plans();
+  const kd::app::PlanPreferences &p = App.Settings()->Plans();
   const QSignalBlocker blockers[] = {
       QSignalBlocker(EllipsesCheck),  QSignalBlocker(HeightBarsCheck),        QSignalBlocker(RelativeCheck),
       QSignalBlocker(Level95Check),   QSignalBlocker(LivePrecisionCheck),     QSignalBlocker(MagnificationSpin),
@@ -622,5 +622,5 @@ void PlanWindow::ExportDxf() {
   if (precision && !(o.Magnification > 0) && image && !image->isNull())
     o.Magnification = EffectiveMagnification(*precision, Net(), ImageView(image->width(), image->height()),
                                              QRectF(0, 0, image->width(), image->height()), shown);
-  ExportPlanDxf(this, Net(), precision, o);
+  ExportPlanDxf(App.Platform(), this, Net(), precision, o);
 }

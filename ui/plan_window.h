@@ -16,6 +16,7 @@
 
 #include "plot/precision_plan.h"
 
+class DesktopApplication;
 class QAction;
 class QCheckBox;
 class QDoubleSpinBox;
@@ -33,6 +34,7 @@ class SurveyNetwork;
 class PlanWindow : public QDialog {
   Q_OBJECT
 public:
+  DesktopApplication &App; // the program this plan belongs to
   ~PlanWindow() override;
 
   // Draws the plan again (only while this window owns the drawing surface).
@@ -143,7 +145,7 @@ protected:
   // Puts the texts of the active language on the precision controls.
   void ApplyPrecisionBarTexts();
   // `captionText` is the text of the window's name.
-  PlanWindow(Text captionText, QWidget *parent);
+  PlanWindow(DesktopApplication &app, Text captionText, QWidget *parent);
 
   // The right-hand column.
   static constexpr int kColumnWidth = 289;

@@ -13,23 +13,6 @@
 #include <QProcess>
 #include <QTimer>
 
-namespace {
-
-std::unique_ptr<PlatformServices> &Current() {
-  static std::unique_ptr<PlatformServices> platform = std::make_unique<QtPlatform>();
-  return platform;
-}
-
-} // namespace
-
-PlatformServices &Platform() { return *Current(); }
-
-std::unique_ptr<PlatformServices> SetPlatform(std::unique_ptr<PlatformServices> platform) {
-  auto previous = std::move(Current());
-  Current() = std::move(platform);
-  return previous;
-}
-
 bool PlatformServices::FileExists(const QString &path) {
   const QFileInfo info(path);
   return info.isFile() && info.lastModified().isValid();
@@ -117,10 +100,10 @@ std::unique_ptr<RepeatingTimer> QtPlatform::CreateTimer(int intervalMs) {
 int QtPlatform::ShowModal(QDialog *dialog) { return dialog->exec(); }
 
 bool PlatformEngineProcess::Start(const QString &program, const QStringList &args, QString &error) {
-  return Platform().StartProcess(program, args, error);
+  return Platform_.StartProcess(program, args, error);
 }
-bool PlatformEngineProcess::Running() { return Platform().ProcessRunning(); }
-void PlatformEngineProcess::Stop() { Platform().StopProcess(); }
+bool PlatformEngineProcess::Running() { return Platform_.ProcessRunning(); }
+void PlatformEngineProcess::Stop() { Platform_.StopProcess(); }
 
 // ---- the test stand-in ----
 

@@ -3,8 +3,9 @@
 // seam: file dialogs, message boxes, the font dialog, the program's own path
 // and folders, starting a program, file existence and deletion, and the poll
 // timer.
-// The program installs QtPlatform; the window tests install FakePlatform,
-// which answers dialogs from queues and never blocks.
+// The program hands a QtPlatform to its DesktopApplication; the window
+// tests hand a FakePlatform, which answers dialogs from queues and never
+// blocks.
 #include "app/engine_process.h"
 #include "core/app_folders.h"
 
@@ -63,18 +64,18 @@ public:
   virtual QDateTime Now();
 };
 
-// The platform in use. SetPlatform takes ownership and returns the previous one.
-PlatformServices &Platform();
-std::unique_ptr<PlatformServices> SetPlatform(std::unique_ptr<PlatformServices> platform);
-
 // The platform's program start, as the evaluator's engine process: Start,
 // Running and Stop go to StartProcess, ProcessRunning and StopProcess of
-// the platform in use at the time of the call.
+// `platform`.
 class PlatformEngineProcess : public kd::app::EngineProcess {
 public:
+  explicit PlatformEngineProcess(PlatformServices &platform) : Platform_(platform) {}
   bool Start(const QString &program, const QStringList &args, QString &error) override;
   bool Running() override;
   void Stop() override;
+
+private:
+  PlatformServices &Platform_;
 };
 
 // The real desktop.

@@ -4,7 +4,7 @@
 #include "core/number_text.h"
 #include "ui/coordinate_plan_window.h"
 #include "app/network_document.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/plan_renderer.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
@@ -55,7 +55,7 @@ bool Read(const QLineEdit *e, long double &v) { return TryTextToNum(S(e->text())
 
 } // namespace
 
-PointPropertiesDialog::PointPropertiesDialog(QWidget *parent) : QDialog(parent) {
+PointPropertiesDialog::PointPropertiesDialog(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
   setWindowTitle(Txt(Text::PointProperties));
   setModal(true);
 
@@ -118,20 +118,20 @@ void PointPropertiesDialog::Fill(const NetworkPoint &point, int index) {
 }
 
 bool PointPropertiesDialog::Apply() {
-  if (!TheNetwork)
+  if (!App.Network())
     return false;
-  const PointList &list = TheNetwork->Points.List;
+  const PointList &list = App.Network()->Points.List;
   long double number, x, y, z, sc, svp;
   if (!Read(NumberEdit, number) || !Read(XEdit, x) || !Read(YEdit, y) ||
       !Read(ZEdit, z) || !Read(CentringSigmaEdit, sc) || !Read(HeightSigmaEdit, svp) ||
       sc < 0 || svp < 0) {
-    Platform().Message(this, Txt(Text::WrongInput));
+    App.Platform().Message(this, Txt(Text::WrongInput));
     return false;
   }
   if (Index < 0 || Index >= list.Count())
     return false; // the point is no longer there
   const bool fixed = FixedCheckBox->isChecked();
-  TheDocument->Edit(Txt(Text::StepEditPoint).arg(Q(NumToText(double(number)))),
+  App.Document()->Edit(Txt(Text::StepEditPoint).arg(Q(NumToText(double(number)))),
                     [&](SurveyNetwork &net) {
                       NetworkPoint &p = net.Points.List.Items[Index];
                       p.Number = double(number);
@@ -142,9 +142,9 @@ bool PointPropertiesDialog::Apply() {
                       p.Sc = double(sc);
                       p.Svp = double(svp);
                     });
-  if (TheCoordinatePlan) {
-    TheCoordinatePlan->Redraw();
-    TheCoordinatePlan->RefillGrid();
+  if (App.CoordinatePlan()) {
+    App.CoordinatePlan()->Redraw();
+    App.CoordinatePlan()->RefillGrid();
   }
   return true;
 }
@@ -157,9 +157,9 @@ void PointPropertiesDialog::ApplyAndClose() {
 void PointPropertiesDialog::Cancel() { reject(); }
 
 void PointPropertiesDialog::TakeFromMark() {
-  if (!TheNetwork)
+  if (!App.Network())
     return;
-  PointSet &pts = TheNetwork->Points;
+  PointSet &pts = App.Network()->Points;
   if (!pts.Marked)
     return;
   long double X = 0, Y = 0;

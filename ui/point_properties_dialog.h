@@ -4,6 +4,7 @@
 // coordinate plan opens it for a right-clicked point or the selected row.
 #include <QDialog>
 
+class DesktopApplication;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -14,7 +15,8 @@ struct NetworkPoint;
 class PointPropertiesDialog : public QDialog {
   Q_OBJECT
 public:
-  explicit PointPropertiesDialog(QWidget *parent = nullptr);
+  DesktopApplication &App; // the program this window belongs to
+  PointPropertiesDialog(DesktopApplication &app, QWidget *parent = nullptr);
 
   // Puts the active language's texts on the window's controls.
   void ApplyTexts();

@@ -7,7 +7,7 @@
 #include "precision/instrument_precision.h"
 #include "ui/measurement_plan_window.h"
 #include "app/network_document.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -51,7 +51,7 @@ QString Shown(long double v) { return Q(NumToText(v)); }
 
 } // namespace
 
-PrecisionGuideDialog::PrecisionGuideDialog(QWidget *parent) : QDialog(parent) {
+PrecisionGuideDialog::PrecisionGuideDialog(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
   setModal(true);
 
   auto combo = [](QWidget *parent, const QStringList &items, int index, int x, int y, int w) {
@@ -260,7 +260,7 @@ void PrecisionGuideDialog::ApplyTexts() {
 
 // ---- reading fields ----
 
-void PrecisionGuideDialog::WrongInput() { Platform().Message(this, Txt(Text::WrongInput)); }
+void PrecisionGuideDialog::WrongInput() { App.Platform().Message(this, Txt(Text::WrongInput)); }
 
 bool PrecisionGuideDialog::ReadValue(QComboBox *box, int resetItem, long double &v) {
   long double x;
@@ -377,25 +377,25 @@ bool PrecisionGuideDialog::ComputeGyroSigma() {
 // ---- "+" ----
 
 void PrecisionGuideDialog::FillAverageSlopeDistance() {
-  if (TheNetwork)
-    AverageSlopeDistanceEdit->setText(Shown(RoundDecimals(AverageLengthSd(*TheNetwork), 3)));
+  if (App.Network())
+    AverageSlopeDistanceEdit->setText(Shown(RoundDecimals(AverageLengthSd(*App.Network()), 3)));
 }
 
 void PrecisionGuideDialog::FillAverageHorizontalDistance() {
-  if (TheNetwork)
-    AverageHorizontalDistanceEdit->setText(Shown(RoundDecimals(AverageLengthHd(*TheNetwork), 3)));
+  if (App.Network())
+    AverageHorizontalDistanceEdit->setText(Shown(RoundDecimals(AverageLengthHd(*App.Network()), 3)));
 }
 
 void PrecisionGuideDialog::FillAverageLevellingLength() {
-  if (TheNetwork)
-    AverageLevellingLengthEdit->setText(Shown(RoundDecimals(AverageLengthVd(*TheNetwork), 3)));
+  if (App.Network())
+    AverageLevellingLengthEdit->setText(Shown(RoundDecimals(AverageLengthVd(*App.Network()), 3)));
 }
 
 // ---- apply to all of a type ----
 
 void PrecisionGuideDialog::RefreshMeasurementTable() {
-  if (TheMeasurementPlan)
-    TheMeasurementPlan->RefreshGrid();
+  if (App.MeasurementPlan())
+    App.MeasurementPlan()->RefreshGrid();
 }
 
 bool PrecisionGuideDialog::ApplyToType(QWidget *field, std::uint8_t type) {
@@ -407,9 +407,9 @@ bool PrecisionGuideDialog::ApplyToType(QWidget *field, std::uint8_t type) {
     SetFieldText(field, QStringLiteral("0.0010"));
     return false;
   }
-  if (!TheNetwork)
+  if (!App.Network())
     return false;
-  TheDocument->Edit(Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
+  App.Document()->Edit(Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
                     [&](SurveyNetwork &net) { SetStdDevOfType(net, type, double(v)); });
   RefreshMeasurementTable();
   return true;
@@ -431,9 +431,9 @@ bool PrecisionGuideDialog::ApplyPlumbingHeightSigma() {
     PlumbingHeightSigmaCombo->setEditText(QStringLiteral("0.0010"));
     return false;
   }
-  if (!TheNetwork)
+  if (!App.Network())
     return false;
-  TheDocument->Edit(Txt(Text::StepPlumbingPrecision),
+  App.Document()->Edit(Txt(Text::StepPlumbingPrecision),
                     [&](SurveyNetwork &net) { net.PlumbSigma = double(v); });
   return true;
 }
@@ -467,11 +467,11 @@ bool PrecisionGuideDialog::ApplyOneByOne(int which) {
     count->setEditText(count->itemText(0));
     return false;
   }
-  if (!TheNetwork)
+  if (!App.Network())
     return false;
   bool applied = false;
   static const char *const kinds[] = {"sd", "hd", "vd"};
-  TheDocument->Edit(Txt(Text::StepPrecisionByLength).arg(QString::fromLatin1(kinds[which])),
+  App.Document()->Edit(Txt(Text::StepPrecisionByLength).arg(QString::fromLatin1(kinds[which])),
                     [&](SurveyNetwork &net) {
                       try {
                         if (which == 0)
@@ -487,7 +487,7 @@ bool PrecisionGuideDialog::ApplyOneByOne(int which) {
                     });
   // Nothing is changed when any length cannot be had (a point missing).
   if (!applied)
-    Platform().Message(this, Txt(Text::Error));
+    App.Platform().Message(this, Txt(Text::Error));
   RefreshMeasurementTable();
   return applied;
 }

@@ -6,6 +6,7 @@
 // measurement by measurement from each one's own length.
 #include <QDialog>
 
+class DesktopApplication;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -15,7 +16,8 @@ class QPushButton;
 class PrecisionGuideDialog : public QDialog {
   Q_OBJECT
 public:
-  explicit PrecisionGuideDialog(QWidget *parent = nullptr);
+  DesktopApplication &App; // the program this window belongs to
+  PrecisionGuideDialog(DesktopApplication &app, QWidget *parent = nullptr);
 
   // Puts the active language's texts on the window's controls.
   void ApplyTexts();

@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-ProtocolWindow::ProtocolWindow(QWidget *parent) : QDialog(parent) {
+ProtocolWindow::ProtocolWindow(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
   resize(675, 442);
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

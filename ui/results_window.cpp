@@ -8,7 +8,7 @@
 #include "report/relative_precision_text.h"
 #include "evaluation/results_reader.h"
 #include "app/text_grid_model.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/exports.h"
 #include "app/settings_store.h"
 #include "ui/platform.h"
@@ -32,7 +32,7 @@ constexpr int kMinWidth = 715;
 const char *const kNoValue = "--------";
 } // namespace
 
-ResultsWindow::ResultsWindow(QWidget *parent) : QDialog(parent) {
+ResultsWindow::ResultsWindow(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
   setWindowTitle(QString::fromUtf8("Výsledky a výpočty"));
   setFont(DesignFont("Tahoma", 8));
   setMinimumWidth(kMinWidth);
@@ -218,7 +218,7 @@ void ResultsWindow::ComputeRelative(int from, int to) {
   bool hasBearing = !bearingText.isEmpty();
   if (hasBearing && !ParseBearingGon(S(bearingText), bearing)) {
     // "Wrong input!" and a reset of the field; the ellipse is still shown.
-    Platform().Message(this, Txt(Text::WrongInput));
+    App.Platform().Message(this, Txt(Text::WrongInput));
     BearingEdit->clear();
     hasBearing = false;
   }
@@ -248,21 +248,21 @@ void ResultsWindow::ComputeRelative(int from, int to) {
 }
 
 void ResultsWindow::SaveResultsTable() {
-  const QString file = Platform().SaveFileName(this, QString());
+  const QString file = App.Platform().SaveFileName(this, QString());
   if (file.isEmpty())
     return;
   if (!ResultsReader::SaveGrid(Table, S(file)))
-    Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
+    App.Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 
 void ResultsWindow::SaveCovarianceMatrix() {
   if (!Results || !Results->Reader.CovOk || !Results->Reader.CoordsOk)
     return;
-  const QString file = Platform().SaveFileName(this, QString());
+  const QString file = App.Platform().SaveFileName(this, QString());
   if (file.isEmpty())
     return;
   if (!Results->Reader.SaveCov(S(file)))
-    Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
+    App.Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 
 const NetworkPrecision *ResultsWindow::ShownPrecision() {
@@ -273,11 +273,11 @@ const NetworkPrecision *ResultsWindow::ShownPrecision() {
 
 void ResultsWindow::SaveAsCsv() {
   const NetworkPrecision *precision = ShownPrecision();
-  if (!precision || !TheNetwork)
+  if (!precision || !App.Network())
     return;
   const ConfidenceLevel level =
-      TheSettings->Confidence();
-  ExportPointsCsv(this, *TheNetwork, *precision, level);
+      App.Settings()->Confidence();
+  ExportPointsCsv(App.Platform(), this, *App.Network(), *precision, level);
 }
 
 void ResultsWindow::SetOutdated(bool outdated) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class DesktopApplication;
 class NetworkPrecision;
 class QComboBox;
 class QLabel;
@@ -23,7 +24,8 @@ namespace kd::app { class TextGridModel; }
 class ResultsWindow : public QDialog {
   Q_OBJECT
 public:
-  explicit ResultsWindow(QWidget *parent = nullptr);
+  DesktopApplication &App; // the program this window belongs to
+  ResultsWindow(DesktopApplication &app, QWidget *parent = nullptr);
   void ApplyTexts();
 
   // The results table (first row: the header; first column: the point

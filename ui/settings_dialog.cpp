@@ -6,7 +6,7 @@
 #include "settings/language_pack.h"
 #include "ui/color_combo.h"
 #include "app/network_document.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -63,7 +63,7 @@ void RadioGroup::SetItemIndex(int index) {
 
 // ---- settings dialog ----
 
-SettingsDialog::SettingsDialog(QWidget *parent) : QDialog(parent) {
+SettingsDialog::SettingsDialog(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
   setWindowTitle(QString::fromUtf8("- Nastavení - "));
   setFont(DesignFont("Tahoma", 8));
   auto *main = new QVBoxLayout(this);
@@ -151,7 +151,7 @@ void SettingsDialog::ApplyTexts() {
 
 void SettingsDialog::FillLanguageList() {
   LanguageCombo->clear();
-  for (const std::string &item : Lang().FillLanguageList(DataFolders()))
+  for (const std::string &item : App.Language().FillLanguageList(DataFolders(App.Platform())))
     LanguageCombo->addItem(Q(item));
   LanguageCombo->setCurrentIndex(0);
   LanguageChosen = false;
@@ -161,7 +161,7 @@ void SettingsDialog::OnShow() {
   LanguageChosen = false;
   // The settings as the network carries them now (the mode can be undone;
   // the store takes them all on Apply).
-  const PointSet &p = TheNetwork->Points;
+  const PointSet &p = App.Network()->Points;
   FixedPointColorCombo->Select(p.FixedColor);
   AdjustedPointColorCombo->Select(p.AdjustedColor);
   MeasurementColorCombo->Select(p.MeasColor);
@@ -181,7 +181,7 @@ void SettingsDialog::ShowFontSample() {
 
 void SettingsDialog::ChooseFont() {
   QFont font = DesignFont(FontName, FontSize);
-  if (!Platform().ChooseFont(this, font))
+  if (!App.Platform().ChooseFont(this, font))
     return;
   FontName = font.family();
   FontSize = font.pointSize() > 0 ? font.pointSize() : FontSize;
@@ -202,11 +202,11 @@ void SettingsDialog::RestoreDefaults() {
 
 void SettingsDialog::Apply() {
   // The Sc/Svp mode changes what the network gives: an undoable step.
-  if (ScSvpModeGroup->ItemIndex() >= 0 && TheDocument) {
+  if (ScSvpModeGroup->ItemIndex() >= 0 && App.Document()) {
     const auto mode = static_cast<std::uint8_t>(ScSvpModeGroup->ItemIndex());
-    TheDocument->Edit(Txt(Text::StepScSvpMode), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
+    App.Document()->Edit(Txt(Text::StepScSvpMode), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
   }
-  PointSet &p = TheDocument->Workspace().Points;
+  PointSet &p = App.Document()->Workspace().Points;
   p.FixedColor = FixedPointColorCombo->Selected();
   p.AdjustedColor = AdjustedPointColorCombo->Selected();
   p.MeasColor = MeasurementColorCombo->Selected();
@@ -216,18 +216,18 @@ void SettingsDialog::Apply() {
   p.FontSize = static_cast<std::uint8_t>(std::clamp(FontSize, 1, 255));
   p.AutoSave = AutoSaveCheckBox->isChecked();
   QString error;
-  if (!MakeOwnFilesFolder(error)) {
-    Platform().Message(this, Txt(Text::Error) + " (" + error + ")");
+  if (!MakeOwnFilesFolder(App.Platform(), error)) {
+    App.Platform().Message(this, Txt(Text::Error) + " (" + error + ")");
     return;
   }
   // A language chosen in the list takes effect with OK or Apply too, as with
   // "->"; the settings file then names it.
   if (LanguageChosen)
     ChangeLanguage();
-  TheSettings->SetProgram(kd::SettingsOf(p, LangPackFile));
-  const QString file = OwnFileWithExt(".ini");
-  if (!TheSettings->SaveProgramFile(S(file)))
-    Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
+  App.Settings()->SetProgram(kd::SettingsOf(p, LangPackFile));
+  const QString file = OwnFileWithExt(App.Platform(), ".ini");
+  if (!App.Settings()->SaveProgramFile(S(file)))
+    App.Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
 }
 
 void SettingsDialog::ApplyAndClose() {
@@ -238,7 +238,7 @@ void SettingsDialog::ApplyAndClose() {
 void SettingsDialog::Cancel() { reject(); }
 
 void SettingsDialog::ChangeLanguage() {
-  SwitchLanguage(Lang(), DataFolders(), S(LanguageCombo->currentText()), LangPackFile);
+  SwitchLanguage(App.Language(), DataFolders(App.Platform()), S(LanguageCombo->currentText()), LangPackFile);
   LanguageChosen = false;
-  ApplyTextsToAllWindows();
+  App.ApplyTextsToAllWindows();
 }

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFont>
 
+class DesktopApplication;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -18,7 +19,8 @@ class RadioGroup;
 class SettingsDialog : public QDialog {
   Q_OBJECT
 public:
-  explicit SettingsDialog(QWidget *parent = nullptr);
+  DesktopApplication &App; // the program this window belongs to
+  SettingsDialog(DesktopApplication &app, QWidget *parent = nullptr);
   void ApplyTexts();
   // Fills the language list with the packs found in the program's folder.
   void FillLanguageList();

@@ -29,19 +29,19 @@ QFont DesignFont(const QString &family, int pointSize, bool bold) {
   return font;
 }
 
-std::vector<std::string> DataFolders() { return Platform().Folders().DataFolders(); }
+std::vector<std::string> DataFolders(PlatformServices &platform) { return platform.Folders().DataFolders(); }
 
-QString OwnFileWithExt(const QString &ext) {
-  const std::string name = kd::ChangeFileExt(kd::FileNamePart(S(Platform().ProgramPath())), S(ext));
-  const std::string folder = Platform().Folders().OwnFilesFolder();
+QString OwnFileWithExt(PlatformServices &platform, const QString &ext) {
+  const std::string name = kd::ChangeFileExt(kd::FileNamePart(S(platform.ProgramPath())), S(ext));
+  const std::string folder = platform.Folders().OwnFilesFolder();
   if (folder.empty())
     return Q(name);
   return Q(folder.back() == '/' ? folder + name : folder + "/" + name);
 }
 
-bool MakeOwnFilesFolder(QString &error) {
+bool MakeOwnFilesFolder(PlatformServices &platform, QString &error) {
   std::string why;
-  if (Platform().Folders().MakeOwnFilesFolder(why))
+  if (platform.Folders().MakeOwnFilesFolder(why))
     return true;
   error = Q(why);
   return false;

@@ -22,10 +22,11 @@ QString MapFontFamily(const QString &family);
 QFont DesignFont(const QString &family, int pointSize, bool bold = false);
 
 // The folders searched for language packs and the sample network, in order.
-std::vector<std::string> DataFolders();
+class PlatformServices;
+std::vector<std::string> DataFolders(PlatformServices &platform);
 // The program's own file named after the program with the extension `ext`
 // (with its dot, e.g. ".ini"), in the own-files folder.
-QString OwnFileWithExt(const QString &ext);
+QString OwnFileWithExt(PlatformServices &platform, const QString &ext);
 // Makes sure the own-files folder exists before a file is written there.
 // False with `error` saying why when it cannot be made.
-bool MakeOwnFilesFolder(QString &error);
+bool MakeOwnFilesFolder(PlatformServices &platform, QString &error);

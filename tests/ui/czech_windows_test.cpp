@@ -7,7 +7,7 @@
 #include "app/network_document.h"
 #include "settings/language_pack.h"
 #include "settings/text_catalogue.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/color_combo.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/main_window.h"
@@ -220,7 +220,7 @@ struct SessionTexts {
 SessionTexts RunSession(UiFixture &f) {
   SessionTexts seen;
   // The steps of the session before are named in its language.
-  TheDocument->ClearHistory();
+  App().Document()->ClearHistory();
   f.Fake->messages.clear();
   f.Fake->questions.clear();
   f.Fake->dialogTitles.clear();
@@ -232,68 +232,68 @@ SessionTexts RunSession(UiFixture &f) {
   f.Write("coords.txt", CoordinateFile(5));
   f.Write("meas.txt", MeasurementFile(5));
   f.Fake->openAnswers << f.Path("coords.txt") << f.Path("meas.txt");
-  TheMainWindow->LoadFullCoordinates();
-  TheMainWindow->LoadMeasurements();
-  TheNetwork->Points.AutoSave = false;
+  App().Main()->LoadFullCoordinates();
+  App().Main()->LoadMeasurements();
+  App().Network()->Points.AutoSave = false;
   f.Fake->onStart = [](const QString &, const QStringList &args, QString &) {
     return QProcess::execute(QStringLiteral(KD_BIN_DIR "/gama.exe"), args) == 0;
   };
-  TheMainWindow->Evaluate();
-  static_cast<FakeTimer *>(TheMainWindow->PollTimer.get())->Fire();
-  seen.AddWidgets(TheMainWindow);
+  App().Main()->Evaluate();
+  static_cast<FakeTimer *>(App().Main()->PollTimer.get())->Fire();
+  seen.AddWidgets(App().Main());
 
-  TheMainWindow->ShowProtocol();
-  TheMainWindow->ShowCalculations();
-  TheResultsWindow->FromPointCombo->setCurrentIndex(0);
-  TheResultsWindow->ToPointCombo->setCurrentIndex(TheResultsWindow->ToPointCombo->count() - 1);
-  TheResultsWindow->BearingEdit->setText(QStringLiteral("50"));
-  TheResultsWindow->ComputeDistance();
-  TheMainWindow->ShowSettings();
-  TheMainWindow->WriteReportFile(); // the report's details dialog, cancelled
+  App().Main()->ShowProtocol();
+  App().Main()->ShowCalculations();
+  App().Results()->FromPointCombo->setCurrentIndex(0);
+  App().Results()->ToPointCombo->setCurrentIndex(App().Results()->ToPointCombo->count() - 1);
+  App().Results()->BearingEdit->setText(QStringLiteral("50"));
+  App().Results()->ComputeDistance();
+  App().Main()->ShowSettings();
+  App().Main()->WriteReportFile(); // the report's details dialog, cancelled
 
   // The plans with the precision, a tolerance that some points exceed,
   // live precision's report of a change.
-  TheMainWindow->ShowCoordinatePlan();
-  TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(0.01);
-  TheCoordinatePlan->ShowLiveComputing();
-  seen.AddWidgets(TheCoordinatePlan);
-  TheCoordinatePlan->ShowLiveChange();
-  TheCoordinatePlan->ExportDxf(); // cancelled: only the file dialog's title
-  seen.AddPlanDrawing(QStringLiteral("coordinate plan"), *TheCoordinatePlan);
-  ThePointPropertiesDialog->Fill(TheNetwork->Points.List.Items[2], 2);
-  TheCoordinatePlan->ShowPointProperties();
-  TheCoordinatePlan->ChangeAllScSvp();
-  TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(0);
+  App().Main()->ShowCoordinatePlan();
+  App().CoordinatePlan()->ToleranceSemiMajorSpin->setValue(0.01);
+  App().CoordinatePlan()->ShowLiveComputing();
+  seen.AddWidgets(App().CoordinatePlan());
+  App().CoordinatePlan()->ShowLiveChange();
+  App().CoordinatePlan()->ExportDxf(); // cancelled: only the file dialog's title
+  seen.AddPlanDrawing(QStringLiteral("coordinate plan"), *App().CoordinatePlan());
+  App().PointProperties()->Fill(App().Network()->Points.List.Items[2], 2);
+  App().CoordinatePlan()->ShowPointProperties();
+  App().CoordinatePlan()->ChangeAllScSvp();
+  App().CoordinatePlan()->ToleranceSemiMajorSpin->setValue(0);
 
-  TheMainWindow->ShowMeasurementPlan();
-  TheMeasurementPlan->RelativeCheck->setChecked(true);
-  TheMeasurementPlan->ShowLiveComputing();
-  seen.AddWidgets(TheMeasurementPlan);
-  TheMeasurementPlan->ShowLiveChange();
-  seen.AddPlanDrawing(QStringLiteral("measurement plan"), *TheMeasurementPlan);
-  TheMeasurementPlan->AddZenithAngle(); // the add window beside the plan
-  seen.AddWidgets(TheMeasurementPlan);
-  TheMeasurementPlan->MeasurementTable->selectRow(0);
-  TheMeasurementPlan->ChangePrecision();
-  TheMeasurementPlan->OpenPrecisionGuide();
-  ThePrecisionGuide->ComputeDirectionSigma();
-  ThePrecisionGuide->FillAverageSlopeDistance();
-  ThePrecisionGuide->ComputeSlopeDistanceSigma();
-  seen.AddWidgets(ThePrecisionGuide);
+  App().Main()->ShowMeasurementPlan();
+  App().MeasurementPlan()->RelativeCheck->setChecked(true);
+  App().MeasurementPlan()->ShowLiveComputing();
+  seen.AddWidgets(App().MeasurementPlan());
+  App().MeasurementPlan()->ShowLiveChange();
+  seen.AddPlanDrawing(QStringLiteral("measurement plan"), *App().MeasurementPlan());
+  App().MeasurementPlan()->AddZenithAngle(); // the add window beside the plan
+  seen.AddWidgets(App().MeasurementPlan());
+  App().MeasurementPlan()->MeasurementTable->selectRow(0);
+  App().MeasurementPlan()->ChangePrecision();
+  App().MeasurementPlan()->OpenPrecisionGuide();
+  App().PrecisionGuide()->ComputeDirectionSigma();
+  App().PrecisionGuide()->FillAverageSlopeDistance();
+  App().PrecisionGuide()->ComputeSlopeDistanceSigma();
+  seen.AddWidgets(App().PrecisionGuide());
   // Hovering over a line names its measurements with r and the MDB.
-  TheMeasurementPlan->LastLineInfo.clear();
-  for (int y = 0; y < TheMeasurementPlan->PlanImage->height() && TheMeasurementPlan->LastLineInfo.isEmpty(); y += 3)
-    for (int x = 0; x < TheMeasurementPlan->PlanImage->width(); x += 3) {
-      const QString info = TheMeasurementPlan->LineInfoAt(x, y);
+  App().MeasurementPlan()->LastLineInfo.clear();
+  for (int y = 0; y < App().MeasurementPlan()->PlanImage->height() && App().MeasurementPlan()->LastLineInfo.isEmpty(); y += 3)
+    for (int x = 0; x < App().MeasurementPlan()->PlanImage->width(); x += 3) {
+      const QString info = App().MeasurementPlan()->LineInfoAt(x, y);
       if (!info.isEmpty()) {
-        TheMeasurementPlan->LastLineInfo = info;
+        App().MeasurementPlan()->LastLineInfo = info;
         break;
       }
     }
-  seen.Add(QStringLiteral("measurement plan line info"), TheMeasurementPlan->LastLineInfo);
-  TheMeasurementPlan->DeleteMeasurement(); // asks, deletes
-  TheMeasurementPlan->UndoAction->trigger(); // offers the redo
-  TheMeasurementPlan->RelativeCheck->setChecked(false);
+  seen.Add(QStringLiteral("measurement plan line info"), App().MeasurementPlan()->LastLineInfo);
+  App().MeasurementPlan()->DeleteMeasurement(); // asks, deletes
+  App().MeasurementPlan()->UndoAction->trigger(); // offers the redo
+  App().MeasurementPlan()->RelativeCheck->setChecked(false);
 
   seen.AddAllWindows();
   for (const QString &m : f.Fake->messages)
@@ -307,8 +307,8 @@ SessionTexts RunSession(UiFixture &f) {
 }
 
 void ChooseLanguage(const QString &item, QAbstractButton *confirm) {
-  TheMainWindow->ShowSettings();
-  TheSettingsDialog->LanguageCombo->setCurrentText(item);
+  App().Main()->ShowSettings();
+  App().SettingsWindow()->LanguageCombo->setCurrentText(item);
   confirm->click();
 }
 
@@ -323,18 +323,18 @@ private slots:
   void cleanup() { F.Stop(); }
 
   void okAndApplySwitchToTheChosenLanguage() {
-    QCOMPARE(TheMainWindow->EvaluateButton->text(), QString("- Evaluation -"));
-    ChooseLanguage("CZ", TheSettingsDialog->OkButton);
-    QCOMPARE(TheMainWindow->EvaluateButton->text(), QString::fromUtf8("- Výpočet -"));
-    QCOMPARE(TheMainWindow->ReportButton->text(), QString::fromUtf8("Zpráva\u2026"));
-    QVERIFY(TheMainWindow->ReportButton->text() != TheMainWindow->ProtocolButton->text());
-    ChooseLanguage("EN(default)", TheSettingsDialog->ApplyButton);
-    QCOMPARE(TheMainWindow->EvaluateButton->text(), QString("- Evaluation -"));
+    QCOMPARE(App().Main()->EvaluateButton->text(), QString("- Evaluation -"));
+    ChooseLanguage("CZ", App().SettingsWindow()->OkButton);
+    QCOMPARE(App().Main()->EvaluateButton->text(), QString::fromUtf8("- Výpočet -"));
+    QCOMPARE(App().Main()->ReportButton->text(), QString::fromUtf8("Zpráva\u2026"));
+    QVERIFY(App().Main()->ReportButton->text() != App().Main()->ProtocolButton->text());
+    ChooseLanguage("EN(default)", App().SettingsWindow()->ApplyButton);
+    QCOMPARE(App().Main()->EvaluateButton->text(), QString("- Evaluation -"));
     // OK without touching the list keeps the language.
-    ChooseLanguage("CZ", TheSettingsDialog->ApplyButton);
-    TheMainWindow->ShowSettings();
-    TheSettingsDialog->OkButton->click();
-    QCOMPARE(TheMainWindow->EvaluateButton->text(), QString::fromUtf8("- Výpočet -"));
+    ChooseLanguage("CZ", App().SettingsWindow()->ApplyButton);
+    App().Main()->ShowSettings();
+    App().SettingsWindow()->OkButton->click();
+    QCOMPARE(App().Main()->EvaluateButton->text(), QString::fromUtf8("- Výpočet -"));
     // The choice is remembered in the settings file.
     QVERIFY(F.Read("korvadimensio3d.ini").contains("CZ.pck"));
   }
@@ -348,7 +348,7 @@ private slots:
     // In English the walk finds the English texts ...
     QVERIFY(EnglishTexts(english).size() > 20);
     // ... and after choosing Czech none.
-    ChooseLanguage("CZ", TheSettingsDialog->OkButton);
+    ChooseLanguage("CZ", App().SettingsWindow()->OkButton);
     const QStringList left = EnglishTexts(english);
     if (!left.isEmpty())
       qWarning().noquote() << left.join("\n");
@@ -363,9 +363,9 @@ private slots:
     QVERIFY(czech.LoadPack(F.Path("CZ.pck").toStdString()));
     const QSet<QString> english = EnglishWords(czech);
     const SessionTexts inEnglish = RunSession(F);
-    QVERIFY2(TheMainWindow->CalculationsButton->isEnabled(), "the evaluation did not complete");
+    QVERIFY2(App().Main()->CalculationsButton->isEnabled(), "the evaluation did not complete");
     QVERIFY(inEnglish.ByPlace.size() > 100);
-    ChooseLanguage("CZ", TheSettingsDialog->OkButton);
+    ChooseLanguage("CZ", App().SettingsWindow()->OkButton);
     const SessionTexts inCzech = RunSession(F);
     QVERIFY(!inCzech.ByPlace.value(QStringLiteral("question")).isEmpty());
     QVERIFY(!inCzech.ByPlace.value(QStringLiteral("measurement plan line info")).isEmpty());

@@ -8,7 +8,7 @@
 #include "core/survey_network.h"
 #include "evaluation/report_data.h"
 #include "report/report_writer.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/design_panel.h"
 #include "ui/main_window.h"
 #include "ui/measurement_plan_window.h"
@@ -25,7 +25,7 @@
 
 namespace {
 
-std::vector<Measurement> Items() { return TheNetwork->Measurements.Items; }
+std::vector<Measurement> Items() { return App().Network()->Measurements.Items; }
 
 bool SameItems(const std::vector<Measurement> &a, const std::vector<Measurement> &b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Measurement &m, const Measurement &n) {
@@ -52,13 +52,13 @@ class DesignPanelTest : public QObject {
   void Open(const QByteArray &requirements) {
     Fixture.Write("shaft_meas.req", requirements);
     Fixture.Fake->openAnswers = {Fixture.Path("shaft_coords.txt"), Fixture.Path("shaft_meas.txt")};
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
-    TheDocument->ClearHistory();
-    TheMeasurementPlan->PreparePlan();
-    TheMeasurementPlan->show();
-    TheMeasurementPlan->OpenDesignPanel();
-    Panel = TheMeasurementPlan->Design;
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
+    App().Document()->ClearHistory();
+    App().MeasurementPlan()->PreparePlan();
+    App().MeasurementPlan()->show();
+    App().MeasurementPlan()->OpenDesignPanel();
+    Panel = App().MeasurementPlan()->Design;
     QVERIFY(Panel && Panel->isVisible());
   }
 
@@ -82,7 +82,7 @@ private slots:
     QVERIFY(Panel->FileLabel->text().contains(QStringLiteral("shaft_meas.req")));
     // Kept live: a planned measurement deleted through the document.
     const QString before = CellText(Panel->RequirementTable, 0, 1);
-    TheDocument->Edit(QStringLiteral("Delete"), [](SurveyNetwork &net) {
+    App().Document()->Edit(QStringLiteral("Delete"), [](SurveyNetwork &net) {
       for (int i = 0; i < net.Measurements.Count(); ++i)
         if (net.Measurements.Items[static_cast<size_t>(i)].MeasType == mtGd) {
           net.Measurements.Delete(i);
@@ -90,7 +90,7 @@ private slots:
         }
     });
     QVERIFY(CellText(Panel->RequirementTable, 0, 1) != before);
-    TheDocument->Undo();
+    App().Document()->Undo();
     QCOMPARE(CellText(Panel->RequirementTable, 0, 1), before);
   }
 
@@ -156,21 +156,21 @@ private slots:
     const kd::app::DesignCandidate best = Panel->Ranked().front();
     QVERIFY(best.Gain > 0);
     const auto before = Items();
-    const int steps = TheDocument->UndoStack().count();
+    const int steps = App().Document()->UndoStack().count();
     auto *add = qobject_cast<QPushButton *>(Panel->CandidateTable->cellWidget(0, 0));
     QVERIFY(add);
     QTest::mouseClick(add, Qt::LeftButton);
-    QCOMPARE(TheNetwork->Measurements.Count(), static_cast<int>(before.size()) + 1);
-    const Measurement &added = TheNetwork->Measurements.Items.back();
+    QCOMPARE(App().Network()->Measurements.Count(), static_cast<int>(before.size()) + 1);
+    const Measurement &added = App().Network()->Measurements.Items.back();
     QCOMPARE(added.MeasType, best.Item.MeasType);
     QCOMPARE(added.Station, best.Item.Station);
     QCOMPARE(added.Target, best.Item.Target);
-    QCOMPARE(TheDocument->UndoStack().count(), steps + 1);
+    QCOMPARE(App().Document()->UndoStack().count(), steps + 1);
     // Evaluated anew: the value the ranking predicted, and the plan's table.
     QCOMPARE(CellText(Panel->RequirementTable, 0, 1),
              QString::number(best.Values[0].value, 'f', 3) + QStringLiteral(" mm"));
-    QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->rowCount(), TheNetwork->Measurements.Count() + 0);
-    TheMeasurementPlan->UndoEdit();
+    QCOMPARE(App().MeasurementPlan()->MeasurementTable->model()->rowCount(), App().Network()->Measurements.Count() + 0);
+    App().MeasurementPlan()->UndoEdit();
     QVERIFY(SameItems(Items(), before));
     QCOMPARE(CellText(Panel->RequirementTable, 0, 1), QStringLiteral("3.756 mm"));
   }
@@ -178,7 +178,7 @@ private slots:
   void acceptedProposalIsOneStep() {
     Open("across 401 404 81.29 2.5\r\n");
     const auto before = Items();
-    const int steps = TheDocument->UndoStack().count();
+    const int steps = App().Document()->UndoStack().count();
     QTest::mouseClick(Panel->OptimiseButton, Qt::LeftButton);
     QTRY_VERIFY(Panel->HasProposal());
     QVERIFY(Panel->Proposal().Reached);
@@ -190,35 +190,35 @@ private slots:
     QVERIFY(Panel->AcceptButton->isEnabled());
     QTest::mouseClick(Panel->AcceptButton, Qt::LeftButton);
     QVERIFY(!Panel->HasProposal());
-    QCOMPARE(TheDocument->UndoStack().count(), steps + 1);
-    QCOMPARE(TheNetwork->Measurements.Count(), static_cast<int>(before.size() + added));
+    QCOMPARE(App().Document()->UndoStack().count(), steps + 1);
+    QCOMPARE(App().Network()->Measurements.Count(), static_cast<int>(before.size() + added));
     QVERIFY(Green(Panel->RequirementTable, 0));
     QCOMPARE(CellText(Panel->RequirementTable, 0, 1), QString::number(predicted, 'f', 3) + QStringLiteral(" mm"));
     // The report of this plan states the requirement and what was added.
-    const ReportDesign report = TheMeasurementPlan->DesignReport();
+    const ReportDesign report = App().MeasurementPlan()->DesignReport();
     QVERIFY(report.Present && report.Optimised);
     QCOMPARE(report.Changes.size(), added);
     QVERIFY(report.Requirements[0].Binds);
     // One undo takes the whole proposal back.
-    TheDocument->Undo();
+    App().Document()->Undo();
     QVERIFY(SameItems(Items(), before));
     QVERIFY(!Green(Panel->RequirementTable, 0));
-    QVERIFY(!TheMeasurementPlan->DesignReport().Optimised);
+    QVERIFY(!App().MeasurementPlan()->DesignReport().Optimised);
   }
 
   void discardedProposalChangesNothing() {
     Open("across 401 404 81.29 2.5\r\n");
     const auto before = Items();
-    const int steps = TheDocument->UndoStack().count();
+    const int steps = App().Document()->UndoStack().count();
     Panel->Optimise();
     QTRY_VERIFY(Panel->HasProposal());
     QTest::mouseClick(Panel->DiscardButton, Qt::LeftButton);
     QVERIFY(!Panel->HasProposal());
     QVERIFY(!Panel->AcceptButton->isEnabled());
     QVERIFY(SameItems(Items(), before));
-    QCOMPARE(TheDocument->UndoStack().count(), steps);
+    QCOMPARE(App().Document()->UndoStack().count(), steps);
     Panel->AcceptProposal(); // nothing left to accept
-    QCOMPARE(TheDocument->UndoStack().count(), steps);
+    QCOMPARE(App().Document()->UndoStack().count(), steps);
   }
 
   void optimisationIsStoppedByItsButtonOrAnEdit() {
@@ -236,7 +236,7 @@ private slots:
     QVERIFY(Panel->AddCandidate(0));
     QTRY_VERIFY(!Panel->Optimising());
     QVERIFY(!Panel->HasProposal());
-    QCOMPARE(TheNetwork->Measurements.Count(), static_cast<int>(before.size()) + 1);
+    QCOMPARE(App().Network()->Measurements.Count(), static_cast<int>(before.size()) + 1);
   }
 
   void unreachableProposalCannotBeAccepted() {
@@ -254,11 +254,11 @@ private slots:
     const QString caption = MeasurementPlanWindow::MeasurementCaption(Panel->Marks().Critical.front());
     QVERIFY(Panel->CriticalLabel->text().contains(caption));
     // The marks and candidates are drawn over the plan while the panel is open.
-    TheMeasurementPlan->Redraw();
-    const QImage with = TheMeasurementPlan->PlanImage->Bitmap()->copy();
+    App().MeasurementPlan()->Redraw();
+    const QImage with = App().MeasurementPlan()->PlanImage->Bitmap()->copy();
     Panel->hide();
-    TheMeasurementPlan->Redraw();
-    QVERIFY(with != *TheMeasurementPlan->PlanImage->Bitmap());
+    App().MeasurementPlan()->Redraw();
+    QVERIFY(with != *App().MeasurementPlan()->PlanImage->Bitmap());
   }
 
   void candidatesFromAFile() {
@@ -280,7 +280,7 @@ private slots:
   void reportStatesTheRequirements() {
     Open("across 401 404 81.29 2.5\r\n");
     ReportData data;
-    data.Design = TheMeasurementPlan->DesignReport();
+    data.Design = App().MeasurementPlan()->DesignReport();
     QVERIFY(data.Design.Present);
     QCOMPARE(data.Design.Requirements.size(), size_t(1));
     const QByteArray html = ReportHtml(data);
@@ -296,12 +296,12 @@ private slots:
     Fixture.Write("big_meas.txt", MeasurementFile(n));
     Fixture.Write("big_meas.req", "ellipse * 100\r\n");
     Fixture.Fake->openAnswers = {Fixture.Path("big.txt"), Fixture.Path("big_meas.txt")};
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
-    TheMeasurementPlan->PreparePlan();
-    TheMeasurementPlan->show();
-    TheMeasurementPlan->OpenDesignPanel();
-    Panel = TheMeasurementPlan->Design;
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
+    App().MeasurementPlan()->PreparePlan();
+    App().MeasurementPlan()->show();
+    App().MeasurementPlan()->OpenDesignPanel();
+    Panel = App().MeasurementPlan()->Design;
     QVERIFY(!Panel->Session().Ready());
     QVERIFY(Panel->StatusLabel->text().contains(QString::number(n)));
     QCOMPARE(Panel->RequirementTable->rowCount(), 1);
@@ -312,15 +312,15 @@ private slots:
 
   void withoutAMeasurementFileNothingIsSaved() {
     Fixture.Fake->openAnswers = {Fixture.Path("shaft_coords.txt")};
-    TheMainWindow->LoadFullCoordinates();
-    TheMeasurementPlan->PreparePlan();
-    TheMeasurementPlan->show();
-    TheMeasurementPlan->OpenDesignPanel();
-    Panel = TheMeasurementPlan->Design;
+    App().Main()->LoadFullCoordinates();
+    App().MeasurementPlan()->PreparePlan();
+    App().MeasurementPlan()->show();
+    App().MeasurementPlan()->OpenDesignPanel();
+    Panel = App().MeasurementPlan()->Design;
     QVERIFY(Panel->RequirementsPath().isEmpty());
     QVERIFY(!Panel->AddRequirement(QStringLiteral("ellipse * 2")));
     QCOMPARE(Fixture.Fake->messages.last(), Txt(Text::NoRequirementsFile));
-    QVERIFY(!TheMeasurementPlan->DesignReport().Present);
+    QVERIFY(!App().MeasurementPlan()->DesignReport().Present);
   }
 };
 

@@ -4,7 +4,7 @@
 // exports that leave no file.
 #include "core/survey_network.h"
 #include "evaluation/network_precision.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/main_window.h"
 #include "ui/measurement_plan_window.h"
@@ -64,14 +64,14 @@ class ExportsTest : public QObject {
     F.Write(coordsName, kCoords);
     F.Write("m.txt", kMeas);
     F.Fake->openAnswers << F.Path(coordsName) << F.Path("m.txt");
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
     F.Fake->onStart = [](const QString &, const QStringList &args, QString &) {
       return QProcess::execute(QStringLiteral(KD_BIN_DIR "/gama.exe"), args) == 0;
     };
-    TheMainWindow->Evaluate();
-    static_cast<FakeTimer *>(TheMainWindow->PollTimer.get())->Fire();
-    QVERIFY2(TheMainWindow->CalculationsButton->isEnabled(), "the evaluation did not complete");
+    App().Main()->Evaluate();
+    static_cast<FakeTimer *>(App().Main()->PollTimer.get())->Fire();
+    QVERIFY2(App().Main()->CalculationsButton->isEnabled(), "the evaluation did not complete");
   }
 
 private slots:
@@ -80,8 +80,8 @@ private slots:
 
   void planExportsWhatItShows() {
     Evaluate("c.txt");
-    TheMainWindow->ShowCoordinatePlan();
-    CoordinatePlanWindow *plan = TheCoordinatePlan;
+    App().Main()->ShowCoordinatePlan();
+    CoordinatePlanWindow *plan = App().CoordinatePlan();
     QVERIFY(plan->ExportDxfButton && plan->Precision());
     plan->MagnificationSpin->setValue(2000);
     plan->Level95Check->setChecked(true);
@@ -107,9 +107,9 @@ private slots:
 
     // The measurement plan has the button too; its lines are on their
     // layers.
-    TheMainWindow->ShowMeasurementPlan();
+    App().Main()->ShowMeasurementPlan();
     F.Fake->saveAnswers << F.Path("lines.DXF");
-    TheMeasurementPlan->ExportDxfButton->click();
+    App().MeasurementPlan()->ExportDxfButton->click();
     const QByteArray lines = F.Read("lines.DXF");
     QVERIFY(!FirstEntity(lines, "LINE", "DIRECTION").isEmpty());
     QVERIFY(!FirstEntity(lines, "LINE", "SLOPE_DISTANCE").isEmpty());
@@ -119,14 +119,14 @@ private slots:
 
   void refusedAndFailedExportsLeaveNoFile() {
     Evaluate("c.csv");
-    TheMainWindow->ShowCoordinatePlan();
+    App().Main()->ShowCoordinatePlan();
     // Cancelled: nothing happens.
-    TheCoordinatePlan->ExportDxf();
+    App().CoordinatePlan()->ExportDxf();
     QVERIFY(F.Fake->messages.isEmpty());
     // Another extension, a folder that does not exist.
     F.Fake->saveAnswers << F.Path("plan.png") << F.Path("no/such/plan.dxf");
-    TheCoordinatePlan->ExportDxf();
-    TheCoordinatePlan->ExportDxf();
+    App().CoordinatePlan()->ExportDxf();
+    App().CoordinatePlan()->ExportDxf();
     QCOMPARE(F.Fake->messages.size(), 2);
     QVERIFY(F.Fake->messages[0].contains("must end in .dxf"));
     QVERIFY(F.Fake->messages[1].contains("cannot write the DXF file"));
@@ -134,11 +134,11 @@ private slots:
     QVERIFY(!QFile::exists(F.Path("no/such/plan.dxf")));
 
     // The points CSV may not replace the coordinate file it came from.
-    TheMainWindow->ShowCalculations();
+    App().Main()->ShowCalculations();
     F.Fake->messages.clear();
     F.Fake->saveAnswers << F.Path("c.csv") << F.Path("points.txt");
-    TheResultsWindow->SaveAsCsv();
-    TheResultsWindow->SaveAsCsv();
+    App().Results()->SaveAsCsv();
+    App().Results()->SaveAsCsv();
     QCOMPARE(F.Fake->messages.size(), 2);
     QVERIFY(F.Fake->messages[0].contains("is a file of the network"));
     QVERIFY(F.Fake->messages[1].contains("must end in .csv"));
@@ -148,9 +148,9 @@ private slots:
 
   void resultsSaveEveryPointAsCsv() {
     Evaluate("c.txt");
-    TheMainWindow->ShowCalculations();
+    App().Main()->ShowCalculations();
     F.Fake->saveAnswers << F.Path("points");
-    TheResultsWindow->SaveCsvButton->click();
+    App().Results()->SaveCsvButton->click();
     QVERIFY2(F.Fake->messages.isEmpty(), qPrintable(F.Fake->messages.join('|')));
     const QList<QByteArray> rows = F.Read("points.csv").split('\n');
     QCOMPARE(rows.size(), 5); // header, three points, the rest after the last CR LF
@@ -163,23 +163,23 @@ private slots:
     const QList<QByteArray> p3 = rows[3].trimmed().split(',');
     QCOMPARE(p3.size(), 11);
     QCOMPARE(p3[4], QByteArray("adjusted"));
-    const QTableView *table = TheResultsWindow->ResultsTable;
+    const QTableView *table = App().Results()->ResultsTable;
     for (int c = 1; c <= 3; ++c)
       QCOMPARE(QString::fromUtf8(p3[c]), table->model()->index(0, c).data().toString());
     for (int c = 5; c <= 7; ++c)
       QVERIFY(std::fabs(p3[c].toDouble() - table->model()->index(0, c - 1).data().toString().toDouble()) <= 0.0005);
 
     // At the plans' 95 %: the header says so, the figures grow by 1.96.
-    TheMainWindow->ShowCoordinatePlan();
-    TheCoordinatePlan->Level95Check->setChecked(true);
-    TheMainWindow->ShowCalculations();
+    App().Main()->ShowCoordinatePlan();
+    App().CoordinatePlan()->Level95Check->setChecked(true);
+    App().Main()->ShowCalculations();
     F.Fake->saveAnswers << F.Path("points95.csv");
-    TheResultsWindow->SaveAsCsv();
+    App().Results()->SaveAsCsv();
     const QList<QByteArray> rows95 = F.Read("points95.csv").split('\n');
     QVERIFY(rows95[0].contains("\xCF\x83X/mm (95 %)"));
     QVERIFY(std::fabs(rows95[3].split(',')[5].toDouble() - 1.959963984540054 * p3[5].toDouble()) <
             1e-9);
-    TheCoordinatePlan->Level95Check->setChecked(false);
+    App().CoordinatePlan()->Level95Check->setChecked(false);
   }
 };
 

@@ -6,12 +6,11 @@
 
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/main_window.h"
 #include "ui/platform.h"
 #include "ui/results_window.h"
 #include "ui/settings_dialog.h"
-#include "ui/startup.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -39,7 +38,6 @@ class TestInstalledProgram : public QObject {
   Q_OBJECT
 
   std::unique_ptr<QTemporaryDir> Root;
-  std::unique_ptr<PlatformServices> Previous;
   FakePlatform *Fake = nullptr;
   QtPlatform Real; // starts the real engine for the fake platform
 
@@ -59,30 +57,28 @@ class TestInstalledProgram : public QObject {
     fake->folders = kd::AppFolders(Bin().toStdString(), env, [](const std::string &) { return false; });
     UseRealEngine(*fake, Real);
     Fake = fake.get();
-    Previous = SetPlatform(std::move(fake));
-    LangPackFile.clear();
-    StartUp();
+        LangPackFile.clear();
+    CreateApp(std::move(fake)).StartUp();
   }
 
   void StopProgram() {
-    DestroyAllWindows();
+    DestroyApp();
     Lang().LoadBuiltIn();
     LangPackFile.clear();
-    SetPlatform(std::move(Previous));
     Fake = nullptr;
   }
 
   // Loads the sample network from share/ through the file dialogs.
   void LoadSample() {
     Fake->openAnswers << Share() + "/shaft_coords.txt" << Share() + "/shaft_meas.txt";
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
   }
 
   // Evaluates and waits for the engine as the poll timer would.
   void EvaluateAndWait() {
-    TheMainWindow->Evaluate();
-    auto *timer = static_cast<FakeTimer *>(TheMainWindow->PollTimer.get());
+    App().Main()->Evaluate();
+    auto *timer = static_cast<FakeTimer *>(App().Main()->PollTimer.get());
     for (int i = 0; i < 101 && timer->Enabled(); ++i) {
       QThread::msleep(200);
       timer->Fire();
@@ -125,23 +121,23 @@ private slots:
 
     LoadSample();
     EvaluateAndWait();
-    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation acomplished."));
+    QCOMPARE(App().Main()->StatusText(), QString("Evaluation acomplished."));
     QCOMPARE(Fake->lastProgram, Path("usr/lib/korvadimensio3d/gama.exe"));
-    TheMainWindow->ShowCalculations();
+    App().Main()->ShowCalculations();
     QVERIFY2(Fake->messages.isEmpty(), qPrintable(Fake->messages.join('|')));
-    QVERIFY(Fake->modalShown.contains(TheResultsWindow));
-    QCOMPARE(TheResultsWindow->ResultsTable->model()->rowCount(), 9);
+    QVERIFY(Fake->modalShown.contains(App().Results()));
+    QCOMPARE(App().Results()->ResultsTable->model()->rowCount(), 9);
 
     // The Czech pack lies only in share/ and is offered and switched to.
-    QVERIFY(TheSettingsDialog->LanguageCombo->findText("CZ") >= 0);
-    TheSettingsDialog->LanguageCombo->setCurrentText("CZ");
-    TheSettingsDialog->ChangeLanguage();
+    QVERIFY(App().SettingsWindow()->LanguageCombo->findText("CZ") >= 0);
+    App().SettingsWindow()->LanguageCombo->setCurrentText("CZ");
+    App().SettingsWindow()->ChangeLanguage();
     LanguagePack czech;
     QVERIFY(czech.LoadPack((Share() + "/CZ.pck").toStdString()));
     QCOMPARE(Lang().Text(9), czech.Text(9));
     QVERIFY(Lang().Text(9) != LanguagePack().Text(9));
     QCOMPARE(LangPackFile, std::string("CZ.pck"));
-    TheSettingsDialog->Apply();
+    App().SettingsWindow()->Apply();
     QVERIFY2(Fake->messages.isEmpty(), qPrintable(Fake->messages.join('|')));
 
     QCOMPARE(Entries(Own()), (QStringList{"korvadimensio3d.gfk", "korvadimensio3d.ini",
@@ -165,16 +161,16 @@ private slots:
     blocker.close();
     StartProgram();
     LoadSample();
-    TheMainWindow->Evaluate();
+    App().Main()->Evaluate();
     QCOMPARE(Fake->starts, 0);
     QCOMPARE(Fake->messages.size(), 1);
     QVERIFY2(Fake->messages[0].startsWith("Evaluation fails. (") &&
                  Fake->messages[0].contains(Own()),
              qPrintable(Fake->messages[0]));
-    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation fails."));
-    QVERIFY(!TheMainWindow->RunInProgress());
+    QCOMPARE(App().Main()->StatusText(), QString("Evaluation fails."));
+    QVERIFY(!App().Main()->RunInProgress());
 
-    TheSettingsDialog->Apply();
+    App().SettingsWindow()->Apply();
     QCOMPARE(Fake->messages.size(), 2);
     QVERIFY2(Fake->messages[1].contains(Own()), qPrintable(Fake->messages[1]));
     QCOMPARE(Entries(Bin()), QStringList{"korvadimensio3d"});

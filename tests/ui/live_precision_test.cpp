@@ -88,7 +88,7 @@ private slots:
   void cleanup() { F.Stop(); }
 
   void sampleNetworkGivesEveryAdjustedPointWithReliability() {
-    LivePrecision live; // the engine beside the program, through the platform
+    LivePrecision live(App().Platform()); // the engine beside the program, through the platform
     QSignalSpy ready(&live, &LivePrecision::PrecisionReady);
     QSignalSpy failed(&live, &LivePrecision::PrecisionFailed);
     live.Request(SampleNetwork(1));
@@ -113,7 +113,7 @@ private slots:
   }
 
   void wholeNetworkModeAddsTheCentringToTheResults() {
-    LivePrecision live;
+    LivePrecision live(App().Platform());
     QSignalSpy ready(&live, &LivePrecision::PrecisionReady);
     live.Request(SampleNetwork(0));
     const auto mode0 = Delivered(ready);
@@ -137,7 +137,7 @@ private slots:
     // The first request's engine hangs; the second one uses the real engine.
     F.Write("slow.sh", "#!/bin/sh\nexec sleep 60\n");
     QFile::setPermissions(F.Path("slow.sh"), QFile::ReadOwner | QFile::ExeOwner | QFile::WriteOwner);
-    LivePrecision live;
+    LivePrecision live(App().Platform());
     QSignalSpy ready(&live, &LivePrecision::PrecisionReady);
     QSignalSpy failed(&live, &LivePrecision::PrecisionFailed);
     live.SetEnginePath(F.Path("slow.sh"));
@@ -183,7 +183,7 @@ private slots:
     extra.Z = 224;
     net.Points.List.Items.push_back(extra);
     net.Measurements.AddMeasurement(3, 0.0003, 500, 404);
-    LivePrecision live;
+    LivePrecision live(App().Platform());
     QSignalSpy ready(&live, &LivePrecision::PrecisionReady);
     QSignalSpy failed(&live, &LivePrecision::PrecisionFailed);
     live.Request(net);
@@ -195,7 +195,7 @@ private slots:
   }
 
   void tooSmallNetworkOrMissingEngineFailWithAReason() {
-    LivePrecision live;
+    LivePrecision live(App().Platform());
     QSignalSpy failed(&live, &LivePrecision::PrecisionFailed);
     SurveyNetwork tiny = SampleNetwork(1);
     tiny.Measurements.Items.resize(2);
@@ -218,7 +218,7 @@ private slots:
     for (const QString &n : names)
       F.Write(n, "main evaluation's " + n.toUtf8());
     {
-      LivePrecision live;
+      LivePrecision live(App().Platform());
       QVERIFY(!live.Folder().isEmpty());
       QVERIFY(!live.Folder().startsWith(F.Path("")));
       QSignalSpy ready(&live, &LivePrecision::PrecisionReady);
@@ -234,7 +234,7 @@ private slots:
   }
 
   void aSingleEditIsDeliveredAtOnceThenTheEnginesPrecisionReplacesIt() {
-    LivePrecision live;
+    LivePrecision live(App().Platform());
     live.SetEnginePath(kEngine);
     ReplacingPlan plan;
     SurveyNetwork net = SampleNetwork(1);
@@ -296,7 +296,7 @@ private slots:
   }
 
   void wiringFollowsThePlansLivePrecisionBox() {
-    LivePrecision live;
+    LivePrecision live(App().Platform());
     FakePlan plan;
     SurveyNetwork net = SampleNetwork(1);
     ConnectLivePrecision(live, plan, [&net] { return &net; });

@@ -1,9 +1,10 @@
 // The precision guide: its "->" computations, "+" averages, apply and
 // one-by-one buttons, and the resets after "Wrong input!".
+#include "ui_test_support.h"
 #include "core/survey_network.h"
 #include "precision/repetition_count.h"
 #include "ui/measurement_plan_window.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/platform.h"
 #include "ui/precision_guide_dialog.h"
 
@@ -31,7 +32,6 @@ class PlanGuideTest : public QObject {
   Q_OBJECT
   QTemporaryDir Dir;
   FakePlatform *Fake = nullptr;
-  std::unique_ptr<PlatformServices> Previous;
   PrecisionGuideDialog *G = nullptr;
 
   int Messages() const { return int(Fake->messages.size()); }
@@ -43,21 +43,19 @@ private slots:
     auto fake = std::make_unique<FakePlatform>();
     fake->programPath = Dir.filePath("korvadimensio3d");
     Fake = fake.get();
-    Previous = SetPlatform(std::move(fake));
-    CreateAllWindows();
-    G = ThePrecisionGuide;
-    PointList &list = TheNetwork->Points.List;
+    CreateApp(std::move(fake)).CreateWindows();
+    G = App().PrecisionGuide();
+    PointList &list = App().Network()->Points.List;
     list.Items.clear();
     list.Append(Pt(1, 0, 0, 0));
     list.Append(Pt(2, 300, 400, 0));   // 500 m from 1
     list.Append(Pt(3, 0, 100, 0));     // 100 m from 1
     list.Append(Pt(4, 0, 400, 300));   // 400 m level, 500 m slope from 1
-    TheNetwork->Measurements.Items.clear();
+    App().Network()->Measurements.Items.clear();
   }
 
   void cleanup() {
-    DestroyAllWindows();
-    SetPlatform(std::move(Previous));
+    DestroyApp();
   }
 
   void repetitionCounts() {
@@ -148,7 +146,7 @@ private slots:
   void averagesOfTheMeasuredLengths() {
     G->FillAverageSlopeDistance();
     QCOMPARE(G->AverageSlopeDistanceEdit->text(), QString("0"));
-    MeasurementList &m = TheNetwork->Measurements;
+    MeasurementList &m = App().Network()->Measurements;
     m.AddMeasurement(mtSd, 0.001, 2, 1);
     m.AddMeasurement(mtSd, 0.001, 3, 1);
     m.AddMeasurement(mtHd, 0.001, 4, 1);
@@ -163,17 +161,17 @@ private slots:
   }
 
   void applyTouchesOnlyItsType() {
-    MeasurementList &m = TheNetwork->Measurements;
+    MeasurementList &m = App().Network()->Measurements;
     m.AddMeasurement(mtDi, 0.001, 2, 1);
     m.AddMeasurement(mtGd, 0.001, 2, 1);
     m.AddMeasurement(mtPr, 0.001, 3, 1);
     m.AddMeasurement(mtZu, 0.001, 3, 1);
-    TheMeasurementPlan->PreparePlan();
+    App().MeasurementPlan()->PreparePlan();
     G->DirectionResultEdit->setText("0,0003");
     QVERIFY(G->ApplyDirectionSigma());
     QCOMPARE(m.Items[0].StdDev, 0.0003);
     QCOMPARE(m.Items[1].StdDev, 0.001);
-    QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->index(0, 3).data().toString(), QString("0.00030"));
+    QCOMPARE(App().MeasurementPlan()->MeasurementTable->model()->index(0, 3).data().toString(), QString("0.00030"));
     G->PlumbingPositionSigmaCombo->setEditText("0.002");
     QVERIFY(G->ApplyPlumbingPositionSigma());
     QCOMPARE(m.Items[2].StdDev, 0.002);
@@ -192,15 +190,15 @@ private slots:
 
     G->PlumbingHeightSigmaCombo->setEditText("0.003");
     QVERIFY(G->ApplyPlumbingHeightSigma());
-    QCOMPARE(TheNetwork->PlumbSigma, 0.003);
+    QCOMPARE(App().Network()->PlumbSigma, 0.003);
     G->PlumbingHeightSigmaCombo->setEditText("no");
     QVERIFY(!G->ApplyPlumbingHeightSigma());
     QCOMPARE(G->PlumbingHeightSigmaCombo->currentText(), QString("0.0010"));
-    QCOMPARE(TheNetwork->PlumbSigma, 0.003);
+    QCOMPARE(App().Network()->PlumbSigma, 0.003);
   }
 
   void oneByOneFollowsEachLength() {
-    MeasurementList &m = TheNetwork->Measurements;
+    MeasurementList &m = App().Network()->Measurements;
     m.AddMeasurement(mtVd, 0.001, 2, 1); // 500 m
     m.AddMeasurement(mtVd, 0.001, 3, 1); // 100 m
     m.AddMeasurement(mtSd, 0.001, 4, 1); // 500 m slope

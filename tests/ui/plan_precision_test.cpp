@@ -6,7 +6,7 @@
 #include "core/survey_network.h"
 #include "evaluation/network_precision.h"
 #include "ui/add_measurement_window.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/change_precision_dialog.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/main_window.h"
@@ -60,7 +60,7 @@ bool ColourNear(const QImage &image, QPointF p, QColor colour, int radius = 2) {
 }
 
 QPointF PixelOfPoint(double number) {
-  const PointSet &pts = TheNetwork->Points;
+  const PointSet &pts = App().Network()->Points;
   const int i = pts.List.IndexOfNumber(number);
   const PixelPosition p = WorldToPixel(pts, pts.List.Items[static_cast<std::size_t>(i)]);
   return QPointF(double(p.x), double(p.y));
@@ -72,21 +72,21 @@ class PlanPrecisionTest : public QObject {
   Q_OBJECT
   UiFixture F;
 
-  FakeTimer *Timer() const { return static_cast<FakeTimer *>(TheMainWindow->PollTimer.get()); }
+  FakeTimer *Timer() const { return static_cast<FakeTimer *>(App().Main()->PollTimer.get()); }
 
   // Loads the network and evaluates it with our engine, run at once.
   void Evaluate(const QByteArray &coords, const QByteArray &meas) {
     F.Write("c.txt", coords);
     F.Write("m.txt", meas);
     F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
     F.Fake->onStart = [](const QString &, const QStringList &args, QString &) {
       return QProcess::execute(QStringLiteral(KD_BIN_DIR "/gama.exe"), args) == 0;
     };
-    TheMainWindow->Evaluate();
+    App().Main()->Evaluate();
     Timer()->Fire();
-    QVERIFY2(TheMainWindow->CalculationsButton->isEnabled(), "the evaluation did not complete");
+    QVERIFY2(App().Main()->CalculationsButton->isEnabled(), "the evaluation did not complete");
   }
 
   const PointPrecision &Point3(const PlanWindow *plan) {
@@ -100,8 +100,8 @@ private slots:
 
   void ellipseLiesAcrossALongSightWeakerInDirection() {
     Evaluate(kLongSightCoords, kLongSightMeas);
-    TheMainWindow->ShowCoordinatePlan();
-    CoordinatePlanWindow *plan = TheCoordinatePlan;
+    App().Main()->ShowCoordinatePlan();
+    CoordinatePlanWindow *plan = App().CoordinatePlan();
     QVERIFY(plan->Precision());
     QVERIFY(plan->PrecisionFailure().empty());
     QCOMPARE(plan->Precision()->IndexOf(1), -1); // fixed points have none
@@ -117,13 +117,13 @@ private slots:
     // Drawn with the semi-major axis 60 pixels long: the outline is 60 px
     // from the point along the major axis, only about 5 px across it.
     plan->HeightBarsCheck->setChecked(false);
-    const double scale = double(TheNetwork->Points.Scale);
+    const double scale = double(App().Network()->Points.Scale);
     plan->MagnificationSpin->setValue(std::round(60 * 1000 / (double(p.Ellipse.SemiMajor) * scale)));
     const double aPx = double(p.Ellipse.SemiMajor) * plan->MagnificationSpin->value() * scale / 1000;
     const QImage &image = *plan->PlanImage->Bitmap();
     // Point 3 to the middle of the plan, so that the whole ellipse shows.
     const QPointF before = PixelOfPoint(3);
-    Pan(TheNetwork->Points, int(image.width() / 2 - before.x()), int(image.height() / 2 - before.y()));
+    Pan(App().Network()->Points, int(image.width() / 2 - before.x()), int(image.height() / 2 - before.y()));
     plan->Redraw();
     const QPointF c = PixelOfPoint(3);
     const double t = double(p.Ellipse.Bearing) * kPlanPi / 200;
@@ -153,8 +153,8 @@ private slots:
 
   void linesAreColouredByReliabilityAndExplained() {
     Evaluate(kLongSightCoords, kLongSightMeas);
-    TheMainWindow->ShowMeasurementPlan();
-    MeasurementPlanWindow *plan = TheMeasurementPlan;
+    App().Main()->ShowMeasurementPlan();
+    MeasurementPlanWindow *plan = App().MeasurementPlan();
     QVERIFY(plan->Precision());
     const QImage &image = *plan->PlanImage->Bitmap();
     const PlotOptions o = plan->PrecisionOptions();
@@ -172,8 +172,8 @@ private slots:
 
   void redundantLinesKeepTheirColourAndRelativeEllipsesSitMidway() {
     Evaluate(CoordinateFile(4), MeasurementFile(4));
-    TheMainWindow->ShowMeasurementPlan();
-    MeasurementPlanWindow *plan = TheMeasurementPlan;
+    App().Main()->ShowMeasurementPlan();
+    MeasurementPlanWindow *plan = App().MeasurementPlan();
     QVERIFY(plan->Precision());
     const QImage &image = *plan->PlanImage->Bitmap();
     const PlotOptions o = plan->PrecisionOptions();
@@ -201,8 +201,8 @@ private slots:
 
   void tolerancesMarkAndListThePointsBeyondThem() {
     Evaluate(kLongSightCoords, kLongSightMeas);
-    TheMainWindow->ShowCoordinatePlan();
-    CoordinatePlanWindow *plan = TheCoordinatePlan;
+    App().Main()->ShowCoordinatePlan();
+    CoordinatePlanWindow *plan = App().CoordinatePlan();
     const PointPrecision &p = Point3(plan);
     plan->ToleranceSemiMajorSpin->setValue(double(p.Ellipse.SemiMajor) * 0.5);
     QCOMPARE(plan->PointsOutsideTolerance(), std::vector<double>{3});
@@ -227,14 +227,14 @@ private slots:
     // and a new window starts with it.
     plan->ToleranceSigmaZSpin->setValue(7.5);
     QVERIFY(QFile::exists(F.Path("preferences/Korvadimensio/Korvadimensio3D.ini")));
-    CoordinatePlanWindow second;
+    CoordinatePlanWindow second(App());
     QCOMPARE(second.ToleranceSigmaZSpin->value(), 7.5);
   }
 
   void editsMakeThePrecisionStaleUnlessLive() {
     Evaluate(kLongSightCoords, kLongSightMeas);
-    TheMainWindow->ShowMeasurementPlan();
-    MeasurementPlanWindow *plan = TheMeasurementPlan;
+    App().Main()->ShowMeasurementPlan();
+    MeasurementPlanWindow *plan = App().MeasurementPlan();
     QVERIFY(plan->Precision());
     QSignalSpy edited(plan, &PlanWindow::NetworkEdited);
     plan->LivePrecisionCheck->setChecked(false);
@@ -244,17 +244,17 @@ private slots:
     QCOMPARE(edited.count(), 1);
     QVERIFY(!plan->Precision()); // no longer the network's precision
     // Opening a plan again shows no stale results.
-    TheMainWindow->ShowCoordinatePlan();
-    QVERIFY(!TheCoordinatePlan->Precision());
+    App().Main()->ShowCoordinatePlan();
+    QVERIFY(!App().CoordinatePlan()->Precision());
 
     // With live precision the shown one stays until a new one is fed in.
-    TheMainWindow->ShowMeasurementPlan();
+    App().Main()->ShowMeasurementPlan();
     plan->LivePrecisionCheck->setChecked(true);
     QVERIFY(plan->LivePrecisionEnabled());
     auto fed = std::make_shared<NetworkPrecision>();
     plan->SetPrecision(fed, "");
     plan->AddSlopeDistance();
-    TheAddMeasurementWindow->InsertMeasurement(); // the first two points, a slope distance
+    App().AddMeasurement()->InsertMeasurement(); // the first two points, a slope distance
     QCOMPARE(edited.count(), 2);
     QCOMPARE(plan->Precision(), std::shared_ptr<const NetworkPrecision>(fed));
 
@@ -269,7 +269,7 @@ private slots:
     plan->ChangePrecision();
     QCOMPARE(edited.count(), 2);
     F.Fake->onModal = [](QDialog *) {
-      TheNetwork->Measurements.Items[0].StdDev *= 2;
+      App().Network()->Measurements.Items[0].StdDev *= 2;
       return 1;
     };
     plan->ChangePrecision();
@@ -278,16 +278,16 @@ private slots:
 
   void liveEditsBringNewEllipsesFromTheBackground() {
     Evaluate(kLongSightCoords, kLongSightMeas);
-    TheLivePrecision->SetEnginePath(QStringLiteral(KD_BIN_DIR "/gama.exe"));
-    TheMainWindow->ShowMeasurementPlan();
-    MeasurementPlanWindow *plan = TheMeasurementPlan;
+    App().Live()->SetEnginePath(QStringLiteral(KD_BIN_DIR "/gama.exe"));
+    App().Main()->ShowMeasurementPlan();
+    MeasurementPlanWindow *plan = App().MeasurementPlan();
     QVERIFY(plan->Precision());
     const long double before = Point3(plan).Ellipse.SemiMajor;
-    QFile results(QString::fromStdString(TheMainWindow->RunFiles().Results));
+    QFile results(QString::fromStdString(App().Main()->RunFiles().Results));
     QVERIFY(results.open(QIODevice::ReadOnly));
     const QByteArray resultsBefore = results.readAll();
     results.close();
-    QSignalSpy ready(TheLivePrecision, &LivePrecision::PrecisionReady);
+    QSignalSpy ready(App().Live(), &LivePrecision::PrecisionReady);
     plan->LivePrecisionCheck->setChecked(true);
     // Ticking the option evaluates at once; the answer replaces the main
     // evaluation's precision with the same figures.
@@ -298,7 +298,7 @@ private slots:
     // (not quite twice: the centring errors stay as they are).
     const auto old = plan->Precision();
     F.Fake->onModal = [](QDialog *) {
-      for (Measurement &m : TheNetwork->Measurements.Items)
+      for (Measurement &m : App().Network()->Measurements.Items)
         m.StdDev *= 2;
       return 1;
     };
@@ -318,26 +318,26 @@ private slots:
     QVERIFY(results.open(QIODevice::ReadOnly));
     QCOMPARE(results.readAll(), resultsBefore);
     plan->LivePrecisionCheck->setChecked(false);
-    TheMainWindow->CheckResultsFreshness();
+    App().Main()->CheckResultsFreshness();
   }
 
   void coordinatePlanEditsAreSignalled() {
     Evaluate(kLongSightCoords, kLongSightMeas);
-    TheMainWindow->ShowCoordinatePlan();
-    QSignalSpy edited(TheCoordinatePlan, &PlanWindow::NetworkEdited);
-    TheCoordinatePlan->MakeAllFixed();
+    App().Main()->ShowCoordinatePlan();
+    QSignalSpy edited(App().CoordinatePlan(), &PlanWindow::NetworkEdited);
+    App().CoordinatePlan()->MakeAllFixed();
     QCOMPARE(edited.count(), 1);
-    TheCoordinatePlan->MakeAllFixed(); // nothing changes
+    App().CoordinatePlan()->MakeAllFixed(); // nothing changes
     QCOMPARE(edited.count(), 1);
-    TheCoordinatePlan->MakeAllAdjusted();
+    App().CoordinatePlan()->MakeAllAdjusted();
     QCOMPARE(edited.count(), 2);
   }
 
   void wheelZoomsAboutTheCursorAndTheAddWindowStandsAside() {
     Evaluate(kLongSightCoords, kLongSightMeas);
-    TheMainWindow->ShowMeasurementPlan();
-    MeasurementPlanWindow *plan = TheMeasurementPlan;
-    PointSet &pts = TheNetwork->Points;
+    App().Main()->ShowMeasurementPlan();
+    MeasurementPlanWindow *plan = App().MeasurementPlan();
+    PointSet &pts = App().Network()->Points;
     long double X = 0, Y = 0;
     PixelToWorld(pts, 100, 80, X, Y);
     const long double scale = pts.Scale;
@@ -350,10 +350,10 @@ private slots:
 
     plan->show();
     plan->AddSlopeDistance();
-    QVERIFY(TheAddMeasurementWindow->isVisible());
-    QVERIFY(!(TheAddMeasurementWindow->windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(App().AddMeasurement()->isVisible());
+    QVERIFY(!(App().AddMeasurement()->windowFlags() & Qt::WindowStaysOnTopHint));
     const QRect image(plan->PlanImage->mapToGlobal(QPoint(0, 0)), plan->PlanImage->size());
-    QVERIFY(!TheAddMeasurementWindow->frameGeometry().intersects(image));
+    QVERIFY(!App().AddMeasurement()->frameGeometry().intersects(image));
     // The picked station and target are ringed in the plan.
     const QImage &bitmap = *plan->PlanImage->Bitmap();
     QVERIFY(ColourNear(bitmap, PixelOfPoint(1) + QPointF(11, 0), QColor(255, 255, 255), 1));
@@ -361,12 +361,12 @@ private slots:
     // A modal dialog of the plan is never covered by it.
     bool hiddenWhileModal = false;
     F.Fake->onModal = [&](QDialog *) {
-      hiddenWhileModal = !TheAddMeasurementWindow->isVisible();
+      hiddenWhileModal = !App().AddMeasurement()->isVisible();
       return 0;
     };
     plan->ChangePrecision();
     QVERIFY(hiddenWhileModal);
-    QVERIFY(TheAddMeasurementWindow->isVisible());
+    QVERIFY(App().AddMeasurement()->isVisible());
     plan->hide();
   }
 };

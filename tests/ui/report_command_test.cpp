@@ -3,7 +3,7 @@
 // pairs from the results window.
 #include "ui_test_support.h"
 
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/main_window.h"
 #include "app/settings_store.h"
 #include "ui/results_window.h"
@@ -26,15 +26,15 @@ class TestReportCommand : public QObject {
     F.Write("c.txt", CoordinateFile(5));
     F.Write("m.txt", MeasurementFile(5));
     F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
-    TheMainWindow->Evaluate();
-    auto *timer = static_cast<FakeTimer *>(TheMainWindow->PollTimer.get());
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
+    App().Main()->Evaluate();
+    auto *timer = static_cast<FakeTimer *>(App().Main()->PollTimer.get());
     for (int i = 0; i < 51 && timer->Enabled(); ++i) {
       QThread::msleep(200);
       timer->Fire();
     }
-    return TheMainWindow->StatusText() == "Evaluation acomplished.";
+    return App().Main()->StatusText() == "Evaluation acomplished.";
   }
 
 private slots:
@@ -42,29 +42,29 @@ private slots:
   void cleanup() { F.Stop(); }
 
   void reportIsOfferedOnlyAfterAnEvaluation() {
-    QVERIFY(!TheMainWindow->ReportButton->isEnabled());
-    QCOMPARE(TheMainWindow->ReportButton->text(), QString::fromUtf8("Report\u2026"));
+    QVERIFY(!App().Main()->ReportButton->isEnabled());
+    QCOMPARE(App().Main()->ReportButton->text(), QString::fromUtf8("Report\u2026"));
   }
 
   void writesBothFormatsWithTheCalculatedPairs() {
     if (!QFile::exists(QStringLiteral(KD_BIN_DIR "/gama.exe")))
       QSKIP("the engine has not been built");
     QVERIFY(EvaluateWithTheRealEngine());
-    QVERIFY(TheMainWindow->ReportButton->isEnabled());
+    QVERIFY(App().Main()->ReportButton->isEnabled());
 
     // A pair calculated in the results window goes into the report.
-    TheMainWindow->ShowCalculations();
-    TheResultsWindow->FromPointCombo->setCurrentIndex(0);
-    TheResultsWindow->ToPointCombo->setCurrentIndex(2);
-    TheResultsWindow->DistanceKindCombo->setCurrentIndex(1);
-    TheResultsWindow->ComputeDistance();
-    TheResultsWindow->ComputeDistance(); // the same pair counts once
-    QCOMPARE(TheResultsWindow->RequestedPairs.size(), size_t(1));
+    App().Main()->ShowCalculations();
+    App().Results()->FromPointCombo->setCurrentIndex(0);
+    App().Results()->ToPointCombo->setCurrentIndex(2);
+    App().Results()->DistanceKindCombo->setCurrentIndex(1);
+    App().Results()->ComputeDistance();
+    App().Results()->ComputeDistance(); // the same pair counts once
+    QCOMPARE(App().Results()->RequestedPairs.size(), size_t(1));
 
     // The tolerances chosen under the plans are those of the report.
-    kd::app::PlanPreferences shown = TheSettings->Plans();
+    kd::app::PlanPreferences shown = App().Settings()->Plans();
     shown.ToleranceSemiMajorMm = 1e-6;
-    TheSettings->SetPlans(shown);
+    App().Settings()->SetPlans(shown);
 
     // The title block's fields: typed for the first report, offered again
     // for the second.
@@ -81,10 +81,10 @@ private slots:
       }
       return static_cast<int>(QDialog::Accepted);
     };
-    TheSettings->SetReport({});
+    App().Settings()->SetReport({});
     F.Fake->saveAnswers << F.Path("net.html") << F.Path("net.pdf");
-    TheMainWindow->WriteReportFile();
-    TheMainWindow->WriteReportFile();
+    App().Main()->WriteReportFile();
+    App().Main()->WriteReportFile();
     F.Fake->onModal = nullptr;
     QCOMPARE(offered, QStringList({QString(), QStringLiteral("Tunnel A")}));
     QVERIFY2(F.Fake->messages.isEmpty(), qPrintable(F.Fake->messages.join('|')));
@@ -102,7 +102,7 @@ private slots:
     QFile pdf(F.Path("net.pdf"));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5) == "%PDF-");
-    QVERIFY(TheMainWindow->StatusText().endsWith(F.Path("net.pdf")));
+    QVERIFY(App().Main()->StatusText().endsWith(F.Path("net.pdf")));
   }
 
   void refusedNamesAndCancelLeaveNoFile() {
@@ -111,9 +111,9 @@ private slots:
     QVERIFY(EvaluateWithTheRealEngine());
     F.Fake->onModal = [](QDialog *) { return static_cast<int>(QDialog::Accepted); };
     F.Fake->saveAnswers << F.Path("net.doc") << F.Path("missing/net.pdf") << "";
-    TheMainWindow->WriteReportFile();
-    TheMainWindow->WriteReportFile();
-    TheMainWindow->WriteReportFile(); // cancelled: nothing happens
+    App().Main()->WriteReportFile();
+    App().Main()->WriteReportFile();
+    App().Main()->WriteReportFile(); // cancelled: nothing happens
     QCOMPARE(F.Fake->messages.size(), 2);
     QVERIFY(F.Fake->messages[0].contains(".pdf or .html"));
     QVERIFY(F.Fake->messages[1].contains("cannot write the report"));
@@ -122,7 +122,7 @@ private slots:
     // The title block's dialog cancelled: no report either.
     F.Fake->onModal = nullptr;
     F.Fake->saveAnswers << F.Path("kept.pdf");
-    TheMainWindow->WriteReportFile();
+    App().Main()->WriteReportFile();
     QVERIFY(!QFile::exists(F.Path("kept.pdf")));
     QCOMPARE(F.Fake->messages.size(), 2);
   }

@@ -6,7 +6,7 @@
 #include "core/survey_network.h"
 #include "ui/main_window.h"
 #include "ui/results_window.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -42,19 +42,19 @@ class TestResults : public QObject {
   // Runs "+Calculations+" on the given results document.
   void Calculate(const QByteArray &results) {
     F.Write("korvadimensio3d.xml", results);
-    TheMainWindow->ShowCalculations();
+    App().Main()->ShowCalculations();
   }
   QString Cell(int row, int col) const {
     // Row 0 of the table is the header.
     if (row == 0)
-      return TheResultsWindow->ResultsTable->model()->headerData(col, Qt::Horizontal).toString();
-    return TheResultsWindow->ResultsTable->model()->index(row - 1, col).data().toString();
+      return App().Results()->ResultsTable->model()->headerData(col, Qt::Horizontal).toString();
+    return App().Results()->ResultsTable->model()->index(row - 1, col).data().toString();
   }
   void Choose(int kind, int from, int to) {
-    TheResultsWindow->DistanceKindCombo->setCurrentIndex(kind);
-    TheResultsWindow->FromPointCombo->setCurrentIndex(from);
-    TheResultsWindow->ToPointCombo->setCurrentIndex(to);
-    TheResultsWindow->ComputeDistance();
+    App().Results()->DistanceKindCombo->setCurrentIndex(kind);
+    App().Results()->FromPointCombo->setCurrentIndex(from);
+    App().Results()->ToPointCombo->setCurrentIndex(to);
+    App().Results()->ComputeDistance();
   }
 
 private slots:
@@ -64,9 +64,9 @@ private slots:
   void resultsFillTheTableAndTheChoosers() {
     Calculate(kResults);
     QVERIFY(F.Fake->messages.isEmpty());
-    QCOMPARE(F.Fake->modalShown, QList<QDialog *>{TheResultsWindow});
-    QCOMPARE(TheResultsWindow->ResultsTable->model()->rowCount(), 2);
-    QCOMPARE(TheResultsWindow->ResultsTable->model()->columnCount(), 16);
+    QCOMPARE(F.Fake->modalShown, QList<QDialog *>{App().Results()});
+    QCOMPARE(App().Results()->ResultsTable->model()->rowCount(), 2);
+    QCOMPARE(App().Results()->ResultsTable->model()->columnCount(), 16);
     QCOMPARE(Cell(0, 0), QString("P.No."));
     QCOMPARE(Cell(0, 15), QString("z(c)/gon"));
     QCOMPARE(Cell(1, 0), QString("1"));
@@ -76,53 +76,53 @@ private slots:
     QCOMPARE(Cell(1, 6), QString("1.000"));
     QCOMPARE(Cell(2, 2), QString("204.000000"));
     QCOMPARE(Cell(2, 3), QString("62.000000"));
-    QCOMPARE(TheResultsWindow->FromPointCombo->count(), 2);
-    QCOMPARE(TheResultsWindow->ToPointCombo->itemText(1), QString("2"));
-    QCOMPARE(TheResultsWindow->FromPointCombo->currentIndex(), 0);
-    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("--------"));
+    QCOMPARE(App().Results()->FromPointCombo->count(), 2);
+    QCOMPARE(App().Results()->ToPointCombo->itemText(1), QString("2"));
+    QCOMPARE(App().Results()->FromPointCombo->currentIndex(), 0);
+    QCOMPARE(App().Results()->DistanceValueLabel->text(), QString("--------"));
   }
 
   void distancePrecisionFollowsTheFullCovariance() {
     Calculate(kResults);
     Choose(0, 0, 0);
-    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("0.000000 m"));
-    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("0.000000 mm"));
+    QCOMPARE(App().Results()->DistanceValueLabel->text(), QString("0.000000 m"));
+    QCOMPARE(App().Results()->StdDevValueLabel->text(), QString("0.000000 mm"));
     // Heights correlated by 1 mm^2: sqrt(1 + 4 - 2).
     Choose(2, 0, 1);
-    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("12.000000 m"));
-    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("1.732051 mm"));
+    QCOMPARE(App().Results()->DistanceValueLabel->text(), QString("12.000000 m"));
+    QCOMPARE(App().Results()->StdDevValueLabel->text(), QString("1.732051 mm"));
     Choose(1, 0, 1);
-    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("5.000000 m"));
-    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), QString("4.816638 mm"));
+    QCOMPARE(App().Results()->DistanceValueLabel->text(), QString("5.000000 m"));
+    QCOMPARE(App().Results()->StdDevValueLabel->text(), QString("4.816638 mm"));
     Choose(0, 1, 0); // swapped: the same
-    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("13.000000 m"));
-    const QString slope = TheResultsWindow->StdDevValueLabel->text();
+    QCOMPARE(App().Results()->DistanceValueLabel->text(), QString("13.000000 m"));
+    const QString slope = App().Results()->StdDevValueLabel->text();
     Choose(0, 0, 1);
-    QCOMPARE(TheResultsWindow->StdDevValueLabel->text(), slope);
+    QCOMPARE(App().Results()->StdDevValueLabel->text(), slope);
     QCOMPARE(slope, QString::number(std::sqrt(1012.0 / 169.0), 'f', 6) + " mm");
     // A typed text that names no point computes nothing.
-    TheResultsWindow->FromPointCombo->setEditText("99");
-    TheResultsWindow->ComputeDistance();
-    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("--------"));
+    App().Results()->FromPointCombo->setEditText("99");
+    App().Results()->ComputeDistance();
+    QCOMPARE(App().Results()->DistanceValueLabel->text(), QString("--------"));
   }
 
   // Relative vector 1 -> 2: horizontal covariance diag(4 + 16, 9 + 16), height
   // variance 1 + 4 - 2 * 1.
   void calculateAddsTheRelativeEllipseAndAlongAcross() {
     Calculate(kResults);
-    QLabel *ellipse = TheResultsWindow->RelativeEllipseValueLabel;
-    QLabel *alongAcross = TheResultsWindow->AlongAcrossValueLabel;
+    QLabel *ellipse = App().Results()->RelativeEllipseValueLabel;
+    QLabel *alongAcross = App().Results()->AlongAcrossValueLabel;
     QCOMPARE(ellipse->text(), QString("--------"));
     const QString expected = "a 5.000 mm, b 4.472 mm, bearing of a 100.0000 gon, s(Z) 1.732 mm";
     Choose(0, 0, 1);
-    QCOMPARE(TheResultsWindow->DistanceValueLabel->text(), QString("13.000000 m")); // kept as it was
+    QCOMPARE(App().Results()->DistanceValueLabel->text(), QString("13.000000 m")); // kept as it was
     QCOMPARE(ellipse->text(), expected);
     QCOMPARE(alongAcross->text(), QString("--------")); // no bearing given
-    TheResultsWindow->BearingEdit->setText("0");
+    App().Results()->BearingEdit->setText("0");
     Choose(0, 1, 0); // swapped points, same figures
     QCOMPARE(ellipse->text(), expected);
     QCOMPARE(alongAcross->text(), QString("along 0.0000 gon 4.472 mm, across 5.000 mm"));
-    TheResultsWindow->BearingEdit->setText(" 50,0 ");
+    App().Results()->BearingEdit->setText(" 50,0 ");
     Choose(2, 0, 1);
     QCOMPARE(alongAcross->text(), QString("along 50.0000 gon 4.743 mm, across 4.743 mm"));
     // The same point twice has no relative precision.
@@ -132,10 +132,10 @@ private slots:
     QVERIFY(F.Fake->messages.isEmpty());
     // A bearing that is no number: "Wrong input!", the field is reset and
     // the ellipse is still shown.
-    TheResultsWindow->BearingEdit->setText("north");
+    App().Results()->BearingEdit->setText("north");
     Choose(0, 0, 1);
     QCOMPARE(F.Fake->messages, QStringList{"Wrong input!"});
-    QVERIFY(TheResultsWindow->BearingEdit->text().isEmpty());
+    QVERIFY(App().Results()->BearingEdit->text().isEmpty());
     QCOMPARE(ellipse->text(), expected);
     QCOMPARE(alongAcross->text(), QString("--------"));
   }
@@ -147,21 +147,21 @@ private slots:
     QByteArray other = kResults;
     other.replace("1 0  0 1\n", "1 0  0 0\n");
     Calculate(other);
-    QCOMPARE(TheResultsWindow->RelativeEllipseValueLabel->text(), QString("--------"));
+    QCOMPARE(App().Results()->RelativeEllipseValueLabel->text(), QString("--------"));
     Choose(0, 0, 1);
-    QVERIFY2(TheResultsWindow->RelativeEllipseValueLabel->text().endsWith("s(Z) 2.236 mm"),
-             qPrintable(TheResultsWindow->RelativeEllipseValueLabel->text()));
+    QVERIFY2(App().Results()->RelativeEllipseValueLabel->text().endsWith("s(Z) 2.236 mm"),
+             qPrintable(App().Results()->RelativeEllipseValueLabel->text()));
     // A typed text that names no point shows nothing.
-    TheResultsWindow->ToPointCombo->setEditText("99");
-    TheResultsWindow->ComputeDistance();
-    QCOMPARE(TheResultsWindow->RelativeEllipseValueLabel->text(), QString("--------"));
+    App().Results()->ToPointCombo->setEditText("99");
+    App().Results()->ComputeDistance();
+    QCOMPARE(App().Results()->RelativeEllipseValueLabel->text(), QString("--------"));
   }
 
   void wholeNetworkCentringEntersTheDiagonal() {
     F.Write("c.txt", "1 100 200 50 0 0\r\n2 103 204 62 0.003 0\r\n");
     F.Fake->openAnswers << F.Path("c.txt");
-    TheMainWindow->LoadFullCoordinates();
-    TheNetwork->Points.ScSvpMode = 2;
+    App().Main()->LoadFullCoordinates();
+    App().Network()->Points.ScSvpMode = 2;
     Calculate(kResults);
     QCOMPARE(Cell(2, 4), QString("5.000"));
     QCOMPARE(Cell(2, 5), QString("5.000"));
@@ -169,15 +169,15 @@ private slots:
     QCOMPARE(Cell(1, 4), QString("2.000"));
     // The relative precision includes the centring of point 2 (3 mm).
     Choose(0, 0, 1);
-    QCOMPARE(TheResultsWindow->RelativeEllipseValueLabel->text(),
+    QCOMPARE(App().Results()->RelativeEllipseValueLabel->text(),
              QString("a 5.831 mm, b 5.385 mm, bearing of a 100.0000 gon, s(Z) 1.732 mm"));
   }
 
   void savedTableAndMatrixHaveTheirShape() {
     Calculate(kResults);
     F.Fake->saveAnswers << F.Path("table.txt") << F.Path("cov.txt");
-    TheResultsWindow->SaveResultsTable();
-    TheResultsWindow->SaveCovarianceMatrix();
+    App().Results()->SaveResultsTable();
+    App().Results()->SaveCovarianceMatrix();
     const QList<QByteArray> table = F.Read("table.txt").split('\n');
     QCOMPARE(table.size(), 4); // three lines and the empty rest after the last CR LF
     QVERIFY(table[3].isEmpty());
@@ -200,10 +200,10 @@ private slots:
   void cancelledOrFailedSavesLoseNothing() {
     Calculate(kResults);
     F.Write("table.txt", "precious");
-    TheResultsWindow->SaveResultsTable(); // cancelled
+    App().Results()->SaveResultsTable(); // cancelled
     QCOMPARE(F.Read("table.txt"), QByteArray("precious"));
     F.Fake->saveAnswers << F.Path("no/such/folder/table.txt");
-    TheResultsWindow->SaveResultsTable();
+    App().Results()->SaveResultsTable();
     QCOMPARE(F.Fake->messages.size(), 1);
     QVERIFY(!QFile::exists(F.Path("no/such/folder/table.txt")));
   }
@@ -213,7 +213,7 @@ private slots:
     shortCov.replace("\n4</cov>", "</cov>"); // 20 numbers for a dimension of 6
     Calculate(shortCov);
     QCOMPARE(F.Fake->messages, QStringList{"All point have to be 3d. "});
-    QCOMPARE(TheMainWindow->StatusText(), QString("All point have to be 3d. "));
+    QCOMPARE(App().Main()->StatusText(), QString("All point have to be 3d. "));
     QVERIFY(F.Fake->modalShown.isEmpty());
 
     QByteArray missingPoint = kResults;
@@ -223,12 +223,12 @@ private slots:
     QVERIFY(F.Fake->modalShown.isEmpty());
     // Nothing to export from a failed reading.
     F.Fake->saveAnswers << F.Path("cov.txt");
-    TheResultsWindow->SaveCovarianceMatrix();
+    App().Results()->SaveCovarianceMatrix();
     QVERIFY(!QFile::exists(F.Path("cov.txt")));
   }
 
   void missingOrBrokenResultsFileIsReported() {
-    TheMainWindow->ShowCalculations();
+    App().Main()->ShowCalculations();
     QCOMPARE(F.Fake->messages.size(), 1);
     Calculate("<results><point");
     QCOMPARE(F.Fake->messages.size(), 2);
@@ -236,9 +236,9 @@ private slots:
   }
 
   void windowKeepsItsMinimumWidth() {
-    TheResultsWindow->resize(500, 300);
+    App().Results()->resize(500, 300);
     QApplication::processEvents();
-    QVERIFY(TheResultsWindow->width() >= 715);
+    QVERIFY(App().Results()->width() >= 715);
   }
 
   void realEngineRunEndsInAFilledTable() {
@@ -251,20 +251,20 @@ private slots:
     F.Write("c.txt", CoordinateFile(5));
     F.Write("m.txt", MeasurementFile(5));
     F.Fake->openAnswers << F.Path("c.txt") << F.Path("m.txt");
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
-    TheMainWindow->Evaluate();
-    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation started."));
-    auto *timer = static_cast<FakeTimer *>(TheMainWindow->PollTimer.get());
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
+    App().Main()->Evaluate();
+    QCOMPARE(App().Main()->StatusText(), QString("Evaluation started."));
+    auto *timer = static_cast<FakeTimer *>(App().Main()->PollTimer.get());
     for (int i = 0; i < 51 && timer->Enabled(); ++i) {
       QThread::msleep(500);
       timer->Fire();
     }
-    QCOMPARE(TheMainWindow->StatusText(), QString("Evaluation acomplished."));
-    QVERIFY(TheMainWindow->CalculationsButton->isEnabled());
-    TheMainWindow->ShowCalculations();
+    QCOMPARE(App().Main()->StatusText(), QString("Evaluation acomplished."));
+    QVERIFY(App().Main()->CalculationsButton->isEnabled());
+    App().Main()->ShowCalculations();
     QVERIFY2(F.Fake->messages.isEmpty(), qPrintable(F.Fake->messages.join('|')));
-    QCOMPARE(TheResultsWindow->ResultsTable->model()->rowCount(), 3); // points 3, 4, 5 are adjusted
+    QCOMPARE(App().Results()->ResultsTable->model()->rowCount(), 3); // points 3, 4, 5 are adjusted
     for (int r = 1; r <= 3; ++r)
       for (int c = 4; c <= 9; ++c) {
         bool ok = false;
@@ -272,8 +272,8 @@ private slots:
         QVERIFY(ok && v > 0 && v < 100);
       }
     Choose(0, 0, 2);
-    QVERIFY(TheResultsWindow->StdDevValueLabel->text().endsWith(" mm"));
-    QVERIFY(TheResultsWindow->StdDevValueLabel->text() != "0.000000 mm");
+    QVERIFY(App().Results()->StdDevValueLabel->text().endsWith(" mm"));
+    QVERIFY(App().Results()->StdDevValueLabel->text() != "0.000000 mm");
   }
 };
 

@@ -2,7 +2,6 @@
 // network, into the folder given as the first argument. Run it through
 // ui/screenshots.sh (under Xvfb) or with QT_QPA_PLATFORM=offscreen.
 #include "ui_test_support.h"
-#include "ui/startup.h"
 
 #include "core/survey_network.h"
 #include "settings/language_pack.h"
@@ -15,7 +14,7 @@
 #include "ui/change_precision_dialog.h"
 #include "ui/all_points_sc_svp_dialog.h"
 #include "ui/settings_dialog.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/point_properties_dialog.h"
 #include "ui/live_precision.h"
 #include "ui/design_panel.h"
@@ -104,108 +103,108 @@ int main(int argc, char *argv[]) {
   f.Write("coords.txt", CoordinateFile(6));
   f.Write("meas.txt", MeasurementFile(6));
   f.Fake->openAnswers << f.Path("coords.txt") << f.Path("meas.txt");
-  TheMainWindow->LoadFullCoordinates();
-  TheMainWindow->LoadMeasurements();
-  Shot(TheMainWindow, "main");
-  TheMainWindow->Evaluate();
-  auto *timer = static_cast<FakeTimer *>(TheMainWindow->PollTimer.get());
+  App().Main()->LoadFullCoordinates();
+  App().Main()->LoadMeasurements();
+  Shot(App().Main(), "main");
+  App().Main()->Evaluate();
+  auto *timer = static_cast<FakeTimer *>(App().Main()->PollTimer.get());
   for (int i = 0; i < 51 && timer->Enabled(); ++i) {
     QThread::msleep(500);
     timer->Fire();
   }
-  Shot(TheMainWindow, "main_evaluated");
+  Shot(App().Main(), "main_evaluated");
 
-  if (TheMainWindow->ProtocolButton->isEnabled()) {
-    TheMainWindow->ShowProtocol();
-    Shot(TheProtocolWindow, "protocol");
+  if (App().Main()->ProtocolButton->isEnabled()) {
+    App().Main()->ShowProtocol();
+    Shot(App().Protocol(), "protocol");
   }
-  if (TheMainWindow->CalculationsButton->isEnabled()) {
-    TheMainWindow->ShowCalculations();
-    if (!f.Fake->modalShown.isEmpty() && f.Fake->modalShown.last() == TheResultsWindow) {
-      TheResultsWindow->ToPointCombo->setCurrentIndex(TheResultsWindow->ToPointCombo->count() - 1);
-      TheResultsWindow->ComputeDistance();
-      Shot(TheResultsWindow, "results");
+  if (App().Main()->CalculationsButton->isEnabled()) {
+    App().Main()->ShowCalculations();
+    if (!f.Fake->modalShown.isEmpty() && f.Fake->modalShown.last() == App().Results()) {
+      App().Results()->ToPointCombo->setCurrentIndex(App().Results()->ToPointCombo->count() - 1);
+      App().Results()->ComputeDistance();
+      Shot(App().Results(), "results");
     }
   }
-  TheSettingsDialog->OnShow();
-  Shot(TheSettingsDialog, "settings");
+  App().SettingsWindow()->OnShow();
+  Shot(App().SettingsWindow(), "settings");
 
   // The plans and their dialogs with the bundled sample network.
   f.Fake->openAnswers << f.Path("shaft_coords.txt") << f.Path("shaft_meas.txt");
-  TheMainWindow->LoadFullCoordinates();
-  TheMainWindow->LoadMeasurements();
-  TheNetwork->Points.AutoSave = false; // the shots save nothing
-  TheCoordinatePlan->PreparePlan();
-  TheCoordinatePlan->PointTable->selectRow(3);
-  TheCoordinatePlan->PlanImageMouseDown(Qt::LeftButton, 330, 140); // a marked position
-  Shot(TheCoordinatePlan, "coordinate_plan");
-  TheMeasurementPlan->PreparePlan();
-  TheMeasurementPlan->show();
-  TheMeasurementPlan->AddPolar3D(); // "->3d pol." opens the add dialog
-  Shot(TheMeasurementPlan, "measurement_plan");
-  TheMeasurementPlan->AddZenithAngle();
-  Shot(TheAddMeasurementWindow, "add_measurement");
-  TheMeasurementPlan->MeasurementTable->selectRow(4);
-  Shot(TheChangePrecisionDialog, "change_precision");
-  Shot(TheAllPointsScSvpDialog, "change_all_sc_svp");
-  ThePointPropertiesDialog->Fill(TheNetwork->Points.List.Items[3], 3);
-  Shot(ThePointPropertiesDialog, "point_properties");
-  ThePrecisionGuide->ComputeDirectionSigma();
-  ThePrecisionGuide->ComputeZenithAngleSigma();
-  ThePrecisionGuide->FillAverageSlopeDistance();
-  ThePrecisionGuide->ComputeSlopeDistanceSigma();
-  ThePrecisionGuide->ComputeHeightDifferenceSigma();
-  Shot(ThePrecisionGuide, "precision_guide");
+  App().Main()->LoadFullCoordinates();
+  App().Main()->LoadMeasurements();
+  App().Network()->Points.AutoSave = false; // the shots save nothing
+  App().CoordinatePlan()->PreparePlan();
+  App().CoordinatePlan()->PointTable->selectRow(3);
+  App().CoordinatePlan()->PlanImageMouseDown(Qt::LeftButton, 330, 140); // a marked position
+  Shot(App().CoordinatePlan(), "coordinate_plan");
+  App().MeasurementPlan()->PreparePlan();
+  App().MeasurementPlan()->show();
+  App().MeasurementPlan()->AddPolar3D(); // "->3d pol." opens the add dialog
+  Shot(App().MeasurementPlan(), "measurement_plan");
+  App().MeasurementPlan()->AddZenithAngle();
+  Shot(App().AddMeasurement(), "add_measurement");
+  App().MeasurementPlan()->MeasurementTable->selectRow(4);
+  Shot(App().ChangePrecision(), "change_precision");
+  Shot(App().AllPointsScSvp(), "change_all_sc_svp");
+  App().PointProperties()->Fill(App().Network()->Points.List.Items[3], 3);
+  Shot(App().PointProperties(), "point_properties");
+  App().PrecisionGuide()->ComputeDirectionSigma();
+  App().PrecisionGuide()->ComputeZenithAngleSigma();
+  App().PrecisionGuide()->FillAverageSlopeDistance();
+  App().PrecisionGuide()->ComputeSlopeDistanceSigma();
+  App().PrecisionGuide()->ComputeHeightDifferenceSigma();
+  Shot(App().PrecisionGuide(), "precision_guide");
 
   // The plans with the precision of the evaluated sample network: error
   // ellipses, height bars, reliability colours and a tolerance.
-  TheMainWindow->Evaluate();
+  App().Main()->Evaluate();
   for (int i = 0; i < 51 && timer->Enabled(); ++i) {
     QThread::msleep(500);
     timer->Fire();
   }
-  if (TheMainWindow->CalculationsButton->isEnabled()) {
+  if (App().Main()->CalculationsButton->isEnabled()) {
     // Both plans at their default size first, with a tolerance: the legend
     // and the scale box must leave every point of the network in view.
-    const QSize coordinateDefault = TheCoordinatePlan->size(), measurementDefault = TheMeasurementPlan->size();
-    TheMainWindow->ShowCoordinatePlan();
-    TheCoordinatePlan->resize(coordinateDefault);
-    TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(3.0);
-    TheCoordinatePlan->show();
-    TheCoordinatePlan->ShowAllPoints();
-    Shot(TheCoordinatePlan, "coordinate_plan_default_size");
-    TheMainWindow->ShowMeasurementPlan();
-    TheMeasurementPlan->resize(measurementDefault);
-    TheMeasurementPlan->ToleranceSemiMajorSpin->setValue(3.0);
-    TheMeasurementPlan->show();
-    TheMeasurementPlan->ShowAllPoints();
-    Shot(TheMeasurementPlan, "measurement_plan_default_size");
-    TheMeasurementPlan->ToleranceSemiMajorSpin->setValue(0);
-    TheMeasurementPlan->hide();
-    TheMainWindow->ShowCoordinatePlan();
-    TheCoordinatePlan->resize(1300, 860);
-    TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(3.0);
-    TheCoordinatePlan->show();
-    TheCoordinatePlan->ShowAllPoints();
-    Shot(TheCoordinatePlan, "coordinate_plan_ellipses");
-    TheCoordinatePlan->ToleranceSemiMajorSpin->setValue(0);
-    TheMainWindow->ShowMeasurementPlan();
-    TheMeasurementPlan->resize(1300, 860);
-    TheMeasurementPlan->RelativeCheck->setChecked(true);
-    TheMeasurementPlan->show();
-    TheMeasurementPlan->ShowAllPoints();
-    Shot(TheMeasurementPlan, "measurement_plan_ellipses");
-    TheMeasurementPlan->RelativeCheck->setChecked(false);
+    const QSize coordinateDefault = App().CoordinatePlan()->size(), measurementDefault = App().MeasurementPlan()->size();
+    App().Main()->ShowCoordinatePlan();
+    App().CoordinatePlan()->resize(coordinateDefault);
+    App().CoordinatePlan()->ToleranceSemiMajorSpin->setValue(3.0);
+    App().CoordinatePlan()->show();
+    App().CoordinatePlan()->ShowAllPoints();
+    Shot(App().CoordinatePlan(), "coordinate_plan_default_size");
+    App().Main()->ShowMeasurementPlan();
+    App().MeasurementPlan()->resize(measurementDefault);
+    App().MeasurementPlan()->ToleranceSemiMajorSpin->setValue(3.0);
+    App().MeasurementPlan()->show();
+    App().MeasurementPlan()->ShowAllPoints();
+    Shot(App().MeasurementPlan(), "measurement_plan_default_size");
+    App().MeasurementPlan()->ToleranceSemiMajorSpin->setValue(0);
+    App().MeasurementPlan()->hide();
+    App().Main()->ShowCoordinatePlan();
+    App().CoordinatePlan()->resize(1300, 860);
+    App().CoordinatePlan()->ToleranceSemiMajorSpin->setValue(3.0);
+    App().CoordinatePlan()->show();
+    App().CoordinatePlan()->ShowAllPoints();
+    Shot(App().CoordinatePlan(), "coordinate_plan_ellipses");
+    App().CoordinatePlan()->ToleranceSemiMajorSpin->setValue(0);
+    App().Main()->ShowMeasurementPlan();
+    App().MeasurementPlan()->resize(1300, 860);
+    App().MeasurementPlan()->RelativeCheck->setChecked(true);
+    App().MeasurementPlan()->show();
+    App().MeasurementPlan()->ShowAllPoints();
+    Shot(App().MeasurementPlan(), "measurement_plan_ellipses");
+    App().MeasurementPlan()->RelativeCheck->setChecked(false);
 
     // Both plans at their designed size and maximised: the plan refits.
-    for (PlanWindow *plan : {static_cast<PlanWindow *>(TheCoordinatePlan),
-                             static_cast<PlanWindow *>(TheMeasurementPlan)}) {
-      const QString name = plan == TheCoordinatePlan ? "coordinate_plan" : "measurement_plan";
+    for (PlanWindow *plan : {static_cast<PlanWindow *>(App().CoordinatePlan()),
+                             static_cast<PlanWindow *>(App().MeasurementPlan())}) {
+      const QString name = plan == App().CoordinatePlan() ? "coordinate_plan" : "measurement_plan";
       plan->resize(PlanWindow::DesignWidth, PlanWindow::DesignHeight);
-      if (plan == TheCoordinatePlan)
-        TheMainWindow->ShowCoordinatePlan(); // the plan takes the drawing surface
+      if (plan == App().CoordinatePlan())
+        App().Main()->ShowCoordinatePlan(); // the plan takes the drawing surface
       else
-        TheMainWindow->ShowMeasurementPlan();
+        App().Main()->ShowMeasurementPlan();
       plan->show();
       Shot(plan, name + "_default");
       plan->showMaximized();
@@ -218,108 +217,108 @@ int main(int argc, char *argv[]) {
 
     // Live precision: every direction from 3 cc to 1 cc; the plan says
     // that it computes, then what changed.
-    TheMeasurementPlan->resize(1300, 860);
-    TheMeasurementPlan->show();
-    TheMeasurementPlan->ShowAllPoints();
-    TheLivePrecision->SetEnginePath(engine);
+    App().MeasurementPlan()->resize(1300, 860);
+    App().MeasurementPlan()->show();
+    App().MeasurementPlan()->ShowAllPoints();
+    App().Live()->SetEnginePath(engine);
     QElapsedTimer wait;
-    TheMeasurementPlan->LivePrecisionCheck->setChecked(true);
-    for (wait.start(); TheLivePrecision->Busy() && wait.elapsed() < 20000;)
+    App().MeasurementPlan()->LivePrecisionCheck->setChecked(true);
+    for (wait.start(); App().Live()->Busy() && wait.elapsed() < 20000;)
       QApplication::processEvents(QEventLoop::AllEvents, 50);
-    ThePrecisionGuide->DirectionResultEdit->setText("0.0001");
-    ThePrecisionGuide->ApplyDirectionSigma();
-    TheMeasurementPlan->LivePrecisionCheck->setChecked(false); // "computing…" right away
-    TheMeasurementPlan->LivePrecisionCheck->setChecked(true);
-    Shot(TheMeasurementPlan, "live_precision_computing");
-    for (wait.start(); TheLivePrecision->Busy() && wait.elapsed() < 20000;)
+    App().PrecisionGuide()->DirectionResultEdit->setText("0.0001");
+    App().PrecisionGuide()->ApplyDirectionSigma();
+    App().MeasurementPlan()->LivePrecisionCheck->setChecked(false); // "computing…" right away
+    App().MeasurementPlan()->LivePrecisionCheck->setChecked(true);
+    Shot(App().MeasurementPlan(), "live_precision_computing");
+    for (wait.start(); App().Live()->Busy() && wait.elapsed() < 20000;)
       QApplication::processEvents(QEventLoop::AllEvents, 50);
-    Shot(TheMeasurementPlan, "live_precision_changed");
-    TheMeasurementPlan->LivePrecisionCheck->setChecked(false);
+    Shot(App().MeasurementPlan(), "live_precision_changed");
+    App().MeasurementPlan()->LivePrecisionCheck->setChecked(false);
   }
 
   // The sample network evaluated: relative precision of the tunnel traverse
   // 401 - 404 and the transverse breakthrough error across its axis
   // (81.29 gon).
-  TheMeasurementPlan->hide();
-  TheMainWindow->Evaluate();
+  App().MeasurementPlan()->hide();
+  App().Main()->Evaluate();
   for (int i = 0; i < 51 && timer->Enabled(); ++i) {
     QThread::msleep(200);
     timer->Fire();
   }
-  if (TheMainWindow->CalculationsButton->isEnabled()) {
-    TheMainWindow->ShowCalculations();
-    TheResultsWindow->FromPointCombo->setCurrentIndex(TheResultsWindow->FromPointCombo->findText("401"));
-    TheResultsWindow->ToPointCombo->setCurrentIndex(TheResultsWindow->ToPointCombo->findText("404"));
-    TheResultsWindow->BearingEdit->setText("81.29");
-    TheResultsWindow->ComputeDistance();
-    Shot(TheResultsWindow, "results_relative");
+  if (App().Main()->CalculationsButton->isEnabled()) {
+    App().Main()->ShowCalculations();
+    App().Results()->FromPointCombo->setCurrentIndex(App().Results()->FromPointCombo->findText("401"));
+    App().Results()->ToPointCombo->setCurrentIndex(App().Results()->ToPointCombo->findText("404"));
+    App().Results()->BearingEdit->setText("81.29");
+    App().Results()->ComputeDistance();
+    Shot(App().Results(), "results_relative");
   }
 
   // A run that fails: the engine's reason at once, the protocol readable.
   f.Fake->openAnswers << f.Path("coords.txt") << f.Path("few.txt");
   f.Write("few.txt", MeasurementFile(4)); // points 5 and 6 stay undetermined
-  TheMainWindow->LoadFullCoordinates();
-  TheMainWindow->LoadMeasurements();
-  TheMainWindow->Evaluate();
+  App().Main()->LoadFullCoordinates();
+  App().Main()->LoadMeasurements();
+  App().Main()->Evaluate();
   for (int i = 0; i < 200 && timer->Enabled(); ++i) {
     QThread::msleep(100);
     timer->Fire();
   }
-  Shot(TheMainWindow, "failed_evaluation");
+  Shot(App().Main(), "failed_evaluation");
 
   // Results of an earlier network: marked out of date after a change.
   f.Fake->openAnswers << f.Path("meas.txt");
-  TheMainWindow->LoadMeasurements();
-  TheMainWindow->Evaluate();
+  App().Main()->LoadMeasurements();
+  App().Main()->Evaluate();
   for (int i = 0; i < 200 && timer->Enabled(); ++i) {
     QThread::msleep(100);
     timer->Fire();
   }
-  TheNetwork->Points.SetAllSc(0.001);
-  TheMainWindow->CheckResultsFreshness();
-  Shot(TheMainWindow, "outdated_results");
+  App().Network()->Points.SetAllSc(0.001);
+  App().Main()->CheckResultsFreshness();
+  Shot(App().Main(), "outdated_results");
 
   // The same main and settings windows in Czech.
-  TheSettingsDialog->LanguageCombo->setEditText("CZ");
+  App().SettingsWindow()->LanguageCombo->setEditText("CZ");
   // The measurement design on the sample: the requirements panel beside the
   // plan with the ranked candidates drawn on it, a proposal, and the plan
   // after the proposal was accepted.
   {
     f.Fake->openAnswers << f.Path("shaft_coords.txt") << f.Path("shaft_meas.txt");
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
-    TheNetwork->Points.AutoSave = false;
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
+    App().Network()->Points.AutoSave = false;
     f.Write("shaft_meas.req",
             "# breakthrough of the tunnel\r\nacross 401 404 81.29 2.5\r\nellipse * 5\r\nheight 404 5\r\n");
-    TheMeasurementPlan->PreparePlan();
-    TheMeasurementPlan->show();
-    TheMeasurementPlan->OpenDesignPanel();
-    DesignPanel *panel = TheMeasurementPlan->Design;
+    App().MeasurementPlan()->PreparePlan();
+    App().MeasurementPlan()->show();
+    App().MeasurementPlan()->OpenDesignPanel();
+    DesignPanel *panel = App().MeasurementPlan()->Design;
     // Closer to the tunnel, where the candidates are.
-    const PointList &list = TheNetwork->Points.List;
+    const PointList &list = App().Network()->Points.List;
     const int at = list.IndexOfNumber(402);
     if (at >= 0) {
-      const PixelPosition p = WorldToPixel(TheNetwork->Points, list.Items[static_cast<size_t>(at)]);
-      TheMeasurementPlan->OnMouseWheelAt(120, static_cast<int>(p.x), static_cast<int>(p.y));
+      const PixelPosition p = WorldToPixel(App().Network()->Points, list.Items[static_cast<size_t>(at)]);
+      App().MeasurementPlan()->OnMouseWheelAt(120, static_cast<int>(p.x), static_cast<int>(p.y));
     }
-    ShotSideBySide(TheMeasurementPlan, panel, "design_candidates");
+    ShotSideBySide(App().MeasurementPlan(), panel, "design_candidates");
     panel->Optimise();
     while (panel->Optimising()) {
       QApplication::processEvents();
       QThread::msleep(10);
     }
-    ShotSideBySide(TheMeasurementPlan, panel, "design_proposal");
+    ShotSideBySide(App().MeasurementPlan(), panel, "design_proposal");
     panel->AcceptProposal();
-    ShotSideBySide(TheMeasurementPlan, panel, "design_accepted");
+    ShotSideBySide(App().MeasurementPlan(), panel, "design_accepted");
     panel->hide();
-    TheMeasurementPlan->hide();
+    App().MeasurementPlan()->hide();
   }
 
-  TheSettingsDialog->ChangeLanguage();
-  Shot(TheMainWindow, "main_cz");
-  TheSettingsDialog->OnShow();
-  Shot(TheSettingsDialog, "settings_cz");
-  Shot(TheResultsWindow, "results_cz");
+  App().SettingsWindow()->ChangeLanguage();
+  Shot(App().Main(), "main_cz");
+  App().SettingsWindow()->OnShow();
+  Shot(App().SettingsWindow(), "settings_cz");
+  Shot(App().Results(), "results_cz");
 
   f.Stop();
   std::printf("%d screenshots\n", Saved);

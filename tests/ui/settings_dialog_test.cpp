@@ -12,7 +12,7 @@
 #include "ui/protocol_window.h"
 #include "ui/results_window.h"
 #include "ui/settings_dialog.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,65 +49,65 @@ private slots:
   void cleanup() { F.Stop(); }
 
   void dialogShowsTheSettingsAndApplyWritesThem() {
-    TheMainWindow->ShowSettings();
-    QCOMPARE(F.Fake->modalShown, QList<QDialog *>{TheSettingsDialog});
-    QCOMPARE(TheSettingsDialog->FixedPointColorCombo->Selected(), 0x0000FFFFu);
-    QCOMPARE(TheSettingsDialog->BackgroundColorCombo->Selected(), 0x00000000u);
-    QCOMPARE(TheSettingsDialog->FontSampleLabel->text(), QString("Times New Roman"));
-    QCOMPARE(TheSettingsDialog->AutoSaveCheckBox->isChecked(), true);
+    App().Main()->ShowSettings();
+    QCOMPARE(F.Fake->modalShown, QList<QDialog *>{App().SettingsWindow()});
+    QCOMPARE(App().SettingsWindow()->FixedPointColorCombo->Selected(), 0x0000FFFFu);
+    QCOMPARE(App().SettingsWindow()->BackgroundColorCombo->Selected(), 0x00000000u);
+    QCOMPARE(App().SettingsWindow()->FontSampleLabel->text(), QString("Times New Roman"));
+    QCOMPARE(App().SettingsWindow()->AutoSaveCheckBox->isChecked(), true);
 
-    TheSettingsDialog->MeasurementColorCombo->Select(0xFF00000Fu); // button face, a system colour
-    TheSettingsDialog->BackgroundColorCombo->Select(0x00FFFFFFu);
-    TheSettingsDialog->ScSvpModeGroup->SetItemIndex(2);
-    TheSettingsDialog->AutoSaveCheckBox->setChecked(false);
+    App().SettingsWindow()->MeasurementColorCombo->Select(0xFF00000Fu); // button face, a system colour
+    App().SettingsWindow()->BackgroundColorCombo->Select(0x00FFFFFFu);
+    App().SettingsWindow()->ScSvpModeGroup->SetItemIndex(2);
+    App().SettingsWindow()->AutoSaveCheckBox->setChecked(false);
     F.Fake->fontAnswer = true;
     F.Fake->fontChosen = QFont("Liberation Mono", 14);
-    TheSettingsDialog->ChooseFont();
-    QCOMPARE(TheSettingsDialog->FontSampleLabel->text(), QString("Liberation Mono"));
-    TheSettingsDialog->ApplyAndClose(); // OK = Apply and close
+    App().SettingsWindow()->ChooseFont();
+    QCOMPARE(App().SettingsWindow()->FontSampleLabel->text(), QString("Liberation Mono"));
+    App().SettingsWindow()->ApplyAndClose(); // OK = Apply and close
     QCOMPARE(IniLines(F), QStringList({"clYellow", "clLime", "clBtnFace", "clRed", "clWhite",
                                        "Liberation Mono", "14", "2", "F", ""}));
-    QCOMPARE(TheNetwork->Points.ScSvpMode, 2);
+    QCOMPARE(App().Network()->Points.ScSvpMode, 2);
 
     F.Restart();
-    const PointSet &p = TheNetwork->Points;
+    const PointSet &p = App().Network()->Points;
     QCOMPARE(p.MeasColor, 0xFF00000Fu);
     QCOMPARE(p.BackColor, 0x00FFFFFFu);
     QCOMPARE(p.FontName, std::string("Liberation Mono"));
     QCOMPARE(int(p.FontSize), 14);
     QCOMPARE(int(p.ScSvpMode), 2);
     QCOMPARE(p.AutoSave, false);
-    TheMainWindow->ShowSettings();
-    QCOMPARE(TheSettingsDialog->ScSvpModeGroup->ItemIndex(), 2);
-    QCOMPARE(TheSettingsDialog->MeasurementColorCombo->currentText(), QString("BtnFace"));
+    App().Main()->ShowSettings();
+    QCOMPARE(App().SettingsWindow()->ScSvpModeGroup->ItemIndex(), 2);
+    QCOMPARE(App().SettingsWindow()->MeasurementColorCombo->currentText(), QString("BtnFace"));
   }
 
   void colourWithoutANameSurvivesTheRoundTrip() {
     F.Write("korvadimensio3d.ini",
             "clYellow\r\nclLime\r\n$00A0B0C0\r\nclRed\r\nclBlack\r\nArial\r\n9\r\n1\r\nT\r\n\r\n");
     F.Restart();
-    QCOMPARE(TheNetwork->Points.MeasColor, 0x00A0B0C0u);
-    TheMainWindow->ShowSettings();
-    QCOMPARE(TheSettingsDialog->MeasurementColorCombo->Selected(), 0x00A0B0C0u);
-    TheSettingsDialog->Apply();
+    QCOMPARE(App().Network()->Points.MeasColor, 0x00A0B0C0u);
+    App().Main()->ShowSettings();
+    QCOMPARE(App().SettingsWindow()->MeasurementColorCombo->Selected(), 0x00A0B0C0u);
+    App().SettingsWindow()->Apply();
     QCOMPARE(IniLines(F)[2], QString("$00A0B0C0"));
     QCOMPARE(IniLines(F)[5], QString("Arial"));
   }
 
   void defaultSettingsTouchOnlyColoursAndFont() {
-    TheNetwork->Points.FixedColor = 0x00123456;
-    TheNetwork->Points.FontName = "Arial";
-    TheNetwork->Points.ScSvpMode = 0;
-    TheNetwork->Points.AutoSave = false;
-    TheMainWindow->ShowSettings();
-    TheSettingsDialog->RestoreDefaults();
-    TheSettingsDialog->Cancel(); // Cancel
-    QCOMPARE(TheNetwork->Points.FixedColor, 0x00123456u);
+    App().Network()->Points.FixedColor = 0x00123456;
+    App().Network()->Points.FontName = "Arial";
+    App().Network()->Points.ScSvpMode = 0;
+    App().Network()->Points.AutoSave = false;
+    App().Main()->ShowSettings();
+    App().SettingsWindow()->RestoreDefaults();
+    App().SettingsWindow()->Cancel(); // Cancel
+    QCOMPARE(App().Network()->Points.FixedColor, 0x00123456u);
     QVERIFY(!QFile::exists(F.Path("korvadimensio3d.ini")));
 
-    TheMainWindow->ShowSettings();
-    TheSettingsDialog->RestoreDefaults();
-    TheSettingsDialog->Apply(); // Apply
+    App().Main()->ShowSettings();
+    App().SettingsWindow()->RestoreDefaults();
+    App().SettingsWindow()->Apply(); // Apply
     QCOMPARE(IniLines(F), QStringList({"clYellow", "clLime", "clSilver", "clRed", "clBlack",
                                        "Times New Roman", "10", "0", "F", ""}));
   }
@@ -115,37 +115,37 @@ private slots:
   void languageSwitchChangesEveryCaptionAtOnce() {
     F.Write("XX.pck", MarkedPack());
     F.Restart(); // packs are listed at start-up
-    QVERIFY(TheSettingsDialog->LanguageCombo->findText("XX") > 0);
-    QVERIFY(TheSettingsDialog->LanguageCombo->findText("CZ") > 0);
-    TheMainWindow->ShowSettings();
-    TheSettingsDialog->ScSvpModeGroup->SetItemIndex(0);
-    TheSettingsDialog->LanguageCombo->setEditText("XX");
-    TheSettingsDialog->ChangeLanguage();
-    QCOMPARE(TheMainWindow->LoadFullCoordinatesButton->text(), QString("#Load coords"));
-    QCOMPARE(TheProtocolWindow->windowTitle(), QString("#Protocol"));
-    QCOMPARE(TheResultsWindow->DistanceKindCombo->itemText(2), QString("#vertical"));
-    QCOMPARE(TheSettingsDialog->windowTitle(), QString("#- Settings -"));
-    QCOMPARE(TheCoordinatePlan->windowTitle(), QString("#Coordinates plan"));
-    QCOMPARE(TheSettingsDialog->ScSvpModeGroup->Items().last(),
+    QVERIFY(App().SettingsWindow()->LanguageCombo->findText("XX") > 0);
+    QVERIFY(App().SettingsWindow()->LanguageCombo->findText("CZ") > 0);
+    App().Main()->ShowSettings();
+    App().SettingsWindow()->ScSvpModeGroup->SetItemIndex(0);
+    App().SettingsWindow()->LanguageCombo->setEditText("XX");
+    App().SettingsWindow()->ChangeLanguage();
+    QCOMPARE(App().Main()->LoadFullCoordinatesButton->text(), QString("#Load coords"));
+    QCOMPARE(App().Protocol()->windowTitle(), QString("#Protocol"));
+    QCOMPARE(App().Results()->DistanceKindCombo->itemText(2), QString("#vertical"));
+    QCOMPARE(App().SettingsWindow()->windowTitle(), QString("#- Settings -"));
+    QCOMPARE(App().CoordinatePlan()->windowTitle(), QString("#Coordinates plan"));
+    QCOMPARE(App().SettingsWindow()->ScSvpModeGroup->Items().last(),
              QString("#Influence of the Sc/Svp is calculated for whole net"));
-    QCOMPARE(TheSettingsDialog->ScSvpModeGroup->ItemIndex(), 1); // the refill selects mode 1
+    QCOMPARE(App().SettingsWindow()->ScSvpModeGroup->ItemIndex(), 1); // the refill selects mode 1
     QCOMPARE(LangPackFile, std::string("XX.pck"));
-    TheSettingsDialog->Apply();
+    App().SettingsWindow()->Apply();
     QCOMPARE(IniLines(F)[7], QString("1"));
     QCOMPARE(IniLines(F)[9], QString("XX.pck"));
 
     // The next start comes up in the chosen language.
     F.Restart();
-    QCOMPARE(TheMainWindow->EvaluateButton->text(), QString("#- Evaluation -"));
+    QCOMPARE(App().Main()->EvaluateButton->text(), QString("#- Evaluation -"));
 
     // Czech, then back to the built-in English.
-    TheSettingsDialog->LanguageCombo->setEditText("CZ");
-    TheSettingsDialog->ChangeLanguage();
-    QVERIFY(TheMainWindow->LoadFullCoordinatesButton->text() != "Load coords");
-    QVERIFY(!TheMainWindow->LoadFullCoordinatesButton->text().startsWith('#'));
-    TheSettingsDialog->LanguageCombo->setEditText("EN(default)");
-    TheSettingsDialog->ChangeLanguage();
-    QCOMPARE(TheMainWindow->LoadFullCoordinatesButton->text(), QString("Load coords"));
+    App().SettingsWindow()->LanguageCombo->setEditText("CZ");
+    App().SettingsWindow()->ChangeLanguage();
+    QVERIFY(App().Main()->LoadFullCoordinatesButton->text() != "Load coords");
+    QVERIFY(!App().Main()->LoadFullCoordinatesButton->text().startsWith('#'));
+    App().SettingsWindow()->LanguageCombo->setEditText("EN(default)");
+    App().SettingsWindow()->ChangeLanguage();
+    QCOMPARE(App().Main()->LoadFullCoordinatesButton->text(), QString("Load coords"));
   }
 
   void brokenPackGivesEnglishAndKeepsTheRememberedPack() {
@@ -153,16 +153,16 @@ private slots:
     QByteArray broken = MarkedPack();
     broken.chop(broken.size() - broken.lastIndexOf("\r\n#")); // one line short
     F.Write("BAD.pck", broken);
-    TheSettingsDialog->LanguageCombo->setEditText("XX");
-    TheSettingsDialog->ChangeLanguage();
-    QCOMPARE(TheMainWindow->LoadFullCoordinatesButton->text(), QString("#Load coords"));
-    TheSettingsDialog->LanguageCombo->setEditText("BAD");
-    TheSettingsDialog->ChangeLanguage();
-    QCOMPARE(TheMainWindow->LoadFullCoordinatesButton->text(), QString("Load coords"));
+    App().SettingsWindow()->LanguageCombo->setEditText("XX");
+    App().SettingsWindow()->ChangeLanguage();
+    QCOMPARE(App().Main()->LoadFullCoordinatesButton->text(), QString("#Load coords"));
+    App().SettingsWindow()->LanguageCombo->setEditText("BAD");
+    App().SettingsWindow()->ChangeLanguage();
+    QCOMPARE(App().Main()->LoadFullCoordinatesButton->text(), QString("Load coords"));
     QCOMPARE(LangPackFile, std::string("XX.pck"));
-    TheSettingsDialog->LanguageCombo->setEditText("../XX");
-    TheSettingsDialog->ChangeLanguage();
-    QCOMPARE(TheMainWindow->LoadFullCoordinatesButton->text(), QString("Load coords"));
+    App().SettingsWindow()->LanguageCombo->setEditText("../XX");
+    App().SettingsWindow()->ChangeLanguage();
+    QCOMPARE(App().Main()->LoadFullCoordinatesButton->text(), QString("Load coords"));
   }
 };
 

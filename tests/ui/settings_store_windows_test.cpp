@@ -4,7 +4,7 @@
 #include "ui_test_support.h"
 
 #include "app/settings_store.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/measurement_plan_window.h"
 
@@ -23,24 +23,24 @@ private slots:
   void cleanup() { F.Stop(); }
 
   void aChoiceUnderOnePlanReachesTheOtherWithoutAFile() {
-    QSignalSpy confidence(TheSettings, &kd::app::SettingsStore::ConfidenceChanged);
-    QSignalSpy live(TheSettings, &kd::app::SettingsStore::LivePrecisionChanged);
+    QSignalSpy confidence(App().Settings(), &kd::app::SettingsStore::ConfidenceChanged);
+    QSignalSpy live(App().Settings(), &kd::app::SettingsStore::LivePrecisionChanged);
     QVERIFY(QDir(F.Path("preferences")).removeRecursively() || !QDir(F.Path("preferences")).exists());
     // Nothing may be read back from disk: the folder becomes a file.
     F.Write("preferences", "not a folder");
 
-    TheCoordinatePlan->Level95Check->setChecked(true);
+    App().CoordinatePlan()->Level95Check->setChecked(true);
     QCOMPARE(confidence.count(), 1);
-    QCOMPARE(TheSettings->Confidence(), ConfidenceLevel::Percent95);
-    QVERIFY(TheMeasurementPlan->Level95Check->isChecked());
+    QCOMPARE(App().Settings()->Confidence(), ConfidenceLevel::Percent95);
+    QVERIFY(App().MeasurementPlan()->Level95Check->isChecked());
 
-    TheMeasurementPlan->ToleranceSemiMajorSpin->setValue(4.0);
-    QCOMPARE(TheSettings->Tolerance().Horizontal, 4.0L);
-    QCOMPARE(TheCoordinatePlan->ToleranceSemiMajorSpin->value(), 4.0);
+    App().MeasurementPlan()->ToleranceSemiMajorSpin->setValue(4.0);
+    QCOMPARE(App().Settings()->Tolerance().Horizontal, 4.0L);
+    QCOMPARE(App().CoordinatePlan()->ToleranceSemiMajorSpin->value(), 4.0);
 
-    TheCoordinatePlan->LivePrecisionCheck->setChecked(true);
+    App().CoordinatePlan()->LivePrecisionCheck->setChecked(true);
     QCOMPARE(live.count(), 1);
-    QVERIFY(TheMeasurementPlan->LivePrecisionCheck->isChecked());
+    QVERIFY(App().MeasurementPlan()->LivePrecisionCheck->isChecked());
   }
 };
 

@@ -2,13 +2,27 @@
 
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
-#include "ui/app_globals.h"
-#include "ui/startup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <cmath>
+
+namespace {
+std::unique_ptr<DesktopApplication> Running;
+} // namespace
+
+DesktopApplication &CreateApp(std::unique_ptr<PlatformServices> platform) {
+  Running = std::make_unique<DesktopApplication>(std::move(platform));
+  return *Running;
+}
+
+DesktopApplication &App() {
+  Q_ASSERT(Running);
+  return *Running;
+}
+
+void DestroyApp() { Running.reset(); }
 
 void UiFixture::Start(const QStringList &dataFiles) {
   Dir = std::make_unique<QTemporaryDir>();
@@ -19,25 +33,23 @@ void UiFixture::Start(const QStringList &dataFiles) {
   auto fake = std::make_unique<FakePlatform>();
   fake->programPath = Dir->filePath("korvadimensio3d");
   Fake = fake.get();
-  Previous = SetPlatform(std::move(fake));
   LangPackFile.clear();
-  StartUp();
+  CreateApp(std::move(fake)).StartUp();
 }
 
 void UiFixture::Stop() {
-  DestroyAllWindows();
+  DestroyApp();
   Lang().LoadBuiltIn();
   LangPackFile.clear();
-  SetPlatform(std::move(Previous));
   Fake = nullptr;
   Dir.reset();
 }
 
 void UiFixture::Restart() {
-  DestroyAllWindows();
-  Lang().LoadBuiltIn();
+  App().DestroyWindows();
+  App().Language().LoadBuiltIn();
   LangPackFile.clear();
-  StartUp();
+  App().StartUp();
 }
 
 QString UiFixture::Path(const QString &name) const { return Dir->filePath(name); }

@@ -1,6 +1,7 @@
 #pragma once
 // Shared set-up of the window tests: a temporary program folder, the fake
 // platform, and the program's start-up with all windows.
+#include "ui/desktop_application.h"
 #include "ui/platform.h"
 
 #include <QString>
@@ -24,12 +25,18 @@ public:
   void Write(const QString &name, const QByteArray &bytes) const;
   QByteArray Read(const QString &name) const;
 
-  FakePlatform *Fake = nullptr; // owned by Platform()
+  FakePlatform *Fake = nullptr; // owned by App()
 
 private:
   std::unique_ptr<QTemporaryDir> Dir;
-  std::unique_ptr<PlatformServices> Previous;
 };
+
+// The program under test: CreateApp makes it on `platform` (no windows yet),
+// App() returns it until DestroyApp frees it with its windows and platform.
+// One test runs at a time, so one program exists at a time.
+DesktopApplication &CreateApp(std::unique_ptr<PlatformServices> platform);
+DesktopApplication &App();
+void DestroyApp();
 
 // Lets the fake platform start, watch and stop the real engine through
 // `real`, which must live as long as the run.

@@ -6,7 +6,7 @@
 #include "core/survey_network.h"
 #include "ui/add_measurement_window.h"
 #include "ui/all_points_sc_svp_dialog.h"
-#include "ui/app_globals.h"
+#include "ui/desktop_application.h"
 #include "ui/change_precision_dialog.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/main_window.h"
@@ -37,8 +37,8 @@ struct Snapshot {
 };
 
 Snapshot Take() {
-  return {TheNetwork->Points.List.Items, TheNetwork->Measurements.Items, TheNetwork->Points.ScSvpMode,
-          TheNetwork->PlumbSigma};
+  return {App().Network()->Points.List.Items, App().Network()->Measurements.Items, App().Network()->Points.ScSvpMode,
+          App().Network()->PlumbSigma};
 }
 
 bool Same(const Snapshot &a, const Snapshot &b) {
@@ -68,11 +68,11 @@ class UndoTest : public QObject {
     Fixture.Write("c.txt", CoordinateFile(5));
     Fixture.Write("m.txt", "sd 1 3 0.002\r\nsd 3 2 0.002\r\ndi 3 4 0.0003\r\nzu 5 1 0.0003\r\nsd 4 5 0.002\r\n");
     Fixture.Fake->openAnswers = {Fixture.Path("c.txt"), Fixture.Path("m.txt")};
-    TheMainWindow->LoadFullCoordinates();
-    TheMainWindow->LoadMeasurements();
-    QCOMPARE(TheNetwork->Points.List.Count(), 5);
-    QCOMPARE(TheNetwork->Measurements.Count(), 5);
-    TheDocument->ClearHistory();
+    App().Main()->LoadFullCoordinates();
+    App().Main()->LoadMeasurements();
+    QCOMPARE(App().Network()->Points.List.Count(), 5);
+    QCOMPARE(App().Network()->Measurements.Count(), 5);
+    App().Document()->ClearHistory();
   }
 
   // The step just made: undo gives `before` back, redo `after`, and the
@@ -95,8 +95,8 @@ class UndoTest : public QObject {
     QVERIFY(!plan->RedoAction->isEnabled());
   }
 
-  int PointRows() const { return TheCoordinatePlan->PointTable->model()->rowCount(); }
-  int MeasurementRows() const { return TheMeasurementPlan->MeasurementTable->model()->rowCount(); }
+  int PointRows() const { return App().CoordinatePlan()->PointTable->model()->rowCount(); }
+  int MeasurementRows() const { return App().MeasurementPlan()->MeasurementTable->model()->rowCount(); }
 
 private slots:
   void init() {
@@ -106,7 +106,7 @@ private slots:
   void cleanup() { Fixture.Stop(); }
 
   void pointEdits() {
-    CoordinatePlanWindow *plan = TheCoordinatePlan;
+    CoordinatePlanWindow *plan = App().CoordinatePlan();
     plan->PreparePlan();
     QVERIFY(!plan->UndoAction->isEnabled());
     QCOMPARE(plan->UndoAction->shortcut(), QKeySequence(QKeySequence::Undo));
@@ -126,9 +126,9 @@ private slots:
 
     // Edit a point in its properties.
     before = Take();
-    ThePointPropertiesDialog->Fill(TheNetwork->Points.List.Items[2], 2);
-    ThePointPropertiesDialog->ZEdit->setText("123.5");
-    QVERIFY(ThePointPropertiesDialog->Apply());
+    App().PointProperties()->Fill(App().Network()->Points.List.Items[2], 2);
+    App().PointProperties()->ZEdit->setText("123.5");
+    QVERIFY(App().PointProperties()->Apply());
     CheckUndoRedo(plan, before, "Edit point 3");
 
     // Fix all, free all, Sc and Svp of all.
@@ -139,20 +139,20 @@ private slots:
     plan->MakeAllAdjusted();
     CheckUndoRedo(plan, before, "All points adjusted");
     before = Take();
-    TheAllPointsScSvpDialog->ScCombo->setEditText("0.004");
-    QVERIFY(TheAllPointsScSvpDialog->SetScOfAllPoints());
+    App().AllPointsScSvp()->ScCombo->setEditText("0.004");
+    QVERIFY(App().AllPointsScSvp()->SetScOfAllPoints());
     CheckUndoRedo(plan, before, "Sc of all points");
     before = Take();
-    TheAllPointsScSvpDialog->SvpCombo->setEditText("0.003");
-    QVERIFY(TheAllPointsScSvpDialog->SetSvpOfAllPoints());
+    App().AllPointsScSvp()->SvpCombo->setEditText("0.003");
+    QVERIFY(App().AllPointsScSvp()->SetSvpOfAllPoints());
     CheckUndoRedo(plan, before, "Svp of all points");
 
     // Deleting a point and the measurements that referred to it is one step.
     before = Take();
     plan->PointTable->setCurrentIndex(plan->PointTable->model()->index(4, 0)); // point 5
     plan->DeletePoint();
-    QCOMPARE(TheNetwork->Points.List.Count(), 5);
-    QCOMPARE(TheNetwork->Measurements.Count(), 3);
+    QCOMPARE(App().Network()->Points.List.Count(), 5);
+    QCOMPARE(App().Network()->Measurements.Count(), 3);
     CheckUndoRedo(plan, before, "Delete point", [this] { return PointRows(); });
 
     // Ctrl+Z on the window takes back all the steps, one by one, in order;
@@ -164,15 +164,15 @@ private slots:
       ++steps;
     }
     QCOMPARE(steps, 7);
-    QCOMPARE(TheNetwork->Points.List.Count(), 5);
-    QCOMPARE(TheNetwork->Measurements.Count(), 5);
+    QCOMPARE(App().Network()->Points.List.Count(), 5);
+    QCOMPARE(App().Network()->Measurements.Count(), 5);
     for (int i = 0; i < steps; ++i)
       plan->RedoAction->trigger();
     QVERIFY(Same(last, Take()));
   }
 
   void undoShortcutsReachThePlan() {
-    CoordinatePlanWindow *plan = TheCoordinatePlan;
+    CoordinatePlanWindow *plan = App().CoordinatePlan();
     plan->PreparePlan();
     plan->show();
     QVERIFY(QTest::qWaitForWindowExposed(plan));
@@ -188,42 +188,42 @@ private slots:
   }
 
   void measurementEdits() {
-    MeasurementPlanWindow *plan = TheMeasurementPlan;
+    MeasurementPlanWindow *plan = App().MeasurementPlan();
     plan->PreparePlan();
     QCOMPARE(MeasurementRows(), 5);
 
     // Add one measurement through the add window.
     Snapshot before = Take();
-    TheAddMeasurementWindow->OpenFor(0, 5);
-    TheAddMeasurementWindow->StationCombo->setCurrentIndex(0);
-    TheAddMeasurementWindow->TargetCombo->setCurrentIndex(1);
-    QVERIFY(TheAddMeasurementWindow->InsertMeasurement());
+    App().AddMeasurement()->OpenFor(0, 5);
+    App().AddMeasurement()->StationCombo->setCurrentIndex(0);
+    App().AddMeasurement()->TargetCombo->setCurrentIndex(1);
+    QVERIFY(App().AddMeasurement()->InsertMeasurement());
     CheckUndoRedo(plan, before, "Add measurement", [this] { return MeasurementRows(); });
 
     // Precision of one measurement, and of all of its type.
     before = Take();
     plan->MeasurementTable->setCurrentIndex(plan->MeasurementTable->model()->index(1, 0));
-    TheChangePrecisionDialog->ScopeCombo->setCurrentIndex(0);
-    TheChangePrecisionDialog->PrecisionCombo->setEditText("0.005");
-    QVERIFY(TheChangePrecisionDialog->ApplyPrecision());
+    App().ChangePrecision()->ScopeCombo->setCurrentIndex(0);
+    App().ChangePrecision()->PrecisionCombo->setEditText("0.005");
+    QVERIFY(App().ChangePrecision()->ApplyPrecision());
     CheckUndoRedo(plan, before, "Precision of a measurement");
     before = Take();
-    TheChangePrecisionDialog->ScopeCombo->setCurrentIndex(1);
-    TheChangePrecisionDialog->PrecisionCombo->setEditText("0.007");
-    QVERIFY(TheChangePrecisionDialog->ApplyPrecision());
+    App().ChangePrecision()->ScopeCombo->setCurrentIndex(1);
+    App().ChangePrecision()->PrecisionCombo->setEditText("0.007");
+    QVERIFY(App().ChangePrecision()->ApplyPrecision());
     CheckUndoRedo(plan, before, "Precision of all sd");
 
     // The precision guide: all directions, and distances by their length.
     before = Take();
-    ThePrecisionGuide->DirectionResultEdit->setText("0.0001");
-    QVERIFY(ThePrecisionGuide->ApplyDirectionSigma());
+    App().PrecisionGuide()->DirectionResultEdit->setText("0.0001");
+    QVERIFY(App().PrecisionGuide()->ApplyDirectionSigma());
     CheckUndoRedo(plan, before, "Precision of all di");
     before = Take();
-    QVERIFY(ThePrecisionGuide->ApplySlopeDistanceOneByOne());
+    QVERIFY(App().PrecisionGuide()->ApplySlopeDistanceOneByOne());
     CheckUndoRedo(plan, before, "Precision of every sd by its length");
     before = Take();
-    ThePrecisionGuide->PlumbingHeightSigmaCombo->setEditText("0.004");
-    QVERIFY(ThePrecisionGuide->ApplyPlumbingHeightSigma());
+    App().PrecisionGuide()->PlumbingHeightSigmaCombo->setEditText("0.004");
+    QVERIFY(App().PrecisionGuide()->ApplyPlumbingHeightSigma());
     CheckUndoRedo(plan, before, "Plumbing precision");
 
     // Sort.
@@ -233,7 +233,7 @@ private slots:
   }
 
   void deletingSeveralRowsIsOneStepAndAsksFirst() {
-    MeasurementPlanWindow *plan = TheMeasurementPlan;
+    MeasurementPlanWindow *plan = App().MeasurementPlan();
     plan->PreparePlan();
     QTableView *table = plan->MeasurementTable;
     const Snapshot before = Take();
@@ -257,9 +257,9 @@ private slots:
                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
     plan->DeleteMeasurement();
     QCOMPARE(Fixture.Fake->questions.last(), QString("Delete the 3 selected measurements?"));
-    QCOMPARE(TheNetwork->Measurements.Count(), 2);
-    QCOMPARE(TheNetwork->Measurements.Items[0].Station, 3.0); // sd 3 2
-    QCOMPARE(TheNetwork->Measurements.Items[1].Station, 4.0); // sd 4 5
+    QCOMPARE(App().Network()->Measurements.Count(), 2);
+    QCOMPARE(App().Network()->Measurements.Items[0].Station, 3.0); // sd 3 2
+    QCOMPARE(App().Network()->Measurements.Items[1].Station, 4.0); // sd 4 5
     CheckUndoRedo(plan, before, "Delete 3 measurements", [this] { return MeasurementRows(); });
     plan->UndoAction->trigger();
     QCOMPARE(MeasurementRows(), 5);
@@ -268,55 +268,55 @@ private slots:
   void scSvpModeAndLoadsAndConsistencyRemovals() {
     // The Sc/Svp mode from the settings.
     Snapshot before = Take();
-    TheSettingsDialog->OnShow();
-    TheSettingsDialog->ScSvpModeGroup->SetItemIndex(2);
-    TheSettingsDialog->Apply();
-    QCOMPARE(int(TheNetwork->Points.ScSvpMode), 2);
-    CheckUndoRedo(TheMeasurementPlan, before, "Sc/Svp mode");
+    App().SettingsWindow()->OnShow();
+    App().SettingsWindow()->ScSvpModeGroup->SetItemIndex(2);
+    App().SettingsWindow()->Apply();
+    QCOMPARE(int(App().Network()->Points.ScSvpMode), 2);
+    CheckUndoRedo(App().MeasurementPlan(), before, "Sc/Svp mode");
 
     // A load is a step, with the file name it brought.
     before = Take();
-    const std::string oldFile = TheNetwork->Points.List.FileName;
+    const std::string oldFile = App().Network()->Points.List.FileName;
     Fixture.Write("c7.txt", CoordinateFile(7));
     Fixture.Fake->openAnswers = {Fixture.Path("c7.txt")};
-    TheMainWindow->LoadFullCoordinates();
-    QCOMPARE(TheNetwork->Points.List.Count(), 7);
-    CheckUndoRedo(TheCoordinatePlan, before, "Load coordinates");
-    TheCoordinatePlan->UndoAction->trigger();
+    App().Main()->LoadFullCoordinates();
+    QCOMPARE(App().Network()->Points.List.Count(), 7);
+    CheckUndoRedo(App().CoordinatePlan(), before, "Load coordinates");
+    App().CoordinatePlan()->UndoAction->trigger();
     // Undone, the list belongs to its own file again: the automatic save
     // can never write the old points over the newly loaded file.
-    QCOMPARE(TheNetwork->Points.List.FileName, oldFile);
-    QCOMPARE(TheNetwork->Points.List.Count(), 5);
+    QCOMPARE(App().Network()->Points.List.FileName, oldFile);
+    QCOMPARE(App().Network()->Points.List.Count(), 5);
 
     // Measurements whose point is missing, removed when the plan opens.
-    TheDocument->Edit("test: a measurement to nowhere", [](SurveyNetwork &net) {
+    App().Document()->Edit("test: a measurement to nowhere", [](SurveyNetwork &net) {
       net.Measurements.AddMeasurement(mtSd, 0.002, 99, 1);
     });
     before = Take();
-    TheMainWindow->ShowMeasurementPlan();
-    QCOMPARE(TheNetwork->Measurements.Count(), 5);
-    CheckUndoRedo(TheMeasurementPlan, before, "Remove measurements without points");
+    App().Main()->ShowMeasurementPlan();
+    QCOMPARE(App().Network()->Measurements.Count(), 5);
+    CheckUndoRedo(App().MeasurementPlan(), before, "Remove measurements without points");
   }
 
   void undoneStateNeverPassesForEvaluatedResults() {
     // Results of a state that an undo brings back count as out of date:
     // the change counters only grow.
-    const NetworkRevision start = TheNetwork->Revision();
-    TheCoordinatePlan->PreparePlan();
-    TheCoordinatePlan->MakeAllFixed();
-    TheCoordinatePlan->UndoAction->trigger();
-    QVERIFY(TheNetwork->Revision() != start);
-    QVERIFY(TheNetwork->Points.List.Modified());
+    const NetworkRevision start = App().Network()->Revision();
+    App().CoordinatePlan()->PreparePlan();
+    App().CoordinatePlan()->MakeAllFixed();
+    App().CoordinatePlan()->UndoAction->trigger();
+    QVERIFY(App().Network()->Revision() != start);
+    QVERIFY(App().Network()->Points.List.Modified());
   }
 
   void anEditThatChangesNothingIsNoStep() {
-    TheCoordinatePlan->PreparePlan();
-    TheCoordinatePlan->MakeAllAdjusted(); // 1 and 2 are fixed: a change
-    QVERIFY(TheCoordinatePlan->UndoAction->isEnabled());
-    TheDocument->ClearHistory();
-    TheCoordinatePlan->MakeAllAdjusted(); // already all adjusted
-    QVERIFY(!TheCoordinatePlan->UndoAction->isEnabled());
-    QCOMPARE(TheDocument->UndoStack().count(), 0);
+    App().CoordinatePlan()->PreparePlan();
+    App().CoordinatePlan()->MakeAllAdjusted(); // 1 and 2 are fixed: a change
+    QVERIFY(App().CoordinatePlan()->UndoAction->isEnabled());
+    App().Document()->ClearHistory();
+    App().CoordinatePlan()->MakeAllAdjusted(); // already all adjusted
+    QVERIFY(!App().CoordinatePlan()->UndoAction->isEnabled());
+    QCOMPARE(App().Document()->UndoStack().count(), 0);
   }
 };
 
