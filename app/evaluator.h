@@ -126,7 +126,7 @@ private:
   EnginePoll EnginePollState;
   EvaluationRequest Request;
   PointList Points; // the run's points, for the centring of mode 2
-  int ScSvpMode = 0;
+  ::ScSvpMode ScSvpMode = ::ScSvpMode::None;
   long long ElapsedMs = 0;
   std::shared_ptr<EvaluationResults> LastResults;
 };

@@ -13,7 +13,7 @@ struct NetworkDocument::State {
   std::string PointsFile, PointsLoaded;
   std::vector<Measurement> Measurements;
   std::string MeasurementsFile, MeasurementsLoaded;
-  std::uint8_t ScSvpMode = 0;
+  ::ScSvpMode ScSvpMode = ::ScSvpMode::None;
   double PlumbSigma = 0;
 };
 

@@ -268,7 +268,7 @@ NetworkPrecision UpdatablePrecision::Precision() const {
   }
   results.Dim = static_cast<int>(dim);
   results.CoordsOk = results.CovOk = !results.Results.Items.empty();
-  if (S->Net.Points.ScSvpMode == 2)
+  if (S->Net.Points.ScSvpMode == ScSvpMode::WholeNetwork)
     results.AddNetworkCentring(S->Net.Points.List);
 
   // Every observation of the active units: the document's in its order,

@@ -69,7 +69,7 @@ int main() {
                           "sorted list,   Sc/Svp mode 0", "sorted list,   Sc/Svp mode 2"};
   const std::uint8_t modes[] = {1, 1, 0, 2};
   for (int run = 0; run < 4; ++run) {
-    net.Points.ScSvpMode = modes[run];
+    net.Points.ScSvpMode = static_cast<ScSvpMode>(modes[run]);
     t0 = std::chrono::steady_clock::now();
     const bool ok = WriteEngineInput(net, file);
     const double s = Seconds(t0);

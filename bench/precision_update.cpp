@@ -43,7 +43,7 @@ int main(int argc, char **argv) {
     sizes = {300, 1000};
   for (int n : sizes) {
     SurveyNetwork net = GeneratedNetwork(n, 7);
-    net.Points.ScSvpMode = 1;
+    net.Points.ScSvpMode = ScSvpMode::PerMeasurement;
     kd::app::UpdatablePrecision live;
     std::string error;
     auto t0 = std::chrono::steady_clock::now();

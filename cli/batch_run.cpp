@@ -190,7 +190,7 @@ void ApplyDesktopSettings(const kd::AppFolders &folders, int commandLineMode, Po
     LoadStartupPack(Lang(), packFolder.empty() ? folders.ProgramFolder() : packFolder, packFile);
   }
   if (commandLineMode >= 0)
-    points.ScSvpMode = static_cast<std::uint8_t>(commandLineMode);
+    points.ScSvpMode = static_cast<ScSvpMode>(commandLineMode);
 }
 
 // An input file named without a folder that is not in the current folder is
@@ -531,7 +531,7 @@ int BatchRun::PrepareWorkFolder() {
 
 std::optional<long double> BatchRun::EngineStdDevOf(int pos) const {
   const Measurement &m = Net.Measurements.Items[static_cast<std::size_t>(pos)];
-  if (Net.Points.ScSvpMode != 1)
+  if (Net.Points.ScSvpMode != ScSvpMode::PerMeasurement)
     return m.StdDev;
   // Mode 1 adds the centring and height errors to angles and distances.
   switch (m.MeasType) {

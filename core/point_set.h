@@ -4,6 +4,7 @@
 // geometric operations give the observation values implied by the
 // approximate coordinates.
 #include "core/point_list.h"
+#include "core/sc_svp_mode.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -51,9 +52,8 @@ public:
   std::uint32_t MarkColor = RgbColor(255, 0, 0);
   bool Marked = false;
 
-  // 0: Sc/Svp have no influence; 1: they enter every observation's standard
-  // deviation; 2: they are added to the covariance matrix of the results.
-  std::uint8_t ScSvpMode = 1;
+  // How Sc/Svp enter the precision (core/sc_svp_mode.h).
+  ::ScSvpMode ScSvpMode = ::ScSvpMode::PerMeasurement;
   bool AutoSave = true;
 
   // Plan settings.

@@ -38,7 +38,7 @@ struct FailedMeasurement {
 struct NetworkRevision {
   std::uint64_t Points = 0;
   std::uint64_t Measurements = 0;
-  std::uint8_t ScSvpMode = 0;
+  ::ScSvpMode ScSvpMode = ::ScSvpMode::None;
   bool operator==(const NetworkRevision &) const = default;
 };
 

@@ -73,7 +73,7 @@ bool CandidateUnit(const PlanModel &model, const SurveyNetwork &work, const Poin
   const Measurement &m = work.Measurements.Items[static_cast<size_t>(c)];
   ObservationGeometry g;
   if (!ObsGeometryOf(work, c, g, &workIndex) || UndefinedGeometryReason(m.MeasType, g)) return false;
-  const double sigma = EngineSigma(m, g, work.Points.ScSvpMode == 1);
+  const double sigma = EngineSigma(m, g, work.Points.ScSvpMode == ScSvpMode::PerMeasurement);
   if (!(sigma > 0)) return false;
   const int es = enginePoint(m.Station), et = enginePoint(m.Target);
   ObsKind kind;

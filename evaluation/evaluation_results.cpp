@@ -34,7 +34,7 @@ void ReadEvaluationResults(EvaluationResults &results, const PointList &network,
       std::make_shared<const NetworkPrecision>(BuildNetworkPrecision(reader, results.Observations));
 }
 
-std::shared_ptr<EvaluationResults> ReadEvaluationResults(const EngineRunFiles &files, int scSvpMode,
+std::shared_ptr<EvaluationResults> ReadEvaluationResults(const EngineRunFiles &files, ScSvpMode scSvpMode,
                                                          const PointList &network,
                                                          const std::string &pointNumberHeading) {
   auto results = std::make_shared<EvaluationResults>();

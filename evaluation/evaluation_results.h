@@ -54,7 +54,7 @@ public:
   std::string Error;
 
   EngineRunFiles Files; // the files of the run
-  int ScSvpMode = 0;    // the mode the results were read in
+  ::ScSvpMode ScSvpMode = ::ScSvpMode::None; // the mode the results were read in
 
   // The adjusted points and their covariance (with the whole-network
   // centring in mode 2); it also computes distances and their precision
@@ -82,7 +82,7 @@ public:
 // results table with `pointNumberHeading` over the point numbers, and the
 // observation table. Never null.
 std::shared_ptr<EvaluationResults> ReadEvaluationResults(const EngineRunFiles &files,
-                                                         int scSvpMode,
+                                                         ScSvpMode scSvpMode,
                                                          const PointList &network,
                                                          const std::string &pointNumberHeading);
 

@@ -20,6 +20,7 @@
 #include "analysis/error_ellipse.h"
 #include "core/measurement_list.h"
 #include "core/point_list.h"
+#include "core/sc_svp_mode.h"
 #include "evaluation/network_precision.h"
 #include "evaluation/report_design.h"
 
@@ -145,7 +146,7 @@ struct ReportData {
   std::string Title;
   std::string Author;
   std::string Date;
-  int ScSvpMode = 1;
+  ::ScSvpMode ScSvpMode = ::ScSvpMode::PerMeasurement;
   double SigmaApriori = 1.0; // a priori reference standard deviation
   ConfidenceLevel Confidence = ConfidenceLevel::Standard;
   std::string ProgramVersion;

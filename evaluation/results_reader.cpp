@@ -506,13 +506,13 @@ bool ResultsReader::ResultsAre3d() {
 }
 
 ResultsOutcome ReadAdjustedResults(ResultsReader &reader, const std::string &fileName,
-                                   int scSvpMode, const PointList &network) {
+                                   ScSvpMode scSvpMode, const PointList &network) {
   if (!reader.Bind(fileName))
     return ResultsOutcome::LoadFailed;
   return ReadBoundResults(reader, scSvpMode, network);
 }
 
-ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const PointList &network) {
+ResultsOutcome ReadBoundResults(ResultsReader &reader, ScSvpMode scSvpMode, const PointList &network) {
   const bool coords = reader.ReadCoordinates();
   const std::string coordError = reader.Error;
   const bool cov = reader.ReadCovariance();
@@ -522,12 +522,12 @@ ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const Poin
     reader.Error = coordError;
   if (!coords || !cov || !reader.ResultsAre3d())
     return ResultsOutcome::Not3d;
-  if (scSvpMode == 2)
+  if (scSvpMode == ScSvpMode::WholeNetwork)
     reader.AddNetworkCentring(network);
   return ResultsOutcome::Shown;
 }
 
-ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const PointList &network,
+ResultsOutcome ReadBoundResults(ResultsReader &reader, ScSvpMode scSvpMode, const PointList &network,
                                 TextGrid &grid, std::vector<std::string> &chooser1,
                                 std::vector<std::string> &chooser2) {
   const ResultsOutcome read = ReadBoundResults(reader, scSvpMode, network);
@@ -538,7 +538,7 @@ ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const Poin
   return ResultsOutcome::Shown;
 }
 
-ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, int scSvpMode,
+ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName, ScSvpMode scSvpMode,
                             const PointList &network, TextGrid &grid,
                             std::vector<std::string> &chooser1,
                             std::vector<std::string> &chooser2) {

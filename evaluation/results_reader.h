@@ -40,6 +40,7 @@
 #include "analysis/dense_matrix.h"
 #include "core/text_grid.h"
 #include "core/point_list.h"
+#include "core/sc_svp_mode.h"
 #include "evaluation/results_stream.h"
 
 class ResultsReader {
@@ -207,14 +208,14 @@ enum class ResultsOutcome {
 // whole-network centring when scSvpMode is 2. Shown when the points and
 // their covariance can be used (reader.Error says why otherwise).
 ResultsOutcome ReadAdjustedResults(ResultsReader &reader, const std::string &fileName,
-                                   int scSvpMode, const PointList &network);
+                                   ScSvpMode scSvpMode, const PointList &network);
 
 // ReadAdjustedResults after the reader has been bound (Bind or
 // BindInMemory).
-ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const PointList &network);
+ResultsOutcome ReadBoundResults(ResultsReader &reader, ScSvpMode scSvpMode, const PointList &network);
 
 // ReadResults after the reader has been bound.
-ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const PointList &network,
+ResultsOutcome ReadBoundResults(ResultsReader &reader, ScSvpMode scSvpMode, const PointList &network,
                                 TextGrid &grid, std::vector<std::string> &chooser1,
                                 std::vector<std::string> &chooser2);
 
@@ -222,6 +223,6 @@ ResultsOutcome ReadBoundResults(ResultsReader &reader, int scSvpMode, const Poin
 // readings, the check, the whole-network centring when scSvpMode is 2
 // (network = the network's point list), and the table.
 ResultsOutcome ReadResults(ResultsReader &reader, const std::string &fileName,
-                            int scSvpMode, const PointList &network, TextGrid &grid,
+                            ScSvpMode scSvpMode, const PointList &network, TextGrid &grid,
                             std::vector<std::string> &chooser1,
                             std::vector<std::string> &chooser2);

@@ -140,7 +140,7 @@ bool ComputeObservations(SurveyNetwork &net) {
     net.LastWriteFailure.Reason = "out of memory";
     return false;
   }
-  const bool mode1 = net.Points.ScSvpMode == 1;
+  const bool mode1 = net.Points.ScSvpMode == ScSvpMode::PerMeasurement;
 
   for (int i = 0; i < net.Measurements.Count(); ++i) {
     Measurement &m = net.Measurements.Items[static_cast<std::size_t>(i)];

@@ -14,9 +14,9 @@ std::string Gon(long double v) { return std::isfinite(v) ? NumToTextFixed(v, 8, 
 std::string Pt(double number) { return std::isfinite(number) ? NumToText(number) : "?"; }
 const std::string &L(int n) { return Lang().Text(n); }
 
-std::string ModeText(int mode) {
-  const int text = mode == 0 ? 91 : mode == 2 ? 116 : 92;
-  return std::to_string(mode) + " - " + L(text);
+std::string ModeText(ScSvpMode mode) {
+  const int text = mode == ScSvpMode::None ? 91 : mode == ScSvpMode::WholeNetwork ? 116 : 92;
+  return std::to_string(NumberOf(mode)) + " - " + L(text);
 }
 
 std::string Level(ConfidenceLevel level) {

@@ -14,7 +14,7 @@ void DrawReportPlan(QPainter &painter, const QRectF &area, const ReportData &dat
                     bool small) {
   SurveyNetwork network;
   network.Points.List = data.Points;
-  network.Points.ScSvpMode = static_cast<std::uint8_t>(data.ScSvpMode);
+  network.Points.ScSvpMode = data.ScSvpMode;
   network.Measurements.Items = data.Measurements.Items;
   network.Measurements.BuildPairs();
 

@@ -17,10 +17,9 @@ bool ParseSettings(const std::vector<std::string> &lines, Settings &out) {
   std::int64_t size = 0, mode = 0;
   if (!TextToInt(lines[6], size) || size < 1 || size > 255)
     return false;
-  if (!TextToInt(lines[7], mode) || mode < 0 || mode > 2)
+  if (!TextToInt(lines[7], mode) || !ScSvpModeFromNumber(mode, s.ScSvpMode))
     return false;
   s.FontSize = static_cast<std::uint8_t>(size);
-  s.ScSvpMode = static_cast<std::uint8_t>(mode);
   s.AutoSave = lines[8] == "T";
   s.LangPackFile = lines[9];
   out = std::move(s);
@@ -47,7 +46,7 @@ std::vector<std::string> FormatSettings(const Settings &s) {
           ColorToText(s.BackColor),
           OneLine(s.FontName),
           std::to_string(s.FontSize),
-          std::to_string(s.ScSvpMode),
+          std::to_string(NumberOf(s.ScSvpMode)),
           s.AutoSave ? "T" : "F",
           OneLine(FileNamePart(s.LangPackFile))};
 }

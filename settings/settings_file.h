@@ -5,6 +5,8 @@
 // measurement, mark and background colours (colour texts), the plan font
 // name, the font size, the Sc/Svp mode, the automatic-save flag ("T"/"F")
 // and the file name of the chosen language pack.
+#include "core/sc_svp_mode.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,7 +21,7 @@ struct Settings {
   std::uint32_t BackColor = 0x00000000;     // black
   std::string FontName = "Times New Roman";
   std::uint8_t FontSize = 10;  // points, 1 to 255
-  std::uint8_t ScSvpMode = 1;  // 0, 1 or 2
+  ::ScSvpMode ScSvpMode = ::ScSvpMode::PerMeasurement; // stored as 0, 1 or 2
   bool AutoSave = true;
   std::string LangPackFile = "EN.pck"; // file name without folder
   bool operator==(const Settings &) const = default;

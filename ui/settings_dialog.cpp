@@ -170,7 +170,7 @@ void SettingsDialog::OnShow() {
   FontName = Q(p.FontName);
   FontSize = p.FontSize;
   ShowFontSample();
-  ScSvpModeGroup->SetItemIndex(p.ScSvpMode);
+  ScSvpModeGroup->SetItemIndex(NumberOf(p.ScSvpMode));
   AutoSaveCheckBox->setChecked(p.AutoSave);
 }
 
@@ -203,7 +203,7 @@ void SettingsDialog::RestoreDefaults() {
 void SettingsDialog::Apply() {
   // The Sc/Svp mode changes what the network gives: an undoable step.
   if (ScSvpModeGroup->ItemIndex() >= 0 && App.Document()) {
-    const auto mode = static_cast<std::uint8_t>(ScSvpModeGroup->ItemIndex());
+    const auto mode = static_cast<ScSvpMode>(ScSvpModeGroup->ItemIndex());
     App.Document()->Edit(Txt(Text::StepScSvpMode), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
   }
   PointSet &p = App.Document()->Workspace().Points;

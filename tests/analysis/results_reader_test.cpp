@@ -65,7 +65,7 @@ protected:
   ResultsOutcome Read(ResultsReader &r, const std::string &xml) {
     PointList network;
     r.PointNumberHeading = "P.No."; // text 97 of the built-in set
-    return ReadResults(r, Write(xml), 0, network, Grid, From, To);
+    return ReadResults(r, Write(xml), ScSvpMode::None, network, Grid, From, To);
   }
 
   TextGrid Grid;
@@ -143,9 +143,9 @@ TEST_F(ReaderTest, SeparatorsDecimalCommasAndExponentsReadAlike) {
   std::vector<std::string> c1, c2;
   PointList none;
   const std::vector<Pt> pts = {{"1", "0,5", "1", "2"}, {"2", "3", "4e1", "5"}};
-  ASSERT_EQ(ReadResults(a, Write(ResultsXml(pts, "6", plain), "a.xml"), 0, none, ga, c1, c2),
+  ASSERT_EQ(ReadResults(a, Write(ResultsXml(pts, "6", plain), "a.xml"), ScSvpMode::None, none, ga, c1, c2),
             ResultsOutcome::Shown);
-  ASSERT_EQ(ReadResults(b, Write(ResultsXml(pts, " 6 ", odd), "b.xml"), 0, none, gb, c1, c2),
+  ASSERT_EQ(ReadResults(b, Write(ResultsXml(pts, " 6 ", odd), "b.xml"), ScSvpMode::None, none, gb, c1, c2),
             ResultsOutcome::Shown)
       << b.Error;
   EXPECT_EQ(ga.Rows, gb.Rows);
@@ -222,13 +222,13 @@ TEST_F(ReaderTest, UnreadableOrBrokenFileNamesTheCause) {
   std::string xml = ResultsXml({{"1", "0", "0", "0"}}, "3", "1 0 0 1 0 1");
   xml.resize(xml.find("0 1 0 1"));
   PointList none;
-  EXPECT_EQ(ReadResults(r, Write(xml), 0, none, Grid, From, To), ResultsOutcome::LoadFailed);
+  EXPECT_EQ(ReadResults(r, Write(xml), ScSvpMode::None, none, Grid, From, To), ResultsOutcome::LoadFailed);
   EXPECT_NE(r.Error.find("line 4"), std::string::npos) << r.Error;
   EXPECT_EQ(Grid.RowCount(), 0);
 
-  EXPECT_EQ(ReadResults(r, Write("", "empty.xml"), 0, none, Grid, From, To),
+  EXPECT_EQ(ReadResults(r, Write("", "empty.xml"), ScSvpMode::None, none, Grid, From, To),
             ResultsOutcome::LoadFailed);
-  EXPECT_EQ(ReadResults(r, Write("not xml at all", "t.xml"), 0, none, Grid, From, To),
+  EXPECT_EQ(ReadResults(r, Write("not xml at all", "t.xml"), ScSvpMode::None, none, Grid, From, To),
             ResultsOutcome::LoadFailed);
 }
 
@@ -244,7 +244,7 @@ TEST_F(ReaderTest, WholeNetworkCentringAddsToTheDiagonalOnly) {
   network.Append({1, 0, 0, 0, false, 0.5, 0.5}); // duplicate: the first counts
 
   ResultsReader r;
-  ASSERT_EQ(ReadResults(r, Write(xml), 2, network, Grid, From, To), ResultsOutcome::Shown);
+  ASSERT_EQ(ReadResults(r, Write(xml), ScSvpMode::WholeNetwork, network, Grid, From, To), ResultsOutcome::Shown);
   EXPECT_EQ(Grid.Cell(1, 4), "5.000");
   EXPECT_EQ(Grid.Cell(1, 5), "5.000");
   EXPECT_EQ(Grid.Cell(1, 6), "2.000");
@@ -259,7 +259,7 @@ TEST_F(ReaderTest, WholeNetworkCentringAddsToTheDiagonalOnly) {
   // Other modes change nothing; a point unknown to the network keeps its
   // variances and is counted.
   ResultsReader m0;
-  ASSERT_EQ(ReadResults(m0, Write(xml, "b.xml"), 1, network, Grid, From, To),
+  ASSERT_EQ(ReadResults(m0, Write(xml, "b.xml"), ScSvpMode::PerMeasurement, network, Grid, From, To),
             ResultsOutcome::Shown);
   EXPECT_EQ(Grid.Cell(1, 4), "4.000");
   PointList partial;
@@ -582,7 +582,7 @@ TEST_F(ReaderTest, MutatedFilesFailCleanlyOrRead) {
     TextGrid grid;
     std::vector<std::string> c1, c2;
     const ResultsOutcome out =
-        ReadResults(r, Write(xml, "m.xml"), 2, network, grid, c1, c2);
+        ReadResults(r, Write(xml, "m.xml"), ScSvpMode::WholeNetwork, network, grid, c1, c2);
     if (out == ResultsOutcome::Shown) {
       EXPECT_EQ(grid.RowCount(), r.Results.Count() + 1);
       EXPECT_EQ(static_cast<int>(c1.size()), r.Results.Count());

@@ -56,13 +56,13 @@ TEST(NetworkDocument, EditUndoRedoWithSignals) {
 
   // A step over several parts restores all of them, and only them.
   doc.Edit("mode and delete", [](SurveyNetwork &net) {
-    net.Points.ScSvpMode = 2;
+    net.Points.ScSvpMode = ScSvpMode::WholeNetwork;
     net.Measurements.Delete(0);
   });
   EXPECT_EQ(modes, 1);
   EXPECT_EQ(measurements, 1);
   doc.Undo();
-  EXPECT_EQ(doc.Network().Points.ScSvpMode, 1);
+  EXPECT_EQ(doc.Network().Points.ScSvpMode, ScSvpMode::PerMeasurement);
   EXPECT_EQ(doc.Network().Measurements.Count(), 2);
   EXPECT_EQ(points, 3); // the points were not part of the step
 }

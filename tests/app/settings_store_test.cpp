@@ -91,7 +91,7 @@ TEST_F(SettingsStoreTest, TenLineFileRoundTripsAndFaultsGiveDefaults) {
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(store.Program().FontName, "Arial");
   EXPECT_EQ(store.Program().FontSize, 12);
-  EXPECT_EQ(store.Program().ScSvpMode, 2);
+  EXPECT_EQ(store.Program().ScSvpMode, ScSvpMode::WholeNetwork);
   EXPECT_FALSE(store.Program().AutoSave);
   EXPECT_EQ(store.Program().LangPackFile, "CZ.pck");
   ASSERT_TRUE(store.SaveProgramFile(Path("copy.ini")));

@@ -38,7 +38,7 @@ SurveyNetwork SampleNetwork(int mode) {
   SurveyNetwork net;
   EXPECT_GT(net.Points.List.LoadFull(std::string(KD_BIN_DIR) + "/shaft_coords.txt"), 2);
   EXPECT_GT(net.Measurements.LoadFromFile(std::string(KD_BIN_DIR) + "/shaft_meas.txt"), 2);
-  net.Points.ScSvpMode = static_cast<std::uint8_t>(mode);
+  net.Points.ScSvpMode = static_cast<ScSvpMode>(mode);
   return net;
 }
 
@@ -225,7 +225,7 @@ TEST(UpdatablePrecision, FindsTheSingleEdit) {
   other.Points.List.Items[4].Sc = 0.002;
   EXPECT_EQ(FindMeasurementEdit(net, other).Kind, MeasurementEditKind::Other);
   other = net;
-  other.Points.ScSvpMode = 2;
+  other.Points.ScSvpMode = ScSvpMode::WholeNetwork;
   EXPECT_EQ(FindMeasurementEdit(net, other).Kind, MeasurementEditKind::Other);
 }
 

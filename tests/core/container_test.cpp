@@ -18,7 +18,7 @@ void AddPoint(SurveyNetwork &c, double n, long double x, long double y, long dou
 TEST(PointSet, DefaultsAndBulkChanges) {
   PointSet p;
   EXPECT_EQ(p.PointCount(), 0);
-  EXPECT_EQ(p.ScSvpMode, 1);
+  EXPECT_EQ(p.ScSvpMode, ScSvpMode::PerMeasurement);
   EXPECT_TRUE(p.AutoSave);
   EXPECT_EQ(p.FontName, "Times New Roman");
   EXPECT_EQ(p.FontSize, 10);

@@ -31,7 +31,7 @@ void MakeValuesExact(kd::adj::Network &net) {
 
 SurveyNetwork SampleNetwork() {
   SurveyNetwork net;
-  net.Points.ScSvpMode = 1;
+  net.Points.ScSvpMode = ScSvpMode::PerMeasurement;
   EXPECT_GT(net.Points.List.LoadFull(std::string(KD_BIN_DIR) + "/shaft_coords.txt"), 2);
   EXPECT_GT(net.Measurements.LoadFromFile(std::string(KD_BIN_DIR) + "/shaft_meas.txt"), 2);
   net.CheckConsistency(true, [](const PlumbingWarning &) {});

@@ -11,7 +11,7 @@ namespace kd::design::test {
 
 inline SurveyNetwork GeneratedNetwork(int rows, int cols, bool fixedCorners = true, double spacing = 60.0) {
   SurveyNetwork net;
-  net.Points.ScSvpMode = 0;
+  net.Points.ScSvpMode = ScSvpMode::None;
   auto number = [cols](int r, int c) { return static_cast<double>(1000 + r * cols + c); };
   for (int r = 0; r < rows; ++r)
     for (int c = 0; c < cols; ++c) {

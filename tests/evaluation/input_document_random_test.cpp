@@ -73,7 +73,7 @@ TEST(InputDocRandom, WritesValidDocumentsOrRefusesForARealReason) {
   bool oldInPlace = false;
   for (int run = 0; run < 250; ++run) {
     SurveyNetwork net;
-    net.Points.ScSvpMode = static_cast<std::uint8_t>(uni(0, 2));
+    net.Points.ScSvpMode = static_cast<ScSvpMode>(uni(0, 2));
     const int nPoints = uni(2, 8);
     for (int i = 0; i < nPoints; ++i) {
       NetworkPoint p;

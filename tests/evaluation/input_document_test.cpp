@@ -71,7 +71,7 @@ std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> 
 // The network of the worked example, in mode 0.
 SurveyNetwork Example() {
   SurveyNetwork net;
-  net.Points.ScSvpMode = 0;
+  net.Points.ScSvpMode = ScSvpMode::None;
   AddPoint(net, 1, 1000, 2000, 300, true);
   AddPoint(net, 2, 1100, 2000, 310);
   AddPoint(net, 3, 1000, 2100, 290);
@@ -138,7 +138,7 @@ TEST_F(InputDoc, WorkedExampleByteForByte) {
 
 TEST_F(InputDoc, SetsFollowSortedStationsWithHeightDifferencesInside) {
   SurveyNetwork net;
-  net.Points.ScSvpMode = 0;
+  net.Points.ScSvpMode = ScSvpMode::None;
   AddPoint(net, 5, 0, 0, 0, true);
   AddPoint(net, 1001.5, 100, 0, 10);
   AddPoint(net, 7, 0, 100, 20);
@@ -178,7 +178,7 @@ TEST_F(InputDoc, SetsFollowSortedStationsWithHeightDifferencesInside) {
 
 TEST_F(InputDoc, GyroDirectionsGetOwnReferencePointsAndSets) {
   SurveyNetwork net;
-  net.Points.ScSvpMode = 0;
+  net.Points.ScSvpMode = ScSvpMode::None;
   AddPoint(net, 2, 10, 20, 5);
   AddPoint(net, 1, 0, 0, 0, true);
   AddPoint(net, 3, 10, 30, 5);
@@ -266,7 +266,7 @@ TEST_F(InputDoc, FailuresKeepTheOldDocument) {
   ASSERT_TRUE(kd::WriteFileAtomic(file, "old document\r\n"));
   for (std::uint8_t mode : {std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{2}}) {
     SurveyNetwork net = Example();
-    net.Points.ScSvpMode = mode;
+    net.Points.ScSvpMode = static_cast<ScSvpMode>(mode);
     AddPoint(net, 9, 1000, 2000, 350); // straight above point 1
     AddMeas(net, mtDi, 9, 1, 0.0003);
     EXPECT_FALSE(WriteEngineInput(net, file)) << int(mode);

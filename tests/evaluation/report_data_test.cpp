@@ -60,7 +60,7 @@ struct Fixture {
       net.Measurements.Items.push_back({double(from), double(to), type, 0.001, 0, 0});
     EXPECT_TRUE(kd::WriteFileAtomic(dir / "r.xml", kResults));
     std::vector<std::string> c1, c2;
-    EXPECT_EQ(ReadResults(reader, dir / "r.xml", 1, net.Points.List, grid, c1, c2),
+    EXPECT_EQ(ReadResults(reader, dir / "r.xml", ScSvpMode::PerMeasurement, net.Points.List, grid, c1, c2),
               ResultsOutcome::Shown)
         << reader.Error;
     std::string error;
@@ -79,7 +79,7 @@ TEST(ReportData, SummaryFiguresFollowTheResults) {
 
   EXPECT_EQ(r.NetworkName, "net_coords.txt"); // the coordinate file's name
   EXPECT_EQ(r.Date, "2024-05-01 10:00");
-  EXPECT_EQ(r.ScSvpMode, 1);
+  EXPECT_EQ(r.ScSvpMode, ScSvpMode::PerMeasurement);
   EXPECT_EQ(s.FixedPoints, 1);
   EXPECT_EQ(s.AdjustedPoints, 2);
   EXPECT_EQ(s.Measurements, 6);

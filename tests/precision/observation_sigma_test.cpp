@@ -32,7 +32,7 @@ const Measurement &Meas(const SurveyNetwork &net, int i) {
 
 TEST(ObservationValues, UnitsAndRangesOfEveryType) {
   SurveyNetwork net;
-  net.Points.ScSvpMode = 0;
+  net.Points.ScSvpMode = ScSvpMode::None;
   AddPoint(net, 1, 0, 0, 0);
   AddPoint(net, 2, 1, -1, 0);    // bearing 7π/4 = 350 gon
   AddPoint(net, 3, 0, -3, 4);    // hd 3, sd 5, zenith arccos 0.8
@@ -61,7 +61,7 @@ TEST(ObservationValues, UnitsAndRangesOfEveryType) {
 TEST(EngineStdDev, ModesZeroAndTwoWriteThePlainSigma) {
   for (std::uint8_t mode : {std::uint8_t{0}, std::uint8_t{2}}) {
     SurveyNetwork net;
-    net.Points.ScSvpMode = mode;
+    net.Points.ScSvpMode = static_cast<ScSvpMode>(mode);
     AddPoint(net, 1, 0, 0, 0, 0.005, 0.003);
     AddPoint(net, 2, 30, 40, 10, 0.004, 0.002);
     AddMeas(net, mtSd, 1, 2, 0.002);
@@ -80,7 +80,7 @@ TEST(EngineStdDev, ModesZeroAndTwoWriteThePlainSigma) {
 
 TEST(EngineStdDev, ModeOneAddsCentringAndHeightErrors) {
   SurveyNetwork net;
-  net.Points.ScSvpMode = 1;
+  net.Points.ScSvpMode = ScSvpMode::PerMeasurement;
   AddPoint(net, 1, 0, 0, 0, 0.0, 0.002);
   AddPoint(net, 2, 100, 0, 0, 0.004, 0.003); // level line of 100 m
   AddPoint(net, 3, 0, 100, 0, 0.001, 0.0);
@@ -144,7 +144,7 @@ TEST(EngineStdDev, ModeOneMatchesPropagationOfNumericalGradients) {
     };
 
     SurveyNetwork net;
-    net.Points.ScSvpMode = 1;
+    net.Points.ScSvpMode = ScSvpMode::PerMeasurement;
     AddPoint(net, 1, 1000, 2000, 300, sc[0], svp[0]);
     AddPoint(net, 2, 1000 + l.dx, 2000 + l.dy, 300 + l.dz, sc[1], svp[1]);
     AddMeas(net, mtSd, 1, 2, 0.002);
@@ -181,7 +181,7 @@ TEST(UndefinedObservations, AreRefusedInEveryModeWithTheirMeasurement) {
   for (std::uint8_t mode : {std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{2}}) {
     for (const Case &c : cases) {
       SurveyNetwork net;
-      net.Points.ScSvpMode = mode;
+      net.Points.ScSvpMode = static_cast<ScSvpMode>(mode);
       AddPoint(net, 1, 10, 20, 30, 0.001, 0.001);
       AddPoint(net, 2, c.tx, c.ty, c.tz, 0.001, 0.001);
       AddPoint(net, 3, 50, 20, 30);
@@ -213,7 +213,7 @@ TEST(UndefinedObservations, AreRefusedInEveryModeWithTheirMeasurement) {
 
 TEST(UndefinedObservations, MissingPointsAndBadSigmasAreNamed) {
   SurveyNetwork net;
-  net.Points.ScSvpMode = 0;
+  net.Points.ScSvpMode = ScSvpMode::None;
   AddPoint(net, 1, 0, 0, 0);
   AddPoint(net, 2, 100, 0, 0);
   AddMeas(net, mtSd, 1, 7, 0.002);
@@ -227,7 +227,7 @@ TEST(UndefinedObservations, MissingPointsAndBadSigmasAreNamed) {
   // infinite or meaningless weight.
   for (double bad : {0.0, -0.001, std::numeric_limits<double>::quiet_NaN()}) {
     SurveyNetwork n2;
-    n2.Points.ScSvpMode = 0;
+    n2.Points.ScSvpMode = ScSvpMode::None;
     AddPoint(n2, 1, 0, 0, 0);
     AddPoint(n2, 2, 100, 0, 0);
     AddMeas(n2, mtDi, 1, 2, bad);

@@ -47,7 +47,7 @@ protected:
     p.BackColor = 0x00FFFFFF;
     p.FontName = "Liberation Mono";
     p.FontSize = 14;
-    p.ScSvpMode = 2;
+    p.ScSvpMode = ScSvpMode::WholeNetwork;
     p.AutoSave = false;
     return p;
   }
@@ -60,7 +60,7 @@ protected:
     EXPECT_EQ(p.BackColor, d.BackColor) << what;
     EXPECT_EQ(p.FontName, "Times New Roman") << what;
     EXPECT_EQ(p.FontSize, 10) << what;
-    EXPECT_EQ(p.ScSvpMode, 1) << what;
+    EXPECT_EQ(p.ScSvpMode, ScSvpMode::PerMeasurement) << what;
     EXPECT_TRUE(p.AutoSave) << what;
   }
 
@@ -152,7 +152,7 @@ TEST_F(SettingsFile, MissingFileChangesNothing) {
   std::string pack;
   EXPECT_EQ(Load(p, pack), SettingsLoad::Missing);
   EXPECT_EQ(p.FontName, "Liberation Mono");
-  EXPECT_EQ(p.ScSvpMode, 2);
+  EXPECT_EQ(p.ScSvpMode, ScSvpMode::WholeNetwork);
   EXPECT_EQ(pack, "");
 }
 
@@ -209,14 +209,14 @@ TEST_F(SettingsFile, DialogDefaultsThenCancelOrApply) {
   EXPECT_EQ(Read(), "clYellow\r\nclLime\r\nclSilver\r\nclRed\r\nclBlack\r\n"
                     "Times New Roman\r\n10\r\n2\r\nF\r\nCZ.pck\r\n");
   EXPECT_EQ(p.FixedColor, PointSet().FixedColor);
-  EXPECT_EQ(p.ScSvpMode, 2);
+  EXPECT_EQ(p.ScSvpMode, ScSvpMode::WholeNetwork);
 
   // A file that cannot be written is reported; the values are in use anyway.
-  edit.Values.ScSvpMode = 0;
+  edit.Values.ScSvpMode = ScSvpMode::None;
   fs::remove(ini);
   fs::create_directories(ini);
   EXPECT_FALSE(edit.Apply(p, "CZ.pck", ini));
-  EXPECT_EQ(p.ScSvpMode, 0);
+  EXPECT_EQ(p.ScSvpMode, ScSvpMode::None);
 }
 
 TEST_F(SettingsFile, RandomBytesNeverBreakLoading) {
@@ -232,7 +232,7 @@ TEST_F(SettingsFile, RandomBytesNeverBreakLoading) {
     std::string pack;
     const SettingsLoad r = Load(p, pack);
     EXPECT_TRUE(r == SettingsLoad::Loaded || r == SettingsLoad::Defaults);
-    EXPECT_LE(p.ScSvpMode, 2);
+    EXPECT_LE(p.ScSvpMode, ScSvpMode::WholeNetwork);
     EXPECT_GE(p.FontSize, 1);
   }
 }

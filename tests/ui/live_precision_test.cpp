@@ -25,7 +25,7 @@ SurveyNetwork SampleNetwork(int mode) {
   SurveyNetwork net;
   net.Points.List.LoadFull(KD_SOURCE_DIR "/data/shaft_coords.txt");
   net.Measurements.LoadFromFile(KD_SOURCE_DIR "/data/shaft_meas.txt");
-  net.Points.ScSvpMode = static_cast<std::uint8_t>(mode);
+  net.Points.ScSvpMode = static_cast<ScSvpMode>(mode);
   return net;
 }
 

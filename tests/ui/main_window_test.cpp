@@ -374,7 +374,7 @@ private slots:
         [] { App().Network()->Points.SetAllSc(0.002); },
         [] { App().Network()->Measurements.Delete(0); },
         [] { SetStdDevOfType(*App().Network(), mtSd, 0.004); },
-        [] { App().Network()->Points.ScSvpMode = 2; },
+        [] { App().Network()->Points.ScSvpMode = ScSvpMode::WholeNetwork; },
     };
     for (const auto &change : changes) {
       change();

@@ -161,7 +161,7 @@ private slots:
     F.Write("c.txt", "1 100 200 50 0 0\r\n2 103 204 62 0.003 0\r\n");
     F.Fake->openAnswers << F.Path("c.txt");
     App().Main()->LoadFullCoordinates();
-    App().Network()->Points.ScSvpMode = 2;
+    App().Network()->Points.ScSvpMode = ScSvpMode::WholeNetwork;
     Calculate(kResults);
     QCOMPARE(Cell(2, 4), QString("5.000"));
     QCOMPARE(Cell(2, 5), QString("5.000"));

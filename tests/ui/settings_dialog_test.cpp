@@ -67,7 +67,7 @@ private slots:
     App().SettingsWindow()->ApplyAndClose(); // OK = Apply and close
     QCOMPARE(IniLines(F), QStringList({"clYellow", "clLime", "clBtnFace", "clRed", "clWhite",
                                        "Liberation Mono", "14", "2", "F", ""}));
-    QCOMPARE(App().Network()->Points.ScSvpMode, 2);
+    QCOMPARE(App().Network()->Points.ScSvpMode, ScSvpMode::WholeNetwork);
 
     F.Restart();
     const PointSet &p = App().Network()->Points;
@@ -75,7 +75,7 @@ private slots:
     QCOMPARE(p.BackColor, 0x00FFFFFFu);
     QCOMPARE(p.FontName, std::string("Liberation Mono"));
     QCOMPARE(int(p.FontSize), 14);
-    QCOMPARE(int(p.ScSvpMode), 2);
+    QCOMPARE(p.ScSvpMode, ScSvpMode::WholeNetwork);
     QCOMPARE(p.AutoSave, false);
     App().Main()->ShowSettings();
     QCOMPARE(App().SettingsWindow()->ScSvpModeGroup->ItemIndex(), 2);
@@ -97,7 +97,7 @@ private slots:
   void defaultSettingsTouchOnlyColoursAndFont() {
     App().Network()->Points.FixedColor = 0x00123456;
     App().Network()->Points.FontName = "Arial";
-    App().Network()->Points.ScSvpMode = 0;
+    App().Network()->Points.ScSvpMode = ScSvpMode::None;
     App().Network()->Points.AutoSave = false;
     App().Main()->ShowSettings();
     App().SettingsWindow()->RestoreDefaults();

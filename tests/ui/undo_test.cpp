@@ -271,7 +271,7 @@ private slots:
     App().SettingsWindow()->OnShow();
     App().SettingsWindow()->ScSvpModeGroup->SetItemIndex(2);
     App().SettingsWindow()->Apply();
-    QCOMPARE(int(App().Network()->Points.ScSvpMode), 2);
+    QCOMPARE(App().Network()->Points.ScSvpMode, ScSvpMode::WholeNetwork);
     CheckUndoRedo(App().MeasurementPlan(), before, "Sc/Svp mode");
 
     // A load is a step, with the file name it brought.
