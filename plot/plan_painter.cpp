@@ -57,6 +57,23 @@ public:
       Masks.clear();
     return Masks.emplace(text, Render(text)).first->second;
   }
+  // The mask in two colours (ink on box), ready to be drawn.
+  const QImage &Coloured(const std::string &fontName, int fontSize, const std::string &text, QRgb ink,
+                         QRgb box) {
+    const QImage &mask = Mask(fontName, fontSize, text);
+    std::string key = text;
+    key.push_back('\0');
+    key.append(reinterpret_cast<const char *>(&ink), sizeof ink);
+    key.append(reinterpret_cast<const char *>(&box), sizeof box);
+    auto it = ColouredMasks.find(key);
+    if (it != ColouredMasks.end())
+      return it->second;
+    if (ColouredMasks.size() >= kMaxEntries)
+      ColouredMasks.clear();
+    QImage two = mask;
+    two.setColorTable({box, ink});
+    return ColouredMasks.emplace(std::move(key), two.convertToFormat(QImage::Format_RGB32)).first->second;
+  }
   const QFont &CurrentFont() const { return Font; }
   int Ascent() const { return Metrics ? Metrics->ascent() : 0; }
 
@@ -71,6 +88,7 @@ private:
     Font = MakeFont(name, size);
     Metrics = std::make_unique<QFontMetrics>(Font);
     Masks.clear();
+    ColouredMasks.clear();
   }
 
   QImage Render(const std::string &text) const {
@@ -106,6 +124,7 @@ private:
   QFont Font;
   std::unique_ptr<QFontMetrics> Metrics;
   std::unordered_map<std::string, QImage> Masks;
+  std::unordered_map<std::string, QImage> ColouredMasks;
 };
 
 TextMaskCache &TextCache() {
@@ -183,12 +202,30 @@ void PlanPainter::Plot(int x, int y) {
 void PlanPainter::Flush(std::uint32_t color) {
   if (Pixels.empty())
     return;
-  QPen pen(PlanColor(color));
-  pen.setWidth(1);
-  pen.setCosmetic(true);
-  P.setPen(pen);
-  P.drawPoints(Pixels.data(), int(Pixels.size()));
+  // Runs of neighbouring pixels in one row or one column become one
+  // rectangle each: a line has one run per step of its minor axis.
+  Runs.clear();
+  int l = Pixels.front().x(), r = l, t = Pixels.front().y(), b = t; // the run, inclusive
+  for (std::size_t i = 1; i < Pixels.size(); ++i) {
+    const int x = Pixels[i].x(), y = Pixels[i].y();
+    if (t == b && y == t && (x == r + 1 || x == l - 1)) {
+      l = std::min(l, x);
+      r = std::max(r, x);
+    } else if (l == r && x == l && (y == b + 1 || y == t - 1)) {
+      t = std::min(t, y);
+      b = std::max(b, y);
+    } else {
+      Runs.emplace_back(l, t, r - l + 1, b - t + 1);
+      l = r = x;
+      t = b = y;
+    }
+  }
+  Runs.emplace_back(l, t, r - l + 1, b - t + 1);
   Pixels.clear();
+  P.setPen(Qt::NoPen);
+  P.setBrush(PlanColor(color));
+  P.drawRects(Runs.data(), int(Runs.size()));
+  P.setBrush(Qt::NoBrush);
 }
 
 void PlanPainter::FillRect(int x1, int y1, int x2, int y2, std::uint32_t color) {
@@ -330,9 +367,7 @@ void PlanPainter::Text(int x, int y, const std::string &text, std::uint32_t ink,
     P.drawText(x, y + cache.Ascent(), QString::fromStdString(text));
     return;
   }
-  QImage coloured = mask;
-  coloured.setColorTable({ToQRgb(box), ToQRgb(ink)});
-  P.drawImage(QPoint(x, y), coloured);
+  P.drawImage(QPoint(x, y), cache.Coloured(Style.FontName, Style.FontSize, text, ToQRgb(ink), ToQRgb(box)));
 }
 
 void PlanPainter::PointSymbol(int x, int y, const std::string &label, int labelX, int labelY,

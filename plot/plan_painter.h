@@ -25,6 +25,7 @@
 // Coordinates far outside the device are clipped before anything is walked,
 // so a plan zoomed in a long way never makes a drawing call slow.
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 #include <cstdint>
@@ -117,6 +118,7 @@ private:
   int H = 0;
   bool Exact = false;
   std::vector<QPoint> Pixels; // pixels of one colour waiting to be drawn
+  std::vector<QRect> Runs;    // the same as rows and columns
 };
 
 // Fills the whole device with the background colour.
