@@ -59,20 +59,22 @@ public:
   }
   // The mask in two colours (ink on box), ready to be drawn.
   const QImage &Coloured(const std::string &fontName, int fontSize, const std::string &text, QRgb ink,
-                         QRgb box) {
-    const QImage &mask = Mask(fontName, fontSize, text);
-    std::string key = text;
+                         QRgb box, QImage::Format format) {
+    SelectFont(fontName, fontSize);
+    std::string &key = Key;
+    key.assign(text);
     key.push_back('\0');
     key.append(reinterpret_cast<const char *>(&ink), sizeof ink);
     key.append(reinterpret_cast<const char *>(&box), sizeof box);
+    key.append(reinterpret_cast<const char *>(&format), sizeof format);
     auto it = ColouredMasks.find(key);
     if (it != ColouredMasks.end())
       return it->second;
     if (ColouredMasks.size() >= kMaxEntries)
       ColouredMasks.clear();
-    QImage two = mask;
+    QImage two = Mask(fontName, fontSize, text);
     two.setColorTable({box, ink});
-    return ColouredMasks.emplace(std::move(key), two.convertToFormat(QImage::Format_RGB32)).first->second;
+    return ColouredMasks.emplace(key, two.convertToFormat(format)).first->second;
   }
   const QFont &CurrentFont() const { return Font; }
   int Ascent() const { return Metrics ? Metrics->ascent() : 0; }
@@ -125,6 +127,7 @@ private:
   std::unique_ptr<QFontMetrics> Metrics;
   std::unordered_map<std::string, QImage> Masks;
   std::unordered_map<std::string, QImage> ColouredMasks;
+  std::string Key; // scratch for the lookups
 };
 
 TextMaskCache &TextCache() {
@@ -187,6 +190,12 @@ PlanPainter::PlanPainter(QPainter &painter, const PlanStyle &style) : P(painter)
   }
   const QPaintEngine *engine = P.paintEngine();
   Exact = engine && engine->type() == QPaintEngine::Raster && P.worldTransform().isIdentity();
+  // Label images in the image's own format copy fastest.
+  if (Exact && P.device()->devType() == QInternal::Image) {
+    const QImage::Format format = static_cast<const QImage *>(P.device())->format();
+    if (format == QImage::Format_RGB888 || format == QImage::Format_RGB32)
+      TextFormat = format;
+  }
   P.setRenderHint(QPainter::Antialiasing, !Exact);
   P.setRenderHint(QPainter::TextAntialiasing, !Exact);
   P.setBrush(Qt::NoBrush);
@@ -222,10 +231,13 @@ void PlanPainter::Flush(std::uint32_t color) {
   }
   Runs.emplace_back(l, t, r - l + 1, b - t + 1);
   Pixels.clear();
-  P.setPen(Qt::NoPen);
-  P.setBrush(PlanColor(color));
+  if (!RunsStyled || color != RunColor) {
+    P.setPen(Qt::NoPen);
+    P.setBrush(PlanColor(color));
+    RunColor = color;
+    RunsStyled = true;
+  }
   P.drawRects(Runs.data(), int(Runs.size()));
-  P.setBrush(Qt::NoBrush);
 }
 
 void PlanPainter::FillRect(int x1, int y1, int x2, int y2, std::uint32_t color) {
@@ -244,6 +256,7 @@ void PlanPainter::Line(int x1, int y1, int x2, int y2, std::uint32_t color) {
     pen.setWidthF(1);
     P.setPen(pen);
     P.drawLine(QLineF(x1 + 0.5, y1 + 0.5, x2 + 0.5, y2 + 0.5));
+    RunsStyled = false;
     return;
   }
   long long ax = x1, ay = y1, bx = x2, by = y2;
@@ -316,6 +329,7 @@ void PlanPainter::Ellipse(int x1, int y1, int x2, int y2, std::uint32_t pen, std
     P.setBrush(PlanColor(brush));
     P.drawEllipse(QRectF(x1 + 0.5, y1 + 0.5, double(bw - 1), double(bh - 1)));
     P.setBrush(Qt::NoBrush);
+    RunsStyled = false;
     return;
   }
   // Pixel centres inside the ellipse that touches the box's outer edges.
@@ -365,9 +379,11 @@ void PlanPainter::Text(int x, int y, const std::string &text, std::uint32_t ink,
     P.setFont(cache.CurrentFont());
     P.setPen(PlanColor(ink));
     P.drawText(x, y + cache.Ascent(), QString::fromStdString(text));
+    RunsStyled = false;
     return;
   }
-  P.drawImage(QPoint(x, y), cache.Coloured(Style.FontName, Style.FontSize, text, ToQRgb(ink), ToQRgb(box)));
+  P.drawImage(QPoint(x, y),
+              cache.Coloured(Style.FontName, Style.FontSize, text, ToQRgb(ink), ToQRgb(box), TextFormat));
 }
 
 void PlanPainter::PointSymbol(int x, int y, const std::string &label, int labelX, int labelY,

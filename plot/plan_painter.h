@@ -24,6 +24,7 @@
 //
 // Coordinates far outside the device are clipped before anything is walked,
 // so a plan zoomed in a long way never makes a drawing call slow.
+#include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -36,7 +37,6 @@
 #include "settings/settings_file.h"
 
 class QColor;
-class QImage;
 class QPainter;
 class MeasurementList;
 
@@ -119,6 +119,9 @@ private:
   bool Exact = false;
   std::vector<QPoint> Pixels; // pixels of one colour waiting to be drawn
   std::vector<QRect> Runs;    // the same as rows and columns
+  QImage::Format TextFormat = QImage::Format_RGB32; // of the cached label images
+  bool RunsStyled = false;     // the painter holds the runs' pen and brush
+  std::uint32_t RunColor = 0;
 };
 
 // Fills the whole device with the background colour.

@@ -390,6 +390,11 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
     connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { PrecisionControlsChanged(); });
   connect(ExportDxfButton, &QPushButton::clicked, this, &PlanWindow::ExportDxf);
   connect(TheSettings, &kd::app::SettingsStore::PlansChanged, this, &PlanWindow::FollowPreferences);
+  // New colours or font from the settings show at once.
+  connect(TheSettings, &kd::app::SettingsStore::ProgramChanged, this, [this] {
+    if (isVisible())
+      Redraw();
+  });
   PlacePrecisionBar(std::max(width(), DesignWidth), std::max(height(), DesignHeight));
 }
 

@@ -202,7 +202,7 @@ int main(int argc, char *argv[]) {
       const QString name = plan == TheCoordinatePlan ? "coordinate_plan" : "measurement_plan";
       plan->resize(PlanWindow::DesignWidth, PlanWindow::DesignHeight);
       if (plan == TheCoordinatePlan)
-        TheMainWindow->ShowCoordinatePlan(); // the plan takes the drawing surface
+        TheMainWindow->ShowCoordinatePlan();
       else
         TheMainWindow->ShowMeasurementPlan();
       plan->show();
