@@ -7,6 +7,7 @@
 #include "ui/add_measurement_window.h"
 #include "ui/change_precision_dialog.h"
 #include "ui/all_points_sc_svp_dialog.h"
+#include "app/settings_store.h"
 #include "ui/app_globals.h"
 #include "plot/plan_painter.h"
 #include "ui/plan_widgets.h"
@@ -352,6 +353,45 @@ private slots:
     QCOMPARE(TheCoordinatePlan->SaveButton->x() + TheCoordinatePlan->SaveButton->width(), 1000 - 19);
     TheCoordinatePlan->resize(500, 400); // never smaller than designed
     QVERIFY(TheCoordinatePlan->width() >= 892 && TheCoordinatePlan->height() >= 618);
+  }
+
+  void eachPlanKeepsItsOwnViewAndMark() {
+    TheCoordinatePlan->PreparePlan();
+    TheMeasurementPlan->PreparePlan();
+    QVERIFY(TheCoordinatePlan->View() == TheMeasurementPlan->View()); // same size, same fit
+    TheCoordinatePlan->ZoomIn();
+    TheCoordinatePlan->PanRight();
+    Press(TheCoordinatePlan->PlanImage, Qt::LeftButton, QPoint(300, 200));
+    QVERIFY(TheCoordinatePlan->View().Marked);
+    QVERIFY(!TheMeasurementPlan->View().Marked);
+    QCOMPARE(double(TheMeasurementPlan->View().OffsetX), 0.0);
+    QVERIFY(TheCoordinatePlan->View().Scale > TheMeasurementPlan->View().Scale);
+    // The measurement plan draws its points where its own view puts them.
+    const QImage &m = *TheMeasurementPlan->PlanImage->Bitmap();
+    TheMeasurementPlan->Redraw();
+    QCOMPARE(kd::plot::ColorAt(m, PixelOf(0, TheMeasurementPlan).x(), PixelOf(0, TheMeasurementPlan).y()),
+             PlanStyleNow().FixedColor);
+    // The properties dialog takes the coordinate plan's mark, which then goes.
+    ThePointPropertiesDialog->Fill(TheNetwork->Points.List.Items[4], 4);
+    ThePointPropertiesDialog->TakeFromMark();
+    QVERIFY(!TheCoordinatePlan->View().Marked);
+    QVERIFY(ThePointPropertiesDialog->XEdit->text() != QString("50"));
+  }
+
+  void newColoursFromTheSettingsShowAtOnce() {
+    TheCoordinatePlan->PreparePlan();
+    TheCoordinatePlan->show();
+    const kd::Settings before = TheSettings->Program();
+    kd::Settings s = before;
+    s.FixedColor = 0x00FF00FF; // magenta
+    s.BackColor = 0x00FFFFFF;  // white
+    TheSettings->SetProgram(s);
+    const QImage &c = *TheCoordinatePlan->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), 0x00FF00FFu);
+    QCOMPARE(kd::plot::ColorAt(c, 300, 5), 0x00FFFFFFu);
+    TheSettings->SetProgram(before);
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), before.FixedColor);
+    TheCoordinatePlan->hide();
   }
 
   void saveSaveAsAndClose() {
