@@ -1,16 +1,16 @@
 // The coordinate and measurement plan windows and their dialogs, driven by
 // clicks on the plan at computed pixels and by their buttons.
-#include "ui_test_support.h"
 #include "core/survey_network.h"
+#include "ui_test_support.h"
 #include "core/number_text.h"
 #include "ui/coordinate_plan_window.h"
 #include "ui/measurement_plan_window.h"
 #include "ui/add_measurement_window.h"
 #include "ui/change_precision_dialog.h"
 #include "ui/all_points_sc_svp_dialog.h"
+#include "app/settings_store.h"
 #include "ui/desktop_application.h"
-#include "ui/plan_canvas.h"
-#include "ui/plan_renderer.h"
+#include "plot/plan_painter.h"
 #include "ui/plan_widgets.h"
 #include "ui/platform.h"
 #include "ui/point_properties_dialog.h"
@@ -40,11 +40,16 @@ NetworkPoint Pt(double n, long double x, long double y, long double z = 100) {
   return p;
 }
 
-QPoint PixelOf(int index) {
-  const PointSet &pts = App().Network()->Points;
-  const PixelPosition p = WorldToPixel(pts, pts.List.Items[index]);
-  return QPoint(RoundPixel(p.x), RoundPixel(p.y));
+// The pixel of point `index` on a plan (the coordinate plan unless named).
+QPoint PixelOf(int index, const PlanWindow *plan = nullptr) {
+  if (!plan)
+    plan = App().CoordinatePlan();
+  const PixelPosition p = plan->View().ToPixel(App().Network()->Points.List.Items[index]);
+  return QPoint(kd::plot::RoundPixel(p.x), kd::plot::RoundPixel(p.y));
 }
+
+// The colours and font the plans are drawn with.
+kd::plot::PlanStyle PlanStyleNow() { return App().CoordinatePlan()->Style(); }
 
 void Press(QWidget *w, Qt::MouseButton b, QPoint at) { QTest::mousePress(w, b, {}, at); }
 
@@ -127,20 +132,20 @@ private slots:
     QCOMPARE(App().CoordinatePlan()->PointTable->model()->headerData(0, Qt::Horizontal).toString(), QString("P.No."));
     QCOMPARE(Cell(App().CoordinatePlan()->PointTable, 2, 1), QString("100.000"));
     QCOMPARE(App().CoordinatePlan()->PlanImage->Bitmap()->size(), QSize(576, 573));
-    PlanCanvas c(App().CoordinatePlan()->PlanImage->Bitmap());
-    QCOMPARE(c.Pixel(PixelOf(0).x(), PixelOf(0).y()), App().Network()->Points.FixedColor);
-    QCOMPARE(c.Pixel(PixelOf(4).x(), PixelOf(4).y()), App().Network()->Points.AdjustedColor);
+    const QImage &c = *App().CoordinatePlan()->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), PlanStyleNow().FixedColor);
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(4).x(), PixelOf(4).y()), PlanStyleNow().AdjustedColor);
     // The square fits the height with a 25-pixel margin: 523 pixels per 100 m.
-    QCOMPARE(double(App().Network()->Points.Scale), 5.23);
+    QCOMPARE(double(App().CoordinatePlan()->View().Scale), 5.23);
     QCOMPARE(PixelOf(0), QPoint(26, 25)); // 26.5 rounds to even
   }
 
   void leftClickMarksAndAddPutsAPointThere() {
     App().CoordinatePlan()->PreparePlan();
     Press(App().CoordinatePlan()->PlanImage, Qt::LeftButton, QPoint(300, 200));
-    QVERIFY(App().Network()->Points.Marked);
-    PlanCanvas c(App().CoordinatePlan()->PlanImage->Bitmap());
-    QCOMPARE(c.Pixel(300, 200), App().Network()->Points.MarkColor);
+    QVERIFY(App().CoordinatePlan()->View().Marked);
+    const QImage &c = *App().CoordinatePlan()->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, 300, 200), PlanStyleNow().MarkColor);
 
     App().CoordinatePlan()->PointNumberEdit->setText("7");
     App().CoordinatePlan()->HeightEdit->setText("250,5");
@@ -151,17 +156,17 @@ private slots:
     QCOMPARE(double(p.Z), 250.5);
     QVERIFY(!p.Fixed);
     QCOMPARE(PixelOf(5), QPoint(300, 200));
-    QCOMPARE(c.Pixel(300, 200), App().Network()->Points.AdjustedColor);
+    QCOMPARE(kd::plot::ColorAt(c, 300, 200), PlanStyleNow().AdjustedColor);
     QCOMPARE(App().CoordinatePlan()->PointTable->model()->rowCount(), 6);
     QCOMPARE(App().CoordinatePlan()->PointNumberEdit->text(), QString("8"));
-    QVERIFY(!App().Network()->Points.Marked);
+    QVERIFY(!App().CoordinatePlan()->View().Marked);
 
     // An existing number adds nothing but removes the mark.
     Press(App().CoordinatePlan()->PlanImage, Qt::LeftButton, QPoint(100, 300));
     App().CoordinatePlan()->PointNumberEdit->setText("3");
     App().CoordinatePlan()->AddPoint();
     QCOMPARE(App().Network()->Points.List.Count(), 6);
-    QVERIFY(!App().Network()->Points.Marked);
+    QVERIFY(!App().CoordinatePlan()->View().Marked);
     QCOMPARE(App().CoordinatePlan()->PointNumberEdit->text(), QString("3"));
     // No mark: nothing either.
     App().CoordinatePlan()->PointNumberEdit->setText("9");
@@ -249,8 +254,8 @@ private slots:
     QCOMPARE(p.Sc, 0.002);
     QVERIFY(p.Fixed);
     QCOMPARE(Cell(App().CoordinatePlan()->PointTable, 4, 1), QString("60.000"));
-    PlanCanvas c(App().CoordinatePlan()->PlanImage->Bitmap());
-    QCOMPARE(c.Pixel(PixelOf(4).x(), PixelOf(4).y()), App().Network()->Points.FixedColor);
+    const QImage &c = *App().CoordinatePlan()->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(4).x(), PixelOf(4).y()), PlanStyleNow().FixedColor);
   }
 
   void propertiesTakeTheMark() {
@@ -261,11 +266,11 @@ private slots:
     const QPoint at = PixelOf(2) + QPoint(0, -40);
     Press(App().CoordinatePlan()->PlanImage, Qt::LeftButton, at);
     long double X, Y;
-    PixelToWorld(App().Network()->Points, at.x(), at.y(), X, Y);
+    App().CoordinatePlan()->View().ToWorld(at.x(), at.y(), X, Y);
     App().PointProperties()->TakeFromMark();
     QCOMPARE(App().PointProperties()->XEdit->text(), QString::fromStdString(NumToTextFixed(X, 10, 4)));
     QCOMPARE(App().PointProperties()->YEdit->text(), QString::fromStdString(NumToTextFixed(Y, 10, 4)));
-    QVERIFY(!App().Network()->Points.Marked);
+    QVERIFY(!App().CoordinatePlan()->View().Marked);
   }
 
   void menuFixesAndFreesAllPoints() {
@@ -276,8 +281,8 @@ private slots:
     App().CoordinatePlan()->MakeAllAdjusted();
     for (const NetworkPoint &p : App().Network()->Points.List.Items)
       QVERIFY(!p.Fixed);
-    PlanCanvas c(App().CoordinatePlan()->PlanImage->Bitmap());
-    QCOMPARE(c.Pixel(PixelOf(0).x(), PixelOf(0).y()), App().Network()->Points.AdjustedColor);
+    const QImage &c = *App().CoordinatePlan()->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), PlanStyleNow().AdjustedColor);
     App().CoordinatePlan()->ChangeAllScSvp();
     QCOMPARE(Fake->modalShown.last(), static_cast<QDialog *>(App().AllPointsScSvp()));
   }
@@ -303,7 +308,7 @@ private slots:
 
   void viewButtonsDragAndWheel() {
     App().CoordinatePlan()->PreparePlan();
-    PointSet &pts = App().Network()->Points;
+    const kd::plot::PlanView &pts = App().CoordinatePlan()->View();
     const long double s = pts.Scale;
     App().CoordinatePlan()->ZoomIn();
     App().CoordinatePlan()->ZoomOut();
@@ -346,6 +351,45 @@ private slots:
     QCOMPARE(App().CoordinatePlan()->SaveButton->x() + App().CoordinatePlan()->SaveButton->width(), 1000 - 19);
     App().CoordinatePlan()->resize(500, 400); // never smaller than designed
     QVERIFY(App().CoordinatePlan()->width() >= 892 && App().CoordinatePlan()->height() >= 618);
+  }
+
+  void eachPlanKeepsItsOwnViewAndMark() {
+    App().CoordinatePlan()->PreparePlan();
+    App().MeasurementPlan()->PreparePlan();
+    QVERIFY(App().CoordinatePlan()->View() == App().MeasurementPlan()->View()); // same size, same fit
+    App().CoordinatePlan()->ZoomIn();
+    App().CoordinatePlan()->PanRight();
+    Press(App().CoordinatePlan()->PlanImage, Qt::LeftButton, QPoint(300, 200));
+    QVERIFY(App().CoordinatePlan()->View().Marked);
+    QVERIFY(!App().MeasurementPlan()->View().Marked);
+    QCOMPARE(double(App().MeasurementPlan()->View().OffsetX), 0.0);
+    QVERIFY(App().CoordinatePlan()->View().Scale > App().MeasurementPlan()->View().Scale);
+    // The measurement plan draws its points where its own view puts them.
+    const QImage &m = *App().MeasurementPlan()->PlanImage->Bitmap();
+    App().MeasurementPlan()->Redraw();
+    QCOMPARE(kd::plot::ColorAt(m, PixelOf(0, App().MeasurementPlan()).x(), PixelOf(0, App().MeasurementPlan()).y()),
+             PlanStyleNow().FixedColor);
+    // The properties dialog takes the coordinate plan's mark, which then goes.
+    App().PointProperties()->Fill(App().Network()->Points.List.Items[4], 4);
+    App().PointProperties()->TakeFromMark();
+    QVERIFY(!App().CoordinatePlan()->View().Marked);
+    QVERIFY(App().PointProperties()->XEdit->text() != QString("50"));
+  }
+
+  void newColoursFromTheSettingsShowAtOnce() {
+    App().CoordinatePlan()->PreparePlan();
+    App().CoordinatePlan()->show();
+    const kd::Settings before = App().Settings()->Program();
+    kd::Settings s = before;
+    s.FixedColor = 0x00FF00FF; // magenta
+    s.BackColor = 0x00FFFFFF;  // white
+    App().Settings()->SetProgram(s);
+    const QImage &c = *App().CoordinatePlan()->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), 0x00FF00FFu);
+    QCOMPARE(kd::plot::ColorAt(c, 300, 5), 0x00FFFFFFu);
+    App().Settings()->SetProgram(before);
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), before.FixedColor);
+    App().CoordinatePlan()->hide();
   }
 
   void saveSaveAsAndClose() {
@@ -419,9 +463,9 @@ private slots:
     QCOMPARE(App().MeasurementPlan()->MeasurementTable->model()->rowCount(), 3);
     QCOMPARE(meas.PairCount(), 1);
     QCOMPARE(MeasurementList::PairLabel(meas.Pairs[0]), std::string("1sd1ze1di"));
-    PlanCanvas c(App().MeasurementPlan()->PlanImage->Bitmap());
-    const QPoint a = PixelOf(0), b = PixelOf(1);
-    QCOMPARE(c.Pixel(a.x() + 40, a.y()), App().Network()->Points.MeasColor);
+    const QImage &c = *App().MeasurementPlan()->PlanImage->Bitmap();
+    const QPoint a = PixelOf(0, App().MeasurementPlan()), b = PixelOf(1, App().MeasurementPlan());
+    QCOMPARE(kd::plot::ColorAt(c, a.x() + 40, a.y()), PlanStyleNow().MeasColor);
     Q_UNUSED(b);
 
     App().MeasurementPlan()->AddAngles(); // -> angles
@@ -435,17 +479,17 @@ private slots:
     App().MeasurementPlan()->PreparePlan();
     App().MeasurementPlan()->show();
     App().MeasurementPlan()->AddSlopeDistance();
-    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(4) + QPoint(3, 4));
+    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(4, App().MeasurementPlan()) + QPoint(3, 4));
     QCOMPARE(App().AddMeasurement()->StationCombo->currentIndex(), 4);
     QCOMPARE(App().AddMeasurement()->PickTarget(), AddMeasurementWindow::TargetField);
-    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(2) + QPoint(-5, 0));
+    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(2, App().MeasurementPlan()) + QPoint(-5, 0));
     QCOMPARE(App().AddMeasurement()->TargetCombo->currentIndex(), 2);
     QCOMPARE(App().AddMeasurement()->PickTarget(), AddMeasurementWindow::StationField);
     // 25 pixels from every point: the list whose turn it is loses its
     // choice, and the next click goes to the other list.
-    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(2) + QPoint(25, 0));
+    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(2, App().MeasurementPlan()) + QPoint(25, 0));
     QCOMPARE(App().AddMeasurement()->StationCombo->currentIndex(), -1);
-    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(0));
+    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(0, App().MeasurementPlan()));
     QCOMPARE(App().AddMeasurement()->TargetCombo->currentIndex(), 0);
     // No station: "Error", nothing added, and the station is next again.
     QVERIFY(!App().AddMeasurement()->InsertMeasurement());
@@ -453,10 +497,10 @@ private slots:
     QCOMPARE(App().Network()->Measurements.Count(), 0);
     QCOMPARE(App().AddMeasurement()->PickTarget(), AddMeasurementWindow::StationField);
     // A left click never marks this plan.
-    QVERIFY(!App().Network()->Points.Marked);
+    QVERIFY(!App().MeasurementPlan()->View().Marked);
     // With the dialog hidden clicks pick nothing.
     App().AddMeasurement()->hide();
-    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(1));
+    Press(App().MeasurementPlan()->PlanImage, Qt::LeftButton, PixelOf(1, App().MeasurementPlan()));
     QCOMPARE(App().AddMeasurement()->PickTarget(), AddMeasurementWindow::StationField);
   }
 
@@ -515,7 +559,7 @@ private slots:
     QCOMPARE(int(meas.Items[1].MeasType), int(mtSd));
     QCOMPARE(App().MeasurementPlan()->MeasurementTable->model()->rowCount(), 2);
 
-    PointSet &pts = App().Network()->Points;
+    const kd::plot::PlanView &pts = App().MeasurementPlan()->View();
     const long double s = pts.Scale;
     App().MeasurementPlan()->ZoomIn();
     App().MeasurementPlan()->ZoomOut();

@@ -18,7 +18,6 @@
 #include "ui/point_properties_dialog.h"
 #include "ui/live_precision.h"
 #include "ui/design_panel.h"
-#include "ui/plan_renderer.h"
 
 #include <QLineEdit>
 #include "ui/precision_guide_dialog.h"
@@ -202,7 +201,7 @@ int main(int argc, char *argv[]) {
       const QString name = plan == App().CoordinatePlan() ? "coordinate_plan" : "measurement_plan";
       plan->resize(PlanWindow::DesignWidth, PlanWindow::DesignHeight);
       if (plan == App().CoordinatePlan())
-        App().Main()->ShowCoordinatePlan(); // the plan takes the drawing surface
+        App().Main()->ShowCoordinatePlan();
       else
         App().Main()->ShowMeasurementPlan();
       plan->show();
@@ -298,7 +297,7 @@ int main(int argc, char *argv[]) {
     const PointList &list = App().Network()->Points.List;
     const int at = list.IndexOfNumber(402);
     if (at >= 0) {
-      const PixelPosition p = WorldToPixel(App().Network()->Points, list.Items[static_cast<size_t>(at)]);
+      const PixelPosition p = App().MeasurementPlan()->View().ToPixel(list.Items[static_cast<size_t>(at)]);
       App().MeasurementPlan()->OnMouseWheelAt(120, static_cast<int>(p.x), static_cast<int>(p.y));
     }
     ShotSideBySide(App().MeasurementPlan(), panel, "design_candidates");

@@ -4,6 +4,7 @@
 
 #include "core/survey_network.h"
 #include "core/text_file.h"
+#include "app/settings_store.h"
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
 #include "ui/color_combo.h"
@@ -71,11 +72,12 @@ private slots:
 
     F.Restart();
     const PointSet &p = App().Network()->Points;
-    QCOMPARE(p.MeasColor, 0xFF00000Fu);
-    QCOMPARE(p.BackColor, 0x00FFFFFFu);
-    QCOMPARE(p.FontName, std::string("Liberation Mono"));
-    QCOMPARE(int(p.FontSize), 14);
-    QCOMPARE(p.ScSvpMode, ScSvpMode::WholeNetwork);
+    const kd::Settings &s = App().Settings()->Program();
+    QCOMPARE(s.MeasColor, 0xFF00000Fu);
+    QCOMPARE(s.BackColor, 0x00FFFFFFu);
+    QCOMPARE(s.FontName, std::string("Liberation Mono"));
+    QCOMPARE(int(s.FontSize), 14);
+    QCOMPARE(NumberOf(p.ScSvpMode), 2);
     QCOMPARE(p.AutoSave, false);
     App().Main()->ShowSettings();
     QCOMPARE(App().SettingsWindow()->ScSvpModeGroup->ItemIndex(), 2);
@@ -86,7 +88,7 @@ private slots:
     F.Write("korvadimensio3d.ini",
             "clYellow\r\nclLime\r\n$00A0B0C0\r\nclRed\r\nclBlack\r\nArial\r\n9\r\n1\r\nT\r\n\r\n");
     F.Restart();
-    QCOMPARE(App().Network()->Points.MeasColor, 0x00A0B0C0u);
+    QCOMPARE(App().Settings()->Program().MeasColor, 0x00A0B0C0u);
     App().Main()->ShowSettings();
     QCOMPARE(App().SettingsWindow()->MeasurementColorCombo->Selected(), 0x00A0B0C0u);
     App().SettingsWindow()->Apply();
@@ -95,14 +97,16 @@ private slots:
   }
 
   void defaultSettingsTouchOnlyColoursAndFont() {
-    App().Network()->Points.FixedColor = 0x00123456;
-    App().Network()->Points.FontName = "Arial";
+    kd::Settings inUse = App().Settings()->Program();
+    inUse.FixedColor = 0x00123456;
+    inUse.FontName = "Arial";
+    App().Settings()->SetProgram(inUse);
     App().Network()->Points.ScSvpMode = ScSvpMode::None;
     App().Network()->Points.AutoSave = false;
     App().Main()->ShowSettings();
     App().SettingsWindow()->RestoreDefaults();
     App().SettingsWindow()->Cancel(); // Cancel
-    QCOMPARE(App().Network()->Points.FixedColor, 0x00123456u);
+    QCOMPARE(App().Settings()->Program().FixedColor, 0x00123456u);
     QVERIFY(!QFile::exists(F.Path("korvadimensio3d.ini")));
 
     App().Main()->ShowSettings();
