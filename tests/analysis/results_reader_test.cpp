@@ -455,7 +455,8 @@ TEST_F(ReaderTest, CovarianceNumbersEqualTextToNumExactly) {
   std::size_t t = 0;
   for (int i = 0; i < dim; ++i)
     for (int j = i; j < dim; ++j, ++t) {
-      const long double expect = TextToNum(tokens[t]);
+      // Held in double: the nearest double of the number.
+      const double expect = static_cast<double>(TextToNum(tokens[t]));
       EXPECT_EQ(r.Cov.Row(i)[j], expect) << tokens[t];
       EXPECT_EQ(r.Cov.Row(j)[i], expect) << tokens[t];
     }
@@ -608,7 +609,7 @@ TEST_F(ReaderTest, ExportedNumbersAreTheGeneralForm) {
                                0.5L, -2.5e-7L, 1e15L, 0.1L};
   const std::size_t n = 60;
   ResultsReader r;
-  r.Cov = DenseMatrix(n, n);
+  r.Cov = CovarianceMatrix(n, n);
   std::size_t k = 0;
   for (std::size_t i = 0; i < n; ++i)
     for (std::size_t j = i; j < n; ++j, ++k) {
@@ -617,7 +618,8 @@ TEST_F(ReaderTest, ExportedNumbersAreTheGeneralForm) {
                           : static_cast<long double>(mant(gen)) * std::pow(10.0L, expo(gen)) / 3;
       if (gen() % 4 == 0)
         v = -v;
-      r.Cov.Row(i)[j] = r.Cov.Row(j)[i] = v;
+      r.Cov.Set(i + 1, j + 1, static_cast<double>(v));
+      r.Cov.Set(j + 1, i + 1, static_cast<double>(v));
     }
   r.CoordsOk = r.CovOk = true;
   const std::string file = (Dir / "cov.txt").string();

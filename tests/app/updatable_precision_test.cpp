@@ -131,11 +131,11 @@ void ExpectSame(const NetworkPrecision &got, const NetworkPrecision &want, doubl
   const std::size_t dim = got.Covariance->Rows();
   long double scale = 0;
   for (std::size_t i = 1; i <= dim; ++i)
-    scale = std::max(scale, want.Covariance->At(i, i));
+    scale = std::max(scale, static_cast<long double>(want.Covariance->At(i, i)));
   long double worst = 0;
   for (std::size_t i = 1; i <= dim; ++i)
     for (std::size_t j = 1; j <= dim; ++j)
-      worst = std::max(worst, std::fabs(got.Covariance->At(i, j) - want.Covariance->At(i, j)) / scale);
+      worst = std::max(worst, std::fabs(static_cast<long double>(got.Covariance->At(i, j)) - want.Covariance->At(i, j)) / scale);
   EXPECT_LE(static_cast<double>(worst), covTolerance);
 
   const auto a = Sorted(got.Observations), b = Sorted(want.Observations);
