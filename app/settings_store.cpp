@@ -3,7 +3,6 @@
 #include <QSettings>
 #include <cmath>
 
-#include "core/point_set.h"
 
 namespace kd::app {
 
@@ -51,19 +50,15 @@ void SettingsStore::SetProgram(const kd::Settings &settings) {
 }
 
 SettingsLoad SettingsStore::LoadProgramFile(const std::string &fileName) {
-  PointSet points;
-  kd::ApplySettings(ProgramSettings, points);
-  std::string pack = ProgramSettings.LangPackFile;
-  const SettingsLoad load = IniFile().LoadSettings(points, pack, fileName);
+  kd::Settings read = ProgramSettings;
+  const SettingsLoad load = IniFile().LoadSettings(read, fileName);
   if (load != SettingsLoad::Missing)
-    SetProgram(kd::SettingsOf(points, pack));
+    SetProgram(read);
   return load;
 }
 
 bool SettingsStore::SaveProgramFile(const std::string &fileName) const {
-  PointSet points;
-  kd::ApplySettings(ProgramSettings, points);
-  return IniFile().SaveSettings(points, ProgramSettings.LangPackFile, fileName);
+  return IniFile().SaveSettings(ProgramSettings, fileName);
 }
 
 void SettingsStore::SetPlans(const PlanPreferences &p) {

@@ -183,9 +183,10 @@ private:
 void ApplyDesktopSettings(const kd::AppFolders &folders, int commandLineMode, PointSet &points) {
   const std::string &own = folders.OwnFilesFolder();
   const std::string path = own.empty() ? kDesktopSettingsName : own + "/" + kDesktopSettingsName;
-  std::string packFile;
-  IniFile ini;
-  if (ini.LoadSettings(points, packFile, path) != SettingsLoad::Missing) {
+  kd::Settings settings;
+  if (IniFile().LoadSettings(settings, path) != SettingsLoad::Missing) {
+    kd::ApplySettings(settings, points);
+    const std::string &packFile = settings.LangPackFile;
     const std::string packFolder = folders.FindDataFolder(kd::FileNamePart(packFile));
     LoadStartupPack(Lang(), packFolder.empty() ? folders.ProgramFolder() : packFolder, packFile);
   }

@@ -1,8 +1,7 @@
 #pragma once
-// The point set: owns the point list and holds the view state and settings of
-// the two plans, the Sc/Svp influence mode and the automatic-save flag. Its
-// geometric operations give the observation values implied by the
-// approximate coordinates.
+// The point set: owns the point list and holds the Sc/Svp influence mode and
+// the automatic-save flag. Its geometric operations give the observation
+// values implied by the approximate coordinates.
 #include "core/point_list.h"
 
 #include <cstdint>
@@ -40,36 +39,10 @@ class PointSet {
 public:
   PointList List;
 
-  // Plan view state (pixels per metre, world centre, pan offsets, mark).
-  long double Scale = 1;
-  long double CentreX = 0;
-  long double CentreY = 0;
-  long double OffsetX = 0;
-  long double OffsetY = 0;
-  std::int32_t MarkX = 0;
-  std::int32_t MarkY = 0;
-  std::uint32_t MarkColor = RgbColor(255, 0, 0);
-  bool Marked = false;
-
   // 0: Sc/Svp have no influence; 1: they enter every observation's standard
   // deviation; 2: they are added to the covariance matrix of the results.
   std::uint8_t ScSvpMode = 1;
   bool AutoSave = true;
-
-  // Plan settings.
-  std::uint8_t CrossSize = 5;    // half-length of a point's cross, pixels
-  std::uint8_t CircleRadius = 3; // radius of a point's circle, pixels
-  std::uint32_t FixedColor = RgbColor(255, 255, 0);   // yellow
-  std::uint32_t AdjustedColor = RgbColor(0, 255, 0);  // lime
-  std::uint32_t MeasColor = RgbColor(192, 192, 192);  // silver
-  std::uint32_t BackColor = RgbColor(0, 0, 0);        // black
-  std::uint8_t FontSize = 10;
-  std::string FontName = "Times New Roman";
-  std::uint8_t PickRadius = 20; // hit-test radius, pixels
-  double ZoomStep = 1.05;       // factor of one zoom-in step
-
-  // The drawing surface lent by the plan window that is open (not owned).
-  void *Bitmap = nullptr;
 
   int PointCount() const { return List.Count(); }
   void SetAllFixed(bool fixed);

@@ -19,29 +19,12 @@ constexpr std::uintmax_t MaxSettingsBytes = 64 * 1024;
 
 namespace kd {
 
-Settings SettingsOf(const PointSet &points, const std::string &langPackFile) {
-  Settings s;
-  s.FixedColor = points.FixedColor;
-  s.AdjustedColor = points.AdjustedColor;
-  s.MeasColor = points.MeasColor;
-  s.MarkColor = points.MarkColor;
-  s.BackColor = points.BackColor;
-  s.FontName = points.FontName;
-  s.FontSize = points.FontSize;
+void TakeNetworkSettings(const PointSet &points, Settings &s) {
   s.ScSvpMode = points.ScSvpMode;
   s.AutoSave = points.AutoSave;
-  s.LangPackFile = langPackFile;
-  return s;
 }
 
 void ApplySettings(const Settings &s, PointSet &points) {
-  points.FixedColor = s.FixedColor;
-  points.AdjustedColor = s.AdjustedColor;
-  points.MeasColor = s.MeasColor;
-  points.MarkColor = s.MarkColor;
-  points.BackColor = s.BackColor;
-  points.FontName = s.FontName;
-  points.FontSize = s.FontSize;
   points.ScSvpMode = s.ScSvpMode;
   points.AutoSave = s.AutoSave;
 }
@@ -52,8 +35,7 @@ std::string IniFile::FileName(const std::string &programPath) {
   return kd::ChangeFileExt(programPath, ".ini");
 }
 
-SettingsLoad IniFile::LoadSettings(PointSet &points, std::string &langPackFile,
-                                    const std::string &fileName) {
+SettingsLoad IniFile::LoadSettings(kd::Settings &settings, const std::string &fileName) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const fs::file_status st = fs::status(fileName, ec);
@@ -68,14 +50,12 @@ SettingsLoad IniFile::LoadSettings(PointSet &points, std::string &langPackFile,
     ok = kd::ParseSettings(kd::SplitLines(kd::DecodeFileText(bytes)), s);
   if (!ok)
     s = kd::Settings{};
-  kd::ApplySettings(s, points);
-  langPackFile = s.LangPackFile;
+  settings = s;
   return ok ? SettingsLoad::Loaded : SettingsLoad::Defaults;
 }
 
-bool IniFile::SaveSettings(const PointSet &points, const std::string &langPackFile,
-                           const std::string &fileName) {
-  const std::vector<std::string> lines = kd::FormatSettings(kd::SettingsOf(points, langPackFile));
+bool IniFile::SaveSettings(const kd::Settings &settings, const std::string &fileName) {
+  const std::vector<std::string> lines = kd::FormatSettings(settings);
   std::vector<std::string> encoded;
   encoded.reserve(lines.size());
   for (const std::string &line : lines)

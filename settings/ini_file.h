@@ -1,7 +1,7 @@
 #pragma once
 // Loading and saving the settings file (the program's path with the
-// extension ".ini"): plan colours and font, the Sc/Svp mode and the
-// automatic-save flag of the point set, and the chosen language pack.
+// extension ".ini"): plan colours and font, the Sc/Svp mode, the
+// automatic-save flag and the chosen language pack.
 #include <string>
 
 #include "settings/settings_file.h"
@@ -25,33 +25,23 @@ public:
   // extension ".ini".
   static std::string FileName(const std::string &programPath);
 
-  // Reads `fileName` into `points` and `langPackFile`. A missing file
-  // changes nothing. A file that cannot be read, is far too large to be a
-  // settings file, has fewer than ten lines or holds a bad value gives every
-  // setting its default at once (the pack "EN.pck"), even values read before
-  // the fault. No message is shown; the outcome is returned.
-  SettingsLoad LoadSettings(PointSet &points, std::string &langPackFile,
-                             const std::string &fileName);
-  SettingsLoad LoadSettings(PointSet &points, const std::string &fileName) {
-    return LoadSettings(points, LangPackFile, fileName);
-  }
+  // Reads `fileName` into `settings`. A missing file changes nothing. A
+  // file that cannot be read, is far too large to be a settings file, has
+  // fewer than ten lines or holds a bad value gives every setting its
+  // default at once (the pack "EN.pck"), even values read before the fault.
+  // No message is shown; the outcome is returned.
+  SettingsLoad LoadSettings(kd::Settings &settings, const std::string &fileName);
 
-  // Writes the ten lines for the current values over `fileName`, atomically:
-  // on failure false is returned and an existing file stays as it was.
-  bool SaveSettings(const PointSet &points, const std::string &langPackFile,
-                    const std::string &fileName);
-  bool SaveSettings(const PointSet &points, const std::string &fileName) {
-    return SaveSettings(points, LangPackFile, fileName);
-  }
+  // Writes the ten lines for `settings` over `fileName`, atomically: on
+  // failure false is returned and an existing file stays as it was.
+  bool SaveSettings(const kd::Settings &settings, const std::string &fileName);
 };
 
 namespace kd {
 
-// The settings held by the point set and the pack name, as one record (for
-// the settings dialog: it edits a copy and applies it with ApplySettings).
-Settings SettingsOf(const PointSet &points, const std::string &langPackFile);
-
-// Puts the colours, font, mode and flag of `s` into `points` (not the pack).
+// The settings the point set carries (Sc/Svp mode, automatic save): taken
+// into `s` / put into `points`.
+void TakeNetworkSettings(const PointSet &points, Settings &s);
 void ApplySettings(const Settings &s, PointSet &points);
 
 } // namespace kd

@@ -1,11 +1,6 @@
 #include "settings/settings_edit.h"
 
-#include "core/point_set.h"
 #include "settings/ini_file.h"
-
-void SettingsEdit::Show(const PointSet &points, const std::string &langPackFile) {
-  Values = kd::SettingsOf(points, langPackFile);
-}
 
 void SettingsEdit::Defaults() {
   const kd::Settings d;
@@ -18,8 +13,7 @@ void SettingsEdit::Defaults() {
   Values.FontSize = d.FontSize;
 }
 
-bool SettingsEdit::Apply(PointSet &points, const std::string &langPackFile,
-                          const std::string &iniFile) const {
-  kd::ApplySettings(Values, points);
-  return IniFile().SaveSettings(points, langPackFile, iniFile);
+bool SettingsEdit::Apply(kd::Settings &inUse, const std::string &iniFile) const {
+  inUse = Values;
+  return IniFile().SaveSettings(inUse, iniFile);
 }

@@ -5,7 +5,6 @@
 #include "ui/measurement_plan_window.h"
 #include "app/network_document.h"
 #include "ui/app_globals.h"
-#include "ui/plan_renderer.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -71,6 +70,18 @@ void AddMeasurementWindow::TogglePickTarget() {
 QComboBox *AddMeasurementWindow::PickList() const {
   return ActivePickField == StationField ? StationCombo : TargetCombo;
 }
+
+namespace {
+
+// One item per point in list order, the number with 3 decimals (12 is
+// "12.000"), so that an item's index is the point's list index.
+void FillNumberList(const PointSet &points, QComboBox *list) {
+  list->clear();
+  for (const NetworkPoint &p : points.List.Items)
+    list->addItem(QString::fromStdString(NumToTextFixed(p.Number, 8, 3)));
+}
+
+} // namespace
 
 void AddMeasurementWindow::OpenFor(int typeItem, int precisionItem) {
   if (TheNetwork) {

@@ -7,7 +7,6 @@
 #include "core/number_text.h"
 #include "ui/all_points_sc_svp_dialog.h"
 #include "ui/app_globals.h"
-#include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
 #include "ui/platform.h"
 #include "ui/point_properties_dialog.h"
@@ -18,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTableView>
 
@@ -88,22 +88,40 @@ void CoordinatePlanWindow::ApplyTexts() {
 }
 
 void CoordinatePlanWindow::PreparePlan() {
-  PointSet &pts = Net().Points;
-  SetBitmap(pts, PlanImage->Bitmap());
+  if (ThePointPropertiesDialog)
+    ThePointPropertiesDialog->TakeMark = [this](long double &X, long double &Y) { return TakeMark(X, Y); };
   RefillGrid();
-  FitAll(pts);
+  ViewState.FitAll(Net().Points.List);
   Redraw();
 }
 
 void CoordinatePlanWindow::Redraw() {
-  // Only while the plan owns the drawing surface: the measurement plan may
-  // have it.
-  if (!OwnsSurface())
+  QImage *image = PlanImage->Bitmap();
+  if (image->isNull())
     return;
-  ClearPlan(Net().Points);
-  DrawPoints(Net().Points);
+  {
+    QPainter painter(image);
+    kd::plot::DrawCoordinatePlan(painter, ViewState, Net().Points.List, Style());
+  }
   DrawPrecisionLayer();
   PlanImage->update();
+}
+
+bool CoordinatePlanWindow::TakeMark(long double &X, long double &Y) {
+  if (!ViewState.Marked)
+    return false;
+  ViewState.ToWorld(ViewState.MarkX, ViewState.MarkY, X, Y);
+  ViewState.Marked = false;
+  Redraw();
+  return true;
+}
+
+void CoordinatePlanWindow::OpenPointProperties(int index) {
+  const PointSet &pts = Net().Points;
+  if (index < 0 || index >= pts.List.Count() || !ThePointPropertiesDialog)
+    return;
+  ThePointPropertiesDialog->Fill(pts.List.Items[std::size_t(index)], index);
+  ShowModalEdit(ThePointPropertiesDialog);
 }
 
 namespace {
@@ -139,40 +157,21 @@ void CoordinatePlanWindow::RefillGrid() {
 
 // ---- view buttons ----
 
-void CoordinatePlanWindow::ZoomOut() { ViewZoom(1.0 / Net().Points.ZoomStep); }
+void CoordinatePlanWindow::ZoomOut() { ViewZoom(1.0 / Style().ZoomStep); }
 
 // ---- mouse ----
 
 void CoordinatePlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) {
-  PointSet &pts = Net().Points;
   if (button == Qt::LeftButton) {
-    pts.MarkX = x;
-    pts.MarkY = y;
-    pts.Marked = true;
+    ViewState.MarkX = x;
+    ViewState.MarkY = y;
+    ViewState.Marked = true;
     Redraw();
   } else if (button == Qt::RightButton) {
-    const int i = NearestPoint(pts, x, y);
-    if (i >= 0 && ThePointPropertiesDialog) {
-      ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
-      ShowModalEdit(ThePointPropertiesDialog);
-    }
+    const int i = kd::plot::NearestPoint(ViewState, Net().Points.List, x, y, Style().PickRadius);
+    if (i >= 0)
+      OpenPointProperties(i);
   }
-}
-
-void CoordinatePlanWindow::WheelZoomIn() {
-  if (!OwnsSurface())
-    return;
-  WheelZoomInCoordPlan(Net());
-  DrawPrecisionLayer();
-  PlanImage->update();
-}
-
-void CoordinatePlanWindow::WheelZoomOut() {
-  if (!OwnsSurface())
-    return;
-  WheelZoomOutCoordPlan(Net());
-  DrawPrecisionLayer();
-  PlanImage->update();
 }
 
 // ---- table ----
@@ -197,12 +196,21 @@ void CoordinatePlanWindow::AddPoint() {
   long double number = 0, height = 0;
   if (!TryTextToNum(S(PointNumberEdit->text()), number) || !TryTextToNum(S(HeightEdit->text()), height))
     return;
-  PointSet &pts = Net().Points;
+  // An adjusted point (Sc = Svp = 0) at the mark, when there is one and
+  // the number is free.
   bool added = false;
-  TheDocument->Edit(Txt(Text::StepAddPoint), [&](SurveyNetwork &net) {
-    added = AddPointAtMark(net.Points, height, double(number));
-  });
-  pts.Marked = false;
+  if (ViewState.Marked && Net().Points.List.IndexOfNumber(double(number)) < 0) {
+    NetworkPoint p;
+    p.Number = double(number);
+    ViewState.ToWorld(ViewState.MarkX, ViewState.MarkY, p.X, p.Y);
+    p.Z = height;
+    p.Fixed = false;
+    p.Sc = 0;
+    p.Svp = 0;
+    TheDocument->Edit(Txt(Text::StepAddPoint), [&](SurveyNetwork &net) { net.Points.List.Append(p); });
+    added = true;
+  }
+  ViewState.Marked = false;
   RefillGrid();
   Redraw();
   if (added) {
@@ -227,7 +235,7 @@ void CoordinatePlanWindow::DeletePoint() {
       removed = edited.CheckConsistency(true);
   });
   const bool deleted = net.Points.List.Count() != pointsBefore;
-  net.Points.Marked = false;
+  ViewState.Marked = false;
   RefillGrid();
   Redraw();
   const int after = net.Measurements.Count();
@@ -302,12 +310,7 @@ void CoordinatePlanWindow::ChangeAllScSvp() {
 }
 
 void CoordinatePlanWindow::ShowPointProperties() {
-  PointSet &pts = Net().Points;
-  const int i = LastSelectedRow - 1;
-  if (i < 0 || i >= pts.List.Count() || !ThePointPropertiesDialog)
-    return;
-  ThePointPropertiesDialog->Fill(pts.List.Items[i], i);
-  ShowModalEdit(ThePointPropertiesDialog);
+  OpenPointProperties(LastSelectedRow - 1);
 }
 
 // ---- size ----

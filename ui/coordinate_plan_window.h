@@ -21,11 +21,11 @@ public:
   // Puts the active language's texts on the window's controls; a file path
   // shown in the caption stays.
   void ApplyTexts();
-  // Attaches the plan to the point set, fills the point table, fits all
-  // points and draws the plan; the main window then shows it modally.
+  // Fills the point table, fits all points and draws the plan; the main
+  // window then shows it modally.
   void PreparePlan();
 
-  // Clears the plan and draws the points again.
+  // Draws the plan again: points, mark, axes, precision.
   void Redraw() override;
   // Refills the point table from the point list.
   void RefillGrid();
@@ -60,8 +60,6 @@ public slots:
   void ValidatePointNumber();
   void ValidateHeight();
   void SelectPointRow(int row);
-  void WheelZoomIn() override;
-  void WheelZoomOut() override;
   // Places the controls for the current size and redraws.
   void OnResize() override;
   // Runs when the window closes: saves the point list when the
@@ -81,4 +79,9 @@ private:
   void RunEdit(const std::function<void()> &edit);
   // Saves the point list to `path`; reports a failure to the user.
   bool SaveTo(const QString &path);
+  // Opens the properties of point `index` (a modal edit).
+  void OpenPointProperties(int index);
+  // The world position of the mark, taken (the mark goes); false without
+  // a mark.
+  bool TakeMark(long double &X, long double &Y);
 };

@@ -8,7 +8,6 @@
 #include "ui/change_precision_dialog.h"
 #include "ui/design_panel.h"
 #include "ui/app_globals.h"
-#include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
 #include "ui/platform.h"
 #include "ui/precision_guide_dialog.h"
@@ -135,17 +134,25 @@ void MeasurementPlanWindow::PreparePlan() {
       });
     PickListsConnected = true;
   }
-  PointSet &pts = Net().Points;
-  SetBitmap(pts, PlanImage->Bitmap());
   RefreshGrid();
-  FitAll(pts);
+  ViewState.FitAll(Net().Points.List);
   Redraw();
 }
 
 void MeasurementPlanWindow::Redraw() {
-  if (!OwnsSurface())
+  QImage *image = PlanImage->Bitmap();
+  if (image->isNull())
     return;
-  DrawMeasurementPlan(Net());
+  SurveyNetwork &net = Net();
+  // The pairs and their pixels are rebuilt with every drawing: the line
+  // tooltips read them.
+  net.Measurements.ClearPairs();
+  net.Measurements.BuildPairs();
+  kd::plot::ComputePairPixels(ViewState, net.Points.List, net.Measurements);
+  {
+    QPainter painter(image);
+    kd::plot::DrawMeasurementPlan(painter, ViewState, net.Points.List, net.Measurements, Style());
+  }
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());
   DrawDesignOverlay(*PlanImage->Bitmap());
@@ -174,7 +181,7 @@ void MeasurementPlanWindow::HighlightPicks(QImage &image) {
     const int i = pick.List->currentIndex();
     if (i < 0 || i >= pts.List.Count())
       continue;
-    const PixelPosition p = WorldToPixel(pts, pts.List.Items[static_cast<std::size_t>(i)]);
+    const PixelPosition p = ViewState.ToPixel(pts.List.Items[static_cast<std::size_t>(i)]);
     painter.setPen(QPen(pick.Color, 2));
     painter.drawEllipse(QPointF(static_cast<double>(p.x), static_cast<double>(p.y)), 11, 11);
   }
@@ -254,26 +261,6 @@ void MeasurementPlanWindow::RefreshGrid() {
 
 void MeasurementPlanWindow::ZoomOut() { ViewZoom(0.8); }
 
-void MeasurementPlanWindow::WheelZoomIn() {
-  if (!OwnsSurface())
-    return;
-  WheelZoomInMeasPlan(Net());
-  DrawPrecisionLayer();
-  HighlightPicks(*PlanImage->Bitmap());
-  DrawDesignOverlay(*PlanImage->Bitmap());
-  PlanImage->update();
-}
-
-void MeasurementPlanWindow::WheelZoomOut() {
-  if (!OwnsSurface())
-    return;
-  WheelZoomOutMeasPlan(Net());
-  DrawPrecisionLayer();
-  HighlightPicks(*PlanImage->Bitmap());
-  DrawDesignOverlay(*PlanImage->Bitmap());
-  PlanImage->update();
-}
-
 // ---- mouse ----
 
 void MeasurementPlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) {
@@ -285,7 +272,7 @@ void MeasurementPlanWindow::PlanMouseDown(Qt::MouseButton button, int x, int y) 
   if (!TheAddMeasurementWindow || !TheAddMeasurementWindow->isVisible())
     return;
   if (button == Qt::LeftButton) {
-    const int i = NearestPoint(Net().Points, x, y);
+    const int i = kd::plot::NearestPoint(ViewState, Net().Points.List, x, y, Style().PickRadius);
     QComboBox *list = TheAddMeasurementWindow->PickList();
     list->setCurrentIndex(i >= 0 && i < list->count() ? i : -1);
     TheAddMeasurementWindow->TogglePickTarget();
@@ -528,7 +515,7 @@ void MeasurementPlanWindow::DrawDesignOverlay(QImage &image) {
     const int i = index.IndexOf(number);
     if (i < 0)
       return false;
-    const PixelPosition p = WorldToPixel(pts, pts.List.Items[static_cast<std::size_t>(i)]);
+    const PixelPosition p = ViewState.ToPixel(pts.List.Items[static_cast<std::size_t>(i)]);
     at = QPointF(static_cast<double>(p.x), static_cast<double>(p.y));
     return std::isfinite(at.x()) && std::isfinite(at.y());
   });

@@ -21,15 +21,15 @@ public:
   // Puts the active language's texts on the window's controls; a file path
   // shown in the caption stays.
   void ApplyTexts();
-  // Attaches the plan to the point set, fills the measurement table, fits
-  // all points and draws the plan; the main window then shows it modally.
+  // Fills the measurement table, fits all points and draws the plan; the
+  // main window then shows it modally.
   void PreparePlan();
   // Refills the measurement table from the measurement list.
   void RefreshGrid();
   // "sd 1 → 2": a measurement as the user names it.
   static QString MeasurementCaption(const Measurement &m);
   void RefreshTable() override { RefreshGrid(); }
-  // Draws the measurement plan again (when this window owns the surface).
+  // Draws the measurement plan again with its precision and overlays.
   void Redraw() override;
   // Adds the reliability colours and relative ellipses to the common
   // precision options.
@@ -95,8 +95,6 @@ public slots:
   void ChangeTypePrecision();
   void OpenPrecisionGuide();
   void SelectMeasurementRow(int row);
-  void WheelZoomIn() override;
-  void WheelZoomOut() override;
   void OnResize() override;
   // Runs when the window closes: saves a non-empty measurement list when
   // the automatic-save setting is on.

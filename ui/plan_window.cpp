@@ -4,7 +4,6 @@
 #include "app/network_document.h"
 #include "core/survey_network.h"
 #include "ui/app_globals.h"
-#include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
 #include "ui/ui_text.h"
 
@@ -30,7 +29,6 @@
 #include "core/number_text.h"
 #include "app/precision_change.h"
 #include "evaluation/network_precision.h"
-#include "ui/plan_canvas.h"
 #include "app/settings_store.h"
 #include <QSignalBlocker>
 
@@ -44,6 +42,7 @@ PlanWindow::PlanWindow(Text captionText, QWidget *parent)
   PlanImage = new PlanImageWidget(this);
   PlanImage->move(4, 4);
   PlanImage->SetImageSize(DesignWidth - kImageGapW, DesignHeight - kImageGapH);
+  ViewState.Resize(PlanImage->width(), PlanImage->height());
   PlanImage->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { PlanImageMouseDown(b, x, y); };
   PlanImage->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, int x, int y) {
     PlanImageMouseMove(b, m, x, y);
@@ -51,18 +50,15 @@ PlanWindow::PlanWindow(Text captionText, QWidget *parent)
   PlanImage->OnWheel = [this](int delta, int x, int y) { OnMouseWheelAt(delta, x, y); };
 }
 
-PlanWindow::~PlanWindow() {
-  if (TheNetwork && AttachedBitmap(TheNetwork->Points) == PlanImage->Bitmap())
-    SetBitmap(TheNetwork->Points, nullptr);
-}
+PlanWindow::~PlanWindow() = default;
 
 SurveyNetwork &PlanWindow::Net() const {
   static SurveyNetwork detached; // only before the main window made the network
   return TheNetwork ? *TheNetwork : detached;
 }
 
-bool PlanWindow::OwnsSurface() const {
-  return AttachedBitmap(Net().Points) == PlanImage->Bitmap();
+kd::plot::PlanStyle PlanWindow::Style() const {
+  return TheSettings ? kd::plot::PlanStyle::FromSettings(TheSettings->Program()) : kd::plot::PlanStyle();
 }
 
 // ---- controls ----
@@ -157,6 +153,9 @@ void PlanWindow::PanRight() { ViewPan(10, 0); }
 void PlanWindow::PanUp() { ViewPan(0, -10); }
 void PlanWindow::PanDown() { ViewPan(0, 10); }
 
+void PlanWindow::WheelZoomIn() { ViewZoom(kd::plot::kWheelZoomStep); }
+void PlanWindow::WheelZoomOut() { ViewZoom(1.0 / kd::plot::kWheelZoomStep); }
+
 void PlanWindow::TableWheel(bool up) {
   if (up)
     WheelZoomIn();
@@ -189,24 +188,24 @@ void PlanWindow::ShowPathInCaption(const QString &path) {
 // ---- view ----
 
 void PlanWindow::ViewFitAll() {
-  FitAll(Net().Points);
+  ViewState.FitAll(Net().Points.List);
   Redraw();
 }
 
 void PlanWindow::ViewZoom(double factor) {
-  Zoom(Net().Points, factor);
+  ViewState.Zoom(factor);
   Redraw();
 }
 
-void PlanWindow::ViewZoomIn() { ViewZoom(Net().Points.ZoomStep); }
+void PlanWindow::ViewZoomIn() { ViewZoom(Style().ZoomStep); }
 
 void PlanWindow::ViewPan(int dx, int dy) {
-  Pan(Net().Points, dx, dy);
+  ViewState.Pan(dx, dy);
   Redraw();
 }
 
 void PlanWindow::ViewClearMark() {
-  Net().Points.Marked = false;
+  ViewState.Marked = false;
   Redraw();
 }
 
@@ -234,11 +233,11 @@ void PlanWindow::PlanImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifi
 }
 
 void PlanWindow::OnMouseWheel(int delta) {
-  ViewZoom(delta > 0 ? kWheelZoomStep : 1.0 / kWheelZoomStep);
+  ViewZoom(delta > 0 ? kd::plot::kWheelZoomStep : 1.0 / kd::plot::kWheelZoomStep);
 }
 
 void PlanWindow::OnMouseWheelAt(int delta, int x, int y) {
-  ZoomAbout(Net().Points, delta > 0 ? kWheelZoomStep : 1.0 / kWheelZoomStep, x, y);
+  ViewState.ZoomAbout(delta > 0 ? kd::plot::kWheelZoomStep : 1.0 / kd::plot::kWheelZoomStep, x, y);
   Redraw();
 }
 
@@ -274,7 +273,7 @@ void PlanWindow::UndoEdit() {
   if (!TheDocument || !TheDocument->CanUndo())
     return;
   TheDocument->Undo();
-  Net().Points.Marked = false;
+  ViewState.Marked = false;
   RefreshTable();
   Redraw();
   NotifyNetworkEdited();
@@ -284,7 +283,7 @@ void PlanWindow::RedoEdit() {
   if (!TheDocument || !TheDocument->CanRedo())
     return;
   TheDocument->Redo();
-  Net().Points.Marked = false;
+  ViewState.Marked = false;
   RefreshTable();
   Redraw();
   NotifyNetworkEdited();
@@ -311,21 +310,11 @@ int PlanWindow::PlaceColumn(std::initializer_list<QWidget *> column) {
   Table->move(colX, Table->y());
   for (QWidget *widget : column)
     widget->move(colX, widget->y());
-  const QSize before = PlanImage->size();
   PlanImage->SetImageSize(w - kImageGapW, h - kImageGapH);
-  const QSize after = PlanImage->size();
   // The plan refits to its new size: what was shown stays in the middle,
   // enlarged (or reduced) as far as the narrower side allows, so that a
   // maximised plan fills the screen.
-  if (OwnsSurface() && before.width() > 0 && before.height() > 0 && before != after) {
-    const long double f = std::min(static_cast<long double>(after.width()) / before.width(),
-                                   static_cast<long double>(after.height()) / before.height());
-    PointSet &pts = Net().Points;
-    pts.Scale *= f;
-    pts.OffsetX *= f;
-    pts.OffsetY *= f;
-    pts.Marked = false;
-  }
+  ViewState.Resize(PlanImage->width(), PlanImage->height());
   PlacePrecisionBar(w, h);
   return w;
 }
@@ -401,6 +390,11 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
     connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { PrecisionControlsChanged(); });
   connect(ExportDxfButton, &QPushButton::clicked, this, &PlanWindow::ExportDxf);
   connect(TheSettings, &kd::app::SettingsStore::PlansChanged, this, &PlanWindow::FollowPreferences);
+  // New colours or font from the settings show at once.
+  connect(TheSettings, &kd::app::SettingsStore::ProgramChanged, this, [this] {
+    if (isVisible())
+      Redraw();
+  });
   PlacePrecisionBar(std::max(width(), DesignWidth), std::max(height(), DesignHeight));
 }
 
@@ -512,13 +506,10 @@ PlotOptions PlanWindow::PrecisionOptions() const {
   o.ShowLineLabels = false;
   o.Texts = ActivePlotTexts();
   // Colours that stand out on the plan's background.
-  const PointSet &pts = Net().Points;
-  const QColor back = QColor::fromRgb(PlanCanvas::ToRgb(pts.BackColor) & 0xFF,
-                                      (PlanCanvas::ToRgb(pts.BackColor) >> 8) & 0xFF,
-                                      (PlanCanvas::ToRgb(pts.BackColor) >> 16) & 0xFF);
-  const std::uint32_t meas = PlanCanvas::ToRgb(pts.MeasColor);
+  const kd::plot::PlanStyle style = Style();
+  const QColor back = kd::plot::PlanColor(style.BackColor);
   o.Background = back;
-  o.LineColor = QColor::fromRgb(meas & 0xFF, (meas >> 8) & 0xFF, (meas >> 16) & 0xFF);
+  o.LineColor = kd::plot::PlanColor(style.MeasColor);
   if (back.lightnessF() < 0.5) {
     o.TextColor = Qt::white;
     o.EllipseColor = QColor(60, 200, 255);
@@ -574,8 +565,6 @@ void PlanWindow::DrawPrecisionLayer() {
     ToleranceListLabel->setToolTip(text);
     ToleranceListLabel->setStyleSheet(beyond.empty() ? QString() : QStringLiteral("color: #c00070"));
   }
-  if (!OwnsSurface())
-    return;
   QImage *image = PlanImage->Bitmap();
   if (!image || image->isNull())
     return;
@@ -588,19 +577,8 @@ void PlanWindow::DrawPrecisionLayer() {
   }
   if (!CurrentPrecision)
     return;
-  DrawPrecisionOverlay(painter, area, ImageView(image->width(), image->height()), Net(),
+  DrawPrecisionOverlay(painter, area, ViewState.Mapping(), Net(),
                        *CurrentPrecision, options);
-}
-
-PlotView PlanWindow::ImageView(int width, int height) const {
-  const PointSet &pts = Net().Points;
-  PlotView view;
-  view.Scale = static_cast<double>(pts.Scale);
-  view.CentreX = static_cast<double>(pts.CentreX);
-  view.CentreY = static_cast<double>(pts.CentreY);
-  view.OriginX = static_cast<double>(width / 2.0L + pts.OffsetX);
-  view.OriginY = static_cast<double>(height / 2.0L + pts.OffsetY);
-  return view;
 }
 
 void PlanWindow::ExportDxf() {
@@ -620,7 +598,7 @@ void PlanWindow::ExportDxf() {
   // The automatic enlargement is the one on the screen.
   const QImage *image = PlanImage->Bitmap();
   if (precision && !(o.Magnification > 0) && image && !image->isNull())
-    o.Magnification = EffectiveMagnification(*precision, Net(), ImageView(image->width(), image->height()),
+    o.Magnification = EffectiveMagnification(*precision, Net(), ViewState.Mapping(),
                                              QRectF(0, 0, image->width(), image->height()), shown);
   ExportPlanDxf(this, Net(), precision, o);
 }

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "plot/plan_painter.h"
+#include "plot/plan_view.h"
 #include "plot/precision_plan.h"
 
 class QAction;
@@ -35,8 +37,12 @@ class PlanWindow : public QDialog {
 public:
   ~PlanWindow() override;
 
-  // Draws the plan again (only while this window owns the drawing surface).
+  // Draws the plan again.
   virtual void Redraw() = 0;
+  // What the plan shows (scale, centre, pan, mark) and how it looks
+  // (colours and font of the settings, symbol sizes).
+  const kd::plot::PlanView &View() const { return ViewState; }
+  kd::plot::PlanStyle Style() const;
   // The precision drawn on the plan (null: none). A non-empty failure
   // reason is shown in the plan instead of the ellipses. Redraws.
   void SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
@@ -109,8 +115,8 @@ public slots:
   void PanUp();
   void PanDown();
   // The wheel over the plan's table zooms the plan about its middle.
-  virtual void WheelZoomIn() = 0;
-  virtual void WheelZoomOut() = 0;
+  void WheelZoomIn();
+  void WheelZoomOut();
   // "Export DXF…": the plan with the precision shown, as a DXF drawing.
   void ExportDxf();
 
@@ -183,7 +189,6 @@ protected:
   void ShowPathInCaption(const QString &path);
 
   SurveyNetwork &Net() const;
-  bool OwnsSurface() const;
   // Shows the remembered row in the table again, without counting as a new
   // selection.
   void ShowSelection();
@@ -214,6 +219,7 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   int LastSelectedRow = 0;
+  kd::plot::PlanView ViewState; // sized like the plan image
 
 private:
   void PrecisionControlsChanged();
@@ -221,8 +227,6 @@ private:
   // plan changed them).
   void FollowPreferences();
   void PlacePrecisionBar(int w, int h);
-  // The mapping of the plan image of that size (the shared view state).
-  PlotView ImageView(int width, int height) const;
 
   std::shared_ptr<const NetworkPrecision> CurrentPrecision;
   std::shared_ptr<const NetworkPrecision> PreviousPrecision; // the one shown before

@@ -5,7 +5,6 @@
 #include "ui/coordinate_plan_window.h"
 #include "app/network_document.h"
 #include "ui/app_globals.h"
-#include "ui/plan_renderer.h"
 #include "ui/platform.h"
 #include "ui/ui_text.h"
 
@@ -157,14 +156,9 @@ void PointPropertiesDialog::ApplyAndClose() {
 void PointPropertiesDialog::Cancel() { reject(); }
 
 void PointPropertiesDialog::TakeFromMark() {
-  if (!TheNetwork)
-    return;
-  PointSet &pts = TheNetwork->Points;
-  if (!pts.Marked)
-    return;
   long double X = 0, Y = 0;
-  PixelToWorld(pts, pts.MarkX, pts.MarkY, X, Y);
+  if (!TakeMark || !TakeMark(X, Y))
+    return;
   XEdit->setText(Q(NumToTextFixed(X, 10, 4)));
   YEdit->setText(Q(NumToTextFixed(Y, 10, 4)));
-  pts.Marked = false;
 }

@@ -4,6 +4,8 @@
 // coordinate plan opens it for a right-clicked point or the selected row.
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -21,6 +23,9 @@ public:
   // Shows the point and remembers its index in the point list.
   void Fill(const NetworkPoint &point, int index);
   int PointIndex() const { return Index; }
+  // Where "take from the mark" gets the mark's world X, Y (the plan that
+  // owns the mark; taking removes it). False: there is no mark.
+  std::function<bool(long double &X, long double &Y)> TakeMark;
 
   QGroupBox *PointNumberGroup = nullptr;
   QLabel *NumberLabel = nullptr;

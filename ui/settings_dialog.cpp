@@ -159,16 +159,18 @@ void SettingsDialog::FillLanguageList() {
 
 void SettingsDialog::OnShow() {
   LanguageChosen = false;
-  // The settings as the network carries them now (the mode can be undone;
-  // the store takes them all on Apply).
+  // The plan's colours and font from the store, the mode and the flag as
+  // the network carries them now (the mode can be undone; the store takes
+  // them all on Apply).
+  const kd::Settings &s = TheSettings->Program();
   const PointSet &p = TheNetwork->Points;
-  FixedPointColorCombo->Select(p.FixedColor);
-  AdjustedPointColorCombo->Select(p.AdjustedColor);
-  MeasurementColorCombo->Select(p.MeasColor);
-  MarkColorCombo->Select(p.MarkColor);
-  BackgroundColorCombo->Select(p.BackColor);
-  FontName = Q(p.FontName);
-  FontSize = p.FontSize;
+  FixedPointColorCombo->Select(s.FixedColor);
+  AdjustedPointColorCombo->Select(s.AdjustedColor);
+  MeasurementColorCombo->Select(s.MeasColor);
+  MarkColorCombo->Select(s.MarkColor);
+  BackgroundColorCombo->Select(s.BackColor);
+  FontName = Q(s.FontName);
+  FontSize = s.FontSize;
   ShowFontSample();
   ScSvpModeGroup->SetItemIndex(p.ScSvpMode);
   AutoSaveCheckBox->setChecked(p.AutoSave);
@@ -207,14 +209,15 @@ void SettingsDialog::Apply() {
     TheDocument->Edit(Txt(Text::StepScSvpMode), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
   }
   PointSet &p = TheDocument->Workspace().Points;
-  p.FixedColor = FixedPointColorCombo->Selected();
-  p.AdjustedColor = AdjustedPointColorCombo->Selected();
-  p.MeasColor = MeasurementColorCombo->Selected();
-  p.MarkColor = MarkColorCombo->Selected();
-  p.BackColor = BackgroundColorCombo->Selected();
-  p.FontName = S(FontName);
-  p.FontSize = static_cast<std::uint8_t>(std::clamp(FontSize, 1, 255));
   p.AutoSave = AutoSaveCheckBox->isChecked();
+  kd::Settings s = TheSettings->Program();
+  s.FixedColor = FixedPointColorCombo->Selected();
+  s.AdjustedColor = AdjustedPointColorCombo->Selected();
+  s.MeasColor = MeasurementColorCombo->Selected();
+  s.MarkColor = MarkColorCombo->Selected();
+  s.BackColor = BackgroundColorCombo->Selected();
+  s.FontName = S(FontName);
+  s.FontSize = static_cast<std::uint8_t>(std::clamp(FontSize, 1, 255));
   QString error;
   if (!MakeOwnFilesFolder(error)) {
     Platform().Message(this, Txt(Text::Error) + " (" + error + ")");
@@ -224,7 +227,9 @@ void SettingsDialog::Apply() {
   // "->"; the settings file then names it.
   if (LanguageChosen)
     ChangeLanguage();
-  TheSettings->SetProgram(kd::SettingsOf(p, LangPackFile));
+  kd::TakeNetworkSettings(p, s);
+  s.LangPackFile = LangPackFile;
+  TheSettings->SetProgram(s);
   const QString file = OwnFileWithExt(".ini");
   if (!TheSettings->SaveProgramFile(S(file)))
     Platform().Message(this, Txt(Text::Error) + " (" + file + ")");

@@ -20,15 +20,6 @@ TEST(PointSet, DefaultsAndBulkChanges) {
   EXPECT_EQ(p.PointCount(), 0);
   EXPECT_EQ(p.ScSvpMode, 1);
   EXPECT_TRUE(p.AutoSave);
-  EXPECT_EQ(p.FontName, "Times New Roman");
-  EXPECT_EQ(p.FontSize, 10);
-  EXPECT_EQ(p.FixedColor, 0x00FFFFu);
-  EXPECT_EQ(p.AdjustedColor, 0x00FF00u);
-  EXPECT_EQ(p.MeasColor, 0xC0C0C0u);
-  EXPECT_EQ(p.BackColor, 0u);
-  EXPECT_EQ(p.MarkColor, 0x0000FFu);
-  EXPECT_EQ(p.ZoomStep, 1.05);
-  EXPECT_EQ(p.PickRadius, 20);
   p.SetAllFixed(true); // an empty list stays empty
   EXPECT_EQ(p.PointCount(), 0);
   for (int i = 0; i < 3; ++i) {

@@ -38,21 +38,23 @@ protected:
     kd::ReadFileBytes(ini, bytes);
     return bytes;
   }
-  SettingsLoad Load(PointSet &p, std::string &pack) { return IniFile().LoadSettings(p, pack, ini); }
+  SettingsLoad Load(kd::Settings &p) { return IniFile().LoadSettings(p, ini); }
+  bool Save(const kd::Settings &p) { return IniFile().SaveSettings(p, ini); }
 
-  // A point set whose settings all differ from the defaults.
-  static PointSet Custom() {
-    PointSet p;
+  // Settings that all differ from the defaults.
+  static kd::Settings Custom() {
+    kd::Settings p;
     p.FixedColor = 0x00010203;
     p.BackColor = 0x00FFFFFF;
     p.FontName = "Liberation Mono";
     p.FontSize = 14;
     p.ScSvpMode = 2;
     p.AutoSave = false;
+    p.LangPackFile = "CZ.pck";
     return p;
   }
-  static void ExpectDefaults(const PointSet &p, const std::string &what = "") {
-    const PointSet d;
+  static void ExpectDefaults(const kd::Settings &p, const std::string &what = "") {
+    const kd::Settings d;
     EXPECT_EQ(p.FixedColor, d.FixedColor) << what;
     EXPECT_EQ(p.AdjustedColor, d.AdjustedColor) << what;
     EXPECT_EQ(p.MeasColor, d.MeasColor) << what;
@@ -62,6 +64,7 @@ protected:
     EXPECT_EQ(p.FontSize, 10) << what;
     EXPECT_EQ(p.ScSvpMode, 1) << what;
     EXPECT_TRUE(p.AutoSave) << what;
+    EXPECT_EQ(p.LangPackFile, "EN.pck") << what;
   }
 
   fs::path dir;
@@ -96,39 +99,51 @@ TEST(ColorText, WritingAndReading) {
 }
 
 TEST_F(SettingsFile, DefaultsAreWrittenExactlyAndValuesSurvive) {
-  ASSERT_TRUE(IniFile().SaveSettings(PointSet(), "EN.pck", ini));
+  ASSERT_TRUE(Save(kd::Settings()));
   EXPECT_EQ(Read(), DefaultFile);
 
-  PointSet p = Custom();
+  kd::Settings p = Custom();
   p.FontName = "Písmo Šedé"; // UTF-8 inside, Windows-1250 in the file
   p.MarkColor = 0xFF00000F;
-  ASSERT_TRUE(IniFile().SaveSettings(p, "/old/folder/CZ.pck", ini));
+  p.LangPackFile = "/old/folder/CZ.pck";
+  ASSERT_TRUE(Save(p));
   EXPECT_EQ(Read(), "$00010203\r\nclLime\r\nclSilver\r\nclBtnFace\r\nclWhite\r\n"
                     "P\xEDsmo \x8A" "ed\xE9\r\n14\r\n2\r\nF\r\nCZ.pck\r\n");
-  PointSet q;
-  std::string pack;
-  ASSERT_EQ(Load(q, pack), SettingsLoad::Loaded);
-  EXPECT_EQ(kd::SettingsOf(q, pack).FontName, "Písmo Šedé");
-  EXPECT_EQ(kd::FormatSettings(kd::SettingsOf(q, pack)), kd::FormatSettings(kd::SettingsOf(p, "CZ.pck")));
+  kd::Settings q;
+  ASSERT_EQ(Load(q), SettingsLoad::Loaded);
+  EXPECT_EQ(q.FontName, "Písmo Šedé");
+  p.LangPackFile = "CZ.pck";
+  EXPECT_EQ(q, p);
 
   // The built-in language is remembered as an empty last line.
-  ASSERT_TRUE(IniFile().SaveSettings(p, "", ini));
-  pack = "CZ.pck";
-  EXPECT_EQ(Load(q, pack), SettingsLoad::Loaded);
-  EXPECT_EQ(pack, "");
+  p.LangPackFile = "";
+  ASSERT_TRUE(Save(p));
+  EXPECT_EQ(Load(q), SettingsLoad::Loaded);
+  EXPECT_EQ(q.LangPackFile, "");
+
+  // The point set carries the mode and the flag.
+  PointSet points;
+  kd::ApplySettings(Custom(), points);
+  EXPECT_EQ(points.ScSvpMode, 2);
+  EXPECT_FALSE(points.AutoSave);
+  kd::Settings taken;
+  points.ScSvpMode = 0;
+  kd::TakeNetworkSettings(points, taken);
+  EXPECT_EQ(taken.ScSvpMode, 0);
+  EXPECT_FALSE(taken.AutoSave);
+  EXPECT_EQ(taken.FontName, kd::Settings().FontName);
 }
 
 TEST_F(SettingsFile, ValuesReadAsTheyStand) {
   // A hex colour reads into its channels and is written back unchanged.
   const std::string hex = Replaced(DefaultFile, "clSilver", "$00A0B0C0");
   Write(hex);
-  PointSet p;
-  std::string pack;
-  ASSERT_EQ(Load(p, pack), SettingsLoad::Loaded);
+  kd::Settings p;
+  ASSERT_EQ(Load(p), SettingsLoad::Loaded);
   EXPECT_EQ(ColorRed(p.MeasColor), 0xC0);
   EXPECT_EQ(ColorGreen(p.MeasColor), 0xB0);
   EXPECT_EQ(ColorBlue(p.MeasColor), 0xA0);
-  ASSERT_TRUE(IniFile().SaveSettings(p, pack, ini));
+  ASSERT_TRUE(Save(p));
   EXPECT_EQ(Read(), hex);
 
   // Only "T" is true; LF or CR line ends, a missing final line end and an
@@ -137,23 +152,20 @@ TEST_F(SettingsFile, ValuesReadAsTheyStand) {
     std::string lf = Replaced(DefaultFile, "\r\nT\r\n", std::string("\r\n") + flag + "\r\n");
     std::erase(lf, '\r');
     Write(lf + "eleventh");
-    p = PointSet();
-    ASSERT_EQ(Load(p, pack), SettingsLoad::Loaded) << flag;
+    p = kd::Settings();
+    ASSERT_EQ(Load(p), SettingsLoad::Loaded) << flag;
     EXPECT_FALSE(p.AutoSave) << flag;
   }
   std::string cr = DefaultFile;
   std::erase(cr, '\n');
   Write(cr);
-  EXPECT_EQ(Load(p, pack), SettingsLoad::Loaded);
+  EXPECT_EQ(Load(p), SettingsLoad::Loaded);
 }
 
 TEST_F(SettingsFile, MissingFileChangesNothing) {
-  PointSet p = Custom();
-  std::string pack;
-  EXPECT_EQ(Load(p, pack), SettingsLoad::Missing);
-  EXPECT_EQ(p.FontName, "Liberation Mono");
-  EXPECT_EQ(p.ScSvpMode, 2);
-  EXPECT_EQ(pack, "");
+  kd::Settings p = Custom();
+  EXPECT_EQ(Load(p), SettingsLoad::Missing);
+  EXPECT_EQ(p, Custom());
 }
 
 TEST_F(SettingsFile, AnyBadFileGivesAllDefaults) {
@@ -173,49 +185,46 @@ TEST_F(SettingsFile, AnyBadFileGivesAllDefaults) {
   };
   for (const auto &[what, bytes] : cases) {
     Write(bytes);
-    PointSet p = Custom();
-    std::string pack = "CZ.pck";
-    EXPECT_EQ(Load(p, pack), SettingsLoad::Defaults) << what;
+    kd::Settings p = Custom();
+    EXPECT_EQ(Load(p), SettingsLoad::Defaults) << what;
     ExpectDefaults(p, what);
-    EXPECT_EQ(pack, "EN.pck") << what;
   }
   fs::remove(ini);
   fs::create_directories(ini); // a folder cannot be read as the file
-  PointSet p = Custom();
-  std::string pack;
-  EXPECT_EQ(Load(p, pack), SettingsLoad::Defaults);
+  kd::Settings p = Custom();
+  EXPECT_EQ(Load(p), SettingsLoad::Defaults);
   ExpectDefaults(p);
 }
 
 TEST_F(SettingsFile, FailedSaveIsReportedAndLeavesNothingBehind) {
-  EXPECT_FALSE(IniFile().SaveSettings(PointSet(), "EN.pck", (dir / "none" / "k.ini").string()));
+  EXPECT_FALSE(IniFile().SaveSettings(kd::Settings(), (dir / "none" / "k.ini").string()));
   fs::create_directories(ini);
-  EXPECT_FALSE(IniFile().SaveSettings(PointSet(), "EN.pck", ini));
+  EXPECT_FALSE(Save(kd::Settings()));
   EXPECT_TRUE(fs::is_directory(ini));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 TEST_F(SettingsFile, DialogDefaultsThenCancelOrApply) {
-  PointSet p = Custom();
+  kd::Settings p = Custom();
   SettingsEdit edit;
-  edit.Show(p, "CZ.pck");
+  edit.Show(p);
   edit.Defaults();
   // Cancel closes without applying: nothing changed, nothing written.
   EXPECT_EQ(p.FontName, "Liberation Mono");
   EXPECT_FALSE(fs::exists(ini));
 
   // Apply: default colours and font, the mode, flag and language kept.
-  ASSERT_TRUE(edit.Apply(p, "CZ.pck", ini));
+  ASSERT_TRUE(edit.Apply(p, ini));
   EXPECT_EQ(Read(), "clYellow\r\nclLime\r\nclSilver\r\nclRed\r\nclBlack\r\n"
                     "Times New Roman\r\n10\r\n2\r\nF\r\nCZ.pck\r\n");
-  EXPECT_EQ(p.FixedColor, PointSet().FixedColor);
+  EXPECT_EQ(p.FixedColor, kd::Settings().FixedColor);
   EXPECT_EQ(p.ScSvpMode, 2);
 
   // A file that cannot be written is reported; the values are in use anyway.
   edit.Values.ScSvpMode = 0;
   fs::remove(ini);
   fs::create_directories(ini);
-  EXPECT_FALSE(edit.Apply(p, "CZ.pck", ini));
+  EXPECT_FALSE(edit.Apply(p, ini));
   EXPECT_EQ(p.ScSvpMode, 0);
 }
 
@@ -228,9 +237,8 @@ TEST_F(SettingsFile, RandomBytesNeverBreakLoading) {
     for (std::size_t i = 0; i < n; ++i)
       bytes += static_cast<char>(rng() % 4 == 0 ? "\r\n$-0T"[rng() % 6] : rng() % 256);
     Write(bytes);
-    PointSet p;
-    std::string pack;
-    const SettingsLoad r = Load(p, pack);
+    kd::Settings p;
+    const SettingsLoad r = Load(p);
     EXPECT_TRUE(r == SettingsLoad::Loaded || r == SettingsLoad::Defaults);
     EXPECT_LE(p.ScSvpMode, 2);
     EXPECT_GE(p.FontSize, 1);
@@ -242,9 +250,8 @@ TEST_F(SettingsFile, AByteOrderMarkIsSkipped) {
   // still a colour and the font name keeps its letters.
   Write("\xEF\xBB\xBF" + Replaced(Replaced(DefaultFile, "clYellow", "clRed"), "Times New Roman",
                                   "Nov\xC3\xA1 p\xC3\xADsmo"));
-  PointSet p;
-  std::string pack;
-  ASSERT_EQ(Load(p, pack), SettingsLoad::Loaded);
-  EXPECT_EQ(p.FixedColor, PointSet().MarkColor);
+  kd::Settings p;
+  ASSERT_EQ(Load(p), SettingsLoad::Loaded);
+  EXPECT_EQ(p.FixedColor, kd::Settings().MarkColor);
   EXPECT_EQ(p.FontName, "Nov\xC3\xA1 p\xC3\xADsmo");
 }

@@ -12,7 +12,7 @@
 #include "ui/main_window.h"
 #include "ui/live_precision.h"
 #include "ui/measurement_plan_window.h"
-#include "ui/plan_renderer.h"
+#include "plot/plan_view.h"
 #include "ui/plan_widgets.h"
 #include "ui_test_support.h"
 
@@ -59,10 +59,13 @@ bool ColourNear(const QImage &image, QPointF p, QColor colour, int radius = 2) {
   return false;
 }
 
-QPointF PixelOfPoint(double number) {
+// The pixel of a point on a plan (the coordinate plan unless named).
+QPointF PixelOfPoint(double number, const PlanWindow *plan = nullptr) {
+  if (!plan)
+    plan = TheCoordinatePlan;
   const PointSet &pts = TheNetwork->Points;
   const int i = pts.List.IndexOfNumber(number);
-  const PixelPosition p = WorldToPixel(pts, pts.List.Items[static_cast<std::size_t>(i)]);
+  const PixelPosition p = plan->View().ToPixel(pts.List.Items[static_cast<std::size_t>(i)]);
   return QPointF(double(p.x), double(p.y));
 }
 
@@ -117,14 +120,16 @@ private slots:
     // Drawn with the semi-major axis 60 pixels long: the outline is 60 px
     // from the point along the major axis, only about 5 px across it.
     plan->HeightBarsCheck->setChecked(false);
-    const double scale = double(TheNetwork->Points.Scale);
+    const double scale = double(plan->View().Scale);
     plan->MagnificationSpin->setValue(std::round(60 * 1000 / (double(p.Ellipse.SemiMajor) * scale)));
     const double aPx = double(p.Ellipse.SemiMajor) * plan->MagnificationSpin->value() * scale / 1000;
     const QImage &image = *plan->PlanImage->Bitmap();
     // Point 3 to the middle of the plan, so that the whole ellipse shows.
     const QPointF before = PixelOfPoint(3);
-    Pan(TheNetwork->Points, int(image.width() / 2 - before.x()), int(image.height() / 2 - before.y()));
-    plan->Redraw();
+    // (a drag with the middle button)
+    plan->PlanImageMouseDown(Qt::MiddleButton, 0, 0);
+    plan->PlanImageMouseMove(Qt::MiddleButton, Qt::NoModifier, int(image.width() / 2 - before.x()),
+                             int(image.height() / 2 - before.y()));
     const QPointF c = PixelOfPoint(3);
     const double t = double(p.Ellipse.Bearing) * kPlanPi / 200;
     const QPointF major(std::cos(t), std::sin(t)), minor(-std::sin(t), std::cos(t));
@@ -159,7 +164,7 @@ private slots:
     const QImage &image = *plan->PlanImage->Bitmap();
     const PlotOptions o = plan->PrecisionOptions();
     // Nothing is redundant: every line is uncontrolled.
-    const QPointF a = PixelOfPoint(1), b = PixelOfPoint(3);
+    const QPointF a = PixelOfPoint(1, TheMeasurementPlan), b = PixelOfPoint(3, TheMeasurementPlan);
     QVERIFY(ColourNear(image, a + 0.3 * (b - a), o.UncontrolledColor, 1));
     const QPointF at = a + 0.3 * (b - a);
     const QString info = plan->LineInfoAt(int(at.x()), int(at.y()));
@@ -177,7 +182,7 @@ private slots:
     QVERIFY(plan->Precision());
     const QImage &image = *plan->PlanImage->Bitmap();
     const PlotOptions o = plan->PrecisionOptions();
-    const QPointF a = PixelOfPoint(3), b = PixelOfPoint(4);
+    const QPointF a = PixelOfPoint(3, TheMeasurementPlan), b = PixelOfPoint(4, TheMeasurementPlan);
     const QPointF on = a + 0.3 * (b - a);
     QVERIFY(ColourNear(image, on, o.LineColor, 0));
     QVERIFY(!ColourNear(image, on, o.UncontrolledColor, 2));
@@ -337,15 +342,15 @@ private slots:
     Evaluate(kLongSightCoords, kLongSightMeas);
     TheMainWindow->ShowMeasurementPlan();
     MeasurementPlanWindow *plan = TheMeasurementPlan;
-    PointSet &pts = TheNetwork->Points;
+    const kd::plot::PlanView &pts = plan->View();
     long double X = 0, Y = 0;
-    PixelToWorld(pts, 100, 80, X, Y);
+    pts.ToWorld(100, 80, X, Y);
     const long double scale = pts.Scale;
     QWheelEvent wheel(QPointF(100, 80), plan->PlanImage->mapToGlobal(QPointF(100, 80)), QPoint(),
                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(plan->PlanImage, &wheel);
-    QVERIFY(std::fabs(double(pts.Scale / scale) - kWheelZoomStep) < 1e-12);
-    const PixelPosition p = WorldToPixel(pts, X, Y);
+    QVERIFY(std::fabs(double(pts.Scale / scale) - kd::plot::kWheelZoomStep) < 1e-12);
+    const PixelPosition p = pts.ToPixel(X, Y);
     QVERIFY(std::fabs(double(p.x) - 100) < 1e-6 && std::fabs(double(p.y) - 80) < 1e-6);
 
     plan->show();
@@ -356,8 +361,8 @@ private slots:
     QVERIFY(!TheAddMeasurementWindow->frameGeometry().intersects(image));
     // The picked station and target are ringed in the plan.
     const QImage &bitmap = *plan->PlanImage->Bitmap();
-    QVERIFY(ColourNear(bitmap, PixelOfPoint(1) + QPointF(11, 0), QColor(255, 255, 255), 1));
-    QVERIFY(ColourNear(bitmap, PixelOfPoint(2) + QPointF(0, 11), QColor(255, 60, 60), 1));
+    QVERIFY(ColourNear(bitmap, PixelOfPoint(1, TheMeasurementPlan) + QPointF(11, 0), QColor(255, 255, 255), 1));
+    QVERIFY(ColourNear(bitmap, PixelOfPoint(2, TheMeasurementPlan) + QPointF(0, 11), QColor(255, 60, 60), 1));
     // A modal dialog of the plan is never covered by it.
     bool hiddenWhileModal = false;
     F.Fake->onModal = [&](QDialog *) {

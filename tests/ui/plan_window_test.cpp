@@ -7,9 +7,9 @@
 #include "ui/add_measurement_window.h"
 #include "ui/change_precision_dialog.h"
 #include "ui/all_points_sc_svp_dialog.h"
+#include "app/settings_store.h"
 #include "ui/app_globals.h"
-#include "ui/plan_canvas.h"
-#include "ui/plan_renderer.h"
+#include "plot/plan_painter.h"
 #include "ui/plan_widgets.h"
 #include "ui/platform.h"
 #include "ui/point_properties_dialog.h"
@@ -39,11 +39,16 @@ NetworkPoint Pt(double n, long double x, long double y, long double z = 100) {
   return p;
 }
 
-QPoint PixelOf(int index) {
-  const PointSet &pts = TheNetwork->Points;
-  const PixelPosition p = WorldToPixel(pts, pts.List.Items[index]);
-  return QPoint(RoundPixel(p.x), RoundPixel(p.y));
+// The pixel of point `index` on a plan (the coordinate plan unless named).
+QPoint PixelOf(int index, const PlanWindow *plan = nullptr) {
+  if (!plan)
+    plan = TheCoordinatePlan;
+  const PixelPosition p = plan->View().ToPixel(TheNetwork->Points.List.Items[index]);
+  return QPoint(kd::plot::RoundPixel(p.x), kd::plot::RoundPixel(p.y));
 }
+
+// The colours and font the plans are drawn with.
+kd::plot::PlanStyle PlanStyleNow() { return TheCoordinatePlan->Style(); }
 
 void Press(QWidget *w, Qt::MouseButton b, QPoint at) { QTest::mousePress(w, b, {}, at); }
 
@@ -129,20 +134,20 @@ private slots:
     QCOMPARE(TheCoordinatePlan->PointTable->model()->headerData(0, Qt::Horizontal).toString(), QString("P.No."));
     QCOMPARE(Cell(TheCoordinatePlan->PointTable, 2, 1), QString("100.000"));
     QCOMPARE(TheCoordinatePlan->PlanImage->Bitmap()->size(), QSize(576, 573));
-    PlanCanvas c(TheCoordinatePlan->PlanImage->Bitmap());
-    QCOMPARE(c.Pixel(PixelOf(0).x(), PixelOf(0).y()), TheNetwork->Points.FixedColor);
-    QCOMPARE(c.Pixel(PixelOf(4).x(), PixelOf(4).y()), TheNetwork->Points.AdjustedColor);
+    const QImage &c = *TheCoordinatePlan->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), PlanStyleNow().FixedColor);
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(4).x(), PixelOf(4).y()), PlanStyleNow().AdjustedColor);
     // The square fits the height with a 25-pixel margin: 523 pixels per 100 m.
-    QCOMPARE(double(TheNetwork->Points.Scale), 5.23);
+    QCOMPARE(double(TheCoordinatePlan->View().Scale), 5.23);
     QCOMPARE(PixelOf(0), QPoint(26, 25)); // 26.5 rounds to even
   }
 
   void leftClickMarksAndAddPutsAPointThere() {
     TheCoordinatePlan->PreparePlan();
     Press(TheCoordinatePlan->PlanImage, Qt::LeftButton, QPoint(300, 200));
-    QVERIFY(TheNetwork->Points.Marked);
-    PlanCanvas c(TheCoordinatePlan->PlanImage->Bitmap());
-    QCOMPARE(c.Pixel(300, 200), TheNetwork->Points.MarkColor);
+    QVERIFY(TheCoordinatePlan->View().Marked);
+    const QImage &c = *TheCoordinatePlan->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, 300, 200), PlanStyleNow().MarkColor);
 
     TheCoordinatePlan->PointNumberEdit->setText("7");
     TheCoordinatePlan->HeightEdit->setText("250,5");
@@ -153,17 +158,17 @@ private slots:
     QCOMPARE(double(p.Z), 250.5);
     QVERIFY(!p.Fixed);
     QCOMPARE(PixelOf(5), QPoint(300, 200));
-    QCOMPARE(c.Pixel(300, 200), TheNetwork->Points.AdjustedColor);
+    QCOMPARE(kd::plot::ColorAt(c, 300, 200), PlanStyleNow().AdjustedColor);
     QCOMPARE(TheCoordinatePlan->PointTable->model()->rowCount(), 6);
     QCOMPARE(TheCoordinatePlan->PointNumberEdit->text(), QString("8"));
-    QVERIFY(!TheNetwork->Points.Marked);
+    QVERIFY(!TheCoordinatePlan->View().Marked);
 
     // An existing number adds nothing but removes the mark.
     Press(TheCoordinatePlan->PlanImage, Qt::LeftButton, QPoint(100, 300));
     TheCoordinatePlan->PointNumberEdit->setText("3");
     TheCoordinatePlan->AddPoint();
     QCOMPARE(TheNetwork->Points.List.Count(), 6);
-    QVERIFY(!TheNetwork->Points.Marked);
+    QVERIFY(!TheCoordinatePlan->View().Marked);
     QCOMPARE(TheCoordinatePlan->PointNumberEdit->text(), QString("3"));
     // No mark: nothing either.
     TheCoordinatePlan->PointNumberEdit->setText("9");
@@ -251,8 +256,8 @@ private slots:
     QCOMPARE(p.Sc, 0.002);
     QVERIFY(p.Fixed);
     QCOMPARE(Cell(TheCoordinatePlan->PointTable, 4, 1), QString("60.000"));
-    PlanCanvas c(TheCoordinatePlan->PlanImage->Bitmap());
-    QCOMPARE(c.Pixel(PixelOf(4).x(), PixelOf(4).y()), TheNetwork->Points.FixedColor);
+    const QImage &c = *TheCoordinatePlan->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(4).x(), PixelOf(4).y()), PlanStyleNow().FixedColor);
   }
 
   void propertiesTakeTheMark() {
@@ -263,11 +268,11 @@ private slots:
     const QPoint at = PixelOf(2) + QPoint(0, -40);
     Press(TheCoordinatePlan->PlanImage, Qt::LeftButton, at);
     long double X, Y;
-    PixelToWorld(TheNetwork->Points, at.x(), at.y(), X, Y);
+    TheCoordinatePlan->View().ToWorld(at.x(), at.y(), X, Y);
     ThePointPropertiesDialog->TakeFromMark();
     QCOMPARE(ThePointPropertiesDialog->XEdit->text(), QString::fromStdString(NumToTextFixed(X, 10, 4)));
     QCOMPARE(ThePointPropertiesDialog->YEdit->text(), QString::fromStdString(NumToTextFixed(Y, 10, 4)));
-    QVERIFY(!TheNetwork->Points.Marked);
+    QVERIFY(!TheCoordinatePlan->View().Marked);
   }
 
   void menuFixesAndFreesAllPoints() {
@@ -278,8 +283,8 @@ private slots:
     TheCoordinatePlan->MakeAllAdjusted();
     for (const NetworkPoint &p : TheNetwork->Points.List.Items)
       QVERIFY(!p.Fixed);
-    PlanCanvas c(TheCoordinatePlan->PlanImage->Bitmap());
-    QCOMPARE(c.Pixel(PixelOf(0).x(), PixelOf(0).y()), TheNetwork->Points.AdjustedColor);
+    const QImage &c = *TheCoordinatePlan->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), PlanStyleNow().AdjustedColor);
     TheCoordinatePlan->ChangeAllScSvp();
     QCOMPARE(Fake->modalShown.last(), static_cast<QDialog *>(TheAllPointsScSvpDialog));
   }
@@ -305,7 +310,7 @@ private slots:
 
   void viewButtonsDragAndWheel() {
     TheCoordinatePlan->PreparePlan();
-    PointSet &pts = TheNetwork->Points;
+    const kd::plot::PlanView &pts = TheCoordinatePlan->View();
     const long double s = pts.Scale;
     TheCoordinatePlan->ZoomIn();
     TheCoordinatePlan->ZoomOut();
@@ -348,6 +353,45 @@ private slots:
     QCOMPARE(TheCoordinatePlan->SaveButton->x() + TheCoordinatePlan->SaveButton->width(), 1000 - 19);
     TheCoordinatePlan->resize(500, 400); // never smaller than designed
     QVERIFY(TheCoordinatePlan->width() >= 892 && TheCoordinatePlan->height() >= 618);
+  }
+
+  void eachPlanKeepsItsOwnViewAndMark() {
+    TheCoordinatePlan->PreparePlan();
+    TheMeasurementPlan->PreparePlan();
+    QVERIFY(TheCoordinatePlan->View() == TheMeasurementPlan->View()); // same size, same fit
+    TheCoordinatePlan->ZoomIn();
+    TheCoordinatePlan->PanRight();
+    Press(TheCoordinatePlan->PlanImage, Qt::LeftButton, QPoint(300, 200));
+    QVERIFY(TheCoordinatePlan->View().Marked);
+    QVERIFY(!TheMeasurementPlan->View().Marked);
+    QCOMPARE(double(TheMeasurementPlan->View().OffsetX), 0.0);
+    QVERIFY(TheCoordinatePlan->View().Scale > TheMeasurementPlan->View().Scale);
+    // The measurement plan draws its points where its own view puts them.
+    const QImage &m = *TheMeasurementPlan->PlanImage->Bitmap();
+    TheMeasurementPlan->Redraw();
+    QCOMPARE(kd::plot::ColorAt(m, PixelOf(0, TheMeasurementPlan).x(), PixelOf(0, TheMeasurementPlan).y()),
+             PlanStyleNow().FixedColor);
+    // The properties dialog takes the coordinate plan's mark, which then goes.
+    ThePointPropertiesDialog->Fill(TheNetwork->Points.List.Items[4], 4);
+    ThePointPropertiesDialog->TakeFromMark();
+    QVERIFY(!TheCoordinatePlan->View().Marked);
+    QVERIFY(ThePointPropertiesDialog->XEdit->text() != QString("50"));
+  }
+
+  void newColoursFromTheSettingsShowAtOnce() {
+    TheCoordinatePlan->PreparePlan();
+    TheCoordinatePlan->show();
+    const kd::Settings before = TheSettings->Program();
+    kd::Settings s = before;
+    s.FixedColor = 0x00FF00FF; // magenta
+    s.BackColor = 0x00FFFFFF;  // white
+    TheSettings->SetProgram(s);
+    const QImage &c = *TheCoordinatePlan->PlanImage->Bitmap();
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), 0x00FF00FFu);
+    QCOMPARE(kd::plot::ColorAt(c, 300, 5), 0x00FFFFFFu);
+    TheSettings->SetProgram(before);
+    QCOMPARE(kd::plot::ColorAt(c, PixelOf(0).x(), PixelOf(0).y()), before.FixedColor);
+    TheCoordinatePlan->hide();
   }
 
   void saveSaveAsAndClose() {
@@ -421,9 +465,9 @@ private slots:
     QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->rowCount(), 3);
     QCOMPARE(meas.PairCount(), 1);
     QCOMPARE(MeasurementList::PairLabel(meas.Pairs[0]), std::string("1sd1ze1di"));
-    PlanCanvas c(TheMeasurementPlan->PlanImage->Bitmap());
-    const QPoint a = PixelOf(0), b = PixelOf(1);
-    QCOMPARE(c.Pixel(a.x() + 40, a.y()), TheNetwork->Points.MeasColor);
+    const QImage &c = *TheMeasurementPlan->PlanImage->Bitmap();
+    const QPoint a = PixelOf(0, TheMeasurementPlan), b = PixelOf(1, TheMeasurementPlan);
+    QCOMPARE(kd::plot::ColorAt(c, a.x() + 40, a.y()), PlanStyleNow().MeasColor);
     Q_UNUSED(b);
 
     TheMeasurementPlan->AddAngles(); // -> angles
@@ -437,17 +481,17 @@ private slots:
     TheMeasurementPlan->PreparePlan();
     TheMeasurementPlan->show();
     TheMeasurementPlan->AddSlopeDistance();
-    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(4) + QPoint(3, 4));
+    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(4, TheMeasurementPlan) + QPoint(3, 4));
     QCOMPARE(TheAddMeasurementWindow->StationCombo->currentIndex(), 4);
     QCOMPARE(TheAddMeasurementWindow->PickTarget(), AddMeasurementWindow::TargetField);
-    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(2) + QPoint(-5, 0));
+    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(2, TheMeasurementPlan) + QPoint(-5, 0));
     QCOMPARE(TheAddMeasurementWindow->TargetCombo->currentIndex(), 2);
     QCOMPARE(TheAddMeasurementWindow->PickTarget(), AddMeasurementWindow::StationField);
     // 25 pixels from every point: the list whose turn it is loses its
     // choice, and the next click goes to the other list.
-    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(2) + QPoint(25, 0));
+    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(2, TheMeasurementPlan) + QPoint(25, 0));
     QCOMPARE(TheAddMeasurementWindow->StationCombo->currentIndex(), -1);
-    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(0));
+    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(0, TheMeasurementPlan));
     QCOMPARE(TheAddMeasurementWindow->TargetCombo->currentIndex(), 0);
     // No station: "Error", nothing added, and the station is next again.
     QVERIFY(!TheAddMeasurementWindow->InsertMeasurement());
@@ -455,10 +499,10 @@ private slots:
     QCOMPARE(TheNetwork->Measurements.Count(), 0);
     QCOMPARE(TheAddMeasurementWindow->PickTarget(), AddMeasurementWindow::StationField);
     // A left click never marks this plan.
-    QVERIFY(!TheNetwork->Points.Marked);
+    QVERIFY(!TheMeasurementPlan->View().Marked);
     // With the dialog hidden clicks pick nothing.
     TheAddMeasurementWindow->hide();
-    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(1));
+    Press(TheMeasurementPlan->PlanImage, Qt::LeftButton, PixelOf(1, TheMeasurementPlan));
     QCOMPARE(TheAddMeasurementWindow->PickTarget(), AddMeasurementWindow::StationField);
   }
 
@@ -517,7 +561,7 @@ private slots:
     QCOMPARE(int(meas.Items[1].MeasType), int(mtSd));
     QCOMPARE(TheMeasurementPlan->MeasurementTable->model()->rowCount(), 2);
 
-    PointSet &pts = TheNetwork->Points;
+    const kd::plot::PlanView &pts = TheMeasurementPlan->View();
     const long double s = pts.Scale;
     TheMeasurementPlan->ZoomIn();
     TheMeasurementPlan->ZoomOut();

@@ -19,7 +19,6 @@
 #include "ui/point_properties_dialog.h"
 #include "ui/live_precision.h"
 #include "ui/design_panel.h"
-#include "ui/plan_renderer.h"
 
 #include <QLineEdit>
 #include "ui/precision_guide_dialog.h"
@@ -203,7 +202,7 @@ int main(int argc, char *argv[]) {
       const QString name = plan == TheCoordinatePlan ? "coordinate_plan" : "measurement_plan";
       plan->resize(PlanWindow::DesignWidth, PlanWindow::DesignHeight);
       if (plan == TheCoordinatePlan)
-        TheMainWindow->ShowCoordinatePlan(); // the plan takes the drawing surface
+        TheMainWindow->ShowCoordinatePlan();
       else
         TheMainWindow->ShowMeasurementPlan();
       plan->show();
@@ -299,7 +298,7 @@ int main(int argc, char *argv[]) {
     const PointList &list = TheNetwork->Points.List;
     const int at = list.IndexOfNumber(402);
     if (at >= 0) {
-      const PixelPosition p = WorldToPixel(TheNetwork->Points, list.Items[static_cast<size_t>(at)]);
+      const PixelPosition p = TheMeasurementPlan->View().ToPixel(list.Items[static_cast<size_t>(at)]);
       TheMeasurementPlan->OnMouseWheelAt(120, static_cast<int>(p.x), static_cast<int>(p.y));
     }
     ShotSideBySide(TheMeasurementPlan, panel, "design_candidates");

@@ -4,6 +4,7 @@
 
 #include "core/survey_network.h"
 #include "core/text_file.h"
+#include "app/settings_store.h"
 #include "settings/ini_file.h"
 #include "settings/language_pack.h"
 #include "ui/color_combo.h"
@@ -71,10 +72,11 @@ private slots:
 
     F.Restart();
     const PointSet &p = TheNetwork->Points;
-    QCOMPARE(p.MeasColor, 0xFF00000Fu);
-    QCOMPARE(p.BackColor, 0x00FFFFFFu);
-    QCOMPARE(p.FontName, std::string("Liberation Mono"));
-    QCOMPARE(int(p.FontSize), 14);
+    const kd::Settings &s = TheSettings->Program();
+    QCOMPARE(s.MeasColor, 0xFF00000Fu);
+    QCOMPARE(s.BackColor, 0x00FFFFFFu);
+    QCOMPARE(s.FontName, std::string("Liberation Mono"));
+    QCOMPARE(int(s.FontSize), 14);
     QCOMPARE(int(p.ScSvpMode), 2);
     QCOMPARE(p.AutoSave, false);
     TheMainWindow->ShowSettings();
@@ -86,7 +88,7 @@ private slots:
     F.Write("korvadimensio3d.ini",
             "clYellow\r\nclLime\r\n$00A0B0C0\r\nclRed\r\nclBlack\r\nArial\r\n9\r\n1\r\nT\r\n\r\n");
     F.Restart();
-    QCOMPARE(TheNetwork->Points.MeasColor, 0x00A0B0C0u);
+    QCOMPARE(TheSettings->Program().MeasColor, 0x00A0B0C0u);
     TheMainWindow->ShowSettings();
     QCOMPARE(TheSettingsDialog->MeasurementColorCombo->Selected(), 0x00A0B0C0u);
     TheSettingsDialog->Apply();
@@ -95,14 +97,16 @@ private slots:
   }
 
   void defaultSettingsTouchOnlyColoursAndFont() {
-    TheNetwork->Points.FixedColor = 0x00123456;
-    TheNetwork->Points.FontName = "Arial";
+    kd::Settings inUse = TheSettings->Program();
+    inUse.FixedColor = 0x00123456;
+    inUse.FontName = "Arial";
+    TheSettings->SetProgram(inUse);
     TheNetwork->Points.ScSvpMode = 0;
     TheNetwork->Points.AutoSave = false;
     TheMainWindow->ShowSettings();
     TheSettingsDialog->RestoreDefaults();
     TheSettingsDialog->Cancel(); // Cancel
-    QCOMPARE(TheNetwork->Points.FixedColor, 0x00123456u);
+    QCOMPARE(TheSettings->Program().FixedColor, 0x00123456u);
     QVERIFY(!QFile::exists(F.Path("korvadimensio3d.ini")));
 
     TheMainWindow->ShowSettings();

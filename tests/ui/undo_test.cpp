@@ -11,7 +11,6 @@
 #include "ui/coordinate_plan_window.h"
 #include "ui/main_window.h"
 #include "ui/measurement_plan_window.h"
-#include "ui/plan_renderer.h"
 #include "ui/plan_widgets.h"
 #include "ui/point_properties_dialog.h"
 #include "ui/precision_guide_dialog.h"

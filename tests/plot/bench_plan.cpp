@@ -3,10 +3,12 @@
 // first time) and warm (every later redraw). Prints the figures.
 //   bench_plan [points [measurements [width height]]]
 #include "core/survey_network.h"
-#include "ui/plan_renderer.h"
+#include "plot/plan_painter.h"
+#include "plot/plan_view.h"
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 
 #include <chrono>
 #include <cmath>
@@ -50,23 +52,35 @@ int main(int argc, char **argv) {
   }
 
   QImage img(w, h, QImage::Format_RGB888);
-  SetBitmap(net.Points, &img);
-  FitAll(net.Points);
+  kd::plot::PlanView view;
+  view.Width = w;
+  view.Height = h;
+  view.FitAll(net.Points.List);
+  const kd::plot::PlanStyle style;
+  auto coordinatePlan = [&] {
+    QPainter painter(&img);
+    kd::plot::DrawCoordinatePlan(painter, view, net.Points.List, style);
+  };
+  auto measurementPlan = [&] {
+    net.Measurements.ClearPairs();
+    net.Measurements.BuildPairs();
+    kd::plot::ComputePairPixels(view, net.Points.List, net.Measurements);
+    QPainter painter(&img);
+    kd::plot::DrawMeasurementPlan(painter, view, net.Points.List, net.Measurements, style);
+  };
 
   using clock = std::chrono::steady_clock;
   const auto t0 = clock::now();
-  ClearPlan(net.Points);
-  DrawPoints(net.Points);
+  coordinatePlan();
   const auto t1 = clock::now();
-  ClearPlan(net.Points);
-  DrawPoints(net.Points);
+  coordinatePlan();
   const auto t2 = clock::now();
-  DrawMeasurementPlan(net);
+  measurementPlan();
   const auto t3 = clock::now();
-  DrawMeasurementPlan(net);
+  measurementPlan();
   const auto t4 = clock::now();
-  Zoom(net.Points, net.Points.ZoomStep);
-  DrawMeasurementPlan(net);
+  view.Zoom(style.ZoomStep);
+  measurementPlan();
   const auto t5 = clock::now();
 
   std::printf("plan %dx%d, %d points, %d measurements, %d point pairs\n", w, h, n, m,
