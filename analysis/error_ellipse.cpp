@@ -56,22 +56,23 @@ AlongAcross AlongAcrossOf(const Covariance2 &q, long double bearingGon) {
   return {std::sqrt(std::max(along, 0.0L)), std::sqrt(std::max(across, 0.0L))};
 }
 
-Covariance2 HorizontalBlock(const DenseMatrix &cov, std::size_t point) {
+Covariance2 HorizontalBlock(const CovarianceMatrix &cov, std::size_t point) {
   const std::size_t r = 3 * point + 1; // 1-based element access
   return {cov.At(r, r), cov.At(r, r + 1), cov.At(r + 1, r + 1)};
 }
 
-long double HeightVariance(const DenseMatrix &cov, std::size_t point) {
+long double HeightVariance(const CovarianceMatrix &cov, std::size_t point) {
   const std::size_t r = 3 * point + 3;
   return cov.At(r, r);
 }
 
-RelativeCovariance RelativeCovarianceOf(const DenseMatrix &cov, std::size_t i,
+RelativeCovariance RelativeCovarianceOf(const CovarianceMatrix &cov, std::size_t i,
                                         std::size_t j) {
   const std::size_t a = 3 * i + 1, b = 3 * j + 1;
   auto rel = [&](std::size_t u, std::size_t v) {
-    return cov.At(b + u, b + v) + cov.At(a + u, a + v) - cov.At(a + u, b + v) -
-           cov.At(b + u, a + v);
+    // Summed in extended precision.
+    const long double bb = cov.At(b + u, b + v), aa = cov.At(a + u, a + v);
+    return bb + aa - cov.At(a + u, b + v) - cov.At(b + u, a + v);
   };
   RelativeCovariance r;
   r.Horizontal = {rel(0, 0), rel(0, 1), rel(1, 1)};

@@ -4,7 +4,7 @@
 // square millimetres. Bearings are in gons, measured from +X towards +Y.
 #include <cstddef>
 
-#include "analysis/dense_matrix.h"
+#include "analysis/covariance_matrix.h"
 
 // A symmetric 2 x 2 covariance of (X, Y), mm^2.
 struct Covariance2 {
@@ -43,13 +43,13 @@ AlongAcross AlongAcrossOf(const Covariance2 &q, long double bearingGon);
 
 // Blocks of a full covariance matrix whose point k (from 0) owns rows and
 // columns 3k, 3k+1, 3k+2 (X, Y, Z). The caller checks the indices.
-Covariance2 HorizontalBlock(const DenseMatrix &cov, std::size_t point);
-long double HeightVariance(const DenseMatrix &cov, std::size_t point);
+Covariance2 HorizontalBlock(const CovarianceMatrix &cov, std::size_t point);
+long double HeightVariance(const CovarianceMatrix &cov, std::size_t point);
 
 // Covariance of the vector from point i to point j: Qjj + Qii - Qij - Qji.
 struct RelativeCovariance {
   Covariance2 Horizontal;
   long double ZZ = 0; // mm^2
 };
-RelativeCovariance RelativeCovarianceOf(const DenseMatrix &cov, std::size_t i,
+RelativeCovariance RelativeCovarianceOf(const CovarianceMatrix &cov, std::size_t i,
                                         std::size_t j);

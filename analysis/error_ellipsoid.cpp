@@ -4,13 +4,23 @@
 #include <cmath>
 #include <stdexcept>
 
-ErrorEllipsoid::ErrorEllipsoid(const DenseMatrix &covariance, std::size_t first) {
+ErrorEllipsoid::ErrorEllipsoid(const CovarianceMatrix &covariance, std::size_t first) {
   if (first + 3 > covariance.Rows() || first + 3 > covariance.Cols())
     throw std::out_of_range("covariance block outside the matrix");
   for (std::size_t r = 0; r < 3; ++r)
     for (std::size_t c = 0; c < 3; ++c)
       Block.At(r + 1, c + 1) = covariance.Row(first + r)[first + c];
+  Compute();
+}
 
+ErrorEllipsoid::ErrorEllipsoid(const DenseMatrix &block) {
+  if (block.Rows() != 3 || block.Cols() != 3)
+    throw std::out_of_range("an ellipsoid needs a 3 x 3 block");
+  Block = block;
+  Compute();
+}
+
+void ErrorEllipsoid::Compute() {
   // Decompose a copy so that the block itself survives; the copy becomes U.
   auto u = Copy(Block);
   std::unique_ptr<DenseMatrix> w, v;

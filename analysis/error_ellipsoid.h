@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 
+#include "analysis/covariance_matrix.h"
 #include "analysis/dense_matrix.h"
 
 class ErrorEllipsoid {
@@ -21,7 +22,10 @@ public:
   // Copies block(r, c) = covariance(first + r, first + c), r, c = 0..2 counted
   // from 0, and computes everything. Throws std::out_of_range when the block
   // does not lie inside the matrix.
-  ErrorEllipsoid(const DenseMatrix &covariance, std::size_t first);
+  ErrorEllipsoid(const CovarianceMatrix &covariance, std::size_t first);
+  // The same from the 3 x 3 block itself (throws std::out_of_range for
+  // another size).
+  explicit ErrorEllipsoid(const DenseMatrix &block);
 
   DenseMatrix Block{3, 3};                       // the block as copied, unchanged
   std::array<long double, 3> SemiAxes{};   // a, b, c
@@ -35,4 +39,7 @@ public:
   // covariance matrix: the semi-axes would then hide that fact (a singular
   // value is the absolute value of the eigenvalue).
   bool NonNegative = true;
+
+private:
+  void Compute();
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "adjustment/output.h"
+#include "analysis/covariance_matrix.h"
 #include "core/text_file.h"
 #include "design/plan_model.h"
 #include "design/planner.h"
@@ -102,6 +103,37 @@ struct UpdatablePrecision::State {
   std::unique_ptr<Planner> Update;
   std::vector<Measurement> UnitMeasurement; // per planner unit
   int Updates = 0;
+  // Storage of covariances handed out by Precision(), used again once no
+  // precision holds it: a new matrix of a large network would otherwise
+  // be faulted in page by page at every update. At most two are kept: the
+  // one shown and the one being made.
+  struct Storage {
+    std::shared_ptr<double> Elements;
+    std::size_t Dim = 0;
+  };
+  std::vector<Storage> Spare;
+
+  // Storage for a dim x dim matrix: a spare one no precision holds any
+  // more (taken out of Spare while it is filled), else a new one.
+  std::shared_ptr<double> TakeStorage(std::size_t dim) {
+    for (auto s = Spare.begin(); s != Spare.end(); ++s)
+      if (s->Dim == dim && s->Elements.use_count() == 1) {
+        std::shared_ptr<double> out = std::move(s->Elements);
+        Spare.erase(s);
+        return out;
+      }
+    return AllocateCovarianceStorage(dim, dim);
+  }
+  void KeepStorage(std::shared_ptr<double> elements, std::size_t dim) {
+    if (!elements)
+      return;
+    if (Spare.size() >= 2) {
+      auto unused = std::find_if(Spare.begin(), Spare.end(),
+                                 [](const Storage &s) { return s.Elements.use_count() == 1; });
+      Spare.erase(unused != Spare.end() ? unused : Spare.begin());
+    }
+    Spare.push_back({std::move(elements), dim});
+  }
 
   // An active unit of that measurement; -1 when there is none.
   int ActiveUnitOf(const Measurement &m) const {
@@ -112,9 +144,9 @@ struct UpdatablePrecision::State {
     return -1;
   }
 
-  // Appends and activates the unit of a new measurement; -1 when it cannot
-  // be an update.
-  int AddMeasurement(const Measurement &m) {
+  // Appends the (inactive) unit of a new measurement; -1 when it cannot be
+  // an update.
+  int AppendMeasurement(const Measurement &m) {
     if (!AddableType(m.MeasType))
       return -1;
     Unit unit;
@@ -122,7 +154,6 @@ struct UpdatablePrecision::State {
       return -1;
     const int index = Update->AppendUnit(std::move(unit));
     UnitMeasurement.push_back(m);
-    Update->Add(index);
     return index;
   }
 };
@@ -198,23 +229,23 @@ bool UpdatablePrecision::Apply(const SurveyNetwork &edited) {
       return false;
     break;
   }
-  case MeasurementEditKind::Added:
-    if (S->AddMeasurement(edit.After) < 0)
+  case MeasurementEditKind::Added: {
+    const int added = S->AppendMeasurement(edit.After);
+    if (added < 0)
       return false;
+    S->Update->Add(added);
     break;
+  }
   case MeasurementEditKind::SigmaChanged: {
-    // Added with the new deviation first: the old one is then checked by
-    // it and its removal can never be singular.
+    // Added with the new deviation and removed with the old one in one
+    // pass: the old one is then checked by the new and its removal can
+    // never be singular.
     const int old = S->ActiveUnitOf(edit.Before);
     if (old < 0)
       return false;
-    const int added = S->AddMeasurement(edit.After);
-    if (added < 0)
+    const int added = S->AppendMeasurement(edit.After);
+    if (added < 0 || !S->Update->Exchange(old, added))
       return false;
-    if (!S->Update->Remove(old)) {
-      S->Update->Remove(added);
-      return false;
-    }
     break;
   }
   }
@@ -246,16 +277,20 @@ NetworkPrecision UpdatablePrecision::Precision() const {
     column.insert(column.end(), u.begin(), u.end());
   }
   const std::size_t dim = column.size();
-  results.Cov.SetSize(dim, dim);
+  std::shared_ptr<double> storage = S->TakeStorage(dim);
+  double *const cov = storage.get();
+  // Every element is written: the storage may hold an earlier matrix.
   auto fillRows = [&](std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; ++i) {
-      long double *row = results.Cov.Row(i);
+      double *row = cov + i * dim;
       const int ci = column[i];
-      if (ci < 0)
+      if (ci < 0) {
+        std::fill_n(row, dim, 0.0);
         continue;
+      }
       const double *q = Q.data() + static_cast<std::size_t>(ci) * static_cast<std::size_t>(Q.rows());
       for (std::size_t j = 0; j < dim; ++j)
-        row[j] = column[j] < 0 ? 0.0L : static_cast<long double>(q[column[j]]);
+        row[j] = column[j] < 0 ? 0.0 : q[column[j]];
     }
   };
   // A large matrix on two threads: the copy is most of the time.
@@ -266,6 +301,7 @@ NetworkPrecision UpdatablePrecision::Precision() const {
   } else {
     fillRows(0, dim);
   }
+  results.Cov = CovarianceMatrix(std::move(storage), dim, dim);
   results.Dim = static_cast<int>(dim);
   results.CoordsOk = results.CovOk = !results.Results.Items.empty();
   if (S->Net.Points.ScSvpMode == ScSvpMode::WholeNetwork)
@@ -301,9 +337,24 @@ NetworkPrecision UpdatablePrecision::Precision() const {
     const kd::adj::WeightedBlock &b = unit.block;
     if (it.unit != lastUnit) {
       // Qvv = V0 − R Q Rᵀ; the adjusted observations' cofactor is P⁻¹ − Qvv.
-      const kd::adj::Matrix qvv = b.residualBase - kd::adj::BlockQuadratic(Q, b.rows);
-      adjusted = b.weightInverse - qvv;
-      redundancy = qvv * b.weight;
+      if (b.rows.size() == 1) {
+        // Most blocks are one observation: the same figures without
+        // matrices on the heap.
+        const kd::adj::DesignRow &row = b.rows[0];
+        double rqr = 0;
+        for (int i = 0; i < row.n; ++i)
+          for (int j = 0; j < row.n; ++j)
+            rqr += row.val[i] * row.val[j] * Q(row.col[i], row.col[j]);
+        const double qvv = b.residualBase(0, 0) - rqr;
+        adjusted.resize(1, 1);
+        redundancy.resize(1, 1);
+        adjusted(0, 0) = b.weightInverse(0, 0) - qvv;
+        redundancy(0, 0) = qvv * b.weight(0, 0);
+      } else {
+        const kd::adj::Matrix qvv = b.residualBase - kd::adj::BlockQuadratic(Q, b.rows);
+        adjusted = b.weightInverse - qvv;
+        redundancy = qvv * b.weight;
+      }
       lastUnit = it.unit;
     }
     const kd::adj::Observation &o =
@@ -324,7 +375,10 @@ NetworkPrecision UpdatablePrecision::Precision() const {
     row.Mdb = mdb < 0 ? nan : mdb;
     rows.push_back(std::move(row));
   }
-  return BuildNetworkPrecision(std::move(results), rows);
+  NetworkPrecision precision = BuildNetworkPrecision(std::move(results), rows);
+  if (precision.Covariance)
+    S->KeepStorage(precision.Covariance->Storage(), dim);
+  return precision;
 }
 
 } // namespace kd::app

@@ -15,12 +15,27 @@
 #
 #   bench/compare.sh [REPETITIONS]        (default 3)
 #
-# The builds are kept in KD_BENCH_DIR (default /tmp/kd-bench) and reused;
-# KD_BENCH_LIVE=0 leaves out live precision (and the desktop library's
-# build).
-# Needs git, cmake, /usr/bin/time.
+# The builds are kept in KD_BENCH_DIR (default /tmp/kd-bench) and reused.
+# On a busy machine the run can be bounded:
+#   KD_BENCH_PARTS   the parts to run, any of "engine command same live"
+#                    (default all four; live also needs the desktop
+#                    library's build; KD_BENCH_LIVE=0 leaves it out too)
+#   KD_BENCH_SIZES   networks of the engine part (default "300 1000 2000")
+#   KD_BENCH_POINTS  network of the command part (default 2000)
+#   KD_BENCH_LIVE_POINTS  networks of the live part (default "300 1000")
+#   KD_BENCH_TIMEOUT seconds any one program may run (default 900); a run
+#                    that takes longer is stopped and reported as such
+# Needs git, cmake, /usr/bin/time, timeout.
 set -eu
 reps=${1:-3}
+parts=${KD_BENCH_PARTS:-engine command same live}
+[ "${KD_BENCH_LIVE:-1}" = 0 ] && parts=$(echo "$parts" | sed 's/live//')
+sizes=${KD_BENCH_SIZES:-300 1000 2000}
+points=${KD_BENCH_POINTS:-2000}
+livePoints=${KD_BENCH_LIVE_POINTS:-300 1000}
+limit=${KD_BENCH_TIMEOUT:-900}
+has() { case " $parts " in *" $1 "*) return 0 ;; esac; return 1; }
+bounded() { timeout "$limit" "$@" || { rc=$?; [ $rc = 124 ] && echo "  (stopped after $limit s)"; return $rc; }; }
 here=$(cd "$(dirname "$0")/.." && pwd)
 base=${KD_BENCH_BASE:-fa884e5}
 dir=${KD_BENCH_DIR:-/tmp/kd-bench}
@@ -42,7 +57,7 @@ if [ ! -d "$dir/old-src" ]; then
 fi
 echo "building $base and the current tree (Release) in $dir ..."
 live=""
-[ "${KD_BENCH_LIVE:-1}" = 0 ] || live=bench_live_precision
+has live && live=bench_live_precision
 build "$dir/old-src" "$dir/old" gama_exe korvadimensio3d-batch $live
 build "$here" "$newdir" gama_exe korvadimensio3d-batch bench_engine bench_network $live
 
@@ -50,28 +65,32 @@ echo
 echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores;" \
      "load average $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
+if has engine; then
 echo "== engine ($reps runs each, medians) =="
 for which in old new; do
   echo "-- $which"
   bin=$dir/old/bin
   [ "$which" = new ] && bin=$newdir/bin
-  "$newdir/bin/bench_engine" --engine "$bin/gama.exe" --repeat "$reps" 300 1000 2000 |
-    grep -v '^load'
+  # shellcheck disable=SC2086
+  bounded "$newdir/bin/bench_engine" --engine "$bin/gama.exe" --repeat "$reps" $sizes |
+    grep -v '^load' || :
 done
+fi
 
-echo
-echo "== headless command, 2000 points, end to end ($reps runs each, medians) =="
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$newdir/bin/bench_network" 2000 "$work/c.txt" "$work/m.txt"
-covmib=$(awk 'BEGIN { printf "%.1f", 8 * 6000 * 6000 / 1048576 }')
+if has command; then
+echo
+echo "== headless command, $points points, end to end ($reps runs each, medians) =="
+"$newdir/bin/bench_network" "$points" "$work/c.txt" "$work/m.txt"
+covmib=$(awk -v n="$points" 'BEGIN { printf "%.1f", 8 * (3 * n) * (3 * n) / 1048576 }')
 for which in old new; do
   : >"$work/times"
   bin=$dir/old/bin
   [ "$which" = new ] && bin=$newdir/bin
   i=0
   while [ $i -lt "$reps" ]; do
-    /usr/bin/time -f "%e %M" -o "$work/t" "$bin/korvadimensio3d-batch" \
+    bounded /usr/bin/time -f "%e %M" -o "$work/t" "$bin/korvadimensio3d-batch" \
       "$work/c.txt" "$work/m.txt" >"$work/out.$which" 2>"$work/err.$which" ||
       { echo "$which: the command failed:"; cat "$work/err.$which"; break; }
     cat "$work/t" >>"$work/times"
@@ -91,10 +110,13 @@ else
   echo "printed results: DIFFERENT (diff below)"
   diff "$work/out.old" "$work/out.new" | head -20
 fi
+fi
 
+if has same; then
 echo
 echo "== same numbers (old against new) =="
-"$here/bench/same_numbers.sh" "$dir/old/bin" "$newdir/bin" || :
+bounded "$here/bench/same_numbers.sh" "$dir/old/bin" "$newdir/bin" || :
+fi
 
 if [ -n "$live" ]; then
   echo
@@ -103,8 +125,9 @@ if [ -n "$live" ]; then
     echo "-- $which"
     bin=$dir/old/bin
     [ "$which" = new ] && bin=$newdir/bin
-    "$bin/bench_live_precision" "$reps" 300 | tail -1
-    "$bin/bench_live_precision" "$reps" 1000 | tail -1
+    for n in $livePoints; do
+      bounded "$bin/bench_live_precision" "$reps" "$n" | tail -1 || :
+    done
   done
 fi
 echo

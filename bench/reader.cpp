@@ -122,7 +122,7 @@ int ReadOnce(const std::string &path) {
 
   const double fileMiB = static_cast<double>(std::filesystem::file_size(path)) / 1048576.0;
   const double matrixMiB =
-      static_cast<double>(reader.Cov.Rows()) * reader.Cov.Cols() * sizeof(long double) / 1048576.0;
+      static_cast<double>(reader.Cov.Rows()) * reader.Cov.Cols() * sizeof(double) / 1048576.0;
   std::printf("points                 %d (covariance %d x %d, %zu numbers)\n",
               reader.Results.Count(), reader.Cov.Rows(), reader.Cov.Cols(),
               static_cast<std::size_t>(reader.Cov.Rows()) * (reader.Cov.Rows() + 1) / 2);

@@ -4,7 +4,8 @@
 // and the observation table are written to the run's folder as the engine
 // program writes them, but the results go straight to the reader instead of
 // through a results file. The reader then holds exactly the values it
-// would read from that file (the same number texts are made and read).
+// would read from that file (the same number texts are made and read), in
+// the engine's own matrix, taken over rather than copied.
 #include <ostream>
 #include <string>
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 #include "adjustment/dense.h"
 #include "core/number_text.h"
@@ -179,9 +180,11 @@ void Planner::RefreshCaches() {
       checkQ_[i] = Matrix::Constant(1, 1, Quad(Q_, c.g[0], c.g[0]));
     }
   }
+  // Only redundancy checks read them.
   unitRQR_.assign(units_.size(), Matrix());
+  if (!needRedundancy_) return;
   for (size_t u = 0; u < units_.size(); ++u)
-    if (units_[u].active || needRedundancy_) unitRQR_[u] = kd::adj::BlockQuadratic(Q_, units_[u].block.rows);
+    unitRQR_[u] = kd::adj::BlockQuadratic(Q_, units_[u].block.rows);
 }
 
 double Planner::UnitRedundancy(int unit, const Matrix &rqr) const {
@@ -357,6 +360,23 @@ Effect Planner::TryRemove(int unit) const {
   return e;
 }
 
+namespace {
+
+// Runs body(from, to) over the columns [0, n) on up to two threads when
+// the matrix is large; every column is computed alike on either.
+template <class Body> void OverColumns(Eigen::Index n, const Body &body) {
+  if (n < 1024 || kd::adj::ThreadCount() < 2) {
+    body(Eigen::Index{0}, n);
+    return;
+  }
+  const Eigen::Index half = n / 2;
+  std::thread other([&] { body(Eigen::Index{0}, half); });
+  body(half, n);
+  other.join();
+}
+
+}  // namespace
+
 void Planner::Apply(const Update &up, bool add) {
   // In place, without a second n × n matrix, and exactly symmetric: one
   // observation's term d·(u_i·u_j) is the same for (i, j) and (j, i);
@@ -365,11 +385,13 @@ void Planner::Apply(const Update &up, bool add) {
     const double d = up.Dinv(0, 0);
     const double *u = up.U.data();
     const Eigen::Index n = Q_.rows();
-    for (Eigen::Index j = 0; j < n; ++j) {
-      const double uj = u[j];
-      double *q = Q_.data() + j * n;
-      for (Eigen::Index i = 0; i < n; ++i) q[i] -= d * (u[i] * uj);
-    }
+    OverColumns(n, [&](Eigen::Index from, Eigen::Index to) {
+      for (Eigen::Index j = from; j < to; ++j) {
+        const double uj = u[j];
+        double *q = Q_.data() + j * n;
+        for (Eigen::Index i = 0; i < n; ++i) q[i] -= d * (u[i] * uj);
+      }
+    });
   } else {
     const Matrix W = up.U * up.Dinv;
     Q_.triangularView<Eigen::Lower>() -= W * up.U.transpose();
@@ -391,6 +413,55 @@ bool Planner::Remove(int unit) {
   const Update up = Prepare(unit, false);
   if (!up.ok) return false;
   Apply(up, false);
+  return true;
+}
+
+bool Planner::Exchange(int removed, int added) {
+  if (!units_[removed].active || units_[added].active) return false;
+  const Update a = Prepare(added, true);
+  if (a.U.cols() != 1 || units_[removed].block.rows.size() != 1) {
+    // Blocks: one after the other.
+    Apply(a, true);
+    const Update r = Prepare(removed, false);
+    if (r.ok) {
+      Apply(r, false);
+      return true;
+    }
+    Apply(Prepare(added, false), false);
+    return false;
+  }
+  // The removal's update under Q' = Q − d_a u_a u_aᵀ, without forming Q':
+  // u_r' = Q' r_rᵀ = u_r − d_a u_a (r_r u_a).
+  const kd::adj::WeightedBlock &b = units_[removed].block;
+  const kd::adj::DesignRow &row = b.rows[0];
+  const Eigen::Index n = Q_.rows();
+  Vector ur = Vector::Zero(n);
+  for (int k = 0; k < row.n; ++k) ur += row.val[k] * Q_.col(row.col[k]);
+  double rua = 0;
+  for (int k = 0; k < row.n; ++k) rua += row.val[k] * a.U(row.col[k], 0);
+  const double da = a.Dinv(0, 0);
+  ur -= (da * rua) * a.U.col(0);
+  double rur = 0;
+  for (int k = 0; k < row.n; ++k) rur += row.val[k] * ur(row.col[k]);
+  // As Prepare: P⁻¹ − r Q' rᵀ must stay positive, in the observation's scale.
+  const double p = b.weight(0, 0), pinv = b.weightInverse(0, 0);
+  if (!(p * (pinv - rur) > 1e-9)) return false;
+  const double dr = 1.0 / (rur - pinv);
+  const double *ua = a.U.data();
+  const double *u2 = ur.data();
+  OverColumns(n, [&](Eigen::Index from, Eigen::Index to) {
+    for (Eigen::Index j = from; j < to; ++j) {
+      const double aj = ua[j], rj = u2[j];
+      double *q = Q_.data() + j * n;
+      for (Eigen::Index i = 0; i < n; ++i) q[i] -= da * (ua[i] * aj) + dr * (u2[i] * rj);
+    }
+  });
+  for (const int unit : {added, removed}) {
+    Unit &u = units_[unit];
+    u.active = unit == added;
+    if (u.station >= 0) activeAt_[u.station] += u.active ? 1 : -1;
+  }
+  RefreshCaches();
   return true;
 }
 

@@ -126,6 +126,11 @@ class Planner {
   Effect TryRemove(int unit) const;
   void Add(int unit);
   bool Remove(int unit);  // false (nothing changed) when the loss is singular
+  // Adds `added` and removes `removed` (e.g. a measurement with a new
+  // standard deviation for the old one), in one pass over Q when both are
+  // single observations. False, nothing changed, when the removal is
+  // singular after the addition, or `removed` is inactive or `added` active.
+  bool Exchange(int removed, int added);
   // Appends a unit (inactive, whatever its flag says) and returns its index.
   int AppendUnit(Unit unit);
 

@@ -69,7 +69,7 @@ std::vector<ToleranceExcess> PointsBeyond(const NetworkPrecision &precision, Con
 namespace {
 
 NetworkPrecision BuildFrom(const ResultsReader &reader, const std::vector<ObservationRow> &rows,
-                           std::shared_ptr<DenseMatrix> cov) {
+                           std::shared_ptr<const CovarianceMatrix> cov) {
   NetworkPrecision net;
   const std::size_t n = static_cast<std::size_t>(reader.Results.Count());
   if (static_cast<std::size_t>(cov->Rows()) == 3 * n) {
@@ -110,10 +110,11 @@ NetworkPrecision BuildFrom(const ResultsReader &reader, const std::vector<Observ
 
 NetworkPrecision BuildNetworkPrecision(const ResultsReader &reader,
                                        const std::vector<ObservationRow> &rows) {
-  return BuildFrom(reader, rows, std::make_shared<DenseMatrix>(reader.Cov));
+  // A copy of the reader's matrix shares its elements.
+  return BuildFrom(reader, rows, std::make_shared<const CovarianceMatrix>(reader.Cov));
 }
 
 NetworkPrecision BuildNetworkPrecision(ResultsReader &&reader, const std::vector<ObservationRow> &rows) {
-  auto cov = std::make_shared<DenseMatrix>(std::move(reader.Cov));
+  auto cov = std::make_shared<const CovarianceMatrix>(std::move(reader.Cov));
   return BuildFrom(reader, rows, std::move(cov));
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dense_matrix.h"
+#include "analysis/covariance_matrix.h"
 #include "analysis/error_ellipse.h"
 #include "evaluation/observation_table.h"
 
@@ -43,8 +43,9 @@ class NetworkPrecision {
 public:
   std::vector<PointPrecision> Points;               // in results order
   std::vector<ObservationReliability> Observations; // in engine input order
-  // The full covariance (mm^2, 3 rows per point in Points order).
-  std::shared_ptr<const DenseMatrix> Covariance;
+  // The full covariance (mm^2, 3 rows per point in Points order); shares
+  // its elements with the reader it was built from.
+  std::shared_ptr<const CovarianceMatrix> Covariance;
 
   bool Empty() const { return Points.empty(); }
   // Position in Points of the point with that number, -1 when it is not an
@@ -90,5 +91,5 @@ std::vector<ToleranceExcess> PointsBeyond(const NetworkPrecision &precision, Con
 // are kept with From/To NaN.
 NetworkPrecision BuildNetworkPrecision(const ResultsReader &reader,
                                        const std::vector<ObservationRow> &rows);
-// The same, taking the reader's covariance over instead of copying it.
+// The same, taking the reader's covariance over (the reader's is emptied).
 NetworkPrecision BuildNetworkPrecision(ResultsReader &&reader, const std::vector<ObservationRow> &rows);

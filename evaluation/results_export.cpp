@@ -76,7 +76,7 @@ bool ResultsReader::SaveCov(const std::string &fileName) {
   }
   auto upper = [n](std::size_t i, std::size_t j) { return i * n - i * (i - 1) / 2 + (j - i); };
   for (std::size_t r = 0; r < n; ++r) {
-    const long double *row = Cov.Row(r);
+    const double *row = Cov.Row(r);
     for (std::size_t c = 0; c < m; ++c) {
       const std::uint64_t span = symmetric && c < r ? spans[upper(c, r)] : 0;
       if (span != 0 && row[c] == Cov.Row(c)[r]) {

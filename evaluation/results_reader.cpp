@@ -222,7 +222,15 @@ void ResultsReader::BindInMemory(const std::string &name, std::vector<kd::Result
   Error.clear();
   Children = std::move(children);
   RowText = std::move(rowText);
+  BoundCov = CovarianceMatrix();
   DocumentLoaded = true;
+}
+
+void ResultsReader::BindInMemory(const std::string &name, std::vector<kd::ResultsChild> children,
+                                 CovarianceMatrix covariance, std::vector<long double> pointBlocks) {
+  BindInMemory(name, std::move(children), CovarianceRowText());
+  BoundCov = std::move(covariance);
+  BoundBlocks = std::move(pointBlocks);
 }
 
 bool ResultsReader::BindParsed(const std::string &fileName) {
@@ -332,9 +340,40 @@ bool ResultsReader::ReadCoordinates() {
   return true;
 }
 
+long ResultsReader::PointBlockIndex(std::size_t i, std::size_t j) {
+  if (i > j)
+    std::swap(i, j);
+  if (i / 3 != j / 3)
+    return -1;
+  const std::size_t a = i % 3, b = j % 3;
+  return static_cast<long>(6 * (i / 3) + (a == 0 ? b : a == 1 ? 2 + b : 5));
+}
+
+bool ResultsReader::CovarianceNumber(std::string_view token, double &value) {
+  long double v = 0;
+  if (!CovarianceNumber(token, v))
+    return false;
+  value = static_cast<double>(v);
+  return true;
+}
+
+bool ResultsReader::CovarianceNumber(std::string_view token, long double &v) {
+  // The rare number the quick conversion leaves is read with the decimal
+  // comma, as the whole text once was.
+  bool ok = QuickNumber(token, v);
+  if (!ok) {
+    std::string commas(token);
+    std::replace(commas.begin(), commas.end(), '.', ',');
+    ok = ToFinite(commas, v);
+  }
+  // Beyond the double range it is no covariance this program can use.
+  return ok && std::isfinite(static_cast<double>(v));
+}
+
 bool ResultsReader::ReadCovariance() {
   CovOk = false;
-  Cov = DenseMatrix();
+  Cov = CovarianceMatrix();
+  PointBlocks.clear();
   Dim = 0;
   if (!DocumentLoaded) {
     Error = "No results document is loaded.";
@@ -353,9 +392,11 @@ bool ResultsReader::ReadCovariance() {
   // The text: streamed from the file, row by row from an engine run in
   // memory, or whole in memory for a parsed document.
   const bool streamed = static_cast<bool>(File);
-  const bool byRows = !streamed && static_cast<bool>(RowText);
-  const std::uint64_t textLength =
-      streamed ? CovLength : byRows ? std::numeric_limits<std::uint64_t>::max() : CovText.size();
+  const bool whole = !streamed && BoundCov.Storage() != nullptr;
+  const bool byRows = !streamed && !whole && static_cast<bool>(RowText);
+  const std::uint64_t textLength = streamed ? CovLength
+                                   : byRows || whole ? std::numeric_limits<std::uint64_t>::max()
+                                                     : CovText.size();
 
   // The dimension: a decimal integer, blanks around it allowed.
   std::string_view dimText = dimValue;
@@ -375,7 +416,7 @@ bool ResultsReader::ReadCovariance() {
     Error = "The covariance dimension " + Quote(dimValue) + " is not a whole number.";
     return false;
   }
-  if (dim > DenseMatrix::MaxSize) {
+  if (dim > CovarianceMatrix::MaxSize) {
     Error = "The covariance dimension " + std::to_string(dim) + " is too large.";
     return false;
   }
@@ -394,16 +435,38 @@ bool ResultsReader::ReadCovariance() {
             " numbers of dimension " + std::to_string(dim) + ".";
     return false;
   }
-  if (!FitsInMemory(dim * dim * sizeof(long double))) {
+  if (whole) {
+    if (BoundCov.Rows() != dim || BoundCov.Cols() != dim) {
+      Error = "The covariance dimension " + std::to_string(dim) + " does not match its matrix.";
+      return false;
+    }
+    for (std::size_t i = 0; i < dim; ++i)
+      if (!(BoundCov.Row(i)[i] >= 0)) {
+        Error = "The variance in row " + std::to_string(i + 1) +
+                " of the covariance matrix is negative.";
+        return false;
+      }
+    Dim = static_cast<int>(dim);
+    Cov = std::move(BoundCov);
+    BoundCov = CovarianceMatrix();
+    if (BoundBlocks.size() == 2 * dim)
+      PointBlocks = std::move(BoundBlocks);
+    BoundBlocks.clear();
+    CovOk = true;
+    return true;
+  }
+  if (!FitsInMemory(dim * dim * sizeof(double))) {
     Error = "The covariance matrix of dimension " + std::to_string(dim) +
             " does not fit in memory.";
     return false;
   }
   Dim = static_cast<int>(dim);
 
-  DenseMatrix m;
+  CovarianceMatrix m;
+  std::vector<long double> blocks;
   try {
-    m = DenseMatrix(dim, dim);
+    m = CovarianceMatrix(dim, dim, CovarianceMatrix::Start::Unset);
+    blocks.assign(dim % 3 == 0 ? 2 * dim : 0, 0.0L);
   } catch (const std::bad_alloc &) {
     Error = "Not enough memory for the covariance matrix of dimension " + std::to_string(dim) + ".";
     return false;
@@ -418,7 +481,7 @@ bool ResultsReader::ReadCovariance() {
     stream.emplace(File.get(), CovBegin, CovEnd);
   std::uint64_t read = 0;
   for (std::size_t i = 0; i < dim; ++i) {
-    long double *row = m.Row(i);
+    double *row = m.MutableRow(i);
     for (std::size_t j = i; j < dim; ++j) {
       std::string_view tok;
       if (byRows) {
@@ -441,15 +504,7 @@ bool ResultsReader::ReadCovariance() {
                 std::to_string(needed) + " numbers.";
         return false;
       }
-      // The rare number the quick conversion leaves is read with the decimal
-      // comma, as the whole text once was.
-      bool ok = QuickNumber(tok, v);
-      if (!ok) {
-        std::string commas(tok);
-        std::replace(commas.begin(), commas.end(), '.', ',');
-        ok = ToFinite(commas, v);
-      }
-      if (!ok) {
+      if (!CovarianceNumber(tok, v)) {
         std::string shown(tok);
         std::replace(shown.begin(), shown.end(), ',', '.');
         Error = "Covariance number " + std::to_string(read + 1) + " " + Quote(shown) +
@@ -462,7 +517,9 @@ bool ResultsReader::ReadCovariance() {
         return false;
       }
       ++read;
-      row[j] = v;
+      row[j] = static_cast<double>(v);
+      if (!blocks.empty() && j < i + 3 - i % 3)
+        blocks[static_cast<std::size_t>(PointBlockIndex(i, j))] = v;
     }
   }
   // Mirror the upper triangle into the lower one tile by tile: writing
@@ -473,12 +530,13 @@ bool ResultsReader::ReadCovariance() {
       const std::size_t i1 = std::min<std::size_t>(i0 + kTile, dim);
       const std::size_t j1 = std::min<std::size_t>(j0 + kTile, dim);
       for (std::size_t j = j0; j < j1; ++j) {
-        long double *dst = m.Row(j);
+        double *dst = m.MutableRow(j);
         for (std::size_t i = i0; i < i1 && i < j; ++i)
           dst[i] = m.Row(i)[j];
       }
     }
   Cov = std::move(m);
+  PointBlocks = std::move(blocks);
   CovOk = true;
   return true;
 }
@@ -488,6 +546,8 @@ void ResultsReader::ReleaseDocument() {
   std::vector<kd::ResultsChild>().swap(Children);
   File.reset();
   RowText = nullptr;
+  BoundCov = CovarianceMatrix();
+  BoundBlocks.clear();
   std::string().swap(CovText);
 }
 

@@ -37,6 +37,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/covariance_matrix.h"
 #include "analysis/dense_matrix.h"
 #include "core/text_grid.h"
 #include "core/point_list.h"
@@ -63,7 +64,14 @@ public:
                           // for documents read by the full XML parser (the
                           // engine's own are streamed from the file)
                           // (emptied again by ReleaseDocument)
-  DenseMatrix Cov;             // Dim x Dim covariance, mm^2 (0 x 0 until read)
+  CovarianceMatrix Cov;        // Dim x Dim covariance, mm^2 (0 x 0 until read);
+                               // the precision built from the reader shares it
+  // Per point its diagonal block as read, in extended precision: XX, XY,
+  // XZ, YY, YZ, ZZ (with the centring of AddNetworkCentring). The results
+  // table's deviations and ellipsoids come from them, so that they are the
+  // figures of the text exactly. Empty when the covariance came without
+  // them (the table then uses Cov).
+  std::vector<long double> PointBlocks;
   DenseMatrix PairCov{6, 6};   // joint block of the last pair (BuildPairCov)
   bool CoordsOk = false;  // points read without failure, at least one
   bool CovOk = false;     // covariance read without failure
@@ -95,6 +103,12 @@ public:
   using CovarianceRowText = std::function<void(std::size_t row, std::string &text)>;
   void BindInMemory(const std::string &name, std::vector<kd::ResultsChild> children,
                     CovarianceRowText rowText);
+  // The same with the whole covariance handed over: Dim x Dim (the last
+  // child's dimension), every element already as the file would give it
+  // (rounded to its digits), symmetric. ReadCovariance takes it over
+  // without a copy.
+  void BindInMemory(const std::string &name, std::vector<kd::ResultsChild> children,
+                    CovarianceMatrix covariance, std::vector<long double> pointBlocks);
 
   // Fills Results from the point children (fill protocol of PointList) and
   // sets CoordsOk. False on a failure: no document, a child without
@@ -136,6 +150,14 @@ public:
   // grid in `Grid`.
   bool FillResultsTable(TextGrid &grid, std::vector<std::string> &chooser1,
                         std::vector<std::string> &chooser2);
+
+  // The value of one number of the covariance text as ReadCovariance
+  // takes it (decimal point or comma, an exponent); false when it is none.
+  static bool CovarianceNumber(std::string_view token, double &value);
+  static bool CovarianceNumber(std::string_view token, long double &value);
+  // Position in PointBlocks of element (i, j) of the covariance, or -1 when
+  // i and j belong to different points.
+  static long PointBlockIndex(std::size_t i, std::size_t j);
 
   // The 16 characters that can belong to a number: "1234567890+-eE,.".
   static bool IsNumberChar(char c);
@@ -192,6 +214,8 @@ private:
   std::vector<kd::ResultsChild> Children; // element children of the document element
   kd::FileHandle File;                   // streamed document: the open file
   CovarianceRowText RowText;             // results in memory: the covariance rows
+  CovarianceMatrix BoundCov;             // or the whole covariance
+  std::vector<long double> BoundBlocks;   // and its PointBlocks
   std::uint64_t CovBegin = 0, CovEnd = 0; // its covariance text's bytes
   std::uint64_t CovLength = 0;           // and their count as text
 };

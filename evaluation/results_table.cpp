@@ -37,9 +37,15 @@ int ResultsReader::AddNetworkCentring(const PointList &network) {
     const double a = p.Sc * 1000.0;
     const double b = p.Svp * 1000.0;
     const std::size_t r = 3 * static_cast<std::size_t>(k);
-    Cov.Row(r)[r] += static_cast<long double>(a) * a;
-    Cov.Row(r + 1)[r + 1] += static_cast<long double>(a) * a;
-    Cov.Row(r + 2)[r + 2] += static_cast<long double>(b) * b;
+    auto add = [this](std::size_t i, long double v) {
+      double &d = Cov.MutableRow(i)[i];
+      d = static_cast<double>(d + v);
+      if (!PointBlocks.empty())
+        PointBlocks[static_cast<std::size_t>(PointBlockIndex(i, i))] += v;
+    };
+    add(r, static_cast<long double>(a) * a);
+    add(r + 1, static_cast<long double>(a) * a);
+    add(r + 2, static_cast<long double>(b) * b);
   }
   return missing;
 }
@@ -73,14 +79,22 @@ bool ResultsReader::FillResultsTable(TextGrid &grid, std::vector<std::string> &c
     g.SetCell(row, 2, NumToTextFixed(p.Y, 15, 6));
     g.SetCell(row, 3, NumToTextFixed(p.Z, 15, 6));
     for (std::size_t a = 0; a < 3; ++a) {
-      const long double var = Cov.Row(first + a)[first + a];
+      const long double var = PointBlocks.empty()
+                                  ? Cov.Row(first + a)[first + a]
+                                  : PointBlocks[static_cast<std::size_t>(PointBlockIndex(first + a, first + a))];
       if (!(var >= 0)) {
         Error = "Point " + number + " has a negative variance.";
         return false;
       }
       g.SetCell(row, 4 + static_cast<int>(a), NumToTextFixed(std::sqrt(var), 8, 3));
     }
-    const ErrorEllipsoid e(Cov, first);
+    DenseMatrix block(3, 3);
+    for (std::size_t a = 0; a < 3; ++a)
+      for (std::size_t b = 0; b < 3; ++b)
+        block.At(a + 1, b + 1) =
+            PointBlocks.empty() ? Cov.Row(first + a)[first + b]
+                                : PointBlocks[static_cast<std::size_t>(PointBlockIndex(first + a, first + b))];
+    const ErrorEllipsoid e(block);
     if (!e.Converged) {
       Error = "The error ellipsoid of point " + number +
               " cannot be computed: no convergence in 30 SVD iterations.";

@@ -65,14 +65,18 @@ TEST(ErrorEllipse, ConfidenceFactors) {
 TEST(ErrorEllipse, RelativeCovarianceOfTwoPoints) {
   // Two points with variances 4 (point 0) and 9 (point 1) on every axis,
   // correlated by 3 in X and Y only.
-  DenseMatrix cov(6, 6);
+  CovarianceMatrix cov(6, 6);
+  auto both = [&cov](std::size_t i, std::size_t j, double v) {
+    cov.Set(i, j, v);
+    cov.Set(j, i, v);
+  };
   for (std::size_t k = 1; k <= 3; ++k) {
-    cov.At(k, k) = 4;
-    cov.At(k + 3, k + 3) = 9;
+    cov.Set(k, k, 4);
+    cov.Set(k + 3, k + 3, 9);
   }
-  cov.At(1, 4) = cov.At(4, 1) = 3;
-  cov.At(2, 5) = cov.At(5, 2) = 3;
-  cov.At(1, 5) = cov.At(5, 1) = 1; // X of 0 with Y of 1
+  both(1, 4, 3);
+  both(2, 5, 3);
+  both(1, 5, 1); // X of 0 with Y of 1
   const RelativeCovariance r = RelativeCovarianceOf(cov, 0, 1);
   EXPECT_EQ(r.Horizontal.XX, 4 + 9 - 6);
   EXPECT_EQ(r.Horizontal.YY, 4 + 9 - 6);

@@ -12,14 +12,14 @@ constexpr double kGon = 200.0 / std::numbers::pi;
 
 // A 6 x 6 covariance holding `block` at rows/columns 3..5 (0-based), with
 // other entries that must not leak into the ellipsoid.
-DenseMatrix WithBlock(const double block[3][3]) {
-  DenseMatrix cov(6, 6);
+CovarianceMatrix WithBlock(const double block[3][3]) {
+  CovarianceMatrix cov(6, 6);
   for (std::size_t i = 1; i <= 6; ++i)
     for (std::size_t j = 1; j <= 6; ++j)
-      cov.At(i, j) = 0.25L;
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c)
-      cov.At(4 + r, 4 + c) = block[r][c];
+      cov.Set(i, j, 0.25);
+  for (std::size_t r = 0; r < 3; ++r)
+    for (std::size_t c = 0; c < 3; ++c)
+      cov.Set(4 + r, 4 + c, block[r][c]);
   return cov;
 }
 
@@ -29,7 +29,7 @@ double D(long double x) { return static_cast<double>(x); }
 
 TEST(ErrorEllipsoid, DiagonalBlockKeepsDiagonalOrder) {
   const double b[3][3] = {{4, 0, 0}, {0, 1, 0}, {0, 0, 9}};
-  const DenseMatrix cov = WithBlock(b);
+  const CovarianceMatrix cov = WithBlock(b);
   ErrorEllipsoid e(cov, 3);
   EXPECT_TRUE(e.Converged);
   EXPECT_TRUE(e.NonNegative);
@@ -106,7 +106,7 @@ TEST(ErrorEllipsoid, IndefiniteBlockAndOutOfRange) {
   ErrorEllipsoid e(WithBlock(b), 3);
   EXPECT_FALSE(e.NonNegative);
 
-  DenseMatrix cov(6, 6);
+  CovarianceMatrix cov(6, 6);
   EXPECT_THROW(ErrorEllipsoid(cov, 4), std::out_of_range);
   EXPECT_NO_THROW(ErrorEllipsoid(cov, 0));
 }

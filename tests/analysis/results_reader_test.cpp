@@ -270,6 +270,44 @@ TEST_F(ReaderTest, WholeNetworkCentringAddsToTheDiagonalOnly) {
   m2.ReadCovariance();
   EXPECT_EQ(m2.AddNetworkCentring(partial), 1);
   EXPECT_EQ(m2.Cov.Row(0)[0], 16.0L);
+
+  // The table's blocks get the centring too, in extended precision.
+  ASSERT_EQ(r.PointBlocks.size(), 12u);
+  EXPECT_EQ(r.PointBlocks[static_cast<std::size_t>(ResultsReader::PointBlockIndex(3, 3))], 14.0L);
+  EXPECT_EQ(r.PointBlocks[static_cast<std::size_t>(ResultsReader::PointBlockIndex(5, 5))], 11.0L);
+  EXPECT_EQ(r.PointBlocks[static_cast<std::size_t>(ResultsReader::PointBlockIndex(1, 0))], 2.0L);
+}
+
+TEST_F(ReaderTest, PointBlocksHoldTheTextsNumbersInExtendedPrecision) {
+  // Numbers a double cannot hold exactly: the matrix has the nearest
+  // double, the points' blocks the number as read, for the table.
+  std::vector<std::vector<double>> zero(6, std::vector<double>(6, 0));
+  std::string text;
+  const char *numbers[] = {"1.23456789012", "0.1", "0.3", "7", "8", "9",
+                           "2.71828182846", "0.7", "0", "0", "0",
+                           "3.14159265359", "0", "0", "0",
+                           "4.1", "0.2", "0.3",
+                           "5.9", "0.4",
+                           "6.000000000001"};
+  for (const char *n : numbers)
+    text += std::string(n) + " ";
+  ResultsReader r;
+  ASSERT_EQ(ReadResults(r, Write(ResultsXml({{"1", "0", "0", "0"}, {"2", "1", "1", "1"}}, "6", text)),
+                        0, PointList(), Grid, From, To),
+            ResultsOutcome::Shown)
+      << r.Error;
+  auto block = [&r](std::size_t i, std::size_t j) {
+    return r.PointBlocks[static_cast<std::size_t>(ResultsReader::PointBlockIndex(i, j))];
+  };
+  EXPECT_EQ(block(0, 0), TextToNum("1.23456789012"));
+  EXPECT_EQ(block(1, 0), TextToNum("0.1"));
+  EXPECT_EQ(block(2, 2), TextToNum("3.14159265359"));
+  EXPECT_EQ(block(5, 5), TextToNum("6.000000000001"));
+  EXPECT_EQ(ResultsReader::PointBlockIndex(2, 3), -1);
+  EXPECT_EQ(r.Cov.At(1, 1), 1.23456789012);
+  EXPECT_EQ(r.Cov.At(2, 1), 0.1);
+  // The table's deviation comes from the block.
+  EXPECT_EQ(Grid.Cell(1, 4), NumToTextFixed(std::sqrt(TextToNum("1.23456789012")), 8, 3));
 }
 
 TEST_F(ReaderTest, NonCovarianceBlockGivesAClearMessage) {
@@ -455,7 +493,8 @@ TEST_F(ReaderTest, CovarianceNumbersEqualTextToNumExactly) {
   std::size_t t = 0;
   for (int i = 0; i < dim; ++i)
     for (int j = i; j < dim; ++j, ++t) {
-      const long double expect = TextToNum(tokens[t]);
+      // Held in double: the nearest double of the number.
+      const double expect = static_cast<double>(TextToNum(tokens[t]));
       EXPECT_EQ(r.Cov.Row(i)[j], expect) << tokens[t];
       EXPECT_EQ(r.Cov.Row(j)[i], expect) << tokens[t];
     }
@@ -608,7 +647,7 @@ TEST_F(ReaderTest, ExportedNumbersAreTheGeneralForm) {
                                0.5L, -2.5e-7L, 1e15L, 0.1L};
   const std::size_t n = 60;
   ResultsReader r;
-  r.Cov = DenseMatrix(n, n);
+  r.Cov = CovarianceMatrix(n, n);
   std::size_t k = 0;
   for (std::size_t i = 0; i < n; ++i)
     for (std::size_t j = i; j < n; ++j, ++k) {
@@ -617,7 +656,8 @@ TEST_F(ReaderTest, ExportedNumbersAreTheGeneralForm) {
                           : static_cast<long double>(mant(gen)) * std::pow(10.0L, expo(gen)) / 3;
       if (gen() % 4 == 0)
         v = -v;
-      r.Cov.Row(i)[j] = r.Cov.Row(j)[i] = v;
+      r.Cov.Set(i + 1, j + 1, static_cast<double>(v));
+      r.Cov.Set(j + 1, i + 1, static_cast<double>(v));
     }
   r.CoordsOk = r.CovOk = true;
   const std::string file = (Dir / "cov.txt").string();

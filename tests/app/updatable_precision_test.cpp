@@ -131,11 +131,11 @@ void ExpectSame(const NetworkPrecision &got, const NetworkPrecision &want, doubl
   const std::size_t dim = got.Covariance->Rows();
   long double scale = 0;
   for (std::size_t i = 1; i <= dim; ++i)
-    scale = std::max(scale, want.Covariance->At(i, i));
+    scale = std::max(scale, static_cast<long double>(want.Covariance->At(i, i)));
   long double worst = 0;
   for (std::size_t i = 1; i <= dim; ++i)
     for (std::size_t j = 1; j <= dim; ++j)
-      worst = std::max(worst, std::fabs(got.Covariance->At(i, j) - want.Covariance->At(i, j)) / scale);
+      worst = std::max(worst, std::fabs(static_cast<long double>(got.Covariance->At(i, j)) - want.Covariance->At(i, j)) / scale);
   EXPECT_LE(static_cast<double>(worst), covTolerance);
 
   const auto a = Sorted(got.Observations), b = Sorted(want.Observations);
@@ -282,6 +282,38 @@ TEST(UpdatablePrecision, EditsOneAfterAnother) {
                      [](SurveyNetwork &n) { n.Measurements.Items[12].StdDev = 0.0009; },
                      [](SurveyNetwork &n) { n.Measurements.Items.erase(n.Measurements.Items.begin() + 3); },
                      [](SurveyNetwork &n) { n.Measurements.Items.pop_back(); }});
+}
+
+TEST(UpdatablePrecision, AShownPrecisionKeepsItsFiguresThroughLaterUpdates) {
+  // The storage of a handed-out covariance is used again only once no
+  // precision holds it.
+  SurveyNetwork net = SampleNetwork(1);
+  UpdatablePrecision live;
+  std::string error;
+  ASSERT_TRUE(live.Build(net, error)) << error;
+  auto shown = std::make_shared<const NetworkPrecision>(live.Precision());
+  ASSERT_TRUE(shown->Covariance);
+  const std::vector<double> figures(shown->Covariance->Row(0),
+                                    shown->Covariance->Row(0) + shown->Covariance->Rows() * shown->Covariance->Cols());
+  const double *storage = shown->Covariance->Storage().get();
+  std::vector<std::size_t> distances;
+  for (std::size_t i = 0; i < net.Measurements.Items.size(); ++i)
+    if (net.Measurements.Items[i].MeasType == mtSd)
+      distances.push_back(i);
+  ASSERT_GE(distances.size(), 4u);
+  for (std::size_t edit = 0; edit < 3; ++edit) {
+    net.Measurements.Items[distances[edit]].StdDev *= 2;
+    ASSERT_TRUE(live.Apply(net));
+    const NetworkPrecision next = live.Precision();
+    EXPECT_NE(next.Covariance->Storage().get(), storage);
+  }
+  EXPECT_TRUE(std::equal(figures.begin(), figures.end(), shown->Covariance->Row(0)));
+  // Released, it serves the next precision.
+  shown.reset();
+  net.Measurements.Items[distances[3]].StdDev *= 2;
+  ASSERT_TRUE(live.Apply(net));
+  const NetworkPrecision again = live.Precision();
+  EXPECT_EQ(again.Covariance->Storage().get(), storage);
 }
 
 TEST(UpdatablePrecision, EditsThatNeedANewBuildChangeNothing) {

@@ -240,7 +240,7 @@ struct SmallNetwork {
     };
     add(3, 1050, 2080, 302.5, {4, 0, 1}, 3); // a = 2 mm along +X, b = 1 mm
     add(4, 1000, 2100, 299, {1, 0, 9}, 1);   // a = 3 mm along +Y
-    auto cov = std::make_shared<DenseMatrix>(6, 6);
+    auto cov = std::make_shared<CovarianceMatrix>(6, 6);
     Precision.Covariance = cov;
     ObservationReliability weak;
     weak.Type = "s-distance";
