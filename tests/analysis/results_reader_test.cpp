@@ -293,7 +293,7 @@ TEST_F(ReaderTest, PointBlocksHoldTheTextsNumbersInExtendedPrecision) {
     text += std::string(n) + " ";
   ResultsReader r;
   ASSERT_EQ(ReadResults(r, Write(ResultsXml({{"1", "0", "0", "0"}, {"2", "1", "1", "1"}}, "6", text)),
-                        0, PointList(), Grid, From, To),
+                        ScSvpMode::None, PointList(), Grid, From, To),
             ResultsOutcome::Shown)
       << r.Error;
   auto block = [&r](std::size_t i, std::size_t j) {
