@@ -369,16 +369,7 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   ToleranceSemiMajorSpin->setValue(prefs.ToleranceSemiMajorMm);
   ToleranceSigmaZSpin->setValue(prefs.ToleranceSigmaZMm);
 
-  int x = 0;
-  for (QCheckBox *c : {EllipsesCheck, HeightBarsCheck, RelativeCheck, Level95Check, LivePrecisionCheck}) {
-    if (c == RelativeCheck && !withRelative)
-      continue;
-    const int w = c->sizeHint().width();
-    c->setGeometry(x, 0, w, 18);
-    x += w + 8;
-  }
-  ExportDxfButton->setGeometry(x, 0, ExportDxfButton->sizeHint().width(), 18);
-  LiveStatusLabel->setGeometry(x + ExportDxfButton->sizeHint().width() + 12, 0, 400, 18);
+  PlaceBarChecks();
   MagnificationSpin->setGeometry(0, 19, 120, 19);
   ToleranceSemiMajorSpin->setGeometry(124, 19, 110, 19);
   ToleranceSigmaZSpin->setGeometry(238, 19, 115, 19);
@@ -398,6 +389,21 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   PlacePrecisionBar(std::max(width(), DesignWidth), std::max(height(), DesignHeight));
 }
 
+void PlanWindow::PlaceBarChecks() {
+  // Each control is as wide as its text, so this follows every change of
+  // texts (the language, the first texts put on after the bar is made).
+  int x = 0;
+  for (QCheckBox *c : {EllipsesCheck, HeightBarsCheck, RelativeCheck, Level95Check, LivePrecisionCheck}) {
+    if (c == RelativeCheck && RelativeCheck->isHidden())
+      continue;
+    const int w = c->sizeHint().width();
+    c->setGeometry(x, 0, w, 18);
+    x += w + 8;
+  }
+  ExportDxfButton->setGeometry(x, 0, ExportDxfButton->sizeHint().width(), 18);
+  LiveStatusLabel->setGeometry(x + ExportDxfButton->sizeHint().width() + 12, 0, 400, 18);
+}
+
 void PlanWindow::ApplyPrecisionBarTexts() {
   EllipsesCheck->setText(Txt(Text::Ellipses));
   HeightBarsCheck->setText(Txt(Text::HeightBars));
@@ -411,6 +417,7 @@ void PlanWindow::ApplyPrecisionBarTexts() {
   ToleranceSigmaZSpin->setToolTip(Txt(Text::SigmaZToleranceTip));
   ExportDxfButton->setText(Txt(Text::ExportDxfButton));
   ExportDxfButton->setToolTip(Txt(Text::ExportDxfTip));
+  PlaceBarChecks();
   UpdateUndoActions();
   // What live precision last said is worded in the language before.
   LiveStatusLabel->clear();

@@ -203,6 +203,9 @@ protected:
   void NotifyNetworkEdited();
   // Creates the precision controls (called by each plan's constructor).
   void MakePrecisionBar(bool withRelative);
+  // Places the check boxes, the DXF button and the live status side by side
+  // in the width their texts take.
+  void PlaceBarChecks();
 
   // Fills the table again from the network.
   virtual void RefreshTable() = 0;
