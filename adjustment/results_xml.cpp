@@ -1,7 +1,11 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
+#include "adjustment/dense.h"
 #include "adjustment/output.h"
 
 namespace kd::adj {
@@ -151,20 +155,53 @@ std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
   std::vector<int> u(dim);
   for (size_t k = 0; k < m; ++k)
     for (int c = 0; c < 3; ++c) u[3 * k + c] = res.unknownOf[res.points[k].point][c];
-  // One row at a time into a buffer: the symmetric matrix is read down its
-  // columns (contiguous in memory) and the text grows by one append per row.
-  std::string row;
-  row.resize(dim * 24 + 1);
-  for (size_t i = 0; i < dim; ++i) {
-    char *p = row.data();
-    const bool ri = u[i] >= 0;
-    for (size_t j = i; j < dim; ++j) {
-      const double v = (ri && u[j] >= 0) ? res.cov(u[j], u[i]) : 0.0;
-      p = FormatG12(p, v);
-      *p++ = ' ';
+  // Rows i0..i1 of the upper triangle, one row at a time through a buffer:
+  // the symmetric matrix is read down its columns (contiguous in memory) and
+  // the text grows by one append per row.
+  auto formatRows = [&](size_t i0, size_t i1, std::string &text) {
+    std::string row;
+    row.resize(dim * 24 + 1);
+    for (size_t i = i0; i < i1; ++i) {
+      char *p = row.data();
+      const bool ri = u[i] >= 0;
+      for (size_t j = i; j < dim; ++j) {
+        const double v = (ri && u[j] >= 0) ? res.cov(u[j], u[i]) : 0.0;
+        p = FormatG12(p, v);
+        *p++ = ' ';
+      }
+      p[-1] = '\n';
+      text.append(row.data(), p);
     }
-    p[-1] = '\n';
-    out.append(row.data(), p);
+  };
+  // Formatting the entries is most of the time of a large network, so the
+  // rows are cut into parts of equal numbers of entries, formatted side by
+  // side and joined in order: the text is the same for any number of parts.
+  // The first part goes straight into the text.
+  const size_t entries = dim * (dim + 1) / 2;
+  const int parts = entries < 20000 ? 1 : std::max(1, std::min(ThreadCount(), 8));
+  std::vector<size_t> first(static_cast<size_t>(parts) + 1, dim);
+  first[0] = 0;
+  {
+    size_t row = 0, done = 0;
+    for (int k = 1; k < parts; ++k) {
+      const size_t goal = entries / static_cast<size_t>(parts) * static_cast<size_t>(k);
+      while (row < dim && done + (dim - row) <= goal) done += dim - row++;
+      first[static_cast<size_t>(k)] = row;
+    }
+  }
+  std::vector<std::string> tails(static_cast<size_t>(parts));
+  std::vector<std::thread> workers;
+  for (int k = 1; k < parts; ++k)
+    workers.emplace_back([&, k] {
+      const size_t a = first[static_cast<size_t>(k)], b = first[static_cast<size_t>(k) + 1];
+      tails[static_cast<size_t>(k)].reserve((b - a) * (dim - (a + b) / 2 + 1) * 19);
+      formatRows(a, b, tails[static_cast<size_t>(k)]);
+    });
+  formatRows(first[0], first[1], out);
+  for (std::thread &w : workers) w.join();
+  for (int k = 1; k < parts; ++k) {
+    out += tails[static_cast<size_t>(k)];
+    std::string().swap(tails[static_cast<size_t>(k)]);
   }
   out += "</covariance>\n</adjustment-results>\n";
   return out;

@@ -1,6 +1,7 @@
 // The dense kernels: results independent of the number of threads (bit for
 // bit), alike for every instruction set the processor runs (to rounding),
 // and the engine's --threads / --kernels options.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -150,9 +151,10 @@ TEST_F(Kernels, InverseFromTheFactorIsTheInverse) {
 class EngineThreads : public Kernels {
 protected:
   ScratchDir Scratch;
-  std::string Run(const std::vector<std::string> &extra, const std::string &prefix, int &code) {
+  std::string Run(const std::vector<std::string> &extra, const std::string &prefix, int &code,
+                  int side = 8) {
     const std::string in = (Scratch.Path / "net.xml").string();
-    kd::WriteFileAtomic(in, GridNetwork(8).Xml());
+    kd::WriteFileAtomic(in, GridNetwork(side).Xml());
     std::vector<std::string> args = extra;
     args.push_back("--encoding");
     args.push_back("utf-8");
@@ -174,6 +176,30 @@ TEST_F(EngineThreads, ResultsFileIsTheSameForOneAndTwoThreads) {
   ASSERT_EQ(c2, kExitOk);
   ASSERT_GT(one.size(), 1000u);
   EXPECT_TRUE(one == two);
+}
+
+// 144 points: the covariance text is formatted in parts side by side, one
+// per thread, and joined; the file must not depend on how it was cut.
+TEST_F(EngineThreads, ResultsFileFormattedInPartsIsTheSameForAnyThreads) {
+  int c1 = -1, c2 = -1, c3 = -1;
+  const std::string one = Run({"--threads", "1"}, "one.", c1, 12);
+  const std::string two = Run({"--threads", "2"}, "two.", c2, 12);
+  const std::string three = Run({"--threads", "3"}, "three.", c3, 12);
+  ASSERT_EQ(c1, kExitOk);
+  ASSERT_EQ(c2, kExitOk);
+  ASSERT_EQ(c3, kExitOk);
+  ASSERT_GT(one.size(), 100000u);
+  EXPECT_TRUE(one == two);
+  EXPECT_TRUE(one == three);
+  // Every row of the upper triangle is there once, in order.
+  const auto start = one.find("<covariance");
+  ASSERT_NE(start, std::string::npos);
+  const int dim = std::stoi(one.substr(one.find("dim=\"", start) + 5));
+  EXPECT_GT(dim, 400);
+  const auto body = one.find('\n', start) + 1;
+  const auto end = one.find("</covariance>");
+  EXPECT_EQ(std::count(one.begin() + static_cast<long>(body), one.begin() + static_cast<long>(end), '\n'),
+            dim);
 }
 
 TEST_F(EngineThreads, FaultyOptionValuesAreUsageErrors) {
