@@ -2,6 +2,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -189,16 +190,29 @@ std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
       first[static_cast<size_t>(k)] = row;
     }
   }
+  // A part that runs out of memory hands its exception to this thread, which
+  // throws it once every part has stopped.
   std::vector<std::string> tails(static_cast<size_t>(parts));
+  std::vector<std::exception_ptr> failures(static_cast<size_t>(parts));
   std::vector<std::thread> workers;
   for (int k = 1; k < parts; ++k)
     workers.emplace_back([&, k] {
       const size_t a = first[static_cast<size_t>(k)], b = first[static_cast<size_t>(k) + 1];
-      tails[static_cast<size_t>(k)].reserve((b - a) * (dim - (a + b) / 2 + 1) * 19);
-      formatRows(a, b, tails[static_cast<size_t>(k)]);
+      try {
+        tails[static_cast<size_t>(k)].reserve((b - a) * (dim - (a + b) / 2 + 1) * 19);
+        formatRows(a, b, tails[static_cast<size_t>(k)]);
+      } catch (...) {
+        failures[static_cast<size_t>(k)] = std::current_exception();
+      }
     });
-  formatRows(first[0], first[1], out);
+  try {
+    formatRows(first[0], first[1], out);
+  } catch (...) {
+    failures[0] = std::current_exception();
+  }
   for (std::thread &w : workers) w.join();
+  for (const std::exception_ptr &f : failures)
+    if (f) std::rethrow_exception(f);
   for (int k = 1; k < parts; ++k) {
     out += tails[static_cast<size_t>(k)];
     std::string().swap(tails[static_cast<size_t>(k)]);
