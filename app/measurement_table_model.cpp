@@ -2,6 +2,7 @@
 
 #include "app/network_document.h"
 #include "core/number_text.h"
+#include "settings/language_pack.h"
 #include "settings/text_catalogue.h"
 
 namespace kd::app {
@@ -10,8 +11,9 @@ namespace {
 QString Q(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 } // namespace
 
-MeasurementTableModel::MeasurementTableModel(const NetworkDocument &document, QObject *parent)
-    : QAbstractTableModel(parent), Document(document) {
+MeasurementTableModel::MeasurementTableModel(const NetworkDocument &document, const LanguagePack &lang,
+                                             QObject *parent)
+    : QAbstractTableModel(parent), Document(document), Language(lang) {
   connect(&document, &NetworkDocument::MeasurementsChanged, this, &MeasurementTableModel::Refresh);
 }
 
@@ -40,10 +42,10 @@ QVariant MeasurementTableModel::headerData(int section, Qt::Orientation orientat
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
     return QAbstractTableModel::headerData(section, orientation, role);
   switch (section) {
-  case TypeColumn: return Q(Tr(Text::Type));
-  case StationColumn: return Q(Tr(Text::Station));
-  case TargetColumn: return Q(Tr(Text::Target));
-  case PrecisionColumn: return Q(Tr(Text::Precision));
+  case TypeColumn: return Q(Tr(Language, Text::Type));
+  case StationColumn: return Q(Tr(Language, Text::Station));
+  case TargetColumn: return Q(Tr(Language, Text::Target));
+  case PrecisionColumn: return Q(Tr(Language, Text::Precision));
   default: return {};
   }
 }

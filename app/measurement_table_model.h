@@ -7,6 +7,8 @@
 // document.
 #include <QAbstractTableModel>
 
+class LanguagePack;
+
 namespace kd::app {
 
 class NetworkDocument;
@@ -16,7 +18,9 @@ class MeasurementTableModel : public QAbstractTableModel {
 public:
   enum Column { TypeColumn, StationColumn, TargetColumn, PrecisionColumn, ColumnCount };
 
-  explicit MeasurementTableModel(const NetworkDocument &document, QObject *parent = nullptr);
+  // The header texts come from `lang`, which must outlive the model.
+  MeasurementTableModel(const NetworkDocument &document, const LanguagePack &lang,
+                        QObject *parent = nullptr);
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
   int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -26,11 +30,13 @@ public:
 
   // Shows the network's measurements anew.
   void Refresh();
-  // The header texts follow the active language.
+  // The header texts follow the pack the model was given: after it
+  // changed, tells the views to ask again.
   void RetranslateHeaders();
 
 private:
   const NetworkDocument &Document;
+  const LanguagePack &Language; // the owner's texts, followed after a switch
 };
 
 } // namespace kd::app

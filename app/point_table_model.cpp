@@ -2,6 +2,7 @@
 
 #include "app/network_document.h"
 #include "core/number_text.h"
+#include "settings/language_pack.h"
 #include "settings/text_catalogue.h"
 
 namespace kd::app {
@@ -10,8 +11,9 @@ namespace {
 QString Q(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 } // namespace
 
-PointTableModel::PointTableModel(const NetworkDocument &document, QObject *parent)
-    : QAbstractTableModel(parent), Document(document) {
+PointTableModel::PointTableModel(const NetworkDocument &document, const LanguagePack &lang,
+                                 QObject *parent)
+    : QAbstractTableModel(parent), Document(document), Language(lang) {
   connect(&document, &NetworkDocument::PointsChanged, this, &PointTableModel::Refresh);
 }
 
@@ -40,7 +42,7 @@ QVariant PointTableModel::headerData(int section, Qt::Orientation orientation, i
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
     return QAbstractTableModel::headerData(section, orientation, role);
   switch (section) {
-  case NumberColumn: return Q(Tr(Text::PointNumberShort));
+  case NumberColumn: return Q(Tr(Language, Text::PointNumberShort));
   case XColumn: return QStringLiteral("X/m");
   case YColumn: return QStringLiteral("Y/m");
   case ZColumn: return QStringLiteral("Z/m");

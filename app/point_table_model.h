@@ -7,6 +7,8 @@
 // table itself is read-only.
 #include <QAbstractTableModel>
 
+class LanguagePack;
+
 namespace kd::app {
 
 class NetworkDocument;
@@ -16,7 +18,9 @@ class PointTableModel : public QAbstractTableModel {
 public:
   enum Column { NumberColumn, XColumn, YColumn, ZColumn, ColumnCount };
 
-  explicit PointTableModel(const NetworkDocument &document, QObject *parent = nullptr);
+  // The header texts come from `lang`, which must outlive the model.
+  PointTableModel(const NetworkDocument &document, const LanguagePack &lang,
+                  QObject *parent = nullptr);
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
   int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -27,12 +31,13 @@ public:
   // Shows the network's points anew (after a change made outside a
   // document step, e.g. a load).
   void Refresh();
-  // The header texts follow the active language: tells the views to ask
-  // again.
+  // The header texts follow the pack the model was given: after it
+  // changed, tells the views to ask again.
   void RetranslateHeaders();
 
 private:
   const NetworkDocument &Document;
+  const LanguagePack &Language; // the owner's texts, followed after a switch
 };
 
 } // namespace kd::app

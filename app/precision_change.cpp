@@ -69,14 +69,14 @@ PrecisionChange ComparePrecision(const NetworkPrecision &before, const NetworkPr
   return c;
 }
 
-std::string PrecisionChangeText(const PrecisionChange &c) {
+std::string PrecisionChangeText(const LanguagePack &lang, const PrecisionChange &c) {
   if (!c.Comparable)
     return {};
-  std::string text = Tr(Text::LargestEllipse) + " " + Mm(c.LargestBefore) + " (" + NumToText(c.LargestBeforePoint) +
+  std::string text = Tr(lang, Text::LargestEllipse) + " " + Mm(c.LargestBefore) + " (" + NumToText(c.LargestBeforePoint) +
                      ") \u2192 " + Mm(c.LargestAfter) + " (" + NumToText(c.LargestAfterPoint) + ")";
   if (c.MostChanged.empty())
-    return text + Tr(Text::NoPointChanged);
-  text += Tr(Text::MostChanged);
+    return text + Tr(lang, Text::NoPointChanged);
+  text += Tr(lang, Text::MostChanged);
   for (const PointPrecisionChange &p : c.MostChanged)
     text += " " + NumToText(p.Number) + " " + Signed(p.Percent) + ",";
   text.pop_back();

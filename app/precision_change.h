@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class LanguagePack;
+
 namespace kd::app {
 
 struct PointPrecisionChange {
@@ -36,9 +38,9 @@ struct PrecisionChange {
 PrecisionChange ComparePrecision(const NetworkPrecision &before, const NetworkPrecision &after,
                                  int keep = 3);
 
-// One line for the user (UTF-8), e.g.
+// One line for the user (UTF-8) in the language of `lang`, e.g.
 // "largest ellipse 4.12 mm (7) → 3.98 mm (7); most changed: 5 −6.1 %, 9 −4.0 %".
 // "no change" when nothing moved; "" when the two cannot be compared.
-std::string PrecisionChangeText(const PrecisionChange &change);
+std::string PrecisionChangeText(const LanguagePack &lang, const PrecisionChange &change);
 
 } // namespace kd::app

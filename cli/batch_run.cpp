@@ -43,16 +43,16 @@ namespace fs = std::filesystem;
 namespace {
 
 // The status line of the engine's run, as the desktop program shows it.
-std::string PollStatusText(const EnginePoll &poll) {
+std::string PollStatusText(const LanguagePack &lang, const EnginePoll &poll) {
   switch (poll.State()) {
   case PollState::Complete:
-    return Tr(Text::EvaluationAccomplished);
+    return Tr(lang, Text::EvaluationAccomplished);
   case PollState::Failed:
-    return Tr(Text::EvaluationFails);
+    return Tr(lang, Text::EvaluationFails);
   case PollState::Waiting:
     break;
   }
-  return WaitingStatusText(poll.WaitingCount());
+  return WaitingStatusText(lang, poll.WaitingCount());
 }
 
 // Why the engine's run gave no results (the command's own English).
@@ -178,9 +178,10 @@ private:
 // The desktop program's settings file, where the desktop program keeps it
 // (beside a portable program, else in the user's data folder), gives the
 // Sc/Svp mode (unless the command line names one) and the language pack,
-// looked for in the data folders. A missing file leaves mode 1 and English;
-// a damaged one gives all defaults.
-void ApplyDesktopSettings(const kd::AppFolders &folders, int commandLineMode, PointSet &points) {
+// looked for in the data folders and loaded into `lang`. A missing file
+// leaves mode 1 and English; a damaged one gives all defaults.
+void ApplyDesktopSettings(const kd::AppFolders &folders, int commandLineMode, PointSet &points,
+                          LanguagePack &lang) {
   const std::string &own = folders.OwnFilesFolder();
   const std::string path = own.empty() ? kDesktopSettingsName : own + "/" + kDesktopSettingsName;
   kd::Settings settings;
@@ -188,7 +189,7 @@ void ApplyDesktopSettings(const kd::AppFolders &folders, int commandLineMode, Po
     kd::ApplySettings(settings, points);
     const std::string &packFile = settings.LangPackFile;
     const std::string packFolder = folders.FindDataFolder(kd::FileNamePart(packFile));
-    LoadStartupPack(Lang(), packFolder.empty() ? folders.ProgramFolder() : packFolder, packFile);
+    LoadStartupPack(lang, packFolder.empty() ? folders.ProgramFolder() : packFolder, packFile);
   }
   if (commandLineMode >= 0)
     points.ScSvpMode = static_cast<ScSvpMode>(commandLineMode);
@@ -345,7 +346,7 @@ private:
   }
   WarningCallback WarningSink() {
     return [this](const PlumbingWarning &warning) {
-      Err << PlumbingWarningText(warning) << "\n";
+      Err << PlumbingWarningText(Language, warning) << "\n";
       ++Warnings;
     };
   }
@@ -365,6 +366,9 @@ private:
   std::ostream &Out;
   std::ostream &Err;
   const volatile std::sig_atomic_t *Interrupted;
+  // The run's own texts: built-in English until the desktop program's
+  // settings name a pack.
+  LanguagePack Language;
 
   SurveyNetwork Net;
   WorkFolder Work;
@@ -406,19 +410,19 @@ int BatchRun::CheckOutputFiles() {
 }
 
 int BatchRun::LoadCoordinates() {
-  ApplyDesktopSettings(Folders, Opts.Mode, Net.Points);
+  ApplyDesktopSettings(Folders, Opts.Mode, Net.Points, Language);
   std::string probe, reason;
   if (!kd::ReadFileBytes(Opts.CoordFile, probe, reason))
     return Fail("cannot read the coordinate file " + Opts.CoordFile + ": " + reason, beBadInput);
   PointList &list = Net.Points.List;
   const int pointCount = Opts.Simple ? list.LoadSimple(Opts.CoordFile) : list.LoadFull(Opts.CoordFile);
   if (pointCount < 2) {
-    Err << Tr(Text::AtLeastTwoPoints) << "\n";
+    Err << Tr(Language, Text::AtLeastTwoPoints) << "\n";
     return Fail("the coordinate file " + Opts.CoordFile + " holds " + std::to_string(pointCount) +
                     " point(s)",
                 beBadInput);
   }
-  Out << Tr(Text::LoadedPointCount) << pointCount << "\n";
+  Out << Tr(Language, Text::LoadedPointCount) << pointCount << "\n";
   const SkippedLines &skipped = list.LastLoadSkipped;
   if (skipped.Unreadable > 0)
     Warn(Opts.CoordFile + ": " + SkippedLinesText({skipped.Unreadable, skipped.FirstUnreadable, 0}) +
@@ -454,9 +458,10 @@ int BatchRun::LoadMeasurements() {
   const int before = meas.Count();
   const bool dropped = Net.CheckConsistency(true, WarningSink());
   const int after = meas.Count();
-  std::string line = Tr(Text::LoadedMeasurements) + std::to_string(after);
+  std::string line = Tr(Language, Text::LoadedMeasurements) + std::to_string(after);
   if (dropped)
-    line += " " + Tr(Text::MeasurementsWithoutCoordinatesDropped) + " (" + std::to_string(before - after) + ").";
+    line += " " + Tr(Language, Text::MeasurementsWithoutCoordinatesDropped) + " (" +
+            std::to_string(before - after) + ").";
   Out << line << "\n";
 
   // Every measurement of the file that will not be evaluated, by its cause.
@@ -574,7 +579,7 @@ int BatchRun::CheckStandardDeviations() {
     }
   }
   if (errors > 0) {
-    Out << Tr(Text::EvaluationFails) << "\n";
+    Out << Tr(Language, Text::EvaluationFails) << "\n";
     return beBadInput;
   }
   return kNextStep;
@@ -589,8 +594,8 @@ int BatchRun::EndOnWarningsWhenStrict() {
 int BatchRun::WriteEngineInput() {
   Check = CheckBeforeEvaluation(Net, WarningSink());
   if (Check.TooSmall) {
-    Err << Tr(Text::TooFewCoordinatesOrMeasurements) << "\n";
-    Out << Tr(Text::EvaluationFails) << "\n";
+    Err << Tr(Language, Text::TooFewCoordinatesOrMeasurements) << "\n";
+    Out << Tr(Language, Text::EvaluationFails) << "\n";
     return beBadInput;
   }
   Net.Measurements.Sort();
@@ -599,7 +604,7 @@ int BatchRun::WriteEngineInput() {
     return Fail("cannot delete the old outputs in " + Work.Path(), beBadInput);
   if (prepared == PreparationFailure::None)
     return kNextStep;
-  Out << Tr(Text::EvaluationFails) << "\n";
+  Out << Tr(Language, Text::EvaluationFails) << "\n";
   const FailedMeasurement &failed = Net.LastWriteFailure;
   if (failed.Valid)
     return Fail("the measurement " + FailedMeasurementText(failed) + " cannot be evaluated", beBadInput);
@@ -613,26 +618,26 @@ int BatchRun::WriteEngineInput() {
 int BatchRun::RunEngine() {
   const std::string engine = Folders.EnginePath();
   if (access(engine.c_str(), X_OK) != 0) {
-    Out << Tr(Text::EvaluationFails) << "\n";
+    Out << Tr(Language, Text::EvaluationFails) << "\n";
     return Fail("the engine " + engine + " is missing or cannot be run", beEngineFailed);
   }
   if (Interrupted && *Interrupted)
     return Fail("interrupted", beInterrupted);
-  Out << StartedStatusText(Check.Dropped) << "\n";
+  Out << StartedStatusText(Language, Check.Dropped) << "\n";
 
   if (InThisProcess()) {
     const RunOutcome run = RunEngineHere();
     if (run.Complete) {
-      Out << Tr(Text::EvaluationAccomplished) << "\n";
+      Out << Tr(Language, Text::EvaluationAccomplished) << "\n";
       return kNextStep;
     }
-    Out << Tr(Text::EvaluationFails) << "\n";
+    Out << Tr(Language, Text::EvaluationFails) << "\n";
     ReportEngineFailure(run);
     return run.ExitCode == kEngineExitBadInput ? beBadInput : beEngineFailed;
   }
   EnginePoll poll;
   const RunOutcome run = RunEngineAndWait(
-      engine, Files, poll, [this](const EnginePoll &p) { Out << PollStatusText(p) << "\n" << std::flush; },
+      engine, Files, poll, [this](const EnginePoll &p) { Out << PollStatusText(Language, p) << "\n" << std::flush; },
       [this] { return Interrupted && *Interrupted != 0; },
       static_cast<long long>(Opts.TimeoutSeconds * 1000));
   if (run.Interrupted)
@@ -702,13 +707,13 @@ void BatchRun::ReportEngineFailure(const RunOutcome &run) {
 int BatchRun::ReadEngineResults() {
   Results->Files = Files;
   Results->ScSvpMode = Net.Points.ScSvpMode;
-  ReadEvaluationResults(*Results, Net.Points.List, Tr(Text::PointNumberShort), InThisProcess());
+  ReadEvaluationResults(*Results, Net.Points.List, Tr(Language, Text::PointNumberShort), InThisProcess());
   const ResultsOutcome read = Results->Outcome;
   switch (read) {
   case ResultsOutcome::Shown:
     break;
   case ResultsOutcome::Not3d:
-    Err << Tr(Text::AllPointsMustBe3d) << "\n";
+    Err << Tr(Language, Text::AllPointsMustBe3d) << "\n";
     [[fallthrough]];
   case ResultsOutcome::LoadFailed:
   case ResultsOutcome::TableFailed:
@@ -740,8 +745,9 @@ int BatchRun::PrintDistances() {
     if (!Reader.CalculateDistance(f, t, k, distText, sigmaText))
       return Fail("--distance " + d.FromText + " " + d.ToText + " " + d.KindText + ": " + Reader.Error,
                   beEngineFailed);
-    Out << Tr(Text::Distance) << " (" << Tr(static_cast<Text>(static_cast<int>(Text::Slope) + k)) << ") " << NumToText(d.From) << " - "
-        << NumToText(d.To) << ": " << distText << ", " << Tr(Text::StdDev) << " " << sigmaText << "\n";
+    const Text kind = static_cast<Text>(static_cast<int>(Text::Slope) + k);
+    Out << Tr(Language, Text::Distance) << " (" << Tr(Language, kind) << ") " << NumToText(d.From) << " - "
+        << NumToText(d.To) << ": " << distText << ", " << Tr(Language, Text::StdDev) << " " << sigmaText << "\n";
   }
   return kNextStep;
 }
@@ -759,7 +765,7 @@ int BatchRun::PrintRelativePrecisions() {
       return Fail("--relative " + r.FromText + " " + r.ToText +
                       ": no adjusted coordinates of these points in the results",
                   beEngineFailed);
-    Out << RelativePrecisionLine(r.From, r.To, figures) << "\n";
+    Out << RelativePrecisionLine(Language, r.From, r.To, figures) << "\n";
   }
   return kNextStep;
 }
@@ -822,7 +828,7 @@ int BatchRun::WriteReports() {
     if (InterruptedNow())
       return kNextStep;
     std::string reportError;
-    if (!WriteReport(data, file, reportError)) {
+    if (!WriteReport(Language, data, file, reportError)) {
       if (InterruptedNow())
         return kNextStep; // nothing written; the run ends as interrupted
       Err << kBatchProgramName << ": " << reportError << "\n";

@@ -1169,8 +1169,8 @@ bool WritePlot(const std::string &fileName, int width, int height, const SurveyN
   return true;
 }
 
-PlotTexts ActivePlotTexts() {
-  const auto q = [](Text id) { return QString::fromStdString(Tr(id)); };
+PlotTexts PlotTextsIn(const LanguagePack &lang) {
+  const auto q = [&lang](Text id) { return QString::fromStdString(Tr(lang, id)); };
   PlotTexts t;
   t.FixedPoint = q(Text::PlotFixedPoint);
   t.AdjustedPoint = q(Text::PlotAdjustedPoint);

@@ -24,6 +24,7 @@
 class QPainter;
 class SurveyNetwork;
 class NetworkPrecision;
+class LanguagePack;
 
 // Which way the world axes run on the page.
 enum class PlotAxes { XRightYDown, XUpYRight };
@@ -49,8 +50,8 @@ struct PlotTexts {
   QString Detail = QStringLiteral("detail");
 };
 
-// The drawing's texts in the language of the active pack (the catalogue's).
-PlotTexts ActivePlotTexts();
+// The drawing's texts in the language of `lang` (the catalogue's).
+PlotTexts PlotTextsIn(const LanguagePack &lang);
 
 struct PlotOptions {
   ConfidenceLevel Level = ConfidenceLevel::Standard;

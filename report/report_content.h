@@ -8,6 +8,8 @@
 
 #include "evaluation/report_data.h"
 
+class LanguagePack;
+
 struct ReportField {
   std::string Label;
   std::string Value;
@@ -55,5 +57,5 @@ struct ReportContent {
   std::vector<ReportSection> ExtraSections;
 };
 
-// Builds the content in the active language.
-ReportContent BuildReportContent(const ReportData &data);
+// Builds the content in the language of `lang`.
+ReportContent BuildReportContent(const LanguagePack &lang, const ReportData &data);

@@ -7,9 +7,11 @@
 
 #include <string>
 
+class LanguagePack;
+
 // "3.756 mm", or "0.412" for a redundancy number: as the command prints them.
 std::string RequirementValueText(const ReportRequirement &r, double value);
 
 // Appends the design's sections to the content (nothing when the report
 // was made without requirements).
-void AddDesignSections(const ReportDesign &design, ReportContent &content);
+void AddDesignSections(const LanguagePack &lang, const ReportDesign &design, ReportContent &content);

@@ -8,10 +8,10 @@
 #include "report/report_texts.h"
 #include "settings/language_pack.h"
 
-PlotTexts ReportPlotTexts() { return ActivePlotTexts(); }
+PlotTexts ReportPlotTexts(const LanguagePack &lang) { return PlotTextsIn(lang); }
 
-void DrawReportPlan(QPainter &painter, const QRectF &area, const ReportData &data, double unit,
-                    bool small) {
+void DrawReportPlan(QPainter &painter, const QRectF &area, const LanguagePack &lang,
+                    const ReportData &data, double unit, bool small) {
   SurveyNetwork network;
   network.Points.List = data.Points;
   network.Points.ScSvpMode = data.ScSvpMode;
@@ -27,7 +27,7 @@ void DrawReportPlan(QPainter &painter, const QRectF &area, const ReportData &dat
   options.ShowLineLabels = false;
   options.ShowInset = !small;
   options.ShowLegend = !small; // the full plan on the next page has it
-  options.Texts = ReportPlotTexts();
+  options.Texts = ReportPlotTexts(lang);
 
   // The plan's pens and fonts are sized for a screen of 96 pixels per inch:
   // draw in such pixels, scaled to the device.

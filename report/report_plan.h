@@ -6,14 +6,15 @@
 #include <QRectF>
 
 class QPainter;
+class LanguagePack;
 struct ReportData;
 struct PlotTexts;
 
 // Draws the plan into `area` (painter units); `unit` is the number of
 // painter units per typographic point, so that lines and texts keep their
 // size on any device. The small plan (page 1) has no detail inset.
-void DrawReportPlan(QPainter &painter, const QRectF &area, const ReportData &data, double unit,
-                    bool small);
+void DrawReportPlan(QPainter &painter, const QRectF &area, const LanguagePack &lang,
+                    const ReportData &data, double unit, bool small);
 
-// The plan's texts in the active language.
-PlotTexts ReportPlotTexts();
+// The plan's texts in the language of `lang`.
+PlotTexts ReportPlotTexts(const LanguagePack &lang);

@@ -154,8 +154,6 @@ const std::string &ReportTextIn(const std::string &code, ReportText text) {
   return tables[lang][static_cast<std::size_t>(i)];
 }
 
-std::string ActiveLanguageCode(const LanguagePack &lang) { return LanguageCodeOf(lang); }
-
 std::string FillText(const std::string &text, const std::vector<std::string> &args) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -172,4 +170,6 @@ std::string FillText(const std::string &text, const std::vector<std::string> &ar
   return out;
 }
 
-const std::string &RT(ReportText text) { return ReportTextIn(ActiveLanguageCode(Lang()), text); }
+const std::string &RT(const LanguagePack &lang, ReportText text) {
+  return ReportTextIn(LanguageCodeOf(lang), text);
+}

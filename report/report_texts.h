@@ -2,7 +2,7 @@
 // Texts of the pre-analysis report that the numbered interface texts do not
 // hold. They live in a table of their own, English and Czech, so that the
 // language packs keep their 123 lines; the language is chosen by the code in
-// the active pack's tag line ("[ver CZ]").
+// the tag line of the pack passed ("[ver CZ]").
 #include <string>
 #include <vector>
 
@@ -106,10 +106,7 @@ enum class ReportText {
 
 // The text in the language of `code` ("EN", "CZ"); English for any other.
 const std::string &ReportTextIn(const std::string &code, ReportText text);
-// The language code of the active table: the tag of text 1 ("[ver CZ]" ->
-// "CZ"); "EN" when the tag has another form.
-std::string ActiveLanguageCode(const LanguagePack &lang);
 // A text with %1, %2, ... replaced by the arguments in order.
 std::string FillText(const std::string &text, const std::vector<std::string> &args);
-// The text in the active language.
-const std::string &RT(ReportText text);
+// The text in the language of `lang` (by its code, LanguageCodeOf).
+const std::string &RT(const LanguagePack &lang, ReportText text);

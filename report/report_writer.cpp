@@ -19,6 +19,7 @@
 #include "report/report_plan.h"
 #include "report/report_texts.h"
 #include "settings/language_pack.h"
+#include "settings/text_catalogue.h"
 
 namespace {
 
@@ -63,8 +64,9 @@ long double LargestEllipse(const ReportTable &t) {
 
 class PdfLayout {
 public:
-  PdfLayout(QPdfWriter &writer, QPainter &painter, const ReportData &data, int totalPages)
-      : Writer(writer), Painter(painter), Data(data), TotalPages(totalPages) {
+  PdfLayout(QPdfWriter &writer, QPainter &painter, const LanguagePack &lang, const ReportData &data,
+            int totalPages)
+      : Writer(writer), Painter(painter), Language(lang), Data(data), TotalPages(totalPages) {
     Unit = writer.resolution() / 72.0;
     Area = ContentRect();
   }
@@ -136,7 +138,7 @@ public:
     const double legendHeight = 40 * Unit;
     const QRectF area(Area.left(), Y, Area.width(),
                       std::min(Area.bottom() - Y - legendHeight, Area.width() * 1.2));
-    DrawReportPlan(Painter, area, Data, Unit, false);
+    DrawReportPlan(Painter, area, Language, Data, Unit, false);
     Y = area.bottom() + 4 * Unit;
     Paragraph(legend);
   }
@@ -150,7 +152,7 @@ public:
     Heading(title, 11);
     const double h = std::min(height - 4 * Unit, Area.width() * 0.8);
     const double w = std::min(Area.width(), h * 1.4);
-    DrawReportPlan(Painter, QRectF(Area.left(), Y, w, h), Data, Unit, true);
+    DrawReportPlan(Painter, QRectF(Area.left(), Y, w, h), Language, Data, Unit, true);
     Y += h + 4 * Unit;
   }
 
@@ -267,14 +269,15 @@ private:
     Painter.drawLine(QPointF(Area.left(), r.top()), QPointF(Area.right(), r.top()));
     Painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter,
                      Q("Korvadimensio 3D " + Data.ProgramVersion + " - " + Data.NetworkName));
-    std::string page = RT(ReportText::Page) + " " + std::to_string(PageNumber);
+    std::string page = RT(Language, ReportText::Page) + " " + std::to_string(PageNumber);
     if (TotalPages > 0)
-      page += " " + RT(ReportText::Of) + " " + std::to_string(TotalPages);
+      page += " " + RT(Language, ReportText::Of) + " " + std::to_string(TotalPages);
     Painter.drawText(r, Qt::AlignRight | Qt::AlignVCenter, Q(page));
   }
 
   QPdfWriter &Writer;
   QPainter &Painter;
+  const LanguagePack &Language;
   const ReportData &Data;
   int TotalPages = 0;
   double Unit = 1;
@@ -283,8 +286,8 @@ private:
   int PageNumber = 1;
 };
 
-QByteArray RenderPdf(const ReportData &data, const ReportContent &content, int totalPages,
-                     int &pages) {
+QByteArray RenderPdf(const LanguagePack &lang, const ReportData &data, const ReportContent &content,
+                     int totalPages, int &pages) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -297,21 +300,21 @@ QByteArray RenderPdf(const ReportData &data, const ReportContent &content, int t
     writer.setTitle(Q(content.Title + " - " + data.NetworkName));
     writer.setCreator(Q("Korvadimensio 3D " + data.ProgramVersion));
     QPainter painter(&writer);
-    PdfLayout layout(writer, painter, data, totalPages);
+    PdfLayout layout(writer, painter, lang, data, totalPages);
     layout.Begin();
     layout.Heading(content.Title, 17);
     layout.Fields(content.TitleBlock);
     if (!content.Verdicts.empty()) {
-      layout.Heading(RT(ReportText::Verdicts));
+      layout.Heading(RT(lang, ReportText::Verdicts));
       for (const std::string &v : content.Verdicts)
         layout.Paragraph(v, 10);
     }
-    layout.Heading(RT(ReportText::Summary));
+    layout.Heading(RT(lang, ReportText::Summary));
     layout.Fields(content.Summary);
     for (const std::string &st : content.Statements)
       layout.Paragraph(st);
     if (!content.Assumptions.empty()) {
-      layout.Heading(RT(ReportText::Assumptions), 11);
+      layout.Heading(RT(lang, ReportText::Assumptions), 11);
       for (const std::string &a : content.Assumptions)
         layout.Paragraph("\u2022 " + a);
     }
@@ -384,7 +387,7 @@ std::string EllipseSvg(const ErrorEllipse &e, long double largest) {
          ")\" fill=\"none\" stroke=\"#003cc8\" stroke-width=\"1\"/></svg>";
 }
 
-std::string PlanPngBase64(const ReportData &data) {
+std::string PlanPngBase64(const LanguagePack &lang, const ReportData &data) {
   const double unit = 2.0;
   QImage image(static_cast<int>(523 * unit), static_cast<int>(600 * unit), QImage::Format_RGB32);
   image.fill(Qt::white);
@@ -393,7 +396,7 @@ std::string PlanPngBase64(const ReportData &data) {
     QFont f(QStringLiteral("Liberation Sans"));
     f.setPixelSize(static_cast<int>(9 * unit));
     painter.setFont(f);
-    DrawReportPlan(painter, QRectF(1, 1, image.width() - 2, image.height() - 2), data, unit, false);
+    DrawReportPlan(painter, QRectF(1, 1, image.width() - 2, image.height() - 2), lang, data, unit, false);
   }
   QByteArray png;
   QBuffer buffer(&png);
@@ -455,21 +458,21 @@ bool ReportFormatOf(const std::string &path, ReportFormat &format, std::string &
   return false;
 }
 
-QByteArray ReportPdf(const ReportData &data, int *pageCount) {
-  const ReportContent content = BuildReportContent(data);
+QByteArray ReportPdf(const LanguagePack &lang, const ReportData &data, int *pageCount) {
+  const ReportContent content = BuildReportContent(lang, data);
   int pages = 0;
-  RenderPdf(data, content, 0, pages); // first pass counts the pages
+  RenderPdf(lang, data, content, 0, pages); // first pass counts the pages
   int finalPages = 0;
-  QByteArray bytes = RenderPdf(data, content, pages, finalPages);
+  QByteArray bytes = RenderPdf(lang, data, content, pages, finalPages);
   if (pageCount)
     *pageCount = finalPages;
   return bytes;
 }
 
-QByteArray ReportHtml(const ReportData &data) {
-  const ReportContent content = BuildReportContent(data);
+QByteArray ReportHtml(const LanguagePack &lang, const ReportData &data) {
+  const ReportContent content = BuildReportContent(lang, data);
   std::string s;
-  s += "<!DOCTYPE html>\n<html lang=\"" + std::string(ActiveLanguageCode(Lang()) == "CZ" ? "cs" : "en") +
+  s += "<!DOCTYPE html>\n<html lang=\"" + std::string(LanguageCodeOf(lang) == "CZ" ? "cs" : "en") +
        "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + Escape(content.Title + " - " + data.NetworkName) +
        "</title>\n<style>\n"
        "body{font-family:'Liberation Sans',Arial,sans-serif;font-size:10pt;margin:2em;max-width:60em}\n"
@@ -487,15 +490,15 @@ QByteArray ReportHtml(const ReportData &data) {
   s += "<h1>" + Escape(content.Title) + "</h1>\n";
   s += HtmlFields(content.TitleBlock);
   if (!content.Verdicts.empty()) {
-    s += "<h2>" + Escape(RT(ReportText::Verdicts)) + "</h2>\n";
+    s += "<h2>" + Escape(RT(lang, ReportText::Verdicts)) + "</h2>\n";
     for (const std::string &v : content.Verdicts)
       s += "<p class=\"verdict\">" + Escape(v) + "</p>\n";
   }
-  s += "<h2>" + Escape(RT(ReportText::Summary)) + "</h2>\n" + HtmlFields(content.Summary);
+  s += "<h2>" + Escape(RT(lang, ReportText::Summary)) + "</h2>\n" + HtmlFields(content.Summary);
   for (const std::string &st : content.Statements)
     s += "<p>" + Escape(st) + "</p>\n";
   if (!content.Assumptions.empty()) {
-    s += "<h2>" + Escape(RT(ReportText::Assumptions)) + "</h2>\n<ul>\n";
+    s += "<h2>" + Escape(RT(lang, ReportText::Assumptions)) + "</h2>\n<ul>\n";
     for (const std::string &a : content.Assumptions)
       s += "<li>" + Escape(a) + "</li>\n";
     s += "</ul>\n";
@@ -503,7 +506,7 @@ QByteArray ReportHtml(const ReportData &data) {
   for (const std::string &w : data.Warnings)
     s += "<p>" + Escape(w) + "</p>\n";
   s += "<h2>" + Escape(content.PlanTitle) + "</h2>\n<img class=\"plan\" alt=\"" + Escape(content.PlanTitle) +
-       "\" src=\"data:image/png;base64," + PlanPngBase64(data) + "\">\n<p>" + Escape(content.PlanLegend) +
+       "\" src=\"data:image/png;base64," + PlanPngBase64(lang, data) + "\">\n<p>" + Escape(content.PlanLegend) +
        "</p>\n";
   for (const ReportTable &t : content.Tables)
     s += HtmlTable(t);
@@ -520,11 +523,12 @@ QByteArray ReportHtml(const ReportData &data) {
   return QByteArray::fromStdString(s);
 }
 
-bool WriteReport(const ReportData &data, const std::string &path, std::string &error) {
+bool WriteReport(const LanguagePack &lang, const ReportData &data, const std::string &path,
+                 std::string &error) {
   ReportFormat format;
   if (!ReportFormatOf(path, format, error))
     return false;
-  const QByteArray bytes = format == ReportFormat::Pdf ? ReportPdf(data) : ReportHtml(data);
+  const QByteArray bytes = format == ReportFormat::Pdf ? ReportPdf(lang, data) : ReportHtml(lang, data);
   if (bytes.isEmpty()) {
     error = "the report " + path + " could not be made";
     return false;

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <string>
 
+class LanguagePack;
 struct ReportData;
 
 enum class ReportFormat { Pdf, Html };
@@ -15,11 +16,12 @@ enum class ReportFormat { Pdf, Html };
 // ignored. False, with `error` saying so, for any other extension.
 bool ReportFormatOf(const std::string &path, ReportFormat &format, std::string &error);
 
-// The report's bytes in either format, in the active language.
-QByteArray ReportPdf(const ReportData &data, int *pageCount = nullptr);
-QByteArray ReportHtml(const ReportData &data);
+// The report's bytes in either format, in the language of `lang`.
+QByteArray ReportPdf(const LanguagePack &lang, const ReportData &data, int *pageCount = nullptr);
+QByteArray ReportHtml(const LanguagePack &lang, const ReportData &data);
 
 // Writes the report to `path` in the format of its extension. False, with
 // `error` a sentence for the user, for an unknown extension or a file that
 // cannot be written.
-bool WriteReport(const ReportData &data, const std::string &path, std::string &error);
+bool WriteReport(const LanguagePack &lang, const ReportData &data, const std::string &path,
+                 std::string &error);

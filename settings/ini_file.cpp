@@ -7,8 +7,6 @@
 #include "core/point_set.h"
 #include "core/text_file.h"
 
-std::string LangPackFile;
-
 namespace {
 
 // Ten short lines; a file far beyond this is not a settings file and is not

@@ -8,10 +8,6 @@
 
 class PointSet;
 
-// File name (without folder) of the chosen language pack; empty until the
-// settings are read, and empty again when the built-in English set is chosen.
-extern std::string LangPackFile;
-
 // What LoadSettings found.
 enum class SettingsLoad {
   Missing,  // no settings file: nothing changed

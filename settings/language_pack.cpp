@@ -257,9 +257,9 @@ std::vector<std::string> LanguagePack::FillLanguageList(const std::vector<std::s
   return items;
 }
 
-LanguagePack &Lang() {
-  static LanguagePack lang;
-  return lang;
+const LanguagePack &BuiltInLanguage() {
+  static const LanguagePack builtIn;
+  return builtIn;
 }
 
 namespace {

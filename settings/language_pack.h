@@ -1,27 +1,18 @@
 #pragma once
-// The language object: the one active table of numbered interface texts.
+// A language: a table of numbered interface texts.
 //
-// Every text the program shows is fetched by number at the moment of use, so
-// messages always follow the active language. The table starts as the
-// built-in English set and can be replaced by a language pack file
-// ("*.pck", Windows-1250, one text per line) from the program's data
-// folders (beside the program, the user's data folder, the installed share
-// folder).
-// Texts are UTF-8 inside the program.
+// There is no program-wide language. Whoever shows texts owns a pack (the
+// desktop application, one run of the headless command) and hands it, as a
+// const reference, to everything that words a text; every text is fetched
+// from it at the moment of use, so texts follow a later switch of that pack.
+// Two packs may be used side by side in one process.
+//
+// A pack starts as the built-in English set and can be replaced by a
+// language pack file ("*.pck", Windows-1250, one text per line) from the
+// program's data folders (beside the program, the user's data folder, the
+// installed share folder). Texts are UTF-8 inside the program.
 #include <string>
 #include <vector>
-
-// Interface texts added after the numbered set: English in every language,
-// never part of a pack, so that the packs keep their 123 lines.
-namespace ExtraText {
-inline constexpr const char *StopEvaluation = "Stop";
-inline constexpr const char *EvaluationStopped = "Evaluation stopped.";
-inline constexpr const char *ResultsOutOfDate =
-    "Results are out of date: the network changed after the evaluation.";
-inline constexpr const char *OutOfDateTitle = " (out of date)";
-inline constexpr const char *BackupKept = "; the previous file is kept as ";
-inline constexpr const char *SavedOnClose = "Saved ";
-} // namespace ExtraText
 
 class LanguagePack {
 public:
@@ -71,9 +62,9 @@ public:
   std::string DefaultItem() const { return LangCode + "(default)"; }
 };
 
-// The one language object of the program (built-in English until a pack is
-// loaded).
-LanguagePack &Lang();
+// The built-in English set, never changed: the texts of those that are
+// given no pack.
+const LanguagePack &BuiltInLanguage();
 
 // Start-up load: tries the pack `langPackFile` (its file-name part) in the
 // program's folder. When it is empty, missing or broken, the built-in set is
@@ -99,7 +90,7 @@ enum class LanguageSwitch {
 // loads "<folder>/<choice>.pck"; on success `langPackFile` := the pack's file
 // name. A failed load leaves English active and `langPackFile` unchanged.
 // Names with a folder separator are never looked up. In every case the
-// active texts have changed and the caller puts them on all windows; the
+// texts of `lang` have changed and the caller puts them on all windows; the
 // choice reaches the settings file only when the settings are saved.
 LanguageSwitch SwitchLanguage(LanguagePack &lang, const std::string &programFolder,
                            const std::string &choice, std::string &langPackFile);

@@ -3,8 +3,8 @@
 #include "core/number_text.h"
 #include "settings/text_catalogue.h"
 
-std::string PlumbingWarningText(const PlumbingWarning &warning) {
-  return Tr(Text::PlumbingOffVertical) + " (" + NumToTextFixed(warning.Station, 14, 2) + "-" +
+std::string PlumbingWarningText(const LanguagePack &lang, const PlumbingWarning &warning) {
+  return Tr(lang, Text::PlumbingOffVertical) + " (" + NumToTextFixed(warning.Station, 14, 2) + "-" +
          NumToTextFixed(warning.Target, 14, 2) + ": " + NumToTextFixed(warning.Offset, 14, 3) +
          " m).";
 }
@@ -20,11 +20,11 @@ std::string FailedMeasurementText(const FailedMeasurement &failed) {
   return s;
 }
 
-std::string StartedStatusText(bool dropped) {
-  std::string s = Tr(Text::EvaluationStarted);
+std::string StartedStatusText(const LanguagePack &lang, bool dropped) {
+  std::string s = Tr(lang, Text::EvaluationStarted);
   if (dropped)
-    s += Tr(Text::MeasurementsWithoutCoordinatesDropped) + ".";
+    s += Tr(lang, Text::MeasurementsWithoutCoordinatesDropped) + ".";
   return s;
 }
 
-std::string WaitingStatusText(int checks) { return Tr(Text::ReadingFile) + std::to_string(checks); }
+std::string WaitingStatusText(const LanguagePack &lang, int checks) { return Tr(lang, Text::ReadingFile) + std::to_string(checks); }

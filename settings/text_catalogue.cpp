@@ -196,21 +196,20 @@ const std::string &Newer(bool czech, int index) {
 } // namespace
 
 const std::string &TrIn(const std::string &code, Text id) {
-  static const LanguagePack builtIn;
   static const std::string empty;
   const int n = static_cast<int>(id);
   if (n >= 0 && n < LanguagePack::BuiltInCount)
-    return builtIn.Text(n);
+    return BuiltInLanguage().Text(n);
   if (n < kFirstNewer || n >= kFirstNewer + kNewerCount)
     return empty;
   return Newer(IsCzech(code), n - kFirstNewer);
 }
 
-const std::string &Tr(Text id) {
+const std::string &Tr(const LanguagePack &lang, Text id) {
   const int n = static_cast<int>(id);
   if (n >= 0 && n < LanguagePack::BuiltInCount)
-    return Lang().Text(n);
-  return TrIn(ActiveLanguageCode(), id);
+    return lang.Text(n);
+  return TrIn(LanguageCodeOf(lang), id);
 }
 
 std::string LanguageCodeOf(const LanguagePack &lang) {
@@ -223,5 +222,3 @@ std::string LanguageCodeOf(const LanguagePack &lang) {
   }
   return "EN";
 }
-
-std::string ActiveLanguageCode() { return LanguageCodeOf(Lang()); }

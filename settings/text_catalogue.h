@@ -3,10 +3,14 @@
 //
 // The first 123 names are the numbered texts of the language packs: a name's
 // value is the text's number (Text::EvaluationAccomplished is text 21 of
-// every pack), and the text comes from the active pack. The names after them
+// every pack), and the text comes from the pack asked. The names after them
 // are the texts added after the numbered set; they live here in English and
-// Czech and follow the language of the active pack, so that the packs keep
-// their 123 lines and the Czech pack still gives an all-Czech program.
+// Czech and follow the language of the pack asked (its tag line's code), so
+// that the packs keep their 123 lines and the Czech pack still gives an
+// all-Czech program.
+//
+// The language is always passed: the catalogue itself holds nothing that
+// changes, so two packs used side by side give each its own texts.
 //
 // The catalogue is plain C++ in settings/, beside the language pack, so that
 // the report and the headless command word their output from the same texts
@@ -300,8 +304,9 @@ enum class Text : int {
   End_
 };
 
-// The text in the active language (UTF-8).
-const std::string &Tr(Text id);
+// The text in the language of `lang` (UTF-8). The reference stays valid as
+// long as `lang` holds the same texts.
+const std::string &Tr(const LanguagePack &lang, Text id);
 // A text in the language `code` ("CZ" or "CS": Czech, any other: English).
 // A numbered text gives its built-in English text whatever the code.
 const std::string &TrIn(const std::string &code, Text id);
@@ -309,5 +314,3 @@ const std::string &TrIn(const std::string &code, Text id);
 // The language of a pack from its tag line, text 1 ("[ver CZ]" -> "CZ");
 // "EN" when the tag has another form.
 std::string LanguageCodeOf(const LanguagePack &lang);
-// The same for the active pack.
-std::string ActiveLanguageCode();

@@ -18,7 +18,7 @@ AddMeasurementWindow::AddMeasurementWindow(DesktopApplication &app, QWidget *par
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   setModal(false);
 
-  TypeLabel = new QLabel(Txt(Text::MeasurementType), this);
+  TypeLabel = new QLabel(App.Txt(Text::MeasurementType), this);
   TypeLabel->setGeometry(10, 8, 200, 18);
   TypeCombo = new QComboBox(this);
   // Fixed items in the order of the dialog: indices 0..8.
@@ -26,17 +26,17 @@ AddMeasurementWindow::AddMeasurementWindow(DesktopApplication &app, QWidget *par
                        QString::fromUtf8("úhly"), "gd", "pr"});
   TypeCombo->setGeometry(10, 28, 200, 26);
 
-  StationLabel = new QLabel(Txt(Text::Station), this);
+  StationLabel = new QLabel(App.Txt(Text::Station), this);
   StationLabel->setGeometry(10, 60, 200, 18);
   StationCombo = new QComboBox(this);
   StationCombo->setGeometry(10, 80, 200, 26);
 
-  TargetLabel = new QLabel(Txt(Text::Target), this);
+  TargetLabel = new QLabel(App.Txt(Text::Target), this);
   TargetLabel->setGeometry(10, 112, 200, 18);
   TargetCombo = new QComboBox(this);
   TargetCombo->setGeometry(10, 132, 200, 26);
 
-  PrecisionLabel = new QLabel(Txt(Text::Precision) + QStringLiteral(" /m /gon"), this);
+  PrecisionLabel = new QLabel(App.Txt(Text::Precision) + QStringLiteral(" /m /gon"), this);
   PrecisionLabel->setGeometry(10, 164, 200, 18);
   PrecisionCombo = new QComboBox(this);
   PrecisionCombo->setEditable(true);
@@ -45,22 +45,22 @@ AddMeasurementWindow::AddMeasurementWindow(DesktopApplication &app, QWidget *par
   PrecisionCombo->setCurrentIndex(5);
   PrecisionCombo->setGeometry(10, 184, 200, 26);
 
-  InsertButton = new QPushButton(Txt(Text::InsertMeasurement), this);
+  InsertButton = new QPushButton(App.Txt(Text::InsertMeasurement), this);
   InsertButton->setAutoDefault(false);
   InsertButton->setGeometry(10, 222, 200, 30);
   connect(InsertButton, &QPushButton::clicked, this, [this] { InsertMeasurement(); });
 
-  setWindowTitle(Txt(Text::AddMeasurement));
+  setWindowTitle(App.Txt(Text::AddMeasurement));
   setFixedSize(220, 262);
 }
 
 void AddMeasurementWindow::ApplyTexts() {
-  setWindowTitle(Txt(Text::AddMeasurement));
-  TypeLabel->setText(Txt(Text::MeasurementType));
-  StationLabel->setText(Txt(Text::Station));
-  TargetLabel->setText(Txt(Text::Target));
-  PrecisionLabel->setText(Txt(Text::Precision) + QStringLiteral(" /m /gon"));
-  InsertButton->setText(Txt(Text::InsertMeasurement));
+  setWindowTitle(App.Txt(Text::AddMeasurement));
+  TypeLabel->setText(App.Txt(Text::MeasurementType));
+  StationLabel->setText(App.Txt(Text::Station));
+  TargetLabel->setText(App.Txt(Text::Target));
+  PrecisionLabel->setText(App.Txt(Text::Precision) + QStringLiteral(" /m /gon"));
+  InsertButton->setText(App.Txt(Text::InsertMeasurement));
 }
 
 void AddMeasurementWindow::TogglePickTarget() {
@@ -88,7 +88,7 @@ void AddMeasurementWindow::OpenFor(int typeItem, int precisionItem) {
     FillNumberList(App.Network()->Points, StationCombo);
     FillNumberList(App.Network()->Points, TargetCombo);
   }
-  setWindowTitle(Txt(Text::AddMeasurements));
+  setWindowTitle(App.Txt(Text::AddMeasurements));
   TypeCombo->setCurrentIndex(typeItem);
   StationCombo->setCurrentIndex(StationCombo->count() > 0 ? 0 : -1);
   TargetCombo->setCurrentIndex(TargetCombo->count() > 1 ? 1 : -1);
@@ -120,11 +120,11 @@ bool AddMeasurementWindow::InsertMeasurement() {
   if (!TryTextToNum(S(PrecisionCombo->currentText()), precision) || !(precision > 0) ||
       !std::isfinite(double(precision)) || !ChosenNumber(StationCombo, station) ||
       !ChosenNumber(TargetCombo, target)) {
-    App.Platform().Message(this, Txt(Text::Error));
+    App.Platform().Message(this, App.Txt(Text::Error));
   } else if (station != target && App.Network()) {
     const std::uint8_t type = MeasurementList::TypeCodeOf(S(TypeCombo->currentText()));
     const SurveyNetwork &net = *App.Network();
-    App.Document()->Edit(Txt(Text::StepAddMeasurement), [&](SurveyNetwork &edited) {
+    App.Document()->Edit(App.Txt(Text::StepAddMeasurement), [&](SurveyNetwork &edited) {
       edited.Measurements.AddMeasurement(type, double(precision), target, station);
     });
     added = true;
@@ -132,7 +132,7 @@ bool AddMeasurementWindow::InsertMeasurement() {
       try {
         const long double d = net.Points.ObsHorizDist(station, target);
         if (d > 0.01L)
-          App.Platform().Message(this, Txt(Text::PlumbingOffVertical) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
+          App.Platform().Message(this, App.Txt(Text::PlumbingOffVertical) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
                                        QStringLiteral(" m)."));
       } catch (const MissingPointError &) {
         // A typed number that is not a point: the consistency check drops

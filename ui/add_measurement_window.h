@@ -16,7 +16,7 @@ public:
   DesktopApplication &App; // the program this window belongs to
   AddMeasurementWindow(DesktopApplication &app, QWidget *parent = nullptr);
 
-  // Puts the active language's texts on the window's controls.
+  // Puts the program's texts (App.Language()) on the window's controls.
   void ApplyTexts();
 
   // Which list the next click on the plan fills.

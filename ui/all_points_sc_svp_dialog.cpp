@@ -37,7 +37,7 @@ AllPointsScSvpDialog::AllPointsScSvpDialog(DesktopApplication &app, QWidget *par
   ScCombo->addItems(kValues);
   ScCombo->setCurrentIndex(5);
   ScCombo->setGeometry(12, 32, 140, 26);
-  ApplyScButton = new QPushButton(Txt(Text::ApplyToAll), this);
+  ApplyScButton = new QPushButton(App.Txt(Text::ApplyToAll), this);
   ApplyScButton->setAutoDefault(false);
   ApplyScButton->setGeometry(164, 31, 150, 28);
 
@@ -49,7 +49,7 @@ AllPointsScSvpDialog::AllPointsScSvpDialog(DesktopApplication &app, QWidget *par
   SvpCombo->addItem(QString());
   SvpCombo->setCurrentIndex(3);
   SvpCombo->setGeometry(12, 90, 140, 26);
-  ApplySvpButton = new QPushButton(Txt(Text::ApplyToAll), this);
+  ApplySvpButton = new QPushButton(App.Txt(Text::ApplyToAll), this);
   ApplySvpButton->setAutoDefault(false);
   ApplySvpButton->setGeometry(164, 89, 150, 28);
 
@@ -60,29 +60,29 @@ AllPointsScSvpDialog::AllPointsScSvpDialog(DesktopApplication &app, QWidget *par
 }
 
 void AllPointsScSvpDialog::ApplyTexts() {
-  setWindowTitle(Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
-  ApplyScButton->setText(Txt(Text::ApplyToAll));
-  ApplySvpButton->setText(Txt(Text::ApplyToAll));
+  setWindowTitle(App.Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
+  ApplyScButton->setText(App.Txt(Text::ApplyToAll));
+  ApplySvpButton->setText(App.Txt(Text::ApplyToAll));
 }
 
 bool AllPointsScSvpDialog::SetScOfAllPoints() {
   double v = 0;
   if (!ReadSigma(ScCombo, v)) {
-    App.Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Sc!"));
+    App.Platform().Message(this, App.Txt(Text::IncorrectInput) + QStringLiteral(" Sc!"));
     return false;
   }
   if (App.Document())
-    App.Document()->Edit(Txt(Text::StepScOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSc(v); });
+    App.Document()->Edit(App.Txt(Text::StepScOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSc(v); });
   return true;
 }
 
 bool AllPointsScSvpDialog::SetSvpOfAllPoints() {
   double v = 0;
   if (!ReadSigma(SvpCombo, v)) {
-    App.Platform().Message(this, Txt(Text::IncorrectInput) + QStringLiteral(" Svp!"));
+    App.Platform().Message(this, App.Txt(Text::IncorrectInput) + QStringLiteral(" Svp!"));
     return false;
   }
   if (App.Document())
-    App.Document()->Edit(Txt(Text::StepSvpOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSvp(v); });
+    App.Document()->Edit(App.Txt(Text::StepSvpOfAllPoints), [v](SurveyNetwork &net) { net.Points.SetAllSvp(v); });
   return true;
 }

@@ -14,7 +14,7 @@ public:
   DesktopApplication &App; // the program this window belongs to
   AllPointsScSvpDialog(DesktopApplication &app, QWidget *parent = nullptr);
 
-  // Puts the active language's texts on the window's controls.
+  // Puts the program's texts (App.Language()) on the window's controls.
   void ApplyTexts();
 
   QLabel *ScLabel = nullptr;

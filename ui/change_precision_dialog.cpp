@@ -37,13 +37,13 @@ ChangePrecisionDialog::ChangePrecisionDialog(DesktopApplication &app, QWidget *p
 }
 
 void ChangePrecisionDialog::ApplyTexts() {
-  setWindowTitle(Txt(Text::ChangePrecisionOfMeasurements));
-  PrecisionLabel->setText(Txt(Text::Precision) + QStringLiteral(" /m /gon"));
-  ScopeLabel->setText(Txt(Text::Change));
+  setWindowTitle(App.Txt(Text::ChangePrecisionOfMeasurements));
+  PrecisionLabel->setText(App.Txt(Text::Precision) + QStringLiteral(" /m /gon"));
+  ScopeLabel->setText(App.Txt(Text::Change));
   ScopeCombo->clear();
-  ScopeCombo->addItems({Txt(Text::SelectedMeasurement), Txt(Text::AllOfTheSameType)});
+  ScopeCombo->addItems({App.Txt(Text::SelectedMeasurement), App.Txt(Text::AllOfTheSameType)});
   ScopeCombo->setCurrentIndex(0);
-  ApplyButton->setText(Txt(Text::Apply));
+  ApplyButton->setText(App.Txt(Text::Apply));
 }
 
 bool ChangePrecisionDialog::ApplyPrecision() {
@@ -55,14 +55,14 @@ bool ChangePrecisionDialog::ApplyPrecision() {
   // refused: nothing would be changed, or the network could not be adjusted.
   if (!meas || !TryTextToNum(S(PrecisionCombo->currentText()), v) || !(v > 0) ||
       !std::isfinite(double(v)) || index < 0 || index >= meas->Count()) {
-    App.Platform().Message(this, Txt(Text::WrongInput));
+    App.Platform().Message(this, App.Txt(Text::WrongInput));
   } else if (ScopeCombo->currentIndex() == 0) {
-    App.Document()->Edit(Txt(Text::StepPrecisionOfOne),
+    App.Document()->Edit(App.Txt(Text::StepPrecisionOfOne),
                       [&](SurveyNetwork &net) { net.Measurements.Items[index].StdDev = double(v); });
     changed = true;
   } else {
     const std::uint8_t type = meas->Items[index].MeasType;
-    App.Document()->Edit(Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
+    App.Document()->Edit(App.Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
                       [&](SurveyNetwork &net) {
                         for (Measurement &m : net.Measurements.Items)
                           if (m.MeasType == type)

@@ -15,8 +15,8 @@ public:
   DesktopApplication &App; // the program this window belongs to
   ChangePrecisionDialog(DesktopApplication &app, QWidget *parent = nullptr);
 
-  // Puts the active language's texts on the window's controls (and refills
-  // the scope list, selecting its first item).
+  // Puts the program's texts (App.Language()) on the window's controls
+  // (and refills the scope list, selecting its first item).
   void ApplyTexts();
 
   QLabel *PrecisionLabel = nullptr;

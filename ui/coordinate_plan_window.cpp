@@ -23,33 +23,33 @@
 
 CoordinatePlanWindow::CoordinatePlanWindow(DesktopApplication &app, QWidget *parent) : PlanWindow(app, Text::CoordinatePlan, parent) {
   const int colX = ColumnX();
-  CoordinatesLabel = NewLabel(this, Txt(Text::Coordinates), colX, 4, kColumnWidth, 18);
+  CoordinatesLabel = NewLabel(this, App.Txt(Text::Coordinates), colX, 4, kColumnWidth, 18);
 
-  PointModel = new kd::app::PointTableModel(*App.Document(), this);
+  PointModel = new kd::app::PointTableModel(*App.Document(), App.Language(), this);
   PointTable = MakeTable(345, PointModel);
 
-  SaveAsButton = NewButton(this, Txt(Text::SaveAs), colX, 374, 120, 28);
-  SaveButton = NewButton(this, Txt(Text::Save), 0, 374, 120, 28);
+  SaveAsButton = NewButton(this, App.Txt(Text::SaveAs), colX, 374, 120, 28);
+  SaveButton = NewButton(this, App.Txt(Text::Save), 0, 374, 120, 28);
   SaveButton->move(DesignWidth - SaveButton->width() - kRightGap, 374);
 
   PointEditPanel = new QFrame(this);
   PointEditPanel->setFrameShape(QFrame::StyledPanel);
   PointEditPanel->setGeometry(colX, 408, kColumnWidth, 118);
-  PointNumberLabel = NewLabel(PointEditPanel, Txt(Text::PointNumber), 8, 6, 130, 18);
+  PointNumberLabel = NewLabel(PointEditPanel, App.Txt(Text::PointNumber), 8, 6, 130, 18);
   PointNumberEdit = new QLineEdit(PointEditPanel);
   PointNumberEdit->setGeometry(8, 26, 130, 24);
-  HeightLabel = NewLabel(PointEditPanel, Txt(Text::Height), 150, 6, 130, 18);
+  HeightLabel = NewLabel(PointEditPanel, App.Txt(Text::Height), 150, 6, 130, 18);
   HeightEdit = new QLineEdit(PointEditPanel);
   HeightEdit->setGeometry(150, 26, 130, 24);
-  AddPointButton = NewButton(PointEditPanel, Txt(Text::AddPoint), 8, 58, 130, 28);
-  DeletePointButton = NewButton(PointEditPanel, Txt(Text::DeletePoint), 150, 58, 130, 28);
+  AddPointButton = NewButton(PointEditPanel, App.Txt(Text::AddPoint), 8, 58, 130, 28);
+  DeletePointButton = NewButton(PointEditPanel, App.Txt(Text::DeletePoint), 150, 58, 130, 28);
 
   MakeNavPanel();
 
-  AllAdjustedAction = TableMenu->addAction(Txt(Text::AllPointsAdjusted));
-  AllFixedAction = TableMenu->addAction(Txt(Text::AllPointsFixed));
-  ChangeAllScSvpAction = TableMenu->addAction(Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
-  PropertiesAction = TableMenu->addAction(Txt(Text::Properties));
+  AllAdjustedAction = TableMenu->addAction(App.Txt(Text::AllPointsAdjusted));
+  AllFixedAction = TableMenu->addAction(App.Txt(Text::AllPointsFixed));
+  ChangeAllScSvpAction = TableMenu->addAction(App.Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
+  PropertiesAction = TableMenu->addAction(App.Txt(Text::Properties));
 
   connect(AddPointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::AddPoint);
   connect(DeletePointButton, &QPushButton::clicked, this, &CoordinatePlanWindow::DeletePoint);
@@ -71,19 +71,19 @@ CoordinatePlanWindow::~CoordinatePlanWindow() = default;
 void CoordinatePlanWindow::ApplyTexts() {
   ApplyCaption();
   ApplyPrecisionBarTexts();
-  CoordinatesLabel->setText(Txt(Text::Coordinates));
-  SaveAsButton->setText(Txt(Text::SaveAs));
-  SaveButton->setText(Txt(Text::Save));
-  PointNumberLabel->setText(Txt(Text::PointNumber));
-  HeightLabel->setText(Txt(Text::Height));
-  DeletePointButton->setText(Txt(Text::DeletePoint));
-  AddPointButton->setText(Txt(Text::AddPoint));
-  FitAllButton->setText(Txt(Text::All));
-  RedrawButton->setText(Txt(Text::Redraw));
-  AllAdjustedAction->setText(Txt(Text::AllPointsAdjusted));
-  AllFixedAction->setText(Txt(Text::AllPointsFixed));
-  ChangeAllScSvpAction->setText(Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
-  PropertiesAction->setText(Txt(Text::Properties));
+  CoordinatesLabel->setText(App.Txt(Text::Coordinates));
+  SaveAsButton->setText(App.Txt(Text::SaveAs));
+  SaveButton->setText(App.Txt(Text::Save));
+  PointNumberLabel->setText(App.Txt(Text::PointNumber));
+  HeightLabel->setText(App.Txt(Text::Height));
+  DeletePointButton->setText(App.Txt(Text::DeletePoint));
+  AddPointButton->setText(App.Txt(Text::AddPoint));
+  FitAllButton->setText(App.Txt(Text::All));
+  RedrawButton->setText(App.Txt(Text::Redraw));
+  AllAdjustedAction->setText(App.Txt(Text::AllPointsAdjusted));
+  AllFixedAction->setText(App.Txt(Text::AllPointsFixed));
+  ChangeAllScSvpAction->setText(App.Txt(Text::ChangeAll) + QStringLiteral(" Sc/Svp"));
+  PropertiesAction->setText(App.Txt(Text::Properties));
   PointModel->RetranslateHeaders();
 }
 
@@ -207,7 +207,7 @@ void CoordinatePlanWindow::AddPoint() {
     p.Fixed = false;
     p.Sc = 0;
     p.Svp = 0;
-    App.Document()->Edit(Txt(Text::StepAddPoint), [&](SurveyNetwork &net) { net.Points.List.Append(p); });
+    App.Document()->Edit(App.Txt(Text::StepAddPoint), [&](SurveyNetwork &net) { net.Points.List.Append(p); });
     added = true;
   }
   ViewState.Marked = false;
@@ -222,14 +222,14 @@ void CoordinatePlanWindow::AddPoint() {
 void CoordinatePlanWindow::DeletePoint() {
   SurveyNetwork &net = Net();
   if (net.Points.List.Count() < 3) {
-    App.Platform().Message(this, Txt(Text::TwoPointsMinimum));
+    App.Platform().Message(this, App.Txt(Text::TwoPointsMinimum));
     return;
   }
   const int pointsBefore = net.Points.List.Count();
   const int before = net.Measurements.Count();
   bool removed = false;
   // The point and the measurements that referred to it go in one step.
-  App.Document()->Edit(Txt(Text::StepDeletePoint), [&](SurveyNetwork &edited) {
+  App.Document()->Edit(App.Txt(Text::StepDeletePoint), [&](SurveyNetwork &edited) {
     edited.Points.List.Delete(LastSelectedRow - 1);
     if (edited.Points.List.Count() != pointsBefore)
       removed = edited.CheckConsistency(true);
@@ -240,7 +240,7 @@ void CoordinatePlanWindow::DeletePoint() {
   Redraw();
   const int after = net.Measurements.Count();
   if (removed)
-    App.Platform().Message(this, Txt(Text::MeasurementsWithoutCoordinatesDropped) + QStringLiteral(" (") + QString::number(before - after) +
+    App.Platform().Message(this, App.Txt(Text::MeasurementsWithoutCoordinatesDropped) + QStringLiteral(" (") + QString::number(before - after) +
                                  QStringLiteral(")."));
   PointTable->setFocus();
   if (deleted)
@@ -256,7 +256,7 @@ bool CoordinatePlanWindow::SaveTo(const QString &path) {
   if (list.Save() > 0)
     return true;
   list.FileName = previous;
-  App.Platform().Message(this, Txt(Text::CannotWriteFile).arg(path));
+  App.Platform().Message(this, App.Txt(Text::CannotWriteFile).arg(path));
   return false;
 }
 
@@ -270,7 +270,7 @@ void CoordinatePlanWindow::SavePoints() {
 }
 
 void CoordinatePlanWindow::SavePointsAs() {
-  const QString path = App.Platform().SaveFileName(this, Txt(Text::SaveCoordinatesAs));
+  const QString path = App.Platform().SaveFileName(this, App.Txt(Text::SaveCoordinatesAs));
   if (path.isEmpty())
     return;
   if (SaveTo(path))
@@ -290,7 +290,7 @@ void CoordinatePlanWindow::OnClose() {
 
 void CoordinatePlanWindow::MakeAllAdjusted() {
   RunEdit([this] {
-    App.Document()->Edit(Txt(Text::StepAllPointsAdjusted),
+    App.Document()->Edit(App.Txt(Text::StepAllPointsAdjusted),
                       [](SurveyNetwork &net) { net.Points.SetAllFixed(false); });
     Redraw();
   });
@@ -298,7 +298,7 @@ void CoordinatePlanWindow::MakeAllAdjusted() {
 
 void CoordinatePlanWindow::MakeAllFixed() {
   RunEdit([this] {
-    App.Document()->Edit(Txt(Text::StepAllPointsFixed),
+    App.Document()->Edit(App.Txt(Text::StepAllPointsFixed),
                       [](SurveyNetwork &net) { net.Points.SetAllFixed(true); });
     Redraw();
   });

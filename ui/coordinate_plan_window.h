@@ -19,8 +19,8 @@ public:
   CoordinatePlanWindow(DesktopApplication &app, QWidget *parent = nullptr);
   ~CoordinatePlanWindow() override;
 
-  // Puts the active language's texts on the window's controls; a file path
-  // shown in the caption stays.
+  // Puts the program's texts (App.Language()) on the window's controls; a
+  // file path shown in the caption stays.
   void ApplyTexts();
   // Fills the point table, fits all points and draws the plan; the main
   // window then shows it modally.

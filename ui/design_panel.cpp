@@ -41,7 +41,7 @@ QString ValueText(const kd::design::Requirement &r, double v) {
   return r.kind == RequirementKind::Redundancy ? Fixed3(v) : Fixed3(v) + QStringLiteral(" mm");
 }
 
-QString Fill(Text text, const QString &a) { return Txt(text).arg(a); }
+QString Fill(const DesktopApplication &app, Text text, const QString &a) { return app.Txt(text).arg(a); }
 
 // The requirement keyword of a line, "" for a blank or comment line.
 std::string Keyword(const std::string &line) {
@@ -160,7 +160,7 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan)
   connect(DeleteButton, &QPushButton::clicked, this,
           [this] { DeleteRequirement(RequirementTable->currentRow()); });
   connect(CandidatesButton, &QPushButton::clicked, this, [this] {
-    const QString path = App.Platform().OpenFileName(this, Txt(Text::CandidatesButton), Txt(Text::TextFilesFilter));
+    const QString path = App.Platform().OpenFileName(this, App.Txt(Text::CandidatesButton), App.Txt(Text::TextFilesFilter));
     if (!path.isEmpty())
       LoadCandidates(path);
   });
@@ -196,23 +196,23 @@ void DesignPanel::StopOptimising() {
 }
 
 void DesignPanel::ApplyTexts() {
-  setWindowTitle(Txt(Text::DesignPanelTitle));
+  setWindowTitle(App.Txt(Text::DesignPanelTitle));
   RequirementTable->setHorizontalHeaderLabels(
-      {Txt(Text::RequirementColumn), Txt(Text::ValueColumn), Txt(Text::MarginColumn)});
-  AddButton->setText(Txt(Text::RequirementAdd));
-  ReplaceButton->setText(Txt(Text::RequirementReplace));
-  DeleteButton->setText(Txt(Text::RequirementDelete));
-  NextBestLabel->setText(Txt(Text::NextBestTitle));
-  CandidatesButton->setText(Txt(Text::CandidatesButton));
-  AutomaticButton->setText(Txt(Text::AutomaticCandidates));
-  CandidateTable->setHorizontalHeaderLabels({QString(), Txt(Text::MeasurementColumn), Txt(Text::CostColumn),
-                                             Txt(Text::GainColumn), Txt(Text::WhyColumn)});
-  CandidateTable->horizontalHeaderItem(4)->setText(Txt(Text::ValueColumn));
-  OptimiseButton->setText(Txt(Worker ? Text::StopEvaluation : Text::OptimiseButton));
-  AcceptButton->setText(Txt(Text::AcceptButton));
-  DiscardButton->setText(Txt(Text::DiscardButton));
-  ReportButton->setText(Txt(Text::ReportButton));
-  ComputeButton->setText(Txt(Text::ComputeButton));
+      {App.Txt(Text::RequirementColumn), App.Txt(Text::ValueColumn), App.Txt(Text::MarginColumn)});
+  AddButton->setText(App.Txt(Text::RequirementAdd));
+  ReplaceButton->setText(App.Txt(Text::RequirementReplace));
+  DeleteButton->setText(App.Txt(Text::RequirementDelete));
+  NextBestLabel->setText(App.Txt(Text::NextBestTitle));
+  CandidatesButton->setText(App.Txt(Text::CandidatesButton));
+  AutomaticButton->setText(App.Txt(Text::AutomaticCandidates));
+  CandidateTable->setHorizontalHeaderLabels({QString(), App.Txt(Text::MeasurementColumn), App.Txt(Text::CostColumn),
+                                             App.Txt(Text::GainColumn), App.Txt(Text::WhyColumn)});
+  CandidateTable->horizontalHeaderItem(4)->setText(App.Txt(Text::ValueColumn));
+  OptimiseButton->setText(App.Txt(Worker ? Text::StopEvaluation : Text::OptimiseButton));
+  AcceptButton->setText(App.Txt(Text::AcceptButton));
+  DiscardButton->setText(App.Txt(Text::DiscardButton));
+  ReportButton->setText(App.Txt(Text::ReportButton));
+  ComputeButton->setText(App.Txt(Text::ComputeButton));
   RecomputeWhenSmall();
 }
 
@@ -235,7 +235,7 @@ void DesignPanel::RecomputeWhenSmall() {
   AcceptButton->setEnabled(false);
   DiscardButton->setEnabled(false);
   StatusLabel->setStyleSheet(QString());
-  StatusLabel->setText(Txt(Text::DesignLargeNetwork).arg(points));
+  StatusLabel->setText(App.Txt(Text::DesignLargeNetwork).arg(points));
   emit OverlayChanged();
 }
 
@@ -312,17 +312,17 @@ void DesignPanel::Reload() {
 
 bool DesignPanel::TryLines(const std::vector<std::string> &lines) {
   if (Path.isEmpty()) {
-    App.Platform().Message(this, Txt(Text::NoRequirementsFile));
+    App.Platform().Message(this, App.Txt(Text::NoRequirementsFile));
     return false;
   }
   RequirementSet set;
   std::string error;
   if (!ParseLines(lines, set, error) || (!set.items.empty() && !CheckPoints(set, error))) {
-    App.Platform().Message(this, Fill(Text::RequirementRefused, Q(error)));
+    App.Platform().Message(this, Fill(App, Text::RequirementRefused, Q(error)));
     return false;
   }
   if (!kd::WriteFileAtomic(S(Path), kd::Utf8ToCp1250(kd::JoinLinesCrLf(lines)))) {
-    App.Platform().Message(this, Txt(Text::CannotWriteFile).arg(Path));
+    App.Platform().Message(this, App.Txt(Text::CannotWriteFile).arg(Path));
     return false;
   }
   Lines = lines;
@@ -337,7 +337,7 @@ bool DesignPanel::AddRequirement(const QString &line) {
   if (text.empty())
     return false;
   if (!LoadError.empty()) {
-    App.Platform().Message(this, Fill(Text::RequirementRefused, Q(LoadError)));
+    App.Platform().Message(this, Fill(App, Text::RequirementRefused, Q(LoadError)));
     return false;
   }
   std::vector<std::string> lines = Lines;
@@ -380,13 +380,13 @@ bool DesignPanel::LoadCandidates(const QString &path) {
   list.LoadFromFile(S(path));
   QString reason;
   if (list.LoadResult == MeasurementList::lfCannotRead)
-    reason = Txt(Text::CandidatesCannotRead);
+    reason = App.Txt(Text::CandidatesCannotRead);
   else if (list.LoadResult == MeasurementList::lfFormatError)
-    reason = Txt(Text::CandidatesFaulty).arg(list.LoadErrorLine);
+    reason = App.Txt(Text::CandidatesFaulty).arg(list.LoadErrorLine);
   else if (list.Items.empty())
-    reason = Txt(Text::CandidatesEmpty);
+    reason = App.Txt(Text::CandidatesEmpty);
   if (!reason.isEmpty()) {
-    App.Platform().Message(this, Txt(Text::CandidatesFileBad).arg(path, reason));
+    App.Platform().Message(this, App.Txt(Text::CandidatesFileBad).arg(path, reason));
     return false;
   }
   FileCandidates = list.Items;
@@ -412,11 +412,11 @@ void DesignPanel::Recompute() {
   bool ready = false;
   QString status;
   if (Path.isEmpty())
-    status = Txt(Text::NoRequirementsFile);
+    status = App.Txt(Text::NoRequirementsFile);
   else if (!LoadError.empty())
-    status = Fill(Text::RequirementRefused, Q(LoadError));
+    status = Fill(App, Text::RequirementRefused, Q(LoadError));
   else if (Requirements.items.empty())
-    status = Txt(Text::NoRequirements);
+    status = App.Txt(Text::NoRequirements);
   else if (App.Document()) {
     kd::design::CandidateOptions co;
     co.automatic = FileCandidates.empty();
@@ -426,15 +426,15 @@ void DesignPanel::Recompute() {
       Candidates = Design.Rank(kRankedShown);
       MarksNow = Design.Marks();
       if (Design.FreeNetwork())
-        status = Txt(Text::FreeNetworkDatum);
+        status = App.Txt(Text::FreeNetworkDatum);
     } else {
-      status = Fill(Text::DesignFailed, Q(Design.Error()));
+      status = Fill(App, Text::DesignFailed, Q(Design.Error()));
     }
   }
-  FileLabel->setText(Fill(Text::RequirementsFileLabel,
-                          Path.isEmpty() ? Txt(Text::NoMdb)
+  FileLabel->setText(Fill(App, Text::RequirementsFileLabel,
+                          Path.isEmpty() ? App.Txt(Text::NoMdb)
                                          : QFileInfo(Path).fileName() + QStringLiteral(" (") +
-                                               Txt(Requirements.confidence95 ? Text::Level95Name
+                                               App.Txt(Requirements.confidence95 ? Text::Level95Name
                                                                              : Text::LevelStandardName) +
                                                QStringLiteral(")")));
   StatusLabel->setText(status);
@@ -484,19 +484,19 @@ void DesignPanel::FillCandidateTable() {
   const int n = static_cast<int>(Candidates.size());
   CandidateTable->setRowCount(n);
   if (FileCandidates.empty())
-    CandidatesLabel->setText(Txt(Text::CandidatesAutomatic)
+    CandidatesLabel->setText(App.Txt(Text::CandidatesAutomatic)
                                  .arg(Design.CandidateCount())
                                  .arg(QString::number(Design.MaxSight(), 'f', 1)));
   else
     CandidatesLabel->setText(
-        Txt(Text::CandidatesFromFile).arg(Design.CandidateCount()).arg(QFileInfo(CandidatesFile).fileName()));
+        App.Txt(Text::CandidatesFromFile).arg(Design.CandidateCount()).arg(QFileInfo(CandidatesFile).fileName()));
   AutomaticButton->setEnabled(!FileCandidates.empty());
   const double most = Candidates.empty() ? 0 : Candidates.front().Gain;
   const double least = Candidates.empty() ? 0 : Candidates.back().Gain;
   for (int i = 0; i < n; ++i) {
     const kd::app::DesignCandidate &c = Candidates[static_cast<size_t>(i)];
     auto *add = new QPushButton(QStringLiteral("+"), CandidateTable);
-    add->setToolTip(Txt(Text::AddCandidateTip));
+    add->setToolTip(App.Txt(Text::AddCandidateTip));
     connect(add, &QPushButton::clicked, this, [this, i] { AddCandidate(i); });
     CandidateTable->setCellWidget(i, 0, add);
     QPixmap swatch(12, 12);
@@ -533,17 +533,17 @@ void DesignPanel::ShowMarks() {
   for (const Measurement &m : MarksNow.LowValue)
     low << MeasurementPlanWindow::MeasurementCaption(m);
   // Long lists are cut short; the whole lists are in the tip.
-  auto list = [](const QStringList &items) {
+  auto list = [this](const QStringList &items) {
     if (items.isEmpty())
-      return Txt(Text::NoMdb);
+      return App.Txt(Text::NoMdb);
     constexpr int kShown = 8;
     QString text = QStringLiteral("(%1) ").arg(items.size()) + items.mid(0, kShown).join(QStringLiteral(", "));
     return items.size() > kShown ? text + QStringLiteral(", \u2026") : text;
   };
-  CriticalLabel->setText(Fill(Text::CriticalList, list(critical)) + QStringLiteral("\n") +
-                         Fill(Text::LowValueList, list(low)));
-  CriticalLabel->setToolTip(Fill(Text::CriticalList, critical.join(QStringLiteral(", "))) +
-                            QStringLiteral("\n\n") + Fill(Text::LowValueList, low.join(QStringLiteral(", "))));
+  CriticalLabel->setText(Fill(App, Text::CriticalList, list(critical)) + QStringLiteral("\n") +
+                         Fill(App, Text::LowValueList, list(low)));
+  CriticalLabel->setToolTip(Fill(App, Text::CriticalList, critical.join(QStringLiteral(", "))) +
+                            QStringLiteral("\n\n") + Fill(App, Text::LowValueList, low.join(QStringLiteral(", "))));
 }
 
 // ---- changing the plan ----
@@ -560,7 +560,7 @@ bool DesignPanel::AddCandidate(int rank) {
   if (!App.Document() || rank < 0 || rank >= static_cast<int>(Candidates.size()))
     return false;
   const kd::app::DesignCandidate c = Candidates[static_cast<size_t>(rank)];
-  App.Document()->Edit(Txt(Text::AddCandidateStep).arg(Q(c.Label)), [&c](SurveyNetwork &net) {
+  App.Document()->Edit(App.Txt(Text::AddCandidateStep).arg(Q(c.Label)), [&c](SurveyNetwork &net) {
     net.Measurements.AddMeasurement(c.Item.MeasType, c.Item.StdDev, c.Item.Target, c.Item.Station);
   });
   if (!isVisible())
@@ -585,8 +585,8 @@ void DesignPanel::Optimise() {
   WorkerResult = result;
   Worker = QThread::create([job, stop, result] { *result = job([stop] { return stop->load(); }); });
   connect(Worker, &QThread::finished, this, &DesignPanel::OptimiseFinished);
-  OptimiseButton->setText(Txt(Text::StopEvaluation));
-  ProposalLabel->setText(Txt(Text::OptimiseButton) + QStringLiteral("\u2026"));
+  OptimiseButton->setText(App.Txt(Text::StopEvaluation));
+  ProposalLabel->setText(App.Txt(Text::OptimiseButton) + QStringLiteral("\u2026"));
   Worker->start();
 }
 
@@ -597,7 +597,7 @@ void DesignPanel::OptimiseFinished() {
   Worker = nullptr;
   StopWorker.reset();
   WorkerResult.reset();
-  OptimiseButton->setText(Txt(Text::OptimiseButton));
+  OptimiseButton->setText(App.Txt(Text::OptimiseButton));
   OptimiseButton->setEnabled(Design.Ready());
   if (stopped || result.Stopped) {
     ProposalLabel->clear();
@@ -605,12 +605,12 @@ void DesignPanel::OptimiseFinished() {
   }
   ProposalNow = result;
   ProposalShown = true;
-  QString text = Txt(Text::ProposalText)
+  QString text = App.Txt(Text::ProposalText)
                      .arg(ProposalNow.Added.size())
                      .arg(ProposalNow.Removed.size())
                      .arg(Q(NumToText(ProposalNow.Report.TotalCost)));
   if (!ProposalNow.Reached)
-    text += QStringLiteral(" ") + Txt(Text::OptimisedNotReached);
+    text += QStringLiteral(" ") + App.Txt(Text::OptimisedNotReached);
   QStringList changes;
   for (const ReportPlanChange &c : ProposalNow.Report.Changes)
     changes << (c.Added ? QStringLiteral("+ ") : QStringLiteral("\u2212 ")) + Q(c.Measurement);
@@ -633,7 +633,7 @@ void DesignPanel::AcceptProposal() {
   if (!ProposalShown || !App.Document())
     return;
   const kd::app::DesignProposal proposal = ProposalNow;
-  App.Document()->Edit(Txt(Text::OptimisedPlanTitle), [&proposal](SurveyNetwork &net) {
+  App.Document()->Edit(App.Txt(Text::OptimisedPlanTitle), [&proposal](SurveyNetwork &net) {
     for (const Measurement &m : proposal.Removed) {
       auto &items = net.Measurements.Items;
       const auto at = std::find_if(items.begin(), items.end(),

@@ -29,7 +29,7 @@ DesktopApplication::DesktopApplication(std::unique_ptr<PlatformServices> platfor
 
 DesktopApplication::~DesktopApplication() { DestroyWindows(); }
 
-LanguagePack &DesktopApplication::Language() { return Lang(); }
+QString DesktopApplication::Txt(Text id) const { return ::Txt(Language_, id); }
 
 void DesktopApplication::CreateWindows() {
   Settings_ = new kd::app::SettingsStore();
@@ -49,7 +49,7 @@ void DesktopApplication::CreateWindows() {
   // One background evaluation serves both plans: every edit in a plan with
   // "live precision" on evaluates a copy of the network again, and ticking
   // the option evaluates at once.
-  Live_ = new LivePrecision(*Platform_);
+  Live_ = new LivePrecision(*Platform_, Language_);
   SurveyNetwork *const network = Network_;
   LivePrecision *const live = Live_;
   const auto current = [network]() -> const SurveyNetwork * { return network; };
@@ -122,10 +122,10 @@ void DesktopApplication::ApplyTextsToAllWindows() {
 
 void DesktopApplication::StartUp() {
   CreateWindows();
-  // The language object starts with the built-in English texts; the pack
-  // named in the settings replaces them when it is sound.
-  Language().LoadBuiltIn();
-  LoadStartupPack(Language(), DataFolders(*Platform_), LangPackFile);
+  // The language starts with the built-in English texts; the pack named in
+  // the settings replaces them when it is sound.
+  Language_.LoadBuiltIn();
+  LoadStartupPack(Language_, DataFolders(*Platform_), LangPackFile_);
   ApplyTextsToAllWindows();
   SettingsWindow_->FillLanguageList();
 }

@@ -1,19 +1,24 @@
 #pragma once
-// The desktop program as one object: it owns the platform seam, the settings
-// store, the network document, the background evaluation behind live
-// precision and every window, and hands each window what it needs. Windows
-// reach the others only through the application they were given.
+// The desktop program as one object: it owns the platform seam, the language
+// pack, the settings store, the network document, the background evaluation
+// behind live precision and every window, and hands each window what it
+// needs. Windows reach the others only through the application they were
+// given.
 //
 // main.cpp creates one on the real desktop; the window tests create one on a
 // FakePlatform, so dialogs, message boxes, program starts and the timer
 // never block.
+#include <QString>
 #include <memory>
+#include <string>
+
+#include "settings/language_pack.h"
+#include "settings/text_catalogue.h"
 
 class AddMeasurementWindow;
 class AllPointsScSvpDialog;
 class ChangePrecisionDialog;
 class CoordinatePlanWindow;
-class LanguagePack;
 class LivePrecision;
 class MainWindow;
 class MeasurementPlanWindow;
@@ -39,19 +44,30 @@ public:
   // Creates the settings store, the document and every window in start-up
   // order (the main window first, which loads the settings).
   void CreateWindows();
-  // CreateWindows, then puts the language pack named in the settings (or
-  // the built-in English texts) on every window and fills the settings
-  // dialog's language list. The caller then shows Main().
+  // CreateWindows, then loads the language pack named in the settings (or
+  // the built-in English texts) into Language(), puts it on every window
+  // and fills the settings dialog's language list. The caller then shows
+  // Main().
   void StartUp();
   // Frees every window, the document and the store, in reverse order of
   // creation. The platform stays.
   void DestroyWindows();
-  // Puts the active language's texts on every window that exists.
+  // Puts the texts of Language() on every window that exists.
   void ApplyTextsToAllWindows();
 
   PlatformServices &Platform() { return *Platform_; }
-  // The texts in use (numbered pack texts; the catalogue follows its code).
-  LanguagePack &Language();
+  // The program's language (numbered pack texts; the catalogue's newer
+  // texts follow its code). Built-in English until a pack is loaded into it;
+  // the windows and the table models hold references to it, so after a
+  // switch ApplyTextsToAllWindows puts the new texts everywhere.
+  LanguagePack &Language() { return Language_; }
+  const LanguagePack &Language() const { return Language_; }
+  // The text `id` in the program's language.
+  QString Txt(Text id) const;
+  // File name (without folder) of the chosen language pack: empty until the
+  // settings file is read, and empty again when the built-in English set is
+  // chosen. The settings dialog saves it into the settings file.
+  std::string &LangPackFile() { return LangPackFile_; }
 
   // Each is null before CreateWindows and after DestroyWindows.
   kd::app::NetworkDocument *Document() const { return Document_; }
@@ -73,6 +89,8 @@ public:
 
 private:
   std::unique_ptr<PlatformServices> Platform_;
+  LanguagePack Language_;
+  std::string LangPackFile_;
   kd::app::NetworkDocument *Document_ = nullptr;
   kd::app::SettingsStore *Settings_ = nullptr;
   SurveyNetwork *Network_ = nullptr;

@@ -12,15 +12,16 @@ namespace {
 
 // The name from the save dialog with the extension `ext` (".dxf"), or
 // empty after a refusal (told to the user) or a cancelled dialog.
-QString ChosenFile(PlatformServices &platform, QWidget *parent, const QString &title, const QString &ext,
-                   bool (*accepted)(const std::string &), const SurveyNetwork &network) {
+QString ChosenFile(PlatformServices &platform, const LanguagePack &lang, QWidget *parent,
+                   const QString &title, const QString &ext, bool (*accepted)(const std::string &),
+                   const SurveyNetwork &network) {
   QString file = platform.SaveFileName(parent, title);
   if (file.isEmpty())
     return {};
   if (QFileInfo(file).suffix().isEmpty())
     file += ext;
   if (!accepted(S(file))) {
-    platform.Message(parent, Txt(Text::FileNameMustEndIn).arg(ext, file));
+    platform.Message(parent, Txt(lang, Text::FileNameMustEndIn).arg(ext, file));
     return {};
   }
   // Never over a file of the network itself.
@@ -34,7 +35,7 @@ QString ChosenFile(PlatformServices &platform, QWidget *parent, const QString &t
     if (in.absoluteFilePath() == target ||
         (in.exists() && QFileInfo(file).exists() &&
          in.canonicalFilePath() == QFileInfo(file).canonicalFilePath())) {
-      platform.Message(parent, Txt(Text::IsNetworkFile).arg(file, Q(*input)));
+      platform.Message(parent, Txt(lang, Text::IsNetworkFile).arg(file, Q(*input)));
       return {};
     }
   }
@@ -43,29 +44,31 @@ QString ChosenFile(PlatformServices &platform, QWidget *parent, const QString &t
 
 } // namespace
 
-bool ExportPlanDxf(PlatformServices &platform, QWidget *parent, const SurveyNetwork &network,
-                   const NetworkPrecision *precision, const PlotOptions &options) {
-  const QString file = ChosenFile(platform, parent, Txt(Text::ExportDxfTitle), QStringLiteral(".dxf"),
-                                  IsDxfFileName, network);
+bool ExportPlanDxf(PlatformServices &platform, const LanguagePack &lang, QWidget *parent,
+                   const SurveyNetwork &network, const NetworkPrecision *precision,
+                   const PlotOptions &options) {
+  const QString file = ChosenFile(platform, lang, parent, Txt(lang, Text::ExportDxfTitle),
+                                  QStringLiteral(".dxf"), IsDxfFileName, network);
   if (file.isEmpty())
     return false;
   std::string error;
   if (!WritePrecisionDxf(S(file), network, precision, options, DxfOptions{}, error)) {
-    platform.Message(parent, Txt(Text::Error) + ": " + Q(error));
+    platform.Message(parent, Txt(lang, Text::Error) + ": " + Q(error));
     return false;
   }
   return true;
 }
 
-bool ExportPointsCsv(PlatformServices &platform, QWidget *parent, const SurveyNetwork &network,
-                     const NetworkPrecision &precision, ConfidenceLevel level) {
-  const QString file = ChosenFile(platform, parent, Txt(Text::SaveAsCsv), QStringLiteral(".csv"),
-                                  IsCsvFileName, network);
+bool ExportPointsCsv(PlatformServices &platform, const LanguagePack &lang, QWidget *parent,
+                     const SurveyNetwork &network, const NetworkPrecision &precision,
+                     ConfidenceLevel level) {
+  const QString file = ChosenFile(platform, lang, parent, Txt(lang, Text::SaveAsCsv),
+                                  QStringLiteral(".csv"), IsCsvFileName, network);
   if (file.isEmpty())
     return false;
   std::string error;
   if (!WritePointsCsv(S(file), network.Points.List, precision, level, error)) {
-    platform.Message(parent, Txt(Text::Error) + ": " + Q(error));
+    platform.Message(parent, Txt(lang, Text::Error) + ": " + Q(error));
     return false;
   }
   return true;

@@ -7,16 +7,20 @@
 #include "analysis/error_ellipse.h"
 #include "plot/precision_plan.h"
 
+class LanguagePack;
 class PlatformServices;
 class QWidget;
 class SurveyNetwork;
 class NetworkPrecision;
 
 // The plan of `network` with `precision` (null: none) drawn as `options`
-// say, north-up (CAD x = Y, CAD y = X). True when a file was written.
-bool ExportPlanDxf(PlatformServices &platform, QWidget *parent, const SurveyNetwork &network,
-                   const NetworkPrecision *precision, const PlotOptions &options);
+// say, north-up (CAD x = Y, CAD y = X). True when a file was written. The
+// dialog's title and the messages are worded from `lang`.
+bool ExportPlanDxf(PlatformServices &platform, const LanguagePack &lang, QWidget *parent,
+                   const SurveyNetwork &network, const NetworkPrecision *precision,
+                   const PlotOptions &options);
 
 // Every point of `network` with its precision at `level`.
-bool ExportPointsCsv(PlatformServices &platform, QWidget *parent, const SurveyNetwork &network,
-                     const NetworkPrecision &precision, ConfidenceLevel level);
+bool ExportPointsCsv(PlatformServices &platform, const LanguagePack &lang, QWidget *parent,
+                     const SurveyNetwork &network, const NetworkPrecision &precision,
+                     ConfidenceLevel level);

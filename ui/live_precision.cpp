@@ -20,7 +20,10 @@ constexpr int kMaxUpdates = 50;
 } // namespace
 
 LivePrecision::LivePrecision(PlatformServices &platform, QObject *parent)
-    : QObject(parent), Platform_(platform) {
+    : LivePrecision(platform, BuiltInLanguage(), parent) {}
+
+LivePrecision::LivePrecision(PlatformServices &platform, const LanguagePack &lang, QObject *parent)
+    : QObject(parent), Platform_(platform), Language(lang) {
   Dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/korvadimensio3d-live-XXXXXX");
   if (!Dir->isValid())
     Dir.reset();
@@ -191,18 +194,18 @@ void LivePrecision::Request(const SurveyNetwork &snapshot) {
 void LivePrecision::StartRun(SurveyNetwork &copy) {
   const EvaluationCheck check = CheckBeforeEvaluation(copy, [](const PlumbingWarning &) {});
   if (check.TooSmall) {
-    FailLater(Txt(Text::TooFewCoordinatesOrMeasurements));
+    FailLater(Txt(Language, Text::TooFewCoordinatesOrMeasurements));
     return;
   }
   if (!Dir) {
-    FailLater(Txt(Text::NoTemporaryFolder).arg(QDir::tempPath()));
+    FailLater(Txt(Language, Text::NoTemporaryFolder).arg(QDir::tempPath()));
     return;
   }
   // A folder per request: files of a stopped older engine can never be
   // taken for the new results.
   RunFolder = Dir->filePath(QStringLiteral("run%1").arg(Generation));
   if (!QDir().mkpath(RunFolder)) {
-    FailLater(Txt(Text::CannotCreateFolder).arg(RunFolder));
+    FailLater(Txt(Language, Text::CannotCreateFolder).arg(RunFolder));
     RunFolder.clear();
     return;
   }
@@ -211,7 +214,7 @@ void LivePrecision::StartRun(SurveyNetwork &copy) {
   request.Files = RunFilesInFolder(S(RunFolder), kRunBase);
   request.Engine = EnginePath.isEmpty() ? Q(Platform_.Folders().EnginePath()) : EnginePath;
   RunEngine = request.Engine;
-  request.PointNumberHeading = S(Txt(Text::PointNumberShort));
+  request.PointNumberHeading = S(Txt(Language, Text::PointNumberShort));
   Run = Evaluation->Start(copy, request);
 }
 
@@ -219,7 +222,7 @@ void LivePrecision::RunFinished(quint64 run, const std::shared_ptr<EvaluationRes
   if (!Current(run))
     return; // a newer request arrived meanwhile
   if (!results->Usable()) {
-    FailNow(Txt(Text::AllPointsMustBe3d) +
+    FailNow(Txt(Language, Text::AllPointsMustBe3d) +
             Q(results->Error.empty() ? "cannot read " + results->Files.Results : results->Error));
     return;
   }
@@ -243,24 +246,24 @@ void LivePrecision::RunFailed(quint64 run, const kd::app::EvaluationFailure &fai
   using Kind = kd::app::EvaluationFailure::Kind;
   switch (failure.What) {
   case Kind::OldResultsKept:
-    FailNow(Txt(Text::EvaluationFails) + " (" + Q(failure.Detail) + ")");
+    FailNow(Txt(Language, Text::EvaluationFails) + " (" + Q(failure.Detail) + ")");
     return;
   case Kind::InputNotWritten:
-    FailNow(Txt(Text::EvaluationFails) + " (" +
+    FailNow(Txt(Language, Text::EvaluationFails) + " (" +
             Q(failure.Input.empty() ? failure.Detail : failure.Input) + ")");
     return;
   case Kind::NotStarted:
     FailNow(Q(failure.Detail) + " (" + RunEngine + ")");
     return;
   case Kind::TimedOut:
-    FailNow(Txt(Text::EngineTooSlow).arg(TimeoutMs / 1000.0));
+    FailNow(Txt(Language, Text::EngineTooSlow).arg(TimeoutMs / 1000.0));
     return;
   case Kind::EngineEnded:
   case Kind::NoEngine: {
     std::string reason = failure.Protocol.Reason;
     if (reason.empty())
-      reason = S(failure.ExitCode ? Txt(Text::EngineExitWithoutResults).arg(*failure.ExitCode)
-                                  : Txt(Text::EngineStoppedAbnormally));
+      reason = S(failure.ExitCode ? Txt(Language, Text::EngineExitWithoutResults).arg(*failure.ExitCode)
+                                  : Txt(Language, Text::EngineStoppedAbnormally));
     FailNow(Q(reason));
     return;
   }

@@ -37,6 +37,7 @@
 class PlatformServices;
 class QTemporaryDir;
 class QTimer;
+class LanguagePack;
 namespace kd::app {
 class UpdatablePrecision;
 }
@@ -48,6 +49,9 @@ public:
   // request fails, as the main evaluation's time-out.
   static constexpr int TimeoutMs = EnginePoll::MaxPolls * EnginePoll::IntervalMs;
 
+  // Its failure messages are worded from `lang`, which must outlive it.
+  LivePrecision(PlatformServices &platform, const LanguagePack &lang, QObject *parent = nullptr);
+  // The same with the built-in English texts.
   explicit LivePrecision(PlatformServices &platform, QObject *parent = nullptr);
   ~LivePrecision() override;
 
@@ -90,6 +94,7 @@ signals:
 
 private:
   PlatformServices &Platform_; // where the engine lies
+  const LanguagePack &Language; // the owner's texts
   void StartRun(SurveyNetwork &copy);
   void RunFinished(quint64 run, const std::shared_ptr<EvaluationResults> &results);
   void RunFailed(quint64 run, const kd::app::EvaluationFailure &failure);

@@ -136,7 +136,7 @@ QPushButton *MainWindow::MakeButton(int left, int top, int width, int height, co
 }
 
 void MainWindow::OnCreate() {
-  SetStatusText(Txt(Text::InfoLine));
+  SetStatusText(App.Txt(Text::InfoLine));
   LoadProgramSettings();
 }
 
@@ -172,40 +172,40 @@ void MainWindow::SetStatusText(const QString &text) {
 
 
 void MainWindow::ApplyTexts() {
-  ReportButton->setText(Txt(Text::ReportButton));
-  OpenDialog.Filter = Txt(Text::TextFilesFilter);
-  LoadFullCoordinatesButton->setText(Txt(Text::LoadCoordinates));
-  LoadSimpleCoordinatesButton->setText(Txt(Text::TextFileFilter));
-  CoordinatePlanButton->setText(Txt(Text::CoordinatePlan));
-  LoadMeasurementsButton->setText(Txt(Text::LoadMeasurements));
-  MeasurementPlanButton->setText(Txt(Text::MeasurementPlan));
-  SettingsButton->setText(Txt(Text::SettingsButton));
-  EvaluateButton->setText(PollTimer && RunInProgress() ? Txt(Text::StopEvaluation) : Txt(Text::EvaluateButton));
-  ProtocolButton->setText(Txt(Text::ProtocolButton));
-  CalculationsButton->setText(Txt(Text::CalculationsButton));
+  ReportButton->setText(App.Txt(Text::ReportButton));
+  OpenDialog.Filter = App.Txt(Text::TextFilesFilter);
+  LoadFullCoordinatesButton->setText(App.Txt(Text::LoadCoordinates));
+  LoadSimpleCoordinatesButton->setText(App.Txt(Text::TextFileFilter));
+  CoordinatePlanButton->setText(App.Txt(Text::CoordinatePlan));
+  LoadMeasurementsButton->setText(App.Txt(Text::LoadMeasurements));
+  MeasurementPlanButton->setText(App.Txt(Text::MeasurementPlan));
+  SettingsButton->setText(App.Txt(Text::SettingsButton));
+  EvaluateButton->setText(PollTimer && RunInProgress() ? App.Txt(Text::StopEvaluation) : App.Txt(Text::EvaluateButton));
+  ProtocolButton->setText(App.Txt(Text::ProtocolButton));
+  CalculationsButton->setText(App.Txt(Text::CalculationsButton));
   // The greeting follows the language until the first message replaces it.
   const std::string shown = S(StatusText());
   if (shown == TrIn("EN", Text::InfoLine) || shown == TrIn("CZ", Text::InfoLine))
-    SetStatusText(Txt(Text::InfoLine));
+    SetStatusText(App.Txt(Text::InfoLine));
 }
 
 // ---- loading files ----
 
 void MainWindow::LoadCoordinates(bool full) {
-  OpenDialog.Title = Txt(full ? Text::LoadCoordinates : Text::LoadTxt);
+  OpenDialog.Title = App.Txt(full ? Text::LoadCoordinates : Text::LoadTxt);
   if (!OpenDialog.Execute(App.Platform(), this))
     return;
   const QString path = OpenDialog.FileName;
   int count = 0;
-  App.Document()->Edit(Txt(Text::StepLoadCoordinates), [&](SurveyNetwork &net) {
+  App.Document()->Edit(App.Txt(Text::StepLoadCoordinates), [&](SurveyNetwork &net) {
     count = full ? net.Points.List.LoadFull(S(path)) : net.Points.List.LoadSimple(S(path));
   });
   const PointList &list = App.Network()->Points.List;
   if (count >= 2) {
-    SetStatusText(Txt(Text::LoadedPointCount) + QString::number(count) + SkippedNote(list.LastLoadSkipped));
-    App.CoordinatePlan()->setWindowTitle(Txt(Text::CoordinatePlan) + " - [" + path + "]");
+    SetStatusText(App.Txt(Text::LoadedPointCount) + QString::number(count) + SkippedNote(list.LastLoadSkipped));
+    App.CoordinatePlan()->setWindowTitle(App.Txt(Text::CoordinatePlan) + " - [" + path + "]");
   } else {
-    App.Platform().Message(this, Txt(Text::AtLeastTwoPoints));
+    App.Platform().Message(this, App.Txt(Text::AtLeastTwoPoints));
   }
   CheckResultsFreshness();
 }
@@ -214,7 +214,7 @@ void MainWindow::LoadFullCoordinates() { LoadCoordinates(true); }
 void MainWindow::LoadSimpleCoordinates() { LoadCoordinates(false); }
 
 void MainWindow::LoadMeasurements() {
-  OpenDialog.Title = Txt(Text::LoadMeasurements);
+  OpenDialog.Title = App.Txt(Text::LoadMeasurements);
   if (!OpenDialog.Execute(App.Platform(), this))
     return;
   const QString path = OpenDialog.FileName;
@@ -222,26 +222,26 @@ void MainWindow::LoadMeasurements() {
   int before = 0;
   bool dropped = false;
   // The load and the removal of measurements without points are one step.
-  App.Document()->Edit(Txt(Text::StepLoadMeasurements), [&](SurveyNetwork &net) {
+  App.Document()->Edit(App.Txt(Text::StepLoadMeasurements), [&](SurveyNetwork &net) {
     net.Measurements.LoadFromFile(S(path));
     before = net.Measurements.Count();
     dropped = net.CheckConsistency(true, WarningSink());
   });
   const int after = meas.Count();
-  App.MeasurementPlan()->setWindowTitle(Txt(Text::MeasurementPlan) + " - [" + path + "]");
-  QString line = Txt(Text::LoadedMeasurements) + QString::number(after);
+  App.MeasurementPlan()->setWindowTitle(App.Txt(Text::MeasurementPlan) + " - [" + path + "]");
+  QString line = App.Txt(Text::LoadedMeasurements) + QString::number(after);
   if (dropped)
-    line += " " + Txt(Text::MeasurementsWithoutCoordinatesDropped) + " (" + QString::number(before - after) + ").";
+    line += " " + App.Txt(Text::MeasurementsWithoutCoordinatesDropped) + " (" + QString::number(before - after) + ").";
   SetStatusText(line + SkippedNote(meas.LastLoadSkipped));
   // The reader keeps what it read before a fault; say where the file went
   // wrong so the user knows the list is incomplete.
   if (meas.LoadResult == MeasurementList::lfFormatError)
-    App.Platform().Message(this, Txt(Text::Error) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")" +
+    App.Platform().Message(this, App.Txt(Text::Error) + " (" + path + ":" + QString::number(meas.LoadErrorLine) + ")" +
                                  (meas.LoadErrorFault == kd::NumberFault::NotANumber
                                       ? QString()
                                       : ": " + Q(kd::NumberFaultText(meas.LoadErrorFault, meas.LoadErrorLine))));
   else if (meas.LoadResult == MeasurementList::lfCannotRead)
-    App.Platform().Message(this, Txt(Text::Error) + " (" + path + ")");
+    App.Platform().Message(this, App.Txt(Text::Error) + " (" + path + ")");
   CheckResultsFreshness();
 }
 
@@ -249,7 +249,7 @@ void MainWindow::LoadMeasurements() {
 
 void MainWindow::ShowCoordinatePlan() {
   if (App.Network()->Points.List.Count() < 2) {
-    App.Platform().Message(this, Txt(Text::NotEnoughPoints));
+    App.Platform().Message(this, App.Txt(Text::NotEnoughPoints));
     return;
   }
   GivePrecisionToPlans();
@@ -263,11 +263,11 @@ void MainWindow::ShowCoordinatePlan() {
 
 void MainWindow::ShowMeasurementPlan() {
   if (App.Network()->Points.List.Count() < 2) {
-    App.Platform().Message(this, Txt(Text::NotEnoughPoints));
+    App.Platform().Message(this, App.Txt(Text::NotEnoughPoints));
     return;
   }
   if (CheckConsistency())
-    App.Platform().Message(this, Txt(Text::MeasurementsThrownAway));
+    App.Platform().Message(this, App.Txt(Text::MeasurementsThrownAway));
   GivePrecisionToPlans();
   App.MeasurementPlan()->PreparePlan();
   App.AddMeasurement()->ActivateStationField();
@@ -326,9 +326,9 @@ void MainWindow::ReportBackups() {
   for (const auto &[saved, backup] : saves) {
     if (saved->empty())
       continue;
-    QString note = Txt(Text::SavedOnClose) + Q(*saved);
+    QString note = App.Txt(Text::SavedOnClose) + Q(*saved);
     if (!backup->empty())
-      note += Txt(Text::BackupKept) + Q(*backup);
+      note += App.Txt(Text::BackupKept) + Q(*backup);
     notes << note;
     saved->clear();
     backup->clear();
@@ -336,7 +336,7 @@ void MainWindow::ReportBackups() {
   if (notes.isEmpty())
     return;
   if (ResultsOutdated())
-    notes << Txt(Text::ResultsOutOfDate);
+    notes << App.Txt(Text::ResultsOutOfDate);
   SetStatusText(notes.join(". "));
 }
 
@@ -350,7 +350,7 @@ void MainWindow::CheckResultsFreshness() {
     return;
   ReportedOutdated = outdated;
   if (outdated)
-    SetStatusText(Txt(Text::ResultsOutOfDate));
+    SetStatusText(App.Txt(Text::ResultsOutOfDate));
   emit ResultsOutdatedChanged(outdated);
 }
 
@@ -361,7 +361,7 @@ void MainWindow::ShowProtocol() {
   std::string bytes;
   const QString path = Q(RunFiles().Protocol);
   if (!kd::ReadFileBytes(S(path), bytes)) {
-    App.Platform().Message(this, Txt(Text::Error) + " (" + path + ")");
+    App.Platform().Message(this, App.Txt(Text::Error) + " (" + path + ")");
     return;
   }
   App.Protocol()->SetProtocol(Q(kd::Cp1250ToUtf8(bytes)));
@@ -372,7 +372,7 @@ void MainWindow::ShowProtocol() {
 
 bool MainWindow::CheckConsistency() {
   bool removed = false;
-  App.Document()->Edit(Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
+  App.Document()->Edit(App.Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
     removed = net.CheckConsistency(true, WarningSink());
   });
   return removed;
@@ -380,7 +380,7 @@ bool MainWindow::CheckConsistency() {
 
 WarningCallback MainWindow::WarningSink() {
   return [this](const PlumbingWarning &warning) {
-    App.Platform().Message(this, Q(PlumbingWarningText(warning)));
+    App.Platform().Message(this, Q(PlumbingWarningText(App.Language(), warning)));
   };
 }
 
@@ -391,28 +391,28 @@ void MainWindow::Evaluate() {
     return;
   }
   EvaluationCheck check;
-  App.Document()->Edit(Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
+  App.Document()->Edit(App.Txt(Text::StepRemoveOrphans), [&](SurveyNetwork &net) {
     check = CheckBeforeEvaluation(net, WarningSink());
   });
   if (check.TooSmall) {
-    App.Platform().Message(this, Txt(Text::TooFewCoordinatesOrMeasurements));
-    SetStatusText(Txt(Text::EvaluationFails));
+    App.Platform().Message(this, App.Txt(Text::TooFewCoordinatesOrMeasurements));
+    SetStatusText(App.Txt(Text::EvaluationFails));
     return;
   }
   QString folderError;
   if (!MakeOwnFilesFolder(App.Platform(), folderError)) {
-    SetStatusText(Txt(Text::EvaluationFails));
-    App.Platform().Message(this, Txt(Text::EvaluationFails) + " (" + folderError + ")");
+    SetStatusText(App.Txt(Text::EvaluationFails));
+    App.Platform().Message(this, App.Txt(Text::EvaluationFails) + " (" + folderError + ")");
     return;
   }
-  App.Document()->Edit(Txt(Text::StepSortMeasurements),
+  App.Document()->Edit(App.Txt(Text::StepSortMeasurements),
                     [](SurveyNetwork &net) { net.Measurements.Sort(); });
   App.MeasurementPlan()->RefreshGrid();
   PollCount = 0;
   kd::app::EvaluationRequest request;
   request.Files = RunFiles();
   request.Engine = Q(App.Platform().Folders().EnginePath());
-  request.PointNumberHeading = S(Txt(Text::PointNumberShort));
+  request.PointNumberHeading = S(App.Txt(Text::PointNumberShort));
   // The engine input is written from the network itself (the document
   // keeps what was written); nothing of the network changes.
   Evaluation->Start(*App.Network(), request);
@@ -423,9 +423,9 @@ void MainWindow::Evaluate() {
   if (!refused.isEmpty())
     App.Platform().Message(this, refused + " (" + request.Engine + ")");
   else
-    SetStatusText(Txt(Text::EvaluationStarted));
+    SetStatusText(App.Txt(Text::EvaluationStarted));
   if (check.Dropped)
-    SetStatusText(StatusText() + Txt(Text::MeasurementsWithoutCoordinatesDropped) + ".");
+    SetStatusText(StatusText() + App.Txt(Text::MeasurementsWithoutCoordinatesDropped) + ".");
 }
 
 EngineRunFiles MainWindow::RunFiles() const {
@@ -435,7 +435,7 @@ EngineRunFiles MainWindow::RunFiles() const {
 
 void MainWindow::RunStarted() {
   // The evaluate button becomes the way to stop the run.
-  EvaluateButton->setText(Txt(Text::StopEvaluation));
+  EvaluateButton->setText(App.Txt(Text::StopEvaluation));
   ProtocolButton->setEnabled(false);
   CalculationsButton->setEnabled(false);
   ReportButton->setEnabled(false);
@@ -447,7 +447,7 @@ void MainWindow::PollEngine() { Evaluation->Tick(); }
 
 void MainWindow::RunWaiting(int count) {
   PollCount = Evaluation->Poll().PollCount();
-  SetStatusText(Q(WaitingStatusText(count)));
+  SetStatusText(Q(WaitingStatusText(App.Language(), count)));
 }
 
 void MainWindow::RunFinished() {
@@ -462,11 +462,11 @@ void MainWindow::RunFailed(const kd::app::EvaluationFailure &failure) {
   case Kind::OldResultsKept:
     // An old result that cannot be removed could be taken for the new one.
     EndRun(false);
-    App.Platform().Message(this, Txt(Text::EvaluationFails) + " (" + Q(failure.Detail) + ")");
+    App.Platform().Message(this, App.Txt(Text::EvaluationFails) + " (" + Q(failure.Detail) + ")");
     break;
   case Kind::InputNotWritten:
     EndRun(false);
-    App.Platform().Message(this, Txt(Text::EvaluationFails) + " (" +
+    App.Platform().Message(this, App.Txt(Text::EvaluationFails) + " (" +
                                  Q(failure.Input.empty() ? failure.Detail : failure.Input) + ")");
     break;
   case Kind::EngineEnded:
@@ -482,7 +482,7 @@ void MainWindow::RunFailed(const kd::app::EvaluationFailure &failure) {
 
 void MainWindow::RunStopped() {
   EndRun(false);
-  SetStatusText(Txt(Text::EvaluationStopped));
+  SetStatusText(App.Txt(Text::EvaluationStopped));
 }
 
 void MainWindow::StopEvaluation() {
@@ -492,12 +492,12 @@ void MainWindow::StopEvaluation() {
 }
 
 void MainWindow::EndRun(bool complete) {
-  EvaluateButton->setText(Txt(Text::EvaluateButton));
+  EvaluateButton->setText(App.Txt(Text::EvaluateButton));
   EvaluateButton->setEnabled(true);
   ProtocolButton->setEnabled(complete);
   CalculationsButton->setEnabled(complete);
   ReportButton->setEnabled(complete);
-  SetStatusText(Txt(complete ? Text::EvaluationAccomplished : Text::EvaluationFails));
+  SetStatusText(App.Txt(complete ? Text::EvaluationAccomplished : Text::EvaluationFails));
   if (complete) {
     HaveResults = true;
     ReportedOutdated = false;
@@ -514,7 +514,7 @@ void MainWindow::EndFailedRun(const EngineFailureReason &protocol) {
   if (!reason.empty() && upperCaseMarks > 0 && protocol.SingularNetwork)
     reason += " " + UpperCaseMarkHint(upperCaseMarks);
   if (!reason.empty())
-    SetStatusText(Txt(Text::EvaluationFails) + " " + Q(reason));
+    SetStatusText(App.Txt(Text::EvaluationFails) + " " + Q(reason));
   ProtocolButton->setEnabled(true);
 }
 
@@ -527,20 +527,20 @@ void MainWindow::ShowCalculations() {
   std::shared_ptr<EvaluationResults> results = LastResults();
   if (!results)
     results = ReadEvaluationResults(RunFiles(), App.Network()->Points.ScSvpMode, App.Network()->Points.List,
-                                    S(Txt(Text::PointNumberShort)));
+                                    S(App.Txt(Text::PointNumberShort)));
   App.Results()->Results.reset();
   switch (results->Outcome) {
   case ResultsOutcome::Shown:
     App.Results()->Results = results;
     App.Results()->Table = results->Table;
     // The heading in the language of the moment.
-    App.Results()->Table.SetCell(0, 0, S(Txt(Text::PointNumberShort)));
+    App.Results()->Table.SetCell(0, 0, S(App.Txt(Text::PointNumberShort)));
     App.Results()->ShowResults(results->PointChoices);
     App.Platform().ShowModal(App.Results());
     break;
   case ResultsOutcome::Not3d:
-    App.Platform().Message(this, Txt(Text::AllPointsMustBe3d));
-    SetStatusText(Txt(Text::AllPointsMustBe3d));
+    App.Platform().Message(this, App.Txt(Text::AllPointsMustBe3d));
+    SetStatusText(App.Txt(Text::AllPointsMustBe3d));
     break;
   case ResultsOutcome::LoadFailed:
   case ResultsOutcome::TableFailed:
@@ -557,11 +557,11 @@ void MainWindow::LoadProgramSettings() {
   if (App.Settings()->LoadProgramFile(S(OwnFileWithExt(App.Platform(), ".ini"))) == SettingsLoad::Missing)
     return;
   kd::ApplySettings(App.Settings()->Program(), App.Document()->Workspace().Points);
-  LangPackFile = App.Settings()->Program().LangPackFile;
+  App.LangPackFile() = App.Settings()->Program().LangPackFile;
 }
 
 void MainWindow::WriteReportFile() {
-  const QString file = App.Platform().SaveFileName(this, QString::fromUtf8(RT(ReportText::Title).c_str()) +
+  const QString file = App.Platform().SaveFileName(this, QString::fromUtf8(RT(App.Language(), ReportText::Title).c_str()) +
                                                          " (*.pdf, *.html)");
   if (file.isEmpty())
     return;
@@ -569,12 +569,12 @@ void MainWindow::WriteReportFile() {
   std::string error;
   ReportFormat format;
   if (!ReportFormatOf(path, format, error)) {
-    App.Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
+    App.Platform().Message(this, App.Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;
   }
   // Project name and author, offered as last time.
   kd::app::ReportFields details = App.Settings()->Report();
-  ReportDetailsDialog dialog(this);
+  ReportDetailsDialog dialog(App.Language(), this);
   dialog.TitleEdit->setText(details.Title);
   dialog.AuthorEdit->setText(details.Author);
   if (App.Platform().ShowModal(&dialog) != QDialog::Accepted)
@@ -585,7 +585,7 @@ void MainWindow::WriteReportFile() {
   // The results of the last evaluation, as "+Calculations+" shows them.
   const std::shared_ptr<EvaluationResults> results = LastResults();
   if (!results || !results->Usable()) {
-    App.Platform().Message(this, Txt(Text::AllPointsMustBe3d) +
+    App.Platform().Message(this, App.Txt(Text::AllPointsMustBe3d) +
                                  QString::fromStdString(results ? results->Error : std::string()));
     return;
   }
@@ -602,9 +602,9 @@ void MainWindow::WriteReportFile() {
   // The requirements of NAME.req beside the measurement file, when it has any.
   if (App.MeasurementPlan())
     data.Design = App.MeasurementPlan()->DesignReport();
-  if (!WriteReport(data, path, error)) {
-    App.Platform().Message(this, Txt(Text::Error) + ": " + QString::fromStdString(error));
+  if (!WriteReport(App.Language(), data, path, error)) {
+    App.Platform().Message(this, App.Txt(Text::Error) + ": " + QString::fromStdString(error));
     return;
   }
-  SetStatusText(QString::fromUtf8(RT(ReportText::Title).c_str()) + ": " + file);
+  SetStatusText(QString::fromUtf8(RT(App.Language(), ReportText::Title).c_str()) + ": " + file);
 }

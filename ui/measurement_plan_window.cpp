@@ -36,9 +36,9 @@
 
 MeasurementPlanWindow::MeasurementPlanWindow(DesktopApplication &app, QWidget *parent) : PlanWindow(app, Text::MeasurementPlan, parent) {
   const int colX = ColumnX();
-  MeasurementsLabel = NewLabel(this, Txt(Text::Measurements), colX, 4, kColumnWidth, 18);
+  MeasurementsLabel = NewLabel(this, App.Txt(Text::Measurements), colX, 4, kColumnWidth, 18);
 
-  MeasurementModel = new kd::app::MeasurementTableModel(*App.Document(), this);
+  MeasurementModel = new kd::app::MeasurementTableModel(*App.Document(), App.Language(), this);
   MeasurementTable = MakeTable(318, MeasurementModel);
   // Several rows may be chosen, to delete them at once.
   MeasurementTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -47,27 +47,27 @@ MeasurementPlanWindow::MeasurementPlanWindow(DesktopApplication &app, QWidget *p
   TypeButtonPanel->setFrameShape(QFrame::StyledPanel);
   TypeButtonPanel->setGeometry(colX, 348, kColumnWidth, 176);
   const int bw = 89, bh = 26;
-  AddSlopeDistanceButton = NewButton(TypeButtonPanel, Txt(Text::ShowSlopeDistances), 6, 6, bw, bh);
-  AddHorizontalDistanceButton = NewButton(TypeButtonPanel, Txt(Text::ShowHorizontalDistances), 100, 6, bw, bh);
-  AddHeightDifferenceButton = NewButton(TypeButtonPanel, Txt(Text::ShowHeightDifferences), 194, 6, bw, bh);
-  AddZenithAngleButton = NewButton(TypeButtonPanel, Txt(Text::ShowZenithAngles), 6, 36, bw, bh);
-  AddDirectionButton = NewButton(TypeButtonPanel, Txt(Text::ShowDirections), 100, 36, bw, bh);
-  AddAnglesButton = NewButton(TypeButtonPanel, Txt(Text::ShowAngles), 194, 36, bw, bh);
-  AddPolar3DButton = NewButton(TypeButtonPanel, Txt(Text::Show3dPolar), 6, 66, bw, bh);
+  AddSlopeDistanceButton = NewButton(TypeButtonPanel, App.Txt(Text::ShowSlopeDistances), 6, 6, bw, bh);
+  AddHorizontalDistanceButton = NewButton(TypeButtonPanel, App.Txt(Text::ShowHorizontalDistances), 100, 6, bw, bh);
+  AddHeightDifferenceButton = NewButton(TypeButtonPanel, App.Txt(Text::ShowHeightDifferences), 194, 6, bw, bh);
+  AddZenithAngleButton = NewButton(TypeButtonPanel, App.Txt(Text::ShowZenithAngles), 6, 36, bw, bh);
+  AddDirectionButton = NewButton(TypeButtonPanel, App.Txt(Text::ShowDirections), 100, 36, bw, bh);
+  AddAnglesButton = NewButton(TypeButtonPanel, App.Txt(Text::ShowAngles), 194, 36, bw, bh);
+  AddPolar3DButton = NewButton(TypeButtonPanel, App.Txt(Text::Show3dPolar), 6, 66, bw, bh);
   AddGyroDirectionButton = NewButton(TypeButtonPanel, QStringLiteral("-> GD"), 100, 66, bw, bh);
   AddPlumbingButton = NewButton(TypeButtonPanel, QStringLiteral("-> PR"), 194, 66, bw, bh);
-  DeleteMeasurementButton = NewButton(TypeButtonPanel, Txt(Text::DeleteMeasurement), 6, 104, 136, 28);
-  SortButton = NewButton(TypeButtonPanel, Txt(Text::Sort), 147, 104, 136, 28);
-  SaveAsButton = NewButton(TypeButtonPanel, Txt(Text::SaveAs), 6, 140, 136, 28);
-  SaveButton = NewButton(TypeButtonPanel, Txt(Text::Save), 147, 140, 136, 28);
+  DeleteMeasurementButton = NewButton(TypeButtonPanel, App.Txt(Text::DeleteMeasurement), 6, 104, 136, 28);
+  SortButton = NewButton(TypeButtonPanel, App.Txt(Text::Sort), 147, 104, 136, 28);
+  SaveAsButton = NewButton(TypeButtonPanel, App.Txt(Text::SaveAs), 6, 140, 136, 28);
+  SaveButton = NewButton(TypeButtonPanel, App.Txt(Text::Save), 147, 140, 136, 28);
 
   MakeNavPanel();
-  DesignButton = NewButton(this, Txt(Text::DesignButton), colX + kColumnWidth - 96, 1, 96, 22);
+  DesignButton = NewButton(this, App.Txt(Text::DesignButton), colX + kColumnWidth - 96, 1, 96, 22);
   connect(DesignButton, &QPushButton::clicked, this, &MeasurementPlanWindow::OpenDesignPanel);
 
-  ChangePrecisionAction = TableMenu->addAction(Txt(Text::ChangePrecisionOfOne));
-  ChangeTypePrecisionAction = TableMenu->addAction(Txt(Text::ChangePrecisionOfType));
-  PrecisionGuideAction = TableMenu->addAction(Txt(Text::PrecisionGuide));
+  ChangePrecisionAction = TableMenu->addAction(App.Txt(Text::ChangePrecisionOfOne));
+  ChangeTypePrecisionAction = TableMenu->addAction(App.Txt(Text::ChangePrecisionOfType));
+  PrecisionGuideAction = TableMenu->addAction(App.Txt(Text::PrecisionGuide));
 
   connect(AddSlopeDistanceButton, &QPushButton::clicked, this, &MeasurementPlanWindow::AddSlopeDistance);
   connect(AddHorizontalDistanceButton, &QPushButton::clicked, this, &MeasurementPlanWindow::AddHorizontalDistance);
@@ -97,24 +97,24 @@ MeasurementPlanWindow::~MeasurementPlanWindow() = default;
 void MeasurementPlanWindow::ApplyTexts() {
   ApplyCaption();
   ApplyPrecisionBarTexts();
-  MeasurementsLabel->setText(Txt(Text::Measurements));
-  AddSlopeDistanceButton->setText(Txt(Text::ShowSlopeDistances));
-  AddHorizontalDistanceButton->setText(Txt(Text::ShowHorizontalDistances));
-  AddHeightDifferenceButton->setText(Txt(Text::ShowHeightDifferences));
-  AddZenithAngleButton->setText(Txt(Text::ShowZenithAngles));
-  AddDirectionButton->setText(Txt(Text::ShowDirections));
-  AddAnglesButton->setText(Txt(Text::ShowAngles));
-  AddPolar3DButton->setText(Txt(Text::Show3dPolar));
-  DeleteMeasurementButton->setText(Txt(Text::DeleteMeasurement));
-  SortButton->setText(Txt(Text::Sort));
-  SaveAsButton->setText(Txt(Text::SaveAs));
-  SaveButton->setText(Txt(Text::Save));
-  FitAllButton->setText(Txt(Text::All));
-  RedrawButton->setText(Txt(Text::Redraw));
-  ChangePrecisionAction->setText(Txt(Text::ChangePrecisionOfOne));
-  ChangeTypePrecisionAction->setText(Txt(Text::ChangePrecisionOfType));
-  PrecisionGuideAction->setText(Txt(Text::PrecisionGuide));
-  DesignButton->setText(Txt(Text::DesignButton));
+  MeasurementsLabel->setText(App.Txt(Text::Measurements));
+  AddSlopeDistanceButton->setText(App.Txt(Text::ShowSlopeDistances));
+  AddHorizontalDistanceButton->setText(App.Txt(Text::ShowHorizontalDistances));
+  AddHeightDifferenceButton->setText(App.Txt(Text::ShowHeightDifferences));
+  AddZenithAngleButton->setText(App.Txt(Text::ShowZenithAngles));
+  AddDirectionButton->setText(App.Txt(Text::ShowDirections));
+  AddAnglesButton->setText(App.Txt(Text::ShowAngles));
+  AddPolar3DButton->setText(App.Txt(Text::Show3dPolar));
+  DeleteMeasurementButton->setText(App.Txt(Text::DeleteMeasurement));
+  SortButton->setText(App.Txt(Text::Sort));
+  SaveAsButton->setText(App.Txt(Text::SaveAs));
+  SaveButton->setText(App.Txt(Text::Save));
+  FitAllButton->setText(App.Txt(Text::All));
+  RedrawButton->setText(App.Txt(Text::Redraw));
+  ChangePrecisionAction->setText(App.Txt(Text::ChangePrecisionOfOne));
+  ChangeTypePrecisionAction->setText(App.Txt(Text::ChangePrecisionOfType));
+  PrecisionGuideAction->setText(App.Txt(Text::PrecisionGuide));
+  DesignButton->setText(App.Txt(Text::DesignButton));
   if (Design)
     Design->ApplyTexts();
   MeasurementModel->RetranslateHeaders();
@@ -189,9 +189,9 @@ void MeasurementPlanWindow::HighlightPicks(QImage &image) {
 
 namespace {
 
-// An observation's kind in the active language; the engine's own name for
-// kinds without a text (the coordinate differences dx, dy, dz).
-QString ObservationName(const std::string &engineName) {
+// An observation's kind in the language of `lang`; the engine's own name
+// for kinds without a text (the coordinate differences dx, dy, dz).
+QString ObservationName(const LanguagePack &lang, const std::string &engineName) {
   static const std::pair<const char *, Text> kNames[] = {
       {"s-distance", Text::ObservationSlopeDistance},
       {"distance", Text::ObservationHorizontalDistance},
@@ -200,7 +200,7 @@ QString ObservationName(const std::string &engineName) {
       {"dh", Text::ObservationHeightDifference}};
   for (const auto &[name, text] : kNames)
     if (engineName == name)
-      return Txt(text);
+      return Txt(lang, text);
   return Q(engineName);
 }
 
@@ -237,16 +237,16 @@ QString MeasurementPlanWindow::LineInfoAt(int x, int y) const {
     const QString unit = angle ? QStringLiteral("cc") : QStringLiteral("mm");
     QString cls;
     switch (o->Class) {
-    case ReliabilityClass::Uncontrolled: cls = Txt(Text::Uncontrolled); break;
-    case ReliabilityClass::Weak: cls = Txt(Text::WeaklyControlled); break;
-    case ReliabilityClass::Controlled: cls = Txt(Text::Controlled); break;
+    case ReliabilityClass::Uncontrolled: cls = App.Txt(Text::Uncontrolled); break;
+    case ReliabilityClass::Weak: cls = App.Txt(Text::WeaklyControlled); break;
+    case ReliabilityClass::Controlled: cls = App.Txt(Text::Controlled); break;
     }
     const double mdb = static_cast<double>(o->Mdb);
     text += QStringLiteral("\n%1 %2 \u2192 %3: r = %4, MDB = %5 (%6)")
-                .arg(ObservationName(o->Type), Q(NumToText(o->From)), Q(NumToText(o->To)))
+                .arg(ObservationName(App.Language(), o->Type), Q(NumToText(o->From)), Q(NumToText(o->To)))
                 .arg(static_cast<double>(o->Redundancy), 0, 'f', 3)
                 .arg(std::isfinite(mdb) ? QString::number(mdb, 'f', 1) + QStringLiteral(" ") + unit
-                                        : Txt(Text::NoMdb),
+                                        : App.Txt(Text::NoMdb),
                      cls);
   }
   return text;
@@ -360,13 +360,13 @@ void MeasurementPlanWindow::DeleteMeasurement() {
     return;
   const QString question =
       rows.size() == 1
-          ? Txt(Text::DeleteMeasurementQuestion).arg(MeasurementCaption(Net().Measurements.Items[rows[0]]))
-          : Txt(Text::DeleteMeasurementsQuestion).arg(rows.size());
+          ? App.Txt(Text::DeleteMeasurementQuestion).arg(MeasurementCaption(Net().Measurements.Items[rows[0]]))
+          : App.Txt(Text::DeleteMeasurementsQuestion).arg(rows.size());
   if (!App.Platform().Ask(this, question))
     return;
   // Several rows go in one step, from the last so the indices hold.
-  App.Document()->Edit(rows.size() == 1 ? Txt(Text::StepDeleteMeasurement)
-                                     : Txt(Text::StepDeleteMeasurements).arg(rows.size()),
+  App.Document()->Edit(rows.size() == 1 ? App.Txt(Text::StepDeleteMeasurement)
+                                     : App.Txt(Text::StepDeleteMeasurements).arg(rows.size()),
                     [&rows](SurveyNetwork &net) {
                       for (auto r = rows.rbegin(); r != rows.rend(); ++r)
                         net.Measurements.Delete(*r);
@@ -381,7 +381,7 @@ void MeasurementPlanWindow::DeleteMeasurement() {
 
 void MeasurementPlanWindow::SortMeasurements() {
   // The user's sort is an edit: the file is written in the new order.
-  App.Document()->Edit(Txt(Text::StepSortMeasurements), [](SurveyNetwork &net) {
+  App.Document()->Edit(App.Txt(Text::StepSortMeasurements), [](SurveyNetwork &net) {
     net.Measurements.Sort();
     net.Measurements.MarkChanged();
   });
@@ -396,7 +396,7 @@ bool MeasurementPlanWindow::SaveTo(const QString &path) {
     return true;
   }
   meas.FileName = previous;
-  App.Platform().Message(this, Txt(Text::CannotWriteFile).arg(path));
+  App.Platform().Message(this, App.Txt(Text::CannotWriteFile).arg(path));
   return false;
 }
 
@@ -410,7 +410,7 @@ void MeasurementPlanWindow::SaveMeasurements() {
 }
 
 void MeasurementPlanWindow::SaveMeasurementsAs() {
-  const QString path = App.Platform().SaveFileName(this, Txt(Text::SaveAs));
+  const QString path = App.Platform().SaveFileName(this, App.Txt(Text::SaveAs));
   if (path.isEmpty())
     return;
   if (SaveTo(path))

@@ -34,7 +34,7 @@
 
 PlanWindow::PlanWindow(DesktopApplication &app, Text captionText, QWidget *parent)
     : QDialog(parent), App(app), CaptionText(captionText) {
-  setWindowTitle(Txt(captionText));
+  setWindowTitle(App.Txt(captionText));
   setMinimumSize(DesignWidth, DesignHeight);
   setSizeGripEnabled(true);
 
@@ -98,10 +98,10 @@ QTableView *PlanWindow::MakeTable(int height, QAbstractItemModel *model) {
           });
 
   TableMenu = new QMenu(this);
-  UndoAction = new QAction(Txt(Text::UndoMenu), this);
+  UndoAction = new QAction(App.Txt(Text::UndoMenu), this);
   UndoAction->setShortcut(QKeySequence::Undo);
   UndoAction->setShortcutContext(Qt::WindowShortcut);
-  RedoAction = new QAction(Txt(Text::RedoMenu), this);
+  RedoAction = new QAction(App.Txt(Text::RedoMenu), this);
   RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
   RedoAction->setShortcutContext(Qt::WindowShortcut);
   addAction(UndoAction);
@@ -127,8 +127,8 @@ void PlanWindow::MakeNavPanel() {
   NavigationPanel = new QFrame(this);
   NavigationPanel->setFrameShape(QFrame::StyledPanel);
   NavigationPanel->setGeometry(ColumnX(), 532, kColumnWidth, 73);
-  FitAllButton = NewButton(NavigationPanel, Txt(Text::All), 8, 8, 80, 26);
-  RedrawButton = NewButton(NavigationPanel, Txt(Text::Redraw), 8, 39, 80, 26);
+  FitAllButton = NewButton(NavigationPanel, App.Txt(Text::All), 8, 8, 80, 26);
+  RedrawButton = NewButton(NavigationPanel, App.Txt(Text::Redraw), 8, 39, 80, 26);
   ZoomInButton = NewButton(NavigationPanel, QStringLiteral("+"), 100, 8, 36, 26);
   ZoomOutButton = NewButton(NavigationPanel, QStringLiteral("--"), 100, 39, 36, 26);
   PanUpButton = NewButton(NavigationPanel, QStringLiteral("^"), 196, 8, 36, 26);
@@ -178,11 +178,11 @@ void PlanWindow::ShowSelection() {
 void PlanWindow::ApplyCaption() {
   const QString caption = windowTitle();
   const int at = caption.indexOf(QStringLiteral(" - ["));
-  setWindowTitle(Txt(CaptionText) + (at >= 0 ? caption.mid(at) : QString()));
+  setWindowTitle(App.Txt(CaptionText) + (at >= 0 ? caption.mid(at) : QString()));
 }
 
 void PlanWindow::ShowPathInCaption(const QString &path) {
-  setWindowTitle(Txt(CaptionText) + QStringLiteral(" - [") + path + QStringLiteral("]"));
+  setWindowTitle(App.Txt(CaptionText) + QStringLiteral(" - [") + path + QStringLiteral("]"));
 }
 
 // ---- view ----
@@ -265,8 +265,8 @@ void PlanWindow::UpdateUndoActions() {
   const bool canRedo = stack && stack->canRedo();
   UndoAction->setEnabled(canUndo);
   RedoAction->setEnabled(canRedo);
-  UndoAction->setText(canUndo ? Txt(Text::UndoStep).arg(stack->undoText()) : Txt(Text::UndoMenu));
-  RedoAction->setText(canRedo ? Txt(Text::RedoStep).arg(stack->redoText()) : Txt(Text::RedoMenu));
+  UndoAction->setText(canUndo ? App.Txt(Text::UndoStep).arg(stack->undoText()) : App.Txt(Text::UndoMenu));
+  RedoAction->setText(canRedo ? App.Txt(Text::RedoStep).arg(stack->redoText()) : App.Txt(Text::RedoMenu));
 }
 
 void PlanWindow::UndoEdit() {
@@ -354,8 +354,8 @@ void PlanWindow::MakePrecisionBar(bool withRelative) {
   ToleranceSigmaZSpin = NewSpin(PrecisionBar, 1e6, 1, QStringLiteral("\u03c3Z: no tol."), QStringLiteral(" mm"));
   ToleranceSigmaZSpin->setPrefix(QStringLiteral("\u03c3Z \u2264 "));
   ToleranceListLabel = new QLabel(PrecisionBar);
-  ExportDxfButton = new QPushButton(Txt(Text::ExportDxfButton), PrecisionBar);
-  ExportDxfButton->setToolTip(Txt(Text::ExportDxfTip));
+  ExportDxfButton = new QPushButton(App.Txt(Text::ExportDxfButton), PrecisionBar);
+  ExportDxfButton->setToolTip(App.Txt(Text::ExportDxfTip));
   LiveStatusLabel = new QLabel(PrecisionBar);
   LiveStatusLabel->setObjectName(QStringLiteral("LiveStatus"));
 
@@ -405,18 +405,18 @@ void PlanWindow::PlaceBarChecks() {
 }
 
 void PlanWindow::ApplyPrecisionBarTexts() {
-  EllipsesCheck->setText(Txt(Text::Ellipses));
-  HeightBarsCheck->setText(Txt(Text::HeightBars));
-  RelativeCheck->setText(Txt(Text::RelativeEllipses));
-  LivePrecisionCheck->setText(Txt(Text::LivePrecision));
-  MagnificationSpin->setSpecialValueText(Txt(Text::ScaleAuto));
-  MagnificationSpin->setToolTip(Txt(Text::MagnificationTip));
-  ToleranceSemiMajorSpin->setSpecialValueText(Txt(Text::SemiMajorNoTolerance));
-  ToleranceSemiMajorSpin->setToolTip(Txt(Text::SemiMajorToleranceTip));
-  ToleranceSigmaZSpin->setSpecialValueText(Txt(Text::SigmaZNoTolerance));
-  ToleranceSigmaZSpin->setToolTip(Txt(Text::SigmaZToleranceTip));
-  ExportDxfButton->setText(Txt(Text::ExportDxfButton));
-  ExportDxfButton->setToolTip(Txt(Text::ExportDxfTip));
+  EllipsesCheck->setText(App.Txt(Text::Ellipses));
+  HeightBarsCheck->setText(App.Txt(Text::HeightBars));
+  RelativeCheck->setText(App.Txt(Text::RelativeEllipses));
+  LivePrecisionCheck->setText(App.Txt(Text::LivePrecision));
+  MagnificationSpin->setSpecialValueText(App.Txt(Text::ScaleAuto));
+  MagnificationSpin->setToolTip(App.Txt(Text::MagnificationTip));
+  ToleranceSemiMajorSpin->setSpecialValueText(App.Txt(Text::SemiMajorNoTolerance));
+  ToleranceSemiMajorSpin->setToolTip(App.Txt(Text::SemiMajorToleranceTip));
+  ToleranceSigmaZSpin->setSpecialValueText(App.Txt(Text::SigmaZNoTolerance));
+  ToleranceSigmaZSpin->setToolTip(App.Txt(Text::SigmaZToleranceTip));
+  ExportDxfButton->setText(App.Txt(Text::ExportDxfButton));
+  ExportDxfButton->setToolTip(App.Txt(Text::ExportDxfTip));
   PlaceBarChecks();
   UpdateUndoActions();
   // What live precision last said is worded in the language before.
@@ -468,7 +468,7 @@ void PlanWindow::FollowPreferences() {
 void PlanWindow::ShowLiveComputing() {
   if (!LiveStatusLabel)
     return;
-  LiveStatusLabel->setText(Txt(Text::Computing));
+  LiveStatusLabel->setText(App.Txt(Text::Computing));
   LiveStatusLabel->setToolTip(QString());
 }
 
@@ -477,12 +477,12 @@ void PlanWindow::ShowLiveChange() {
     return;
   std::string text;
   if (PreviousPrecision) {
-    text = kd::app::PrecisionChangeText(kd::app::ComparePrecision(*PreviousPrecision, *CurrentPrecision));
+    text = kd::app::PrecisionChangeText(App.Language(), kd::app::ComparePrecision(*PreviousPrecision, *CurrentPrecision));
   } else {
     // Nothing to compare with yet: the largest ellipse alone.
     const kd::app::PrecisionChange alone = kd::app::ComparePrecision(*CurrentPrecision, *CurrentPrecision);
     if (alone.Comparable)
-      text = Tr(Text::LargestEllipse) + " " + NumToTextFixed(alone.LargestAfter, 14, 2) + " mm (" +
+      text = Tr(App.Language(), Text::LargestEllipse) + " " + NumToTextFixed(alone.LargestAfter, 14, 2) + " mm (" +
              NumToText(alone.LargestAfterPoint) + ")";
   }
   LiveStatusLabel->setText(QString::fromStdString(text));
@@ -511,7 +511,7 @@ PlotOptions PlanWindow::PrecisionOptions() const {
   }
   o.ShowReliability = false;
   o.ShowLineLabels = false;
-  o.Texts = ActivePlotTexts();
+  o.Texts = PlotTextsIn(App.Language());
   // Colours that stand out on the plan's background.
   const kd::plot::PlanStyle style = Style();
   const QColor back = kd::plot::PlanColor(style.BackColor);
@@ -564,7 +564,7 @@ void PlanWindow::DrawPrecisionLayer() {
     const std::vector<double> beyond = PointsOutsideTolerance();
     QString text;
     if (!beyond.empty()) {
-      text = Txt(Text::BeyondTolerance);
+      text = App.Txt(Text::BeyondTolerance);
       for (double n : beyond)
         text += QStringLiteral(" ") + QString::fromStdString(NumToText(n));
     }
@@ -607,5 +607,5 @@ void PlanWindow::ExportDxf() {
   if (precision && !(o.Magnification > 0) && image && !image->isNull())
     o.Magnification = EffectiveMagnification(*precision, Net(), ViewState.Mapping(),
                                              QRectF(0, 0, image->width(), image->height()), shown);
-  ExportPlanDxf(App.Platform(), this, Net(), precision, o);
+  ExportPlanDxf(App.Platform(), App.Language(), this, Net(), precision, o);
 }

@@ -148,7 +148,7 @@ signals:
   void NetworkEdited();
 
 protected:
-  // Puts the texts of the active language on the precision controls.
+  // Puts the program's texts on the precision controls.
   void ApplyPrecisionBarTexts();
   // `captionText` is the text of the window's name.
   PlanWindow(DesktopApplication &app, Text captionText, QWidget *parent);
@@ -184,7 +184,7 @@ protected:
   // current size and fits the plan image; returns the width laid out for.
   int PlaceColumn(std::initializer_list<QWidget *> column);
 
-  // The window's name in the active language; the " - [path]" part of the
+  // The window's name in the program's language; the " - [path]" part of the
   // caption stays.
   void ApplyCaption();
   // The window's name followed by " - [path]".

@@ -55,33 +55,33 @@ bool Read(const QLineEdit *e, long double &v) { return TryTextToNum(S(e->text())
 } // namespace
 
 PointPropertiesDialog::PointPropertiesDialog(DesktopApplication &app, QWidget *parent) : QDialog(parent), App(app) {
-  setWindowTitle(Txt(Text::PointProperties));
+  setWindowTitle(App.Txt(Text::PointProperties));
   setModal(true);
 
-  PointNumberGroup = new QGroupBox(Txt(Text::PointNumberLabel), this);
+  PointNumberGroup = new QGroupBox(App.Txt(Text::PointNumberLabel), this);
   PointNumberGroup->setGeometry(8, 8, 344, 76);
-  NumberEdit = LabeledEdit(PointNumberGroup, Txt(Text::PointNumberShort), 12, 22, 160, &NumberLabel);
+  NumberEdit = LabeledEdit(PointNumberGroup, App.Txt(Text::PointNumberShort), 12, 22, 160, &NumberLabel);
   NumberEdit->setReadOnly(true);
 
-  CoordinatesGroup = new QGroupBox(Txt(Text::CoordinatesGroup), this);
+  CoordinatesGroup = new QGroupBox(App.Txt(Text::CoordinatesGroup), this);
   CoordinatesGroup->setGeometry(8, 90, 344, 128);
   XEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("X / m"), 12, 22, 150);
   YEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("Y / m"), 180, 22, 150);
   ZEdit = LabeledEdit(CoordinatesGroup, QStringLiteral("Z / m"), 12, 70, 150);
-  FixedCheckBox = new QCheckBox(Txt(Text::FixedCheck), CoordinatesGroup);
+  FixedCheckBox = new QCheckBox(App.Txt(Text::FixedCheck), CoordinatesGroup);
   FixedCheckBox->setGeometry(180, 90, 70, 24);
   TakeFromMarkButton = Button(CoordinatesGroup, QString(), 290, 88, 40, 28);
   TakeFromMarkButton->setIcon(MarkIcon());
   TakeFromMarkButton->setIconSize(QSize(20, 20));
 
-  StandardDeviationsGroup = new QGroupBox(Txt(Text::StandardDeviations), this);
+  StandardDeviationsGroup = new QGroupBox(App.Txt(Text::StandardDeviations), this);
   StandardDeviationsGroup->setGeometry(8, 224, 344, 76);
   CentringSigmaEdit = LabeledEdit(StandardDeviationsGroup, QStringLiteral("Sc / m"), 12, 22, 150);
   HeightSigmaEdit = LabeledEdit(StandardDeviationsGroup, QStringLiteral("Svp / m"), 180, 22, 150);
 
-  OkButton = Button(this, Txt(Text::Ok), 8, 310, 108, 30);
-  CancelButton = Button(this, Txt(Text::Cancel), 126, 310, 108, 30);
-  ApplyButton = Button(this, Txt(Text::Apply), 244, 310, 108, 30);
+  OkButton = Button(this, App.Txt(Text::Ok), 8, 310, 108, 30);
+  CancelButton = Button(this, App.Txt(Text::Cancel), 126, 310, 108, 30);
+  ApplyButton = Button(this, App.Txt(Text::Apply), 244, 310, 108, 30);
   OkButton->setDefault(true);
 
   connect(TakeFromMarkButton, &QPushButton::clicked, this, &PointPropertiesDialog::TakeFromMark);
@@ -93,15 +93,15 @@ PointPropertiesDialog::PointPropertiesDialog(DesktopApplication &app, QWidget *p
 }
 
 void PointPropertiesDialog::ApplyTexts() {
-  setWindowTitle(Txt(Text::PointProperties));
-  PointNumberGroup->setTitle(Txt(Text::PointNumberLabel));
-  NumberLabel->setText(Txt(Text::PointNumberShort));
-  CoordinatesGroup->setTitle(Txt(Text::CoordinatesGroup));
-  StandardDeviationsGroup->setTitle(Txt(Text::StandardDeviations));
-  FixedCheckBox->setText(Txt(Text::FixedCheck));
-  OkButton->setText(Txt(Text::Ok));
-  CancelButton->setText(Txt(Text::Cancel));
-  ApplyButton->setText(Txt(Text::Apply));
+  setWindowTitle(App.Txt(Text::PointProperties));
+  PointNumberGroup->setTitle(App.Txt(Text::PointNumberLabel));
+  NumberLabel->setText(App.Txt(Text::PointNumberShort));
+  CoordinatesGroup->setTitle(App.Txt(Text::CoordinatesGroup));
+  StandardDeviationsGroup->setTitle(App.Txt(Text::StandardDeviations));
+  FixedCheckBox->setText(App.Txt(Text::FixedCheck));
+  OkButton->setText(App.Txt(Text::Ok));
+  CancelButton->setText(App.Txt(Text::Cancel));
+  ApplyButton->setText(App.Txt(Text::Apply));
 }
 
 void PointPropertiesDialog::Fill(const NetworkPoint &point, int index) {
@@ -124,13 +124,13 @@ bool PointPropertiesDialog::Apply() {
   if (!Read(NumberEdit, number) || !Read(XEdit, x) || !Read(YEdit, y) ||
       !Read(ZEdit, z) || !Read(CentringSigmaEdit, sc) || !Read(HeightSigmaEdit, svp) ||
       sc < 0 || svp < 0) {
-    App.Platform().Message(this, Txt(Text::WrongInput));
+    App.Platform().Message(this, App.Txt(Text::WrongInput));
     return false;
   }
   if (Index < 0 || Index >= list.Count())
     return false; // the point is no longer there
   const bool fixed = FixedCheckBox->isChecked();
-  App.Document()->Edit(Txt(Text::StepEditPoint).arg(Q(NumToText(double(number)))),
+  App.Document()->Edit(App.Txt(Text::StepEditPoint).arg(Q(NumToText(double(number)))),
                     [&](SurveyNetwork &net) {
                       NetworkPoint &p = net.Points.List.Items[Index];
                       p.Number = double(number);

@@ -20,7 +20,7 @@ public:
   DesktopApplication &App; // the program this window belongs to
   PointPropertiesDialog(DesktopApplication &app, QWidget *parent = nullptr);
 
-  // Puts the active language's texts on the window's controls.
+  // Puts the program's texts (App.Language()) on the window's controls.
   void ApplyTexts();
   // Shows the point and remembers its index in the point list.
   void Fill(const NetworkPoint &point, int index);

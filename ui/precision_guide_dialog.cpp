@@ -213,54 +213,54 @@ PrecisionGuideDialog::PrecisionGuideDialog(DesktopApplication &app, QWidget *par
 void PrecisionGuideDialog::ApplyTexts() {
   const QString gon = QStringLiteral(" /gon"), m = QStringLiteral(" /m");
   const QString abD = QStringLiteral(" /m (a+b*ppm*D)");
-  setWindowTitle(Txt(Text::PrecisionGuide));
-  TotalStationGroup->setTitle(Txt(Text::TotalStationPrecision));
-  DirectionSigmaLabel->setText(Txt(Text::Direction) + gon);
-  ZenithAngleSigmaLabel->setText(Txt(Text::ZenithAngle) + gon);
-  SlopeDistanceSigmaLabel->setText(Txt(Text::SlopeDistance) + abD);
-  HorizontalDistanceSigmaLabel->setText(Txt(Text::HorizontalDistance) + abD);
-  LevellingGroup->setTitle(Txt(Text::LevellingInstrumentPrecision));
-  LevellingSigmaLabel->setText(Txt(Text::LevellingStdDevPerKm) + m);
-  RouteCoefficientLabel->setText(Txt(Text::LevellingRouteCoefficient));
-  RepetitionsGroup->setTitle(Txt(Text::RepetitionCount));
-  DirectionRepetitionsLabel->setText(Txt(Text::Direction));
-  ZenithAngleRepetitionsLabel->setText(Txt(Text::ZenithAngle));
-  SlopeDistanceRepetitionsLabel->setText(Txt(Text::SlopeDistance));
-  HorizontalDistanceRepetitionsLabel->setText(Txt(Text::HorizontalDistance));
-  HeightDifferenceRepetitionsLabel->setText(Txt(Text::HeightDifference));
-  AverageSlopeDistanceLabel->setText(Txt(Text::AverageDistance) + m);
-  AverageHorizontalDistanceLabel->setText(Txt(Text::AverageDistance) + m);
-  AverageLevellingLengthLabel->setText(Txt(Text::AverageDistance) + m);
-  ResultingPrecisionGroup->setTitle(Txt(Text::ResultingPrecision));
-  DirectionResultLabel->setText(Txt(Text::Direction) + gon);
-  ZenithAngleResultLabel->setText(Txt(Text::ZenithAngle) + gon);
-  SlopeDistanceResultLabel->setText(Txt(Text::SlopeDistance) + m);
-  HorizontalDistanceResultLabel->setText(Txt(Text::HorizontalDistance) + m);
-  HeightDifferenceResultLabel->setText(Txt(Text::HeightDifference) + m);
-  ApplyOnGroup->setTitle(Txt(Text::ApplyOn));
-  ApplyDirectionButton->setText(Txt(Text::Direction));
-  ApplyZenithAngleButton->setText(Txt(Text::ZenithAngle));
-  ApplySlopeDistanceButton->setText(Txt(Text::SlopeDistance));
-  ApplyHorizontalDistanceButton->setText(Txt(Text::HorizontalDistance));
-  ApplyHeightDifferenceButton->setText(Txt(Text::HeightDifference));
-  SlopeDistanceOneByOneButton->setText(Txt(Text::OneByOne) + "*");
-  HorizontalDistanceOneByOneButton->setText(Txt(Text::OneByOne) + "*");
-  HeightDifferenceOneByOneButton->setText(Txt(Text::OneByOne) + "*");
-  GyroGroup->setTitle(Txt(Text::GyroDirection));
-  GyroSigmaLabel->setText(Txt(Text::GyroDirectionRepeated) + gon);
-  GyroRepetitionsLabel->setText(Txt(Text::RepetitionCount));
-  GyroResultLabel->setText(Txt(Text::GyroDirection) + gon);
-  ApplyGyroButton->setText(Txt(Text::ApplyGuide));
-  PlumbingGroup->setTitle(Txt(Text::Plumbing));
-  PlumbingPositionSigmaLabel->setText(Txt(Text::PlumbingPrecision) + QStringLiteral(" s(xy)/m"));
-  PlumbingHeightSigmaLabel->setText(Txt(Text::PlumbingPrecision) + QStringLiteral(" s(h)/m"));
-  ApplyPlumbingPositionButton->setText(Txt(Text::ApplyGuide) + QStringLiteral(" (XY)"));
-  ApplyPlumbingHeightButton->setText(Txt(Text::ApplyGuide) + QStringLiteral(" (H)"));
+  setWindowTitle(App.Txt(Text::PrecisionGuide));
+  TotalStationGroup->setTitle(App.Txt(Text::TotalStationPrecision));
+  DirectionSigmaLabel->setText(App.Txt(Text::Direction) + gon);
+  ZenithAngleSigmaLabel->setText(App.Txt(Text::ZenithAngle) + gon);
+  SlopeDistanceSigmaLabel->setText(App.Txt(Text::SlopeDistance) + abD);
+  HorizontalDistanceSigmaLabel->setText(App.Txt(Text::HorizontalDistance) + abD);
+  LevellingGroup->setTitle(App.Txt(Text::LevellingInstrumentPrecision));
+  LevellingSigmaLabel->setText(App.Txt(Text::LevellingStdDevPerKm) + m);
+  RouteCoefficientLabel->setText(App.Txt(Text::LevellingRouteCoefficient));
+  RepetitionsGroup->setTitle(App.Txt(Text::RepetitionCount));
+  DirectionRepetitionsLabel->setText(App.Txt(Text::Direction));
+  ZenithAngleRepetitionsLabel->setText(App.Txt(Text::ZenithAngle));
+  SlopeDistanceRepetitionsLabel->setText(App.Txt(Text::SlopeDistance));
+  HorizontalDistanceRepetitionsLabel->setText(App.Txt(Text::HorizontalDistance));
+  HeightDifferenceRepetitionsLabel->setText(App.Txt(Text::HeightDifference));
+  AverageSlopeDistanceLabel->setText(App.Txt(Text::AverageDistance) + m);
+  AverageHorizontalDistanceLabel->setText(App.Txt(Text::AverageDistance) + m);
+  AverageLevellingLengthLabel->setText(App.Txt(Text::AverageDistance) + m);
+  ResultingPrecisionGroup->setTitle(App.Txt(Text::ResultingPrecision));
+  DirectionResultLabel->setText(App.Txt(Text::Direction) + gon);
+  ZenithAngleResultLabel->setText(App.Txt(Text::ZenithAngle) + gon);
+  SlopeDistanceResultLabel->setText(App.Txt(Text::SlopeDistance) + m);
+  HorizontalDistanceResultLabel->setText(App.Txt(Text::HorizontalDistance) + m);
+  HeightDifferenceResultLabel->setText(App.Txt(Text::HeightDifference) + m);
+  ApplyOnGroup->setTitle(App.Txt(Text::ApplyOn));
+  ApplyDirectionButton->setText(App.Txt(Text::Direction));
+  ApplyZenithAngleButton->setText(App.Txt(Text::ZenithAngle));
+  ApplySlopeDistanceButton->setText(App.Txt(Text::SlopeDistance));
+  ApplyHorizontalDistanceButton->setText(App.Txt(Text::HorizontalDistance));
+  ApplyHeightDifferenceButton->setText(App.Txt(Text::HeightDifference));
+  SlopeDistanceOneByOneButton->setText(App.Txt(Text::OneByOne) + "*");
+  HorizontalDistanceOneByOneButton->setText(App.Txt(Text::OneByOne) + "*");
+  HeightDifferenceOneByOneButton->setText(App.Txt(Text::OneByOne) + "*");
+  GyroGroup->setTitle(App.Txt(Text::GyroDirection));
+  GyroSigmaLabel->setText(App.Txt(Text::GyroDirectionRepeated) + gon);
+  GyroRepetitionsLabel->setText(App.Txt(Text::RepetitionCount));
+  GyroResultLabel->setText(App.Txt(Text::GyroDirection) + gon);
+  ApplyGyroButton->setText(App.Txt(Text::ApplyGuide));
+  PlumbingGroup->setTitle(App.Txt(Text::Plumbing));
+  PlumbingPositionSigmaLabel->setText(App.Txt(Text::PlumbingPrecision) + QStringLiteral(" s(xy)/m"));
+  PlumbingHeightSigmaLabel->setText(App.Txt(Text::PlumbingPrecision) + QStringLiteral(" s(h)/m"));
+  ApplyPlumbingPositionButton->setText(App.Txt(Text::ApplyGuide) + QStringLiteral(" (XY)"));
+  ApplyPlumbingHeightButton->setText(App.Txt(Text::ApplyGuide) + QStringLiteral(" (H)"));
 }
 
 // ---- reading fields ----
 
-void PrecisionGuideDialog::WrongInput() { App.Platform().Message(this, Txt(Text::WrongInput)); }
+void PrecisionGuideDialog::WrongInput() { App.Platform().Message(this, App.Txt(Text::WrongInput)); }
 
 bool PrecisionGuideDialog::ReadValue(QComboBox *box, int resetItem, long double &v) {
   long double x;
@@ -409,7 +409,7 @@ bool PrecisionGuideDialog::ApplyToType(QWidget *field, std::uint8_t type) {
   }
   if (!App.Network())
     return false;
-  App.Document()->Edit(Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
+  App.Document()->Edit(App.Txt(Text::StepPrecisionOfType).arg(Q(MeasurementList::TypeName(type))),
                     [&](SurveyNetwork &net) { SetStdDevOfType(net, type, double(v)); });
   RefreshMeasurementTable();
   return true;
@@ -433,7 +433,7 @@ bool PrecisionGuideDialog::ApplyPlumbingHeightSigma() {
   }
   if (!App.Network())
     return false;
-  App.Document()->Edit(Txt(Text::StepPlumbingPrecision),
+  App.Document()->Edit(App.Txt(Text::StepPlumbingPrecision),
                     [&](SurveyNetwork &net) { net.PlumbSigma = double(v); });
   return true;
 }
@@ -471,7 +471,7 @@ bool PrecisionGuideDialog::ApplyOneByOne(int which) {
     return false;
   bool applied = false;
   static const char *const kinds[] = {"sd", "hd", "vd"};
-  App.Document()->Edit(Txt(Text::StepPrecisionByLength).arg(QString::fromLatin1(kinds[which])),
+  App.Document()->Edit(App.Txt(Text::StepPrecisionByLength).arg(QString::fromLatin1(kinds[which])),
                     [&](SurveyNetwork &net) {
                       try {
                         if (which == 0)
@@ -487,7 +487,7 @@ bool PrecisionGuideDialog::ApplyOneByOne(int which) {
                     });
   // Nothing is changed when any length cannot be had (a point missing).
   if (!applied)
-    App.Platform().Message(this, Txt(Text::Error));
+    App.Platform().Message(this, App.Txt(Text::Error));
   RefreshMeasurementTable();
   return applied;
 }

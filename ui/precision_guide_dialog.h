@@ -19,7 +19,7 @@ public:
   DesktopApplication &App; // the program this window belongs to
   PrecisionGuideDialog(DesktopApplication &app, QWidget *parent = nullptr);
 
-  // Puts the active language's texts on the window's controls.
+  // Puts the program's texts (App.Language()) on the window's controls.
   void ApplyTexts();
 
   // Total station.

@@ -1,5 +1,6 @@
 #include "ui/protocol_window.h"
 
+#include "ui/desktop_application.h"
 #include "ui/ui_text.h"
 
 #include <QPlainTextEdit>
@@ -20,6 +21,6 @@ ProtocolWindow::ProtocolWindow(DesktopApplication &app, QWidget *parent) : QDial
   layout->addWidget(ProtocolText);
 }
 
-void ProtocolWindow::ApplyTexts() { setWindowTitle(Txt(Text::Protocol)); }
+void ProtocolWindow::ApplyTexts() { setWindowTitle(App.Txt(Text::Protocol)); }
 
 void ProtocolWindow::SetProtocol(const QString &text) { ProtocolText->setPlainText(text); }

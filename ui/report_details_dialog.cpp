@@ -10,8 +10,8 @@ namespace {
 QString Q(const std::string &s) { return QString::fromUtf8(s.c_str(), static_cast<qsizetype>(s.size())); }
 } // namespace
 
-ReportDetailsDialog::ReportDetailsDialog(QWidget *parent) : QDialog(parent) {
-  setWindowTitle(Q(RT(ReportText::ReportDialogTitle)));
+ReportDetailsDialog::ReportDetailsDialog(const LanguagePack &lang, QWidget *parent) : QDialog(parent) {
+  setWindowTitle(Q(RT(lang, ReportText::ReportDialogTitle)));
   auto *form = new QFormLayout(this);
   TitleEdit = new QLineEdit(this);
   TitleEdit->setObjectName(QStringLiteral("ReportTitleEdit"));
@@ -20,8 +20,8 @@ ReportDetailsDialog::ReportDetailsDialog(QWidget *parent) : QDialog(parent) {
   AuthorEdit = new QLineEdit(this);
   AuthorEdit->setObjectName(QStringLiteral("ReportAuthorEdit"));
   AuthorEdit->setMaxLength(200);
-  form->addRow(Q(RT(ReportText::Project)), TitleEdit);
-  form->addRow(Q(RT(ReportText::Author)), AuthorEdit);
+  form->addRow(Q(RT(lang, ReportText::Project)), TitleEdit);
+  form->addRow(Q(RT(lang, ReportText::Author)), AuthorEdit);
   auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -3,12 +3,14 @@
 // report is written and remembered for the next one.
 #include <QDialog>
 
+class LanguagePack;
 class QLineEdit;
 
 class ReportDetailsDialog : public QDialog {
   Q_OBJECT
 public:
-  explicit ReportDetailsDialog(QWidget *parent);
+  // Its texts come from `lang`.
+  ReportDetailsDialog(const LanguagePack &lang, QWidget *parent);
 
   QLineEdit *TitleEdit = nullptr;
   QLineEdit *AuthorEdit = nullptr;

@@ -84,8 +84,8 @@ ResultsWindow::ResultsWindow(DesktopApplication &app, QWidget *parent) : QDialog
   }
   SaveTableButton = new QPushButton(this);
   SaveCovarianceMatrixButton = new QPushButton(this);
-  SaveCsvButton = new QPushButton(Txt(Text::SaveAsCsv), this);
-  SaveCsvButton->setToolTip(Txt(Text::SaveAsCsvTip));
+  SaveCsvButton = new QPushButton(App.Txt(Text::SaveAsCsv), this);
+  SaveCsvButton->setToolTip(App.Txt(Text::SaveAsCsvTip));
   CalculateButton->setMinimumWidth(130);
   SaveTableButton->setMinimumWidth(130);
   SaveCovarianceMatrixButton->setMinimumWidth(130);
@@ -129,22 +129,22 @@ ResultsWindow::ResultsWindow(DesktopApplication &app, QWidget *parent) : QDialog
 }
 
 void ResultsWindow::ApplyTexts() {
-  setWindowTitle(Txt(Text::ResultsAndCalculations) + (Outdated ? Txt(Text::OutOfDateTitle) : QString()));
-  DistanceKindLabel->setText(Txt(Text::DistanceGroup));
-  FromPointLabel->setText(Txt(Text::From));
-  ToPointLabel->setText(Txt(Text::To));
-  CalculateButton->setText(Txt(Text::Calculate));
-  DistanceLabel->setText(Txt(Text::Distance));
-  StdDevLabel->setText(Txt(Text::StdDev));
-  SaveTableButton->setText(Txt(Text::SaveTable));
-  SaveCovarianceMatrixButton->setText(Txt(Text::SaveCovarianceMatrix));
-  SaveCsvButton->setText(Txt(Text::SaveAsCsv));
-  SaveCsvButton->setToolTip(Txt(Text::SaveAsCsvTip));
-  BearingLabel->setText(Txt(Text::BearingField));
-  RelativeEllipseLabel->setText(Txt(Text::RelativeEllipse));
-  AlongAcrossLabel->setText(Txt(Text::AlongAcross));
+  setWindowTitle(App.Txt(Text::ResultsAndCalculations) + (Outdated ? App.Txt(Text::OutOfDateTitle) : QString()));
+  DistanceKindLabel->setText(App.Txt(Text::DistanceGroup));
+  FromPointLabel->setText(App.Txt(Text::From));
+  ToPointLabel->setText(App.Txt(Text::To));
+  CalculateButton->setText(App.Txt(Text::Calculate));
+  DistanceLabel->setText(App.Txt(Text::Distance));
+  StdDevLabel->setText(App.Txt(Text::StdDev));
+  SaveTableButton->setText(App.Txt(Text::SaveTable));
+  SaveCovarianceMatrixButton->setText(App.Txt(Text::SaveCovarianceMatrix));
+  SaveCsvButton->setText(App.Txt(Text::SaveAsCsv));
+  SaveCsvButton->setToolTip(App.Txt(Text::SaveAsCsvTip));
+  BearingLabel->setText(App.Txt(Text::BearingField));
+  RelativeEllipseLabel->setText(App.Txt(Text::RelativeEllipse));
+  AlongAcrossLabel->setText(App.Txt(Text::AlongAcross));
   DistanceKindCombo->clear();
-  DistanceKindCombo->addItems({Txt(Text::Slope), Txt(Text::Horizontal), Txt(Text::Vertical)});
+  DistanceKindCombo->addItems({App.Txt(Text::Slope), App.Txt(Text::Horizontal), App.Txt(Text::Vertical)});
   DistanceKindCombo->setCurrentIndex(0);
 }
 
@@ -218,7 +218,7 @@ void ResultsWindow::ComputeRelative(int from, int to) {
   bool hasBearing = !bearingText.isEmpty();
   if (hasBearing && !ParseBearingGon(S(bearingText), bearing)) {
     // "Wrong input!" and a reset of the field; the ellipse is still shown.
-    App.Platform().Message(this, Txt(Text::WrongInput));
+    App.Platform().Message(this, App.Txt(Text::WrongInput));
     BearingEdit->clear();
     hasBearing = false;
   }
@@ -233,9 +233,9 @@ void ResultsWindow::ComputeRelative(int from, int to) {
                               reader->Results.Items[static_cast<std::size_t>(to)].Number,
                               hasBearing, bearing, figures))
     return; // the same point twice
-  RelativeEllipseValueLabel->setText(Q(RelativeEllipseText(figures)));
+  RelativeEllipseValueLabel->setText(Q(RelativeEllipseText(App.Language(), figures)));
   if (hasBearing) {
-    AlongAcrossValueLabel->setText(Q(AlongAcrossText(figures)));
+    AlongAcrossValueLabel->setText(Q(AlongAcrossText(App.Language(), figures)));
     // A pair with a bearing goes into the report with its along/across.
     const ReportPair pair{reader->Results.Items[static_cast<std::size_t>(from)].Number,
                           reader->Results.Items[static_cast<std::size_t>(to)].Number, -1, true, bearing};
@@ -252,7 +252,7 @@ void ResultsWindow::SaveResultsTable() {
   if (file.isEmpty())
     return;
   if (!ResultsReader::SaveGrid(Table, S(file)))
-    App.Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
+    App.Platform().Message(this, App.Txt(Text::Error) + " (" + file + ")");
 }
 
 void ResultsWindow::SaveCovarianceMatrix() {
@@ -262,7 +262,7 @@ void ResultsWindow::SaveCovarianceMatrix() {
   if (file.isEmpty())
     return;
   if (!Results->Reader.SaveCov(S(file)))
-    App.Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
+    App.Platform().Message(this, App.Txt(Text::Error) + " (" + file + ")");
 }
 
 const NetworkPrecision *ResultsWindow::ShownPrecision() {
@@ -277,10 +277,10 @@ void ResultsWindow::SaveAsCsv() {
     return;
   const ConfidenceLevel level =
       App.Settings()->Confidence();
-  ExportPointsCsv(App.Platform(), this, *App.Network(), *precision, level);
+  ExportPointsCsv(App.Platform(), App.Language(), this, *App.Network(), *precision, level);
 }
 
 void ResultsWindow::SetOutdated(bool outdated) {
   Outdated = outdated;
-  setWindowTitle(Txt(Text::ResultsAndCalculations) + (Outdated ? Txt(Text::OutOfDateTitle) : QString()));
+  setWindowTitle(App.Txt(Text::ResultsAndCalculations) + (Outdated ? App.Txt(Text::OutOfDateTitle) : QString()));
 }

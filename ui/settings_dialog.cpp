@@ -130,23 +130,23 @@ SettingsDialog::SettingsDialog(DesktopApplication &app, QWidget *parent) : QDial
 }
 
 void SettingsDialog::ApplyTexts() {
-  setWindowTitle(Txt(Text::SettingsButton));
-  AutoSaveCheckBox->setText(Txt(Text::AutomaticSave));
-  PlanColorsGroup->setTitle(Txt(Text::PlanColoursAndFont));
-  FixedPointColorLabel->setText(Txt(Text::FixedPointColour));
-  AdjustedPointColorLabel->setText(Txt(Text::AdjustedPointColour));
-  MeasurementColorLabel->setText(Txt(Text::MeasurementColour));
-  MarkColorLabel->setText(Txt(Text::MarkColour));
-  BackgroundColorLabel->setText(Txt(Text::BackgroundColour));
-  ChooseFontButton->setText(Txt(Text::ChooseFont));
-  DefaultSettingsButton->setText(Txt(Text::DefaultSettings));
-  ScSvpModeGroup->SetCaption(Txt(Text::ScSvpProperties));
-  ScSvpModeGroup->SetItems({Txt(Text::WithoutScSvp), Txt(Text::ScSvpPerMeasurement), Txt(Text::ScSvpWholeNetwork)});
+  setWindowTitle(App.Txt(Text::SettingsButton));
+  AutoSaveCheckBox->setText(App.Txt(Text::AutomaticSave));
+  PlanColorsGroup->setTitle(App.Txt(Text::PlanColoursAndFont));
+  FixedPointColorLabel->setText(App.Txt(Text::FixedPointColour));
+  AdjustedPointColorLabel->setText(App.Txt(Text::AdjustedPointColour));
+  MeasurementColorLabel->setText(App.Txt(Text::MeasurementColour));
+  MarkColorLabel->setText(App.Txt(Text::MarkColour));
+  BackgroundColorLabel->setText(App.Txt(Text::BackgroundColour));
+  ChooseFontButton->setText(App.Txt(Text::ChooseFont));
+  DefaultSettingsButton->setText(App.Txt(Text::DefaultSettings));
+  ScSvpModeGroup->SetCaption(App.Txt(Text::ScSvpProperties));
+  ScSvpModeGroup->SetItems({App.Txt(Text::WithoutScSvp), App.Txt(Text::ScSvpPerMeasurement), App.Txt(Text::ScSvpWholeNetwork)});
   ScSvpModeGroup->SetItemIndex(1);
-  LanguageLabel->setText(Txt(Text::Language));
-  OkButton->setText(Txt(Text::Ok));
-  CancelButton->setText(Txt(Text::Cancel));
-  ApplyButton->setText(Txt(Text::Apply));
+  LanguageLabel->setText(App.Txt(Text::Language));
+  OkButton->setText(App.Txt(Text::Ok));
+  CancelButton->setText(App.Txt(Text::Cancel));
+  ApplyButton->setText(App.Txt(Text::Apply));
 }
 
 void SettingsDialog::FillLanguageList() {
@@ -206,7 +206,7 @@ void SettingsDialog::Apply() {
   // The Sc/Svp mode changes what the network gives: an undoable step.
   if (ScSvpModeGroup->ItemIndex() >= 0 && App.Document()) {
     const auto mode = static_cast<ScSvpMode>(ScSvpModeGroup->ItemIndex());
-    App.Document()->Edit(Txt(Text::StepScSvpMode), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
+    App.Document()->Edit(App.Txt(Text::StepScSvpMode), [mode](SurveyNetwork &net) { net.Points.ScSvpMode = mode; });
   }
   PointSet &p = App.Document()->Workspace().Points;
   p.AutoSave = AutoSaveCheckBox->isChecked();
@@ -220,7 +220,7 @@ void SettingsDialog::Apply() {
   s.FontSize = static_cast<std::uint8_t>(std::clamp(FontSize, 1, 255));
   QString error;
   if (!MakeOwnFilesFolder(App.Platform(), error)) {
-    App.Platform().Message(this, Txt(Text::Error) + " (" + error + ")");
+    App.Platform().Message(this, App.Txt(Text::Error) + " (" + error + ")");
     return;
   }
   // A language chosen in the list takes effect with OK or Apply too, as with
@@ -228,11 +228,11 @@ void SettingsDialog::Apply() {
   if (LanguageChosen)
     ChangeLanguage();
   kd::TakeNetworkSettings(p, s);
-  s.LangPackFile = LangPackFile;
+  s.LangPackFile = App.LangPackFile();
   App.Settings()->SetProgram(s);
   const QString file = OwnFileWithExt(App.Platform(), ".ini");
   if (!App.Settings()->SaveProgramFile(S(file)))
-    App.Platform().Message(this, Txt(Text::Error) + " (" + file + ")");
+    App.Platform().Message(this, App.Txt(Text::Error) + " (" + file + ")");
 }
 
 void SettingsDialog::ApplyAndClose() {
@@ -243,7 +243,8 @@ void SettingsDialog::ApplyAndClose() {
 void SettingsDialog::Cancel() { reject(); }
 
 void SettingsDialog::ChangeLanguage() {
-  SwitchLanguage(App.Language(), DataFolders(App.Platform()), S(LanguageCombo->currentText()), LangPackFile);
+  SwitchLanguage(App.Language(), DataFolders(App.Platform()), S(LanguageCombo->currentText()),
+                 App.LangPackFile());
   LanguageChosen = false;
   App.ApplyTextsToAllWindows();
 }

@@ -7,7 +7,7 @@
 
 #include <QFontDatabase>
 
-QString Txt(Text id) { return Q(Tr(id)); }
+QString Txt(const LanguagePack &lang, Text id) { return Q(Tr(lang, id)); }
 
 QString MapFontFamily(const QString &family) {
   static const QStringList available = QFontDatabase::families();

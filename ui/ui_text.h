@@ -8,8 +8,9 @@
 
 #include "settings/text_catalogue.h"
 
-// The catalogue's text `id` in the active language.
-QString Txt(Text id);
+// The catalogue's text `id` in the language of `lang` (windows ask their
+// application: App.Txt(id)).
+QString Txt(const LanguagePack &lang, Text id);
 
 inline QString Q(const std::string &s) { return QString::fromStdString(s); }
 inline std::string S(const QString &s) { return s.toStdString(); }

@@ -1,4 +1,5 @@
 #include "app/precision_change.h"
+#include "settings/language_pack.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ TEST(PrecisionChange, LargestEllipseAndTheMostChangedPointsFirst) {
   EXPECT_NEAR(double(c.MostChanged[0].Percent), 50.0, 1e-9);
   EXPECT_EQ(c.MostChanged[1].Number, 5);
   EXPECT_NEAR(double(c.MostChanged[1].Percent), -10.0, 1e-9);
-  EXPECT_EQ(kd::app::PrecisionChangeText(c),
+  EXPECT_EQ(kd::app::PrecisionChangeText(LanguagePack(), c),
             "largest ellipse 4.00 mm (5) \u2192 3.60 mm (5); most changed: 9 +50.0 %, 5 \u221210.0 %");
 }
 
@@ -43,7 +44,7 @@ TEST(PrecisionChange, ASmallChangeIsStillTold) {
   const kd::app::PrecisionChange c =
       kd::app::ComparePrecision(Of({{3, 5.000L}}), Of({{3, 4.930L}}));
   ASSERT_EQ(c.MostChanged.size(), 1u);
-  EXPECT_EQ(kd::app::PrecisionChangeText(c),
+  EXPECT_EQ(kd::app::PrecisionChangeText(LanguagePack(), c),
             "largest ellipse 5.00 mm (3) \u2192 4.93 mm (3); most changed: 3 \u22121.4 %");
 }
 
@@ -54,9 +55,9 @@ TEST(PrecisionChange, PointsInOneSideOnlyAndNoChangeAtAll) {
   ASSERT_TRUE(c.Comparable);
   EXPECT_EQ(c.LargestAfterPoint, 4);
   EXPECT_TRUE(c.MostChanged.empty());
-  EXPECT_EQ(kd::app::PrecisionChangeText(c),
+  EXPECT_EQ(kd::app::PrecisionChangeText(LanguagePack(), c),
             "largest ellipse 3.00 mm (2) \u2192 8.00 mm (4); no point changed");
   // Nothing adjusted on one side: nothing to say.
   EXPECT_FALSE(kd::app::ComparePrecision(NetworkPrecision(), Of({{1, 2.0L}})).Comparable);
-  EXPECT_EQ(kd::app::PrecisionChangeText(kd::app::ComparePrecision(Of({{1, 1.0L}}), NetworkPrecision())), "");
+  EXPECT_EQ(kd::app::PrecisionChangeText(LanguagePack(), kd::app::ComparePrecision(Of({{1, 1.0L}}), NetworkPrecision())), "");
 }

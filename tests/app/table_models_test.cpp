@@ -40,7 +40,8 @@ void AddPoint(NetworkDocument &doc, double number, long double x, long double y,
 
 TEST(TableModels, PointsFollowEditsUndoAndRedo) {
   NetworkDocument doc;
-  PointTableModel model(doc);
+  const LanguagePack english;
+  PointTableModel model(doc, english);
   int resets = 0;
   QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++resets; });
   EXPECT_EQ(model.rowCount(), 0);
@@ -82,7 +83,8 @@ TEST(TableModels, PointsFollowEditsUndoAndRedo) {
 
 TEST(TableModels, MeasurementsFollowEditsAndTheLanguage) {
   NetworkDocument doc;
-  MeasurementTableModel model(doc);
+  LanguagePack lang; // the owner's pack, switched below
+  MeasurementTableModel model(doc, lang);
   EXPECT_EQ(model.rowCount(), 0);
   EXPECT_EQ(Header(model, 0), "Type");
   EXPECT_EQ(Header(model, 3), "Precision");
@@ -103,17 +105,21 @@ TEST(TableModels, MeasurementsFollowEditsAndTheLanguage) {
   doc.Undo();
   EXPECT_EQ(model.rowCount(), 2);
 
-  // The headers are the active pack's, asked anew after a switch.
+  // The headers are the pack's the model was given, asked anew after that
+  // pack switched; a model over another pack keeps its own language.
+  const LanguagePack english;
+  MeasurementTableModel other(doc, english);
   int headerChanges = 0;
   QObject::connect(&model, &QAbstractItemModel::headerDataChanged, [&] { ++headerChanges; });
   LanguagePack czech;
   ASSERT_TRUE(czech.LoadPack(KD_SOURCE_DIR "/data/CZ.pck"));
-  ASSERT_TRUE(Lang().LoadPack(KD_SOURCE_DIR "/data/CZ.pck"));
+  ASSERT_TRUE(lang.LoadPack(KD_SOURCE_DIR "/data/CZ.pck"));
   model.RetranslateHeaders();
   EXPECT_EQ(headerChanges, 1);
   EXPECT_NE(Header(model, 0), "Type");
   EXPECT_EQ(Header(model, 0).toStdString(), czech.Text(static_cast<int>(Text::Type)));
-  Lang().LoadBuiltIn();
+  EXPECT_EQ(Header(other, 0), "Type");
+  lang.LoadBuiltIn();
   EXPECT_EQ(Header(model, 0), "Type");
 }
 

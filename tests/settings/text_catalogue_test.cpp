@@ -10,11 +10,10 @@
 
 namespace {
 
-// Loads the Czech pack of the sources for one test and the built-in set
-// again afterwards.
+// The Czech pack of the sources.
 struct CzechPack {
-  CzechPack() { Loaded = Lang().LoadPack(KD_SOURCE_DIR "/data/CZ.pck"); }
-  ~CzechPack() { Lang().LoadBuiltIn(); }
+  CzechPack() { Loaded = Pack.LoadPack(KD_SOURCE_DIR "/data/CZ.pck"); }
+  LanguagePack Pack;
   bool Loaded = false;
 };
 
@@ -23,19 +22,18 @@ constexpr int kFirstNewer = 1000;
 } // namespace
 
 TEST(TextCatalogue, NamedTextsAreThePacksNumberedTexts) {
-  Lang().LoadBuiltIn();
-  EXPECT_EQ(static_cast<int>(Text::EvaluationAccomplished), 21);
-  EXPECT_EQ(Tr(Text::EvaluationAccomplished), "Evaluation acomplished.");
-  EXPECT_EQ(Tr(Text::ProtocolButton), "+ Protocol +");
-  EXPECT_EQ(Tr(Text::PlumbingOffVertical), "Position transmition/plumbing is beyond vertical!");
   const LanguagePack builtIn;
+  EXPECT_EQ(static_cast<int>(Text::EvaluationAccomplished), 21);
+  EXPECT_EQ(Tr(builtIn, Text::EvaluationAccomplished), "Evaluation acomplished.");
+  EXPECT_EQ(Tr(builtIn, Text::ProtocolButton), "+ Protocol +");
+  EXPECT_EQ(Tr(builtIn, Text::PlumbingOffVertical), "Position transmition/plumbing is beyond vertical!");
   for (int n = 0; n < LanguagePack::BuiltInCount; ++n)
-    EXPECT_EQ(Tr(static_cast<Text>(n)), builtIn.Text(n)) << n;
+    EXPECT_EQ(Tr(builtIn, static_cast<Text>(n)), builtIn.Text(n)) << n;
 
   CzechPack czech;
   ASSERT_TRUE(czech.Loaded);
-  EXPECT_EQ(Tr(Text::EvaluationAccomplished), "Výpočet dokončen.");
-  // Whatever the active pack, TrIn gives the built-in text of a number.
+  EXPECT_EQ(Tr(czech.Pack, Text::EvaluationAccomplished), "Výpočet dokončen.");
+  // Whatever pack is loaded anywhere, TrIn gives the built-in text of a number.
   EXPECT_EQ(TrIn("CZ", Text::EvaluationAccomplished), "Evaluation acomplished.");
 }
 
@@ -53,18 +51,21 @@ TEST(TextCatalogue, EveryNewerTextHasEnglishAndCzech) {
   EXPECT_EQ(TrIn("EN", Text::End_), "");
 }
 
-TEST(TextCatalogue, NewerTextsFollowTheActivePack) {
-  Lang().LoadBuiltIn();
-  EXPECT_EQ(ActiveLanguageCode(), "EN");
-  EXPECT_EQ(Tr(Text::ReportButton), "Report\u2026");
-  EXPECT_EQ(Tr(Text::StopEvaluation), "Stop");
-  CzechPack czech;
-  ASSERT_TRUE(czech.Loaded);
-  EXPECT_EQ(ActiveLanguageCode(), "CZ");
-  EXPECT_EQ(Tr(Text::StopEvaluation), "Zastavit");
+TEST(TextCatalogue, NewerTextsFollowThePacksLanguage) {
+  LanguagePack lang;
+  EXPECT_EQ(LanguageCodeOf(lang), "EN");
+  EXPECT_EQ(Tr(lang, Text::ReportButton), "Report\u2026");
+  EXPECT_EQ(Tr(lang, Text::StopEvaluation), "Stop");
+  ASSERT_TRUE(lang.LoadPack(KD_SOURCE_DIR "/data/CZ.pck"));
+  EXPECT_EQ(LanguageCodeOf(lang), "CZ");
+  EXPECT_EQ(Tr(lang, Text::StopEvaluation), "Zastavit");
   // The report command and the protocol no longer read the same in Czech.
-  EXPECT_EQ(Tr(Text::ProtocolButton), "+ Protokol +");
-  EXPECT_EQ(Tr(Text::ReportButton), "Zpráva\u2026");
+  EXPECT_EQ(Tr(lang, Text::ProtocolButton), "+ Protokol +");
+  EXPECT_EQ(Tr(lang, Text::ReportButton), "Zpráva\u2026");
+  // The same pack switched back gives English again.
+  lang.LoadBuiltIn();
+  EXPECT_EQ(Tr(lang, Text::StopEvaluation), "Stop");
+  EXPECT_EQ(Tr(lang, Text::ProtocolButton), "+ Protocol +");
 }
 
 TEST(TextCatalogue, LanguageCodeComesFromTheTagLine) {
@@ -78,14 +79,14 @@ TEST(TextCatalogue, LanguageCodeComesFromTheTagLine) {
   }
 }
 
-TEST(Messages, WordTheLowerLayersDataInTheActiveLanguage) {
-  Lang().LoadBuiltIn();
-  EXPECT_EQ(PlumbingWarningText({1, 3, 0.011L}),
+TEST(Messages, WordTheLowerLayersDataInThePacksLanguage) {
+  const LanguagePack english;
+  EXPECT_EQ(PlumbingWarningText(english, {1, 3, 0.011L}),
             "Position transmition/plumbing is beyond vertical! (1.00-3.00: 0.011 m).");
-  EXPECT_EQ(StartedStatusText(false), "Evaluation started.");
-  EXPECT_EQ(StartedStatusText(true),
+  EXPECT_EQ(StartedStatusText(english, false), "Evaluation started.");
+  EXPECT_EQ(StartedStatusText(english, true),
             "Evaluation started.Measurements without coordinates thrown away.");
-  EXPECT_EQ(WaitingStatusText(7), "Reading file: 7");
+  EXPECT_EQ(WaitingStatusText(english, 7), "Reading file: 7");
   FailedMeasurement f;
   EXPECT_EQ(FailedMeasurementText(f), "");
   f.Valid = true;
@@ -98,7 +99,9 @@ TEST(Messages, WordTheLowerLayersDataInTheActiveLanguage) {
 
   CzechPack czech;
   ASSERT_TRUE(czech.Loaded);
-  EXPECT_EQ(PlumbingWarningText({1, 3, 0.011L}),
+  EXPECT_EQ(PlumbingWarningText(czech.Pack, {1, 3, 0.011L}),
             "Přenos polohy/provažování není ve svislici! (1.00-3.00: 0.011 m).");
-  EXPECT_EQ(WaitingStatusText(0), "Čtení souboru: 0");
+  EXPECT_EQ(WaitingStatusText(czech.Pack, 0), "Čtení souboru: 0");
+  // The English pack, used after the Czech one was loaded, still words English.
+  EXPECT_EQ(WaitingStatusText(english, 0), "Reading file: 0");
 }

@@ -226,11 +226,11 @@ private slots:
     const auto before = Items();
     Panel->Optimise();
     QVERIFY(Panel->Optimising());
-    QCOMPARE(Panel->OptimiseButton->text(), Txt(Text::StopEvaluation));
+    QCOMPARE(Panel->OptimiseButton->text(), App().Txt(Text::StopEvaluation));
     QTest::mouseClick(Panel->OptimiseButton, Qt::LeftButton);
     QTRY_VERIFY(!Panel->Optimising());
     QVERIFY(!Panel->HasProposal());
-    QCOMPARE(Panel->OptimiseButton->text(), Txt(Text::OptimiseButton));
+    QCOMPARE(Panel->OptimiseButton->text(), App().Txt(Text::OptimiseButton));
     // A proposal for a plan that was edited meanwhile is never shown.
     Panel->Optimise();
     QVERIFY(Panel->AddCandidate(0));
@@ -245,7 +245,7 @@ private slots:
     QTRY_VERIFY(Panel->HasProposal());
     QVERIFY(!Panel->Proposal().Reached);
     QVERIFY(!Panel->AcceptButton->isEnabled());
-    QVERIFY(Panel->ProposalLabel->text().contains(Txt(Text::OptimisedNotReached)));
+    QVERIFY(Panel->ProposalLabel->text().contains(App().Txt(Text::OptimisedNotReached)));
   }
 
   void criticalMeasurementsAreListedAndDrawn() {
@@ -283,7 +283,7 @@ private slots:
     data.Design = App().MeasurementPlan()->DesignReport();
     QVERIFY(data.Design.Present);
     QCOMPARE(data.Design.Requirements.size(), size_t(1));
-    const QByteArray html = ReportHtml(data);
+    const QByteArray html = ReportHtml(App().Language(), data);
     QVERIFY(html.contains("<h2>Requirements</h2>"));
     QVERIFY(html.contains(">3.756 mm</td>"));
     QVERIFY(html.contains(">-1.256 mm</td>"));
@@ -319,7 +319,7 @@ private slots:
     Panel = App().MeasurementPlan()->Design;
     QVERIFY(Panel->RequirementsPath().isEmpty());
     QVERIFY(!Panel->AddRequirement(QStringLiteral("ellipse * 2")));
-    QCOMPARE(Fixture.Fake->messages.last(), Txt(Text::NoRequirementsFile));
+    QCOMPARE(Fixture.Fake->messages.last(), App().Txt(Text::NoRequirementsFile));
     QVERIFY(!App().MeasurementPlan()->DesignReport().Present);
   }
 };

@@ -1,16 +1,20 @@
 // The application object: two programs side by side share no window, no
-// network and no platform, and a program can be started again after its
-// windows are gone.
+// network, no platform and no language, and a program can be started again
+// after its windows are gone.
 #include "ui_test_support.h"
 
 #include "app/network_document.h"
 #include "core/survey_network.h"
 #include "settings/language_pack.h"
+#include "ui/coordinate_plan_window.h"
 #include "ui/main_window.h"
+#include "ui/settings_dialog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QTableView>
+#include <QComboBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -46,8 +50,6 @@ private slots:
   void initTestCase() {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Preferences.filePath("p"));
   }
-  void cleanup() { Lang().LoadBuiltIn(); }
-
   void twoProgramsShareNothing() {
     Program a, b;
     QVERIFY(a.App->Main() != b.App->Main());
@@ -63,6 +65,34 @@ private slots:
     // An edit is undone in its own program only.
     QVERIFY(a.App->Document()->CanUndo());
     QVERIFY(!b.App->Document()->CanUndo());
+  }
+
+  void twoProgramsSpeakTheirOwnLanguage() {
+    Program a, b;
+    QVERIFY(QFile::copy(QStringLiteral(KD_SOURCE_DIR "/data/CZ.pck"), a.Dir.filePath("CZ.pck")));
+    a.App->SettingsWindow()->LanguageCombo->setCurrentText("CZ");
+    a.App->SettingsWindow()->ChangeLanguage();
+    LanguagePack czech;
+    QVERIFY(czech.LoadPack(KD_SOURCE_DIR "/data/CZ.pck"));
+    QCOMPARE(a.App->LangPackFile(), std::string("CZ.pck"));
+    QVERIFY(b.App->LangPackFile().empty());
+    // Numbered texts, the catalogue's newer texts and the table headers of
+    // the plans follow each program's own pack.
+    QCOMPARE(a.App->Main()->LoadFullCoordinatesButton->text(), QString::fromStdString(czech.Text(3)));
+    QCOMPARE(b.App->Main()->LoadFullCoordinatesButton->text(), QString("Load coords"));
+    QCOMPARE(a.App->Txt(Text::ReportButton), QString::fromUtf8("Zpráva\u2026"));
+    QCOMPARE(b.App->Txt(Text::ReportButton), QString::fromUtf8("Report\u2026"));
+    const auto header = [](DesktopApplication &app) {
+      return app.CoordinatePlan()->PointTable->model()->headerData(0, Qt::Horizontal).toString();
+    };
+    QCOMPARE(header(*a.App), QString::fromStdString(czech.Text(static_cast<int>(Text::PointNumberShort))));
+    QCOMPARE(header(*b.App), QString("P.No."));
+    // Back to English: the same pack object, so every window follows again.
+    a.App->SettingsWindow()->LanguageCombo->setCurrentText("EN(default)");
+    a.App->SettingsWindow()->ChangeLanguage();
+    QCOMPARE(a.App->Main()->LoadFullCoordinatesButton->text(), QString("Load coords"));
+    QCOMPARE(header(*a.App), QString("P.No."));
+    QVERIFY(a.App->LangPackFile().empty());
   }
 
   void windowsGoAndComeBack() {

@@ -57,14 +57,11 @@ class TestInstalledProgram : public QObject {
     fake->folders = kd::AppFolders(Bin().toStdString(), env, [](const std::string &) { return false; });
     UseRealEngine(*fake, Real);
     Fake = fake.get();
-        LangPackFile.clear();
     CreateApp(std::move(fake)).StartUp();
   }
 
   void StopProgram() {
     DestroyApp();
-    Lang().LoadBuiltIn();
-    LangPackFile.clear();
     Fake = nullptr;
   }
 
@@ -134,9 +131,9 @@ private slots:
     App().SettingsWindow()->ChangeLanguage();
     LanguagePack czech;
     QVERIFY(czech.LoadPack((Share() + "/CZ.pck").toStdString()));
-    QCOMPARE(Lang().Text(9), czech.Text(9));
-    QVERIFY(Lang().Text(9) != LanguagePack().Text(9));
-    QCOMPARE(LangPackFile, std::string("CZ.pck"));
+    QCOMPARE(App().Language().Text(9), czech.Text(9));
+    QVERIFY(App().Language().Text(9) != LanguagePack().Text(9));
+    QCOMPARE(App().LangPackFile(), std::string("CZ.pck"));
     App().SettingsWindow()->Apply();
     QVERIFY2(Fake->messages.isEmpty(), qPrintable(Fake->messages.join('|')));
 
@@ -150,8 +147,8 @@ private slots:
     // The next start reads the settings from the user folder and speaks Czech.
     StopProgram();
     StartProgram();
-    QCOMPARE(LangPackFile, std::string("CZ.pck"));
-    QCOMPARE(Lang().Text(9), czech.Text(9));
+    QCOMPARE(App().LangPackFile(), std::string("CZ.pck"));
+    QCOMPARE(App().Language().Text(9), czech.Text(9));
   }
 
   void userFolderThatCannotBeMadeIsReported() {

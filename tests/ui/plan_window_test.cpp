@@ -119,7 +119,6 @@ private slots:
   }
 
   void cleanup() {
-    Lang().LoadBuiltIn();
     DestroyApp();
     Fake = nullptr;
   }
@@ -687,10 +686,10 @@ private slots:
   void textsFollowTheLanguageAndCaptionsKeepTheirFile() {
     App().MeasurementPlan()->PreparePlan();
     App().MeasurementPlan()->setWindowTitle("Measurement plan - [/data/m.txt]");
-    Lang().Texts[7] = "Mapa měření";
-    Lang().Texts[41] = "-> šd";
-    Lang().Texts[101] = "Typ";
-    Lang().Texts[78] = "Průvodce";
+    App().Language().Texts[7] = "Mapa měření";
+    App().Language().Texts[41] = "-> šd";
+    App().Language().Texts[101] = "Typ";
+    App().Language().Texts[78] = "Průvodce";
     App().MeasurementPlan()->ApplyTexts();
     App().PrecisionGuide()->ApplyTexts();
     QCOMPARE(App().MeasurementPlan()->windowTitle(), QString::fromUtf8("Mapa měření - [/data/m.txt]"));

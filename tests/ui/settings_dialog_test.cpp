@@ -133,7 +133,7 @@ private slots:
     QCOMPARE(App().SettingsWindow()->ScSvpModeGroup->Items().last(),
              QString("#Influence of the Sc/Svp is calculated for whole net"));
     QCOMPARE(App().SettingsWindow()->ScSvpModeGroup->ItemIndex(), 1); // the refill selects mode 1
-    QCOMPARE(LangPackFile, std::string("XX.pck"));
+    QCOMPARE(App().LangPackFile(), std::string("XX.pck"));
     App().SettingsWindow()->Apply();
     QCOMPARE(IniLines(F)[7], QString("1"));
     QCOMPARE(IniLines(F)[9], QString("XX.pck"));
@@ -163,7 +163,7 @@ private slots:
     App().SettingsWindow()->LanguageCombo->setEditText("BAD");
     App().SettingsWindow()->ChangeLanguage();
     QCOMPARE(App().Main()->LoadFullCoordinatesButton->text(), QString("Load coords"));
-    QCOMPARE(LangPackFile, std::string("XX.pck"));
+    QCOMPARE(App().LangPackFile(), std::string("XX.pck"));
     App().SettingsWindow()->LanguageCombo->setEditText("../XX");
     App().SettingsWindow()->ChangeLanguage();
     QCOMPARE(App().Main()->LoadFullCoordinatesButton->text(), QString("Load coords"));

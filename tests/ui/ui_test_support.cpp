@@ -33,14 +33,11 @@ void UiFixture::Start(const QStringList &dataFiles) {
   auto fake = std::make_unique<FakePlatform>();
   fake->programPath = Dir->filePath("korvadimensio3d");
   Fake = fake.get();
-  LangPackFile.clear();
   CreateApp(std::move(fake)).StartUp();
 }
 
 void UiFixture::Stop() {
   DestroyApp();
-  Lang().LoadBuiltIn();
-  LangPackFile.clear();
   Fake = nullptr;
   Dir.reset();
 }
@@ -48,7 +45,7 @@ void UiFixture::Stop() {
 void UiFixture::Restart() {
   App().DestroyWindows();
   App().Language().LoadBuiltIn();
-  LangPackFile.clear();
+  App().LangPackFile().clear();
   App().StartUp();
 }
 
