@@ -5,6 +5,7 @@
 #include "evaluation/network_precision.h"
 #include "evaluation/results_reader.h"
 #include "core/point_list.h"
+#include "settings/language_pack.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -276,6 +277,40 @@ TEST(BatchSample, ModeDefaultsToTheDesktopSettingsFile) {
   EXPECT_EQ(TableRows(fromSettings.Out), TableRows(explicitMode0.Out));
   const auto overridden = RunProgram(inst.Batch, {"--mode", "1", kCoords, kMeas});
   EXPECT_EQ(TableRows(overridden.Out), TableRows(explicitMode1.Out));
+}
+
+TEST(BatchSample, SpeaksTheLanguageOfTheDesktopSettings) {
+  // The pack named in the settings, beside the program, words the status
+  // lines and the report; the numbers stay exactly as in English.
+  InstalledPrograms inst;
+  fs::copy_file(std::string(KD_SOURCE_DIR) + "/data/CZ.pck", inst.Folder / "CZ.pck");
+  WriteText(inst.Folder / "korvadimensio3d.ini",
+            "clYellow\r\nclLime\r\nclSilver\r\nclRed\r\nclBlack\r\nTimes New Roman\r\n10\r\n1\r\nT\r\n"
+            "CZ.pck\r\n");
+  TempFolder tmp;
+  const auto czech = RunProgram(inst.Batch, {"--report", tmp / "cz.html", kCoords, kMeas},
+                                {"SOURCE_DATE_EPOCH=1700000000"});
+  ASSERT_EQ(czech.Code, 0) << czech.Out << czech.Err;
+  const auto lines = Lines(czech.Out);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "Výpočet zahájen.") << czech.Out;
+  EXPECT_TRUE(Contains(czech.Out, "\nVýpočet dokončen.\n")) << czech.Out;
+  const auto english = RunProgram(Batch(), {"--mode", "1", "--report", tmp / "en.html", kCoords, kMeas},
+                                  {"SOURCE_DATE_EPOCH=1700000000"});
+  ASSERT_EQ(english.Code, 0) << english.Err;
+  // The table's heading is the pack's short point number, its rows as in English.
+  LanguagePack pack;
+  ASSERT_TRUE(pack.LoadPack(std::string(KD_SOURCE_DIR) + "/data/CZ.pck"));
+  std::string table = czech.Out;
+  const std::string heading = pack.Text(97);
+  ASSERT_TRUE(Contains(table, "\n" + heading + " "));
+  table.replace(table.find("\n" + heading + " "), heading.size() + 1, "\nP.No.");
+  EXPECT_EQ(TableRows(table), TableRows(english.Out));
+  const std::string cz = ReadWholeFile(tmp / "cz.html"), en = ReadWholeFile(tmp / "en.html");
+  EXPECT_TRUE(Contains(cz, "<html lang=\"cs\">"));
+  EXPECT_TRUE(Contains(cz, "Protokol předběžné analýzy přesnosti"));
+  EXPECT_TRUE(Contains(en, "<html lang=\"en\">"));
+  EXPECT_FALSE(Contains(en, "Protokol předběžné analýzy přesnosti"));
 }
 
 TEST(BatchSample, SimpleFormatReadsNumberAndCoordinatesOnly) {
