@@ -72,8 +72,9 @@ PrecisionChange ComparePrecision(const NetworkPrecision &before, const NetworkPr
 std::string PrecisionChangeText(const LanguagePack &lang, const PrecisionChange &c) {
   if (!c.Comparable)
     return {};
-  std::string text = Tr(lang, Text::LargestEllipse) + " " + Mm(c.LargestBefore) + " (" + NumToText(c.LargestBeforePoint) +
-                     ") \u2192 " + Mm(c.LargestAfter) + " (" + NumToText(c.LargestAfterPoint) + ")";
+  std::string text = Tr(lang, Text::LargestEllipse) + " " + Mm(c.LargestBefore) + " (" +
+                     NumToText(c.LargestBeforePoint) + ") \u2192 " + Mm(c.LargestAfter) + " (" +
+                     NumToText(c.LargestAfterPoint) + ")";
   if (c.MostChanged.empty())
     return text + Tr(lang, Text::NoPointChanged);
   text += Tr(lang, Text::MostChanged);

@@ -25,7 +25,8 @@ std::string Level(const LanguagePack &lang, ConfidenceLevel level) {
 }
 
 // A column header with the level: "a (95 %) / mm".
-std::string Head(const LanguagePack &lang, const std::string &name, ConfidenceLevel level, const std::string &unit) {
+std::string Head(const LanguagePack &lang, const std::string &name, ConfidenceLevel level,
+                 const std::string &unit) {
   return name + " (" + Level(lang, level) + ") / " + unit;
 }
 
@@ -51,7 +52,9 @@ std::string TypeText(const LanguagePack &lang, std::uint8_t type) {
 }
 
 std::string KindText(const LanguagePack &lang, int kind) {
-  return kind == 0 ? RT(lang, ReportText::Slope) : kind == 1 ? RT(lang, ReportText::Horizontal) : RT(lang, ReportText::Vertical);
+  return kind == 0   ? RT(lang, ReportText::Slope)
+         : kind == 1 ? RT(lang, ReportText::Horizontal)
+                     : RT(lang, ReportText::Vertical);
 }
 
 std::string Arrow(double from, double to) { return Pt(from) + " \u2192 " + Pt(to); }
@@ -183,7 +186,8 @@ ReportContent BuildReportContent(const LanguagePack &lang, const ReportData &dat
   c.Summary.push_back({RT(lang, ReportText::MeasurementCount),
                        FillText(RT(lang, ReportText::CountsText),
                                 {std::to_string(s.Measurements),
-                                 s.Observations > 0 ? std::to_string(s.Observations) : RT(lang, ReportText::Unknown)})});
+                                 s.Observations > 0 ? std::to_string(s.Observations)
+                                                    : RT(lang, ReportText::Unknown)})});
   {
     std::string types;
     for (const MeasurementTypeCount &t : s.ByType)
@@ -354,7 +358,8 @@ ReportContent BuildReportContent(const LanguagePack &lang, const ReportData &dat
              o && std::isfinite(o->StdevAdjusted) ? NumToTextFixed(o->StdevAdjusted * k1, 8, 2) : "-", unit,
              o ? NumToTextFixed(o->Redundancy, 8, 3) : "-",
              o && std::isfinite(o->Mdb) ? NumToTextFixed(o->Mdb, 8, 2) : "-",
-             std::isfinite(part.MdbShift) ? Mm(part.MdbShift) : "", o ? ClassText(lang, *o) : RT(lang, ReportText::Unknown)});
+             std::isfinite(part.MdbShift) ? Mm(part.MdbShift) : "",
+             o ? ClassText(lang, *o) : RT(lang, ReportText::Unknown)});
         t.Marks.push_back(o ? MarkOf(*o) : RowMark::None);
       }
     t.EmptyText = RT(lang, ReportText::Unknown);

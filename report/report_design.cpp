@@ -36,11 +36,12 @@ std::string State(const LanguagePack &lang, const ReportRequirement &r) {
   return Tr(lang, r.Binds ? Text::RequirementBinds : Text::RequirementMet);
 }
 
-ReportTable RequirementTable(const LanguagePack &lang, const std::string &title, const std::vector<ReportRequirement> &rows) {
+ReportTable RequirementTable(const LanguagePack &lang, const std::string &title,
+                             const std::vector<ReportRequirement> &rows) {
   ReportTable t;
   t.Title = title;
-  t.Header = {Tr(lang, Text::RequirementColumn), Tr(lang, Text::ValueColumn), Tr(lang, Text::MarginColumn),
-              Tr(lang, Text::StateColumn)};
+  t.Header = {Tr(lang, Text::RequirementColumn), Tr(lang, Text::ValueColumn),
+              Tr(lang, Text::MarginColumn), Tr(lang, Text::StateColumn)};
   t.Widths = {12, 7, 7, 6};
   t.AlignLeft = {true, false, false, true};
   for (const ReportRequirement &r : rows) {
@@ -72,7 +73,8 @@ std::string RequirementValueText(const ReportRequirement &r, double value) {
   return r.Redundancy ? Fixed3(value) : Fixed3(value) + " mm";
 }
 
-void AddDesignSections(const LanguagePack &lang, const ReportDesign &design, ReportContent &content) {
+void AddDesignSections(const LanguagePack &lang, const ReportDesign &design,
+                       ReportContent &content) {
   if (!design.Present)
     return;
   ReportSection req;

@@ -14,4 +14,5 @@ std::string RequirementValueText(const ReportRequirement &r, double value);
 
 // Appends the design's sections to the content (nothing when the report
 // was made without requirements).
-void AddDesignSections(const LanguagePack &lang, const ReportDesign &design, ReportContent &content);
+void AddDesignSections(const LanguagePack &lang, const ReportDesign &design,
+                       ReportContent &content);

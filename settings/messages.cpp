@@ -27,4 +27,6 @@ std::string StartedStatusText(const LanguagePack &lang, bool dropped) {
   return s;
 }
 
-std::string WaitingStatusText(const LanguagePack &lang, int checks) { return Tr(lang, Text::ReadingFile) + std::to_string(checks); }
+std::string WaitingStatusText(const LanguagePack &lang, int checks) {
+  return Tr(lang, Text::ReadingFile) + std::to_string(checks);
+}

@@ -132,8 +132,8 @@ bool AddMeasurementWindow::InsertMeasurement() {
       try {
         const long double d = net.Points.ObsHorizDist(station, target);
         if (d > 0.01L)
-          App.Platform().Message(this, App.Txt(Text::PlumbingOffVertical) + QStringLiteral(" (") + Q(NumToTextFixed(d, 14, 3)) +
-                                       QStringLiteral(" m)."));
+          App.Platform().Message(this, App.Txt(Text::PlumbingOffVertical) + QStringLiteral(" (") +
+                                           Q(NumToTextFixed(d, 14, 3)) + QStringLiteral(" m)."));
       } catch (const MissingPointError &) {
         // A typed number that is not a point: the consistency check drops
         // the measurement before it is used.

@@ -240,8 +240,8 @@ void CoordinatePlanWindow::DeletePoint() {
   Redraw();
   const int after = net.Measurements.Count();
   if (removed)
-    App.Platform().Message(this, App.Txt(Text::MeasurementsWithoutCoordinatesDropped) + QStringLiteral(" (") + QString::number(before - after) +
-                                 QStringLiteral(")."));
+    App.Platform().Message(this, App.Txt(Text::MeasurementsWithoutCoordinatesDropped) + QStringLiteral(" (") +
+                                     QString::number(before - after) + QStringLiteral(")."));
   PointTable->setFocus();
   if (deleted)
     NotifyNetworkEdited();

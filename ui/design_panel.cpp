@@ -160,7 +160,8 @@ DesignPanel::DesignPanel(MeasurementPlanWindow *plan)
   connect(DeleteButton, &QPushButton::clicked, this,
           [this] { DeleteRequirement(RequirementTable->currentRow()); });
   connect(CandidatesButton, &QPushButton::clicked, this, [this] {
-    const QString path = App.Platform().OpenFileName(this, App.Txt(Text::CandidatesButton), App.Txt(Text::TextFilesFilter));
+    const QString path =
+        App.Platform().OpenFileName(this, App.Txt(Text::CandidatesButton), App.Txt(Text::TextFilesFilter));
     if (!path.isEmpty())
       LoadCandidates(path);
   });

@@ -561,8 +561,8 @@ void MainWindow::LoadProgramSettings() {
 }
 
 void MainWindow::WriteReportFile() {
-  const QString file = App.Platform().SaveFileName(this, QString::fromUtf8(RT(App.Language(), ReportText::Title).c_str()) +
-                                                         " (*.pdf, *.html)");
+  const QString file = App.Platform().SaveFileName(
+      this, QString::fromUtf8(RT(App.Language(), ReportText::Title).c_str()) + " (*.pdf, *.html)");
   if (file.isEmpty())
     return;
   const std::string path = file.toStdString();

@@ -477,7 +477,8 @@ void PlanWindow::ShowLiveChange() {
     return;
   std::string text;
   if (PreviousPrecision) {
-    text = kd::app::PrecisionChangeText(App.Language(), kd::app::ComparePrecision(*PreviousPrecision, *CurrentPrecision));
+    text = kd::app::PrecisionChangeText(App.Language(),
+                                        kd::app::ComparePrecision(*PreviousPrecision, *CurrentPrecision));
   } else {
     // Nothing to compare with yet: the largest ellipse alone.
     const kd::app::PrecisionChange alone = kd::app::ComparePrecision(*CurrentPrecision, *CurrentPrecision);

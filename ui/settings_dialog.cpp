@@ -141,7 +141,8 @@ void SettingsDialog::ApplyTexts() {
   ChooseFontButton->setText(App.Txt(Text::ChooseFont));
   DefaultSettingsButton->setText(App.Txt(Text::DefaultSettings));
   ScSvpModeGroup->SetCaption(App.Txt(Text::ScSvpProperties));
-  ScSvpModeGroup->SetItems({App.Txt(Text::WithoutScSvp), App.Txt(Text::ScSvpPerMeasurement), App.Txt(Text::ScSvpWholeNetwork)});
+  ScSvpModeGroup->SetItems(
+      {App.Txt(Text::WithoutScSvp), App.Txt(Text::ScSvpPerMeasurement), App.Txt(Text::ScSvpWholeNetwork)});
   ScSvpModeGroup->SetItemIndex(1);
   LanguageLabel->setText(App.Txt(Text::Language));
   OkButton->setText(App.Txt(Text::Ok));

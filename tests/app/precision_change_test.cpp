@@ -59,5 +59,7 @@ TEST(PrecisionChange, PointsInOneSideOnlyAndNoChangeAtAll) {
             "largest ellipse 3.00 mm (2) \u2192 8.00 mm (4); no point changed");
   // Nothing adjusted on one side: nothing to say.
   EXPECT_FALSE(kd::app::ComparePrecision(NetworkPrecision(), Of({{1, 2.0L}})).Comparable);
-  EXPECT_EQ(kd::app::PrecisionChangeText(LanguagePack(), kd::app::ComparePrecision(Of({{1, 1.0L}}), NetworkPrecision())), "");
+  EXPECT_EQ(kd::app::PrecisionChangeText(LanguagePack(),
+                                         kd::app::ComparePrecision(Of({{1, 1.0L}}), NetworkPrecision())),
+            "");
 }
