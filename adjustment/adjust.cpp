@@ -396,7 +396,7 @@ class Adjuster {
   // coordinate unknowns with the orientations eliminated.
   void Assemble(Matrix *normal, Vector &rhs) {
     rhs.setZero(n_);
-    if (normal) normal->setZero(n_, n_);
+    if (normal) SetZeroSquare(*normal, n_);
     auto addRow = [&](const Row &r, double p, double l) {
       for (int a = 0; a < r.n; ++a) {
         rhs(r.col[a]) += p * r.val[a] * l;
