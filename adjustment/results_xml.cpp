@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <condition_variable>
 #include <exception>
@@ -60,6 +62,11 @@ struct Pow10Table {
 };
 const Pow10Table kPow10;
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // Writes v with 12 significant digits, trailing zeros dropped: plain
 // decimals for 1e-5 <= |v| < 1e12, otherwise mantissa and exponent. About
 // five times faster than the general library formatting, which matters for
@@ -75,29 +82,34 @@ char *FormatG12(char *p, double v) {
   }
   // Decimal exponent from the binary one; off by at most one, which the
   // range checks of the scaled mantissa below correct.
-  int b2 = 0;
-  std::frexp(v, &b2);
+  // (the biased exponent field; subnormals fall to the library below).
+  const int b2 = static_cast<int>((std::bit_cast<std::uint64_t>(v) >> 52) & 0x7FF) - 1022;
   int e = static_cast<int>(std::floor((b2 - 1) * 0.30102999566398120));
   if (e < -18 || e > 18) {
     return std::to_chars(p, p + 32, v, std::chars_format::general, 12).ptr;
   }
+  // Rounded to the nearest, halves up: the scaled value lies near 1e11 to
+  // 1e12, where adding a half is exact, so this is llround without a call.
+  const auto round = [](double x) { return static_cast<long long>(x + 0.5); };
   const long long lo = 100000000000LL, hi = 1000000000000LL;
-  long long m = std::llround(v * kPow10.v[11 - e + 30]);
+  long long m = round(v * kPow10.v[11 - e + 30]);
   if (m >= hi) {
     ++e;
-    m = std::llround(v * kPow10.v[11 - e + 30]);
+    m = round(v * kPow10.v[11 - e + 30]);
   } else if (m < lo) {
     --e;
-    m = std::llround(v * kPow10.v[11 - e + 30]);
+    m = round(v * kPow10.v[11 - e + 30]);
   }
   if (m >= hi) {  // rounding carried into a thirteenth digit
     m = (m + 5) / 10;
     ++e;
   }
   char d[12];
-  for (int k = 11; k >= 0; --k) {
-    d[k] = static_cast<char>('0' + m % 10);
-    m /= 10;
+  for (int k = 10; k >= 0; k -= 2) {  // two digits at a time
+    const auto pair = static_cast<size_t>(m % 100) * 2;
+    m /= 100;
+    d[k] = kDigitPairs[pair];
+    d[k + 1] = kDigitPairs[pair + 1];
   }
   int nd = 12;
   while (nd > 1 && d[nd - 1] == '0') --nd;
@@ -242,11 +254,18 @@ class CovarianceText {
   void FormatRows(size_t i0, size_t i1, std::string &text) const {
     std::string row;
     row.resize(dim_ * 24 + 1);
+    std::vector<double> column(static_cast<size_t>(res_.cov.rows()));
     for (size_t i = i0; i < i1; ++i) {
       char *p = row.data();
       const bool ri = u_[i] >= 0;
+      // The unknowns are numbered for a narrow band, not in point order, so
+      // a row of the text reads its column in a scattered order: the column
+      // is first copied whole, which the processor streams from memory, and
+      // then read from the cache.
+      if (ri)
+        std::copy_n(res_.cov.col(u_[i]).data(), column.size(), column.begin());
       for (size_t j = i; j < dim_; ++j) {
-        const double v = (ri && u_[j] >= 0) ? res_.cov(u_[j], u_[i]) : 0.0;
+        const double v = (ri && u_[j] >= 0) ? column[static_cast<size_t>(u_[j])] : 0.0;
         p = FormatG12(p, v);
         *p++ = ' ';
       }
