@@ -727,8 +727,14 @@ class Adjuster {
     InvertFromFactorInPlace(A_, envelope_);
     if (E_.cols() > 0) A_.noalias() -= (E_ * (1.0 / lambda_)) * E_.transpose();
     const double s2 = R_.sigmaUsed * R_.sigmaUsed;
-    A_ *= s2;
-    if (!A_.allFinite()) {
+    // Scaled and checked column by column: one pass over the matrix.
+    bool finite = true;
+    for (Eigen::Index c = 0; c < A_.cols(); ++c) {
+      auto column = A_.col(c);
+      column *= s2;
+      finite = finite && column.allFinite();
+    }
+    if (!finite) {
       R_.outcome = Outcome::Singular;
       R_.failure = "The covariance matrix cannot be computed: the normal equations are "
                    "numerically singular.";
