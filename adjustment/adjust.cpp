@@ -396,7 +396,7 @@ class Adjuster {
   // coordinate unknowns with the orientations eliminated.
   void Assemble(Matrix *normal, Vector &rhs) {
     rhs.setZero(n_);
-    if (normal) normal->setZero(n_, n_);
+    if (normal) SetZeroSquare(*normal, n_);
     auto addRow = [&](const Row &r, double p, double l) {
       for (int a = 0; a < r.n; ++a) {
         rhs(r.col[a]) += p * r.val[a] * l;
@@ -727,8 +727,14 @@ class Adjuster {
     InvertFromFactorInPlace(A_, envelope_);
     if (E_.cols() > 0) A_.noalias() -= (E_ * (1.0 / lambda_)) * E_.transpose();
     const double s2 = R_.sigmaUsed * R_.sigmaUsed;
-    A_ *= s2;
-    if (!A_.allFinite()) {
+    // Scaled and checked column by column: one pass over the matrix.
+    bool finite = true;
+    for (Eigen::Index c = 0; c < A_.cols(); ++c) {
+      auto column = A_.col(c);
+      column *= s2;
+      finite = finite && column.allFinite();
+    }
+    if (!finite) {
       R_.outcome = Outcome::Singular;
       R_.failure = "The covariance matrix cannot be computed: the normal equations are "
                    "numerically singular.";

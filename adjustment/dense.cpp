@@ -6,11 +6,15 @@
 #include <mutex>
 #include <system_error>
 #include <cmath>
+#include <cstdint>
 #include <new>
 #include <thread>
 
 #if defined(__linux__)
 #include <sched.h>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 #endif
 
 #include "adjustment/kernels/dense_kernels.h"
@@ -41,7 +45,30 @@ const kernels::KernelSet &ActiveKernels() {
   return *gKernels;
 }
 
+// Asks for large pages over the whole 2 MiB pages inside [data, data+bytes).
+void AdviseLargePages(void *data, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr uintptr_t kLarge = uintptr_t{2} << 20;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLarge - 1);
+  if (end > begin)  // only advice: a system without them keeps small pages
+    (void)::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
 }  // namespace
+
+void SetZeroSquare(Matrix &a, Eigen::Index n) {
+  if (a.rows() != n || a.cols() != n) {
+    a.resize(n, n);
+    const size_t bytes = static_cast<size_t>(n) * static_cast<size_t>(n) * sizeof(double);
+    if (bytes >= (size_t{32} << 20)) AdviseLargePages(a.data(), bytes);
+  }
+  a.setZero();
+}
 
 void SetThreadCount(int threads) { gThreads = std::max(0, threads); }
 

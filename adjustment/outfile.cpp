@@ -26,6 +26,11 @@ bool WriteOutputFile(const std::string &path, std::string_view bytes, std::strin
   return kd::WriteFileAtomic(path, bytes, reason, FaultHook());
 }
 
+bool WriteOutputFileStream(const std::string &path, const kd::ByteProducer &produce,
+                           std::string &reason) {
+  return kd::WriteFileAtomicStream(path, produce, reason, FaultHook());
+}
+
 bool RemoveOutputFile(const std::string &path, std::string &reason) {
   reason.clear();
   if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;

@@ -8,12 +8,18 @@
 #include <string>
 #include <string_view>
 
+#include "core/text_file.h"
+
 namespace kd::adj {
 
 // Writes `bytes` to `path`. On failure returns false, sets `reason` to the
 // system's text for the error, removes the temporary file and leaves an
 // existing `path` as it was.
 bool WriteOutputFile(const std::string &path, std::string_view bytes, std::string &reason);
+
+// The same for a file written piece by piece (see kd::WriteFileAtomicStream).
+bool WriteOutputFileStream(const std::string &path, const kd::ByteProducer &produce,
+                           std::string &reason);
 
 // Removes `path` if it exists. False with `reason` when it exists and cannot
 // be removed.

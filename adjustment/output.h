@@ -6,8 +6,11 @@
 
 #include "adjustment/adjust.h"
 #include "adjustment/network.h"
+#include "core/text_file.h"
 
 namespace kd::adj {
+
+using kd::ByteSink;
 
 // XML results. The document element's children are, in this order: one
 // summary element (more than four attributes, the first a number), one
@@ -17,6 +20,11 @@ namespace kd::adj {
 // triangle row by row, X, Y, Z per point, in mm². Constant coordinates of a
 // partly adjusted point have zero rows. All text is ASCII.
 std::string ResultsXml(const Network &net, const AdjustmentResult &res);
+// The same text handed to `out` piece by piece, in order, so that a large
+// network's text never exists whole; the covariance entries are formatted
+// on the engine's threads. Returns 0, or the first nonzero error `out`
+// returned (the text then stops there).
+int WriteResultsXml(const Network &net, const AdjustmentResult &res, const ByteSink &out);
 
 // Observation table, UTF-8 CSV with CR LF line ends: a header row and one
 // row per observation in document order with the columns type (the

@@ -1,8 +1,12 @@
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -58,6 +62,11 @@ struct Pow10Table {
 };
 const Pow10Table kPow10;
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // Writes v with 12 significant digits, trailing zeros dropped: plain
 // decimals for 1e-5 <= |v| < 1e12, otherwise mantissa and exponent. About
 // five times faster than the general library formatting, which matters for
@@ -73,29 +82,34 @@ char *FormatG12(char *p, double v) {
   }
   // Decimal exponent from the binary one; off by at most one, which the
   // range checks of the scaled mantissa below correct.
-  int b2 = 0;
-  std::frexp(v, &b2);
+  // (the biased exponent field; subnormals fall to the library below).
+  const int b2 = static_cast<int>((std::bit_cast<std::uint64_t>(v) >> 52) & 0x7FF) - 1022;
   int e = static_cast<int>(std::floor((b2 - 1) * 0.30102999566398120));
   if (e < -18 || e > 18) {
     return std::to_chars(p, p + 32, v, std::chars_format::general, 12).ptr;
   }
+  // Rounded to the nearest, halves up: the scaled value lies near 1e11 to
+  // 1e12, where adding a half is exact, so this is llround without a call.
+  const auto round = [](double x) { return static_cast<long long>(x + 0.5); };
   const long long lo = 100000000000LL, hi = 1000000000000LL;
-  long long m = std::llround(v * kPow10.v[11 - e + 30]);
+  long long m = round(v * kPow10.v[11 - e + 30]);
   if (m >= hi) {
     ++e;
-    m = std::llround(v * kPow10.v[11 - e + 30]);
+    m = round(v * kPow10.v[11 - e + 30]);
   } else if (m < lo) {
     --e;
-    m = std::llround(v * kPow10.v[11 - e + 30]);
+    m = round(v * kPow10.v[11 - e + 30]);
   }
   if (m >= hi) {  // rounding carried into a thirteenth digit
     m = (m + 5) / 10;
     ++e;
   }
   char d[12];
-  for (int k = 11; k >= 0; --k) {
-    d[k] = static_cast<char>('0' + m % 10);
-    m /= 10;
+  for (int k = 10; k >= 0; k -= 2) {  // two digits at a time
+    const auto pair = static_cast<size_t>(m % 100) * 2;
+    m /= 100;
+    d[k] = kDigitPairs[pair];
+    d[k + 1] = kDigitPairs[pair + 1];
   }
   int nd = 12;
   while (nd > 1 && d[nd - 1] == '0') --nd;
@@ -125,11 +139,14 @@ char *FormatG12(char *p, double v) {
 
 }  // namespace
 
-std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
+namespace {
+
+// The text before the covariance entries: summary, points, covariance tag.
+std::string ResultsHead(const Network &net, const AdjustmentResult &res) {
   const size_t m = res.points.size();
   const size_t dim = 3 * m;
   std::string out;
-  out.reserve(512 + m * 120 + dim * (dim + 1) / 2 * 19);
+  out.reserve(512 + m * 120);
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<adjustment-results>\n";
   char buf[512];
   std::snprintf(buf, sizeof buf,
@@ -152,73 +169,178 @@ std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
     out += "\" />\n";
   }
   out += "<covariance dim=\"" + std::to_string(dim) + "\" unit=\"mm2\">\n";
-  // Row of every output coordinate in the unknowns, -1 for a constant one.
-  std::vector<int> u(dim);
-  for (size_t k = 0; k < m; ++k)
-    for (int c = 0; c < 3; ++c) u[3 * k + c] = res.unknownOf[res.points[k].point][c];
-  // Rows i0..i1 of the upper triangle, one row at a time through a buffer:
-  // the symmetric matrix is read down its columns (contiguous in memory) and
-  // the text grows by one append per row.
-  auto formatRows = [&](size_t i0, size_t i1, std::string &text) {
+  return out;
+}
+
+const char *const kResultsTail = "</covariance>\n</adjustment-results>\n";
+
+// Entries of the upper triangle in one piece of the covariance text: large
+// enough that a piece costs far more than handing it over, small enough
+// that the pieces in flight stay a few megabytes each.
+constexpr size_t kPieceEntries = size_t{1} << 18;
+
+// The covariance text, cut into pieces of whole rows that are formatted
+// side by side on `threads` threads and handed to `out` strictly in order,
+// while at most a few pieces per thread wait: the text never exists whole,
+// and writing a piece overlaps formatting the next ones. The text is the
+// same for any number of threads.
+class CovarianceText {
+ public:
+  CovarianceText(const AdjustmentResult &res, int threads) : res_(res) {
+    const size_t m = res.points.size();
+    dim_ = 3 * m;
+    u_.resize(dim_);
+    for (size_t k = 0; k < m; ++k)
+      for (int c = 0; c < 3; ++c) u_[3 * k + c] = res.unknownOf[res.points[k].point][c];
+    first_.push_back(0);
+    size_t inPiece = 0;
+    for (size_t row = 0; row < dim_; ++row) {
+      inPiece += dim_ - row;
+      if (inPiece >= kPieceEntries) {
+        first_.push_back(row + 1);
+        inPiece = 0;
+      }
+    }
+    if (first_.back() != dim_) first_.push_back(dim_);
+    pieces_ = first_.size() - 1;
+    threads_ = static_cast<size_t>(std::max(1, threads));
+    if (pieces_ < 2) threads_ = 1;
+    threads_ = std::min(threads_, pieces_);
+  }
+
+  // Hands every piece to `out`; the first nonzero error it returns stops
+  // the text and is returned. An exception of a formatting thread is thrown
+  // here once every thread has stopped.
+  int Write(const ByteSink &out) {
+    if (threads_ <= 1) {
+      std::string text;
+      for (size_t k = 0; k < pieces_; ++k) {
+        text.clear();
+        FormatRows(first_[k], first_[k + 1], text);
+        if (const int error = out(text)) return error;
+      }
+      return 0;
+    }
+    window_ = 2 * threads_;
+    slots_.assign(window_, std::string());
+    ready_.assign(pieces_, 0);
+    std::vector<std::thread> workers;
+    int error = 0;
+    try {
+      for (size_t t = 0; t < threads_; ++t) workers.emplace_back([this] { Work(); });
+      for (size_t k = 0; k < pieces_ && error == 0; ++k) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return ready_[k] != 0 || failure_; });
+        if (failure_) break;
+        lock.unlock();
+        error = out(slots_[k % window_]);
+        lock.lock();
+        written_ = k + 1;
+        changed_.notify_all();
+      }
+    } catch (...) {
+      Stop(workers);
+      throw;
+    }
+    Stop(workers);
+    if (failure_) std::rethrow_exception(failure_);
+    return error;
+  }
+
+ private:
+  // Rows i0..i1 of the upper triangle, appended to `text` one row at a
+  // time through a buffer; the symmetric matrix is read down its columns
+  // (contiguous in memory).
+  void FormatRows(size_t i0, size_t i1, std::string &text) const {
     std::string row;
-    row.resize(dim * 24 + 1);
+    row.resize(dim_ * 24 + 1);
+    std::vector<double> column(static_cast<size_t>(res_.cov.rows()));
     for (size_t i = i0; i < i1; ++i) {
       char *p = row.data();
-      const bool ri = u[i] >= 0;
-      for (size_t j = i; j < dim; ++j) {
-        const double v = (ri && u[j] >= 0) ? res.cov(u[j], u[i]) : 0.0;
+      const bool ri = u_[i] >= 0;
+      // The unknowns are numbered for a narrow band, not in point order, so
+      // a row of the text reads its column in a scattered order: the column
+      // is first copied whole, which the processor streams from memory, and
+      // then read from the cache.
+      if (ri)
+        std::copy_n(res_.cov.col(u_[i]).data(), column.size(), column.begin());
+      for (size_t j = i; j < dim_; ++j) {
+        const double v = (ri && u_[j] >= 0) ? column[static_cast<size_t>(u_[j])] : 0.0;
         p = FormatG12(p, v);
         *p++ = ' ';
       }
       p[-1] = '\n';
       text.append(row.data(), p);
     }
-  };
-  // Formatting the entries is most of the time of a large network, so the
-  // rows are cut into parts of equal numbers of entries, formatted side by
-  // side and joined in order: the text is the same for any number of parts.
-  // The first part goes straight into the text.
-  const size_t entries = dim * (dim + 1) / 2;
-  const int parts = entries < 20000 ? 1 : std::max(1, std::min(ThreadCount(), 8));
-  std::vector<size_t> first(static_cast<size_t>(parts) + 1, dim);
-  first[0] = 0;
-  {
-    size_t row = 0, done = 0;
-    for (int k = 1; k < parts; ++k) {
-      const size_t goal = entries / static_cast<size_t>(parts) * static_cast<size_t>(k);
-      while (row < dim && done + (dim - row) <= goal) done += dim - row++;
-      first[static_cast<size_t>(k)] = row;
+  }
+
+  // A formatting thread: takes the next piece whose slot the writer has
+  // emptied, formats it there and marks it ready.
+  void Work() {
+    try {
+      for (;;) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return stop_ || next_ >= pieces_ || next_ < written_ + window_; });
+        if (stop_ || next_ >= pieces_) return;
+        const size_t k = next_++;
+        lock.unlock();
+        std::string &slot = slots_[k % window_];
+        slot.clear();
+        FormatRows(first_[k], first_[k + 1], slot);
+        lock.lock();
+        ready_[k] = 1;
+        changed_.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!failure_) failure_ = std::current_exception();
+      changed_.notify_all();
     }
   }
-  // A part that runs out of memory hands its exception to this thread, which
-  // throws it once every part has stopped.
-  std::vector<std::string> tails(static_cast<size_t>(parts));
-  std::vector<std::exception_ptr> failures(static_cast<size_t>(parts));
-  std::vector<std::thread> workers;
-  for (int k = 1; k < parts; ++k)
-    workers.emplace_back([&, k] {
-      const size_t a = first[static_cast<size_t>(k)], b = first[static_cast<size_t>(k) + 1];
-      try {
-        tails[static_cast<size_t>(k)].reserve((b - a) * (dim - (a + b) / 2 + 1) * 19);
-        formatRows(a, b, tails[static_cast<size_t>(k)]);
-      } catch (...) {
-        failures[static_cast<size_t>(k)] = std::current_exception();
-      }
-    });
-  try {
-    formatRows(first[0], first[1], out);
-  } catch (...) {
-    failures[0] = std::current_exception();
+
+  void Stop(std::vector<std::thread> &workers) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+      changed_.notify_all();
+    }
+    for (std::thread &w : workers) w.join();
   }
-  for (std::thread &w : workers) w.join();
-  for (const std::exception_ptr &f : failures)
-    if (f) std::rethrow_exception(f);
-  for (int k = 1; k < parts; ++k) {
-    out += tails[static_cast<size_t>(k)];
-    std::string().swap(tails[static_cast<size_t>(k)]);
-  }
-  out += "</covariance>\n</adjustment-results>\n";
-  return out;
+
+  const AdjustmentResult &res_;
+  size_t dim_ = 0;
+  std::vector<int> u_;        // row of each output coordinate in the unknowns, -1: constant
+  std::vector<size_t> first_; // first row of each piece, and dim_ at the end
+  size_t pieces_ = 0, threads_ = 1, window_ = 1;
+  std::vector<std::string> slots_;  // piece k is formatted in slot k % window_
+  std::vector<char> ready_;         // piece k is formatted and not yet written
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  size_t next_ = 0;     // the next piece a thread takes
+  size_t written_ = 0;  // pieces handed to the output
+  bool stop_ = false;
+  std::exception_ptr failure_;
+};
+
+}  // namespace
+
+int WriteResultsXml(const Network &net, const AdjustmentResult &res, const ByteSink &out) {
+  if (const int error = out(ResultsHead(net, res))) return error;
+  const size_t dim = 3 * res.points.size();
+  const int threads = dim * (dim + 1) / 2 < 20000 ? 1 : std::min(ThreadCount(), 8);
+  if (const int error = CovarianceText(res, threads).Write(out)) return error;
+  return out(kResultsTail);
+}
+
+std::string ResultsXml(const Network &net, const AdjustmentResult &res) {
+  std::string text;
+  const size_t dim = 3 * res.points.size();
+  text.reserve(512 + res.points.size() * 120 + dim * (dim + 1) / 2 * 19);
+  WriteResultsXml(net, res, [&text](std::string_view piece) {
+    text += piece;
+    return 0;
+  });
+  return text;
 }
 
 }  // namespace kd::adj

@@ -215,11 +215,6 @@ int Run(const Options &opt, std::ostream &err, const ResultsConsumer *consumer) 
   const std::vector<std::string> protocol = ProtocolLines(opt.info, net, res);
   if (res.outcome != Outcome::Adjusted) return FailWith(opt, protocol, kExitAdjust, err);
 
-  std::string xml;
-  if (consumer == nullptr) {
-    xml = ResultsXml(net, res);
-    res.cov.resize(0, 0);  // the text holds it now; give the memory back
-  }
   const std::string table = ObservationTableCsv(net, res);
   // The protocol first and the results last: a reader that waits for the
   // results finds the other two complete.
@@ -238,7 +233,11 @@ int Run(const Options &opt, std::ostream &err, const ResultsConsumer *consumer) 
     return kExitOk;
   }
   const std::string resultsPath = opt.prefix + "xml";
-  if (!WriteOutputFile(resultsPath, xml, reason))
+  // Written as it is formatted: a large network's text never exists whole.
+  const auto results = [&net, &res](const kd::ByteSink &out) {
+    return WriteResultsXml(net, res, out);
+  };
+  if (!WriteOutputFileStream(resultsPath, results, reason))
     return OutputFailed(opt, protocol, "the results file", resultsPath, reason, err);
   return kExitOk;
 }

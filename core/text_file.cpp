@@ -193,6 +193,12 @@ bool WriteFileAtomic(const std::string &path, std::string_view bytes) {
 
 bool WriteFileAtomic(const std::string &path, std::string_view bytes, std::string &reason,
                      const WriteCheck &beforeWrite) {
+  return WriteFileAtomicStream(
+      path, [bytes](const ByteSink &sink) { return sink(bytes); }, reason, beforeWrite);
+}
+
+bool WriteFileAtomicStream(const std::string &path, const ByteProducer &produce,
+                           std::string &reason, const WriteCheck &beforeWrite) {
   reason.clear();
   if (path.empty() || path.back() == '/') {
     reason = std::strerror(EISDIR);
@@ -230,14 +236,24 @@ bool WriteFileAtomic(const std::string &path, std::string_view bytes, std::strin
   if (exists)
     (void)::fchmod(fd, target.st_mode & 07777);
   int error = beforeWrite ? beforeWrite(path) : 0;
-  if (error == 0)
-    error = WriteAll(fd, bytes);
+  if (error == 0) {
+    try {
+      // A request to end stops a long stream between two pieces.
+      error = produce([fd](std::string_view bytes) {
+        return InterruptRequested() ? ECANCELED : WriteAll(fd, bytes);
+      });
+    } catch (...) {
+      ::close(fd);
+      ::unlink(tmp.c_str());
+      throw;
+    }
+  }
   if (error == 0 && ::fsync(fd) != 0)
     error = errno;
   if (::close(fd) != 0 && error == 0)
     error = errno;
   // An interrupt while the data was written: the target stays as it was.
-  const bool interrupted = error == 0 && InterruptRequested();
+  const bool interrupted = (error == 0 || error == ECANCELED) && InterruptRequested();
   if (error == 0 && !interrupted && ::rename(tmp.c_str(), path.c_str()) != 0)
     error = errno;
   if (error != 0 || interrupted) {

@@ -41,6 +41,17 @@ using WriteCheck = std::function<int(const std::string &path)>;
 bool WriteFileAtomic(const std::string &path, std::string_view bytes, std::string &reason,
                      const WriteCheck &beforeWrite = {});
 
+// The same for a file too large to hold in memory at once: `produce` hands
+// the bytes to the sink it is given piece by piece, in order. The sink
+// returns 0, or the error number of a failed write, which `produce` returns
+// at once (it may also return an error of its own). Anything `produce`
+// throws removes the temporary file and passes on to the caller; the target
+// stays as it was in every failure.
+using ByteSink = std::function<int(std::string_view bytes)>;
+using ByteProducer = std::function<int(const ByteSink &sink)>;
+bool WriteFileAtomicStream(const std::string &path, const ByteProducer &produce,
+                           std::string &reason, const WriteCheck &beforeWrite = {});
+
 // Removes what WriteFileAtomic leaves beside `path` when its process is
 // killed while writing: files named like path + ".tmp" + eight hex digits.
 // Returns the number removed.

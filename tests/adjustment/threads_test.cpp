@@ -7,11 +7,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <random>
 #include <sstream>
 
 #include "adjustment/adjust.h"
 #include "adjustment/dense.h"
+#include "adjustment/output.h"
 #include "adjustment/reader.h"
 #include "adjustment/run.h"
 #include "core/text_file.h"
@@ -85,6 +87,51 @@ TEST_F(Kernels, OneAndTwoThreadsGiveTheSameBits) {
   for (size_t i = 0; i < one.obs.size(); ++i) {
     EXPECT_EQ(one.obs[i].redundancy, two.obs[i].redundancy) << i;
     EXPECT_EQ(one.obs[i].residual, two.obs[i].residual) << i;
+  }
+}
+
+// The results text is formatted in pieces on the engine's threads and
+// handed over in order: the same text for any number of threads, the first
+// failed write stops it, and a failure while formatting reaches the caller,
+// without a thread left waiting.
+TEST_F(Kernels, ResultsTextIsTheSameForAnyThreadsAndStopsAtAFailedWrite) {
+  const Network net = ReadNetwork(GridNetwork(22).Xml());
+  const AdjustmentResult res = AdjustWith(net, 0);
+  ASSERT_EQ(res.outcome, Outcome::Adjusted) << res.failure;
+  ASSERT_GT(res.cov.rows(), 1400);  // several pieces per thread
+  std::vector<std::string> texts;
+  std::vector<size_t> pieceCounts;
+  for (int threads : {1, 2, 3}) {
+    SetThreadCount(threads);
+    std::string text;
+    size_t pieces = 0;
+    EXPECT_EQ(WriteResultsXml(net, res, [&](std::string_view piece) {
+                text += piece;
+                ++pieces;
+                return 0;
+              }),
+              0);
+    texts.push_back(text);
+    pieceCounts.push_back(pieces);
+  }
+  EXPECT_GT(pieceCounts[0], 4u);
+  EXPECT_EQ(texts[0], texts[1]);
+  EXPECT_EQ(texts[0], texts[2]);
+  EXPECT_EQ(texts[0], ResultsXml(net, res));
+
+  for (int threads : {1, 2}) {
+    SetThreadCount(threads);
+    size_t pieces = 0;
+    EXPECT_EQ(WriteResultsXml(net, res, [&](std::string_view) { return ++pieces == 3 ? 28 : 0; }),
+              28);
+    EXPECT_EQ(pieces, 3u) << "pieces were written after the failed one";
+    pieces = 0;
+    EXPECT_THROW(WriteResultsXml(net, res,
+                                 [&](std::string_view) -> int {
+                                   if (++pieces == 2) throw std::bad_alloc();
+                                   return 0;
+                                 }),
+                 std::bad_alloc);
   }
 }
 

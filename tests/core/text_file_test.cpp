@@ -1,7 +1,10 @@
 #include "core/text_file.h"
 #include "tests/support/scratch.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -77,6 +80,53 @@ TEST(WriteFileAtomic, FailureKeepsThePreviousFile) {
   std::string got;
   ASSERT_TRUE(ReadFileBytes(f, got));
   EXPECT_EQ(got, "precious");
+}
+
+// A file written piece by piece: whole in order on success; a failing or
+// throwing producer, or a request to end, leaves the previous file and no
+// temporary.
+TEST(WriteFileAtomicStream, PiecesInOrderOrNothingAtAll) {
+  const ScratchDir scratch;
+  const auto f = scratch / "big.xml";
+  ASSERT_TRUE(WriteFileAtomic(f, "previous"));
+  const auto count = [&] {
+    return std::distance(fs::directory_iterator(scratch.Path), fs::directory_iterator{});
+  };
+  std::string reason;
+  const auto pieces = [](const ByteSink &sink) {
+    for (const char *piece : {"<a>", "1 2 3\n", "", "</a>\n"})
+      if (const int e = sink(piece)) return e;
+    return 0;
+  };
+  ASSERT_TRUE(WriteFileAtomicStream(f, pieces, reason)) << reason;
+  std::string got;
+  ASSERT_TRUE(ReadFileBytes(f, got));
+  EXPECT_EQ(got, "<a>1 2 3\n</a>\n");
+
+  ASSERT_TRUE(WriteFileAtomic(f, "previous"));
+  const auto failing = [](const ByteSink &sink) { return sink("half") ? EIO : ENOSPC; };
+  EXPECT_FALSE(WriteFileAtomicStream(f, failing, reason));
+  EXPECT_EQ(reason, std::strerror(ENOSPC));
+  const auto throwing = [](const ByteSink &sink) -> int {
+    sink("half");
+    throw std::bad_alloc();
+  };
+  EXPECT_THROW(WriteFileAtomicStream(f, throwing, reason), std::bad_alloc);
+  // Asked to end while the pieces are written: the producer is told to stop.
+  int refused = 0;
+  const auto interrupted = [&](const ByteSink &sink) {
+    if (const int e = sink("first")) return e;
+    RequestInterrupt();
+    refused = sink("second");
+    return refused;
+  };
+  EXPECT_FALSE(WriteFileAtomicStream(f, interrupted, reason));
+  ClearInterruptRequest();
+  EXPECT_NE(refused, 0);
+  EXPECT_EQ(reason, "interrupted");
+  ASSERT_TRUE(ReadFileBytes(f, got));
+  EXPECT_EQ(got, "previous");
+  EXPECT_EQ(count(), 1);
 }
 
 TEST(ReadFileBytes, MissingFileAndDirectoryFail) {
