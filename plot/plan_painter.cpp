@@ -130,10 +130,6 @@ private:
   std::string Key; // scratch for the lookups
 };
 
-TextMaskCache &TextCache() {
-  static TextMaskCache cache;
-  return cache;
-}
 
 QRgb ToQRgb(std::uint32_t color) {
   const std::uint32_t c = ShownRgb(color);
@@ -168,6 +164,22 @@ int PointsToPixels(int points) {
   return (points * 96 + 36) / 72;
 }
 
+struct TextMasks::Cache : TextMaskCache {};
+
+TextMasks::TextMasks() : C(std::make_unique<Cache>()) {}
+TextMasks::~TextMasks() = default;
+
+PlanStyle::PlanStyle() {
+  const kd::Settings defaults;
+  FixedColor = defaults.FixedColor;
+  AdjustedColor = defaults.AdjustedColor;
+  MeasColor = defaults.MeasColor;
+  MarkColor = defaults.MarkColor;
+  BackColor = defaults.BackColor;
+  FontName = defaults.FontName;
+  FontSize = defaults.FontSize;
+}
+
 PlanStyle PlanStyle::FromSettings(const kd::Settings &s) {
   PlanStyle style;
   style.FixedColor = s.FixedColor;
@@ -182,7 +194,16 @@ PlanStyle PlanStyle::FromSettings(const kd::Settings &s) {
 
 // ---- PlanPainter -----------------------------------------------------------
 
-PlanPainter::PlanPainter(QPainter &painter, const PlanStyle &style) : P(painter), Style(style) {
+PlanPainter::PlanPainter(QPainter &painter, const PlanStyle &style)
+    : PlanPainter(painter, style, nullptr) {}
+
+PlanPainter::PlanPainter(QPainter &painter, const PlanStyle &style, TextMasks *masks)
+    : P(painter), Style(style) {
+  if (masks == nullptr) {
+    OwnMasks = std::make_unique<TextMasks>();
+    masks = OwnMasks.get();
+  }
+  Masks = masks->C.get();
   P.save();
   if (QPaintDevice *device = P.device()) {
     W = device->width();
@@ -363,14 +384,14 @@ void PlanPainter::Ellipse(int x1, int y1, int x2, int y2, std::uint32_t pen, std
 }
 
 QSize PlanPainter::TextSize(const std::string &text) const {
-  const QImage &m = TextCache().Mask(Style.FontName, Style.FontSize, text);
+  const QImage &m = Masks->Mask(Style.FontName, Style.FontSize, text);
   return m.size();
 }
 
 void PlanPainter::Text(int x, int y, const std::string &text, std::uint32_t ink, std::uint32_t box) {
   if (text.empty() || x >= W || y >= H)
     return;
-  TextMaskCache &cache = TextCache();
+  TextMaskCache &cache = *Masks;
   const QImage &mask = cache.Mask(Style.FontName, Style.FontSize, text);
   if (mask.isNull() || (long long)x + mask.width() <= 0 || (long long)y + mask.height() <= 0)
     return;
@@ -418,8 +439,9 @@ void ClearPlan(QPainter &painter, const PlanStyle &style) {
   p.FillRect(0, 0, p.Width(), p.Height(), style.BackColor);
 }
 
-void DrawPoints(QPainter &painter, const PlanView &view, const PointList &points, const PlanStyle &style) {
-  PlanPainter p(painter, style);
+void DrawPoints(QPainter &painter, const PlanView &view, const PointList &points, const PlanStyle &style,
+                TextMasks *masks) {
+  PlanPainter p(painter, style, masks);
   // A label goes right of and below its point unless an earlier label is
   // there; then to the first free place around the point.
   LabelPlacer labels{QRectF()};
@@ -437,8 +459,9 @@ void DrawPoints(QPainter &painter, const PlanView &view, const PointList &points
   p.Axes();
 }
 
-void DrawMeasurementLines(QPainter &painter, const MeasurementList &measurements, const PlanStyle &style) {
-  PlanPainter p(painter, style);
+void DrawMeasurementLines(QPainter &painter, const MeasurementList &measurements, const PlanStyle &style,
+                          TextMasks *masks) {
+  PlanPainter p(painter, style, masks);
   for (const MeasuredPair &pair : measurements.Pairs) {
     if (!Finite(pair.PixelA) || !Finite(pair.PixelB))
       continue;
@@ -450,16 +473,17 @@ void DrawMeasurementLines(QPainter &painter, const MeasurementList &measurements
 }
 
 void DrawCoordinatePlan(QPainter &painter, const PlanView &view, const PointList &points,
-                        const PlanStyle &style) {
+                        const PlanStyle &style, TextMasks *masks) {
   ClearPlan(painter, style);
-  DrawPoints(painter, view, points, style);
+  DrawPoints(painter, view, points, style, masks);
 }
 
 void DrawMeasurementPlan(QPainter &painter, const PlanView &view, const PointList &points,
-                         const MeasurementList &measurements, const PlanStyle &style) {
+                         const MeasurementList &measurements, const PlanStyle &style,
+                         TextMasks *masks) {
   ClearPlan(painter, style);
-  DrawMeasurementLines(painter, measurements, style);
-  DrawPoints(painter, view, points, style);
+  DrawMeasurementLines(painter, measurements, style, masks);
+  DrawPoints(painter, view, points, style, masks);
 }
 
 } // namespace kd::plot

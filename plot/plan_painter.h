@@ -30,6 +30,7 @@
 #include <QSize>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,13 +55,16 @@ int PointsToPixels(int points);
 // How the plans look: the colours and font of the settings file and the
 // sizes of the symbols.
 struct PlanStyle {
-  std::uint32_t FixedColor = 0x0000FFFF;    // yellow
-  std::uint32_t AdjustedColor = 0x0000FF00; // lime
-  std::uint32_t MeasColor = 0x00C0C0C0;     // silver
-  std::uint32_t MarkColor = 0x000000FF;     // red
-  std::uint32_t BackColor = 0x00000000;     // black
-  std::string FontName = "Times New Roman";
-  int FontSize = 10;    // points, shown at 96 pixels per inch
+  // The colours and font of a settings file's defaults.
+  PlanStyle();
+
+  std::uint32_t FixedColor = 0;
+  std::uint32_t AdjustedColor = 0;
+  std::uint32_t MeasColor = 0;
+  std::uint32_t MarkColor = 0;
+  std::uint32_t BackColor = 0;
+  std::string FontName;
+  int FontSize = 0;     // points, shown at 96 pixels per inch
   int CrossSize = 5;    // half-length of a point's cross, pixels
   int CircleRadius = 3; // radius of a point's circle, pixels
   int PickRadius = 20;  // a click this close (pixels) picks a point
@@ -71,11 +75,30 @@ struct PlanStyle {
   bool operator==(const PlanStyle &) const = default;
 };
 
+// The images of the label texts drawn so far in one font, kept so that a
+// plan redrawn while it is dragged does not lay out its labels again. A
+// window keeps one for all its drawings; a painter without one keeps its
+// own for as long as it lives.
+class TextMasks {
+public:
+  TextMasks();
+  ~TextMasks();
+  TextMasks(const TextMasks &) = delete;
+  TextMasks &operator=(const TextMasks &) = delete;
+
+private:
+  friend class PlanPainter;
+  struct Cache;
+  std::unique_ptr<Cache> C;
+};
+
 // The drawing primitives of the plans on one painter. The painter's state
 // is kept as it was.
 class PlanPainter {
 public:
   PlanPainter(QPainter &painter, const PlanStyle &style);
+  // Label images from and into `masks`; null: the painter keeps its own.
+  PlanPainter(QPainter &painter, const PlanStyle &style, TextMasks *masks);
   ~PlanPainter();
   PlanPainter(const PlanPainter &) = delete;
   PlanPainter &operator=(const PlanPainter &) = delete;
@@ -114,6 +137,8 @@ private:
 
   QPainter &P;
   PlanStyle Style;
+  std::unique_ptr<TextMasks> OwnMasks; // when the caller gave none
+  TextMasks::Cache *Masks = nullptr;
   int W = 0;
   int H = 0;
   bool Exact = false;
@@ -129,19 +154,22 @@ void ClearPlan(QPainter &painter, const PlanStyle &style);
 // Every point as a symbol with its number (placed clear of the labels drawn
 // before it where a free place exists nearby), the mark ("???") when the
 // view has one, and the axes on top.
-void DrawPoints(QPainter &painter, const PlanView &view, const PointList &points, const PlanStyle &style);
+void DrawPoints(QPainter &painter, const PlanView &view, const PointList &points, const PlanStyle &style,
+                TextMasks *masks = nullptr);
 // One line per pair (pixel positions from ComputePairPixels) in MeasColor,
 // with its label's top-left corner at the rounded midpoint. Pairs with a
 // missing point are left out.
-void DrawMeasurementLines(QPainter &painter, const MeasurementList &measurements, const PlanStyle &style);
+void DrawMeasurementLines(QPainter &painter, const MeasurementList &measurements, const PlanStyle &style,
+                          TextMasks *masks = nullptr);
 
 // The coordinate plan: background, points, mark, axes.
 void DrawCoordinatePlan(QPainter &painter, const PlanView &view, const PointList &points,
-                        const PlanStyle &style);
+                        const PlanStyle &style, TextMasks *masks = nullptr);
 // The measurement plan: background, the pairs' lines, then the points, the
 // mark and the axes over them. The pairs must have been built and their
 // pixels computed for this view.
 void DrawMeasurementPlan(QPainter &painter, const PlanView &view, const PointList &points,
-                         const MeasurementList &measurements, const PlanStyle &style);
+                         const MeasurementList &measurements, const PlanStyle &style,
+                         TextMasks *masks = nullptr);
 
 } // namespace kd::plot

@@ -101,7 +101,7 @@ void CoordinatePlanWindow::Redraw() {
     return;
   {
     QPainter painter(image);
-    kd::plot::DrawCoordinatePlan(painter, ViewState, Net().Points.List, Style());
+    kd::plot::DrawCoordinatePlan(painter, ViewState, Net().Points.List, Style(), &LabelImages);
   }
   DrawPrecisionLayer();
   PlanImage->update();

@@ -151,7 +151,8 @@ void MeasurementPlanWindow::Redraw() {
   kd::plot::ComputePairPixels(ViewState, net.Points.List, net.Measurements);
   {
     QPainter painter(image);
-    kd::plot::DrawMeasurementPlan(painter, ViewState, net.Points.List, net.Measurements, Style());
+    kd::plot::DrawMeasurementPlan(painter, ViewState, net.Points.List, net.Measurements, Style(),
+                                     &LabelImages);
   }
   DrawPrecisionLayer();
   HighlightPicks(*PlanImage->Bitmap());

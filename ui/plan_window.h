@@ -45,6 +45,8 @@ public:
   // (colours and font of the settings, symbol sizes).
   const kd::plot::PlanView &View() const { return ViewState; }
   kd::plot::PlanStyle Style() const;
+  // The images of the labels drawn so far, kept between redraws.
+  kd::plot::TextMasks LabelImages;
   // The precision drawn on the plan (null: none). A non-empty failure
   // reason is shown in the plan instead of the ellipses. Redraws.
   void SetPrecision(std::shared_ptr<const NetworkPrecision> precision,
