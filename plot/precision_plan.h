@@ -53,15 +53,22 @@ struct PlotTexts {
 // The drawing's texts in the language of `lang` (the catalogue's).
 PlotTexts PlotTextsIn(const LanguagePack &lang);
 
-struct PlotOptions {
+// What the user chooses to see of the precision, under a plan or on the
+// command line; the same choices give the same figures on the screen, on
+// paper and in CAD.
+struct PlotChoices {
   ConfidenceLevel Level = ConfidenceLevel::Standard;
   double Magnification = 0; // ellipse enlargement; 0: automatic
   bool ShowEllipses = true;
   bool ShowRelativeEllipses = false;
-  bool ShowReliability = true;
   bool ShowHeightBars = true;
   double ToleranceSemiMajorMm = 0; // 0: none
   double ToleranceSigmaZMm = 0;    // 0: none
+};
+
+// The choices and how a drawing shows them.
+struct PlotOptions : PlotChoices {
+  bool ShowReliability = true;
   bool ShowLegend = true;          // reliability legend and scale bar
   bool ShowLineLabels = false;     // counts of the measurements of a pair (the plan drawing)
   PlotAxes Axes = PlotAxes::XRightYDown;

@@ -594,13 +594,7 @@ void PlanWindow::ExportDxf() {
   // paper; the reliability colours of the lines when the run has them.
   const PlotOptions shown = PrecisionOptions();
   PlotOptions o;
-  o.ShowEllipses = shown.ShowEllipses;
-  o.ShowHeightBars = shown.ShowHeightBars;
-  o.ShowRelativeEllipses = shown.ShowRelativeEllipses;
-  o.Level = shown.Level;
-  o.ToleranceSemiMajorMm = shown.ToleranceSemiMajorMm;
-  o.ToleranceSigmaZMm = shown.ToleranceSigmaZMm;
-  o.Magnification = shown.Magnification;
+  static_cast<PlotChoices &>(o) = shown;
   const NetworkPrecision *precision =
       CurrentPrecision && CurrentFailure.empty() ? CurrentPrecision.get() : nullptr;
   // The automatic enlargement is the one on the screen.
