@@ -1,5 +1,6 @@
 #include "adjustment/adjust.h"
 
+#include "adjustment/memory_limit.h"
 #include "core/available_memory.h"
 
 #include <algorithm>
@@ -102,13 +103,13 @@ class Adjuster {
   }
 
  private:
-  // The dense normal matrix, its covariance and the results text need about
-  // three n×n matrices of doubles; refuse networks that cannot fit in the
-  // memory still available (to the system, and under the process's
-  // control-group limit) at once, rather than be stopped by the system
-  // halfway.
+  // The dense normal matrix becomes the covariance in place, and the results
+  // text is written in small pieces (kMemoryPerUnknownSquared). Refuse
+  // networks that cannot fit in the memory still available (to the system,
+  // and under the process's control-group limit) at once, rather than be
+  // stopped by the system halfway.
   bool FitsInMemory() {
-    const double need = 3.0 * 8.0 * n_ * static_cast<double>(n_);
+    const double need = kMemoryPerUnknownSquared * n_ * static_cast<double>(n_);
     const double have = static_cast<double>(AvailableMemoryBytes());
     if (have <= 0 || need <= have) return true;
     char buf[300];

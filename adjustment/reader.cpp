@@ -617,12 +617,12 @@ class Reader {
   // A vector covariance of `dim` components is held as a dense matrix,
   // factorised here and again by the adjustment: about four dim x dim
   // matrices of doubles, on top of those of the clusters before it and the
-  // adjustment's three n x n matrices for the n adjusted coordinates of the
-  // points so far. Refused before any of it is taken.
+  // adjustment's n x n matrix (with its results) for the n adjusted
+  // coordinates of the points so far. Refused before any of it is taken.
   void CheckMemoryFor(pugi::xml_node cm, int dim) {
     const double clusterBytes = 4.0 * 8.0 * static_cast<double>(dim) * dim;
     const double unknowns = adjustedCoords_;
-    const double need = declaredBytes_ + clusterBytes + 3.0 * 8.0 * unknowns * unknowns;
+    const double need = declaredBytes_ + clusterBytes + kMemoryPerUnknownSquared * unknowns * unknowns;
     if (need > memoryLimit_)
       Fail(cm, "the covariance matrix of dim " + std::to_string(dim) + " would need about " +
                    MemorySizeText(need) + " of memory with the rest of the network, more than the " +

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "adjustment/adjust.h"
+#include "adjustment/memory_limit.h"
 #include "net_builder.h"
 
 using namespace kd::adj;
@@ -330,7 +331,7 @@ namespace {
 TEST(Limits, NetworkTooLargeForMemoryIsRefusedBeforeAllocating) {
   // Enough points to exceed this computer's memory, whatever its size.
   const double have = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE);
-  const int points = static_cast<int>(std::sqrt(have / 24 / 0.8) * 1.2 / 3) + 1;
+  const int points = static_cast<int>(std::sqrt(have / kMemoryPerUnknownSquared) * 1.2 / 3) + 1;
   if (points > 60000) GTEST_SKIP() << "too much memory to exceed in a test";
   NetBuilder b;
   b.Point("0", 0, 0, 0, "fix=\"XYZ\"");

@@ -208,7 +208,7 @@ std::string VectorCluster(int vecs) {
 
 TEST(Reader, DeclaredSizesAreCheckedBeforeTheMemoryIsTaken) {
   // 3000 vectors: a dense 9000 x 9000 covariance with its factorisations
-  // and the adjustment of 9000 unknowns need about 4.2 GiB; refused under a
+  // and the adjustment of 9000 unknowns need about 3.2 GiB; refused under a
   // 1 GiB limit before anything of that size is taken (or factorised).
   const std::string doc = VectorCluster(3000);
   try {
@@ -216,7 +216,7 @@ TEST(Reader, DeclaredSizesAreCheckedBeforeTheMemoryIsTaken) {
     ADD_FAILURE() << "accepted";
   } catch (const InputError &e) {
     const std::string what = e.what();
-    EXPECT_NE(what.find("dim 9000 would need about 4.2 GiB"), std::string::npos) << what;
+    EXPECT_NE(what.find("dim 9000 would need about 3.2 GiB"), std::string::npos) << what;
     EXPECT_NE(what.find("more than the 1.0 GiB"), std::string::npos) << what;
   }
   // The same shape, small, is read (also after a byte-order mark).

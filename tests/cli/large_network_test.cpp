@@ -27,20 +27,20 @@ TEST(BatchLargeNetwork, RefusedAtOnceWithTheMemoryItWouldNeed) {
   GTEST_SKIP() << "an address-space limit cannot hold an AddressSanitizer build";
 #endif
   TempFolder dir;
-  // 1500 points, three of them fixed: 4491 coordinate unknowns, whose three
-  // 4491 × 4491 matrices of doubles need about 0.5 GiB; the command may take
-  // 0.4 GiB of address space in all, of which its program and libraries
-  // already hold some.
-  SurveyNetwork net = GeneratedNetwork(1500, 7);
+  // 2500 points, three of them fixed: 7491 coordinate unknowns, whose
+  // 7491 × 7491 matrix of doubles with the rest of the run needs about
+  // 0.5 GiB; the command may take 0.4 GiB of address space in all, of which
+  // its program and libraries already hold some.
+  SurveyNetwork net = GeneratedNetwork(2500, 7);
   net.Points.List.FileName = dir / "c.txt";
-  ASSERT_EQ(net.Points.List.Save(), 1500);
+  ASSERT_EQ(net.Points.List.Save(), 2500);
   ASSERT_EQ(net.Measurements.SaveToFile(dir / "m.txt"), net.Measurements.Count());
   const std::string table = dir / "table.txt";
 
   const RunResult r = RunProgram(kPrlimit, {"--as=400000000", kBatch, "--table", table, dir / "c.txt", dir / "m.txt"});
   EXPECT_EQ(r.Code, 2) << r.Out << r.Err;
   const std::string all = r.Out + r.Err;
-  EXPECT_NE(all.find("4491 coordinate unknowns"), std::string::npos) << all;
+  EXPECT_NE(all.find("7491 coordinate unknowns"), std::string::npos) << all;
   EXPECT_NE(all.find("need about 0.5 GiB"), std::string::npos) << all;
   EXPECT_NE(all.find("GiB of memory available on this computer"), std::string::npos) << all;
   EXPECT_EQ(all.find("Evaluation acomplished"), std::string::npos) << all;
