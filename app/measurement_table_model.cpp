@@ -13,16 +13,12 @@ QString Q(const std::string &s) { return QString::fromUtf8(s.data(), static_cast
 
 MeasurementTableModel::MeasurementTableModel(const NetworkDocument &document, const LanguagePack &lang,
                                              QObject *parent)
-    : QAbstractTableModel(parent), Document(document), Language(lang) {
+    : DocumentTableModel(document, lang, ColumnCount, parent) {
   connect(&document, &NetworkDocument::MeasurementsChanged, this, &MeasurementTableModel::Refresh);
 }
 
 int MeasurementTableModel::rowCount(const QModelIndex &parent) const {
   return parent.isValid() ? 0 : Document.Network().Measurements.Count();
-}
-
-int MeasurementTableModel::columnCount(const QModelIndex &parent) const {
-  return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant MeasurementTableModel::data(const QModelIndex &index, int role) const {
@@ -49,12 +45,5 @@ QVariant MeasurementTableModel::headerData(int section, Qt::Orientation orientat
   default: return {};
   }
 }
-
-void MeasurementTableModel::Refresh() {
-  beginResetModel();
-  endResetModel();
-}
-
-void MeasurementTableModel::RetranslateHeaders() { emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1); }
 
 } // namespace kd::app

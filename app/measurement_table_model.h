@@ -5,15 +5,11 @@
 // the list's order. Like PointTableModel it keeps no copy and resets itself
 // when the document says its measurements changed; edits go through the
 // document.
-#include <QAbstractTableModel>
-
-class LanguagePack;
+#include "app/document_table_model.h"
 
 namespace kd::app {
 
-class NetworkDocument;
-
-class MeasurementTableModel : public QAbstractTableModel {
+class MeasurementTableModel : public DocumentTableModel {
   Q_OBJECT
 public:
   enum Column { TypeColumn, StationColumn, TargetColumn, PrecisionColumn, ColumnCount };
@@ -23,20 +19,9 @@ public:
                         QObject *parent = nullptr);
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-  int columnCount(const QModelIndex &parent = QModelIndex()) const override;
   QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
-
-  // Shows the network's measurements anew.
-  void Refresh();
-  // The header texts follow the pack the model was given: after it
-  // changed, tells the views to ask again.
-  void RetranslateHeaders();
-
-private:
-  const NetworkDocument &Document;
-  const LanguagePack &Language; // the owner's texts, followed after a switch
 };
 
 } // namespace kd::app

@@ -13,16 +13,12 @@ QString Q(const std::string &s) { return QString::fromUtf8(s.data(), static_cast
 
 PointTableModel::PointTableModel(const NetworkDocument &document, const LanguagePack &lang,
                                  QObject *parent)
-    : QAbstractTableModel(parent), Document(document), Language(lang) {
+    : DocumentTableModel(document, lang, ColumnCount, parent) {
   connect(&document, &NetworkDocument::PointsChanged, this, &PointTableModel::Refresh);
 }
 
 int PointTableModel::rowCount(const QModelIndex &parent) const {
   return parent.isValid() ? 0 : Document.Network().Points.List.Count();
-}
-
-int PointTableModel::columnCount(const QModelIndex &parent) const {
-  return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant PointTableModel::data(const QModelIndex &index, int role) const {
@@ -49,12 +45,5 @@ QVariant PointTableModel::headerData(int section, Qt::Orientation orientation, i
   default: return {};
   }
 }
-
-void PointTableModel::Refresh() {
-  beginResetModel();
-  endResetModel();
-}
-
-void PointTableModel::RetranslateHeaders() { emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1); }
 
 } // namespace kd::app

@@ -5,15 +5,11 @@
 // whenever a view asks, and resets itself when the document says its points
 // changed. Edits go through the document (and so onto its undo stack); the
 // table itself is read-only.
-#include <QAbstractTableModel>
-
-class LanguagePack;
+#include "app/document_table_model.h"
 
 namespace kd::app {
 
-class NetworkDocument;
-
-class PointTableModel : public QAbstractTableModel {
+class PointTableModel : public DocumentTableModel {
   Q_OBJECT
 public:
   enum Column { NumberColumn, XColumn, YColumn, ZColumn, ColumnCount };
@@ -23,21 +19,9 @@ public:
                   QObject *parent = nullptr);
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-  int columnCount(const QModelIndex &parent = QModelIndex()) const override;
   QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
-
-  // Shows the network's points anew (after a change made outside a
-  // document step, e.g. a load).
-  void Refresh();
-  // The header texts follow the pack the model was given: after it
-  // changed, tells the views to ask again.
-  void RetranslateHeaders();
-
-private:
-  const NetworkDocument &Document;
-  const LanguagePack &Language; // the owner's texts, followed after a switch
 };
 
 } // namespace kd::app

@@ -169,27 +169,22 @@ struct TextMasks::Cache : TextMaskCache {};
 TextMasks::TextMasks() : C(std::make_unique<Cache>()) {}
 TextMasks::~TextMasks() = default;
 
-PlanStyle::PlanStyle() {
-  const kd::Settings defaults;
-  FixedColor = defaults.FixedColor;
-  AdjustedColor = defaults.AdjustedColor;
-  MeasColor = defaults.MeasColor;
-  MarkColor = defaults.MarkColor;
-  BackColor = defaults.BackColor;
-  FontName = defaults.FontName;
-  FontSize = defaults.FontSize;
+PlanStyle::PlanStyle() { TakeColoursAndFont(kd::Settings()); }
+
+PlanStyle PlanStyle::FromSettings(const kd::Settings &settings) {
+  PlanStyle style;
+  style.TakeColoursAndFont(settings);
+  return style;
 }
 
-PlanStyle PlanStyle::FromSettings(const kd::Settings &s) {
-  PlanStyle style;
-  style.FixedColor = s.FixedColor;
-  style.AdjustedColor = s.AdjustedColor;
-  style.MeasColor = s.MeasColor;
-  style.MarkColor = s.MarkColor;
-  style.BackColor = s.BackColor;
-  style.FontName = s.FontName;
-  style.FontSize = s.FontSize;
-  return style;
+void PlanStyle::TakeColoursAndFont(const kd::Settings &s) {
+  FixedColor = s.FixedColor;
+  AdjustedColor = s.AdjustedColor;
+  MeasColor = s.MeasColor;
+  MarkColor = s.MarkColor;
+  BackColor = s.BackColor;
+  FontName = s.FontName;
+  FontSize = s.FontSize;
 }
 
 // ---- PlanPainter -----------------------------------------------------------

@@ -73,6 +73,9 @@ struct PlanStyle {
   // The colours and font of the settings file, the fixed symbol sizes.
   static PlanStyle FromSettings(const kd::Settings &settings);
   bool operator==(const PlanStyle &) const = default;
+
+private:
+  void TakeColoursAndFont(const kd::Settings &settings);
 };
 
 // The images of the label texts drawn so far in one font, kept so that a
