@@ -194,18 +194,25 @@ int Run(const Options &opt, std::ostream &err, const ResultsConsumer *consumer) 
   // Outputs of an earlier run must never pair with this protocol.
   RemoveOutputs(opt, {"xml", "obs.csv"}, err);
 
-  std::string bytes, readError;
-  if (!ReadFileBytes(opt.input, bytes, readError)) {
-    return FailWith(opt, ErrorProtocolLines(opt.info, "the input file cannot be read: " + readError, 0),
-                    kExitInput, err);
-  }
-  // After a byte-order mark the document is UTF-8, whatever the option says.
-  const std::string text = opt.cp1250 ? DecodeFileText(bytes) : std::string(WithoutUtf8Bom(bytes));
   Network net;
-  try {
-    net = ReadNetwork(text);
-  } catch (const InputError &e) {
-    return FailWith(opt, ErrorProtocolLines(opt.info, e.what(), e.line()), kExitInput, err);
+  {
+    // The document's text is given back once read: the adjustment's matrix
+    // is what sets the run's peak memory.
+    std::string bytes, readError;
+    if (!ReadFileBytes(opt.input, bytes, readError)) {
+      return FailWith(opt,
+                      ErrorProtocolLines(opt.info, "the input file cannot be read: " + readError, 0),
+                      kExitInput, err);
+    }
+    // After a byte-order mark the document is UTF-8, whatever the option says.
+    const std::string text =
+        opt.cp1250 ? DecodeFileText(bytes) : std::string(WithoutUtf8Bom(bytes));
+    std::string().swap(bytes);
+    try {
+      net = ReadNetwork(text);
+    } catch (const InputError &e) {
+      return FailWith(opt, ErrorProtocolLines(opt.info, e.what(), e.line()), kExitInput, err);
+    }
   }
   AdjustmentResult res = Adjust(net);
   if (res.outcome == Outcome::BadValue) {
