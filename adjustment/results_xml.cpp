@@ -326,9 +326,8 @@ class CovarianceText {
 
 int WriteResultsXml(const Network &net, const AdjustmentResult &res, const ByteSink &out) {
   if (const int error = out(ResultsHead(net, res))) return error;
-  const size_t dim = 3 * res.points.size();
-  const int threads = dim * (dim + 1) / 2 < 20000 ? 1 : std::min(ThreadCount(), 8);
-  if (const int error = CovarianceText(res, threads).Write(out)) return error;
+  // A text of one piece is formatted on this thread alone.
+  if (const int error = CovarianceText(res, std::min(ThreadCount(), 8)).Write(out)) return error;
   return out(kResultsTail);
 }
 
